@@ -1,0 +1,16 @@
+# Cross toolchain: 32-bit Windows through mingw-w64 with POSIX threads.
+# Everything links statically so that the DLL and every .exe load no mingw runtime DLL.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(POS_MINGW_PREFIX i686-w64-mingw32)
+set(CMAKE_C_COMPILER   ${POS_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${POS_MINGW_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER  ${POS_MINGW_PREFIX}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${POS_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_EXE_LINKER_FLAGS_INIT    "-static -static-libgcc -static-libstdc++")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run)

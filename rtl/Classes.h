@@ -1,0 +1,104 @@
+// Objects, persistent objects and components with ownership.
+//
+// Ownership is the one place where the library holds raw owning pointers, as the
+// platform does: a component created with an owner is freed by that owner (owned
+// components are destroyed last-created first), or earlier by `delete`, which takes it
+// out of its owner. Components that asked for free notification of another component
+// hear of its destruction through Notification(c, opRemove) before it is gone.
+//
+// Property convention of the whole library: a property Xxx has the getter Xxx() and
+// the setter SetXxx(v); a setter that gets the current value does nothing. Events are
+// public std::function members named OnXxx, empty when not assigned.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <vector>
+#include "rtl/AnsiString.h"
+#include "rtl/Exceptions.h"
+
+class TObject {
+ public:
+  TObject() = default;
+  TObject(const TObject&) = delete;
+  TObject& operator=(const TObject&) = delete;
+  virtual ~TObject() = default;
+  // The class name as written in the source ("TfrmDataModule").
+  AnsiString ClassName() const;
+};
+
+using TNotifyEvent = std::function<void(TObject* Sender)>;
+
+class TPersistent : public TObject {
+ public:
+  // Copies Source's published state. The default hands over to Source->AssignTo and
+  // raises EConvertError "Cannot assign a <source> to a <dest>" when neither knows how.
+  virtual void Assign(TPersistent* Source);
+
+ protected:
+  virtual void AssignTo(TPersistent* Dest);
+};
+
+enum TOperation { opInsert, opRemove };
+
+enum TComponentStateFlag : uint32_t {
+  csLoading = 1u << 0,
+  csReading = 1u << 1,
+  csWriting = 1u << 2,
+  csDestroying = 1u << 3,
+  csDesigning = 1u << 4,
+  csUpdating = 1u << 5,
+};
+
+class TComponent : public TPersistent {
+ public:
+  explicit TComponent(TComponent* AOwner);
+  ~TComponent() override;
+
+  TComponent* Owner() const { return FOwner; }
+  const AnsiString& Name() const { return FName; }
+  // A name must be empty or an identifier and unique (ignoring case) among the owner's
+  // components: EComponentError "A component named <n> already exists" otherwise.
+  virtual void SetName(const AnsiString& value);
+  intptr_t Tag() const { return FTag; }
+  void SetTag(intptr_t v) { FTag = v; }
+
+  int ComponentCount() const { return static_cast<int>(FComponents.size()); }
+  TComponent* Components(int index) const;           // EListError when out of range
+  int ComponentIndex() const;                        // index in the owner, -1 without
+  TComponent* FindComponent(const AnsiString& name) const;  // case-insensitive, or null
+
+  void InsertComponent(TComponent* c);
+  void RemoveComponent(TComponent* c);
+  // Frees every owned component, last-created first.
+  void DestroyComponents();
+
+  // `c` will be told (Notification(this, opRemove)) when this component is destroyed.
+  void FreeNotification(TComponent* c);
+  void RemoveFreeNotification(TComponent* c);
+
+  uint32_t ComponentState() const { return FComponentState; }
+  bool HasState(TComponentStateFlag f) const { return (FComponentState & f) != 0; }
+  void SetComponentState(TComponentStateFlag f, bool on);
+
+ protected:
+  // Told of components inserted into / removed from the owner and of freed components
+  // that asked for free notification; the default passes the notice on to every owned
+  // component. Overrides must call the inherited one.
+  virtual void Notification(TComponent* AComponent, TOperation Operation);
+  // Runs first in destruction, while the object is whole: sets csDestroying.
+  virtual void Destroying();
+
+ private:
+  void Insert(TComponent* c);
+  void Remove(TComponent* c);
+
+  TComponent* FOwner = nullptr;
+  AnsiString FName;
+  intptr_t FTag = 0;
+  uint32_t FComponentState = 0;
+  std::vector<TComponent*> FComponents;
+  std::vector<TComponent*> FFreeNotifies;
+};
+
+// Identifier rule of component names: a letter or '_' then letters, digits or '_'.
+bool IsValidIdent(std::string_view s);
