@@ -46,6 +46,7 @@ POS_EXCEPTION(EVariantTypeCastError, EVariantError);
 POS_EXCEPTION(EVariantBadIndexError, EVariantError);
 POS_EXCEPTION(EVariantInvalidArgError, EVariantError);
 POS_EXCEPTION(EVariantOverflowError, EVariantError);
+POS_EXCEPTION(EVariantInvalidOpError, EVariantError);
 POS_EXCEPTION(EMathError, Exception);
 POS_EXCEPTION(EInvalidOp, EMathError);
 POS_EXCEPTION(EZeroDivide, EMathError);

@@ -55,8 +55,9 @@
 //     number; a string against a Boolean reads it as a Boolean. A text that does not
 //     convert raises EVariantTypeCastError (callers that must not fail catch it).
 //   - Numbers compare by value across kinds: integers exactly as Int64, Currency and
-//     FMTBcd exactly as scaled decimals, anything with Single/Double/Date as Double.
-//     Boolean counts as -1 / 0.
+//     FMTBcd exactly as scaled decimals, anything with Single/Double/Date by the exact
+//     binary value. Boolean counts as -1 / 0 (so True < False). A NaN equals NaN and is
+//     less than every other number, so the order stays total.
 //   - Arrays cannot be compared: EVariantInvalidOpError "Invalid variant operation".
 //
 // Arithmetic (+ - * / and unary -): Null on either side gives Null. Empty counts as 0
@@ -65,12 +66,15 @@
 //     OleStr, else String. A string with a number, or any other operator on strings,
 //     converts the string to a number first (Double; a non-number raises the type-cast
 //     error).
-//   - integer kinds and Boolean: computed in Int64; the result is Integer when it fits,
-//     else Int64 (Int64 overflow raises EVariantOverflowError).
+//   - integer kinds and Boolean: computed in Int64; the result is Int64 when either side
+//     is Int64 or LongWord, else Integer when it fits, else Int64 (a result past Int64
+//     raises EVariantOverflowError "Variant overflow"). Unary - of an integer kind gives
+//     Integer or Int64 alike.
 //   - "/" of integers, and anything with Single or Double: Double.
 //   - Date + or - a number: Date; Date - Date: Double; * and / with a Date: Double.
 //   - Currency with integers or Currency: Currency (exact for + - *, "/" rounded to 4
-//     places); Currency with Double: Double.
+//     places by the Currency rule); Currency with Double: Double. A Currency result out
+//     of range raises EVariantOverflowError "Variant overflow".
 //   - FMTBcd with integers, Currency or FMTBcd: FMTBcd for + - * (exact; a product whose
 //     scale passes 18 places is rounded), Double for "/".
 //   - Division by zero: EZeroDivide "Floating point division by zero" (every kind).
@@ -144,7 +148,8 @@ class Variant {
   Variant(unsigned short v);          // varWord
   Variant(int v);                     // varInteger
   Variant(unsigned v);                // varLongWord
-  Variant(long v);                    // varInteger when it fits, else varInt64
+  Variant(long v);                    // varInt64 where long has 64 bits (so int64_t is always
+                                      // varInt64), else varInteger
   Variant(unsigned long v);           // varLongWord when it fits, else varInt64 (overflow past Int64)
   Variant(long long v);               // varInt64
   Variant(unsigned long long v);      // varInt64; EVariantOverflowError past Int64
