@@ -38,6 +38,9 @@ class TPersistent : public TObject {
   virtual void AssignTo(TPersistent* Dest);
 };
 
+// Horizontal alignment of a text (fields, columns, labels), in the platform's order.
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+
 enum TOperation { opInsert, opRemove };
 
 enum TComponentStateFlag : uint32_t {
