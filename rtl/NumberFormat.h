@@ -7,6 +7,7 @@
 // 2.675 with "0.00" gives "2.68". No routine prints "-0": a value that rounds to zero
 // is written without a sign. NaN and infinities print as "NAN", "INF" and "-INF".
 #pragma once
+#include <string>
 #include "rtl/AnsiString.h"
 #include "rtl/Currency.h"
 #include "rtl/FormatSettings.h"
@@ -68,3 +69,29 @@ AnsiString CurrToStrF(Currency c, TFloatFormat format, int digits);
 AnsiString CurrToStrF(Currency c, TFloatFormat format, int digits, const TFormatSettings& fs);
 AnsiString FormatCurr(std::string_view format, Currency c);
 AnsiString FormatCurr(std::string_view format, Currency c, const TFormatSettings& fs);
+
+namespace rtl_detail {
+// A finite number as decimal digits: value = (Negative ? -1 : 1) x 0.Digits x 10^Exponent.
+// Digits has no leading or trailing zeros; it is empty for zero.
+struct DecimalDigits {
+  bool Negative = false;
+  std::string Digits;
+  int Exponent = 0;
+  bool IsZero() const { return Digits.empty(); }
+};
+// The value rounded (correctly, from its binary value) to `precision` significant digits.
+DecimalDigits ToDecimal(double v, int precision);
+// Rounds half away from zero to `decimals` places after the point (may be negative).
+void RoundDecimals(DecimalDigits& d, int decimals);
+// Rounds half away from zero to `count` significant digits.
+void RoundSignificant(DecimalDigits& d, int count);
+// Reads number text by the StrToFloat grammar into exact decimal digits; false when the
+// text is not a number. Exponents beyond +-100000 count as not a number.
+bool ParseDecimal(std::string_view s, char decimalSeparator, DecimalDigits& out);
+// Text of d by a float format or a FormatFloat pattern (d already holds the digits to
+// use: a double's 15 or Precision digits, a currency's exact digits).
+AnsiString FormatDecimal(const DecimalDigits& d, TFloatFormat format, int precision, int digits,
+                         const TFormatSettings& fs);
+AnsiString FormatDecimalPattern(std::string_view pattern, const DecimalDigits& d, int precision,
+                                const TFormatSettings& fs);
+}  // namespace rtl_detail
