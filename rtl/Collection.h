@@ -111,6 +111,7 @@ class TCollection : public TPersistent {
   std::vector<TCollectionItem*> FItems;
   int FNextID = 0;
   int FUpdateCount = 0;
+  int FAdding = 0;  // > 0 while Add builds an item: its joining is announced afterwards
 };
 
 class TOwnedCollection : public TCollection {
