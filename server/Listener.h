@@ -1,0 +1,65 @@
+// The application server's listener: accepts connections and serves each on a thread
+// of its own (ConnectionHandler), up to ServerOptions::MaxClients at once; one more is
+// told that the server is busy and dropped. A failure of one connection never touches
+// another.
+//
+// Stop() (also run by the destructor) stops accepting, shuts every connection down,
+// waits for their threads and so destroys every session (open transactions roll back).
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "net/Socket.h"
+#include "server/AppSession.h"
+#include "server/ConnectionHandler.h"
+#include "server/ServerLog.h"
+
+namespace posserver {
+
+class Listener {
+ public:
+  Listener(ServerOptions options, AppSessionFactory factory, ServerLog& log);
+  ~Listener();
+  Listener(const Listener&) = delete;
+  Listener& operator=(const Listener&) = delete;
+
+  // Binds and starts accepting. Raises ESocketError when the address cannot be bound.
+  void Start();
+  void Stop();
+  // The port bound (the one asked for, or the one chosen for port 0).
+  uint16_t Port() const { return FPort; }
+  int ActiveConnections() const { return FActive.load(); }
+  uint64_t AcceptedConnections() const { return FAccepted.load(); }
+
+  // Test seam: wraps every accepted socket (fault injection).
+  std::function<std::unique_ptr<posnet::Socket>(std::unique_ptr<posnet::Socket>)> WrapAccepted;
+
+ private:
+  struct Connection {
+    std::unique_ptr<posnet::Socket> Socket;
+    std::thread Thread;
+    std::atomic<bool> Done{false};
+  };
+  void AcceptLoop();
+  void Reap(bool all);
+  void Refuse(posnet::Socket& socket);
+
+  const ServerOptions FOptions;
+  const AppSessionFactory FFactory;
+  ServerLog& FLog;
+  std::unique_ptr<posnet::ListenSocket> FListen;
+  uint16_t FPort = 0;
+  std::thread FAcceptThread;
+  std::atomic<bool> FStopping{false};
+  std::atomic<int> FActive{0};
+  std::atomic<uint64_t> FAccepted{0};
+  std::mutex FLock;  // guards FConnections
+  std::list<std::unique_ptr<Connection>> FConnections;
+};
+
+}  // namespace posserver
