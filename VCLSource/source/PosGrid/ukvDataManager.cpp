@@ -1,0 +1,422 @@
+#include "VCLSource/source/PosGrid/ukvDataManager.h"
+
+#include <algorithm>
+#include <cstring>
+#include "VCLSource/source/PosGrid/ukvDbConsts.h"
+
+namespace {
+// Extra bytes of a definition that keeps a text: the 32-bit stamp of the cached
+// display text and its valid flag. The whole stamp is kept, so no number of
+// invalidations can make a stale text look valid again.
+constexpr int kTextStampBytes = 5;
+}  // namespace
+
+void RaiseRecordIndexError() { throw EkvInvalidDataControllerOperation(kvLoadStr(SkvRecordIndexError)); }
+
+// --- TkvValueDef ------------------------------------------------------------------------
+
+TkvValueDef::TkvValueDef(TkvValueDefs* owner, TkvValueTypeClass valueType) : FOwner(owner), FValueType(valueType) {}
+
+bool TkvValueDef::IsStored() const { return FStored || !FOwner->Storage()->StoredOnly(); }
+
+void TkvValueDef::Assign(const TkvValueDef& source) {
+  FStored = source.IsStored();
+  FTextStored = source.HasStoredText();
+}
+
+void TkvValueDef::Layout(int offset, int cellOffset) {
+  FDataSize = FValueType->DataSize();
+  FOffset = offset;
+  FCellOffset = cellOffset;
+  if (!IsStored()) {
+    FRecordSize = 0;
+    FCellCount = 0;
+    return;
+  }
+  FRecordSize = 1 + FDataSize + (HasStoredText() ? kTextStampBytes : 0);
+  FCellCount = (FValueType->UsesCell() ? 1 : 0) + (HasStoredText() ? 2 : 0);
+}
+
+TkvValuePlace TkvValueDef::Place(TkvRecord* r) const {
+  TkvValuePlace p;
+  p.Data = r->Bytes.data() + FOffset + 1;
+  p.Cell = FValueType->UsesCell() ? &r->Cells[static_cast<size_t>(FCellOffset)] : nullptr;
+  return p;
+}
+
+TkvConstPlace TkvValueDef::Place(const TkvRecord* r) const {
+  return TkvConstPlace(r->Bytes.data() + FOffset + 1,
+                       FValueType->UsesCell() ? &r->Cells[static_cast<size_t>(FCellOffset)] : nullptr);
+}
+
+int TkvValueDef::CompareRecordValues(const TkvRecord* r1, const TkvRecord* r2) const {
+  const bool n1 = !r1 || !IsStored() || r1->Bytes[static_cast<size_t>(FOffset)] == 0;
+  const bool n2 = !r2 || !IsStored() || r2->Bytes[static_cast<size_t>(FOffset)] == 0;
+  if (n1 || n2) return n1 == n2 ? 0 : (n1 ? -1 : 1);
+  return FValueType->CompareBuffers(Place(r1), Place(r2));
+}
+
+void TkvValueDef::GetRecordValue(const TkvRecord* r, Variant& v) const {
+  if (!r || !IsStored() || r->Bytes[static_cast<size_t>(FOffset)] == 0) {
+    v = Variant::Null();
+    return;
+  }
+  FValueType->GetVariant(Place(r), v);
+}
+
+void TkvValueDef::SetRecordValue(TkvRecord* r, const Variant& v) const {
+  if (!r || !IsStored()) return;
+  if (v.IsNull()) {
+    FreeRecordValue(r);
+    return;
+  }
+  // Convert and store first; the flag follows only a stored value.
+  FValueType->SetVariant(Place(r), v);
+  r->Bytes[static_cast<size_t>(FOffset)] = 1;
+}
+
+void TkvValueDef::FreeRecordValue(TkvRecord* r) const {
+  if (!r || !IsStored()) return;
+  const TkvValuePlace p = Place(r);
+  if (p.Cell) FValueType->FreeValue(p);
+  std::memset(r->Bytes.data() + FOffset, 0, static_cast<size_t>(1 + FDataSize));
+}
+
+void TkvValueDef::GetRecordDisplayText(TkvRecord* r, int recordIndex, AnsiString& text) {
+  if (!HasStoredText()) {
+    if (!r || !IsStored() || r->Bytes[static_cast<size_t>(FOffset)] == 0) {
+      text.clear();
+      return;
+    }
+    FValueType->GetDisplayText(Place(r), text);
+    return;
+  }
+  if (!r) {
+    text.clear();
+    return;
+  }
+  uint8_t* stamp = r->Bytes.data() + FOffset + 1 + FDataSize;
+  const size_t textCell = static_cast<size_t>(FCellOffset + (FValueType->UsesCell() ? 1 : 0));
+  uint32_t cached;
+  std::memcpy(&cached, stamp, 4);
+  if (stamp[4] != 0 && cached == FTextStamp) {
+    TkvValueType::GetText(r->Cells[textCell + 1], text);
+    return;
+  }
+  TkvValueType::GetText(r->Cells[textCell], text);
+  if (OnGetText) OnGetText(this, recordIndex, text);
+  TkvValueType::SetText(r->Cells[textCell + 1], text);
+  std::memcpy(stamp, &FTextStamp, 4);
+  stamp[4] = 1;
+}
+
+void TkvValueDef::SetRecordText(TkvRecord* r, const AnsiString& text) const {
+  if (!r || !HasStoredText()) return;
+  const size_t textCell = static_cast<size_t>(FCellOffset + (FValueType->UsesCell() ? 1 : 0));
+  TkvValueType::SetText(r->Cells[textCell], text);
+  r->Bytes[static_cast<size_t>(FOffset + 1 + FDataSize + 4)] = 0;  // cached text invalid
+}
+
+TObject* TkvInternalValueDef::GetLink() const {
+  const TkvValueDef* d = DataDef();
+  return d ? d->GetLink() : nullptr;
+}
+
+// --- TkvValueDefs ---------------------------------------------------------------------
+
+TkvValueDefs::TkvValueDefs(TkvDataStorage* storage, bool internal) : FStorage(storage), FInternal(internal) {}
+TkvValueDefs::~TkvValueDefs() = default;
+
+void TkvValueDefs::Prepare() {
+  int offset = 0, cells = 0;
+  for (const auto& d : FItems) {
+    d->Layout(offset, cells);
+    offset += d->FRecordSize;
+    cells += d->FCellCount;
+  }
+  FRecordSize = offset;
+  FCellCount = cells;
+}
+
+TkvValueDef* TkvValueDefs::Add(TkvValueTypeClass valueType, bool stored, bool textStored, TObject* link) {
+  std::unique_ptr<TkvValueDef> twin;
+  if (!FInternal) {
+    // The internal twin comes first, so internal records have the field too.
+    twin = std::make_unique<TkvInternalValueDef>(FStorage->FInternalDefs.get(), valueType);
+    twin->FTextStored = textStored;
+  }
+  std::unique_ptr<TkvValueDef> def = FInternal ? std::make_unique<TkvInternalValueDef>(this, valueType)
+                                               : std::make_unique<TkvValueDef>(this, valueType);
+  def->FStored = stored;
+  def->FTextStored = textStored;
+  def->FLink = link;
+  if (twin) {
+    twin->FLink = def.get();
+    TkvValueDefs& internalDefs = *FStorage->FInternalDefs;
+    twin->Layout(internalDefs.FRecordSize, internalDefs.FCellCount);
+    for (auto& r : FStorage->FInternalRecords) {
+      if (!r) continue;
+      r->Bytes.resize(r->Bytes.size() + static_cast<size_t>(twin->FRecordSize), 0);
+      r->Cells.resize(r->Cells.size() + static_cast<size_t>(twin->FCellCount));
+    }
+    internalDefs.FItems.push_back(std::move(twin));
+    internalDefs.Prepare();
+  }
+  def->Layout(FRecordSize, FCellCount);
+  for (auto& r : FStorage->RangeOf(*this)) {
+    if (!r) continue;
+    r->Bytes.resize(r->Bytes.size() + static_cast<size_t>(def->FRecordSize), 0);
+    r->Cells.resize(r->Cells.size() + static_cast<size_t>(def->FCellCount));
+  }
+  TkvValueDef* result = def.get();
+  FItems.push_back(std::move(def));
+  Prepare();
+  FStorage->Changed();
+  return result;
+}
+
+void TkvValueDefs::Remove(TkvValueDef* def) {
+  auto it = std::find_if(FItems.begin(), FItems.end(), [&](const auto& p) { return p.get() == def; });
+  if (it == FItems.end()) return;
+  if (!FInternal) {
+    TkvValueDefs& internalDefs = *FStorage->FInternalDefs;
+    for (int i = internalDefs.Count() - 1; i >= 0; --i) {
+      auto* twin = static_cast<TkvInternalValueDef*>(internalDefs.FItems[static_cast<size_t>(i)].get());
+      if (twin->DataDef() == def) {
+        internalDefs.Remove(twin);
+        break;
+      }
+    }
+  }
+  // The record keeps its header and its other values: only this definition's bytes
+  // and cells go.
+  if (def->FRecordSize > 0 || def->FCellCount > 0) {
+    for (auto& r : FStorage->RangeOf(*this)) {
+      if (!r) continue;
+      r->Bytes.erase(r->Bytes.begin() + def->FOffset, r->Bytes.begin() + def->FOffset + def->FRecordSize);
+      r->Cells.erase(r->Cells.begin() + def->FCellOffset, r->Cells.begin() + def->FCellOffset + def->FCellCount);
+    }
+  }
+  auto& order = FStorage->DefOrder;
+  order.erase(std::remove(order.begin(), order.end(), def), order.end());
+  FItems.erase(it);
+  Prepare();
+  FStorage->Changed();
+}
+
+TkvValueDef* TkvValueDefs::Items(int index) const {
+  if (!FInternal && !FStorage->DefOrder.empty()) {
+    if (index < 0 || index >= static_cast<int>(FStorage->DefOrder.size())) RaiseRecordIndexError();
+    return FStorage->DefOrder[static_cast<size_t>(index)];
+  }
+  if (index < 0 || index >= Count()) throw EListError(Format("List index out of bounds (%d)", {index}));
+  return FItems[static_cast<size_t>(index)].get();
+}
+
+TkvValueDef* TkvValueDefs::FindByLink(const TObject* link) const {
+  for (auto it = FItems.rbegin(); it != FItems.rend(); ++it)
+    if ((*it)->TkvValueDef::GetLink() == link) return it->get();
+  return nullptr;
+}
+
+int TkvValueDefs::StoredCount() const {
+  return static_cast<int>(std::count_if(FItems.begin(), FItems.end(), [](const auto& d) { return d->IsStored(); }));
+}
+
+// --- TkvDataStorage ---------------------------------------------------------------------
+
+TkvDataStorage::TkvDataStorage()
+    : FInternalDefs(std::make_unique<TkvValueDefs>(this, true)), FValueDefs(std::make_unique<TkvValueDefs>(this, false)) {}
+
+TkvDataStorage::~TkvDataStorage() {
+  FDestroying = true;
+  Clear(false);
+}
+
+TkvValueDefs& TkvDataStorage::GetValueDefs(int recordIndex) { return recordIndex < 0 ? *FInternalDefs : *FValueDefs; }
+
+TkvRecordPtr& TkvDataStorage::Entry(int index) {
+  if (index >= 0) {
+    if (index >= RecordCount()) RaiseRecordIndexError();
+    return FRecords[static_cast<size_t>(index)];
+  }
+  const size_t k = static_cast<size_t>(-(static_cast<int64_t>(index) + 1));
+  if (k >= FInternalRecords.size()) RaiseRecordIndexError();
+  return FInternalRecords[k];
+}
+
+TkvRecordPtr TkvDataStorage::NewRecord(const TkvValueDefs& defs) const {
+  auto r = std::make_unique<TkvRecord>();
+  r->Bytes.assign(static_cast<size_t>(defs.RecordSize()), 0);
+  r->Cells.resize(static_cast<size_t>(defs.CellCount()));
+  return r;
+}
+
+TkvRecord* TkvDataStorage::Allocate(int index) {
+  TkvRecordPtr& e = Entry(index);
+  if (!e) e = NewRecord(GetValueDefs(index));
+  return e.get();
+}
+
+TkvRecord* TkvDataStorage::RecordAt(int index) { return Entry(index).get(); }
+
+TkvValueDef* TkvDataStorage::DefFor(int index, TkvValueDef* def) {
+  if (!def) return nullptr;
+  if (index >= 0 || def->Owner() == FInternalDefs.get()) return def;
+  return FInternalDefs->FindByLink(def);
+}
+
+void TkvDataStorage::AssignId(TkvRecord* r) {
+  if (r->Id == 0) r->Id = FNextRecordId++;
+}
+
+void TkvDataStorage::AssignIds(int index) {
+  if (FRecordIds) AssignId(Allocate(index));
+}
+
+int TkvDataStorage::AppendRecord() {
+  FRecords.emplace_back();
+  const int index = RecordCount() - 1;
+  AssignIds(index);
+  return index;
+}
+
+void TkvDataStorage::InsertRecord(int index) {
+  if (index < 0 || index > RecordCount()) RaiseRecordIndexError();
+  FRecords.insert(FRecords.begin() + index, TkvRecordPtr());
+  AssignIds(index);
+}
+
+void TkvDataStorage::DeleteRecord(int index) {
+  TkvRecordPtr& e = Entry(index);
+  if (index < 0) {
+    e.reset();
+    return;
+  }
+  FRecords.erase(FRecords.begin() + index);
+  if (FRecords.empty()) FNextRecordId = 1;
+}
+
+int TkvDataStorage::AppendInternalRecord() {
+  size_t k = 0;
+  while (k < FInternalRecords.size() && FInternalRecords[k] && TestState(FInternalRecords[k].get(), kvRecordInUse)) ++k;
+  if (k == FInternalRecords.size()) FInternalRecords.emplace_back();
+  const int index = -static_cast<int>(k) - 1;
+  SetState(Allocate(index), kvRecordInUse, true);
+  return index;
+}
+
+int TkvDataStorage::SetRecordCount(int count) {
+  if (count < 0) count = 0;
+  while (RecordCount() < count) AppendRecord();
+  while (RecordCount() > count) DeleteRecord(RecordCount() - 1);
+  return RecordCount();
+}
+
+void TkvDataStorage::Clear(bool keepInternal) {
+  if (!keepInternal) {
+    FInternalRecords.clear();
+    // No notice while the storage is being destroyed: its owner is half gone.
+    if (!FDestroying && OnClearInternalRecords) OnClearInternalRecords(nullptr);
+  }
+  FRecords.clear();
+  FNextRecordId = 1;
+}
+
+int TkvDataStorage::CompareRecords(int index1, int index2, TkvValueDef* def) {
+  const TkvValueDef* d1 = DefFor(index1, def);
+  const TkvValueDef* d2 = DefFor(index2, def);
+  if (!d1 || !d2) return 0;
+  const TkvRecord* r1 = RecordAt(index1);
+  const TkvRecord* r2 = RecordAt(index2);
+  if (d1 == d2) return d1->CompareRecordValues(r1, r2);
+  // A data record against an internal one: the definition and its twin have the same
+  // value type, each at its own place.
+  const bool n1 = !r1 || !d1->IsStored() || r1->Bytes[static_cast<size_t>(d1->Offset())] == 0;
+  const bool n2 = !r2 || !d2->IsStored() || r2->Bytes[static_cast<size_t>(d2->Offset())] == 0;
+  if (n1 || n2) return n1 == n2 ? 0 : (n1 ? -1 : 1);
+  return d1->ValueType()->CompareBuffers(d1->Place(r1), d2->Place(r2));
+}
+
+void TkvDataStorage::GetValue(int index, TkvValueDef* def, Variant& v) {
+  TkvRecord* r = RecordAt(index);
+  TkvValueDef* d = DefFor(index, def);
+  if (!d) {
+    v = Variant::Null();
+    return;
+  }
+  d->GetRecordValue(r, v);
+}
+
+void TkvDataStorage::SetValue(int index, TkvValueDef* def, const Variant& v) {
+  TkvValueDef* d = DefFor(index, def);
+  if (!d) {
+    Entry(index);  // still checks the index
+    return;
+  }
+  d->SetRecordValue(Allocate(index), v);
+}
+
+void TkvDataStorage::GetDisplayText(int index, TkvValueDef* def, AnsiString& text) {
+  TkvRecord* r = RecordAt(index);
+  TkvValueDef* d = DefFor(index, def);
+  if (!r || !d) {
+    text.clear();
+    return;
+  }
+  d->GetRecordDisplayText(r, index, text);
+}
+
+void TkvDataStorage::SetDisplayText(int index, TkvValueDef* def, const AnsiString& text) {
+  TkvValueDef* d = DefFor(index, def);
+  TkvRecord* r = Allocate(index);
+  if (d && d->HasStoredText()) d->SetRecordText(r, text);
+}
+
+void TkvDataStorage::ReadRecord(int index, TkvValueDefReader& reader) {
+  TkvRecord* r = Allocate(index);
+  TkvValueDefs& defs = GetValueDefs(index);
+  for (int i = 0; i < defs.Count(); ++i) {
+    TkvValueDef* d = defs.FItems[static_cast<size_t>(i)].get();
+    if (reader.SkipValueDef(d)) continue;
+    Variant v;
+    reader.GetValue(d, v);
+    d->SetRecordValue(r, v);
+    if (d->HasStoredText()) {
+      AnsiString text;
+      reader.GetDisplayText(d, text);
+      d->SetRecordText(r, text);
+    }
+  }
+}
+
+uint32_t TkvDataStorage::GetRecordId(int index) {
+  const TkvRecord* r = RecordAt(index);
+  return r ? r->Id : 0;
+}
+
+void TkvDataStorage::SetRecordId(int index, uint32_t id) { Allocate(index)->Id = id; }
+
+void TkvDataStorage::SetState(TkvRecord* r, uint8_t mask, bool on) {
+  if (!r) return;
+  if (on) r->State |= mask; else r->State &= static_cast<uint8_t>(~mask);
+}
+
+void TkvDataStorage::SetStoredOnly(bool v) {
+  if (v == FStoredOnly) return;
+  auto allocated = [](const std::vector<TkvRecordPtr>& list) {
+    return std::any_of(list.begin(), list.end(), [](const TkvRecordPtr& r) { return r != nullptr; });
+  };
+  if (allocated(FRecords) || allocated(FInternalRecords))
+    throw EInvalidOperation("StoredOnly cannot change while records are allocated");
+  FStoredOnly = v;
+  FValueDefs->Prepare();
+  FInternalDefs->Prepare();
+}
+
+void TkvDataStorage::SetRecordIds(bool v) {
+  if (v == FRecordIds) return;
+  FRecordIds = v;
+  if (v)
+    for (int i = 0; i < RecordCount(); ++i) AssignIds(i);
+}

@@ -1,0 +1,246 @@
+// Value definitions and record storage: the in-memory table under the data
+// controller.
+//
+// A list of value definitions (one per data-controller field) lays out a record; the
+// storage keeps records by index. Indexes 0..RecordCount-1 are the data records;
+// negative indexes are internal scratch records (-1 is the first) that the controller
+// borrows, laid out by the internal twins of the data definitions.
+//
+// Layout of one stored definition in a record: a null flag byte, the value's bytes
+// (its type's DataSize) and, when the record also keeps a text for it, the 32-bit
+// stamp of the cached display text and a valid flag; the value's cell (for the types
+// held in a cell) and the two text cells (the source's text, the cached display text)
+// sit in the record's cells. The record's state byte and its id are kept beside the
+// values, so removing definitions never loses them.
+//
+// Invariants:
+//  - every allocated record of a range has exactly its list's RecordSize bytes and
+//    CellCount cells; a new record reads Null everywhere;
+//  - the null flag is 1 only after a value was converted and stored;
+//  - an index outside the records raises EkvInvalidDataControllerOperation
+//    "记录索引超出范围".
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+#include "VCLSource/source/PosGrid/ukvDataManagerTypes.h"
+#include "rtl/Classes.h"
+#include "rtl/Exceptions.h"
+#include "rtl/Variant.h"
+
+POS_EXCEPTION(EkvInvalidDataControllerOperation, Exception);
+
+class TkvDataStorage;
+class TkvValueDefs;
+
+// One record: state byte, id, the values' bytes and cells.
+struct TkvRecord {
+  uint8_t State = 0;  // bit 0: internal record in use
+  uint32_t Id = 0;
+  std::vector<uint8_t> Bytes;
+  std::vector<TkvCell> Cells;
+};
+using TkvRecordPtr = std::unique_ptr<TkvRecord>;
+
+constexpr uint8_t kvRecordInUse = 1;
+
+class TkvValueDef : public TObject {
+ public:
+  using TGetTextEvent = std::function<void(TkvValueDef* Sender, int RecordIndex, AnsiString& Text)>;
+
+  TkvValueDef(TkvValueDefs* owner, TkvValueTypeClass valueType);
+
+  virtual TObject* GetLink() const { return FLink; }
+  virtual bool IsStored() const;
+  virtual void SetLink(TObject* link) { FLink = link; }
+  // Copies Stored from Source's IsStored and TextStored from its HasStoredText.
+  virtual void Assign(const TkvValueDef& source);
+  bool HasStoredText() const { return IsStored() && FTextStored; }
+
+  // --- on one record (null counts as a record with every value Null) -----------------
+  int CompareRecordValues(const TkvRecord* r1, const TkvRecord* r2) const;
+  void GetRecordValue(const TkvRecord* r, Variant& v) const;
+  // Null frees the value; anything else is converted first and stored only when the
+  // conversion succeeded (then the null flag is set). On failure the record is unchanged.
+  void SetRecordValue(TkvRecord* r, const Variant& v) const;
+  void GetRecordDisplayText(TkvRecord* r, int recordIndex, AnsiString& text);
+  void SetRecordText(TkvRecord* r, const AnsiString& text) const;
+  void FreeRecordValue(TkvRecord* r) const;
+  bool IsStringDef() const { return FValueType->IsString(); }
+  // Makes every cached display text stale at once.
+  void InvalidateTexts() { ++FTextStamp; }
+
+  int RecordSize() const { return FRecordSize; }
+  int DataSize() const { return FDataSize; }
+  int Offset() const { return FOffset; }
+  int CellOffset() const { return FCellOffset; }
+  int CellCount() const { return FCellCount; }
+  uint32_t TextStamp() const { return FTextStamp; }
+  bool Stored() const { return FStored; }
+  void SetStored(bool v) { FStored = v; }
+  bool TextStored() const { return FTextStored; }
+  void SetTextStored(bool v) { FTextStored = v; }
+  TkvValueDefs* Owner() const { return FOwner; }
+  TkvValueTypeClass ValueType() const { return FValueType; }
+
+  TGetTextEvent OnGetText;
+
+ private:
+  friend class TkvValueDefs;
+  friend class TkvDataStorage;
+  TkvValuePlace Place(TkvRecord* r) const;
+  TkvConstPlace Place(const TkvRecord* r) const;
+  // Computes the sizes at the given positions; returns bytes and cells taken.
+  void Layout(int offset, int cellOffset);
+
+  int FRecordSize = 0;
+  int FDataSize = 0;
+  uint32_t FTextStamp = 0;
+  bool FStored = true;
+  TObject* FLink = nullptr;
+  int FOffset = 0;
+  int FCellOffset = 0;
+  int FCellCount = 0;
+  bool FTextStored = false;
+  TkvValueDefs* FOwner;
+  TkvValueTypeClass FValueType;
+};
+
+// The twin of a data definition inside the internal definitions: always stored; its
+// link is the data definition, GetLink answers that definition's link.
+class TkvInternalValueDef : public TkvValueDef {
+ public:
+  using TkvValueDef::TkvValueDef;
+  TObject* GetLink() const override;
+  bool IsStored() const override { return true; }
+  TkvValueDef* DataDef() const { return static_cast<TkvValueDef*>(TkvValueDef::GetLink()); }
+};
+
+class TkvValueDefs {
+ public:
+  TkvValueDefs(TkvDataStorage* storage, bool internal);
+  virtual ~TkvValueDefs();
+  TkvValueDefs(const TkvValueDefs&) = delete;
+  TkvValueDefs& operator=(const TkvValueDefs&) = delete;
+
+  // Adds a definition; every allocated record of the list's range grows by its bytes
+  // and cells (Null values). Adding to the data list first adds the internal twin.
+  TkvValueDef* Add(TkvValueTypeClass valueType, bool stored, bool textStored, TObject* link);
+  // Removes and frees def (with its internal twin); the records of the range lose its
+  // bytes and cells and keep everything else.
+  void Remove(TkvValueDef* def);
+  int Count() const { return static_cast<int>(FItems.size()); }
+  // Taken from the storage's DefOrder when it has one.
+  TkvValueDef* Items(int index) const;
+  // Searches from the last definition to the first; null when none.
+  TkvValueDef* FindByLink(const TObject* link) const;
+  int StoredCount() const;
+  TkvDataStorage* Storage() const { return FStorage; }
+  int RecordSize() const { return FRecordSize; }
+  int CellCount() const { return FCellCount; }
+  bool IsInternal() const { return FInternal; }
+  // Lays the definitions out again.
+  virtual void Prepare();
+
+ private:
+  friend class TkvDataStorage;
+  TkvDataStorage* FStorage;
+  bool FInternal;
+  std::vector<std::unique_ptr<TkvValueDef>> FItems;
+  int FRecordSize = 0;
+  int FCellCount = 0;
+};
+
+// The source from which a whole record is filled.
+class TkvValueDefReader {
+ public:
+  virtual ~TkvValueDefReader() = default;
+  virtual void GetDisplayText(TkvValueDef* def, AnsiString& text) { text.clear(); }
+  virtual void GetValue(TkvValueDef* def, Variant& v) { v = Variant::Null(); }
+  virtual bool SkipValueDef(TkvValueDef* def) { return false; }
+};
+
+class TkvDataStorage {
+ public:
+  TkvDataStorage();
+  virtual ~TkvDataStorage();
+  TkvDataStorage(const TkvDataStorage&) = delete;
+  TkvDataStorage& operator=(const TkvDataStorage&) = delete;
+
+  TkvValueDefs& ValueDefs() { return *FValueDefs; }
+  TkvValueDefs& InternalDefs() { return *FInternalDefs; }
+  // The internal definitions for a negative index, else the data definitions.
+  virtual TkvValueDefs& GetValueDefs(int recordIndex);
+
+  int AppendRecord();
+  void InsertRecord(int index);               // index 0..RecordCount
+  // index >= 0 removes the record (NextRecordId back to 1 when none are left); < 0
+  // frees the internal record and leaves its entry free.
+  void DeleteRecord(int index);
+  // The first free internal index from -1 downward (or a new one), marked in use.
+  int AppendInternalRecord();
+  int SetRecordCount(int count);              // below 0 counts as 0; returns the count
+  int RecordCount() const { return static_cast<int>(FRecords.size()); }
+  int InternalRecordCount() const { return static_cast<int>(FInternalRecords.size()); }
+  // Frees every record (and, unless keepInternal, every internal record, then fires
+  // OnClearInternalRecords unless the storage is being destroyed).
+  void Clear(bool keepInternal);
+
+  int CompareRecords(int index1, int index2, TkvValueDef* def);
+  void GetValue(int index, TkvValueDef* def, Variant& v);
+  void SetValue(int index, TkvValueDef* def, const Variant& v);
+  void GetDisplayText(int index, TkvValueDef* def, AnsiString& text);
+  void SetDisplayText(int index, TkvValueDef* def, const AnsiString& text);
+  void ReadRecord(int index, TkvValueDefReader& reader);
+  uint32_t GetRecordId(int index);
+  void SetRecordId(int index, uint32_t id);
+  void BeginLoad() {}
+  void EndLoad() {}
+
+  // The record at index, null when not allocated.
+  TkvRecord* RecordAt(int index);
+  static void SetState(TkvRecord* r, uint8_t mask, bool on);
+  static bool TestState(const TkvRecord* r, uint8_t mask) { return r && (r->State & mask) == mask; }
+
+  bool StoredOnly() const { return FStoredOnly; }
+  // Changing it re-lays the definitions; allowed only while no record is allocated.
+  void SetStoredOnly(bool v);
+  bool RecordIds() const { return FRecordIds; }
+  // Turning ids on gives every data record an id.
+  void SetRecordIds(bool v);
+  uint32_t NextRecordId() const { return FNextRecordId; }
+  bool Destroying() const { return FDestroying; }
+  // A replacement order of the data definitions for Items (empty: none).
+  std::vector<TkvValueDef*> DefOrder;
+  TNotifyEvent OnClearInternalRecords;
+
+ protected:
+  virtual void Changed() {}
+
+ private:
+  friend class TkvValueDefs;
+  std::vector<TkvRecordPtr>& RangeOf(const TkvValueDefs& defs) {
+    return defs.IsInternal() ? FInternalRecords : FRecords;
+  }
+  TkvRecordPtr& Entry(int index);  // raises the index error
+  TkvRecord* Allocate(int index);
+  TkvRecordPtr NewRecord(const TkvValueDefs& defs) const;
+  // The definition to use for index: the internal twin for a negative index (null
+  // when it has none).
+  TkvValueDef* DefFor(int index, TkvValueDef* def);
+  void AssignId(TkvRecord* r);
+  void AssignIds(int index);
+
+  bool FDestroying = false;
+  std::vector<TkvRecordPtr> FInternalRecords;
+  std::unique_ptr<TkvValueDefs> FInternalDefs;
+  bool FStoredOnly = false;
+  std::vector<TkvRecordPtr> FRecords;
+  uint32_t FNextRecordId = 1;
+  bool FRecordIds = false;
+  std::unique_ptr<TkvValueDefs> FValueDefs;
+};
+
+// EkvInvalidDataControllerOperation "记录索引超出范围".
+[[noreturn]] void RaiseRecordIndexError();
