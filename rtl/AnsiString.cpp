@@ -152,10 +152,9 @@ int AnsiCompareText(std::string_view a, std::string_view b) { return CompareFold
 int AnsiCompareStr(std::string_view a, std::string_view b) {
   const int folded = CompareFolded(a, b, true);
   if (folded != 0) return folded;
-  // Same letters in another case: as in the platform's locale order, the lower-case
-  // letter comes first ("a" < "A"), which is the reverse of byte order.
-  const int c = a.compare(b);
-  return (c < 0) - (c > 0);
+  // Same letters in another case: byte order decides ("ABC" < "abc"), so that only
+  // equal texts compare equal.
+  return CompareStr(a, b);
 }
 
 // --- integers ------------------------------------------------------------------------
@@ -350,11 +349,11 @@ class Formatter {
         const double v = a.kind == FormatArg::kFloat ? a.f : double(a.i);
         switch (type) {
           case 'E': return FloatToStrF(v, ffExponent, prec < 0 ? 15 : std::clamp(prec, 1, 18), 3, fs);
-          case 'F': return FloatToStrF(v, ffFixed, 18, prec < 0 ? 2 : std::min(prec, 18), fs);
+          case 'F': return FloatToStrF(v, ffFixed, 15, prec < 0 ? 2 : std::min(prec, 18), fs);
           case 'G': return FloatToStrF(v, ffGeneral, prec < 0 ? 15 : std::clamp(prec, 1, 18), 0, fs);
-          case 'N': return FloatToStrF(v, ffNumber, 18, prec < 0 ? 2 : std::min(prec, 18), fs);
+          case 'N': return FloatToStrF(v, ffNumber, 15, prec < 0 ? 2 : std::min(prec, 18), fs);
           default:
-            return FloatToStrF(v, ffCurrency, 18, prec < 0 ? fs.CurrencyDecimals : std::min(prec, 18), fs);
+            return FloatToStrF(v, ffCurrency, 15, prec < 0 ? fs.CurrencyDecimals : std::min(prec, 18), fs);
         }
       }
       default:

@@ -57,7 +57,10 @@ int32_t StrToIntDef(std::string_view s, int32_t def);
 // --- Format ------------------------------------------------------------------------
 // The platform's Format for the directives the library uses: %s %d %u %x %f %g %e %n
 // %m %%, with index, width, precision and '-' ("%-10s", "%.2f", "%5d", "%0:s").
-// Floats use '.' whatever the machine's locale. Arguments are FormatArg values.
+// Floats use '.' whatever the machine's locale and show at most 15 significant digits
+// (%f %n %m round half away from zero there, as FormatFloat does). Arguments are
+// FormatArg values; an integer may stand where a float is asked, never the reverse
+// (EConvertError "Format '<fmt>' invalid or incompatible with argument").
 struct FormatArg {
   enum Kind { kInt, kFloat, kStr } kind;
   int64_t i = 0;

@@ -61,9 +61,11 @@ DecimalDigits ToDecimal(double v, int precision) {
   d.Negative = std::signbit(v);
   if (v == 0 || !std::isfinite(v)) return d;
   precision = std::clamp(precision, 1, 18);
+  // Eighteen correctly rounded digits first, then half away from zero at `precision`:
+  // an exact tie such as 1234.5 at four digits goes up (1235), where a single
+  // round-to-even conversion would give 1234.
   char buf[64];
-  const auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific,
-                               precision - 1);
+  const auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific, 17);
   // "d.ddde+XX"
   const std::string_view text(buf, size_t(r.ptr - buf));
   const size_t e = text.find('e');
@@ -71,6 +73,7 @@ DecimalDigits ToDecimal(double v, int precision) {
     if (c != '.') d.Digits.push_back(c);
   d.Exponent = std::atoi(std::string(text.substr(e + 1)).c_str()) + 1;
   StripZeros(d);
+  KeepDigits(d, precision);
   return d;
 }
 
