@@ -371,7 +371,8 @@ void TStrings::SaveToFile(const AnsiString& fileName) const {
 }
 
 void TStrings::BeginUpdate() {
-  if (FUpdateCount++ == 0) SetUpdateState(true);
+  if (FUpdateCount == 0) SetUpdateState(true);  // announces OnChanging while still outside
+  ++FUpdateCount;
 }
 
 void TStrings::EndUpdate() {
