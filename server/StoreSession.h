@@ -45,7 +45,8 @@ class StoreSession {
   // file (or the name is not a valid database name); ETransactionError while a
   // transaction is open. On failure the previous database stays current.
   void ChangeDb(const AnsiString& db);
-  // The current database's name as ChangeDb found it on disk ("" before ChangeDb).
+  // The current database's name as the client gave it to ChangeDb ("" before): the
+  // value of DB_Name(), which the screens compare with the name they switched to.
   AnsiString CurrentDb() const;
 
   // Runs T-SQL text (one statement or a batch) on the current database. The result is

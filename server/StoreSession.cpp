@@ -1,0 +1,316 @@
+// One client connection's databases and transaction; see StoreSession.h.
+//
+// Invariants:
+//   - FDb is the open connection of database FDbName, or null before the first ChangeDb.
+//   - FInTransaction is true from a successful begin until commit or rollback. While it
+//     is true, SQLite is in a transaction unless SQLite abandoned it after an error;
+//     then FTransactionLost is set and every call but rollback/commit is refused, so no
+//     statement the client believes inside its transaction runs outside it.
+//   - Statements of clients cannot attach files, run pragmas or steer transactions
+//     themselves (an authorizer refuses them); only TransactionController does.
+#include "server/StoreSession.h"
+
+#include <sqlite3.h>
+#include <filesystem>
+#include <optional>
+#include "server/PacketReader.h"
+#include "server/ParamPacking.h"
+#include "server/Procedures.h"
+#include "server/SqlTranslator.h"
+#include "server/SqliteDb.h"
+#include "server/StoreText.h"
+
+using store::SqliteDb;
+using store::Statement;
+using store::WriteUnit;
+
+namespace {
+
+constexpr size_t kMaxDbNameLength = 64;
+
+bool IsValidDbName(const std::string& name) {
+  if (name.empty() || name.size() > kMaxDbNameLength) return false;
+  for (const char c : name) {
+    const bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                    c == '_' || c == '-';
+    if (!ok) return false;
+  }
+  return true;
+}
+
+// DB_Name(): the database name the connection was opened under (its user data).
+void DbNameFunction(sqlite3_context* ctx, int, sqlite3_value**) {
+  const char* name = static_cast<const char*>(sqlite3_user_data(ctx));
+  sqlite3_result_text(ctx, name, -1, SQLITE_TRANSIENT);
+}
+
+// Refuses, for the clients' statements, what only the server itself may do.
+int ClientAuthorizer(void* clientStatement, int action, const char*, const char*, const char*,
+                     const char*) {
+  if (!*static_cast<bool*>(clientStatement)) return SQLITE_OK;
+  switch (action) {
+    case SQLITE_ATTACH:
+    case SQLITE_DETACH:
+    case SQLITE_PRAGMA:
+    case SQLITE_TRANSACTION:
+    case SQLITE_SAVEPOINT:
+      return SQLITE_DENY;
+    default:
+      return SQLITE_OK;
+  }
+}
+
+}  // namespace
+
+struct StoreSession::Impl {
+  std::string DataDir;
+  AnsiString Computer, Address;
+  AnsiString DbName;
+  std::unique_ptr<SqliteDb> Db;
+  bool InTransaction = false;
+  bool TransactionLost = false;
+  // Set while a client's statement is being prepared (read by the authorizer, whose
+  // user data points here; Impl never moves).
+  bool PreparingClientStatement = false;
+
+  SqliteDb& RequireDb() {
+    if (!Db) throw EStoreError("No database selected: call ChangeDb first.");
+    if (TransactionLost) {
+      throw ETransactionError(
+          "The transaction was rolled back after an error; roll it back to go on.");
+    }
+    return *Db;
+  }
+
+  // After any statement: notices SQLite abandoning the session's transaction.
+  void CheckTransaction() {
+    if (InTransaction && Db && Db->AutoCommit()) TransactionLost = true;
+  }
+
+  Statement PrepareClient(const std::string& sql) {
+    PreparingClientStatement = true;
+    try {
+      Statement st(*Db, sql);
+      PreparingClientStatement = false;
+      return st;
+    } catch (...) {
+      PreparingClientStatement = false;
+      throw;
+    }
+  }
+
+  // Runs the batch; returns the first record set when wantRecordSet (EStoreError when
+  // there is none). The batch is one unit: when it fails, nothing of it stays.
+  std::optional<TDataPacket> RunBatch(const WideString& sql, bool wantRecordSet, int& changes);
+  store::ProcResult RunProc(const AnsiString& name, const Variant& packedIn,
+                            std::vector<store::PackedParam>& outputs);
+};
+
+std::optional<TDataPacket> StoreSession::Impl::RunBatch(const WideString& sql,
+                                                        bool wantRecordSet, int& changes) {
+  SqliteDb& db = RequireDb();
+  std::vector<std::string> statements;
+  try {
+    statements = store::TranslateBatch(WideToUtf8(sql));
+  } catch (const ESqlError& e) {
+    throw ESqlError(store::Utf8ToClient(e.Message()));
+  }
+  const int before = db.TotalChanges();
+  std::optional<TDataPacket> packet;
+  try {
+    std::optional<WriteUnit> unit;
+    if (statements.size() > 1) unit.emplace(db);
+    for (const std::string& text : statements) {
+      Statement st = PrepareClient(text);
+      const bool readOnly = sqlite3_stmt_readonly(st.Handle()) != 0;
+      // A lone statement is atomic by itself, except that a record set was asked for
+      // and may turn out missing: then what it wrote must be undone.
+      if (!unit && wantRecordSet && !readOnly) unit.emplace(db);
+      if (!packet && wantRecordSet && st.ColumnCount() > 0) {
+        packet = store::ReadPacket(st);
+      } else {
+        while (st.Step()) {
+        }
+      }
+    }
+    if (wantRecordSet && !packet) {
+      throw EStoreError("The SQL text returns no record set.");
+    }
+    if (unit) unit->Commit();
+  } catch (const ESqlError& e) {
+    CheckTransaction();
+    throw ESqlError(store::Utf8ToClient(e.Message()));
+  } catch (...) {
+    CheckTransaction();
+    throw;
+  }
+  CheckTransaction();
+  changes = db.TotalChanges() - before;
+  return packet;
+}
+
+store::ProcResult StoreSession::Impl::RunProc(const AnsiString& name, const Variant& packedIn,
+                                              std::vector<store::PackedParam>& outputs) {
+  SqliteDb& db = RequireDb();
+  const std::string proc = store::NormalizeProcName(name);
+  try {
+    const store::ProcDef& def = store::FindProcedure(db, proc);
+    store::ProcArgs args(proc, def.Params, store::UnpackParams(packedIn));
+    std::optional<WriteUnit> unit;
+    if (def.Writes) unit.emplace(db);
+    store::ProcResult r = def.Run(db, args);
+    if (unit) unit->Commit();
+    CheckTransaction();
+    outputs = args.Outputs();
+    return r;
+  } catch (const ESqlError& e) {
+    CheckTransaction();
+    throw ESqlError(store::Utf8ToClient(e.Message()));
+  } catch (...) {
+    CheckTransaction();
+    throw;
+  }
+}
+
+StoreSession::StoreSession(const std::string& dataDir) : FImpl(std::make_unique<Impl>()) {
+  FImpl->DataDir = dataDir;
+}
+
+StoreSession::~StoreSession() {
+  if (FImpl->InTransaction && FImpl->Db && !FImpl->Db->AutoCommit()) {
+    sqlite3_exec(FImpl->Db->Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+  }
+}
+
+void StoreSession::ConnectDb(const AnsiString& computer, const AnsiString& ip) {
+  FImpl->Computer = computer;
+  FImpl->Address = ip;
+}
+
+const AnsiString& StoreSession::ClientComputer() const { return FImpl->Computer; }
+const AnsiString& StoreSession::ClientAddress() const { return FImpl->Address; }
+
+void StoreSession::ChangeDb(const AnsiString& db) {
+  const AnsiString name = Trim(db);
+  if (FImpl->InTransaction) {
+    throw ETransactionError("Cannot change the database inside a transaction.");
+  }
+  if (!IsValidDbName(name)) throw EUnknownDatabase("Unknown database '" + name + "'.");
+  namespace fs = std::filesystem;
+  std::string path;
+  std::error_code ec;
+  for (fs::directory_iterator it(FImpl->DataDir, ec), end; !ec && it != end; it.increment(ec)) {
+    const fs::path& p = it->path();
+    if (SameText(p.filename().string(), name + ".db") && it->is_regular_file(ec)) {
+      path = p.string();
+      break;
+    }
+  }
+  if (path.empty()) throw EUnknownDatabase("Unknown database '" + name + "'.");
+
+  std::unique_ptr<SqliteDb> opened;
+  try {
+    opened = std::make_unique<SqliteDb>(path, SqliteDb::OpenMode::ExistingFile);
+  } catch (const ESqlError& e) {
+    throw EUnknownDatabase("Cannot open database '" + name + "': " +
+                           store::Utf8ToClient(e.Message()));
+  }
+  char* userName = sqlite3_mprintf("%s", name.c_str());
+  if (!userName ||
+      sqlite3_create_function_v2(opened->Handle(), "DB_Name", 0,
+                                 SQLITE_UTF8 | SQLITE_DETERMINISTIC, userName, &DbNameFunction,
+                                 nullptr, nullptr, &sqlite3_free) != SQLITE_OK) {
+    throw EStoreError("Cannot open database '" + name + "': out of memory.");
+  }
+  sqlite3_set_authorizer(opened->Handle(), &ClientAuthorizer, &FImpl->PreparingClientStatement);
+  FImpl->Db = std::move(opened);
+  FImpl->DbName = name;
+  FImpl->TransactionLost = false;
+}
+
+AnsiString StoreSession::CurrentDb() const { return FImpl->DbName; }
+
+int StoreSession::ExecuteSQL(const WideString& sql) {
+  int changes = 0;
+  FImpl->RunBatch(sql, false, changes);
+  return changes;
+}
+
+TDataPacket StoreSession::OpenSQL(const WideString& sql) {
+  int changes = 0;
+  return *FImpl->RunBatch(sql, true, changes);
+}
+
+int StoreSession::ExecuteProc(const AnsiString& name, const Variant& packedIn,
+                              Variant& packedOut) {
+  std::vector<store::PackedParam> outputs;
+  const store::ProcResult r = FImpl->RunProc(name, packedIn, outputs);
+  packedOut = store::PackParams(outputs);
+  return r.ReturnValue;
+}
+
+TDataPacket StoreSession::OpenProc(const AnsiString& name, const Variant& packedIn) {
+  std::vector<store::PackedParam> outputs;
+  store::ProcResult r = FImpl->RunProc(name, packedIn, outputs);
+  TDataPacket packet = r.RecordSet ? std::move(*r.RecordSet) : TDataPacket();
+  store::PackedParam ret;
+  ret.Name = "@RETURN_VALUE";
+  ret.Value = Variant(r.ReturnValue);
+  ret.DataType = ftInteger;
+  ret.ParamType = store::pkResult;
+  outputs.insert(outputs.begin(), ret);
+  packet.Params = store::PackParams(outputs);
+  return packet;
+}
+
+void StoreSession::TransactionController(int action) {
+  Impl& s = *FImpl;
+  switch (action) {
+    case 0: {
+      if (s.InTransaction) throw ETransactionError("A transaction is already open.");
+      SqliteDb& db = s.RequireDb();
+      try {
+        db.Exec("BEGIN IMMEDIATE");
+      } catch (const ESqlError& e) {
+        throw ESqlError(store::Utf8ToClient(e.Message()));
+      }
+      s.InTransaction = true;
+      s.TransactionLost = false;
+      return;
+    }
+    case 1: {
+      if (!s.InTransaction) throw ETransactionError("Commit without an open transaction.");
+      if (s.TransactionLost) {
+        s.InTransaction = false;
+        s.TransactionLost = false;
+        throw ETransactionError(
+            "The transaction was rolled back after an error; nothing of it was kept.");
+      }
+      try {
+        s.Db->Exec("COMMIT");
+      } catch (const ESqlError& e) {
+        // A commit that fails leaves nothing half-done: undo it all.
+        if (!s.Db->AutoCommit()) sqlite3_exec(s.Db->Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        s.InTransaction = false;
+        throw ESqlError("Commit failed, the transaction was rolled back: " +
+                        store::Utf8ToClient(e.Message()));
+      }
+      s.InTransaction = false;
+      return;
+    }
+    case 2: {
+      if (!s.InTransaction) return;
+      if (s.Db && !s.Db->AutoCommit()) {
+        sqlite3_exec(s.Db->Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+      }
+      s.InTransaction = false;
+      s.TransactionLost = false;
+      return;
+    }
+    default:
+      throw ETransactionError("Unknown transaction action " + std::to_string(action) +
+                              " (0 begin, 1 commit, 2 rollback).");
+  }
+}
+
+bool StoreSession::InTransaction() const { return FImpl->InTransaction; }
