@@ -357,9 +357,12 @@ int CompareStrings(const Variant& a, const Variant& b) {
 int CompareValues(const Variant& a0, const Variant& b0) {
   TVarType ta = a0.VType(), tb = b0.VType();
   if (ta == varEmpty && tb == varEmpty) return 0;
-  // Empty takes the other side's kind.
-  const Variant a = ta == varEmpty ? VarAsType(a0, tb) : a0;
-  const Variant b = tb == varEmpty ? VarAsType(b0, ta) : b0;
+  // Empty takes the other side's kind (copies only then: sorting compares a lot).
+  Variant ea, eb;
+  if (ta == varEmpty) ea = VarAsType(a0, tb);
+  if (tb == varEmpty) eb = VarAsType(b0, ta);
+  const Variant& a = ta == varEmpty ? ea : a0;
+  const Variant& b = tb == varEmpty ? eb : b0;
   ta = a.VType();
   tb = b.VType();
   bool sa = IsStrKind(ta), sb = IsStrKind(tb);
@@ -586,13 +589,14 @@ Variant::Variant(int v) : FType(varInteger) { FInt = v; }
 Variant::Variant(unsigned v) : FType(varLongWord) { FInt = v; }
 Variant::Variant(long v) : FType(sizeof(long) == 8 ? varInt64 : varInteger) { FInt = v; }
 Variant::Variant(unsigned long v) {
-  if (v <= UINT32_MAX) {
+  const unsigned long long x = v;  // 32 or 64 bits, depending on the target
+  if (x <= UINT32_MAX) {
     FType = varLongWord;
   } else {
-    if (static_cast<unsigned long long>(v) > static_cast<unsigned long long>(INT64_MAX)) OverflowError(varInt64, varInt64);
+    if (x > static_cast<unsigned long long>(INT64_MAX)) OverflowError(varInt64, varInt64);
     FType = varInt64;
   }
-  FInt = static_cast<int64_t>(v);
+  FInt = static_cast<int64_t>(x);
 }
 Variant::Variant(long long v) : FType(varInt64) { FInt = v; }
 Variant::Variant(unsigned long long v) : FType(varInt64) {
