@@ -88,7 +88,9 @@ class TComponent : public TPersistent {
   // that asked for free notification; the default passes the notice on to every owned
   // component. Overrides must call the inherited one.
   virtual void Notification(TComponent* AComponent, TOperation Operation);
-  // Runs first in destruction, while the object is whole: sets csDestroying.
+  // Sets csDestroying. ~TComponent calls it first, but by then only the TComponent part
+  // is left, so an override is not reached from there: a derived class whose own
+  // destructor must see csDestroying (or run its override) calls Destroying() first.
   virtual void Destroying();
 
  private:

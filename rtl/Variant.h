@@ -18,19 +18,23 @@
 //   Boolean         | True -1, False 0     | -1.0 / 0.0           | -1 / 0              | itself              | "True" / "False"
 //   integer kinds   | value; out of range  | value                | value; out of range | value <> 0          | IntToStr
 //                   | EVariantOverflowError|                      | EVariantOverflowError|                    |
-//   Single/Double   | rounded half to even | value                | rounded to 4 places | value <> 0          | FloatToStr (Single: 7
-//                   | (x.5 -> even), range |                      | (the Currency rule);|                     | significant digits)
-//                   | checked as above;    |                      | out of range        |                     |
-//                   | NaN/inf overflow     |                      | EVariantOverflowError|                    |
+//   Single/Double   | rounded half to even | value                | Currency: rounded to| value <> 0          | FloatToStr (Single: 7
+//                   | (x.5 -> even), range |                      | 4 places, half away |                     | significant digits)
+//                   | checked as above;    |                      | from zero; FMTBcd:  |                     |
+//                   | NaN/inf overflow     |                      | the 15-digit text   |                     |
+//                   |                      |                      | exactly; too large  |                     |
+//                   |                      |                      | EVariantOverflowError|                    |
 //   Date            | as Double            | the day number       | as Double           | value <> 0          | DateTimeToStr (time left
 //                   |                      |                      |                     |                     | out when it is 0:00)
 //   Currency        | rounded half to even | value / 10000        | itself / exact      | value <> 0          | CurrToStr
-//   FMTBcd          | rounded half to even | value                | rounded to 4 places | value <> 0          | shortest decimal text
-//   String/OleStr   | via the number text  | StrToFloat ('.' as   | the decimal text,   | "True"/"False" (any | itself; OleStr <-> String
-//                   | (an integer text     | decimal separator,   | exactly             | case), else a number| through GBK <-> UTF-16
-//                   | exactly, else as     | blanks around        |                     | text <> 0; else     |
-//                   | Double then rounded) | allowed); Date: the  |                     | EVariantTypeCastError|
-//                   |                      | date/time text first |                     |                     |
+//   FMTBcd          | rounded half to even | value                | Currency: 4 places, | value <> 0          | shortest decimal text
+//                   |                      |                      | half away from zero |                     | ("12.5", "-0.001")
+//   String/OleStr   | via the number text  | StrToFloat ('.' as   | the decimal text    | "True"/"False" (any | itself; OleStr <-> String
+//                   | (an integer text     | decimal separator,   | (StrToCurr; FMTBcd: | case), else a number| through GBK <-> UTF-16
+//                   | exactly, else as     | blanks around        | exactly, more than  | text <> 0; else     |
+//                   | Double then rounded) | allowed); Date: the  | 18 places rounded)  | EVariantTypeCastError|
+//                   |                      | date/time text first,|                     |                     |
+//                   |                      | then a number        |                     |                     |
 //   Array           | EVariantTypeCastError (an array converts only to an array of the same kind)
 //
 // A text that is no number raises EVariantTypeCastError. Every type-cast error reads
