@@ -130,7 +130,7 @@ Variant VariantDecoder::ReadArray(TVarType t, size_t at, int depth) {
     const size_t boundAt = r_.Offset();
     b.LowBound = r_.I32();
     const uint32_t count = r_.U32();
-    if (static_cast<int64_t>(b.LowBound) + count - 1 > INT32_MAX)
+    if (count > INT32_MAX || static_cast<int64_t>(b.LowBound) + count - 1 > INT32_MAX)
       r_.Fail(boundAt, "array bounds past the integer range");
     b.ElementCount = static_cast<int>(count);
     total *= count;
