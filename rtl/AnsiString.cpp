@@ -439,11 +439,23 @@ WideString GbkToWide(std::string_view s) {
 
 AnsiString WideToGbk(std::u16string_view w) {
   if (w.empty()) return AnsiString();
-  const auto* src = reinterpret_cast<const wchar_t*>(w.data());
-  const int n = WideCharToMultiByte(kGbk, 0, src, int(w.size()), nullptr, 0, "?", nullptr);
+  // Code page 936 holds no character outside the basic plane: a surrogate pair (or a
+  // broken half of one) becomes a single '?' here, as natively, instead of the API's two.
+  std::wstring bmp;
+  bmp.reserve(w.size());
+  for (size_t i = 0; i < w.size(); ++i) {
+    const char16_t c = w[i];
+    if (c >= 0xD800 && c <= 0xDFFF) {
+      if (c <= 0xDBFF && i + 1 < w.size() && w[i + 1] >= 0xDC00 && w[i + 1] <= 0xDFFF) ++i;
+      bmp.push_back(L'?');
+    } else {
+      bmp.push_back(wchar_t(c));
+    }
+  }
+  const int n = WideCharToMultiByte(kGbk, 0, bmp.data(), int(bmp.size()), nullptr, 0, "?", nullptr);
   if (n <= 0) return AnsiString();
   AnsiString out(size_t(n), '\0');
-  WideCharToMultiByte(kGbk, 0, src, int(w.size()), out.data(), n, "?", nullptr);
+  WideCharToMultiByte(kGbk, 0, bmp.data(), int(bmp.size()), out.data(), n, "?", nullptr);
   return out;
 }
 

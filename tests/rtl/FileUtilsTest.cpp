@@ -94,7 +94,20 @@ TEST(FileNames, TrailingDelimiters) {
   EXPECT_FALSE(IsPathDelimiter("a", 2));
 }
 
+// Under Wine the Unix side stores names in the host locale's character set; a host
+// without a UTF-8 Chinese locale cannot hold Chinese names at all, whatever we pass.
+bool HostStoresChineseNames() {
+#ifdef _WIN32
+  const AnsiString probe = TempRoot() + "\xC5\xCC\xB5\xE3_probe";
+  if (!CreateDir(probe) && !DirectoryExists(probe)) return false;
+  std::error_code ec;
+  std::filesystem::remove(FilePath(probe), ec);
+#endif
+  return true;
+}
+
 TEST(FileSystem, ChineseNamesExistRenameAndDelete) {
+  if (!HostStoresChineseNames()) GTEST_SKIP() << "this system cannot store Chinese file names";
   ScratchFolder dir("\xC5\xCC\xB5\xE3_rtl_files");  // 盘点
   ASSERT_TRUE(ForceDirectories(dir.Path() + "\xB5\xBC\xB3\xF6\\sub"));  // 导出
   EXPECT_TRUE(DirectoryExists(dir.Path() + "\xB5\xBC\xB3\xF6"));
