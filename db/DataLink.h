@@ -42,15 +42,19 @@
 //   Close           S BeforeClose [dsBrowse/dsEdit/...]; L ActiveChanged [dsInactive]
 //                   (L EditingChanged after it when the links were editing); fields made
 //                   by Open are freed; S AfterClose. A pending edit is dropped.
-//   Next/Prior/     (posts or cancels a pending edit first, see CheckBrowseMode)
-//   MoveBy          S BeforeScroll; L DataSetScrolled(d) [dsBrowse]; S AfterScroll.
-//                   At Eof/Bof (nothing to move over) only S BeforeScroll.
-//   First/Last/     S BeforeScroll; L DataSetChanged [dsBrowse]; S AfterScroll
-//   RecNo:=/GotoBookmark/Locate (found)   (Locate not found: S BeforeScroll only)
-//   Edit            S BeforeEdit [dsBrowse]; L EditingChanged [dsEdit];
+//   Every operation below that moves or starts editing (Next ... Locate, Edit, Insert,
+//   Append, the filter changes) begins with CheckBrowseMode: L CheckBrowseMode, and a
+//   pending edit is posted (when modified) or cancelled first.
+//   Next/Prior/     L CheckBrowseMode; S BeforeScroll; L DataSetScrolled(d) [dsBrowse];
+//   MoveBy          S AfterScroll. Next on the last record: L DataSetScrolled(0) and
+//                   S AfterScroll, Eof set; at Eof (Bof for Prior) only S BeforeScroll.
+//   First/Last/     L CheckBrowseMode; S BeforeScroll; L DataSetChanged [dsBrowse];
+//   RecNo:=/GotoBookmark/Locate (found)   S AfterScroll (Locate not found: no more
+//                   than S BeforeScroll)
+//   Edit            L CheckBrowseMode; S BeforeEdit [dsBrowse]; L EditingChanged [dsEdit];
 //                   L RecordChanged(nullptr) [dsEdit]; S AfterEdit
 //                   (Edit on an empty dataset is Insert)
-//   Insert/Append   S BeforeInsert; S BeforeScroll [dsBrowse]; L EditingChanged
+//   Insert/Append   L CheckBrowseMode; S BeforeInsert; S BeforeScroll [dsBrowse]; L EditingChanged
 //                   [dsInsert]; S OnNewRecord [dsInsert] (field changes inside it notify
 //                   as below); L DataSetChanged [dsInsert]; S AfterInsert; S AfterScroll
 //   field change    OnValidate; value stored; Modified set; calculated fields;
@@ -66,8 +70,10 @@
 //                   L DataSetChanged [dsBrowse]; S AfterDelete; S AfterScroll
 //                   (Delete while inserting is Cancel)
 //   CheckBrowseMode L CheckBrowseMode; then Post when Modified, else Cancel
-//   Filter change   (Filtered, or Filter/FilterOptions while filtered and open) as First
-//   Refresh         L DataSetChanged [dsBrowse]
+//   Filter change   (Filtered, or Filter/FilterOptions while filtered and open):
+//                   L CheckBrowseMode; S BeforeScroll; L DataSetChanged [dsBrowse] on the
+//                   first record; S AfterScroll
+//   Refresh         L CheckBrowseMode; L DataSetChanged [dsBrowse]
 //   DisableControls outermost: L DataEvent(deDisabledStateChange, 1) to every link
 //   EnableControls  outermost, counter back at 0: L DataEvent(deDisabledStateChange, 0)
 //                   when data changed meanwhile (post, delete, insert, edit, field change,

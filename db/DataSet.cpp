@@ -1061,8 +1061,7 @@ void TDataSet::SetFilter(const AnsiString& value) {
       throw;
     }
     FFilterText = value;
-    Refresh();
-    First();
+    ApplyFilterChange();
     return;
   }
   FFilterExpr = std::move(parsed);
@@ -1076,8 +1075,7 @@ void TDataSet::SetFiltered(bool value) {
     CheckBrowseMode();
     if (value) BindFilter();
     FFiltered = value;
-    Refresh();
-    First();
+    ApplyFilterChange();
     return;
   }
   FFiltered = value;
@@ -1088,9 +1086,19 @@ void TDataSet::SetFilterOptions(TFilterOptions value) {
   FFilterOptions = value;
   if (Active() && FFiltered) {
     CheckBrowseMode();
-    Refresh();
-    First();
+    ApplyFilterChange();
   }
+}
+
+void TDataSet::ApplyFilterChange() {
+  RebuildView();
+  NoteDataChange();
+  Fire(BeforeScroll);
+  FillWindow(FView.empty() ? -1 : 0, 0);
+  FBof = true;
+  FEof = FView.empty();
+  DataEvent(deDataSetChange, 0);
+  Fire(AfterScroll);
 }
 
 void TDataSet::Refresh() {

@@ -238,6 +238,8 @@ class TDataSet : public TComponent {
   int ViewPosOfStore(int storeIndex) const;  // -1 when not shown
   bool PassesFilter(const std::vector<Variant>& values);
   void RebuildView();
+  // After a change of the filter: the shown records again, the cursor on the first.
+  void ApplyFilterChange();
   void BindFilter();
   void CalculateFields(std::vector<Variant>& values);
   void CalculateAll();
