@@ -9,8 +9,10 @@
 // trail byte of a GBK character is part of that character, never a delimiter. Drive
 // letters ("C:") end a path like a delimiter. New delimiters are written as PathDelim.
 //
-// The Win32 header defines DeleteFile as a macro; include this header after <windows.h>
-// (it removes that macro) or call ::DeleteFileW yourself.
+// The Win32 header defines DeleteFile as a macro for DeleteFileW. This header removes
+// the macro when <windows.h> came first; when <windows.h> comes later, the overload
+// DeleteFileW(std::string_view) below catches the expanded call, so DeleteFile(name)
+// means this library's routine in either order.
 #pragma once
 #include <cstdint>
 #include <filesystem>
@@ -46,6 +48,9 @@ bool IsPathDelimiter(std::string_view S, int Index);
 bool FileExists(std::string_view FileName);       // an existing file, not a folder
 bool DirectoryExists(std::string_view Name);      // an existing folder
 bool DeleteFile(std::string_view FileName);       // false when it could not be deleted
+#ifdef _WIN32
+inline bool DeleteFileW(std::string_view FileName) { return DeleteFile(FileName); }
+#endif
 bool RenameFile(std::string_view OldName, std::string_view NewName);  // fails when NewName exists
 bool CreateDir(std::string_view Dir);
 // Creates Dir and every missing folder above it; true when Dir exists afterwards.
