@@ -372,10 +372,13 @@ int CompareValues(const Variant& a0, const Variant& b0) {
     const Variant& text = sa ? a : b;
     int flip = sa ? 1 : -1;
     if (other.VType() == varBoolean) {
-      bool x = text.AsBoolean(), y = other.AsBoolean();
-      // Booleans count as -1 / 0.
-      int r = x == y ? 0 : (x ? -1 : 1);
-      return flip * r;
+      // "True"/"False" count as -1 / 0 like the Boolean itself; any other text as the
+      // number it holds, so that a text, a Boolean and a number order consistently.
+      AnsiString s = TextOf(text);
+      Num n;
+      if (SameText(s, "True")) n.i = -1;
+      else if (!SameText(s, "False")) n = ToNum(text, varBoolean);
+      return flip * CompareNum(n, ToNum(other, varBoolean));
     }
     if (other.VType() == varDate) {
       TDateTime d;

@@ -56,7 +56,8 @@
 //     different wide texts that read the same in GBK are ordered by their UTF-16 units.
 //   - A string against a number converts the string to a number (Double, or Currency/
 //     FMTBcd exactly); a string against a Date reads it as a date/time text, else as a
-//     number; a string against a Boolean reads it as a Boolean. A text that does not
+//     number; a string against a Boolean reads "True"/"False" (any case) as -1/0 and any
+//     other text as a number (so "0.5" > True, keeping the order transitive). A text that does not
 //     convert raises EVariantTypeCastError (callers that must not fail catch it).
 //   - Numbers compare by value across kinds: integers exactly as Int64, Currency and
 //     FMTBcd exactly as scaled decimals, anything with Single/Double/Date by the exact

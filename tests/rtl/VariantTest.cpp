@@ -252,6 +252,27 @@ TEST(VariantCompare, AcrossKinds) {
   }
 }
 
+TEST(VariantCompare, NumbersOfEveryKindFormOneTotalOrder) {
+  const std::vector<Variant> zoo = {
+      Variant(0), Variant(-1), Variant(true), Variant(false), Variant(uint8_t(255)), Variant(int16_t(-300)),
+      Variant(INT64_MAX), Variant(INT64_MIN), Variant(0.5), Variant(-0.5f), Variant(1e300), Variant(-1e300),
+      Variant(std::nan("")), Variant(Currency(0.5)), Variant(Currency::FromScaled(INT64_MAX)),
+      Variant::FromBcd(5, 1), Variant::FromBcd(INT64_MAX, 18), Variant::FromBcd(-1, 18), Variant::FromDate(0.5),
+      Variant("0.50"), Variant("-1"), Variant(u"255"), Variant(9007199254740993LL), Variant(9007199254740992.0),
+  };
+  auto cmp = [](const Variant& a, const Variant& b) {
+    TVariantRelationship r = VarCompareValue(a, b);
+    return r == vrLessThan ? -1 : r == vrGreaterThan ? 1 : 0;
+  };
+  for (const Variant& a : zoo)
+    for (const Variant& b : zoo) {
+      ASSERT_EQ(cmp(a, b), -cmp(b, a)) << Show(a) << " vs " << Show(b);
+      for (const Variant& c : zoo)
+        if (cmp(a, b) <= 0 && cmp(b, c) <= 0)
+          ASSERT_LE(cmp(a, c), 0) << Show(a) << " <= " << Show(b) << " <= " << Show(c);
+    }
+}
+
 TEST(VariantCompare, OperatorsAndNull) {
   EXPECT_TRUE(Variant::Null() == Variant::Null());
   EXPECT_FALSE(Variant::Null() == Variant(0));
