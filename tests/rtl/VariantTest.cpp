@@ -267,9 +267,11 @@ TEST(VariantCompare, NumbersOfEveryKindFormOneTotalOrder) {
   for (const Variant& a : zoo)
     for (const Variant& b : zoo) {
       ASSERT_EQ(cmp(a, b), -cmp(b, a)) << Show(a) << " vs " << Show(b);
-      for (const Variant& c : zoo)
-        if (cmp(a, b) <= 0 && cmp(b, c) <= 0)
+      for (const Variant& c : zoo) {
+        if (cmp(a, b) <= 0 && cmp(b, c) <= 0) {
           ASSERT_LE(cmp(a, c), 0) << Show(a) << " <= " << Show(b) << " <= " << Show(c);
+        }
+      }
     }
 }
 
