@@ -61,6 +61,7 @@ void Listener::AcceptLoop() {
       raw->Thread = std::thread([this, raw] {
         ConnectionHandler handler(*raw->Socket, FFactory, FOptions, FLog);
         handler.Run();
+        raw->Socket->Shutdown();  // the client hears the end now, not when the thread is reaped
         --FActive;
         raw->Done = true;
       });
