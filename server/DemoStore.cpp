@@ -212,7 +212,6 @@ void FillReferenceData(SqliteDb& db) {
   cardSet("001", U(u8"金卡"), 0.85, 0);
   cardSet("002", U(u8"银卡"), 0.9, 0);
   cardSet("003", U(u8"普通卡"), 0.95, 0);
-  cardSet("004", U(u8"员工卡"), 0.7, 1);
   Inserter card(db, "insert into nVipCardSign (VipCardCode, Bname, CreateDate, EndDate, EtypeId, "
                     "Cardset, Bsex, Bbirthday, Btel, OperatorID, pWord) "
                     "values (?1, ?2, ?3, '2099-01-01 00:00:00', ?4, ?5, ?6, ?7, ?8, '00001', ?9)");
