@@ -275,6 +275,27 @@ TEST(VariantCompare, NumbersOfEveryKindFormOneTotalOrder) {
     }
 }
 
+TEST(VariantCompare, TextsOfBothKindsFormOneTotalOrder) {
+  const std::vector<Variant> zoo = {
+      Variant("a"), Variant("B"), Variant("A"), Variant("b"), Variant(""), Variant("abc"), Variant("中文"),
+      Variant("中"), Variant(u"a"), Variant(u"B"), Variant(u"\u00e9"), Variant(u"\u0101"), Variant(u"中文"),
+      Variant("?"), Variant(u"?"), Variant("a b"), Variant("Z"), Variant("~"),
+  };
+  auto cmp = [](const Variant& a, const Variant& b) {
+    TVariantRelationship r = VarCompareValue(a, b);
+    return r == vrLessThan ? -1 : r == vrGreaterThan ? 1 : 0;
+  };
+  for (const Variant& a : zoo)
+    for (const Variant& b : zoo) {
+      ASSERT_EQ(cmp(a, b), -cmp(b, a)) << Show(a) << " vs " << Show(b);
+      for (const Variant& c : zoo) {
+        if (cmp(a, b) <= 0 && cmp(b, c) <= 0) {
+          ASSERT_LE(cmp(a, c), 0) << Show(a) << " <= " << Show(b) << " <= " << Show(c);
+        }
+      }
+    }
+}
+
 TEST(VariantCompare, OperatorsAndNull) {
   EXPECT_TRUE(Variant::Null() == Variant::Null());
   EXPECT_FALSE(Variant::Null() == Variant(0));
