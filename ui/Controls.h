@@ -227,6 +227,7 @@ class TControl : public TComponent {
   int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
   AnsiString FText;
   bool FVisible = true;
+  TControlStyle FControlStyle{csCaptureMouse, csClickEvents, csDoubleClicks, csSetCaption};
   TColor FColor = clWindow;
   TFont FFont;
 
@@ -245,7 +246,6 @@ class TControl : public TComponent {
   bool FShowHint = false;
   bool FParentShowHint = true;
   TCursor FCursor = crDefault;
-  TControlStyle FControlStyle{csCaptureMouse, csClickEvents, csDoubleClicks, csSetCaption};
   TControlState FControlState;
 };
 

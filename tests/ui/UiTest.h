@@ -1,0 +1,88 @@
+// Helpers of the framework tests: real windows, real messages, recorded events.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ui/Forms.h"
+#include "ui/WinApi.h"
+
+namespace uitest {
+
+// Events in the order they happened, compared whole as one string.
+class EventLog {
+ public:
+  void Add(const std::string& e) { FEvents.push_back(e); }
+  std::string Str() const {
+    std::string s;
+    for (size_t i = 0; i < FEvents.size(); ++i) s += (i ? " " : "") + FEvents[i];
+    return s;
+  }
+  void Clear() { FEvents.clear(); }
+
+ private:
+  std::vector<std::string> FEvents;
+};
+
+// Handles every queued message (several rounds, so that posted follow-ups run too).
+inline void Pump() {
+  for (int i = 0; i < 5; ++i) Application->ProcessMessages();
+}
+
+inline LPARAM KeyData(WORD vk, bool up, bool alt = false) {
+  UINT scan = ::MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
+  LPARAM l = 1 | (static_cast<LPARAM>(scan) << 16);
+  if (alt) l |= 1 << 29;
+  if (up) l |= (1u << 30) | (1u << 31);
+  return l;
+}
+
+// A key press as the system queues it: down (translated to a character by the loop),
+// then up, to the window with the focus.
+inline void PostKey(WORD vk) {
+  HWND h = ::GetFocus();
+  ::PostMessageW(h, WM_KEYDOWN, vk, KeyData(vk, false));
+  ::PostMessageW(h, WM_KEYUP, vk, KeyData(vk, true));
+  Pump();
+}
+
+inline void PostAltKey(WORD vk) {
+  HWND h = ::GetFocus();
+  ::PostMessageW(h, WM_SYSKEYDOWN, vk, KeyData(vk, false, true));
+  ::PostMessageW(h, WM_SYSKEYUP, vk, KeyData(vk, true, true));
+  Pump();
+}
+
+// A typed character (what an input method delivers).
+inline void PostChar(wchar_t ch) {
+  ::PostMessageW(::GetFocus(), WM_CHAR, ch, 1);
+  Pump();
+}
+
+inline void TypeText(const std::wstring& text) {
+  for (wchar_t ch : text) ::PostMessageW(::GetFocus(), WM_CHAR, ch, 1);
+  Pump();
+}
+
+// Finds a child window by the component name it carries.
+inline HWND FindByName(HWND parent, const char* name) {
+  struct Ctx {
+    std::wstring name;
+    HWND found;
+    static BOOL CALLBACK Visit(HWND h, LPARAM l) {
+      auto* c = reinterpret_cast<Ctx*>(l);
+      ATOM a = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(::GetPropW(h, L"PosName")));
+      wchar_t buf[256] = {};
+      if (a && ::GlobalGetAtomNameW(a, buf, 255) && c->name == buf) {
+        c->found = h;
+        return FALSE;
+      }
+      return TRUE;
+    }
+  } ctx{ui_win::Wide(name), nullptr};
+  ::EnumChildWindows(parent, &Ctx::Visit, reinterpret_cast<LPARAM>(&ctx));
+  return ctx.found;
+}
+
+}  // namespace uitest
