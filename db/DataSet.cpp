@@ -1075,6 +1075,12 @@ void TDataSet::SetFiltered(bool value) {
     CheckBrowseMode();
     if (value) BindFilter();
     FFiltered = value;
+    try {
+      RebuildView();
+    } catch (...) {
+      FFiltered = !value;  // an OnFilterRecord that raised: the filter stays as it was
+      throw;
+    }
     ApplyFilterChange();
     return;
   }
@@ -1083,9 +1089,16 @@ void TDataSet::SetFiltered(bool value) {
 
 void TDataSet::SetFilterOptions(TFilterOptions value) {
   if (value == FFilterOptions) return;
+  const TFilterOptions old = FFilterOptions;
   FFilterOptions = value;
   if (Active() && FFiltered) {
-    CheckBrowseMode();
+    try {
+      CheckBrowseMode();
+      RebuildView();
+    } catch (...) {
+      FFilterOptions = old;
+      throw;
+    }
     ApplyFilterChange();
   }
 }
