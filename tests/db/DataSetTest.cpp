@@ -284,7 +284,7 @@ TEST(DataSetLocate, OptionsTable) {
 }
 
 TEST(DataSetLocate, PartialKeyEndsOnACharacterBoundary) {
-  // "李" is CE 80 in GBK? whatever its bytes, a prefix of one byte of it never matches.
+  // The first byte alone of a double-byte character is no prefix of a text starting with it.
   auto ds = People();
   const AnsiString li = "李";
   EXPECT_FALSE(ds->Locate("Name", Variant(li.substr(0, 1)), loPartialKey));
