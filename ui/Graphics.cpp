@@ -504,3 +504,20 @@ std::vector<uint32_t> TBitmap::PixelsRGB() const {
   for (size_t i = 0; i < out.size(); ++i) out[i] = FBits[i] & 0xFFFFFF;
   return out;
 }
+
+HBITMAP TBitmap::CopyHandle() const {
+  if (Empty()) return nullptr;
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+  bi.bmiHeader.biWidth = FWidth;
+  bi.bmiHeader.biHeight = -FHeight;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP h = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!h) throw EOutOfResources("Out of system resources");
+  ::GdiFlush();
+  std::memcpy(bits, FBits, sizeof(uint32_t) * FWidth * FHeight);
+  return h;
+}

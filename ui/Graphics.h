@@ -257,6 +257,9 @@ class TBitmap : public TPersistent {
   std::vector<uint32_t> PixelsRGB() const;    // row by row from the top
 
   HDC DC() const { return FDC; }
+  // A new bitmap handle with the same picture, selected into no DC (for APIs that want
+  // one); owned by the caller.
+  HBITMAP CopyHandle() const;
 
  private:
   void Allocate(int width, int height);
