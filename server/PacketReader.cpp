@@ -124,7 +124,9 @@ TDataPacket ReadPacket(Statement& st) {
     const bool fixIntsToFloat = f.DataType == ftFloat && s.AnyInt;
     const bool isDate = f.DataType == ftDate || f.DataType == ftDateTime || f.DataType == ftTime;
     const bool isBool = f.DataType == ftBoolean;
-    if (!fixNumbersToText && !fixIntsToFloat && !isDate && !isBool) continue;
+    // One kind per column: a 64-bit column holds Int64 values only.
+    const bool fixIntsToInt64 = f.DataType == ftLargeint && s.AnyInt;
+    if (!fixNumbersToText && !fixIntsToFloat && !fixIntsToInt64 && !isDate && !isBool) continue;
     int longest = f.Size;
     for (auto& row : p.Rows) {
       Variant& v = row[static_cast<size_t>(c)];
@@ -133,6 +135,8 @@ TDataPacket ReadPacket(Statement& st) {
       if (fixNumbersToText && isNumber) {
         v = Variant(NumberText(v));
         longest = std::max(longest, static_cast<int>(v.RawString().size()));
+      } else if (fixIntsToInt64 && k == varInteger) {
+        v = Variant(static_cast<long long>(v.RawInt()));
       } else if (fixIntsToFloat && (k == varInteger || k == varInt64)) {
         v = Variant(static_cast<double>(v.RawInt()));
       } else if (isBool && isNumber) {
