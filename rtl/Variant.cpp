@@ -10,7 +10,7 @@
 #include "rtl/FormatSettings.h"
 #include "rtl/NumberFormat.h"
 
-const Variant Unassigned;
+const Variant Unassigned{};
 
 struct VariantAccess {
   static Variant Make(TVarType t) {
