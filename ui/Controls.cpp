@@ -456,6 +456,18 @@ TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {
 
 TWinControl::~TWinControl() {
   SetComponentState(csDestroying, true);
+  // A control that goes with the focus leaves it to its form, and the form forgets it
+  // as its active control (with no exit events: the control is half gone).
+  if (TCustomForm* form = GetParentForm(this); form && form != this) {
+    if (form->FActiveControl && ContainsControl(form->FActiveControl)) form->FActiveControl = nullptr;
+    if (form->FFocusedControl && ContainsControl(form->FFocusedControl)) {
+      form->FFocusedControl = nullptr;
+      HWND focus = ::GetFocus();
+      if (FHandle && form->FHandle && focus && (focus == FHandle || ::IsChild(FHandle, focus))) {
+        ::SetFocus(form->FHandle);
+      }
+    }
+  }
   // Children go first; then our window, with no object left listening to it.
   while (!FControls.empty()) {
     TControl* c = FControls.back();
@@ -518,6 +530,7 @@ void TWinControl::RemoveControl(TControl* c) {
     if (form->FFocusedControl && inside(form->FFocusedControl)) form->FFocusedControl = nullptr;
   }
   if (FMouseControl == c) FMouseControl = nullptr;
+  if (FHoverControl == c) FHoverControl = nullptr;
   if (FHandle && c->FVisible) {
     RECT r{c->FLeft, c->FTop, c->FLeft + c->FWidth, c->FTop + c->FHeight};
     ::InvalidateRect(FHandle, &r, TRUE);
@@ -741,14 +754,15 @@ TRect TWinControl::ClientRect() const {
 
 void TWinControl::SetVisible(bool v) {
   if (v == Visible()) return;
+  TCustomForm* form = v ? nullptr : GetParentForm(this);
+  bool hadFocus = form && form != this && FHandle && form->FFocusedControl && ContainsControl(form->FFocusedControl);
+  if (hadFocus && form->FActiveControl && ContainsControl(form->FActiveControl)) form->FActiveControl = nullptr;
   TControl::SetVisible(v);
   if (FHandle) ::ShowWindow(FHandle, v ? SW_SHOWNA : SW_HIDE);
-  if (!v) {
-    // A control that hides with the focus gives it to the next one.
-    if (auto* form = GetParentForm(this); form && FHandle && (Focused() || ContainsControl(form->FFocusedControl))) {
-      if (form->FActiveControl && ContainsControl(form->FActiveControl)) form->FActiveControl = nullptr;
-      form->SelectNext(this, true, true);
-    }
+  // A control that hides with the focus gives it to the next one.
+  if (hadFocus) {
+    if (TWinControl* next = form->FindNextControl(this, true, true, false)) next->SetFocus();
+    else if (form->FHandle) ::SetFocus(form->FHandle);
   }
 }
 
@@ -1272,6 +1286,21 @@ void TWinControl::ReflectToChild(TMessage& m, HWND child) {
   DefaultHandler(m);
 }
 
+// Tells graphic children that the mouse came over them or left them.
+void TWinControl::UpdateHover(TPoint p) {
+  TControl* t = ControlAtPos(p, false);
+  if (t == FHoverControl) return;
+  if (FHoverControl) FHoverControl->Perform(CM_MOUSELEAVE);
+  FHoverControl = t;
+  if (t) {
+    t->Perform(CM_MOUSEENTER);
+    if (!FTrackingLeave) {
+      TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, FHandle, 0};
+      FTrackingLeave = ::TrackMouseEvent(&tme) != FALSE;
+    }
+  }
+}
+
 // Passes the mouse message to the graphic child under the mouse (or holding it).
 bool TWinControl::ForwardMouseToGraphic(TMessage& m) {
   POINT p{static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam))};
@@ -1351,7 +1380,13 @@ void TWinControl::WndProc(TMessage& m) {
     case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK:
     case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK:
     case WM_MOUSEMOVE:
+      UpdateHover({static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam))});
       if (ForwardMouseToGraphic(m)) return;
+      break;
+    case WM_MOUSELEAVE:
+      FTrackingLeave = false;
+      if (FHoverControl) FHoverControl->Perform(CM_MOUSELEAVE);
+      FHoverControl = nullptr;
       break;
     case WM_CAPTURECHANGED:
       FMouseControl = nullptr;

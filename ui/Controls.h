@@ -420,6 +420,9 @@ class TWinControl : public TControl {
   bool FAligning = false;
   bool FDoubleBuffered = true;
   TControl* FMouseControl = nullptr;    // graphic child holding the mouse
+  TControl* FHoverControl = nullptr;    // graphic child under the mouse
+  bool FTrackingLeave = false;
+  void UpdateHover(TPoint p);
   ui_win::GdiObject<HBRUSH> FColorBrush;
   TColor FColorBrushColor = clNone;
   ATOM FNameAtom = 0;

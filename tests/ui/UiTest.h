@@ -2,6 +2,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -43,14 +44,16 @@ inline LPARAM KeyData(WORD vk, bool up, bool alt = false) {
 inline void PostKey(WORD vk) {
   HWND h = ::GetFocus();
   ::PostMessageW(h, WM_KEYDOWN, vk, KeyData(vk, false));
-  ::PostMessageW(h, WM_KEYUP, vk, KeyData(vk, true));
+  Pump();
+  ::PostMessageW(::GetFocus(), WM_KEYUP, vk, KeyData(vk, true));
   Pump();
 }
 
 inline void PostAltKey(WORD vk) {
   HWND h = ::GetFocus();
   ::PostMessageW(h, WM_SYSKEYDOWN, vk, KeyData(vk, false, true));
-  ::PostMessageW(h, WM_SYSKEYUP, vk, KeyData(vk, true, true));
+  Pump();
+  ::PostMessageW(::GetFocus(), WM_SYSKEYUP, vk, KeyData(vk, true, true));
   Pump();
 }
 
@@ -84,5 +87,34 @@ inline HWND FindByName(HWND parent, const char* name) {
   ::EnumChildWindows(parent, &Ctx::Visit, reinterpret_cast<LPARAM>(&ctx));
   return ctx.found;
 }
+
+}  // namespace uitest
+
+namespace uitest {
+
+// Holds a modifier key down in the thread's keyboard state for its lifetime.
+class HeldKey {
+ public:
+  explicit HeldKey(BYTE vk) : FVk(vk) { Set(0x80); }
+  ~HeldKey() { Set(0); }
+
+ private:
+  void Set(BYTE v) {
+    BYTE state[256];
+    ::GetKeyboardState(state);
+    state[FVk] = v;
+    ::SetKeyboardState(state);
+  }
+  BYTE FVk;
+};
+
+// A shown form that is freed at the end of the test.
+template <typename F = TForm>
+struct ShownForm {
+  std::unique_ptr<F> form;
+  ShownForm() : form(std::make_unique<F>(nullptr)) {}
+  F* operator->() { return form.get(); }
+  F* get() { return form.get(); }
+};
 
 }  // namespace uitest
