@@ -6,8 +6,8 @@
 //             beside the same query stepped directly into rows of Variants (text
 //             converted to GBK, as the server sends it).
 // The store is the generator's large store (100,000 goods), made once into the folder
-// POS_BENCH_DATA (default: ./bench-data) and reused by later runs. Times are wall-clock
-// (the server works on its own threads).
+// POS_BENCH_DATA (default: bench-data in the build tree's bench folder) and reused by
+// later runs. Times are wall-clock (the server works on its own threads).
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -31,7 +31,7 @@ const char* const kQuery = "select * from ptype where Sonnum = 0";
 
 std::string DataDir() {
   const char* env = std::getenv("POS_BENCH_DATA");
-  const std::string dir = env && *env ? env : "bench-data";
+  const std::string dir = env && *env ? env : POS_BENCH_DEFAULT_DATA;
   if (!std::filesystem::exists(dir + "/" + kDemoStoreDbName + ".db")) {
     std::fprintf(stderr, "bench: making the large store (%d goods) in %s\n", kGoods, dir.c_str());
     MakeDemoStore(dir, {kGoods});
