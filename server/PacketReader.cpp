@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <unordered_map>
 #include "rtl/NumberFormat.h"
 #include "server/StoreText.h"
 
@@ -25,6 +26,27 @@ Variant IntValue(int64_t v) {
 struct ColumnStats {
   bool AnyText = false, AnyFloat = false, AnyInt = false, AnyBig = false;
   int LongestText = 0;
+};
+
+// UTF-8 -> GBK for one record set. Names of units, colours, sizes and classes repeat
+// row after row; their conversions are remembered (a bounded number of short texts).
+class TextCache {
+ public:
+  AnsiString ToClient(std::string_view utf8) {
+    bool ascii = true;
+    for (const char ch : utf8) ascii = ascii && static_cast<unsigned char>(ch) < 0x80;
+    if (ascii) return AnsiString(utf8);
+    if (utf8.size() > kMaxLength) return Utf8ToClient(utf8);
+    const auto it = FMap.find(std::string(utf8));
+    if (it != FMap.end()) return it->second;
+    AnsiString gbk = Utf8ToClient(utf8);
+    if (FMap.size() < kMaxEntries) FMap.emplace(std::string(utf8), gbk);
+    return gbk;
+  }
+
+ private:
+  static constexpr size_t kMaxLength = 64, kMaxEntries = 4096;
+  std::unordered_map<std::string, AnsiString> FMap;
 };
 
 AnsiString NumberText(const Variant& v) {
@@ -76,6 +98,7 @@ TDataPacket ReadPacket(Statement& st) {
 
   // Rows as SQLite gives them (text already in GBK); the field types fix them up below.
   std::vector<ColumnStats> stats(static_cast<size_t>(cols));
+  TextCache texts;
   while (st.Step()) {
     std::vector<Variant> row;
     row.reserve(static_cast<size_t>(cols));
@@ -97,9 +120,9 @@ TDataPacket ReadPacket(Statement& st) {
           row.push_back(Variant::Null());
           break;
         default: {  // text, blob
-          AnsiString text = p.Fields[static_cast<size_t>(c)].DataType == ftBlob
-                                ? AnsiString(st.ColumnText(c))
-                                : Utf8ToClient(st.ColumnText(c));
+          const std::string_view raw = st.ColumnTextView(c);
+          AnsiString text = p.Fields[static_cast<size_t>(c)].DataType == ftBlob ? AnsiString(raw)
+                                                                              : texts.ToClient(raw);
           s.AnyText = true;
           s.LongestText = std::max(s.LongestText, static_cast<int>(std::min<size_t>(text.size(), INT_MAX)));
           row.emplace_back(std::move(text));

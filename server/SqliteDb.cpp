@@ -120,10 +120,13 @@ int Statement::ColumnType(int i) const { return sqlite3_column_type(FStmt, i); }
 int64_t Statement::ColumnInt(int i) const { return sqlite3_column_int64(FStmt, i); }
 double Statement::ColumnDouble(int i) const { return sqlite3_column_double(FStmt, i); }
 
-std::string Statement::ColumnText(int i) const {
+std::string Statement::ColumnText(int i) const { return std::string(ColumnTextView(i)); }
+
+std::string_view Statement::ColumnTextView(int i) const {
   const auto* p = sqlite3_column_text(FStmt, i);
   const int n = sqlite3_column_bytes(FStmt, i);
-  return p ? std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(n)) : std::string();
+  return p ? std::string_view(reinterpret_cast<const char*>(p), static_cast<size_t>(n))
+           : std::string_view();
 }
 
 WriteUnit::WriteUnit(SqliteDb& db) : FDb(db), FSavepoint(!db.AutoCommit()) {

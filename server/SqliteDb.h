@@ -69,6 +69,8 @@ class Statement {
   int64_t ColumnInt(int i) const;
   double ColumnDouble(int i) const;
   std::string ColumnText(int i) const;   // UTF-8 (or the blob's bytes)
+  // The same without a copy: valid until the next Step, Reset or column call.
+  std::string_view ColumnTextView(int i) const;
   sqlite3_stmt* Handle() const { return FStmt; }
 
  private:
