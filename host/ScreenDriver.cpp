@@ -1,0 +1,100 @@
+// Watching, photographing and closing the plug-in's windows during an open call.
+#include "host/ScreenDriver.h"
+
+#include <algorithm>
+
+#include "rtl/Exceptions.h"
+#include "rtl/PngWriter.h"
+
+namespace {
+TScreenDriver* gActive = nullptr;
+
+BOOL CALLBACK CollectWindow(HWND w, LPARAM p) {
+  reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
+  return TRUE;
+}
+}  // namespace
+
+TScreenDriver::TScreenDriver(HWND hostWindow, std::string shotDir, int closeAfterMs)
+    : FHost(hostWindow), FShotDir(std::move(shotDir)), FCloseAfter(closeAfterMs) {
+  gActive = this;
+  FTimer = ::SetTimer(nullptr, 0, 100, &TScreenDriver::TimerProc);
+}
+
+TScreenDriver::~TScreenDriver() {
+  if (FTimer) ::KillTimer(nullptr, FTimer);
+  if (gActive == this) gActive = nullptr;
+}
+
+void CALLBACK TScreenDriver::TimerProc(HWND, UINT, UINT_PTR, DWORD) {
+  if (gActive) gActive->Tick();
+}
+
+void TScreenDriver::Tick() {
+  std::vector<HWND> windows;
+  ::EnumThreadWindows(::GetCurrentThreadId(), CollectWindow, reinterpret_cast<LPARAM>(&windows));
+  const DWORD now = ::GetTickCount();
+  for (HWND w : windows) {
+    if (w == FHost || !::IsWindowVisible(w)) continue;
+    auto it = std::find_if(FWatched.begin(), FWatched.end(), [w](const Watched& x) { return x.Window == w; });
+    if (it == FWatched.end()) {
+      FWatched.push_back({w, now});
+      wchar_t cls[128] = {}, caption[256] = {};
+      ::GetClassNameW(w, cls, 127);
+      ::GetWindowTextW(w, caption, 255);
+      FSeen.push_back({cls, caption});
+      continue;
+    }
+    // The last of the windows on top (a message box over a screen) goes first.
+    if (!::IsWindowEnabled(w)) continue;
+    if (!it->Shot && now - it->FirstSeen >= 400) {
+      it->Shot = true;
+      if (!FShotDir.empty()) {
+        ::UpdateWindow(w);
+        std::string path = FShotDir + "\\" + FShotName + (FShotCount ? "-" + std::to_string(FShotCount + 1) : "") + ".png";
+        ++FShotCount;
+        if (CaptureWindowPng(w, path)) FShots.push_back(path);
+      }
+    }
+    if (now - it->FirstSeen >= static_cast<DWORD>(FCloseAfter)) {
+      ::PostMessageW(w, WM_CLOSE, 0, 0);
+      it->FirstSeen = now;  // asked again later if it stays (a question it declined)
+    }
+  }
+}
+
+bool CaptureWindowPng(HWND window, const std::string& path) {
+  RECT r;
+  if (!::GetWindowRect(window, &r)) return false;
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  if (width <= 0 || height <= 0) return false;
+  HDC screen = ::GetDC(nullptr);
+  HDC memory = ::CreateCompatibleDC(screen);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  bool ok = false;
+  if (bitmap && bits) {
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    ::GdiFlush();
+    const auto* bgra = static_cast<const uint32_t*>(bits);
+    std::vector<uint32_t> pixels(bgra, bgra + static_cast<size_t>(width) * height);
+    for (uint32_t& p : pixels) p &= 0x00FFFFFF;  // BGRA in memory reads as 0x00RRGGBB
+    try {
+      png::WriteFile(path, width, height, pixels);
+      ok = true;
+    } catch (const Exception&) {
+    }
+    ::SelectObject(memory, old);
+  }
+  if (bitmap) ::DeleteObject(bitmap);
+  ::DeleteDC(memory);
+  ::ReleaseDC(nullptr, screen);
+  return ok;
+}
