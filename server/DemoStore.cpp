@@ -98,15 +98,18 @@ const std::vector<GoodsClass>& Classes() {
        {u8"童T恤", u8"童卫衣", u8"背带裤", u8"童羽绒服", u8"公主裙", u8"运动套装"},
        u8"件", 39, 399, true, false},
       {"00004", "04", u8"配饰", "A", 10,
-       {u8"围巾", u8"棒球帽", u8"皮带", u8"手套", u8"棉袜", u8"帆布包"},
+       {u8"羊绒围巾", u8"针织围巾", u8"棒球帽", u8"渔夫帽", u8"真皮皮带", u8"编织腰带",
+        u8"针织手套", u8"纯棉短袜", u8"帆布包", u8"斜挎包"},
        u8"个", 19, 199, false, true},
   };
   return c;
 }
 
-const char8_t* const kAdjectives[] = {u8"修身", u8"休闲", u8"纯棉", u8"宽松", u8"复古",
-                                      u8"印花", u8"条纹", u8"加绒", u8"商务", u8"韩版",
-                                      u8"简约", u8"拼色", u8"水洗", u8"羊毛", u8"真丝", u8"亚麻"};
+const std::vector<const char8_t*> kAdjectives = {
+    u8"修身", u8"休闲", u8"纯棉", u8"宽松", u8"复古", u8"印花", u8"条纹", u8"加绒",
+    u8"商务", u8"韩版", u8"简约", u8"拼色", u8"水洗", u8"羊毛", u8"真丝", u8"亚麻"};
+// Accessories' nouns are whole names already.
+const std::vector<const char8_t*> kAccessoryAdjectives = {u8""};
 
 struct NamedId {
   int Id;
@@ -245,7 +248,8 @@ void FillGoods(SqliteDb& db, int goods, Random& rnd) {
     const std::string typeId = std::string(c.Id) + Pad(serial, 5);
     const std::string userCode = std::string(c.CodeLetter) + Pad(g + 1, 5);
     const std::string noun = U(c.Nouns[rnd.Below(static_cast<int>(c.Nouns.size()))]);
-    const std::string name = U(kAdjectives[rnd.Below(std::size(kAdjectives))]) + noun;
+    const auto& adjectives = c.Accessory ? kAccessoryAdjectives : kAdjectives;
+    const std::string name = U(adjectives[rnd.Below(static_cast<int>(adjectives.size()))]) + noun;
     const int stop = rnd.Chance(3) ? 1 : 0;
     ptype(typeId, c.Id, 0, userCode, name, noun, U(seasons[rnd.Below(4)]), U(c.Unit), stop);
 

@@ -320,6 +320,20 @@ TEST_F(VipCardTest, ThenThePasswordUpdateOfTheScreen) {
   EXPECT_EQ(Query("PosStore", "select pWord from nVipCardSign where VipCardCode = 'VIP10002'"), "s3cret9\n");
 }
 
+// The screen runs the card insert and its password update in one transaction, so a
+// failed update leaves no card without password behind.
+TEST_F(VipCardTest, CardAndPasswordRollBackTogether) {
+  auto s = StoreDb();
+  s->TransactionController(0);
+  Variant out;
+  ASSERT_GT(s->ExecuteProc("[QP_nInsertVipCardSign]", CardParams("VIP10007", "001"), out), 0);
+  EXPECT_THROW(s->ExecuteSQL(Wide("update nVipCardSign set pWord='x'where VipCardCode='VIP10007' and")),
+               ESqlError);
+  s->TransactionController(2);
+  EXPECT_EQ(CardCount(), "3\n");
+  EXPECT_EQ(Insert(CardParams("VIP10007", "001")), 4);  // the number is free again
+}
+
 TEST_F(VipCardTest, ExistingCardNumberGivesMinusNine) {
   for (const char* code : {"VIP00001", "vip00001", " VIP00001 "}) {
     EXPECT_EQ(Insert(CardParams(code, "001")), -9) << code;

@@ -116,6 +116,25 @@ TEST(TranslateBatch, FaultsAreReportedWithTheEnginesWording) {
   }
 }
 
+// Any text either translates or fails with ESqlError: never another failure, never a
+// crash (the text comes from the network).
+TEST(TranslateBatch, ArbitraryTextTranslatesOrFailsCleanly) {
+  const std::string alphabet = "sSelect @@[]'\";-/*\n 0a(),isnull FN_GetPowerRangeEList\xA1\xF8\xE6";
+  uint64_t state = 12345;
+  for (int i = 0; i < 5000; ++i) {
+    std::string text;
+    const int length = static_cast<int>(state % 60);
+    for (int k = 0; k < length; ++k) {
+      state = state * 6364136223846793005ull + 1442695040888963407ull;
+      text += alphabet[(state >> 33) % alphabet.size()];
+    }
+    try {
+      for (const std::string& st : TranslateBatch(text)) EXPECT_FALSE(st.empty());
+    } catch (const ESqlError&) {
+    }
+  }
+}
+
 TEST(NormalizeProcName, RemovesBracketsAndTheFirstGroupNumber) {
   EXPECT_EQ(NormalizeProcName("[QP_nInsertVipCardSign]"), "QP_nInsertVipCardSign");
   EXPECT_EQ(NormalizeProcName("GetSysValue;1"), "GetSysValue");

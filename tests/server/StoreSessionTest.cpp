@@ -108,6 +108,33 @@ TEST_F(DemoStoreTest, SqlErrorsCarrySqlitesMessage) {
   EXPECT_THROW(s->OpenSQL(u"select 'open"), ESqlError);
 }
 
+// Statements made of random pieces either run or fail with a store error, and the
+// session stays usable.
+TEST_F(DemoStoreTest, RandomStatementsFailCleanly) {
+  const char* pieces[] = {"select ", "* ", "from ", "ptype ", "where ", "typeid ", "= ", "'00001' ", "(",
+                          ")", "isnull(", "0and ", "@@Identity ", "[name] ", "insert into ", "values(",
+                          "1,", "'x'", "update ", "set ", "Stop = 1 ", "delete ", ";", "union ", "DB_Name()",
+                          "FN_GetPowerRangeEList ('00001','') ", "order by ", "--", "\xE6\x97", "'"};
+  uint64_t state = 99;
+  auto s = StoreDb();
+  const std::string before = Query("PosStore", "select count(*), sum(Stop) from ptype");
+  s->TransactionController(0);
+  for (int i = 0; i < 3000; ++i) {
+    std::string sql;
+    const int n = 1 + static_cast<int>(state % 9);
+    for (int k = 0; k < n; ++k) {
+      state = state * 6364136223846793005ull + 1442695040888963407ull;
+      sql += pieces[(state >> 33) % std::size(pieces)];
+    }
+    try {
+      if (i % 2) s->OpenSQL(Wide(sql)); else s->ExecuteSQL(Wide(sql));
+    } catch (const EStoreError&) {
+    }
+  }
+  s->TransactionController(2);
+  EXPECT_EQ(Query("PosStore", "select count(*), sum(Stop) from ptype"), before);
+}
+
 // A batch is one unit: when its second statement fails, its first one is undone too.
 TEST_F(DemoStoreTest, FailedBatchLeavesNothingBehind) {
   auto s = StoreDb();
