@@ -6,19 +6,28 @@ void TkxEventStringList::Report(TkxStringListAction action, int index, const Ans
   OnStringsChange(this, eventObj);
 }
 
+namespace {
+// Sets a flag for the duration of a call.
+struct FlagScope {
+  explicit FlagScope(bool& f) : F(f) { F = true; }
+  ~FlagScope() { F = false; }
+  bool& F;
+};
+}  // namespace
+
+// Add and AddObject report once per call, whichever of the two the underlying list
+// carries out through the other.
 int TkxEventStringList::Add(const AnsiString& s) {
+  if (FInAdd || FInAddObject) return TkxD7StringList::Add(s);
+  FlagScope scope(FInAdd);
   const int index = TkxD7StringList::Add(s);
-  if (!FInAddObject) Report(slaAdd, index, s);
+  Report(slaAdd, index, s);
   return index;
 }
 
 int TkxEventStringList::AddObject(const AnsiString& s, TObject* obj) {
-  struct Flag {
-    explicit Flag(bool& f) : F(f), Old(f) { F = true; }
-    ~Flag() { F = Old; }
-    bool& F;
-    bool Old;
-  } flag(FInAddObject);
+  if (FInAdd || FInAddObject) return TkxD7StringList::AddObject(s, obj);
+  FlagScope scope(FInAddObject);
   const int index = TkxD7StringList::AddObject(s, obj);
   Report(slaAdd, index, s);
   return index;

@@ -42,6 +42,7 @@ class TkxEventStringList : public TkxD7StringList {
  private:
   void Report(TkxStringListAction action, int index, const AnsiString& s);
   bool FInAddObject = false;
+  bool FInAdd = false;
 };
 
 // An interface implementation whose reference counting does nothing: the owner keeps
