@@ -1,6 +1,7 @@
 // Fuzz target: the filter criteria stream reader. Any input is read into a tree or
 // refused with a stream error (the criteria then keep their previous tree); a tree
 // that was read renders, evaluates and survives a write and read unchanged.
+// fuzz-deps: posgrid db rtl
 #include <cstddef>
 #include <cstdint>
 #include <memory>

@@ -1,5 +1,6 @@
 // Fuzz target: the formula parser and evaluator. Any text gives a tree or a clean
 // error of the library's classes; every reading of a tree gives a value or such an error.
+// fuzz-deps: posgrid db rtl
 #include <cstddef>
 #include <cstdint>
 #include "VCLSource/source/PosGrid/ukvExpressions.h"

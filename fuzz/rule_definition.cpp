@@ -1,5 +1,6 @@
 // Fuzz target: the calculation-rule definition parser. Any text parses into a target,
 // a formula and names, or is refused with the library's syntax error.
+// fuzz-deps: posgrid db rtl
 #include <cstddef>
 #include <cstdint>
 #include "VCLSource/source/PosGrid/ukvExpressionParser.h"

@@ -1,5 +1,6 @@
 // Fuzz target: the tagged variant stream reader. Any input is read to a value or
 // refused with a stream error; a value read back is written and read again unchanged.
+// fuzz-deps: posgrid db rtl
 #include <cstddef>
 #include <cstdint>
 #include "VCLSource/source/PosGrid/ukvVariant.h"
