@@ -129,7 +129,7 @@ void RunScript() {
   for (const std::string& which : gHost.Script) RunScreen(which, &driver);
   for (const TSeenWindow& w : driver.Seen()) {
     char caption[512] = {};
-    ::WideCharToMultiByte(936, 0, w.Caption.c_str(), -1, caption, sizeof caption - 1, nullptr, nullptr);
+    ::WideCharToMultiByte(CP_UTF8, 0, w.Caption.c_str(), -1, caption, sizeof caption - 1, nullptr, nullptr);
     std::printf("poshost: window shown: %s\n", caption);
   }
   for (const std::string& shot : driver.Shots()) std::printf("poshost: picture %s\n", shot.c_str());

@@ -64,10 +64,13 @@ void TScreenDriver::Tick() {
 }
 
 bool CaptureWindowPng(HWND window, const std::string& path) {
-  RECT r;
-  if (!::GetWindowRect(window, &r)) return false;
-  const int width = r.right - r.left, height = r.bottom - r.top;
-  if (width <= 0 || height <= 0) return false;
+  // The picture a person sees: the window's caption bar (drawn by the system, since the
+  // display may have no window manager to draw frames), then the client area.
+  RECT client;
+  if (!::GetClientRect(window, &client)) return false;
+  const int captionHeight = ::GetSystemMetrics(SM_CYCAPTION);
+  const int width = client.right, height = client.bottom + captionHeight;
+  if (client.right <= 0 || client.bottom <= 0) return false;
   HDC screen = ::GetDC(nullptr);
   HDC memory = ::CreateCompatibleDC(screen);
   BITMAPINFO info = {};
@@ -81,7 +84,13 @@ bool CaptureWindowPng(HWND window, const std::string& path) {
   bool ok = false;
   if (bitmap && bits) {
     HGDIOBJ old = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    RECT bar = {0, 0, width, captionHeight};
+    ::DrawCaption(window, memory, &bar, DC_ACTIVE | DC_TEXT | DC_ICON | DC_GRADIENT);
+    // The client area as it is on the screen, child windows included (the window is
+    // on top while it is photographed).
+    POINT topLeft = {0, 0};
+    ::ClientToScreen(window, &topLeft);
+    ::BitBlt(memory, 0, captionHeight, client.right, client.bottom, screen, topLeft.x, topLeft.y, SRCCOPY);
     ::GdiFlush();
     const auto* bgra = static_cast<const uint32_t*>(bits);
     std::vector<uint32_t> pixels(bgra, bgra + static_cast<size_t>(width) * height);

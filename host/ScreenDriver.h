@@ -51,6 +51,6 @@ class TScreenDriver {
   std::vector<std::string> FShots;
 };
 
-// The window as it is on the screen (frame included) into a PNG file. False when the
-// window has no area or the file cannot be written.
+// The window's caption bar and client area into a PNG file. False when the window has
+// no area or the file cannot be written.
 bool CaptureWindowPng(HWND window, const std::string& path);
