@@ -1,0 +1,158 @@
+// The plug-in as the host uses it: Pos_J2DllForPos.dll loaded with LoadLibrary, its
+// exports called with host-layout strings, against the stand-in server of the test
+// fixture (port in POS_SERVER_PORT). Screens are closed by a screen driver on this
+// thread, as a person would close them.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "app/HostString.h"
+#include "host/PluginLibrary.h"
+#include "host/ScreenDriver.h"
+
+using posapp::THostString;
+
+namespace {
+
+// Counts the windows this thread tries to create while it lives, and prevents them,
+// so that a message box cannot wait for a person.
+class WindowCreationWatch {
+ public:
+  WindowCreationWatch() {
+    sCount = 0;
+    FHook = ::SetWindowsHookExW(WH_CBT, &Proc, nullptr, ::GetCurrentThreadId());
+  }
+  ~WindowCreationWatch() { ::UnhookWindowsHookEx(FHook); }
+  int Count() const { return sCount; }
+
+ private:
+  static LRESULT CALLBACK Proc(int code, WPARAM wp, LPARAM lp) {
+    if (code == HCBT_CREATEWND) {
+      ++sCount;
+      return 1;
+    }
+    return ::CallNextHookEx(nullptr, code, wp, lp);
+  }
+  static inline int sCount = 0;
+  HHOOK FHook;
+};
+
+class PluginExports : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    plugin = new TPluginLibrary(PluginPathBesideProgram());
+    host = ::CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                             nullptr, nullptr, nullptr);
+  }
+  static void TearDownTestSuite() {
+    ::DestroyWindow(host);
+    delete plugin;
+    plugin = nullptr;
+  }
+  int32_t Handle() const { return static_cast<int32_t>(reinterpret_cast<intptr_t>(host)); }
+
+  int32_t OpenVip(const char* server, const char* db = "PosStore") {
+    THostString reserved = THostString::Constant(""), op("00001"), extra("x"), srv(server), dbName(db);
+    return plugin->OpenVipEnroll(Handle(), reserved.Data(), op.Data(), extra.Data(), srv.Data(), dbName.Data());
+  }
+
+  static TPluginLibrary* plugin;
+  static HWND host;
+};
+TPluginLibrary* PluginExports::plugin = nullptr;
+HWND PluginExports::host = nullptr;
+
+std::vector<std::wstring> Captions(const TScreenDriver& d) {
+  std::vector<std::wstring> v;
+  for (const TSeenWindow& w : d.Seen()) v.push_back(w.Caption);
+  return v;
+}
+
+}  // namespace
+
+TEST_F(PluginExports, RefusedServerFailsQuicklyWithoutWindowThenTheServerWorks) {
+  {
+    // Nothing listens on 127.0.0.2: the connection is refused at once.
+    WindowCreationWatch watch;
+    const DWORD start = ::GetTickCount();
+    EXPECT_EQ(OpenVip("127.0.0.2"), -1);
+    EXPECT_LT(::GetTickCount() - start, 3000u);
+    EXPECT_EQ(watch.Count(), 0) << "a window or message box was made";
+  }
+  plugin->CloseVipEnroll(-1);  // as the host does after a failure: nothing happens
+  TScreenDriver driver(host, "", 300);
+  const int32_t token = OpenVip("127.0.0.1");
+  EXPECT_GT(token, 0);
+  EXPECT_EQ(Captions(driver), std::vector<std::wstring>{L"VIP会员发卡"});
+  plugin->CloseVipEnroll(token);
+}
+
+TEST_F(PluginExports, OpenCloseOpenGivesPositiveTokens) {
+  TScreenDriver driver(host, "", 300);
+  const int32_t first = OpenVip("127.0.0.1");
+  ASSERT_GT(first, 0);
+  plugin->CloseVipEnroll(first);
+  const int32_t second = OpenVip("localhost");
+  ASSERT_GT(second, 0);
+  EXPECT_NE(second, first);
+  plugin->CloseVipEnroll(second);
+  plugin->CloseVipEnroll(0);
+  EXPECT_EQ(driver.Seen().size(), 2u);
+}
+
+TEST_F(PluginExports, StockTakeOpenShowsItsScreen) {
+  TScreenDriver driver(host, "", 300);
+  THostString reserved = THostString::Constant(""), op("00001"), branch("00001"), unique("E2E-1"), pos("00001"),
+              server("127.0.0.1"), db("PosStore"), upServer(""), upDb("");
+  const int32_t token = plugin->OpenPDManger(Handle(), reserved.Data(), op.Data(), branch.Data(), unique.Data(),
+                                             pos.Data(), server.Data(), db.Data(), upServer.Data(), upDb.Data());
+  EXPECT_GT(token, 0);
+  EXPECT_EQ(Captions(driver), std::vector<std::wstring>{L"盘点单"});
+  plugin->ClosePDManger(token);
+}
+
+TEST_F(PluginExports, StringArgumentsGetTheirCountsBack) {
+  TScreenDriver driver(host, "", 300);
+  THostString reserved = THostString::Constant("reserved"), op("00001"), branch("00001"), unique("E2E-2"),
+              pos("00001"), server("127.0.0.1"), db("PosStore"), upServer("127.0.0.1"), upDb("PosMain");
+  const THostString* all[] = {&op, &branch, &unique, &pos, &server, &db, &upServer, &upDb};
+  const int32_t token = plugin->OpenPDManger(Handle(), reserved.Data(), op.Data(), branch.Data(), unique.Data(),
+                                             pos.Data(), server.Data(), db.Data(), upServer.Data(), upDb.Data());
+  EXPECT_GT(token, 0);
+  for (const THostString* s : all) EXPECT_EQ(s->RefCount(), 1);
+  EXPECT_EQ(reserved.RefCount(), -1);
+  plugin->ClosePDManger(token);
+
+  // The same after a failed call.
+  THostString bad("127.0.0.2");
+  EXPECT_EQ(plugin->OpenVipEnroll(Handle(), reserved.Data(), op.Data(), nullptr, bad.Data(), db.Data()), -1);
+  EXPECT_EQ(bad.RefCount(), 1);
+  EXPECT_EQ(op.RefCount(), 1);
+}
+
+TEST_F(PluginExports, DamagedStringArgumentFailsWithoutTouchingTheOthers) {
+  THostString op("00001"), server("127.0.0.1"), db("PosStore");
+  alignas(4) char block[16] = {};
+  const int32_t count = 1, length = -5;
+  memcpy(block, &count, 4);
+  memcpy(block + 4, &length, 4);
+  EXPECT_EQ(plugin->OpenVipEnroll(Handle(), nullptr, op.Data(), block + 8, server.Data(), db.Data()), -1);
+  EXPECT_EQ(op.RefCount(), 1);
+  EXPECT_EQ(server.RefCount(), 1);
+}
+
+TEST_F(PluginExports, ExceptionAfterConnectingIsShownAndReturnsMinusOne) {
+  // Regression: the main database has no PosCommonSysData, so loading the VIP prefix
+  // fails after the connection was made. The error is shown to the user through the
+  // application's handler (a message box, closed here by the driver) and the call
+  // returns -1 instead of letting the exception out into the host.
+  TScreenDriver driver(host, "", 300);
+  EXPECT_EQ(OpenVip("127.0.0.1", "PosMain"), -1);
+  ASSERT_EQ(driver.Seen().size(), 1u);
+  EXPECT_EQ(driver.Seen()[0].ClassName, L"#32770");
+  plugin->CloseVipEnroll(-1);
+  // The module stays usable.
+  EXPECT_GT(OpenVip("127.0.0.1"), 0);
+}
