@@ -105,10 +105,6 @@ TDataSet::~TDataSet() {
 
 void TDataSet::Notification(TComponent* AComponent, TOperation Operation) {
   TComponent::Notification(AComponent, Operation);
-  if (Operation == opRemove) {
-    for (TField* f : FFields)
-      if (f->LookupDataSet() == AComponent) f->SetLookupDataSet(nullptr);
-  }
 }
 
 TField* TDataSet::FieldByName(std::string_view name) const {
@@ -123,9 +119,10 @@ void TDataSet::FieldAdded(TField* f) {
 }
 
 void TDataSet::FieldRemoved(TField* f) {
-  if (Active() && !HasState(csDestroying) && f->Owner() != this)
-    DatabaseError(SDataSetOpen, this);
+  // Called from the field's destructor too (a form frees its fields before an open
+  // dataset it also owns), so it never raises: the field's slot simply stays unused.
   FFields.Remove(f);
+  FCalcFields.erase(std::remove(FCalcFields.begin(), FCalcFields.end(), f), FCalcFields.end());
 }
 
 // ---------------------------------------------------------------------------------------

@@ -36,6 +36,7 @@ TField::TField(TComponent* AOwner) : TComponent(AOwner) { FValidChars.set(); }
 
 TField::~TField() {
   Destroying();
+  if (FLookupDataSet != nullptr) FLookupDataSet->RemoveFreeNotification(this);
   if (FDataSet != nullptr) {
     FDataSet->FieldRemoved(this);
     FDataSet = nullptr;
@@ -116,6 +117,11 @@ void TField::SetReadOnly(bool value) {
   if (value == FReadOnly) return;
   FReadOnly = value;
   PropertyChanged(FDataSet);
+}
+
+void TField::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FLookupDataSet) FLookupDataSet = nullptr;
 }
 
 void TField::SetLookupDataSet(TDataSet* value) {

@@ -157,6 +157,7 @@ class TField : public TComponent {
   void DataSetDestroying() { FDataSet = nullptr; }
 
  protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   // Subclasses fix their type and defaults in their constructor.
   void SetDataType(TFieldType type) { FDataType = type; }
   virtual int DefaultDisplayWidth() const { return 10; }

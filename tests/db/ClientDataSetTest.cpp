@@ -216,4 +216,33 @@ TEST(ClientDataSetLocal, FieldsOwnedByAFormOutliveTheDataSetsClose) {
   EXPECT_TRUE(f->IsNull());
 }
 
+TEST(ClientDataSetLocal, FieldFreedWhileOpenLeavesTheDataSetWorking) {
+  TComponent form(nullptr);
+  auto* cds = new TClientDataSet(&form);
+  auto* id = new TIntegerField(&form);
+  id->SetFieldName("Id");
+  id->SetDataSet(cds);
+  auto* name = new TStringField(&form);
+  name->SetFieldName("Name");
+  name->SetDataSet(cds);
+  TDataPacket p;
+  p.Fields = {Col("Id", ftInteger), Col("Name", ftString, 10)};
+  p.Rows = {{Variant(1), Variant("a")}, {Variant(2), Variant("b")}};
+  cds->SetData(p);
+  delete name;
+  EXPECT_EQ(cds->FieldCount(), 1);
+  cds->Last();
+  EXPECT_EQ(id->AsInteger(), 2);
+  // The form frees the rest in its own order without trouble.
+}
+
+TEST(ClientDataSetLocal, LookupDataSetFreedIsForgotten) {
+  TStringField f(nullptr);
+  {
+    TClientDataSet types(nullptr);
+    f.SetLookupDataSet(&types);
+  }
+  EXPECT_EQ(f.LookupDataSet(), nullptr);
+}
+
 }  // namespace

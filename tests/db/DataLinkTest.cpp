@@ -136,6 +136,24 @@ TEST_P(LinkOrder, SequenceOfEventsAndNotices) {
 INSTANTIATE_TEST_SUITE_P(Operations, LinkOrder, ::testing::ValuesIn(kScenarios),
                          [](const ::testing::TestParamInfo<Scenario>& i) { return std::string(i.param.name); });
 
+// A listener that reloads when data changed while controls were off must not be told so
+// after a bracket that only moved the cursor (its own load), or it reloads for ever.
+TEST(LinkOrder, DisabledStateChangeReportsChangesOnlyWhenDataChanged) {
+  Fixture f;
+  f.ds->DisableControls();
+  for (f.ds->First(); !f.ds->Eof(); f.ds->Next()) {
+  }
+  f.ds->EnableControls();
+  const std::string moves = f.log.Take();
+  EXPECT_NE(moves.find("Disabled(2)"), std::string::npos) << moves;
+  EXPECT_EQ(moves.find("Disabled(0)"), std::string::npos) << moves;
+  f.ds->DisableControls();
+  f.ds->Delete();
+  f.ds->EnableControls();
+  const std::string change = f.log.Take();
+  EXPECT_NE(change.find("Disabled(0)"), std::string::npos) << change;
+}
+
 TEST(LinkOrder, OpenAnnouncesActiveBeforeAfterOpen) {
   Fixture f;
   TDataPacket p = f.ds->Data();

@@ -130,6 +130,15 @@ TEST(FieldConvert, TextToTypedFields) {
   }
 }
 
+TEST(FieldConvert, TruncationNeverSplitsADoubleByteCharacter) {
+  auto ds = MakeDataSet({Col("S", ftString, 5)}, {{Variant("a")}});
+  ds->Edit();
+  ds->FieldByName("S")->SetAsString("ab衬衫");  // 6 bytes into 5: the second character goes whole
+  EXPECT_EQ(ds->FieldByName("S")->AsString(), "ab衬");
+  ds->FieldByName("S")->SetAsString("衬衫衣");
+  EXPECT_EQ(ds->FieldByName("S")->AsString(), "衬衫");
+}
+
 TEST(FieldConvert, NumbersAndNull) {
   auto ds = OneOfEach();
   EXPECT_EQ(ds->FieldByName("F")->AsInteger(), 13);  // rounded
