@@ -107,6 +107,12 @@ void TDataSet::Notification(TComponent* AComponent, TOperation Operation) {
   TComponent::Notification(AComponent, Operation);
 }
 
+TField* GetFieldProperty(TDataSet* DataSet, TComponent* Control, std::string_view FieldName) {
+  TField* f = DataSet != nullptr ? DataSet->FindField(FieldName) : nullptr;
+  if (f == nullptr) DatabaseErrorFmt(SFieldNotFound, {FieldName}, Control);
+  return f;
+}
+
 TField* TDataSet::FieldByName(std::string_view name) const {
   TField* f = FFields.FindField(name);
   if (f == nullptr) DatabaseErrorFmt(SFieldNotFound, {name}, this);
@@ -899,8 +905,8 @@ void TDataSet::Cancel() {
   if (inserting) Fire(BeforeScroll);
   int pos = CurrentPos();
   if (inserting) {
-    // Back to the record the insert stood before (or the last one after Append).
-    pos = FInsertBuf + 1 < FBufCount ? BufferPos(FInsertBuf + 1) : FFirst + FInsertBuf - 1;
+    // Back to the record the insert stood before (the last one after Append).
+    pos = std::min(FFirst + FInsertBuf, static_cast<int>(FView.size()) - 1);
     FInsertBuf = -1;
   }
   FEditBuf.clear();

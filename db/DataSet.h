@@ -35,6 +35,11 @@
 
 class TDataSource;
 class TDataLink;
+class TDataSet;
+
+// The field of the dataset named FieldName; EDatabaseError SFieldNotFound (prefixed with
+// the control's name) when it has none.
+TField* GetFieldProperty(TDataSet* DataSet, TComponent* Control, std::string_view FieldName);
 
 // Platform order.
 enum TDataSetState {

@@ -126,6 +126,34 @@ TEST(DataSetState, NewRecordDefaultsDoNotCountAsModification) {
   EXPECT_EQ(ds->RecordCount(), 3);
 }
 
+TEST(DataSetState, CancelledInsertReturnsToTheRecordItStoodBefore) {
+  for (int buffers : {1, 3, 10}) {
+    auto ds = Numbered(5);
+    TDataSource src(nullptr);
+    src.SetDataSet(ds.get());
+    TDataLink link;
+    link.SetBufferCount(buffers);
+    link.SetDataSource(&src);
+    ds->MoveBy(2);
+    ds->Insert();
+    ds->Cancel();
+    EXPECT_EQ(ds->RecNo(), 3) << buffers;
+    ds->Append();
+    ds->Cancel();
+    EXPECT_EQ(ds->RecNo(), 5) << buffers;
+    EXPECT_EQ(ds->RecordCount(), 5);
+  }
+}
+
+TEST(DataSetState, GetFieldPropertyNamesTheControl) {
+  auto ds = Numbered(1);
+  TComponent edit(nullptr);
+  edit.SetName("edtName");
+  EXPECT_EQ(GetFieldProperty(ds.get(), &edit, "name"), ds->FieldByName("Name"));
+  EXPECT_EQ(Message([&] { GetFieldProperty(ds.get(), &edit, "Nope"); }),
+            "EDatabaseError: edtName: Field 'Nope' not found");
+}
+
 TEST(DataSetState, SetKeyAndGotoKey) {
   auto ds = Numbered(5);
   ds->SetKey();
