@@ -5,7 +5,9 @@
 #ifdef _WIN32
 #include <winsock2.h>
 
+#include <atomic>
 #include <mutex>
+#include <thread>  // std::chrono clocks: <chrono> itself has a literal that GBK cannot hold
 
 #include "net/NetErrors.h"
 #include "net/Socket.h"
@@ -55,24 +57,35 @@ struct WinsockLibrary {
   ~WinsockLibrary() { if (started) WSACleanup(); }
 };
 
-// Waits until s is readable (forWrite false) or writable; false on time-out. A failed
-// non-blocking connect shows up in the exception set, which also counts as ready.
-bool WaitFor(SOCKET s, bool forWrite, int timeoutMs, const char* api, const std::string& where) {
-  fd_set rw, ex;
-  FD_ZERO(&rw);
-  FD_ZERO(&ex);
-  FD_SET(s, &rw);
-  FD_SET(s, &ex);
-  timeval tv{};
-  timeval* ptv = nullptr;
-  if (timeoutMs >= 0) {
-    tv.tv_sec = timeoutMs / 1000;
-    tv.tv_usec = (timeoutMs % 1000) * 1000;
-    ptv = &tv;
+// Waits until s is readable (forWrite false) or writable, or until *stop is set; false
+// on time-out. A failed non-blocking connect shows up in the exception set, which also
+// counts as ready. The wait goes in slices of at most 100 ms: not every Winsock wakes a
+// select() of one thread when another shuts the socket down, so the flag is looked at.
+bool WaitFor(SOCKET s, bool forWrite, int timeoutMs, const char* api, const std::string& where,
+             const std::atomic<bool>* stop = nullptr) {
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
+  for (;;) {
+    if (stop && stop->load()) return true;  // the caller's next call reports the shutdown
+    long sliceMs = 100;
+    if (timeoutMs >= 0) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      if (left <= 0) sliceMs = 0;
+      else if (left < sliceMs) sliceMs = static_cast<long>(left);
+    }
+    fd_set rw, ex;
+    FD_ZERO(&rw);
+    FD_ZERO(&ex);
+    FD_SET(s, &rw);
+    FD_SET(s, &ex);
+    timeval tv{};
+    tv.tv_sec = sliceMs / 1000;
+    tv.tv_usec = (sliceMs % 1000) * 1000;
+    const int r = ::select(0, forWrite ? nullptr : &rw, forWrite ? &rw : nullptr, &ex, &tv);
+    if (r == SOCKET_ERROR) RaiseWsa(WSAGetLastError(), api, where);
+    if (r > 0) return true;
+    if (timeoutMs >= 0 && Clock::now() >= deadline) return false;
   }
-  const int r = ::select(0, forWrite ? nullptr : &rw, forWrite ? &rw : nullptr, &ex, ptv);
-  if (r == SOCKET_ERROR) RaiseWsa(WSAGetLastError(), api, where);
-  return r > 0;
 }
 
 std::string NameOf(const sockaddr_in& a) {
@@ -120,7 +133,8 @@ class WinSocket final : public Socket {
   void Send(const void* data, size_t n, int timeoutMs) override {
     auto p = static_cast<const char*>(data);
     while (n > 0) {
-      if (!WaitFor(s_.get(), true, timeoutMs, "send", peer_)) RaiseTimeout("progress sending", timeoutMs, peer_);
+      if (!WaitFor(s_.get(), true, timeoutMs, "send", peer_, &shut_)) RaiseTimeout("progress sending", timeoutMs, peer_);
+      if (shut_) RaiseWsa(WSAESHUTDOWN, "send", peer_);
       const int chunk = n > (1u << 20) ? (1 << 20) : static_cast<int>(n);
       const int k = ::send(s_.get(), p, chunk, 0);
       if (k == SOCKET_ERROR) {
@@ -136,7 +150,8 @@ class WinSocket final : public Socket {
   size_t Receive(void* data, size_t n, int timeoutMs) override {
     const int chunk = n > (1u << 20) ? (1 << 20) : static_cast<int>(n);
     for (;;) {
-      if (!WaitFor(s_.get(), false, timeoutMs, "recv", peer_)) RaiseTimeout("answer", timeoutMs, peer_);
+      if (!WaitFor(s_.get(), false, timeoutMs, "recv", peer_, &shut_)) RaiseTimeout("answer", timeoutMs, peer_);
+      if (shut_) return 0;  // shut down here: the stream has ended for this side
       const int k = ::recv(s_.get(), static_cast<char*>(data), chunk, 0);
       if (k != SOCKET_ERROR) return static_cast<size_t>(k);
       const int err = WSAGetLastError();
@@ -145,12 +160,16 @@ class WinSocket final : public Socket {
     }
   }
 
-  void Shutdown() override { ::shutdown(s_.get(), SD_BOTH); }
+  void Shutdown() override {
+    shut_ = true;
+    ::shutdown(s_.get(), SD_BOTH);
+  }
   std::string PeerName() const override { return peer_; }
 
  private:
   Handle s_;
   std::string peer_;
+  std::atomic<bool> shut_{false};
 };
 
 class WinListenSocket final : public ListenSocket {

@@ -68,13 +68,16 @@ TEST(SocketStream, ShutdownWakesABlockedReceiver) {
   });
   char c;
   size_t got = 1;
+  const auto start = std::chrono::steady_clock::now();
   try {
     got = server->Receive(&c, 1, 10000);
   } catch (const ESocketError&) {
     got = 0;
   }
+  const auto waited = std::chrono::steady_clock::now() - start;
   waker.join();
   EXPECT_EQ(got, 0u);
+  EXPECT_LT(waited, std::chrono::seconds(5));  // woken, not timed out
 }
 
 TEST(SocketConnect, RefusedPortIsAClearError) {
