@@ -367,3 +367,83 @@ TEST(LinkWindow, ShrinkingTheDataSetClampsTheWindow) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DataSource, StateChangeAndDataChangeEvents) {
+  auto ds = Numbered(3);
+  TDataSource src(nullptr);
+  std::string log;
+  src.OnStateChange = [&](TObject*) { log += std::string("state:") + StateName(src.State()) + " "; };
+  src.OnDataChange = [&](TObject*, TField* f) { log += "data:" + (f ? f->FieldName() : std::string("nil")) + " "; };
+  src.SetDataSet(ds.get());
+  EXPECT_EQ(src.State(), dsBrowse);
+  ds->Next();
+  ds->Edit();
+  ds->FieldByName("Name")->SetAsString("x");
+  ds->Post();
+  EXPECT_EQ(log, "state:Browse data:nil state:Edit data:nil data:Name state:Browse data:nil ");
+}
+
+TEST(DataSource, DisabledSourceSilencesItsLinks) {
+  Log log;
+  auto ds = Numbered(3);
+  TDataSource src(nullptr);
+  src.SetDataSet(ds.get());
+  RecordingLink link(log);
+  link.SetDataSource(&src);
+  src.SetEnabled(false);
+  EXPECT_FALSE(link.Active());
+  log.Take();
+  ds->Next();
+  EXPECT_EQ(log.Take(), "");
+  src.SetEnabled(true);
+  EXPECT_TRUE(link.Active());
+  EXPECT_EQ(log.Take(), "ActiveChanged[Browse]");
+}
+
+TEST(DataSource, MovingAFieldIsALayoutChange) {
+  Fixture f;
+  f.ds->FieldByName("Name")->SetIndex(0);
+  EXPECT_EQ(f.log.Take(), "LayoutChanged[Browse]");
+  f.ds->FieldByName("Name")->SetDisplayLabel("名称");
+  EXPECT_EQ(f.log.Take(), "LayoutChanged[Browse]");
+}
+
+TEST(DataSource, BufferCountFollowsTheLargestLink) {
+  auto ds = Numbered(20);
+  TDataSource src(nullptr);
+  src.SetDataSet(ds.get());
+  TDataLink a, b;
+  a.SetDataSource(&src);
+  b.SetDataSource(&src);
+  EXPECT_EQ(ds->BufferCount(), 1);
+  a.SetBufferCount(5);
+  EXPECT_EQ(ds->BufferCount(), 5);
+  EXPECT_EQ(a.RecordCount(), 5);
+  ds->MoveBy(7);
+  b.SetBufferCount(8);
+  EXPECT_EQ(ds->BufferCount(), 8);
+  EXPECT_EQ(ds->RecNo(), 8);
+  EXPECT_EQ(ds->FieldByName("Id")->AsInteger(), 8);
+  EXPECT_EQ(b.RecordCount(), 8);
+  b.SetDataSource(nullptr);
+  EXPECT_EQ(ds->BufferCount(), 5);
+  EXPECT_EQ(ds->FieldByName("Id")->AsInteger(), 8);
+  EXPECT_EQ(a.ActiveRecord(), 4);
+}
+
+TEST(DataSource, FailingOpenLeavesLinksInactive) {
+  Log log;
+  TClientDataSet ds(nullptr);
+  TDataSource src(nullptr);
+  src.SetDataSet(&ds);
+  RecordingLink link(log);
+  link.SetDataSource(&src);
+  ds.BeforeOpen = [](TDataSet*) { Abort(); };
+  EXPECT_THROW(ds.Open(), EAbort);
+  EXPECT_FALSE(ds.Active());
+  EXPECT_EQ(log.Take(), "");
+}
+
+}  // namespace
