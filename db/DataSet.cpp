@@ -230,7 +230,8 @@ void TDataSet::DestroyDefaultFields() {
 
 void TDataSet::BindFields(const std::vector<TPacketField>& columns) {
   FFieldDefs.Assign(columns);
-  if (FFields.Count() == 0) {
+  const bool makeFields = FFields.Count() == 0;
+  if (makeFields) {
     for (size_t i = 0; i < columns.size(); ++i) {
       TField* f = CreateDefaultField(columns[i].DataType, this);
       f->SetFieldName(columns[i].Name);
@@ -247,28 +248,24 @@ void TDataSet::BindFields(const std::vector<TPacketField>& columns) {
       f->FDataSet = this;
     }
   }
-  // Data fields find their column by name (the first of repeated names); calculated and
-  // lookup fields get the slots after the data columns.
+  // Fields made here take their own column; persistent data fields find theirs by name
+  // (the first column of a repeated name). Calculated and lookup fields get the slots
+  // after the data columns.
   const int data = static_cast<int>(columns.size());
   int calc = 0;
   FCalcFields.clear();
   std::vector<std::pair<TField*, std::pair<int, int>>> binding;
-  std::vector<bool> taken(columns.size(), false);
+  int ownIndex = 0;
   for (TField* f : FFields) {
     if (f->FieldKind() == fkData) {
       int col = -1;
-      for (int i = 0; i < data; ++i)
-        if (!taken[static_cast<size_t>(i)] && SameText(columns[static_cast<size_t>(i)].Name, f->FieldName())) {
-          col = i;
-          break;
-        }
-      if (col < 0) {
-        // A second field of an already bound name binds to that same first column.
-        for (int i = 0; i < data; ++i)
-          if (SameText(columns[static_cast<size_t>(i)].Name, f->FieldName())) { col = i; break; }
+      if (makeFields) {
+        col = ownIndex++;
+      } else {
+        for (int i = 0; i < data && col < 0; ++i)
+          if (SameText(columns[static_cast<size_t>(i)].Name, f->FieldName())) col = i;
       }
       if (col < 0) DatabaseErrorFmt(SFieldNotFound, {f->FieldName()}, this);
-      if (FDefaultFields || FFields.Count() == data) taken[static_cast<size_t>(col)] = true;
       binding.push_back({f, {col, col + 1}});
     } else if (f->FieldKind() == fkCalculated || f->FieldKind() == fkLookup ||
                f->FieldKind() == fkInternalCalc) {
@@ -429,20 +426,15 @@ std::vector<TField*> TDataSet::FieldsOf(std::string_view names) const {
 int TDataSet::FindRecord(const std::vector<TField*>& fields, const Variant& keyValues,
                          TLocateOptions options) const {
   std::vector<Variant> keys;
-  if (fields.size() == 1 && !keyValues.IsArray()) {
+  if (!keyValues.IsArray()) {
     keys.push_back(keyValues);
-  } else {
-    if (!keyValues.IsArray() || VarArrayDimCount(keyValues) != 1) DatabaseError(SRecordNotFound, this);
+  } else if (VarArrayDimCount(keyValues) == 1) {
     const int lo = VarArrayLowBound(keyValues, 1), hi = VarArrayHighBound(keyValues, 1);
     for (int i = lo; i <= hi; ++i) keys.push_back(keyValues[i]);
-    if (keys.size() != fields.size()) {
-      if (fields.size() == 1 && keys.size() == 1) {
-      } else {
-        DatabaseErrorFmt("Field count (%d) and value count (%d) differ",
-                         {static_cast<int>(fields.size()), static_cast<int>(keys.size())}, this);
-      }
-    }
   }
+  if (keys.size() != fields.size())
+    DatabaseErrorFmt("Field count (%d) and value count (%d) differ",
+                     {static_cast<int>(fields.size()), static_cast<int>(keys.size())}, this);
   for (size_t pos = 0; pos < FView.size(); ++pos) {
     const Record& r = FRecords[static_cast<size_t>(FView[pos])];
     bool all = true;

@@ -318,6 +318,29 @@ TEST(DataSetLocate, PartialKeyEndsOnACharacterBoundary) {
   EXPECT_FALSE(ds->Locate("Name", Variant(li.substr(0, 1)), loPartialKey));
 }
 
+TEST(DataSetLocate, ValueCountMustMatchTheFields) {
+  auto ds = People();
+  EXPECT_EQ(Message([&] { ds->Locate("Name;Age", Variant("x"), 0); }),
+            "EDatabaseError: Field count (2) and value count (1) differ");
+  EXPECT_EQ(Message([&] { ds->Locate("Name;Age", VarArrayOf({Variant("x")}), 0); }),
+            "EDatabaseError: Field count (2) and value count (1) differ");
+  EXPECT_TRUE(ds->Locate("Age", VarArrayOf({Variant(41)}), 0));
+}
+
+TEST(DataSetNavigation, PersistentFieldsBindToTheFirstColumnOfTheirName) {
+  TClientDataSet ds(nullptr);
+  auto* a = new TIntegerField(&ds);
+  a->SetFieldName("QTY");
+  a->SetDataSet(&ds);
+  TDataPacket p;
+  p.Fields = {Col("Name", ftString, 5), Col("Qty", ftInteger), Col("qty", ftInteger)};
+  p.Rows = {{Variant("a"), Variant(1), Variant(2)}};
+  ds.SetData(p);
+  EXPECT_EQ(a->AsInteger(), 1);
+  EXPECT_EQ(ds.FieldCount(), 1);
+  EXPECT_FALSE(ds.DefaultFields());
+}
+
 TEST(DataSetLocate, UnknownFieldRaises) {
   auto ds = People();
   EXPECT_EQ(Message([&] { ds->Locate("Nope", Variant(1), 0); }), "EDatabaseError: Field 'Nope' not found");
