@@ -9,6 +9,10 @@ TDataSource::TDataSource(TComponent* AOwner) : TComponent(AOwner) {}
 
 TDataSource::~TDataSource() {
   Destroying();
+  // No events from a source being destroyed: their handlers' owners may be gone already.
+  OnStateChange = nullptr;
+  OnDataChange = nullptr;
+  OnUpdateData = nullptr;
   while (!FLinks.empty()) FLinks.back()->SetDataSource(nullptr);
   SetDataSet(nullptr);
 }

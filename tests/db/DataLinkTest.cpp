@@ -371,9 +371,9 @@ TEST(LinkWindow, ShrinkingTheDataSetClampsTheWindow) {
 namespace {
 
 TEST(DataSource, StateChangeAndDataChangeEvents) {
+  std::string log;  // outlives the source, whose destructor still reports a state change
   auto ds = Numbered(3);
   TDataSource src(nullptr);
-  std::string log;
   src.OnStateChange = [&](TObject*) { log += std::string("state:") + StateName(src.State()) + " "; };
   src.OnDataChange = [&](TObject*, TField* f) { log += "data:" + (f ? f->FieldName() : std::string("nil")) + " "; };
   src.SetDataSet(ds.get());
