@@ -162,9 +162,7 @@ void TControl::UpdateAnchorRules() {
 }
 
 void TControl::RequestAlign() {
-  if (FParent && (FAlign != alNone || FParent->FAlignLevel > 0 || true)) {
-    if (FAlign != alNone) FParent->Realign();
-  }
+  if (FParent && FAlign != alNone) FParent->Realign(this);
 }
 
 TPoint TControl::ClientOrigin() const {
@@ -193,7 +191,7 @@ void TControl::SetAlign(TAlign v) {
   TAlign old = FAlign;
   FAlign = v;
   if (v == alNone && old != alNone) UpdateAnchorRules();
-  if (FParent) FParent->Realign();
+  if (FParent) FParent->Realign(this);
 }
 
 void TControl::SetAnchors(TAnchors v) {
@@ -216,7 +214,7 @@ void TControl::SetVisible(bool v) {
   }
   VisibleChanged();
   Perform(CM_VISIBLECHANGED, v);
-  if (FParent && FAlign != alNone) FParent->Realign();
+  if (FParent && FAlign != alNone) FParent->Realign(this);
 }
 
 void TControl::SetEnabled(bool v) {
@@ -515,7 +513,7 @@ void TWinControl::InsertControl(TControl* c) {
   } else {
     c->Invalidate();
   }
-  if (c->FAlign != alNone) Realign();
+  if (c->FAlign != alNone) Realign(c);
 }
 
 void TWinControl::RemoveControl(TControl* c) {
@@ -776,7 +774,7 @@ void TWinControl::Update() {
 
 // --- layout ------------------------------------------------------------------------------------
 
-void TWinControl::Realign() {
+void TWinControl::Realign(TControl* AControl) {
   if (FAlignLevel > 0 || FAligning) {
     FAlignPending = true;
     return;
@@ -784,7 +782,7 @@ void TWinControl::Realign() {
   FAlignPending = false;
   TRect r = ClientRect();
   AdjustClientRect(r);
-  AlignControls(nullptr, r);
+  AlignControls(AControl, r);
 }
 
 void TWinControl::AlignControls(TControl* AControl, TRect& r) {
@@ -794,14 +792,19 @@ void TWinControl::AlignControls(TControl* AControl, TRect& r) {
     std::vector<TControl*> list;
     for (TControl* c : FControls)
       if (c->FAlign == a && c->FVisible) list.push_back(c);
-    std::stable_sort(list.begin(), list.end(), [a](TControl* x, TControl* y) {
+    auto key = [a](TControl* c) {
       switch (a) {
-        case alTop: return x->FTop < y->FTop;
-        case alBottom: return x->FTop + x->FHeight > y->FTop + y->FHeight;
-        case alLeft: return x->FLeft < y->FLeft;
-        case alRight: return x->FLeft + x->FWidth > y->FLeft + y->FWidth;
-        default: return false;
+        case alTop: return c->FTop;
+        case alBottom: return -(c->FTop + c->FHeight);
+        case alLeft: return c->FLeft;
+        case alRight: return -(c->FLeft + c->FWidth);
+        default: return 0;
       }
+    };
+    std::stable_sort(list.begin(), list.end(), [&](TControl* x, TControl* y) {
+      int kx = key(x), ky = key(y);
+      if (kx != ky) return kx < ky;
+      return x == AControl && y != AControl;
     });
     for (TControl* c : list) {
       switch (a) {

@@ -308,7 +308,9 @@ class TWinControl : public TControl {
 
   // Lays out the children: alTop, alBottom, alLeft, alRight, alClient in that order
   // inside the client rectangle, then the anchored ones.
-  void Realign();
+  // AControl, when given, is the control whose move asked for the layout: it goes first
+  // among controls of the same alignment at the same position.
+  void Realign(TControl* AControl = nullptr);
   void DisableAlign() { ++FAlignLevel; }
   void EnableAlign() { if (--FAlignLevel == 0 && FAlignPending) Realign(); }
   // The area the children are aligned in (panels take their bevels off).
