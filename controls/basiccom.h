@@ -1,0 +1,385 @@
+// The labelled controls of the data-entry screens and their caption label.
+//
+//   TLabelLabel        a label showing name, divider and value ("盘点数量合计 : 12")
+//   TBoundLabel        the caption label a labelled control owns
+//   TCustomLabelEdit, TCustomLabelMemo, TCustomLabelComBox / TLabelComboBox,
+//   TCustomLabelBtnEdit / TLabelBtnEdit, TLabelDate, TLabelEmptyDate
+//                      the six labelled controls
+//   TEmptyDate         a date field that may stay empty (masked edit, calendar, clear)
+//
+// The attached label: each labelled control owns one TBoundLabel that stands beside it
+// at LabelPosition with LabelSpacing pixels between them (placement in LabelRules.h).
+// It is placed again after every move or resize of the control, when the position or
+// the spacing is written, and whenever it sizes itself to a new caption or font. It has
+// the control's parent, takes the focus to the control on its accelerator, and follows
+// the control's visibility and enabled state:
+//   - on every visibility change the label's Visible becomes the control's (so showing
+//     the control shows the label even when LabelVisible is False, as it always did);
+//   - when the parent is set, the label shows per LabelVisible (the button-edit and date
+//     classes also hide it while the control is hidden), and so when LabelVisible is
+//     written on the classes that let it be written.
+// The label lives as long as its control and is freed before it.
+#pragma once
+#include <memory>
+
+#include "controls/ComboDataBinding.h"
+#include "controls/LabelRules.h"
+#include "controls/RuxBtnEdit.h"
+#include "controls/componenttype.h"
+#include "ui/ComCtrls.h"
+#include "ui/StdCtrls.h"
+
+// --- name-and-value label ------------------------------------------------------------------
+class TLabelLabel : public TLabel {
+ public:
+  explicit TLabelLabel(TComponent* AOwner);
+
+  // The caption shows CaptionName + CaptionDevide + CaptionValue, or the value alone
+  // when LabelVisible is False; every write rebuilds it (" : " at creation).
+  const AnsiString& CaptionName() const { return FCaptionName; }
+  void SetCaptionName(const AnsiString& v);
+  const AnsiString& CaptionValue() const { return FCaptionValue; }
+  // Fires OnAfterChange after the caption is rebuilt, on every write (also of the
+  // same value).
+  void SetCaptionValue(const AnsiString& v);
+  const AnsiString& CaptionDevide() const { return FCaptionDevide; }
+  void SetCaptionDevide(const AnsiString& v);
+  bool LabelVisible() const { return FLabelVisible; }
+  void SetLabelVisible(bool v);
+
+  // Stored only, for the screens.
+  AnsiString Typeid;  // at most 255 characters in a form
+  int Sonnum = 0;
+  AnsiString ZoneID;
+  AnsiString Zname;
+  TBasicType BasicType = btNo;
+  bool IsConditionType = false;
+  TBaseSelectOptions SelectOptions;
+  int CustomCaptionNo = 0;
+  bool ShowCustomCaption = false;
+  bool ParamIsID = true;
+  TFrameWork FrameWork = fwNo;
+
+  TNotifyEvent OnAfterChange;
+
+ private:
+  void UpdateCaption();
+  AnsiString FCaptionName, FCaptionValue, FCaptionDevide = " : ";
+  bool FLabelVisible = true;
+};
+
+// --- the attached label ---------------------------------------------------------------------
+// What a labelled control offers its label.
+class ILabelOwner {
+ public:
+  virtual ~ILabelOwner() = default;
+  virtual TLabelPosition LabelPosition() const = 0;
+  // Places the label on that side (nothing while the label does not exist yet).
+  virtual void SetLabelPosition(TLabelPosition value) = 0;
+};
+
+class TBoundLabel : public TCustomLabel {
+ public:
+  explicit TBoundLabel(TComponent* AOwner) : TCustomLabel(AOwner) {}
+  // Sizes itself to its caption, then asks a labelled owner to place it again.
+  void AdjustBounds() override;
+};
+
+// The label and its three settings, shared by the six labelled controls.
+class TLabelAttachment {
+ public:
+  // Makes the label, owned by `control`, focusing it on its accelerator.
+  TLabelAttachment(TControl* control, TWinControl* focusTarget);
+  ~TLabelAttachment();
+  TLabelAttachment(const TLabelAttachment&) = delete;
+  TLabelAttachment& operator=(const TLabelAttachment&) = delete;
+
+  TBoundLabel* Label() const { return FLabel; }
+  AnsiString Caption() const;
+  void SetCaption(const AnsiString& v);
+  // The label went (freed by its parent): nothing refers to it any more.
+  void Forget(TComponent* c) { if (c == FLabel) FLabel = nullptr; }
+  TLabelPosition Position() const { return FPosition; }
+  int Spacing() const { return FSpacing; }
+  bool LabelVisible() const { return FLabelVisible; }
+
+  void Place(TLabelPosition value);
+  void SetSpacing(int v);
+  // Label shown per LabelVisible, hidden while the control is hidden when `followHidden`.
+  void ApplyLabelVisible(bool value, bool followHidden);
+  void ParentChanged(bool followHidden);
+  void ControlVisibleChanged();
+  void ControlEnabledChanged(bool enabled);
+  // Design-time rename: a caption that is empty or the old name takes the new name.
+  void Renamed(const AnsiString& oldName, const AnsiString& newName);
+
+ private:
+  TControl* FControl;
+  TBoundLabel* FLabel = nullptr;
+  TLabelPosition FPosition = lpLeft;
+  int FSpacing = 3;
+  bool FLabelVisible = true;
+};
+
+// The label members every labelled control publishes the same way. Caption is the
+// label's caption (it hides the control's own Caption, which is its window text). The
+// label may go before its control (with their common parent): the control then hears
+// of it and forgets it.
+#define POS_LABELLED_MEMBERS(Base)                                                  \
+ public:                                                                            \
+  TBoundLabel* EditLabel() const { return FAttach ? FAttach->Label() : nullptr; }   \
+  AnsiString Caption() const { return FAttach->Caption(); }                         \
+  void SetCaption(const AnsiString& v) { FAttach->SetCaption(v); }                  \
+  TLabelPosition LabelPosition() const override { return FAttach->Position(); }     \
+  void SetLabelPosition(TLabelPosition v) override { if (FAttach) FAttach->Place(v); } \
+  int LabelSpacing() const { return FAttach->Spacing(); }                           \
+  void SetLabelSpacing(int v) { FAttach->SetSpacing(v); }                           \
+  bool LabelVisible() const { return FAttach->LabelVisible(); }                     \
+                                                                                    \
+ protected:                                                                         \
+  void Notification(TComponent* AComponent, TOperation Operation) override {        \
+    Base::Notification(AComponent, Operation);                                      \
+    if (Operation == opRemove && FAttach) FAttach->Forget(AComponent);              \
+  }                                                                                 \
+  std::unique_ptr<TLabelAttachment> FAttach
+
+// --- labelled edit and memo ------------------------------------------------------------------
+class TCustomLabelEdit : public TCustomEdit, public ILabelOwner {
+  POS_LABELLED_MEMBERS(TCustomEdit);
+
+ public:
+  explicit TCustomLabelEdit(TComponent* AOwner);
+  ~TCustomLabelEdit() override;
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+  void SetParent(TWinControl* AParent) override;
+  void SetName(const AnsiString& value) override;
+
+  int Sonnum = 0;
+  bool IsConditionType = false;
+  int CustomCaptionNo = 0;
+  bool ShowCustomCaption = false;
+
+ protected:
+  void VisibleChanged() override;
+  void EnabledChanged() override;
+};
+
+class TCustomLabelMemo : public TCustomMemo, public ILabelOwner {
+  POS_LABELLED_MEMBERS(TCustomMemo);
+
+ public:
+  explicit TCustomLabelMemo(TComponent* AOwner);
+  ~TCustomLabelMemo() override;
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+  void SetParent(TWinControl* AParent) override;
+  void SetName(const AnsiString& value) override;
+  void WndProc(TMessage& m) override;
+
+  int Sonnum = 0;
+  bool IsConditionType = false;
+  int CustomCaptionNo = 0;
+  bool ShowCustomCaption = false;
+  // Fired when the memo is activated by the mouse.
+  TNotifyEvent ONHintEvent;
+
+ protected:
+  void VisibleChanged() override;
+  void EnabledChanged() override;
+};
+
+// --- labelled combo box with dataset binding --------------------------------------------------
+// Items may come from a client dataset (LoadFromDataSet): item i is then the ShowField
+// text of record i + 1 of the box's own copy, the chosen item's KeyField text is keyValue
+// (refreshed before OnChange/OnSelect of every selection change and before OnExit), and
+// Ctrl+Enter narrows the list to the records whose ShowField or FindField begins with the
+// typed text (without regard to case); Delete on an empty text shows all records again.
+// Backspace typed into the box is discarded.
+class TCustomLabelComBox : public TCustomComboBox, public ILabelOwner {
+  POS_LABELLED_MEMBERS(TCustomComboBox);
+
+ public:
+  explicit TCustomLabelComBox(TComponent* AOwner);
+  ~TCustomLabelComBox() override;
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+  void SetParent(TWinControl* AParent) override;
+  void SetName(const AnsiString& value) override;
+  void WndProc(TMessage& m) override;
+  void SetLabelVisible(bool v) { FAttach->ApplyLabelVisible(v, false); }
+
+  // Fills the items from an active dataset holding the ShowField, FindField and
+  // KeyField columns (the box keeps its own copy); nothing selected afterwards.
+  void LoadFromDataSet(TClientDataSet* ADataSet);
+  const AnsiString& FindField() const { return FBinding.FindField(); }
+  void SetFindField(const AnsiString& v) { FBinding.SetFindField(v); }
+  const AnsiString& ShowField() const { return FBinding.ShowField(); }
+  void SetShowField(const AnsiString& v) { FBinding.SetShowField(v); }
+  const AnsiString& KeyField() const { return FBinding.KeyField(); }
+  void SetKeyField(const AnsiString& v) { FBinding.SetKeyField(v); }
+  // The key of the chosen record as last refreshed ("0" for none).
+  const AnsiString& keyValue() const { return FKeyValue; }
+  // Stores the value and selects the first record whose key equals it (the selection
+  // stays when none does). While bound, a missing key column raises the dataset's
+  // field-not-found error.
+  void SetkeyValue(const AnsiString& v);
+  TComboDataBinding& Binding() { return FBinding; }
+
+  int Sonnum = 0;
+  TBasicType BasicType = btNo;
+  bool IsConditionType = false;
+  int CustomCaptionNo = 0;
+  bool ShowCustomCaption = false;
+  TFrameWork FrameWork = fwNo;
+  TNotifyEvent OnHintEvent;
+
+ protected:
+  void VisibleChanged() override;
+  void EnabledChanged() override;
+  void Select() override;
+  void DoExit() override;
+  void KeyPress(char& Key) override;
+  void KeyDown(WORD& Key, TShiftState Shift) override;
+  void KeyUp(WORD& Key, TShiftState Shift) override;
+  // Ctrl+Enter and Delete as they act on key-up (the shift state given).
+  void CtrlEnterUp();
+  void DeleteUp();
+
+ private:
+  void RefreshKeyValue();
+  void ReloadItems();
+  AnsiString SelectedText();
+  TComboDataBinding FBinding;
+  AnsiString FKeyValue;
+};
+
+class TLabelComboBox : public TCustomLabelComBox {
+ public:
+  using TCustomLabelComBox::TCustomLabelComBox;
+};
+
+// --- labelled button edit ------------------------------------------------------------------------
+class TCustomLabelBtnEdit : public TRuxBtnEdit, public ILabelOwner {
+  POS_LABELLED_MEMBERS(TRuxBtnEdit);
+
+ public:
+  // Also SiteVisible := True and the "BTNEDIT" glyph on the button.
+  explicit TCustomLabelBtnEdit(TComponent* AOwner);
+  ~TCustomLabelBtnEdit() override;
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+  void SetParent(TWinControl* AParent) override;
+  void SetName(const AnsiString& value) override;
+  void SetEnabled(bool v) override;
+  void SetLabelVisible(bool v) { FAttach->ApplyLabelVisible(v, true); }
+
+  // Stored only.
+  int Sonnum = 0;
+  AnsiString ZoneID, Zname, FilterTree, FilterList;
+  int CustomCaptionNo = 0;
+  bool ShowCustomCaption = false;
+  int Rec = 0;
+  bool ImmeEvaluate = false;
+  bool CanReload = true;
+
+ protected:
+  void VisibleChanged() override;
+};
+
+class TLabelBtnEdit : public TCustomLabelBtnEdit {
+ public:
+  using TCustomLabelBtnEdit::TCustomLabelBtnEdit;
+};
+
+// The 12 x 12 picture on the button of a labelled button edit (three dots).
+void LoadBtnEditGlyph(TBitmap& glyph);
+
+// --- dates ---------------------------------------------------------------------------------------
+class TLabelDate : public TDateTimePicker, public ILabelOwner {
+  POS_LABELLED_MEMBERS(TDateTimePicker);
+
+ public:
+  explicit TLabelDate(TComponent* AOwner);
+  ~TLabelDate() override;
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+  void SetParent(TWinControl* AParent) override;
+  void SetName(const AnsiString& value) override;
+  void SetLabelVisible(bool v) { FAttach->ApplyLabelVisible(v, true); }
+
+  TBasicType BasicType = btNo;
+  bool IsConditionType = false;
+  int CustomCaptionNo = 0;
+  bool ShowCustomCaption = false;
+  TFrameWork FrameWork = fwNo;
+
+ protected:
+  void VisibleChanged() override;
+  void EnabledChanged() override;
+};
+
+// The masked edit of the date field: "!9999/99/99;1;_" (see LabelRules.h). Digits fill
+// the digit positions, Backspace blanks the one before the caret; nothing else is typed.
+class TDateMaskEdit : public TCustomEdit {
+ public:
+  explicit TDateMaskEdit(TComponent* AOwner);
+  const AnsiString& EditMask() const { return FEditMask; }
+  // The text with unfilled positions as blanks and the separators kept.
+  AnsiString MaskText() const;
+  // Any text fitted to the mask ("" empties it).
+  void SetMaskText(const AnsiString& v);
+
+ protected:
+  void KeyPress(char& Key) override;
+  void KeyDown(WORD& Key, TShiftState Shift) override;
+  void WndProc(TMessage& m) override;
+
+ private:
+  AnsiString FEditMask = labelrules::kDateEditMask;
+};
+
+class TEmptyDate : public TWinControl {
+ public:
+  explicit TEmptyDate(TComponent* AOwner);
+
+  TDateMaskEdit* MaskEdit() const { return FMaskEdit; }
+  TDateTimePicker* Calendar() const { return FCalendar; }
+  TSpeedButton* ClearButton() const { return FClear; }
+
+  // The masked edit's text, "" while it holds the empty mask; writing "" clears it.
+  AnsiString DateStr() const;
+  void SetDateStr(const AnsiString& v);
+  bool TabStop() const { return FMaskEdit->TabStop(); }
+  void SetTabStop(bool v);
+
+  int CustomCaptionNo = 0;
+  bool ShowCustomCaption = false;
+  TNotifyEvent OnChange;
+
+ protected:
+  void BoundsChanged(bool sized) override;
+  void Layout();
+
+ private:
+  TDateMaskEdit* FMaskEdit = nullptr;
+  TDateTimePicker* FCalendar = nullptr;
+  TSpeedButton* FClear = nullptr;
+  TShape* FTopLine = nullptr;
+  TShape* FBottomLine = nullptr;
+};
+
+class TLabelEmptyDate : public TEmptyDate, public ILabelOwner {
+  POS_LABELLED_MEMBERS(TEmptyDate);
+
+ public:
+  explicit TLabelEmptyDate(TComponent* AOwner);
+  ~TLabelEmptyDate() override;
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+  void SetParent(TWinControl* AParent) override;
+  void SetName(const AnsiString& value) override;
+  void SetLabelVisible(bool v) { FAttach->ApplyLabelVisible(v, true); }
+
+  TBasicType BasicType = btNo;
+  bool IsConditionType = false;
+  TFrameWork FrameWork = fwNo;
+
+ protected:
+  void VisibleChanged() override;
+  void EnabledChanged() override;
+};
