@@ -600,7 +600,7 @@ void TWinControl::CreateWnd() {
   HWND h = ::CreateWindowExW(p.ExStyle, cls, p.Caption.c_str(), p.Style, p.X, p.Y, p.Width, p.Height,
                              p.WndParent, id, ModuleInstance(), nullptr);
   gCreating = saved;
-  if (!h) throw EOSError("Error creating window (" + Name() + ")");
+  if (!h) throw EOSError("Error creating window " + ClassName() + " '" + Name() + "' (" + IntToStr(::GetLastError()) + ")");
   if (system) {
     Attach(h);
     FDefWndProc = reinterpret_cast<WNDPROC>(
@@ -1198,9 +1198,9 @@ void TWinControl::WMEraseBkgnd(TMessage& m) {
 
 void TWinControl::PaintTo(HDC dc, int x, int y) {
   HandleNeeded();
-  int saved = ::SaveDC(dc);
-  ::SetWindowOrgEx(dc, -x, -y, nullptr);
   if (FDefWndProc == ::DefWindowProcW) {
+    int saved = ::SaveDC(dc);
+    ::SetWindowOrgEx(dc, -x, -y, nullptr);
     RECT cr;
     ::GetClientRect(FHandle, &cr);
     ::IntersectClipRect(dc, 0, 0, cr.right, cr.bottom);
@@ -1208,15 +1208,36 @@ void TWinControl::PaintTo(HDC dc, int x, int y) {
     FDoubleBuffered = false;
     PaintHandler(dc, nullptr);
     FDoubleBuffered = saveBuffered;
+    ::RestoreDC(dc, saved);
   } else {
-    ::SendMessageW(FHandle, WM_PRINT, reinterpret_cast<WPARAM>(dc),
-                   PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHECKVISIBLE);
+    // A system control prints itself into a picture of its own, at the origin, which
+    // is then copied into place: not every system control honours a moved origin.
+    RECT wr, cr;
+    ::GetWindowRect(FHandle, &wr);
+    ::GetClientRect(FHandle, &cr);
+    POINT co{0, 0};
+    ::ClientToScreen(FHandle, &co);
+    int ww = wr.right - wr.left, wh = wr.bottom - wr.top;
+    if (ww > 0 && wh > 0) {
+      TBitmap whole(ww, wh);
+      HDC t = whole.DC();
+      ::SendMessageW(FHandle, WM_PRINT, reinterpret_cast<WPARAM>(t), PRF_NONCLIENT);
+      if (::GetWindowLongW(FHandle, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) {
+        RECT edge{0, 0, ww, wh};
+        ::DrawEdge(t, &edge, EDGE_SUNKEN, BF_RECT);
+      }
+      if (cr.right > 0 && cr.bottom > 0) {
+        TBitmap client(cr.right, cr.bottom);
+        ::SendMessageW(FHandle, WM_PRINT, reinterpret_cast<WPARAM>(client.DC()), PRF_CLIENT | PRF_ERASEBKGND);
+        ::BitBlt(t, co.x - wr.left, co.y - wr.top, cr.right, cr.bottom, client.DC(), 0, 0, SRCCOPY);
+      }
+      ::BitBlt(dc, x, y, ww, wh, t, 0, 0, SRCCOPY);
+    }
   }
-  ::RestoreDC(dc, saved);
   // Windowed children over us, bottom of the z-order first.
   for (TControl* c : FControls) {
     auto* w = dynamic_cast<TWinControl*>(c);
-    if (!w || !w->Visible() || !w->FHandle) continue;
+    if (!w || !w->Visible() || !w->FHandle || !::IsWindowVisible(w->FHandle)) continue;
     RECT r;
     ::GetWindowRect(w->FHandle, &r);
     POINT p{r.left, r.top};
