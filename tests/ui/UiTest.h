@@ -26,9 +26,13 @@ class EventLog {
   std::vector<std::string> FEvents;
 };
 
-// Handles every queued message (several rounds, so that posted follow-ups run too).
+// Handles every queued message until the queue has stayed quiet for a moment, so that
+// posted follow-ups and the display's own focus and activation events are all in.
 inline void Pump() {
-  for (int i = 0; i < 5; ++i) Application->ProcessMessages();
+  for (int i = 0; i < 50; ++i) {
+    Application->ProcessMessages();
+    if (::MsgWaitForMultipleObjects(0, nullptr, FALSE, 15, QS_ALLINPUT) == WAIT_TIMEOUT) break;
+  }
 }
 
 inline LPARAM KeyData(WORD vk, bool up, bool alt = false) {
