@@ -12,12 +12,12 @@ TdiaParent::TdiaParent(TComponent* AOwner) : TfrmBase(AOwner) {
   pnlTitle = new TPanel(this);
   titleband::SetUpBand(pnlTitle);
   pnlTitle->SetParent(this);
-  pnlBtn = new TPanel(this);
-  titleband::SetUpButtonBand(pnlBtn);
-  pnlBtn->SetParent(this);
   pnlMain = new TPanel(this);
   titleband::SetUpMain(pnlMain);
   pnlMain->SetParent(this);
+  pnlBtn = new TPanel(this);
+  titleband::SetUpButtonBand(pnlBtn);
+  pnlBtn->SetParent(this);
   // The shadow lies under the plate, the title over both.
   shpBack = new TShape(this);
   titleband::SetUpShadow(shpBack, pnlTitle);

@@ -1,0 +1,283 @@
+// The VIP card screen end to end: Pos_J2DllForPos.dll loaded as the host loads it, the
+// export OpenVipEnroll called with host-layout strings against the stand-in server of
+// the test fixture (port in POS_SERVER_PORT). While the screen runs modally, a thread
+// timer plays the user: it finds the controls by their names, types the entries, presses
+// 确定 and answers the message boxes, reading what they say. The store is then asked
+// for the card.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/HostString.h"
+#include "app/OpenCall.h"
+#include "app/uDataModule.h"
+#include "host/PluginLibrary.h"
+#include "host/ScreenDriver.h"
+
+using posapp::THostString;
+
+namespace {
+
+// Without a window manager (Xvfb), Wine waits for every hidden window to be withdrawn
+// by the manager that is not there; our windows are unmanaged in this program.
+struct UnmanagedWindows {
+  UnmanagedWindows() {
+    HKEY key;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\vip_e2e_tests.exe\\X11 Driver", 0,
+                          nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) == ERROR_SUCCESS) {
+      ::RegSetValueExW(key, L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"N"), 2 * sizeof(wchar_t));
+      ::RegCloseKey(key);
+    }
+  }
+} gUnmanaged;
+
+std::wstring Utf16(const char* gbk) {
+  const WideString w = GbkToWide(gbk);
+  return std::wstring(w.begin(), w.end());
+}
+
+std::string Gbk(const std::wstring& w) { return WideToGbk(std::u16string(w.begin(), w.end())); }
+
+std::wstring TextOf(HWND h) {
+  wchar_t buf[512] = {};
+  ::GetWindowTextW(h, buf, 511);
+  return buf;
+}
+
+// A visible top-level window of this thread with this class (or any) and caption.
+HWND FindTopLevel(const wchar_t* className, const std::wstring& caption) {
+  struct Ctx {
+    const wchar_t* cls;
+    std::wstring caption;
+    HWND found;
+    static BOOL CALLBACK Visit(HWND h, LPARAM l) {
+      auto* c = reinterpret_cast<Ctx*>(l);
+      wchar_t cls[64] = {};
+      ::GetClassNameW(h, cls, 63);
+      if (::IsWindowVisible(h) && (!c->cls || wcscmp(cls, c->cls) == 0) && TextOf(h) == c->caption) {
+        c->found = h;
+        return FALSE;
+      }
+      return TRUE;
+    }
+  } ctx{className, caption, nullptr};
+  ::EnumThreadWindows(::GetCurrentThreadId(), &Ctx::Visit, reinterpret_cast<LPARAM>(&ctx));
+  return ctx.found;
+}
+
+// A child window by the component name it carries.
+HWND FindByName(HWND parent, const char* name) {
+  struct Ctx {
+    std::wstring name;
+    HWND found;
+    static BOOL CALLBACK Visit(HWND h, LPARAM l) {
+      auto* c = reinterpret_cast<Ctx*>(l);
+      const ATOM a = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(::GetPropW(h, L"PosName")));
+      wchar_t buf[256] = {};
+      if (a && ::GlobalGetAtomNameW(a, buf, 255) && c->name == buf) {
+        c->found = h;
+        return FALSE;
+      }
+      return TRUE;
+    }
+  } ctx{Utf16(name), nullptr};
+  ::EnumChildWindows(parent, &Ctx::Visit, reinterpret_cast<LPARAM>(&ctx));
+  return ctx.found;
+}
+
+// The user, as a sequence of steps run by a thread timer inside the screen's modal loop.
+// A step returns true when it is done; the next one runs at the next tick.
+class ScriptedUser {
+ public:
+  using Step = std::function<bool()>;
+  explicit ScriptedUser(std::vector<Step> steps) : FSteps(std::move(steps)) {
+    sActive = this;
+    FTimer = ::SetTimer(nullptr, 0, 50, &Tick);
+  }
+  ~ScriptedUser() {
+    ::KillTimer(nullptr, FTimer);
+    sActive = nullptr;
+  }
+  bool Finished() const { return FNext >= FSteps.size(); }
+  std::vector<std::string> Log;
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    ScriptedUser* u = sActive;
+    if (!u || u->FBusy) return;
+    u->FBusy = true;
+    if (++u->FTicks > 400) {
+      // Ten seconds without progress: close whatever is open so the call returns.
+      u->Log.push_back("timeout at step " + std::to_string(u->FNext));
+      if (HWND box = FindTopLevel(L"#32770", Utf16("提示"))) ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+      if (HWND box = FindTopLevel(L"#32770", Utf16("错误"))) ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+      if (HWND f = FindTopLevel(nullptr, Utf16("VIP会员发卡"))) ::PostMessageW(f, WM_CLOSE, 0, 0);
+    } else if (u->FNext < u->FSteps.size() && u->FSteps[u->FNext]()) {
+      ++u->FNext;
+    }
+    u->FBusy = false;
+  }
+  static inline ScriptedUser* sActive = nullptr;
+  std::vector<Step> FSteps;
+  size_t FNext = 0;
+  int FTicks = 0;
+  bool FBusy = false;
+  UINT_PTR FTimer = 0;
+};
+
+HWND VipScreen() { return FindTopLevel(nullptr, Utf16("VIP会员发卡")); }
+
+void Type(HWND form, const char* name, const char* gbk) {
+  HWND h = FindByName(form, name);
+  ASSERT_NE(h, nullptr) << name;
+  ::SendMessageW(h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Utf16(gbk).c_str()));
+}
+
+void Choose(HWND form, const char* name, int index) {
+  HWND h = FindByName(form, name);
+  ASSERT_NE(h, nullptr) << name;
+  ::SendMessageW(h, CB_SETCURSEL, index, 0);
+}
+
+std::string ComboItem(HWND form, const char* name, int index) {
+  HWND h = FindByName(form, name);
+  wchar_t buf[128] = {};
+  if (h) ::SendMessageW(h, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(buf));
+  return Gbk(buf);
+}
+
+// The steps of one enrollment: fill the screen, press 确定, answer the message box.
+std::vector<ScriptedUser::Step> Enroll(const std::string& cardNo, ScriptedUser*& self,
+                                       std::string& typeName, std::string& issuerName,
+                                       const std::string& shot) {
+  return {
+      [&self, cardNo, &typeName, &issuerName, shot] {
+        HWND f = VipScreen();
+        if (!f) return false;
+        Type(f, "lblCardNoEdit", cardNo.c_str());
+        Choose(f, "cbbCardType", 1);
+        Type(f, "edtNameEdit", "端到端");
+        Type(f, "edtPhoneNumberEdit", "13912345678");
+        Type(f, "edtPassEdit", "abc123");
+        Type(f, "edtPassAgEdit", "abc123");
+        Choose(f, "cbbEfullname", 1);
+        typeName = ComboItem(f, "cbbCardType", 1);
+        issuerName = ComboItem(f, "cbbEfullname", 1);
+        return true;
+      },
+      [shot] {
+        // A tick later the entries are painted: the picture shows them.
+        HWND f = VipScreen();
+        if (!shot.empty()) CaptureWindowPng(f, shot);
+        ::PostMessageW(FindByName(f, "btnEnter"), BM_CLICK, 0, 0);
+        return true;
+      },
+      [&self] {
+        for (const char* caption : {"提示", "错误"}) {
+          if (HWND box = FindTopLevel(L"#32770", Utf16(caption))) {
+            wchar_t text[256] = {};
+            ::GetDlgItemTextW(box, 0xFFFF, text, 255);
+            self->Log.push_back(std::string(caption) + ":" + Gbk(text));
+            ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+            return true;
+          }
+        }
+        return false;
+      },
+  };
+}
+
+class VipEnrollEndToEnd : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    plugin = new TPluginLibrary(PluginPathBesideProgram());
+    host = ::CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                             nullptr, nullptr, nullptr);
+  }
+  static void TearDownTestSuite() {
+    ::DestroyWindow(host);
+    delete plugin;
+    plugin = nullptr;
+  }
+  int32_t OpenVip() {
+    THostString reserved = THostString::Constant(""), op("00001"), extra("x"), srv("127.0.0.1"), db("PosStore");
+    return plugin->OpenVipEnroll(static_cast<int32_t>(reinterpret_cast<intptr_t>(host)), reserved.Data(),
+                                 op.Data(), extra.Data(), srv.Data(), db.Data());
+  }
+  // One row of the store as "a|b|c", "" when there is none (this process's own module).
+  static std::string StoreRow(const std::string& sql, std::vector<const char*> fields) {
+    EXPECT_TRUE(posapp::ConnectDataModule(posapp::EnsureDataModule(nullptr), "127.0.0.1", "PosStore"));
+    TClientDataSet data(nullptr);
+    std::string row;
+    if (OpenSQLData(GbkToWide(sql), &data)) {
+      for (const char* f : fields) row += (row.empty() ? "" : "|") + data.FieldByName(f)->AsString();
+    }
+    posapp::ReleaseDataModule(1);
+    return row;
+  }
+
+  static TPluginLibrary* plugin;
+  static HWND host;
+};
+TPluginLibrary* VipEnrollEndToEnd::plugin = nullptr;
+HWND VipEnrollEndToEnd::host = nullptr;
+
+}  // namespace
+
+TEST_F(VipEnrollEndToEnd, IssuesACardWithItsPasswordThenRefusesTheSameNumber) {
+  const std::string cardNo = "E2E" + std::to_string(::GetTickCount() % 100000000u);
+  std::string typeName, issuerName;
+
+  // First: the card is issued, "发卡成功" is shown and the screen closes by itself.
+  ScriptedUser* user = nullptr;
+  {
+    ScriptedUser first(Enroll(cardNo, user, typeName, issuerName,
+                              std::string(POS_BINARY_DIR) + "/vip-enroll-e2e.png"));
+    user = &first;
+    const int32_t token = OpenVip();
+    EXPECT_GT(token, 0);
+    EXPECT_TRUE(first.Finished());
+    EXPECT_EQ(first.Log, std::vector<std::string>{"提示:发卡成功"});
+    plugin->CloseVipEnroll(token);
+  }
+  const std::string typeId = StoreRow("select VipCardTypeID from nVipCardSet where TypeName='" + typeName + "'",
+                                      {"VipCardTypeID"});
+  const std::string issuerId = StoreRow(
+      "select typeid from FN_GetPowerRangeEList ('00001','') where fullname='" + issuerName + "'", {"typeid"});
+  ASSERT_FALSE(typeId.empty()) << typeName;
+  ASSERT_FALSE(issuerId.empty()) << issuerName;
+  EXPECT_EQ(StoreRow("select VipCardCode,pWord,Cardset,EtypeId,Bname,Btel,OperatorID from nVipCardSign "
+                     "where VipCardCode='" + cardNo + "'",
+                     {"VipCardCode", "pWord", "Cardset", "EtypeId", "Bname", "Btel", "OperatorID"}),
+            cardNo + "|abc123|" + typeId + "|" + issuerId + "|端到端|13912345678|00001");
+
+  // Again with the same number: "卡号重复，请重新输入", and the screen stays open with the
+  // entries kept until the user closes it.
+  std::string keptCard, keptName, keptPass;
+  std::vector<ScriptedUser::Step> steps = Enroll(cardNo, user, typeName, issuerName, "");
+  steps.push_back([&keptCard, &keptName, &keptPass] {
+    HWND f = VipScreen();
+    if (!f) return false;
+    keptCard = Gbk(TextOf(FindByName(f, "lblCardNoEdit")));
+    keptName = Gbk(TextOf(FindByName(f, "edtNameEdit")));
+    keptPass = Gbk(TextOf(FindByName(f, "edtPassEdit")));
+    ::PostMessageW(FindByName(f, "btnCancle"), BM_CLICK, 0, 0);
+    return true;
+  });
+  {
+    ScriptedUser second(steps);
+    user = &second;
+    const int32_t token = OpenVip();
+    EXPECT_GT(token, 0);
+    EXPECT_TRUE(second.Finished());
+    EXPECT_EQ(second.Log, std::vector<std::string>{"错误:卡号重复，请重新输入"});
+    plugin->CloseVipEnroll(token);
+  }
+  EXPECT_EQ(keptCard, cardNo);
+  EXPECT_EQ(keptName, "端到端");
+  EXPECT_EQ(keptPass, "abc123");
+  EXPECT_EQ(StoreRow("select count(*) as N from nVipCardSign where VipCardCode='" + cardNo + "'", {"N"}), "1");
+}
