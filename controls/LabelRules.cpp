@@ -34,37 +34,4 @@ AnsiString DateStrOf(const AnsiString& maskText) {
   return maskText == kEmptyDateMask ? AnsiString() : maskText;
 }
 
-bool IsMaskDigitPosition(int pos) { return pos >= 0 && pos < kDateMaskLength && pos != 4 && pos != 7; }
-
-AnsiString FitToDateMask(std::string_view text, char separator) {
-  AnsiString out(kDateMaskLength, ' ');
-  out[4] = out[7] = separator;
-  int pos = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') continue;
-    while (pos < kDateMaskLength && !IsMaskDigitPosition(pos)) ++pos;
-    if (pos >= kDateMaskLength) break;
-    out[static_cast<size_t>(pos++)] = c;
-  }
-  return out;
-}
-
-bool TypeMaskDigit(AnsiString& text, int& caret, char digit) {
-  int pos = caret < 0 ? 0 : caret;
-  while (pos < kDateMaskLength && !IsMaskDigitPosition(pos)) ++pos;
-  if (pos >= kDateMaskLength || static_cast<size_t>(pos) >= text.size()) return false;
-  text[static_cast<size_t>(pos)] = digit;
-  caret = pos + 1;
-  return true;
-}
-
-bool MaskBackspace(AnsiString& text, int& caret) {
-  int pos = (caret > kDateMaskLength ? kDateMaskLength : caret) - 1;
-  while (pos >= 0 && !IsMaskDigitPosition(pos)) --pos;
-  if (pos < 0 || static_cast<size_t>(pos) >= text.size()) return false;
-  text[static_cast<size_t>(pos)] = ' ';
-  caret = pos;
-  return true;
-}
-
 }  // namespace labelrules

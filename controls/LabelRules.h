@@ -46,20 +46,8 @@ TEmptyDateLayout EmptyDateLayout(int width);
 AnsiString DateStrOf(const AnsiString& maskText);
 constexpr const char* kEmptyDateMask = "    -  -  ";
 
-// The date field's edit mask "!9999/99/99;1;_": ten positions, digits at 0-3, 5-6 and
-// 8-9, the date separator at 4 and 7. Text keeps the separators and shows an unfilled
-// position as a blank (the window shows "_" there).
+// The date field's edit mask: four, two and two digits separated by the date separator,
+// literals kept in the text, "_" shown where nothing was typed.
 constexpr const char* kDateEditMask = "!9999/99/99;1;_";
-constexpr int kDateMaskLength = 10;
-bool IsMaskDigitPosition(int pos);
-// Any text fitted to the mask: digits are taken in order into the digit positions
-// (other characters skipped), the rest stays blank. "" gives the empty mask.
-AnsiString FitToDateMask(std::string_view text, char separator);
-// Typing a digit with the caret at `caret`: it lands on the next digit position at or
-// after the caret, the caret moves past it. Returns false when no position is left.
-bool TypeMaskDigit(AnsiString& text, int& caret, char digit);
-// Backspace with the caret at `caret`: the previous digit position is blanked and the
-// caret moves onto it. Returns false at the start.
-bool MaskBackspace(AnsiString& text, int& caret);
 
 }  // namespace labelrules

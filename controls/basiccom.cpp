@@ -344,77 +344,13 @@ void TLabelDate::SetName(const AnsiString& value) {
                  [this] { TControl::SetText(""); });
 }
 
-// --- TDateMaskEdit ----------------------------------------------------------------------------------
-
-namespace {
-// The window shows "_" where the mask's text holds a blank.
-AnsiString ShownText(AnsiString maskText) {
-  for (char& c : maskText)
-    if (c == ' ') c = '_';
-  return maskText;
-}
-}  // namespace
-
-TDateMaskEdit::TDateMaskEdit(TComponent* AOwner) : TCustomEdit(AOwner) {
-  SetMaxLength(labelrules::kDateMaskLength);
-  SetMaskText("");
-}
-
-AnsiString TDateMaskEdit::MaskText() const {
-  AnsiString t = Text();
-  for (char& c : t)
-    if (c == '_') c = ' ';
-  return t;
-}
-
-void TDateMaskEdit::SetMaskText(const AnsiString& v) {
-  SetText(ShownText(labelrules::FitToDateMask(v, FormatSettings.DateSeparator)));
-}
-
-void TDateMaskEdit::KeyPress(char& Key) {
-  TCustomEdit::KeyPress(Key);
-  if (Key == 0 || ReadOnly()) return;
-  AnsiString t = MaskText();
-  int caret = SelStart();
-  bool changed = false;
-  if (Key >= '0' && Key <= '9') {
-    changed = labelrules::TypeMaskDigit(t, caret, Key);
-  } else if (Key == '\b') {
-    changed = labelrules::MaskBackspace(t, caret);
-  }
-  if (Key != 0x03) Key = 0;  // the mask takes every key but Ctrl+C
-  if (!changed) return;
-  SetText(ShownText(t));
-  SetSelStart(caret);
-  SetSelLength(0);
-}
-
-void TDateMaskEdit::KeyDown(WORD& Key, TShiftState Shift) {
-  TCustomEdit::KeyDown(Key, Shift);
-  if (Key != VK_DELETE || ReadOnly()) return;
-  // Delete blanks the digit under the caret instead of closing the gap.
-  AnsiString t = MaskText();
-  int caret = SelStart() + 1;
-  if (caret <= labelrules::kDateMaskLength && labelrules::IsMaskDigitPosition(caret - 1) &&
-      labelrules::MaskBackspace(t, caret)) {
-    SetText(ShownText(t));
-    SetSelStart(caret);
-  }
-  Key = 0;
-}
-
-void TDateMaskEdit::WndProc(TMessage& m) {
-  // Only typed digits go in: no pasting, cutting or clearing past the mask.
-  if (m.Msg == WM_PASTE || m.Msg == WM_CUT || m.Msg == WM_CLEAR) return;
-  TCustomEdit::WndProc(m);
-}
-
 // --- TEmptyDate -------------------------------------------------------------------------------------
 
 TEmptyDate::TEmptyDate(TComponent* AOwner) : TWinControl(AOwner) {
   SetBounds(FLeft, FTop, 120, 22);
-  FMaskEdit = new TDateMaskEdit(this);
+  FMaskEdit = new TMaskEdit(this);
   FMaskEdit->SetParent(this);
+  FMaskEdit->SetEditMask(labelrules::kDateEditMask);
   FMaskEdit->SetBounds(0, 0, FMaskEdit->Width(), FHeight);
   FCalendar = new TDateTimePicker(this);
   FCalendar->SetParent(this);
@@ -433,11 +369,12 @@ TEmptyDate::TEmptyDate(TComponent* AOwner) : TWinControl(AOwner) {
   FBottomLine->Pen()->SetColor(clWhite);
 
   FCalendar->OnChange = [this](TObject*) {
-    FMaskEdit->SetMaskText(FormatDateTime("yyyy-mm-dd", FCalendar->Date()));
+    FMaskEdit->SetText(FormatDateTime("yyyy-mm-dd", FCalendar->Date()));
   };
-  FClear->OnClick = [this](TObject*) { FMaskEdit->SetMaskText(""); };
+  FClear->OnClick = [this](TObject*) { FMaskEdit->SetText(""); };
+  // A date that does not exist is cleared without a word when the field is left.
   FMaskEdit->OnExit = [this](TObject*) {
-    if (IsBadDateText(FMaskEdit->MaskText())) FMaskEdit->SetMaskText("");
+    if (IsBadDateText(FMaskEdit->Text())) FMaskEdit->SetText("");
   };
   FMaskEdit->OnChange = [this](TObject*) {
     if (OnChange) OnChange(this);
@@ -459,9 +396,9 @@ void TEmptyDate::BoundsChanged(bool sized) {
   if (sized && FBottomLine) Layout();  // the parts exist once constructed
 }
 
-AnsiString TEmptyDate::DateStr() const { return labelrules::DateStrOf(FMaskEdit->MaskText()); }
+AnsiString TEmptyDate::DateStr() const { return labelrules::DateStrOf(FMaskEdit->Text()); }
 
-void TEmptyDate::SetDateStr(const AnsiString& v) { FMaskEdit->SetMaskText(v); }
+void TEmptyDate::SetDateStr(const AnsiString& v) { FMaskEdit->SetText(v); }
 
 void TEmptyDate::SetTabStop(bool v) {
   FMaskEdit->SetTabStop(v);

