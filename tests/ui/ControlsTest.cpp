@@ -25,7 +25,7 @@ struct HostForm {
   }
   void Show() {
     form.Show();
-    Pump();
+    Settle();
   }
 };
 
@@ -78,8 +78,7 @@ TEST(ComboBox, KeyboardSelectionFiresClickThenChange) {
   cbb->OnClick = [&](TObject*) { log.Add("click:" + std::to_string(cbb->ItemIndex())); };
   cbb->OnChange = [&](TObject*) { log.Add("change:" + cbb->Text()); };
   h.Show();
-  cbb->SetFocus();
-  Pump();
+  Focus(cbb);
   PostKey(VK_DOWN);
   PostKey(VK_DOWN);
   EXPECT_EQ(log.Str(), "click:0 change:张三 click:1 change:李四");
@@ -95,14 +94,12 @@ TEST(ComboBox, EditStyleTextAndFocusTracking) {
   int changes = 0;
   cbb->OnChange = [&](TObject*) { ++changes; };
   h.Show();
-  cbb->SetFocus();
-  Pump();
+  Focus(cbb);
   EXPECT_TRUE(cbb->Focused());
   TypeText(L"ab");  // typed into the inner edit, routed to the combo box
   EXPECT_EQ(cbb->Text(), "ab");
   EXPECT_EQ(changes, 2);
-  other->SetFocus();
-  Pump();
+  Focus(other);
   EXPECT_EQ(log.Str(), "cbb+ cbb-");
 }
 
@@ -133,8 +130,7 @@ TEST(CheckBox, SpaceTogglesAndClickFiresOnEveryChange) {
   chk->SetChecked(true);  // before the window
   h.Show();
   EXPECT_TRUE(chk->Checked());
-  chk->SetFocus();
-  Pump();
+  Focus(chk);
   PostKey(VK_SPACE);
   EXPECT_FALSE(chk->Checked());
   PostAltKey('A');
@@ -236,8 +232,7 @@ TEST(DateTimePicker, ValueBeforeAndAfterTheWindowAndChangeNotice) {
   dtp->HandleNeeded();
   int changes = 0;
   dtp->OnChange = [&](TObject*) { ++changes; };
-  dtp->SetFocus();
-  Pump();
+  Focus(dtp);
   PostKey(VK_UP);  // the selected field goes up by one
   PostKey(VK_RIGHT);
   PostKey(VK_UP);

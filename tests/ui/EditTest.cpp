@@ -14,7 +14,7 @@ struct EditForm {
     edit->SetName("edtName");
     edit->SetParent(&form);
     form.Show();
-    Pump();
+    Settle();
   }
 };
 
@@ -147,8 +147,7 @@ TEST(Edit, EnterSelectsAllTextWhenAutoSelect) {
   other->SetParent(&f.form);
   other->SetTop(30);
   other->SetText("6901");
-  other->SetFocus();
-  Pump();
+  Focus(other);
   EXPECT_EQ(other->SelLength(), 4);
 }
 

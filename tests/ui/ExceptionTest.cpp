@@ -60,8 +60,7 @@ TEST(Exceptions, KeyHandlerExceptionIsShown) {
     if (k == VK_F5) throw EInvalidOperation("盘点单中尚有未保存的数据");
   };
   f.form.Show();
-  f.edit->SetFocus();
-  Pump();
+  Focus(f.edit);
   PostKey(VK_F5);
   ASSERT_EQ(script.Asked().size(), 1u);
   EXPECT_EQ(script.Asked()[0].Text, "盘点单中尚有未保存的数据");
@@ -75,7 +74,7 @@ TEST(Exceptions, AbortIsSilent) {
   ThrowingForm f;
   f.btn->OnClick = [](TObject*) { Abort(); };
   f.form.Show();
-  Pump();
+  Settle();
   ::SendMessageW(f.btn->Handle(), BM_CLICK, 0, 0);
   EXPECT_TRUE(script.Asked().empty());
 }
@@ -92,7 +91,7 @@ TEST(Exceptions, OnExceptionReplacesTheMessageBox) {
   };
   f.btn->OnClick = [](TObject*) { throw EConvertError("bad"); };
   f.form.Show();
-  Pump();
+  Settle();
   ::SendMessageW(f.btn->Handle(), BM_CLICK, 0, 0);
   Application->OnException = nullptr;
   EXPECT_EQ(seen, "EConvertError:bad");
@@ -106,7 +105,7 @@ TEST(Exceptions, ForeignExceptionsAreShownWithTheirText) {
   ThrowingForm f;
   f.btn->OnClick = [](TObject*) { throw std::runtime_error("out of range"); };
   f.form.Show();
-  Pump();
+  Settle();
   ::SendMessageW(f.btn->Handle(), BM_CLICK, 0, 0);
   ASSERT_EQ(script.Asked().size(), 1u);
   EXPECT_EQ(script.Asked()[0].Text, "out of range");

@@ -46,7 +46,7 @@ struct FocusForm {
 TEST(Focus, FirstTabStopTakesFocusWhenFormShows) {
   FocusForm f;
   f.form->Show();
-  Pump();
+  Settle();
   EXPECT_EQ(::GetFocus(), f.a->Handle());
   EXPECT_EQ(f.form->ActiveControl(), f.a);
   EXPECT_EQ(f.log.Str(), "P+ A+");
@@ -65,12 +65,11 @@ TEST(Focus, EnterAndExitFollowTheContainerChain) {
   };
   FocusForm f;
   f.form->Show();
-  Pump();
+  Settle();
   for (const Step& s : steps) {
     f.log.Clear();
     auto* target = dynamic_cast<TEdit*>(f.form->FindComponent(s.to));
-    target->SetFocus();
-    Pump();
+    Focus(target);
     EXPECT_EQ(f.log.Str(), s.events) << "to " << s.to;
     EXPECT_TRUE(target->Focused());
   }
@@ -80,7 +79,7 @@ TEST(Focus, TabAndShiftTabFollowTabOrder) {
   FocusForm f;
   f.b->SetTabOrder(0);  // B before A inside the panel
   f.form->Show();
-  Pump();
+  Settle();
   EXPECT_EQ(f.form->ActiveControl(), f.b);
   PostKey(VK_TAB);
   EXPECT_EQ(f.form->ActiveControl(), f.a);
@@ -99,7 +98,7 @@ TEST(Focus, ControlsWithoutTabStopAreSkipped) {
   FocusForm f;
   f.b->SetTabStop(false);
   f.form->Show();
-  Pump();
+  Settle();
   PostKey(VK_TAB);
   EXPECT_EQ(f.form->ActiveControl(), f.c);
 }
@@ -108,7 +107,7 @@ TEST(Focus, ActiveControlSetBeforeShowGetsTheFocus) {
   FocusForm f;
   f.form->SetActiveControl(f.c);
   f.form->Show();
-  Pump();
+  Settle();
   EXPECT_EQ(::GetFocus(), f.c->Handle());
   EXPECT_EQ(f.log.Str(), "C+");
 }
@@ -116,7 +115,7 @@ TEST(Focus, ActiveControlSetBeforeShowGetsTheFocus) {
 TEST(Focus, SetFocusOnHiddenOrDisabledControlRaises) {
   FocusForm f;
   f.form->Show();
-  Pump();
+  Settle();
   f.b->SetVisible(false);
   EXPECT_FALSE(f.b->CanFocus());
   try {
@@ -134,7 +133,7 @@ TEST(Focus, SetFocusOnHiddenOrDisabledControlRaises) {
 TEST(Focus, HidingTheFocusedControlMovesTheFocusOn) {
   FocusForm f;
   f.form->Show();
-  Pump();
+  Settle();
   ASSERT_TRUE(f.a->Focused());
   f.a->SetVisible(false);
   Pump();
@@ -145,27 +144,25 @@ TEST(Focus, HidingTheFocusedControlMovesTheFocusOn) {
 TEST(Focus, DeletingTheActiveControlClearsIt) {
   FocusForm f;
   f.form->Show();
-  Pump();
+  Settle();
   ASSERT_EQ(f.form->ActiveControl(), f.a);
   delete f.a;
   EXPECT_EQ(f.form->ActiveControl(), nullptr);
-  f.c->SetFocus();  // the form keeps working
-  Pump();
+  Focus(f.c);  // the form keeps working
   EXPECT_EQ(f.form->ActiveControl(), f.c);
 }
 
 TEST(Focus, ExitHandlerMayMoveTheFocusElsewhere) {
   FocusForm f;
   f.form->Show();
-  Pump();
+  Settle();
   // A validating exit handler that sends the user back.
   f.a->OnExit = [&](TObject*) {
     f.log.Add("A-");
     f.a->SetFocus();
   };
   f.log.Clear();
-  f.c->SetFocus();
-  Pump();
+  Focus(f.c);
   EXPECT_TRUE(f.a->Focused());
   EXPECT_EQ(f.form->ActiveControl(), f.a);
 }

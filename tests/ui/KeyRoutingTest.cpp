@@ -44,7 +44,7 @@ struct KeyForm {
 
   void Show() {
     form->Show();
-    Pump();
+    Settle();
     log.Clear();
   }
 };
@@ -141,13 +141,11 @@ TEST(KeyRouting, EnterOnAFocusedButtonPressesThatButton) {
   KeyForm f;
   f.ok->SetDefault(true);
   f.Show();
-  f.cancel->SetFocus();
-  Pump();
+  Focus(f.cancel);
   f.log.Clear();
   PostKey(VK_RETURN);
   EXPECT_EQ(f.log.Str(), "btnCancle.click");
-  f.edit->SetFocus();
-  Pump();
+  Focus(f.edit);
   f.log.Clear();
   PostKey(VK_RETURN);  // back in the edit, the default button is the one again
   EXPECT_EQ(f.log.Str(), "edit.down:13 btnSave.click edit.up:13");
@@ -214,8 +212,7 @@ TEST(KeyRouting, MemoKeepsEnterButPassesEsc) {
   memo->SetParent(f.form.get());
   memo->SetBounds(200, 10, 150, 60);
   f.Show();
-  memo->SetFocus();
-  Pump();
+  Focus(memo);
   f.log.Clear();
   TypeText(L"x");
   PostKey(VK_RETURN);

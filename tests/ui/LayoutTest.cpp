@@ -140,7 +140,7 @@ TEST(Layout, LayoutIsTheSameWithAndWithoutWindows) {
   std::string before = BoundsOf(top) + " " + BoundsOf(client);
   EXPECT_EQ(before, "0,0,300,58 0,58,300,242");
   form.Show();
-  Pump();
+  Settle();
   EXPECT_EQ(form.ClientWidth(), 300);
   EXPECT_EQ(form.ClientHeight(), 300);
   EXPECT_EQ(BoundsOf(top) + " " + BoundsOf(client), before);
@@ -157,7 +157,7 @@ TEST(Layout, MaximizedFormAlignsToItsRealClientArea) {
   form.SetWindowState(wsMaximized);
   TPanel* client = NewPanel(&form, alClient, 10, 10);
   form.Show();
-  Pump();
+  Settle();
   RECT cr;
   ::GetClientRect(form.Handle(), &cr);
   EXPECT_GT(cr.right, 696);

@@ -20,9 +20,8 @@ struct MaskForm {
     other->SetParent(&form);
     other->SetTop(40);
     form.Show();
-    Pump();
-    edit->SetFocus();
-    Pump();
+    Settle();
+    Focus(edit);
   }
 };
 
@@ -78,14 +77,12 @@ TEST(MaskEdit, RequiredPositionKeepsTheFocusOnExit) {
   TDialogServiceScope scope(&script);
   MaskForm f("000;1;_");
   TypeText(L"12");
-  f.other->SetFocus();
-  Pump();
+  Focus(f.other);
   ASSERT_EQ(script.Asked().size(), 1u);
   EXPECT_EQ(script.Asked()[0].Text, "Invalid input value.  Use escape key to abandon changes");
   EXPECT_TRUE(f.edit->Focused());
   TypeText(L"3");
-  f.other->SetFocus();
-  Pump();
+  Focus(f.other);
   EXPECT_TRUE(f.other->Focused());
   EXPECT_EQ(f.edit->Text(), "123");
 }

@@ -31,7 +31,7 @@ TEST(Modal, PostedPrivateMessageEndsTheLoopWithItsResultAndTheOwnerIsEnabledAgai
   TForm owner(nullptr);
   owner.SetBounds(50, 50, 300, 200);
   owner.Show();
-  Pump();
+  Settle();
   TForm dlg(nullptr);
   EventLog log;
   bool ownerEnabledInside = true;
@@ -58,7 +58,7 @@ TEST(Modal, PostedPrivateMessageEndsTheLoopWithItsResultAndTheOwnerIsEnabledAgai
 TEST(Modal, ApplicationHandleIsDisabledWhileModal) {
   TForm host(nullptr);  // stands in for the host's main window
   host.Show();
-  Pump();
+  Settle();
   Application->SetHandle(host.Handle());
   TForm dlg(nullptr);
   bool hostEnabled = true;
@@ -191,7 +191,7 @@ TEST(CloseActions, NonModalFormsFollowTheirCloseAction) {
     Watcher w(f);
     f->OnClose = [&c](TObject*, TCloseAction& a) { a = c.action; };
     f->Show();
-    Pump();
+    Settle();
     f->Close();
     Pump();
     EXPECT_EQ(w.Alive(), c.aliveAfter) << c.action;

@@ -124,7 +124,7 @@ uint32_t Rgb(TColor c) {
 TEST(Screenshot, ChineseCaptionsShowInThePicture) {
   SampleForm s;
   s.form.Show();
-  Pump();
+  Settle();
   TBitmap client;
   RenderControl(&s.form, client, false);
   ASSERT_EQ(client.Width(), 460);
@@ -153,7 +153,7 @@ TEST(Screenshot, ChineseCaptionsShowInThePicture) {
 TEST(Screenshot, WritesTheSamplePngForTheDocs) {
   SampleForm s;
   s.form.Show();
-  Pump();
+  Settle();
   std::string path = std::string("Z:") + POS_SOURCE_DIR + "/docs/screenshots/framework-sample.png";
   SaveScreenshot(&s.form, path);
   std::ifstream in(std::string(POS_SOURCE_DIR) + "/docs/screenshots/framework-sample.png", std::ios::binary);

@@ -43,32 +43,73 @@ inline LPARAM KeyData(WORD vk, bool up, bool alt = false) {
   return l;
 }
 
+// The form a test is working with: the most recently created visible one.
+inline TCustomForm* CurrentForm() {
+  for (int i = Screen->FormCount() - 1; i >= 0; --i)
+    if (Screen->Forms(i)->Visible()) return Screen->Forms(i);
+  return nullptr;
+}
+
+// Test programs share the display: another program's window may take the activation
+// between two steps of a test. The form under test gets it back before each step.
+inline void EnsureActive() {
+  TCustomForm* f = CurrentForm();
+  if (!f) return;
+  HWND h = f->Handle();
+  for (int i = 0; i < 20 && (::GetActiveWindow() != h || !::GetFocus()); ++i) {
+    ::SetForegroundWindow(h);
+    ::SetActiveWindow(h);
+    Pump();
+  }
+}
+
+// The window keys go to: the focused one, else the form's active control.
+inline HWND KeyTarget() {
+  EnsureActive();
+  if (HWND h = ::GetFocus()) return h;
+  TCustomForm* f = CurrentForm();
+  if (!f) return nullptr;
+  return f->ActiveControl() ? f->ActiveControl()->Handle() : f->Handle();
+}
+
+// Waits for a form just shown to be active and settled.
+inline void Settle() {
+  Pump();
+  EnsureActive();
+}
+
+// Gives a control the focus as the user would, with its form active.
+inline void Focus(TWinControl* c) {
+  EnsureActive();
+  c->SetFocus();
+  Pump();
+}
+
 // A key press as the system queues it: down (translated to a character by the loop),
 // then up, to the window with the focus.
 inline void PostKey(WORD vk) {
-  HWND h = ::GetFocus();
-  ::PostMessageW(h, WM_KEYDOWN, vk, KeyData(vk, false));
+  ::PostMessageW(KeyTarget(), WM_KEYDOWN, vk, KeyData(vk, false));
   Pump();
-  ::PostMessageW(::GetFocus(), WM_KEYUP, vk, KeyData(vk, true));
+  ::PostMessageW(KeyTarget(), WM_KEYUP, vk, KeyData(vk, true));
   Pump();
 }
 
 inline void PostAltKey(WORD vk) {
-  HWND h = ::GetFocus();
-  ::PostMessageW(h, WM_SYSKEYDOWN, vk, KeyData(vk, false, true));
+  ::PostMessageW(KeyTarget(), WM_SYSKEYDOWN, vk, KeyData(vk, false, true));
   Pump();
-  ::PostMessageW(::GetFocus(), WM_SYSKEYUP, vk, KeyData(vk, true, true));
+  ::PostMessageW(KeyTarget(), WM_SYSKEYUP, vk, KeyData(vk, true, true));
   Pump();
 }
 
 // A typed character (what an input method delivers).
 inline void PostChar(wchar_t ch) {
-  ::PostMessageW(::GetFocus(), WM_CHAR, ch, 1);
+  ::PostMessageW(KeyTarget(), WM_CHAR, ch, 1);
   Pump();
 }
 
 inline void TypeText(const std::wstring& text) {
-  for (wchar_t ch : text) ::PostMessageW(::GetFocus(), WM_CHAR, ch, 1);
+  HWND h = KeyTarget();
+  for (wchar_t ch : text) ::PostMessageW(h, WM_CHAR, ch, 1);
   Pump();
 }
 
