@@ -1,12 +1,13 @@
 // The button edit under Wine: defaults and parts, the order of its events on Enter, the
 // button and double-click, the key filter and exit rule as a user meets them (typing,
 // leaving the field), Typeid, the focus colour and the flat look.
-#include "tests/ui/UiTest.h"
+#include "tests/controls/ControlTestUtil.h"
 
 #include "controls/RuxBtnEdit.h"
 #include "ui/Dialogs.h"
 
 using namespace uitest;
+using ctltest::FocusOn;
 
 namespace {
 
@@ -39,6 +40,7 @@ struct BtnEditForm {
   void Show() {
     form->Show();
     Pump();
+    ctltest::Activate(form.get());
     log.Clear();
   }
 
@@ -117,11 +119,11 @@ TEST(RuxBtnEdit, EnterAsksForASelectionThenMovesOn) {
       if (c.handler == 3) key = 0;
     };
     f.Show();
-    ASSERT_EQ(::GetFocus(), f.first->Edit()->Handle());
+    ASSERT_EQ(f.form->ActiveControl(), f.first->Edit());
     PostKey(VK_RETURN);
     EXPECT_EQ(f.log.Str(), c.events) << c.handler;
-    HWND focus = ::GetFocus();
-    EXPECT_EQ(focus, FindByName(f.form->Handle(), c.focusName)) << c.handler;
+    ASSERT_NE(f.form->ActiveControl(), nullptr);
+    EXPECT_EQ(f.form->ActiveControl()->Name(), c.focusName) << c.handler;
   }
 }
 
@@ -135,7 +137,7 @@ TEST(RuxBtnEdit, ButtonAndDoubleClickAskForASelection) {
   f.Show();
   f.second->Button()->Click();
   EXPECT_EQ(f.log.Str(), "BTNCLICK btnclick");
-  EXPECT_EQ(::GetFocus(), f.second->Edit()->Handle());
+  EXPECT_EQ(f.form->ActiveControl(), f.second->Edit());
   f.log.Clear();
   ::SendMessageW(f.first->Edit()->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
   Pump();
@@ -190,8 +192,7 @@ TEST(RuxBtnEdit, LeavingTheFieldChecksAndFormatsItsText) {
     f.first->SetDataType(c.type);
     f.Show();
     f.first->SetText(c.text);
-    f.second->SetFocus();
-    Pump();
+    FocusOn(f.second);
     EXPECT_EQ(f.first->Text(), c.after) << c.text;
     ASSERT_EQ(script.Asked().size(), c.message ? 1u : 0u) << c.text;
     if (c.message) {
@@ -219,10 +220,8 @@ TEST(RuxBtnEdit, TypeidFollowsTheTextOfALookupField) {
   f.first->SetTypeid("00013");
   f.log.Clear();
   f.first->Edit()->SetText("");  // the user cleared it: leaving fires the event
-  f.first->SetFocus();
-  Pump();
-  f.second->SetFocus();
-  Pump();
+  FocusOn(f.first);
+  FocusOn(f.second);
   EXPECT_EQ(f.first->Typeid(), "");
   EXPECT_EQ(f.log.Str(), "typeid:");
 }
@@ -237,12 +236,10 @@ TEST(RuxBtnEdit, EnterAndExitEventsFocusColourAndLastText) {
   f.Show();
   EXPECT_EQ(f.first->Color(), clYellow);
   f.second->SetText("abc");
-  f.second->SetFocus();
-  Pump();
+  FocusOn(f.second);
   EXPECT_EQ(f.first->Color(), clSilver);
   EXPECT_EQ(f.second->LastText(), "abc");
-  f.last->SetFocus();
-  Pump();
+  FocusOn(f.last);
   EXPECT_EQ(f.log.Str(), "hint enter:edtSecond exit:edtSecond");
 }
 
@@ -254,11 +251,9 @@ TEST(RuxBtnEdit, FlatShowsTheButtonOnlyWhileFocused) {
   EXPECT_EQ(f.second->Edit()->Top(), 3);
   EXPECT_EQ(f.second->Edit()->BorderStyle(), bsNone);
   f.Show();
-  f.second->SetFocus();
-  Pump();
+  FocusOn(f.second);
   EXPECT_TRUE(f.second->Button()->Visible());
-  f.first->SetFocus();
-  Pump();
+  FocusOn(f.first);
   EXPECT_FALSE(f.second->Button()->Visible());
   f.second->SetFlat(false);
   EXPECT_TRUE(f.second->Button()->Visible());
@@ -274,5 +269,5 @@ TEST(RuxBtnEdit, EnabledIsTheEditsAndTheButtons) {
   EXPECT_FALSE(f.first->Button()->Enabled());
   EXPECT_TRUE(static_cast<TControl*>(f.first)->Enabled());
   f.Show();
-  EXPECT_EQ(::GetFocus(), f.second->Edit()->Handle());
+  EXPECT_EQ(f.form->ActiveControl(), f.second->Edit());
 }

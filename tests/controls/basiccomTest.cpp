@@ -1,12 +1,13 @@
 // The labelled controls under Wine: the name-and-value label, where the attached label
 // stands and how it follows its control, the combo box's dataset binding with its keys,
 // and the empty-able date field.
-#include "tests/ui/UiTest.h"
+#include "tests/controls/ControlTestUtil.h"
 
 #include "controls/basiccom.h"
 #include "db/ClientDataSet.h"
 
 using namespace uitest;
+using ctltest::FocusOn;
 
 namespace {
 
@@ -35,6 +36,7 @@ struct LabelForm {
   void Show() {
     form->Show();
     Pump();
+    ctltest::Activate(form.get());
     log.Clear();
   }
 };
@@ -185,9 +187,9 @@ TEST(AttachedLabel, AcceleratorFocusesTheControl) {
   first->SetCaption("持卡人：");
   card->SetCaption("卡号(&N)：");
   f.Show();
-  ASSERT_EQ(::GetFocus(), first->Edit()->Handle());
+  ASSERT_EQ(f.form->ActiveControl(), first->Edit());
   PostAltKey('N');
-  EXPECT_EQ(::GetFocus(), card->Edit()->Handle());
+  EXPECT_EQ(f.form->ActiveControl(), card->Edit());
 }
 
 TEST(AttachedLabel, AParentFreedFirstTakesTheLabelWithIt) {
@@ -282,16 +284,14 @@ TEST(LabelComboBox, LoadsItemsAndGivesTheKeyOfTheChosenOne) {
   EXPECT_EQ(f.combo->ItemIndex(), -1);
   f.combo->OnChange = [&](TObject*) { f.log.Add("change:" + f.combo->keyValue()); };
   f.Show();
-  f.combo->SetFocus();
-  Pump();
+  FocusOn(f.combo);
   PostKey(VK_DOWN);
   PostKey(VK_DOWN);
   EXPECT_EQ(f.combo->ItemIndex(), 1);
   EXPECT_EQ(f.log.Str(), "change:001 change:002");
   EXPECT_EQ(f.combo->keyValue(), "002");
   f.combo->SetItemIndex(-1);
-  f.next->SetFocus();
-  Pump();
+  FocusOn(f.next);
   EXPECT_EQ(f.combo->keyValue(), "0");
 }
 
@@ -306,10 +306,8 @@ TEST(LabelComboBox, LoadingNeedsAllThreeColumns) {
   EXPECT_EQ(f.combo->ItemIndex(), -1);
   f.combo->OnExit = [&](TObject*) { f.log.Add("exit:" + f.combo->keyValue()); };
   f.Show();
-  f.combo->SetFocus();
-  Pump();
-  f.next->SetFocus();
-  Pump();
+  FocusOn(f.combo);
+  FocusOn(f.next);
   EXPECT_EQ(f.log.Str(), "exit:0");
 }
 
@@ -330,8 +328,7 @@ TEST(LabelComboBox, CtrlEnterFiltersAndDeleteShowsAllAgain) {
   ComboForm f;
   f.combo->LoadFromDataSet(f.data.get());
   f.Show();
-  f.combo->SetFocus();
-  Pump();
+  FocusOn(f.combo);
   f.combo->SetText("p");
   WORD key = VK_RETURN;
   const TShiftState ctrl{ssCtrl};
@@ -360,8 +357,7 @@ TEST(LabelComboBox, BackspaceIsDiscarded) {
   EXPECT_EQ(f.combo->Press('a'), 'a');
   f.combo->Items()->Add("abc");
   f.Show();
-  f.combo->SetFocus();
-  Pump();
+  FocusOn(f.combo);
   f.combo->SetText("abc");
   ::SendMessageW(f.combo->Handle(), CB_SETEDITSEL, 0, MAKELPARAM(3, 3));
   PostKey(VK_BACK);
@@ -406,21 +402,17 @@ TEST(EmptyDate, CalendarClearButtonAndTyping) {
   EXPECT_EQ(d->DateStr(), "2024-05-07");
   d->ClearButton()->Click();
   EXPECT_EQ(d->DateStr(), "");
-  d->MaskEdit()->SetFocus();
-  Pump();
+  FocusOn(d->MaskEdit());
   d->MaskEdit()->SetSelStart(0);
   TypeText(L"2024x0230");
   EXPECT_EQ(d->MaskEdit()->Text(), "2024-02-30");
   EXPECT_GT(changes, 0);  // typing changes the text
-  next->SetFocus();
-  Pump();
+  FocusOn(next);
   EXPECT_EQ(d->DateStr(), "");  // cleared silently: no such day
-  d->MaskEdit()->SetFocus();
-  Pump();
+  FocusOn(d->MaskEdit());
   d->MaskEdit()->SetSelStart(0);
   TypeText(L"20240229");
-  next->SetFocus();
-  Pump();
+  FocusOn(next);
   EXPECT_EQ(d->DateStr(), "2024-02-29");
 }
 

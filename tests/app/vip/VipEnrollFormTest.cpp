@@ -1,7 +1,7 @@
 // The VIP card screen under Wine over a recording fake of the application server: its
 // set-up, its components, the checks as the user meets them, the card and password in
 // one transaction with the result's message, and the keys.
-#include "tests/ui/UiTest.h"
+#include "tests/controls/ControlTestUtil.h"
 
 #include <map>
 
@@ -105,6 +105,7 @@ class VipForm : public testing::Test {
     form->InitForm();
     form->Show();
     Pump();
+    ctltest::Activate(form.get());
     store.calls.clear();
   }
   void TearDown() override {
@@ -134,20 +135,7 @@ class VipForm : public testing::Test {
   }
   // Gives a field the focus with the form active (a window destroyed by an earlier
   // test may have taken the activation with it under Wine).
-  void FocusOn(TWinControl* c) {
-    Settle();
-    c->SetFocus();
-    Pump();
-  }
-  // Lets the display's late focus notices arrive, then makes the form active again.
-  void Settle() {
-    for (int i = 0; i < 10; ++i) {
-      Pump();
-      ::Sleep(20);
-    }
-    ::SetActiveWindow(form->Handle());
-    Pump();
-  }
+  void FocusOn(TWinControl* c) { ctltest::FocusOn(c); }
   void ClickSave() {
     script.ClearAsked();
     store.calls.clear();
@@ -330,19 +318,19 @@ TEST_F(VipForm, KeysQuoteBlankEnterAndEsc) {
   TypeText(L"V'I P");
   EXPECT_EQ(form->lblCardNo->Text(), "VI P");
   PostKey(VK_RETURN);
-  EXPECT_EQ(::GetFocus(), form->cbbCardType->Handle());
+  EXPECT_EQ(form->ActiveControl(), form->cbbCardType);
   FocusOn(form->edtPass);
   TypeText(L"ab c'1");
   EXPECT_EQ(form->edtPass->Text(), "abc1");
   PostKey(VK_RETURN);
-  EXPECT_EQ(::GetFocus(), form->edtPassAg->Edit()->Handle());
+  EXPECT_EQ(form->ActiveControl(), form->edtPassAg->Edit());
   TypeText(L" x ");
   EXPECT_EQ(form->edtPassAg->Text(), "x");
   FocusOn(form->edtName);
   TypeText(L"A B");
   EXPECT_EQ(form->edtName->Text(), "A B");
   PostKey(VK_RETURN);
-  EXPECT_EQ(::GetFocus(), form->cbbSex->Handle());
+  EXPECT_EQ(form->ActiveControl(), form->cbbSex);
   EXPECT_TRUE(form->Visible());
   FocusOn(form->edtComent);
   PostKey(VK_ESCAPE);
@@ -359,8 +347,7 @@ TEST_F(VipForm, CancelButtonCloses) {
 // copy). POS_VIP_SCREENSHOT names another file.
 TEST_F(VipForm, Screenshot) {
   FillGood();
-  form->lblCardNo->SetFocus();
-  Pump();
+  FocusOn(form->lblCardNo);
   const char* env = std::getenv("POS_VIP_SCREENSHOT");
   const std::string path = env && *env ? env : std::string(POS_BINARY_DIR) + "/vip-enroll.png";
   SaveScreenshot(form.get(), path);
