@@ -55,7 +55,8 @@ TEST(FormatNumber, WritesAtMostEightDecimalsWithoutTrailingZeros) {
   for (const Row& r : rows) EXPECT_EQ(FormatNumber(r.value), r.text) << r.value;
 }
 
-TEST(FormatNumber, NeverWritesMinusZero) {
+// A value that rounds to zero never shows as "-0" in a quantity field.
+TEST(FormatNumber, RegressionNeverWritesMinusZero) {
   EXPECT_EQ(FormatNumber(-0.0), "0");
   EXPECT_EQ(FormatNumber(-0.000000001), "0");
   EXPECT_EQ(FormatRounded("0.00", -0.004), "0.00");
@@ -71,6 +72,15 @@ TEST(StrToIntOrZero, AcceptsBlanksSignAndDigitsOnly) {
                       {"-", 0},       {"42 ", 0},      {"2147483647", 2147483647},
                       {"2147483648", 0}, {"-2147483648", -2147483647 - 1}};
   for (const Row& r : rows) EXPECT_EQ(StrToIntOrZero(r.text), r.value) << r.text;
+}
+
+// "$FF" (hexadecimal), inner blanks and trailing text are no integer: the lenient
+// reading of old turned a pasted "$FF" into 255.
+TEST(StrToIntOrZero, RegressionDigitsWithAnOptionalSignOnly) {
+  EXPECT_EQ(StrToIntOrZero("$FF"), 0);
+  EXPECT_EQ(StrToIntOrZero("0x10"), 0);
+  EXPECT_EQ(StrToIntOrZero("1 000"), 0);
+  EXPECT_EQ(StrToIntOrZero("-12"), -12);
 }
 
 TEST(LeadingDigitsToInt, TakesTheRunOfDigitsAfterBlanks) {

@@ -273,6 +273,18 @@ TEST_F(VipForm, IssuesTheCardAndItsPasswordInOneTransaction) {
   EXPECT_FALSE(form->Visible());
 }
 
+// The issuer's id is the chosen employee's and the card type's id the chosen type's,
+// each from its own list (card types and employees once shared one list, so the
+// issuer's id could not be found after the card types were reloaded).
+TEST_F(VipForm, RegressionIssuerAndCardTypeIdsOfTheChosenItems) {
+  FillGood();
+  form->cbbCardType->SetItemIndex(2);
+  form->cbbEfullname->SetItemIndex(0);
+  ClickSave();
+  const std::string log = store.Log();
+  EXPECT_NE(log.find("@EtypeId=00002 @Cardset=003 "), std::string::npos) << log;
+}
+
 TEST_F(VipForm, ADuplicateNumberKeepsTheScreenAndItsEntries) {
   FillGood();
   store.procResult = -9;
