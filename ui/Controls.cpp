@@ -620,6 +620,18 @@ void TWinControl::Attach(HWND h) {
   }
 }
 
+void TWinControl::SetName(const AnsiString& value) {
+  TControl::SetName(value);
+  if (!FHandle) return;
+  ::RemovePropW(FHandle, kPropName);
+  if (FNameAtom) ::GlobalDeleteAtom(FNameAtom);
+  FNameAtom = 0;
+  if (!Name().empty()) {
+    FNameAtom = ::GlobalAddAtomW(Wide(Name()).c_str());
+    ::SetPropW(FHandle, kPropName, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(FNameAtom)));
+  }
+}
+
 void TWinControl::Detach() {
   if (!FHandle) return;
   HWND h = FHandle;

@@ -331,6 +331,8 @@ class TWinControl : public TControl {
 
   void WndProc(TMessage& Message) override;
   void DefaultHandler(TMessage& Message) override;
+  // A new name is carried by the window at once.
+  void SetName(const AnsiString& value) override;
 
   TNotifyEvent OnEnter;
   TNotifyEvent OnExit;
