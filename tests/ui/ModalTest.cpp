@@ -132,7 +132,7 @@ TEST(Modal, CaFreeFreesTheFormAfterTheLoop) {
   EXPECT_FALSE(w.Alive());
 }
 
-TEST(Modal, FormFreedBeforeItsQueuedReleaseIsSafe) {
+TEST(Modal, FormFreedByItsCallerWhileItsCaFreeReleaseIsQueuedIsFreedOnce) {
   // The export frees the screen in its final part while a caFree release is queued.
   auto* dlg = new TForm(nullptr);
   dlg->OnActivate = [dlg](TObject*) { ::PostMessageW(dlg->Handle(), WM_CLOSE, 0, 0); };
