@@ -260,7 +260,11 @@ void TCustomForm::CMDialogKey(TMessage& m) {
   TShiftState shift = KeyDataToShiftState(m.LParam);
   switch (m.WParam) {
     case VK_TAB:
-      if (shift.Contains(ssCtrl) || shift.Contains(ssAlt)) return;
+      if (shift.Contains(ssAlt)) return;
+      if (shift.Contains(ssCtrl)) {  // Ctrl+Tab is for page controls
+        Broadcast(m);
+        return;
+      }
       SelectNext(FActiveControl, !shift.Contains(ssShift), true);
       m.Result = 1;
       return;

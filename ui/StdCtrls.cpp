@@ -600,14 +600,23 @@ void TCustomComboBox::CreateParams(TCreateParams& p) {
   if (FStyle != csSimple) p.Height = FHeight + std::max(1, FDropDownCount) * 16 + 2;
 }
 
+void TCustomComboBox::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  if (!HandleAllocated() || FStyle == csSimple) {
+    TWinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+    return;
+  }
+  if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
+  // WM_WINDOWPOSCHANGED brings back the closed height the system gives the box.
+  ::SetWindowPos(FHandle, nullptr, ALeft, ATop, AWidth, AHeight + std::max(1, FDropDownCount) * 16 + 2,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void TCustomComboBox::CreateHandle() {
-  int h = FHeight;
   TWinControl::CreateHandle();
   FItems.LoadIntoWindow();
   if (FMaxLength > 0) ::SendMessageW(FHandle, CB_LIMITTEXT, FMaxLength, 0);
   if (FItemIndex >= 0) ::SendMessageW(FHandle, CB_SETCURSEL, FItemIndex, 0);
   else if (FStyle != csDropDownList && !FText.empty()) SetWindowTextGbk(FHandle, FText);
-  (void)h;
 }
 
 void TCustomComboBox::DestroyWnd() {

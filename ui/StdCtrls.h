@@ -242,6 +242,8 @@ class TCustomComboBox : public TWinControl {
   void SetCharCase(TEditCharCase v) { FCharCase = v; }
   bool Focused() const override;
   void SelectAll();
+  // The height is that of the closed box; the window also holds the drop-down list.
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
 
   TNotifyEvent OnChange;
   TNotifyEvent OnSelect;

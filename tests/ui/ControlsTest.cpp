@@ -84,6 +84,41 @@ TEST(ComboBox, KeyboardSelectionFiresClickThenChange) {
   EXPECT_EQ(log.Str(), "click:0 change:张三 click:1 change:李四");
 }
 
+TEST(ComboBox, MovingTheBoxKeepsItsDropDownList) {
+  HostForm h;
+  auto* cbb = h.Add<TComboBox>("cbbCardType", 10, 10);
+  for (int i = 0; i < 5; ++i) cbb->Items()->Add("类型" + std::to_string(i));
+  h.Show();
+  int closed = cbb->Height();
+  cbb->SetBounds(20, 30, 200, closed);
+  EXPECT_EQ(cbb->Left(), 20);
+  EXPECT_EQ(cbb->Width(), 200);
+  EXPECT_EQ(cbb->Height(), closed);
+  cbb->SetDroppedDown(true);
+  COMBOBOXINFO info{sizeof(info)};
+  ::GetComboBoxInfo(cbb->Handle(), &info);
+  RECT list;
+  ::GetWindowRect(info.hwndList, &list);
+  EXPECT_GT(list.bottom - list.top, 3 * 12);  // room for several items
+  cbb->SetDroppedDown(false);
+}
+
+TEST(PageControl, CtrlTabTurnsThePage) {
+  HostForm h;
+  auto* pgc = h.Add<TPageControl>("pgc1", 10, 10);
+  auto* a = new TTabSheet(&h.form);
+  a->SetPageControl(pgc);
+  auto* b = new TTabSheet(&h.form);
+  b->SetPageControl(pgc);
+  h.Show();
+  Focus(pgc);
+  {
+    HeldKey ctrl(VK_CONTROL);
+    PostKey(VK_TAB);
+  }
+  EXPECT_EQ(pgc->ActivePage(), b);
+}
+
 TEST(ComboBox, EditStyleTextAndFocusTracking) {
   HostForm h;
   auto* cbb = h.Add<TComboBox>("cbbFind", 10, 10);
