@@ -95,6 +95,9 @@ using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, i
 using TContextPopupEvent = std::function<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
 using TMessageHandler = std::function<void(TMessage& Message)>;
 
+// Controls draw themselves in the 3-D style of the system (always so on Win32 today).
+inline constexpr bool NewStyleControls = true;
+
 // Shift state of the keyboard now (and of the mouse buttons).
 TShiftState KeyboardShiftState();
 // Shift state of a key message: Shift/Ctrl from the keyboard, Alt from the key data.

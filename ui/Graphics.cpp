@@ -52,9 +52,14 @@ void TGraphicsObject::FreeHandle() {
   FHandle = nullptr;
 }
 
+// The old handle goes only after the owners heard of the change: a canvas first takes
+// it out of its DC, a window first gets the new font (a selected object cannot be
+// deleted).
 void TGraphicsObject::Changed() {
-  FreeHandle();
+  HGDIOBJ old = FHandle;
+  FHandle = nullptr;
   if (OnChange) OnChange();
+  if (old) ::DeleteObject(old);
 }
 
 TFont::TFont() : FName("宋体") {}

@@ -183,3 +183,22 @@ TEST(Bitmap, MissingResourceRaisesResNotFound) {
   }
   EXPECT_THROW(bmp.LoadFromResourceID(ui_win::ModuleInstance(), 1001), EResNotFound);
 }
+
+TEST(Canvas, ChangingTheSelectedFontOrPenFreesTheOldHandle) {
+  TBitmap bmp(50, 20);
+  TCanvas* c = bmp.Canvas();
+  c->TextOut(0, 0, "盘");
+  c->LineTo(5, 5);
+  HGDIOBJ oldFont = c->Font()->Handle();
+  HGDIOBJ oldPen = c->Pen()->Handle();
+  c->Font()->SetHeight(-20);
+  c->Pen()->SetWidth(3);
+  c->TextOut(0, 0, "盘");
+  c->LineTo(10, 10);
+  EXPECT_EQ(::GetObjectType(oldFont), 0u);
+  EXPECT_EQ(::GetObjectType(oldPen), 0u);
+  EXPECT_EQ(::GetObjectType(c->Font()->Handle()), static_cast<DWORD>(OBJ_FONT));
+  LOGFONTW lf{};
+  ::GetObjectW(::GetCurrentObject(c->Handle(), OBJ_FONT), sizeof(lf), &lf);
+  EXPECT_EQ(lf.lfHeight, -20);
+}
