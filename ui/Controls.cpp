@@ -42,7 +42,12 @@ const wchar_t* PosWindowClass() {
     wc.hCursor = nullptr;  // WM_SETCURSOR decides
     wc.hbrBackground = nullptr;
     wc.lpszClassName = L"PosWindow";
-    ::RegisterClassExW(&wc);
+    // Classes of a DLL outlive its unloading: a class left by an earlier load of the
+    // library into the same host points at a procedure that is gone, so it is replaced.
+    if (!::RegisterClassExW(&wc) && ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS) {
+      ::UnregisterClassW(L"PosWindow", wc.hInstance);
+      ::RegisterClassExW(&wc);
+    }
     return L"PosWindow";
   }();
   return name;
