@@ -64,6 +64,8 @@ TComponent::~TComponent() {
 
 void TComponent::Destroying() { FComponentState |= csDestroying; }
 
+void TComponent::Loaded() { SetComponentState(csLoading, false); }
+
 void TComponent::SetName(const AnsiString& value) {
   if (value == FName) return;
   if (!value.empty() && !IsValidIdent(value)) throw EComponentError("'" + value + "' is not a valid component name");

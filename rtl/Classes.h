@@ -28,14 +28,27 @@ class TObject {
 
 using TNotifyEvent = std::function<void(TObject* Sender)>;
 
+class TFiler;
+class TPublishedProperties;
+
 class TPersistent : public TObject {
  public:
   // Copies Source's published state. The default hands over to Source->AssignTo and
   // raises EConvertError "Cannot assign a <source> to a <dest>" when neither knows how.
   virtual void Assign(TPersistent* Source);
+  // Lists the published properties, in declaration order, for component streaming
+  // (rtl/PublishedProperties.h). Overrides call the inherited one first.
+  virtual void DefinePublished(TPublishedProperties& Properties) {}
 
  protected:
   virtual void AssignTo(TPersistent* Dest);
+  // Stored properties beyond the published ones (DefineProperty/DefineBinaryProperty,
+  // rtl/ComponentStreaming.h). Overrides call the inherited one.
+  virtual void DefineProperties(TFiler& Filer) {}
+
+ private:
+  friend class TWriter;
+  friend class TReader;
 };
 
 // Horizontal alignment of a text (fields, columns, labels), in the platform's order.
@@ -82,6 +95,15 @@ class TComponent : public TPersistent {
   uint32_t ComponentState() const { return FComponentState; }
   bool HasState(TComponentStateFlag f) const { return (FComponentState & f) != 0; }
   void SetComponentState(TComponentStateFlag f, bool on);
+
+  // Component streaming (rtl/ComponentStreaming.h). Loaded runs once the component and
+  // everything read with it are in place, and clears csLoading; overrides call the
+  // inherited one. GetChildren hands the components written as this one's children to
+  // Proc, in order (the default has none). SetParentComponent receives the component
+  // under which a child was read (the default ignores it).
+  virtual void Loaded();
+  virtual void GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) {}
+  virtual void SetParentComponent(TComponent* Value) {}
 
  protected:
   // Told of components inserted into / removed from the owner and of freed components

@@ -80,6 +80,12 @@ class TStream : public TObject {
   void WriteBytes(std::string_view bytes);
 
   int64_t BytesLeft();  // Size - Position, never below 0
+
+  // Component streaming (rtl/ComponentStreaming.h, defined there): writes Instance in the
+  // binary component form; reads one component into Instance (its published properties
+  // set in place), or, with Instance null, into a new component of the registered class.
+  void WriteComponent(TComponent* Instance);
+  TComponent* ReadComponent(TComponent* Instance);
 };
 
 // The 80-bit extended conversions themselves (bytes little-endian, as stored).

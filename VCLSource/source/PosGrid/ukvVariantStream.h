@@ -11,14 +11,11 @@
 #include "rtl/AnsiString.h"
 #include "rtl/Currency.h"
 #include "rtl/Streams.h"
+#include "rtl/ValueTypes.h"
 #include "rtl/Variant.h"
 
-// Tags (the platform's component-streaming value kinds).
-enum : uint8_t {
-  vaNull = 0, vaList = 1, vaInt8 = 2, vaInt16 = 3, vaInt32 = 4, vaExtended = 5, vaString = 6,
-  vaFalse = 8, vaTrue = 9, vaLString = 12, vaNil = 13, vaSingle = 15, vaCurrency = 16,
-  vaDate = 17, vaWString = 18,
-};
+// Tags: the platform's component-streaming value kinds (rtl/ValueTypes.h); this form uses
+// vaNull .. vaWString without vaIdent, vaBinary, vaSet and vaCollection.
 
 // Deepest nesting of lists a reader accepts.
 constexpr int kMaxVariantNesting = 64;
