@@ -544,7 +544,7 @@ AnsiString TReader::ReadString() {
       Need(n);
       return FStream.ReadBytes(n);
     }
-    case vaWString: return WideToGbk(ReadWideString());
+    case vaWString: return WideToGbk(ReadWideUnits());
     case vaUTF8String: {
       const int32_t n = ReadLength();
       Need(n);
@@ -554,25 +554,28 @@ AnsiString TReader::ReadString() {
   }
 }
 
-WideString TReader::ReadWideString() {
-  if (NextValue() != vaWString) {
-    const int64_t at = FStream.Position();
-    const TValueType t = NextValue();
-    if (t == vaUTF8String) {
-      ReadValue();
-      const int32_t n = ReadLength();
-      Need(n);
-      return Utf8ToWide(FStream.ReadBytes(n));
-    }
-    if (t != vaString && t != vaLString) InvalidValue(at);
-    return GbkToWide(ReadString());
-  }
-  ReadValue();
+WideString TReader::ReadWideUnits() {
   const int32_t n = ReadLength();
   Need(int64_t(2) * n);
   WideString w(static_cast<size_t>(n), u'\0');
   for (char16_t& u : w) u = FStream.ReadUInt16();
   return w;
+}
+
+WideString TReader::ReadWideString() {
+  const int64_t at = FStream.Position();
+  switch (NextValue()) {
+    case vaWString: ReadValue(); return ReadWideUnits();
+    case vaUTF8String: {
+      ReadValue();
+      const int32_t n = ReadLength();
+      Need(n);
+      return Utf8ToWide(FStream.ReadBytes(n));
+    }
+    case vaString:
+    case vaLString: return GbkToWide(ReadString());
+    default: InvalidValue(at);
+  }
 }
 
 AnsiString TReader::ReadIdent() {

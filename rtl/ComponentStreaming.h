@@ -193,6 +193,7 @@ class TReader : public TFiler {
   uint8_t PeekByte();
   int32_t ReadLength();  // a 4-byte length or count, not negative
   double ReadExtendedValue();
+  WideString ReadWideUnits();  // the count and units after vaWString
   double ReadRealValue(TValueType kind, int64_t at);
   void Expect(TValueType Value);
 
