@@ -2,6 +2,7 @@
 #include "VCLSource/source/PosGrid/ukvFilter.h"
 
 #include <algorithm>
+#include "rtl/ComponentStreaming.h"
 #include "VCLSource/source/PosGrid/ukvFilterConst.h"
 #include "VCLSource/source/PosGrid/ukvVariant.h"
 #include "VCLSource/source/PosGrid/ukvVariantStream.h"
@@ -419,6 +420,37 @@ void TkvFilterCriteria::SetDefaults() {
   SetTranslateBetween(false);
   SetTranslateIn(false);
   SetUnderscoreWildcard('_');
+}
+
+void TkvFilterCriteria::DefinePublished(TPublishedProperties& properties) {
+  TPersistent::DefinePublished(properties);
+  using C = TkvFilterCriteria;
+  properties.AddInteger("MaxValueListCount", this, &C::MaxValueListCount, &C::SetMaxValueListCount).Default(0);
+  properties
+      .AddSet("Options",
+              {"fcoCaseInsensitive", "fcoShowOperatorDescription", "fcoSoftNull", "fcoSoftCompare", "fcoIgnoreNull"},
+              this, &C::Options, &C::SetOptions)
+      .Default(0);
+  properties.AddChar("PercentWildcard", this, &C::PercentWildcard, &C::SetPercentWildcard).Default('%');
+  properties.AddChar("UnderscoreWildcard", this, &C::UnderscoreWildcard, &C::SetUnderscoreWildcard).Default('_');
+}
+
+void TkvFilterCriteria::SaveToStream(TStream& stream) {
+  TFilterWrapper wrapper(nullptr);
+  wrapper.SetFilter(this);
+  stream.WriteComponent(&wrapper);
+}
+
+void TkvFilterCriteria::LoadFromStream(TStream& stream) {
+  UpdateScope scope(*this);
+  TFilterWrapper wrapper(nullptr);
+  wrapper.SetFilter(this);
+  stream.ReadComponent(&wrapper);
+}
+
+void TFilterWrapper::DefinePublished(TPublishedProperties& properties) {
+  TComponent::DefinePublished(properties);
+  properties.AddClass("Filter", this, &TFilterWrapper::Filter);
 }
 
 bool TkvFilterCriteria::IsEqual(TkvFilterCriteria& other) {

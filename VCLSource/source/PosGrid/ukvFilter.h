@@ -230,6 +230,16 @@ class TkvFilterCriteria : public TPersistent {
   void Assign(TPersistent* source) override;
   virtual void AssignItems(TkvFilterCriteria& source);
   void SetDefaults();
+  // The component form: a TFilterWrapper over this criteria written with the component
+  // writer, so the stream holds the published settings that differ from their defaults
+  // (docs/formats/component-stream.md). LoadFromStream reads such a stream back inside one
+  // update (OnChanged fires at most once); settings the stream does not hold keep their
+  // current values, as component reading does.
+  void SaveToStream(TStream& stream);
+  void LoadFromStream(TStream& stream);
+  // Published: MaxValueListCount (default 0), Options (default []), PercentWildcard
+  // (default '%'), UnderscoreWildcard (default '_'). OnChanged is an event: not streamed.
+  void DefinePublished(TPublishedProperties& properties) override;
   bool HasCriteriaData() const { return FRoot->BoolOperator() != fboAnd || FRoot->Count() > 0; }
 
   // Binary form.
@@ -305,6 +315,20 @@ class TkvFilterCriteria : public TPersistent {
   bool FTranslateBetween = false;
   bool FTranslateIn = false;
   char FUnderscoreWildcard = '_';
+};
+
+// The component that carries a criteria through component streaming: its one published
+// property Filter refers to the criteria (not owned), whose published settings are
+// written and read as "Filter.Xxx".
+class TFilterWrapper : public TComponent {
+ public:
+  explicit TFilterWrapper(TComponent* owner) : TComponent(owner) {}
+  TkvFilterCriteria* Filter() const { return FFilter; }
+  void SetFilter(TkvFilterCriteria* v) { FFilter = v; }
+  void DefinePublished(TPublishedProperties& properties) override;
+
+ private:
+  TkvFilterCriteria* FFilter = nullptr;
 };
 
 // --- the value list of a column's drop-down filter ------------------------------------------
