@@ -1,4 +1,6 @@
 // The component writer: components, their stored properties and the value kinds.
+#include <cmath>
+#include <limits>
 #include "rtl/Collection.h"
 #include "rtl/ComponentStreaming.h"
 
@@ -197,6 +199,9 @@ void TWriter::WriteBoolean(bool Value) { WriteValue(Value ? vaTrue : vaFalse); }
 void TWriter::WriteChar(char Value) { WriteString(std::string_view(&Value, 1)); }
 
 void TWriter::WriteFloat(double Value) {
+  // Every NaN reads back as the one positive quiet NaN: write that one, so that an image
+  // read and written again stays the same.
+  if (std::isnan(Value)) Value = std::numeric_limits<double>::quiet_NaN();
   WriteValue(vaExtended);
   FStream.WriteExtended(Value);
 }

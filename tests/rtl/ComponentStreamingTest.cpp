@@ -3,6 +3,7 @@
 // errors, children and loading, and damaged images that must change nothing.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include "rtl/Collection.h"
 #include "rtl/ComponentStreaming.h"
@@ -326,8 +327,10 @@ TEST_F(ComponentStreamingTest, WriterValueHelpers) {
   w.WriteDouble(1.0);
   w.WriteUTF8String("ab");
   w.WriteInteger(int64_t(-1));
+  w.WriteFloat(-std::numeric_limits<double>::quiet_NaN());  // as the one NaN a read gives
   const std::string got(reinterpret_cast<const char*>(m.Memory()), static_cast<size_t>(m.Size()));
-  EXPECT_EQ(got, Hex("09 08 0D 00 07") + Str("clRed") + Hex("15 00 00 00 00 00 00 F0 3F 14 02 00 00 00 61 62 02 FF"));
+  EXPECT_EQ(got, Hex("09 08 0D 00 07") + Str("clRed") + Hex("15 00 00 00 00 00 00 F0 3F 14 02 00 00 00 61 62 02 FF") +
+                     Hex("05 00 00 00 00 00 00 00 C0 FF 7F"));
 }
 
 // --- reading ----------------------------------------------------------------------------------
