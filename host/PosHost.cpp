@@ -5,24 +5,30 @@
 //
 //   poshost [--dll PATH] [--server S] [--db D] [--operator O] [--branch B] [--pos P]
 //           [--upload-server S] [--upload-db D]
-//           [--open vip|pd]... [--shots DIR] [--close-after MS]
+//           [--open vip|pd]... [--shots DIR] [--close-after MS] [--own-desktop]
 //
 // Without --open it waits for a person. With --open it runs the calls in order, each
 // screen being photographed into DIR (when given) and closed after MS milliseconds
 // (default 1500), prints one line per call and exits: 0 when every open call returned
 // a positive token, 1 otherwise. The server's port comes from POS_SERVER_PORT when set
 // (the plug-in's connection reads it), else 211.
+//
+// --own-desktop puts the host and the plug-in's screens on a Wine desktop of their own
+// (tests/support/OwnDesktop.h), for scripted runs on a display without a window manager,
+// where Wine would otherwise wait two seconds at the close of every modal screen.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/HostString.h"
 #include "host/PluginLibrary.h"
 #include "host/ScreenDriver.h"
+#include "tests/support/OwnDesktop.h"
 
 namespace {
 
@@ -175,7 +181,7 @@ int Usage(const char* problem) {
   std::fprintf(stderr,
                "usage: poshost [--dll PATH] [--server S] [--db D] [--operator O] [--branch B] [--pos P]\n"
                "               [--upload-server S] [--upload-db D] [--open vip|pd]... [--shots DIR]\n"
-               "               [--close-after MS]\n");
+               "               [--close-after MS] [--own-desktop]\n");
   return problem ? 2 : 0;
 }
 
@@ -183,9 +189,14 @@ int Usage(const char* problem) {
 
 int main(int argc, char** argv) {
   gHost.DllPath = PluginPathBesideProgram();
+  bool ownDesktop = false;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--help" || a == "-h") return Usage(nullptr);
+    if (a == "--own-desktop") {
+      ownDesktop = true;
+      continue;
+    }
     if (i + 1 >= argc) return Usage(("missing value after " + a).c_str());
     const std::string v = argv[++i];
     bool known = false;
@@ -198,6 +209,9 @@ int main(int argc, char** argv) {
     else if (a == "--close-after") gHost.CloseAfter = std::atoi(v.c_str());
     else return Usage(("unknown option " + a + " " + v).c_str());
   }
+  // Entered before the first window: a thread that has windows cannot change desktops.
+  std::optional<postest::TOwnDesktop> desktop;
+  if (ownDesktop) desktop.emplace(L"PosHost");
 
   WNDCLASSW wc = {};
   wc.lpfnWndProc = MainProc;
