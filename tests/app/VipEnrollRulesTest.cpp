@@ -4,6 +4,7 @@
 
 #include "app/uposVipEnrollRules.h"
 #include "db/ClientDataSet.h"
+#include "tests/support/TextPacket.h"
 
 using namespace vipenroll;
 
@@ -104,16 +105,7 @@ TEST(VipEnrollChecks, TheFirstFailureInTheFixedOrderWins) {
 
 TEST(VipEnrollLists, CardTypesAndEmployeesKeepTheirIds) {
   TClientDataSet ds(nullptr);
-  TDataPacket p;
-  for (const char* n : {"TypeName", "VipCardTypeID"}) {
-    TPacketField f;
-    f.Name = n;
-    f.DataType = ftString;
-    f.Size = 20;
-    p.Fields.push_back(f);
-  }
-  p.Rows = {{Variant("金卡"), Variant("001")}, {Variant("银卡"), Variant("002")}};
-  ds.SetData(p);
+  ds.SetData(postest::TextPacket({"TypeName", "VipCardTypeID"}, {{"金卡", "001"}, {"银卡", "002"}}, 20));
   TIdNameList types;
   types.LoadFrom(ds, "vipcardtypeid", "typename");
   EXPECT_EQ(types.Count(), 2);

@@ -3,25 +3,18 @@
 
 #include "controls/ComboDataBinding.h"
 #include "db/FieldClasses.h"
+#include "tests/support/TextPacket.h"
 
 namespace {
 
 std::unique_ptr<TClientDataSet> Employees() {
-  auto ds = std::make_unique<TClientDataSet>(nullptr);
-  TDataPacket p;
-  for (const char* n : {"TYPEID", "FULLNAME", "USERCODE"}) {
-    TPacketField f;
-    f.Name = n;
-    f.DataType = ftString;
-    f.Size = 40;
-    p.Fields.push_back(f);
-  }
-  const char* rows[][3] = {{"00001", "张三", "ab01"},   {"00002", "abel", "X02"},
-                           {"00003", "ABBA", "c03"},    {"00004", "李四", "AB04"},
-                           {"00005", "O'Neil", "q'05"}, {"00006", "祎玥", "z06"}};
-  for (auto& r : rows) p.Rows.push_back({Variant(r[0]), Variant(r[1]), Variant(r[2])});
-  ds->SetData(p);
-  return ds;
+  return postest::TextDataSet({"TYPEID", "FULLNAME", "USERCODE"},
+                              {{"00001", "张三", "ab01"},
+                               {"00002", "abel", "X02"},
+                               {"00003", "ABBA", "c03"},
+                               {"00004", "李四", "AB04"},
+                               {"00005", "O'Neil", "q'05"},
+                               {"00006", "祎玥", "z06"}});
 }
 
 std::string Join(const std::vector<AnsiString>& items) {

@@ -5,6 +5,7 @@
 
 #include "controls/basiccom.h"
 #include "db/ClientDataSet.h"
+#include "tests/support/TextPacket.h"
 
 using namespace uitest;
 using ctltest::FocusOn;
@@ -52,20 +53,8 @@ void FixLabelSize(TBoundLabel* l, int w, int h) {
 }
 
 std::unique_ptr<TClientDataSet> CardTypes() {
-  auto ds = std::make_unique<TClientDataSet>(nullptr);
-  TDataPacket p;
-  for (const char* n : {"VipCardTypeID", "TypeName", "PyCode"}) {
-    TPacketField f;
-    f.Name = n;
-    f.DataType = ftString;
-    f.Size = 20;
-    p.Fields.push_back(f);
-  }
-  p.Rows = {{Variant("001"), Variant("金卡"), Variant("JK")},
-            {Variant("002"), Variant("银卡"), Variant("YK")},
-            {Variant("003"), Variant("普通卡"), Variant("ptk")}};
-  ds->SetData(p);
-  return ds;
+  return postest::TextDataSet({"VipCardTypeID", "TypeName", "PyCode"},
+                              {{"001", "金卡", "JK"}, {"002", "银卡", "YK"}, {"003", "普通卡", "ptk"}}, 20);
 }
 
 }  // namespace

@@ -6,15 +6,6 @@ using namespace dbtest;
 
 namespace {
 
-std::string Message(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const Exception& e) {
-    return std::string(e.ClassName()) + ": " + e.Message();
-  }
-  return "no error";
-}
-
 // --- states and their errors ---------------------------------------------------------------
 
 TEST(DataSetState, OperationsOnAClosedDataSet) {
@@ -23,20 +14,20 @@ TEST(DataSetState, OperationsOnAClosedDataSet) {
   EXPECT_EQ(ds.RecordCount(), 0);
   EXPECT_TRUE(ds.IsEmpty());
   EXPECT_EQ(ds.RecNo(), -1);
-  EXPECT_EQ(Message([&] { ds.Post(); }),
+  EXPECT_EQ(ErrorOf([&] { ds.Post(); }),
             "EDatabaseError: cdsGoods: Cannot perform this operation on a closed dataset");
-  EXPECT_EQ(Message([&] { ds.Edit(); }),
+  EXPECT_EQ(ErrorOf([&] { ds.Edit(); }),
             "EDatabaseError: cdsGoods: Cannot perform this operation on a closed dataset");
-  EXPECT_EQ(Message([&] { ds.Next(); }),
+  EXPECT_EQ(ErrorOf([&] { ds.Next(); }),
             "EDatabaseError: cdsGoods: Cannot perform this operation on a closed dataset");
-  EXPECT_EQ(Message([&] { ds.Open(); }), "EDatabaseError: cdsGoods: Missing data provider or data packet");
+  EXPECT_EQ(ErrorOf([&] { ds.Open(); }), "EDatabaseError: cdsGoods: Missing data provider or data packet");
   EXPECT_FALSE(ds.Active());
 }
 
 TEST(DataSetState, PostAndFieldWritesNeedEditMode) {
   auto ds = Numbered(3);
-  EXPECT_EQ(Message([&] { ds->Post(); }), "EDatabaseError: Dataset not in edit or insert mode");
-  EXPECT_EQ(Message([&] { ds->FieldByName("Name")->SetAsString("x"); }),
+  EXPECT_EQ(ErrorOf([&] { ds->Post(); }), "EDatabaseError: Dataset not in edit or insert mode");
+  EXPECT_EQ(ErrorOf([&] { ds->FieldByName("Name")->SetAsString("x"); }),
             "EDatabaseError: Dataset not in edit or insert mode");
   EXPECT_EQ(ds->FieldByName("Name")->AsString(), "r1");
 }
@@ -46,7 +37,7 @@ TEST(DataSetState, ReadOnlyDataSetRefusesEveryChange) {
   ds->SetReadOnly(true);
   for (auto op : std::vector<std::function<void()>>{[&] { ds->Edit(); }, [&] { ds->Insert(); },
                                                     [&] { ds->Append(); }, [&] { ds->Delete(); }})
-    EXPECT_EQ(Message(op), "EDatabaseError: Cannot modify a read-only dataset");
+    EXPECT_EQ(ErrorOf(op), "EDatabaseError: Cannot modify a read-only dataset");
   EXPECT_EQ(ds->State(), dsBrowse);
   EXPECT_EQ(ds->RecordCount(), 3);
   EXPECT_FALSE(ds->FieldByName("Id")->CanModify());
@@ -56,7 +47,7 @@ TEST(DataSetState, ReadOnlyFieldRefusesWrites) {
   auto ds = Numbered(3);
   ds->FieldByName("Name")->SetReadOnly(true);
   ds->Edit();
-  EXPECT_EQ(Message([&] { ds->FieldByName("Name")->SetAsString("x"); }),
+  EXPECT_EQ(ErrorOf([&] { ds->FieldByName("Name")->SetAsString("x"); }),
             "EDatabaseError: Field 'Name' cannot be modified");
   EXPECT_FALSE(ds->FieldByName("Name")->CanModify());
   EXPECT_TRUE(ds->FieldByName("Id")->CanModify());
@@ -73,7 +64,7 @@ TEST(DataSetState, EditOnAnEmptyDataSetInserts) {
 
 TEST(DataSetState, DeleteOnAnEmptyDataSet) {
   auto ds = Numbered(0);
-  EXPECT_EQ(Message([&] { ds->Delete(); }),
+  EXPECT_EQ(ErrorOf([&] { ds->Delete(); }),
             "EDatabaseError: Cannot perform this operation on an empty dataset");
 }
 
@@ -82,7 +73,7 @@ TEST(DataSetState, RequiredFieldKeepsTheEditOpen) {
   ds->FieldByName("Name")->SetRequired(true);
   ds->Append();
   ds->FieldByName("Id")->SetAsInteger(3);
-  EXPECT_EQ(Message([&] { ds->Post(); }), "EDatabaseError: Field 'Name' must have a value");
+  EXPECT_EQ(ErrorOf([&] { ds->Post(); }), "EDatabaseError: Field 'Name' must have a value");
   EXPECT_EQ(ds->State(), dsInsert);
   ds->FieldByName("Name")->SetAsString("r3");
   ds->Post();
@@ -150,7 +141,7 @@ TEST(DataSetState, GetFieldPropertyNamesTheControl) {
   TComponent edit(nullptr);
   edit.SetName("edtName");
   EXPECT_EQ(GetFieldProperty(ds.get(), &edit, "name"), ds->FieldByName("Name"));
-  EXPECT_EQ(Message([&] { GetFieldProperty(ds.get(), &edit, "Nope"); }),
+  EXPECT_EQ(ErrorOf([&] { GetFieldProperty(ds.get(), &edit, "Nope"); }),
             "EDatabaseError: edtName: Field 'Nope' not found");
 }
 
@@ -178,8 +169,8 @@ TEST(DataSetState, UnidirectionalRefusesGoingBack) {
   ds.SetData(p);
   EXPECT_TRUE(ds.IsUnidirectional());
   ds.Next();
-  EXPECT_EQ(Message([&] { ds.Prior(); }), "EDatabaseError: Operation not allowed on a unidirectional dataset");
-  EXPECT_EQ(Message([&] { ds.Last(); }), "EDatabaseError: Operation not allowed on a unidirectional dataset");
+  EXPECT_EQ(ErrorOf([&] { ds.Prior(); }), "EDatabaseError: Operation not allowed on a unidirectional dataset");
+  EXPECT_EQ(ErrorOf([&] { ds.Last(); }), "EDatabaseError: Operation not allowed on a unidirectional dataset");
   EXPECT_FALSE(ds.CanModify());
 }
 
@@ -213,7 +204,7 @@ TEST(DataSetNavigation, FieldNamesIgnoreCaseAndTheFirstOfRepeatedNamesWins) {
   EXPECT_EQ(ds->FindField("qty")->AsInteger(), 1);
   EXPECT_EQ(ds->Fields()[1]->AsInteger(), 2);
   EXPECT_EQ(ds->FindField("missing"), nullptr);
-  EXPECT_EQ(Message([&] { ds->FieldByName("missing"); }), "EDatabaseError: Field 'missing' not found");
+  EXPECT_EQ(ErrorOf([&] { ds->FieldByName("missing"); }), "EDatabaseError: Field 'missing' not found");
 }
 
 // --- bookmarks --------------------------------------------------------------------------------
@@ -249,7 +240,7 @@ TEST(DataSetBookmarks, DeletedOrFilteredRecordIsNotFound) {
   const TBookmark b = ds->Bookmark();
   ds->Delete();
   EXPECT_FALSE(ds->BookmarkValid(b));
-  EXPECT_EQ(Message([&] { ds->GotoBookmark(b); }), "EDatabaseError: Record not found");
+  EXPECT_EQ(ErrorOf([&] { ds->GotoBookmark(b); }), "EDatabaseError: Record not found");
   ds->First();
   const TBookmark first = ds->Bookmark();
   ds->SetFilter("Id > 1");
@@ -320,9 +311,9 @@ TEST(DataSetLocate, PartialKeyEndsOnACharacterBoundary) {
 
 TEST(DataSetLocate, ValueCountMustMatchTheFields) {
   auto ds = People();
-  EXPECT_EQ(Message([&] { ds->Locate("Name;Age", Variant("x"), 0); }),
+  EXPECT_EQ(ErrorOf([&] { ds->Locate("Name;Age", Variant("x"), 0); }),
             "EDatabaseError: Field count (2) and value count (1) differ");
-  EXPECT_EQ(Message([&] { ds->Locate("Name;Age", VarArrayOf({Variant("x")}), 0); }),
+  EXPECT_EQ(ErrorOf([&] { ds->Locate("Name;Age", VarArrayOf({Variant("x")}), 0); }),
             "EDatabaseError: Field count (2) and value count (1) differ");
   EXPECT_TRUE(ds->Locate("Age", VarArrayOf({Variant(41)}), 0));
 }
@@ -343,7 +334,7 @@ TEST(DataSetNavigation, PersistentFieldsBindToTheFirstColumnOfTheirName) {
 
 TEST(DataSetLocate, UnknownFieldRaises) {
   auto ds = People();
-  EXPECT_EQ(Message([&] { ds->Locate("Nope", Variant(1), 0); }), "EDatabaseError: Field 'Nope' not found");
+  EXPECT_EQ(ErrorOf([&] { ds->Locate("Nope", Variant(1), 0); }), "EDatabaseError: Field 'Nope' not found");
 }
 
 TEST(DataSetLookup, DoesNotMove) {
@@ -413,7 +404,7 @@ TEST(DataSetFields, LookupFieldWithoutDefinitionRefusesToOpen) {
   auto* id = new TIntegerField(&ds);
   id->SetFieldName("Id");
   id->SetDataSet(&ds);
-  EXPECT_EQ(Message([&] { ds.CreateDataSet(); }),
+  EXPECT_EQ(ErrorOf([&] { ds.CreateDataSet(); }),
             "EDatabaseError: Lookup information for field 'L' is incomplete");
   EXPECT_FALSE(ds.Active());
 }

@@ -7,8 +7,11 @@
 #include "db/ClientDataSet.h"
 #include "db/DataLink.h"
 #include "db/FieldClasses.h"
+#include "tests/support/ErrorText.h"
 
 namespace dbtest {
+
+using postest::ErrorOf;
 
 inline TPacketField Col(const char* name, TFieldType type, int size = 0) {
   TPacketField f;

@@ -6,15 +6,6 @@ using namespace dbtest;
 
 namespace {
 
-std::string Message(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const Exception& e) {
-    return std::string(e.ClassName()) + ": " + e.Message();
-  }
-  return "no error";
-}
-
 std::unique_ptr<TClientDataSet> OneOfEach() {
   return MakeDataSet(
       {Col("S", ftString, 6), Col("W", ftWideString, 6), Col("Small", ftSmallint), Col("I", ftInteger),
@@ -125,7 +116,7 @@ TEST(FieldConvert, TextToTypedFields) {
   };
   for (const auto& c : cases) {
     TField* f = ds->FieldByName(c.field);
-    const std::string err = Message([&] { f->SetAsString(c.text); });
+    const std::string err = ErrorOf([&] { f->SetAsString(c.text); });
     EXPECT_EQ(err == "no error" ? std::string(f->AsString()) : err, c.result) << c.field << " " << c.text;
   }
 }
@@ -177,7 +168,7 @@ TEST(FieldProperties, NamesLabelsIndexAndValidChars) {
   EXPECT_FALSE(ds->FieldByName("I")->IsValidChar('.'));
   EXPECT_TRUE(ds->FieldByName("S")->IsValidChar('x'));
   EXPECT_EQ(f->FullName(), "F");
-  EXPECT_EQ(Message([&] { f->SetFieldName("G"); }),
+  EXPECT_EQ(ErrorOf([&] { f->SetFieldName("G"); }),
             "EDatabaseError: Cannot perform this operation on an open dataset");
 }
 

@@ -8,6 +8,7 @@
 #include <limits>
 #include "rtl/FileUtils.h"
 #include "rtl/Streams.h"
+#include "tests/support/ErrorText.h"
 
 namespace {
 
@@ -24,15 +25,7 @@ std::string Hex(const TMemoryStream& m) {
 
 std::string TempName(const char* tag) { return ::testing::TempDir() + "pos_streams_" + tag + ".bin"; }
 
-template <class F>
-std::string ErrorOf(F f) {
-  try {
-    f();
-  } catch (const Exception& e) {
-    return std::string(e.ClassName()) + ": " + e.Message();
-  }
-  return "no error";
-}
+using postest::ErrorOf;
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/WindowFinder.h"
 #include "ui/Forms.h"
 #include "ui/WinApi.h"
 
@@ -50,18 +51,21 @@ inline TCustomForm* CurrentForm() {
   return nullptr;
 }
 
-// Test programs share the display: another program's window may take the activation
-// between two steps of a test. The form under test gets it back before each step.
-inline void EnsureActive() {
-  TCustomForm* f = CurrentForm();
-  if (!f) return;
-  HWND h = f->Handle();
+// Makes the form the active window with a focused control (as far as it will go).
+inline void Activate(TCustomForm* form) {
+  if (!form) return;
+  const HWND h = form->Handle();
   for (int i = 0; i < 20 && (::GetActiveWindow() != h || !::GetFocus()); ++i) {
     ::SetForegroundWindow(h);
     ::SetActiveWindow(h);
     Pump();
   }
 }
+
+// A form of the program may have taken the activation between two steps of a test
+// (a message box, another form just closed). The form under test gets it back before
+// each step.
+inline void EnsureActive() { Activate(CurrentForm()); }
 
 // The window keys go to: the focused one, else the form's active control.
 inline HWND KeyTarget() {
@@ -114,24 +118,7 @@ inline void TypeText(const std::wstring& text) {
 }
 
 // Finds a child window by the component name it carries.
-inline HWND FindByName(HWND parent, const char* name) {
-  struct Ctx {
-    std::wstring name;
-    HWND found;
-    static BOOL CALLBACK Visit(HWND h, LPARAM l) {
-      auto* c = reinterpret_cast<Ctx*>(l);
-      ATOM a = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(::GetPropW(h, L"PosName")));
-      wchar_t buf[256] = {};
-      if (a && ::GlobalGetAtomNameW(a, buf, 255) && c->name == buf) {
-        c->found = h;
-        return FALSE;
-      }
-      return TRUE;
-    }
-  } ctx{ui_win::Wide(name), nullptr};
-  ::EnumChildWindows(parent, &Ctx::Visit, reinterpret_cast<LPARAM>(&ctx));
-  return ctx.found;
-}
+inline HWND FindByName(HWND parent, const char* name) { return postest::FindChildByName(parent, ui_win::Wide(name)); }
 
 }  // namespace uitest
 

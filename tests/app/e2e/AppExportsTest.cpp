@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/HostString.h"
-#include "host/PluginLibrary.h"
 #include "host/ScreenDriver.h"
+#include "tests/app/e2e/PluginHostTest.h"
 
 using posapp::THostString;
 
@@ -39,30 +39,7 @@ class WindowCreationWatch {
   HHOOK FHook;
 };
 
-class PluginExports : public testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    plugin = new TPluginLibrary(PluginPathBesideProgram());
-    host = ::CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
-                             nullptr, nullptr, nullptr);
-  }
-  static void TearDownTestSuite() {
-    ::DestroyWindow(host);
-    delete plugin;
-    plugin = nullptr;
-  }
-  int32_t Handle() const { return static_cast<int32_t>(reinterpret_cast<intptr_t>(host)); }
-
-  int32_t OpenVip(const char* server, const char* db = "PosStore") {
-    THostString reserved = THostString::Constant(""), op("00001"), extra("x"), srv(server), dbName(db);
-    return plugin->OpenVipEnroll(Handle(), reserved.Data(), op.Data(), extra.Data(), srv.Data(), dbName.Data());
-  }
-
-  static TPluginLibrary* plugin;
-  static HWND host;
-};
-TPluginLibrary* PluginExports::plugin = nullptr;
-HWND PluginExports::host = nullptr;
+using PluginExports = PluginHostTest;
 
 std::vector<std::wstring> Captions(const TScreenDriver& d) {
   std::vector<std::wstring> v;

@@ -11,28 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "app/HostString.h"
 #include "app/OpenCall.h"
 #include "app/uDataModule.h"
-#include "host/PluginLibrary.h"
 #include "host/ScreenDriver.h"
-
-using posapp::THostString;
+#include "tests/app/e2e/PluginHostTest.h"
+#include "tests/support/WindowFinder.h"
 
 namespace {
-
-// Without a window manager (Xvfb), Wine waits for every hidden window to be withdrawn
-// by the manager that is not there; our windows are unmanaged in this program.
-struct UnmanagedWindows {
-  UnmanagedWindows() {
-    HKEY key;
-    if (::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\vip_e2e_tests.exe\\X11 Driver", 0,
-                          nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) == ERROR_SUCCESS) {
-      ::RegSetValueExW(key, L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"N"), 2 * sizeof(wchar_t));
-      ::RegCloseKey(key);
-    }
-  }
-} gUnmanaged;
 
 std::wstring Utf16(const char* gbk) {
   const WideString w = GbkToWide(gbk);
@@ -40,12 +25,6 @@ std::wstring Utf16(const char* gbk) {
 }
 
 std::string Gbk(const std::wstring& w) { return WideToGbk(std::u16string(w.begin(), w.end())); }
-
-std::wstring TextOf(HWND h) {
-  wchar_t buf[512] = {};
-  ::GetWindowTextW(h, buf, 511);
-  return buf;
-}
 
 // A visible top-level window of this thread with this class (or any) and caption.
 HWND FindTopLevel(const wchar_t* className, const std::wstring& caption) {
@@ -57,7 +36,7 @@ HWND FindTopLevel(const wchar_t* className, const std::wstring& caption) {
       auto* c = reinterpret_cast<Ctx*>(l);
       wchar_t cls[64] = {};
       ::GetClassNameW(h, cls, 63);
-      if (::IsWindowVisible(h) && (!c->cls || wcscmp(cls, c->cls) == 0) && TextOf(h) == c->caption) {
+      if (::IsWindowVisible(h) && (!c->cls || wcscmp(cls, c->cls) == 0) && postest::WindowText(h) == c->caption) {
         c->found = h;
         return FALSE;
       }
@@ -69,24 +48,7 @@ HWND FindTopLevel(const wchar_t* className, const std::wstring& caption) {
 }
 
 // A child window by the component name it carries.
-HWND FindByName(HWND parent, const char* name) {
-  struct Ctx {
-    std::wstring name;
-    HWND found;
-    static BOOL CALLBACK Visit(HWND h, LPARAM l) {
-      auto* c = reinterpret_cast<Ctx*>(l);
-      const ATOM a = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(::GetPropW(h, L"PosName")));
-      wchar_t buf[256] = {};
-      if (a && ::GlobalGetAtomNameW(a, buf, 255) && c->name == buf) {
-        c->found = h;
-        return FALSE;
-      }
-      return TRUE;
-    }
-  } ctx{Utf16(name), nullptr};
-  ::EnumChildWindows(parent, &Ctx::Visit, reinterpret_cast<LPARAM>(&ctx));
-  return ctx.found;
-}
+HWND FindByName(HWND parent, const char* name) { return postest::FindChildByName(parent, Utf16(name)); }
 
 // The user, as a sequence of steps run by a thread timer inside the screen's modal loop.
 // A step returns true when it is done; the next one runs at the next tick.
@@ -190,23 +152,8 @@ std::vector<ScriptedUser::Step> Enroll(const std::string& cardNo, ScriptedUser*&
   };
 }
 
-class VipEnrollEndToEnd : public testing::Test {
+class VipEnrollEndToEnd : public PluginHostTest {
  protected:
-  static void SetUpTestSuite() {
-    plugin = new TPluginLibrary(PluginPathBesideProgram());
-    host = ::CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
-                             nullptr, nullptr, nullptr);
-  }
-  static void TearDownTestSuite() {
-    ::DestroyWindow(host);
-    delete plugin;
-    plugin = nullptr;
-  }
-  int32_t OpenVip() {
-    THostString reserved = THostString::Constant(""), op("00001"), extra("x"), srv("127.0.0.1"), db("PosStore");
-    return plugin->OpenVipEnroll(static_cast<int32_t>(reinterpret_cast<intptr_t>(host)), reserved.Data(),
-                                 op.Data(), extra.Data(), srv.Data(), db.Data());
-  }
   // One row of the store as "a|b|c", "" when there is none (this process's own module).
   static std::string StoreRow(const std::string& sql, std::vector<const char*> fields) {
     EXPECT_TRUE(posapp::ConnectDataModule(posapp::EnsureDataModule(nullptr), "127.0.0.1", "PosStore"));
@@ -218,12 +165,7 @@ class VipEnrollEndToEnd : public testing::Test {
     posapp::ReleaseDataModule(1);
     return row;
   }
-
-  static TPluginLibrary* plugin;
-  static HWND host;
 };
-TPluginLibrary* VipEnrollEndToEnd::plugin = nullptr;
-HWND VipEnrollEndToEnd::host = nullptr;
 
 }  // namespace
 
@@ -237,7 +179,7 @@ TEST_F(VipEnrollEndToEnd, IssuesACardWithItsPasswordThenRefusesTheSameNumber) {
     ScriptedUser first(Enroll(cardNo, user, typeName, issuerName,
                               std::string(POS_BINARY_DIR) + "/vip-enroll-e2e.png"));
     user = &first;
-    const int32_t token = OpenVip();
+    const int32_t token = OpenVip("127.0.0.1");
     EXPECT_GT(token, 0);
     EXPECT_TRUE(first.Finished());
     EXPECT_EQ(first.Log, std::vector<std::string>{"提示:发卡成功"});
@@ -261,16 +203,16 @@ TEST_F(VipEnrollEndToEnd, IssuesACardWithItsPasswordThenRefusesTheSameNumber) {
   steps.push_back([&keptCard, &keptName, &keptPass] {
     HWND f = VipScreen();
     if (!f) return false;
-    keptCard = Gbk(TextOf(FindByName(f, "lblCardNoEdit")));
-    keptName = Gbk(TextOf(FindByName(f, "edtNameEdit")));
-    keptPass = Gbk(TextOf(FindByName(f, "edtPassEdit")));
+    keptCard = Gbk(postest::WindowText(FindByName(f, "lblCardNoEdit")));
+    keptName = Gbk(postest::WindowText(FindByName(f, "edtNameEdit")));
+    keptPass = Gbk(postest::WindowText(FindByName(f, "edtPassEdit")));
     ::PostMessageW(FindByName(f, "btnCancle"), BM_CLICK, 0, 0);
     return true;
   });
   {
     ScriptedUser second(steps);
     user = &second;
-    const int32_t token = OpenVip();
+    const int32_t token = OpenVip("127.0.0.1");
     EXPECT_GT(token, 0);
     EXPECT_TRUE(second.Finished());
     EXPECT_EQ(second.Log, std::vector<std::string>{"错误:卡号重复，请重新输入"});

@@ -9,6 +9,7 @@
 #include "app/uDataModule.h"
 #include "app/uPublic.h"
 #include "app/uposVipEnroll.h"
+#include "tests/support/TextPacket.h"
 #include "ui/Dialogs.h"
 #include "ui/Screenshot.h"
 
@@ -30,16 +31,7 @@ struct Store {
   }
 };
 
-TDataPacket Rows(std::vector<const char*> fields, std::vector<std::vector<const char*>> rows) {
-  TDataPacket p;
-  for (const char* f : fields) p.Fields.push_back({f, ftString, 40});
-  for (const auto& r : rows) {
-    std::vector<Variant> v;
-    for (const char* x : r) v.push_back(Variant(AnsiString(x)));
-    p.Rows.push_back(v);
-  }
-  return p;
-}
+using postest::TextPacket;
 
 class FakeProvider : public TCustomRemoteServer {
  public:
@@ -94,9 +86,9 @@ class VipForm : public testing::Test {
  protected:
   void SetUp() override {
     store.answers[vipenroll::kCardTypesSql] =
-        Rows({"TypeName", "VipCardTypeID"}, {{"金卡", "001"}, {"银卡", "002"}, {"普通卡", "003"}});
+        TextPacket({"TypeName", "VipCardTypeID"}, {{"金卡", "001"}, {"银卡", "002"}, {"普通卡", "003"}});
     store.answers[vipenroll::kEmployeesSql] =
-        Rows({"typeid", "usercode", "fullname"}, {{"00002", "002", "王芳"}, {"00003", "003", "李强"}});
+        TextPacket({"typeid", "usercode", "fullname"}, {{"00002", "002", "王芳"}, {"00003", "003", "李强"}});
     provider = std::make_unique<FakeProvider>(store);
     posapp::EnsureDataModule(nullptr).SetLink(std::make_unique<FakeLink>(store, *provider));
     OperatorId = u"00001";
@@ -248,7 +240,7 @@ TEST_F(VipForm, EachFailedCheckShowsItsMessageAndSendsNothing) {
 TEST_F(VipForm, ACardTypeWithdrawnOnTheServerIsRefused) {
   FillGood();
   form->cbbCardType->SetItemIndex(1);  // 银卡
-  store.answers[vipenroll::kCardTypesSql] = Rows({"TypeName", "VipCardTypeID"}, {{"金卡", "001"}});
+  store.answers[vipenroll::kCardTypesSql] = TextPacket({"TypeName", "VipCardTypeID"}, {{"金卡", "001"}});
   ClickSave();
   EXPECT_EQ(Messages(), "提示:卡类型已停用，或者本单位不能使用该卡类型\n");
   EXPECT_EQ(store.Log(), "open select TypeName,VipCardTypeID from nVipCardSet\n");
