@@ -247,13 +247,19 @@ void TControl::SetParentColor(bool v) {
   }
 }
 
+// Tells the child controls (of a windowed control) that a property they may take from
+// their parent changed.
+void TControl::NotifyChildren(UINT msg) {
+  if (auto* w = dynamic_cast<TWinControl*>(this)) {
+    TMessage m{msg};
+    for (TControl* c : w->FControls) c->WndProc(m);
+  }
+}
+
 void TControl::ColorChanged() {
   Invalidate();
   Perform(CM_COLORCHANGED);
-  if (auto* w = dynamic_cast<TWinControl*>(this)) {
-    TMessage m{CM_PARENTCOLORCHANGED};
-    for (TControl* c : w->FControls) c->WndProc(m);
-  }
+  NotifyChildren(CM_PARENTCOLORCHANGED);
 }
 
 void TControl::SetParentFont(bool v) {
@@ -270,10 +276,7 @@ void TControl::FontChanged() {
   if (!FFontFromParent) FParentFont = false;
   Invalidate();
   Perform(CM_FONTCHANGED);
-  if (auto* w = dynamic_cast<TWinControl*>(this)) {
-    TMessage m{CM_PARENTFONTCHANGED};
-    for (TControl* c : w->FControls) c->WndProc(m);
-  }
+  NotifyChildren(CM_PARENTFONTCHANGED);
 }
 
 void TControl::CMParentFontChanged(TMessage&) {
@@ -289,20 +292,14 @@ void TControl::CMParentColorChanged(TMessage&) {
   FParentColor = true;
   Invalidate();
   Perform(CM_COLORCHANGED);
-  if (auto* w = dynamic_cast<TWinControl*>(this)) {
-    TMessage m{CM_PARENTCOLORCHANGED};
-    for (TControl* c : w->FControls) c->WndProc(m);
-  }
+  NotifyChildren(CM_PARENTCOLORCHANGED);
 }
 
 void TControl::SetShowHint(bool v) {
   if (v == FShowHint) return;
   FShowHint = v;
   FParentShowHint = false;
-  if (auto* w = dynamic_cast<TWinControl*>(this)) {
-    TMessage m{CM_PARENTSHOWHINTCHANGED};
-    for (TControl* c : w->FControls) c->WndProc(m);
-  }
+  NotifyChildren(CM_PARENTSHOWHINTCHANGED);
 }
 
 void TControl::SetParentShowHint(bool v) {
@@ -314,10 +311,7 @@ void TControl::SetParentShowHint(bool v) {
 void TControl::CMParentShowHintChanged(TMessage&) {
   if (!FParentShowHint || !FParent) return;
   FShowHint = FParent->FShowHint;
-  if (auto* w = dynamic_cast<TWinControl*>(this)) {
-    TMessage m{CM_PARENTSHOWHINTCHANGED};
-    for (TControl* c : w->FControls) c->WndProc(m);
-  }
+  NotifyChildren(CM_PARENTSHOWHINTCHANGED);
 }
 
 void TControl::SetText(const AnsiString& v) {
@@ -1476,28 +1470,16 @@ LRESULT CALLBACK PosWindowProcThunk(HWND h, UINT msg, WPARAM w, LPARAM l) { retu
 TGraphicControl::TGraphicControl(TComponent* AOwner) : TControl(AOwner) {}
 
 void TGraphicControl::PaintOn(HDC dc) {
-  FCanvas.SetHandle(dc);
+  CanvasOnDC on(FCanvas, dc);
   FCanvas.Font()->Assign(&FFont);
-  try {
-    Paint();
-  } catch (...) {
-    FCanvas.SetHandle(nullptr);
-    throw;
-  }
-  FCanvas.SetHandle(nullptr);
+  Paint();
 }
 
 TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner) {}
 
 void TCustomControl::PaintWindow(HDC dc) {
-  FCanvas.SetHandle(dc);
+  CanvasOnDC on(FCanvas, dc);
   FCanvas.Font()->Assign(&FFont);
   FCanvas.Brush()->SetColor(FColor);
-  try {
-    Paint();
-  } catch (...) {
-    FCanvas.SetHandle(nullptr);
-    throw;
-  }
-  FCanvas.SetHandle(nullptr);
+  Paint();
 }

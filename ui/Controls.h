@@ -226,6 +226,7 @@ class TControl : public TComponent {
   void CMParentFontChanged(TMessage& m);
   void CMParentColorChanged(TMessage& m);
   void CMParentShowHintChanged(TMessage& m);
+  void NotifyChildren(UINT msg);
 
   int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
   AnsiString FText;

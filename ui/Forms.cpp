@@ -400,16 +400,10 @@ int TCustomForm::ShowModal() {
 }
 
 void TCustomForm::PaintWindow(HDC dc) {
-  FCanvas.SetHandle(dc);
+  CanvasOnDC on(FCanvas, dc);
   FCanvas.Font()->Assign(&FFont);
   FCanvas.Brush()->SetColor(FColor);
-  try {
-    Paint();
-  } catch (...) {
-    FCanvas.SetHandle(nullptr);
-    throw;
-  }
-  FCanvas.SetHandle(nullptr);
+  Paint();
 }
 
 void TCustomForm::Paint() {
@@ -451,11 +445,12 @@ void THintWindow::CreateParams(TCreateParams& p) {
 TRect THintWindow::CalcHintRect(int maxWidth, const AnsiString& hint) {
   WindowDC screen;
   TCanvas c;
-  c.SetHandle(screen.dc());
-  c.Font()->Assign(&FFont);
   TRect r = Rect(0, 0, maxWidth, 0);
-  c.DrawText(hint, r, DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
-  c.SetHandle(nullptr);
+  {
+    CanvasOnDC on(c, screen.dc());
+    c.Font()->Assign(&FFont);
+    c.DrawText(hint, r, DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+  }
   r.Right += 6;
   r.Bottom += 4;
   return r;

@@ -320,6 +320,20 @@ class Selected {
   HGDIOBJ FOld;
 };
 
+// A canvas drawing on a DC it does not own for one scope (a paint, a measurement): the
+// canvas lets go of the DC (and puts back what it selected into it) at the end, also
+// when drawing throws.
+class CanvasOnDC {
+ public:
+  CanvasOnDC(TCanvas& canvas, HDC dc) : FCanvas(canvas) { canvas.SetHandle(dc); }
+  ~CanvasOnDC() { FCanvas.SetHandle(nullptr); }
+  CanvasOnDC(const CanvasOnDC&) = delete;
+  CanvasOnDC& operator=(const CanvasOnDC&) = delete;
+
+ private:
+  TCanvas& FCanvas;
+};
+
 // An owned GDI object (DeleteObject at the end).
 template <typename H>
 class GdiObject {

@@ -257,17 +257,7 @@ void TCustomMaskEdit::WndProc(TMessage& m) {
       return;
     case WM_PASTE: {
       if (FReadOnly) return;
-      std::wstring clip;
-      if (::OpenClipboard(FHandle)) {
-        if (HANDLE h = ::GetClipboardData(CF_UNICODETEXT)) {
-          if (auto* p = static_cast<const wchar_t*>(::GlobalLock(h))) {
-            clip = p;
-            ::GlobalUnlock(h);
-          }
-        }
-        ::CloseClipboard();
-      }
-      for (wchar_t ch : clip)
+      for (wchar_t ch : ClipboardText(FHandle))
         if (ch >= L' ') TypeChar(ch);
       return;
     }

@@ -283,16 +283,7 @@ void TCustomEdit::WMPaste(TMessage& m) {
     DefaultHandler(m);
     return;
   }
-  std::wstring clip;
-  if (::OpenClipboard(FHandle)) {
-    if (HANDLE h = ::GetClipboardData(CF_UNICODETEXT)) {
-      if (auto* p = static_cast<const wchar_t*>(::GlobalLock(h))) {
-        clip = p;
-        ::GlobalUnlock(h);
-      }
-    }
-    ::CloseClipboard();
-  }
+  std::wstring clip = ClipboardText(FHandle);
   size_t cut = clip.find_first_of(L"\r\n");
   if (cut != std::wstring::npos) clip.resize(cut);
   std::wstring fit;
@@ -800,13 +791,14 @@ void TCustomLabel::AdjustBounds() {
   if (!FAutoSize || Destroying()) return;
   WindowDC screen;
   TCanvas c;
-  c.SetHandle(screen.dc());
-  c.Font()->Assign(&FFont);
   AnsiString text = LabelText();
   if (text.empty() || (FShowAccelChar && text == "&")) text = " ";
   TRect r = Rect(0, 0, FWordWrap ? FWidth : 0, 0);
-  c.DrawText(text, r, DrawTextFlags() | DT_CALCRECT);
-  c.SetHandle(nullptr);
+  {
+    CanvasOnDC on(c, screen.dc());
+    c.Font()->Assign(&FFont);
+    c.DrawText(text, r, DrawTextFlags() | DT_CALCRECT);
+  }
   int left = FLeft;
   if (!FWordWrap) {
     if (FAlignment == taRightJustify) left = FLeft + FWidth - r.Width();

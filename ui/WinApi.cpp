@@ -46,4 +46,17 @@ void SetWindowTextGbk(HWND h, const AnsiString& s) {
   ::SendMessageW(h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(w.c_str()));
 }
 
+std::wstring ClipboardText(HWND owner) {
+  std::wstring text;
+  if (!::OpenClipboard(owner)) return text;
+  if (HANDLE h = ::GetClipboardData(CF_UNICODETEXT)) {
+    if (auto* p = static_cast<const wchar_t*>(::GlobalLock(h))) {
+      text = p;
+      ::GlobalUnlock(h);
+    }
+  }
+  ::CloseClipboard();
+  return text;
+}
+
 }  // namespace ui_win

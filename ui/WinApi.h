@@ -75,4 +75,8 @@ HINSTANCE ModuleInstance();
 AnsiString WindowText(HWND h);
 void SetWindowTextGbk(HWND h, const AnsiString& s);
 
+// The clipboard's Unicode text, the clipboard opened for `owner`; "" when it holds no
+// text or is open elsewhere.
+std::wstring ClipboardText(HWND owner);
+
 }  // namespace ui_win
