@@ -162,7 +162,11 @@ void BeginTrans() {
   InTransaction = true;
 }
 
-void CommitTrans() {
+namespace {
+
+// Ends the open transaction with `action` (commit or rollback). Mended: the flag is
+// cleared also when the call fails, so the next save can begin its own transaction.
+void EndTransaction(TTransactionAction action) {
   if (!DataModule) {
     InTransaction = false;
     return;
@@ -170,18 +174,11 @@ void CommitTrans() {
   IAppServerLink& link = DataModule->Link();
   if (!InTransaction) return;
   ClearTransactionFlag clear;
-  if (link.Connected()) link.TransactionController(taCommit);
+  if (link.Connected()) link.TransactionController(action);
 }
 
-void RollbackTrans() {
-  if (!DataModule) {
-    InTransaction = false;
-    return;
-  }
-  IAppServerLink& link = DataModule->Link();
-  if (!InTransaction) return;
-  // Mended: the flag is cleared also when the rollback call fails, so the next save
-  // can begin its own transaction.
-  ClearTransactionFlag clear;
-  if (link.Connected()) link.TransactionController(taRollback);
-}
+}  // namespace
+
+void CommitTrans() { EndTransaction(taCommit); }
+
+void RollbackTrans() { EndTransaction(taRollback); }

@@ -530,6 +530,10 @@ void TDataSet::MoveToPos(int pos, bool center) {
 
 void TDataSet::First() {
   CheckBrowseMode();
+  MoveToFirst();
+}
+
+void TDataSet::MoveToFirst() {
   Fire(BeforeScroll);
   FillWindow(FView.empty() ? -1 : 0, 0);
   FBof = true;
@@ -1101,12 +1105,7 @@ void TDataSet::SetFilterOptions(TFilterOptions value) {
 void TDataSet::ApplyFilterChange() {
   RebuildView();
   NoteDataChange();
-  Fire(BeforeScroll);
-  FillWindow(FView.empty() ? -1 : 0, 0);
-  FBof = true;
-  FEof = FView.empty();
-  DataEvent(deDataSetChange, 0);
-  Fire(AfterScroll);
+  MoveToFirst();
 }
 
 void TDataSet::Refresh() {

@@ -257,6 +257,7 @@ class TDataSet : public TComponent {
   int BufferPos(int buffer) const;
   void FillWindow(int pos, int wantedActive);
   void MoveToPos(int pos, bool center);  // BeforeScroll .. DataSetChanged .. AfterScroll
+  void MoveToFirst();                    // the same to the first shown record, Bof set
   void ResyncAt(int pos);                // after a change of the records
   void SendEnableNotices();
 

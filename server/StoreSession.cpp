@@ -87,6 +87,24 @@ struct StoreSession::Impl {
     if (InTransaction && Db && Db->AutoCommit()) TransactionLost = true;
   }
 
+  // Runs one piece of the client's work and returns its result. However it ends, the
+  // session notices a transaction that SQLite abandoned, and an SQLite error reaches the
+  // client in the client's encoding.
+  template <class Work>
+  auto ClientWork(Work&& work) -> decltype(work()) {
+    try {
+      auto result = work();
+      CheckTransaction();
+      return result;
+    } catch (const ESqlError& e) {
+      CheckTransaction();
+      throw ESqlError(store::Utf8ToClient(e.Message()));
+    } catch (...) {
+      CheckTransaction();
+      throw;
+    }
+  }
+
   Statement PrepareClient(const std::string& sql) {
     PreparingClientStatement = true;
     try {
@@ -116,8 +134,8 @@ std::optional<TDataPacket> StoreSession::Impl::RunBatch(const WideString& sql,
     throw ESqlError(store::Utf8ToClient(e.Message()));
   }
   const int before = db.TotalChanges();
-  std::optional<TDataPacket> packet;
-  try {
+  std::optional<TDataPacket> result = ClientWork([&] {
+    std::optional<TDataPacket> packet;
     std::optional<WriteUnit> unit;
     if (statements.size() > 1) unit.emplace(db);
     for (const std::string& text : statements) {
@@ -137,39 +155,26 @@ std::optional<TDataPacket> StoreSession::Impl::RunBatch(const WideString& sql,
       throw EStoreError("The SQL text returns no record set.");
     }
     if (unit) unit->Commit();
-  } catch (const ESqlError& e) {
-    CheckTransaction();
-    throw ESqlError(store::Utf8ToClient(e.Message()));
-  } catch (...) {
-    CheckTransaction();
-    throw;
-  }
-  CheckTransaction();
+    return packet;
+  });
   changes = db.TotalChanges() - before;
-  return packet;
+  return result;
 }
 
 store::ProcResult StoreSession::Impl::RunProc(const AnsiString& name, const Variant& packedIn,
                                               std::vector<store::PackedParam>& outputs) {
   SqliteDb& db = RequireDb();
   const std::string proc = store::NormalizeProcName(name);
-  try {
+  return ClientWork([&] {
     const store::ProcDef& def = store::FindProcedure(db, proc);
     store::ProcArgs args(proc, def.Params, store::UnpackParams(packedIn));
     std::optional<WriteUnit> unit;
     if (def.Writes) unit.emplace(db);
     store::ProcResult r = def.Run(db, args);
     if (unit) unit->Commit();
-    CheckTransaction();
     outputs = args.Outputs();
     return r;
-  } catch (const ESqlError& e) {
-    CheckTransaction();
-    throw ESqlError(store::Utf8ToClient(e.Message()));
-  } catch (...) {
-    CheckTransaction();
-    throw;
-  }
+  });
 }
 
 StoreSession::StoreSession(const std::string& dataDir) : FImpl(std::make_unique<Impl>()) {
