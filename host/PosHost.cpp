@@ -14,7 +14,7 @@
 // (the plug-in's connection reads it), else 211.
 //
 // --own-desktop puts the host and the plug-in's screens on a Wine desktop of their own
-// (tests/support/OwnDesktop.h), for scripted runs on a display without a window manager,
+// (host/OwnDesktop.h), for scripted runs on a display without a window manager,
 // where Wine would otherwise wait two seconds at the close of every modal screen.
 #include <windows.h>
 
@@ -28,7 +28,7 @@
 #include "app/HostString.h"
 #include "host/PluginLibrary.h"
 #include "host/ScreenDriver.h"
-#include "tests/support/OwnDesktop.h"
+#include "host/OwnDesktop.h"
 
 namespace {
 
@@ -210,7 +210,7 @@ int main(int argc, char** argv) {
     else return Usage(("unknown option " + a + " " + v).c_str());
   }
   // Entered before the first window: a thread that has windows cannot change desktops.
-  std::optional<postest::TOwnDesktop> desktop;
+  std::optional<poshost::TOwnDesktop> desktop;
   if (ownDesktop) desktop.emplace(L"PosHost");
 
   WNDCLASSW wc = {};

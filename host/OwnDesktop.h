@@ -15,7 +15,7 @@
 #pragma once
 #include <string>
 
-namespace postest {
+namespace poshost {
 
 class TOwnDesktop {
  public:
@@ -36,4 +36,4 @@ class TOwnDesktop {
   bool FEntered = false;
 };
 
-}  // namespace postest
+}  // namespace poshost

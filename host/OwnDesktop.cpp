@@ -3,11 +3,11 @@
 // Wine makes a named desktop virtual, with the size given, when the registry value
 // HKCU\Software\Wine\Explorer\Desktops\<name> holds that size; the value must be there
 // before the desktop's first window, when Wine starts the desktop's explorer.
-#include "tests/support/OwnDesktop.h"
+#include "host/OwnDesktop.h"
 
 #include <windows.h>
 
-namespace postest {
+namespace poshost {
 
 namespace {
 
@@ -43,4 +43,4 @@ TOwnDesktop::TOwnDesktop(const std::wstring& prefix, int width, int height)
 
 TOwnDesktop::~TOwnDesktop() { ForgetDesktopSize(FName); }
 
-}  // namespace postest
+}  // namespace poshost
