@@ -5,6 +5,7 @@
 
 #include "controls/basiccom.h"
 #include "db/ClientDataSet.h"
+#include "tests/support/FreeWatcher.h"
 #include "tests/support/TextPacket.h"
 
 using namespace uitest;
@@ -187,9 +188,12 @@ TEST(AttachedLabel, AParentFreedFirstTakesTheLabelWithIt) {
   auto* m = new TCustomLabelMemo(f.form.get());
   m->SetParent(f.panel);
   f.Show();
+  postest::TFreeWatcher edit(e), editLabel(e->EditLabel()), memo(m);
+  ASSERT_TRUE(edit.Alive() && editLabel.Alive() && memo.Alive());
   delete f.panel;  // frees the controls and their labels
-  SUCCEED();
-  (void)e;
+  EXPECT_FALSE(edit.Alive());
+  EXPECT_FALSE(editLabel.Alive());
+  EXPECT_FALSE(memo.Alive());
 }
 
 TEST(AttachedLabel, DesignTimeRenameRenamesTheCaptionAndClearsTheText) {

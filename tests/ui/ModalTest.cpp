@@ -1,6 +1,7 @@
 // ShowModal, Close and its close actions, private messages posted to a form.
 #include "UiTest.h"
 #include "ui/StdCtrls.h"
+#include "tests/support/FreeWatcher.h"
 
 using namespace uitest;
 
@@ -8,22 +9,7 @@ namespace {
 
 constexpr UINT WM_GRID_READY = WM_USER + 231;
 
-// Tells whether a component still exists.
-class Watcher : public TComponent {
- public:
-  explicit Watcher(TComponent* watched) : TComponent(nullptr), FWatched(watched) { watched->FreeNotification(this); }
-  ~Watcher() override { if (FWatched) FWatched->RemoveFreeNotification(this); }
-  bool Alive() const { return FWatched != nullptr; }
-
- protected:
-  void Notification(TComponent* c, TOperation op) override {
-    TComponent::Notification(c, op);
-    if (op == opRemove && c == FWatched) FWatched = nullptr;
-  }
-
- private:
-  TComponent* FWatched;
-};
+using Watcher = postest::TFreeWatcher;
 
 }  // namespace
 
@@ -135,12 +121,14 @@ TEST(Modal, CaFreeFreesTheFormAfterTheLoop) {
 TEST(Modal, FormFreedByItsCallerWhileItsCaFreeReleaseIsQueuedIsFreedOnce) {
   // The export frees the screen in its final part while a caFree release is queued.
   auto* dlg = new TForm(nullptr);
+  Watcher w(dlg);
   dlg->OnActivate = [dlg](TObject*) { ::PostMessageW(dlg->Handle(), WM_CLOSE, 0, 0); };
   dlg->OnClose = [](TObject*, TCloseAction& a) { a = caFree; };
   dlg->ShowModal();
+  ASSERT_TRUE(w.Alive());
   delete dlg;
-  Pump();  // the release died with the window
-  SUCCEED();
+  EXPECT_FALSE(w.Alive());
+  Pump();  // the queued release died with the window: nothing is freed a second time
 }
 
 TEST(Modal, ShowModalOfAVisibleFormRaises) {
