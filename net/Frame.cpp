@@ -87,4 +87,47 @@ bool ReceiveFrame(Socket& s, Frame& out, int idleTimeoutMs, int frameTimeoutMs, 
   return true;
 }
 
+bool FrameReceiver::Fill(int timeoutMs) {
+  if (FBuffer.empty()) FBuffer.resize(kBufferSize);
+  FBegin = FEnd = 0;
+  const size_t k = FSocket.Receive(FBuffer.data(), FBuffer.size(), timeoutMs);
+  FEnd = k;
+  return k > 0;
+}
+
+size_t FrameReceiver::Take(uint8_t* p, size_t n) {
+  const size_t k = std::min(n, FEnd - FBegin);
+  std::memcpy(p, FBuffer.data() + FBegin, k);
+  FBegin += k;
+  return k;
+}
+
+bool FrameReceiver::Receive(Frame& out, int idleTimeoutMs, int frameTimeoutMs, const WireLimits& limits) {
+  uint8_t header[kHeaderSize];
+  size_t got = 0;
+  while (got < kHeaderSize) {
+    if (FBegin == FEnd && !Fill(got == 0 ? idleTimeoutMs : frameTimeoutMs)) {
+      if (got == 0) return false;
+      throw ESocketError("Connection closed in the middle of a message [" + FSocket.PeerName() + "]");
+    }
+    got += Take(header + got, kHeaderSize - got);
+    FInFrame = true;
+  }
+  const FrameHeader h = DecodeHeader(header, limits);
+  out.Kind = h.Kind;
+  // What is buffered first; the rest of a large payload goes straight into it, in
+  // steps of at most 1 MiB, so that the buffer grows only with bytes that arrived.
+  constexpr size_t kStep = 1u << 20;
+  out.Payload.resize(std::min<size_t>(h.Length, FEnd - FBegin));
+  size_t have = Take(out.Payload.data(), out.Payload.size());
+  while (have < h.Length) {
+    const size_t step = std::min<size_t>(kStep, h.Length - have);
+    out.Payload.resize(have + step);
+    ReadExactly(FSocket, out.Payload.data() + have, step, true, frameTimeoutMs, frameTimeoutMs);
+    have += step;
+  }
+  FInFrame = false;
+  return true;
+}
+
 }  // namespace posnet

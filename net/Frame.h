@@ -68,4 +68,36 @@ struct Frame {
 bool ReceiveFrame(Socket& s, Frame& out, int idleTimeoutMs, int frameTimeoutMs,
                   const WireLimits& limits = WireLimits());
 
+// Reads the frames of one connection through a buffer, with the same waits, checks and
+// failures as ReceiveFrame: a small frame (header and payload) then arrives with one
+// receive instead of two or more. Bytes that arrived past the end of a frame (the start
+// of the next one) stay in the buffer for the next call, so it must be the only reader
+// of its socket. After a failure the stream is out of step and must be dropped.
+class FrameReceiver {
+ public:
+  explicit FrameReceiver(Socket& s) : FSocket(s) {}
+  FrameReceiver(const FrameReceiver&) = delete;
+  FrameReceiver& operator=(const FrameReceiver&) = delete;
+
+  bool Receive(Frame& out, int idleTimeoutMs, int frameTimeoutMs, const WireLimits& limits = WireLimits());
+  // Bytes received but not yet handed out.
+  size_t Buffered() const { return FEnd - FBegin; }
+  // True while a frame has begun and not been handed out: a failure then came in the
+  // middle of a frame, not in the wait for one.
+  bool InFrame() const { return FInFrame; }
+
+ private:
+  // Fills the buffer with what the socket holds (at least one byte); false on a clean
+  // end of stream.
+  bool Fill(int timeoutMs);
+  // Hands out up to n buffered bytes.
+  size_t Take(uint8_t* p, size_t n);
+
+  static constexpr size_t kBufferSize = 64u << 10;
+  Socket& FSocket;
+  std::vector<uint8_t> FBuffer;
+  size_t FBegin = 0, FEnd = 0;
+  bool FInFrame = false;
+};
+
 }  // namespace posnet

@@ -27,6 +27,13 @@ class Socket {
   virtual void Shutdown() = 0;
   // "a.b.c.d:port" of the other end, for logs.
   virtual std::string PeerName() const = 0;
+  // Turns TCP keep-alive on: after idleSeconds without traffic the stack probes the
+  // peer every intervalSeconds, and after `probes` unanswered probes the stream fails,
+  // so a blocked Receive of a peer that vanished (power cut, cable pulled) raises
+  // instead of waiting for ever. Streams that are not TCP (test doubles) ignore it.
+  virtual void SetKeepAlive(int idleSeconds, int intervalSeconds, int probes) {
+    (void)idleSeconds, (void)intervalSeconds, (void)probes;
+  }
 };
 
 class ListenSocket {

@@ -165,10 +165,15 @@ void TSocketConnection::Open() {
   if (reply.Kind != static_cast<uint16_t>(posnet::MessageKind::Welcome))
     throw EProtocolError("The server at " + address + ":" + std::to_string(FPort) + " did not greet as an application server");
   posnet::ReadText(reply.Payload, posnet::kMaxNameLength);
+  auto receiver = std::make_unique<posnet::FrameReceiver>(*socket);
   FSocket = std::move(socket);  // the only change of state, after everything succeeded
+  FReceiver = std::move(receiver);
 }
 
-void TSocketConnection::Close() { FSocket.reset(); }
+void TSocketConnection::Close() {
+  FReceiver.reset();
+  FSocket.reset();
+}
 
 void TSocketConnection::RequireOpen() const {
   if (!Connected()) throw ESocketError("The connection to the application server is not open");
@@ -178,7 +183,7 @@ void TSocketConnection::Exchange(posnet::MessageKind kind, posnet::WireWriter& r
   RequireOpen();
   try {
     posnet::SendFrame(*FSocket, kind, request, FCallTimeout);
-    if (!posnet::ReceiveFrame(*FSocket, reply, FCallTimeout, FCallTimeout))
+    if (!FReceiver->Receive(reply, FCallTimeout, FCallTimeout))
       throw ESocketError("The application server closed the connection [" + FSocket->PeerName() + "]");
   } catch (const ESocketError&) {
     Close();

@@ -30,6 +30,7 @@
 
 namespace posnet {
 class Socket;
+class FrameReceiver;
 struct Frame;
 class WireWriter;
 enum class MessageKind : uint16_t;
@@ -142,6 +143,7 @@ class TSocketConnection : public TCustomRemoteServer {
   int FConnectTimeout = 5000;
   int FCallTimeout = 15000;
   std::unique_ptr<posnet::Socket> FSocket;
+  std::unique_ptr<posnet::FrameReceiver> FReceiver;  // reads FSocket's replies
   SocketFactory FSocketFactory;
   TAppServer FAppServer;
 };

@@ -31,7 +31,7 @@ namespace {
 }
 
 [[noreturn]] void RaiseTimeout(const char* what, int timeoutMs, const std::string& where) {
-  throw ESocketError("Socket time-out: no " + std::string(what) + " within " +
+  throw ESocketTimeout("Socket time-out: no " + std::string(what) + " within " +
                      std::to_string(timeoutMs) + " ms [" + where + "]");
 }
 
@@ -90,13 +90,16 @@ class PosixSocket final : public Socket {
   }
 
   void Send(const void* data, size_t n, int timeoutMs) override {
+    // Send at once; wait only when the socket's buffer is full (a reply usually fits,
+    // and a poll before every send costs a system call per message).
     auto p = static_cast<const char*>(data);
     while (n > 0) {
-      if (!WaitFor(fd_.get(), POLLOUT, timeoutMs, "send", peer_)) RaiseTimeout("progress sending", timeoutMs, peer_);
       const ssize_t k = ::send(fd_.get(), p, n, MSG_NOSIGNAL | MSG_DONTWAIT);
       if (k < 0) {
-        if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) continue;
-        RaiseOs(errno, "send", peer_);
+        if (errno == EINTR) continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK) RaiseOs(errno, "send", peer_);
+        if (!WaitFor(fd_.get(), POLLOUT, timeoutMs, "send", peer_)) RaiseTimeout("progress sending", timeoutMs, peer_);
+        continue;
       }
       p += k;
       n -= static_cast<size_t>(k);
@@ -115,6 +118,15 @@ class PosixSocket final : public Socket {
 
   void Shutdown() override { ::shutdown(fd_.get(), SHUT_RDWR); }
   std::string PeerName() const override { return peer_; }
+
+  void SetKeepAlive(int idleSeconds, int intervalSeconds, int probes) override {
+    const int on = 1;
+    if (::setsockopt(fd_.get(), SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on) != 0 ||
+        ::setsockopt(fd_.get(), IPPROTO_TCP, TCP_KEEPIDLE, &idleSeconds, sizeof idleSeconds) != 0 ||
+        ::setsockopt(fd_.get(), IPPROTO_TCP, TCP_KEEPINTVL, &intervalSeconds, sizeof intervalSeconds) != 0 ||
+        ::setsockopt(fd_.get(), IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes) != 0)
+      RaiseOs(errno, "setsockopt", peer_);
+  }
 
  private:
   Descriptor fd_;

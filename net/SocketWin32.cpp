@@ -4,6 +4,7 @@
 // wait goes through select() with the caller's time-out.
 #ifdef _WIN32
 #include <winsock2.h>
+#include <mstcpip.h>
 
 #include <atomic>
 #include <mutex>
@@ -44,7 +45,7 @@ const char* ErrorName(int err) {
 }
 
 [[noreturn]] void RaiseTimeout(const char* what, int timeoutMs, const std::string& where) {
-  throw ESocketError("Socket time-out: no " + std::string(what) + " within " +
+  throw ESocketTimeout("Socket time-out: no " + std::string(what) + " within " +
                      std::to_string(timeoutMs) + " ms [" + where + "]");
 }
 
@@ -132,15 +133,17 @@ class WinSocket final : public Socket {
 
   void Send(const void* data, size_t n, int timeoutMs) override {
     auto p = static_cast<const char*>(data);
+    // Send at once; wait only when the socket's buffer is full.
     while (n > 0) {
-      if (!WaitFor(s_.get(), true, timeoutMs, "send", peer_, &shut_)) RaiseTimeout("progress sending", timeoutMs, peer_);
       if (shut_) RaiseWsa(WSAESHUTDOWN, "send", peer_);
       const int chunk = n > (1u << 20) ? (1 << 20) : static_cast<int>(n);
       const int k = ::send(s_.get(), p, chunk, 0);
       if (k == SOCKET_ERROR) {
         const int err = WSAGetLastError();
-        if (err == WSAEWOULDBLOCK || err == WSAEINTR) continue;
-        RaiseWsa(err, "send", peer_);
+        if (err == WSAEINTR) continue;
+        if (err != WSAEWOULDBLOCK) RaiseWsa(err, "send", peer_);
+        if (!WaitFor(s_.get(), true, timeoutMs, "send", peer_, &shut_)) RaiseTimeout("progress sending", timeoutMs, peer_);
+        continue;
       }
       p += k;
       n -= static_cast<size_t>(k);
@@ -165,6 +168,18 @@ class WinSocket final : public Socket {
     ::shutdown(s_.get(), SD_BOTH);
   }
   std::string PeerName() const override { return peer_; }
+
+  // Windows takes the idle time and the interval; the number of probes is its own.
+  void SetKeepAlive(int idleSeconds, int intervalSeconds, int) override {
+    tcp_keepalive vals{};
+    vals.onoff = 1;
+    vals.keepalivetime = static_cast<u_long>(idleSeconds) * 1000;
+    vals.keepaliveinterval = static_cast<u_long>(intervalSeconds) * 1000;
+    DWORD returned = 0;
+    if (::WSAIoctl(s_.get(), SIO_KEEPALIVE_VALS, &vals, sizeof vals, nullptr, 0, &returned, nullptr, nullptr) ==
+        SOCKET_ERROR)
+      RaiseWsa(WSAGetLastError(), "WSAIoctl", peer_);
+  }
 
  private:
   Handle s_;

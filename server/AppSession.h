@@ -26,6 +26,8 @@ class AppSession {
   virtual int ExecuteProc(const AnsiString& name, const Variant& packedIn, Variant& packedOut) = 0;
   virtual TDataPacket OpenProc(const AnsiString& name, const Variant& packedIn) = 0;
   virtual void TransactionController(int action) = 0;
+  // True from a successful begin until commit or rollback.
+  virtual bool InTransaction() const = 0;
 };
 
 // Makes the session of a new connection; may raise (the client then hears why).
@@ -49,6 +51,7 @@ class SessionAdapter final : public AppSession {
     return FSession.OpenProc(name, packedIn);
   }
   void TransactionController(int action) override { FSession.TransactionController(action); }
+  bool InTransaction() const override { return FSession.InTransaction(); }
   Session& Inner() { return FSession; }
 
  private:

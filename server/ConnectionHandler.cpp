@@ -58,7 +58,7 @@ bool SameName(std::string_view a, std::string_view b) {
 
 ConnectionHandler::ConnectionHandler(posnet::Socket& socket, const AppSessionFactory& factory,
                                      const ServerOptions& options, ServerLog& log)
-    : FSocket(socket), FFactory(factory), FOptions(options), FLog(log), FPeer(socket.PeerName()) {}
+    : FSocket(socket), FReceiver(socket), FFactory(factory), FOptions(options), FLog(log), FPeer(socket.PeerName()) {}
 
 ConnectionHandler::~ConnectionHandler() = default;
 
@@ -67,9 +67,7 @@ void ConnectionHandler::Run() noexcept {
     try {
       if (Greet()) {
         posnet::Frame request;
-        while (posnet::ReceiveFrame(FSocket, request, FOptions.IdleTimeoutMs, FOptions.FrameTimeoutMs,
-                                    FOptions.RequestLimits))
-          Serve(request);
+        while (ReceiveRequest(request)) Serve(request);
       }
     } catch (const EProtocolError& e) {
       // The header was bad: say why, then drop the stream.
@@ -91,9 +89,34 @@ void ConnectionHandler::Run() noexcept {
   FLog.Info(FPeer, "disconnected");
 }
 
+bool ConnectionHandler::ReceiveRequest(posnet::Frame& request) {
+  const bool inTransaction = FSession->InTransaction() && FOptions.TransactionIdleMs >= 0;
+  int wait = FOptions.IdleTimeoutMs;
+  if (inTransaction && (wait < 0 || FOptions.TransactionIdleMs < wait)) wait = FOptions.TransactionIdleMs;
+  try {
+    return FReceiver.Receive(request, wait, FOptions.FrameTimeoutMs, FOptions.RequestLimits);
+  } catch (const ESocketTimeout&) {
+    if (!inTransaction || FReceiver.InFrame()) throw;
+  }
+  DropIdleTransaction();
+  return false;
+}
+
+void ConnectionHandler::DropIdleTransaction() {
+  const std::string text = "The transaction was idle for more than " + std::to_string(FOptions.TransactionIdleMs) +
+                           " ms and was rolled back; the connection is closed";
+  FLog.Info(FPeer, text);
+  try {
+    FSession->TransactionController(2);
+  } catch (const std::exception& e) {
+    FLog.Info(FPeer, std::string("rollback failed: ") + e.what());  // the session's end rolls back
+  }
+  SendError(text);
+}
+
 bool ConnectionHandler::Greet() {
   posnet::Frame hello;
-  if (!posnet::ReceiveFrame(FSocket, hello, FOptions.GreetingTimeoutMs, FOptions.FrameTimeoutMs, FOptions.RequestLimits))
+  if (!FReceiver.Receive(hello, FOptions.GreetingTimeoutMs, FOptions.FrameTimeoutMs, FOptions.RequestLimits))
     return false;
   if (hello.Kind != static_cast<uint16_t>(posnet::MessageKind::Hello)) {
     SendError("The connection must begin with a greeting");

@@ -12,6 +12,9 @@
 //   - The session lives from the greeting to the end of Run(); its destruction rolls
 //     back an open transaction (a client that drops inside a transaction leaves no
 //     trace of it).
+//   - A transaction left idle (no request) for longer than TransactionIdleMs is rolled
+//     back and the connection dropped, after an Error frame that says why: a till that
+//     stays connected but silent inside a transaction cannot hold up the other writers.
 //   - A record set prepared by OpenSQL / OpenProc is handed over once, to the next
 //     fetch of provider "pv_qry_Open" / "pv_sp_Open"; a failed OpenSQL / OpenProc drops
 //     the set its provider held, so a fetch never returns stale rows.
@@ -38,7 +41,13 @@ struct ServerOptions {
   int MaxClients = 64;
   int GreetingTimeoutMs = 10000;  // from accept to the client's greeting
   int IdleTimeoutMs = -1;         // between requests (a terminal may idle for hours)
+  int TransactionIdleMs = 30000;  // between requests inside a transaction (negative: no limit)
   int FrameTimeoutMs = 30000;     // for the rest of a frame once it began, and for sends
+  // TCP keep-alive of every accepted connection: a peer that vanished without a word is
+  // noticed after about idle + interval * probes seconds of silence.
+  int KeepAliveIdleSeconds = 30;
+  int KeepAliveIntervalSeconds = 5;
+  int KeepAliveProbes = 3;
   posnet::WireLimits RequestLimits = posnet::RequestLimits();
   posnet::WireLimits ReplyLimits = posnet::WireLimits();
 };
@@ -57,6 +66,10 @@ class ConnectionHandler {
 
  private:
   bool Greet();
+  // The next request; false when the connection is to end (the client left, or its
+  // transaction stayed idle too long and was rolled back).
+  bool ReceiveRequest(posnet::Frame& request);
+  void DropIdleTransaction();
   void Serve(const posnet::Frame& request);
   void HandleCall(const posnet::Frame& request);
   void HandleFetch(const posnet::Frame& request);
@@ -64,6 +77,7 @@ class ConnectionHandler {
   void Send(posnet::MessageKind kind, posnet::WireWriter& frame);
 
   posnet::Socket& FSocket;
+  posnet::FrameReceiver FReceiver;
   const AppSessionFactory& FFactory;
   const ServerOptions& FOptions;
   ServerLog& FLog;

@@ -46,32 +46,58 @@ void Listener::AcceptLoop() {
     Reap(false);
     if (!socket) continue;
     ++FAccepted;
+    try {
+      socket->SetKeepAlive(FOptions.KeepAliveIdleSeconds, FOptions.KeepAliveIntervalSeconds, FOptions.KeepAliveProbes);
+    } catch (const std::exception& e) {
+      FLog.Info(socket->PeerName(), std::string("no keep-alive: ") + e.what());
+    }
     if (WrapAccepted) socket = WrapAccepted(std::move(socket));
     if (FActive.load() >= FOptions.MaxClients) {
-      Refuse(*socket);
+      if (FRefusing.load() >= kMaxRefusing) {
+        Refuse(*socket, false);
+        continue;
+      }
+      ++FRefusing;
+      if (!StartThread(std::move(socket), [this](posnet::Socket& s) {
+            Refuse(s, true);
+            --FRefusing;
+          }))
+        --FRefusing;
       continue;
     }
-    auto c = std::make_unique<Connection>();
-    c->Socket = std::move(socket);
-    Connection* raw = c.get();
     ++FActive;
-    std::lock_guard<std::mutex> hold(FLock);
-    FConnections.push_back(std::move(c));
-    try {
-      raw->Thread = std::thread([this, raw] {
-        ConnectionHandler handler(*raw->Socket, FFactory, FOptions, FLog);
-        handler.Run();
-        raw->Socket->Shutdown();  // the client hears the end now, not when the thread is reaped
-        --FActive;
-        raw->Done = true;
-      });
-    } catch (const std::system_error& e) {
-      // No thread to be had: this client cannot be served now.
+    if (!StartThread(std::move(socket), [this](posnet::Socket& s) {
+          Serve(s);
+          --FActive;
+        }))
       --FActive;
-      FConnections.pop_back();
-      FLog.Info("listener", std::string("cannot start a connection thread: ") + e.what());
-    }
   }
+}
+
+bool Listener::StartThread(std::unique_ptr<posnet::Socket> socket, std::function<void(posnet::Socket&)> work) {
+  auto c = std::make_unique<Connection>();
+  c->Socket = std::move(socket);
+  Connection* raw = c.get();
+  std::lock_guard<std::mutex> hold(FLock);
+  FConnections.push_back(std::move(c));
+  try {
+    raw->Thread = std::thread([raw, work = std::move(work)] {
+      work(*raw->Socket);
+      raw->Done = true;
+    });
+    return true;
+  } catch (const std::system_error& e) {
+    // No thread to be had: this client cannot be served now.
+    FConnections.pop_back();
+    FLog.Info("listener", std::string("cannot start a connection thread: ") + e.what());
+    return false;
+  }
+}
+
+void Listener::Serve(posnet::Socket& socket) {
+  ConnectionHandler handler(socket, FFactory, FOptions, FLog);
+  handler.Run();
+  socket.Shutdown();  // the client hears the end now, not when the thread is reaped
 }
 
 void Listener::Reap(bool all) {
@@ -91,20 +117,27 @@ void Listener::Reap(bool all) {
     if (c->Thread.joinable()) c->Thread.join();
 }
 
-void Listener::Refuse(posnet::Socket& socket) {
+void Listener::Refuse(posnet::Socket& socket, bool waitForGreeting) {
   FLog.Info(socket.PeerName(), "refused: the server is serving " + std::to_string(FOptions.MaxClients) + " clients");
-  try {
+  if (waitForGreeting) {
     // Read the greeting first (briefly), so that closing does not reset the stream
     // before the client has read why.
-    posnet::Frame hello;
-    posnet::ReceiveFrame(socket, hello, 500, 500, FOptions.RequestLimits);
+    try {
+      posnet::Frame hello;
+      posnet::ReceiveFrame(socket, hello, 500, 500, FOptions.RequestLimits);
+    } catch (const std::exception&) {
+      // Silent, or gone: it is told all the same.
+    }
+  }
+  try {
     posnet::WireWriter frame = posnet::NewFrame();
     posnet::WriteText(frame, "The application server is busy: it serves at most " + std::to_string(FOptions.MaxClients) +
                                  " clients at once");
-    posnet::SendFrame(socket, posnet::MessageKind::Error, frame, 1000);
+    posnet::SendFrame(socket, posnet::MessageKind::Error, frame, waitForGreeting ? 1000 : 0);
   } catch (const std::exception&) {
     // The client went away first.
   }
+  socket.Shutdown();
 }
 
 }  // namespace posserver

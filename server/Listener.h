@@ -1,7 +1,11 @@
 // The application server's listener: accepts connections and serves each on a thread
 // of its own (ConnectionHandler), up to ServerOptions::MaxClients at once; one more is
 // told that the server is busy and dropped. A failure of one connection never touches
-// another.
+// another. The accepting thread never waits for a client: greetings are read on the
+// connection's thread, and refusals are told on threads of their own (at most
+// kMaxRefusing at once; beyond that a refused client is told at once and dropped), so a
+// crowd of silent connections cannot delay the admission or refusal of anyone else.
+// Every accepted connection gets TCP keep-alive (ServerOptions).
 //
 // Stop() (also run by the destructor) stops accepting, shuts every connection down,
 // waits for their threads and so destroys every session (open transactions roll back).
@@ -33,6 +37,7 @@ class Listener {
   void Stop();
   // The port bound (the one asked for, or the one chosen for port 0).
   uint16_t Port() const { return FPort; }
+  static constexpr int kMaxRefusing = 16;
   int ActiveConnections() const { return FActive.load(); }
   uint64_t AcceptedConnections() const { return FAccepted.load(); }
 
@@ -47,7 +52,11 @@ class Listener {
   };
   void AcceptLoop();
   void Reap(bool all);
-  void Refuse(posnet::Socket& socket);
+  // Serves a connection on a thread of its own; false when no thread could be had.
+  bool StartThread(std::unique_ptr<posnet::Socket> socket, std::function<void(posnet::Socket&)> work);
+  void Serve(posnet::Socket& socket);
+  // Tells a client that the server is full; waitForGreeting: read its greeting first.
+  void Refuse(posnet::Socket& socket, bool waitForGreeting);
 
   const ServerOptions FOptions;
   const AppSessionFactory FFactory;
@@ -57,6 +66,7 @@ class Listener {
   std::thread FAcceptThread;
   std::atomic<bool> FStopping{false};
   std::atomic<int> FActive{0};
+  std::atomic<int> FRefusing{0};
   std::atomic<uint64_t> FAccepted{0};
   std::mutex FLock;  // guards FConnections
   std::list<std::unique_ptr<Connection>> FConnections;

@@ -8,10 +8,16 @@
 //     statement the client believes inside its transaction runs outside it.
 //   - Statements of clients cannot attach files, run pragmas or steer transactions
 //     themselves (an authorizer refuses them); only TransactionController does.
+//   - The session writes only in its turn of the file's writer queue: TransactionTurn
+//     is held from begin to commit or rollback; a write outside a transaction takes a
+//     turn for its own length. So writers get SQLite's write lock in arrival order.
+//   - Cache holds prepared statements of FDb only (it is emptied before FDb changes),
+//     each reset, keyed by the client's text of a batch of exactly that one statement.
 #include "server/StoreSession.h"
 
 #include <sqlite3.h>
 #include <filesystem>
+#include <list>
 #include <optional>
 #include "server/PacketReader.h"
 #include "server/ParamPacking.h"
@@ -19,9 +25,11 @@
 #include "server/SqlTranslator.h"
 #include "server/SqliteDb.h"
 #include "server/StoreText.h"
+#include "server/WriterQueue.h"
 
 using store::SqliteDb;
 using store::Statement;
+using store::WriteTurn;
 using store::WriteUnit;
 
 namespace {
@@ -60,6 +68,45 @@ int ClientAuthorizer(void* clientStatement, int action, const char*, const char*
   }
 }
 
+// The prepared statements of the texts a session sent last, so that a text sent again
+// (the same insert for every line of a bill, the same look-up) is neither translated
+// nor prepared again. Least recently used goes first.
+class StatementCache {
+ public:
+  static constexpr size_t kCapacity = 16;
+  // The statement of text, moved to the front; null when there is none.
+  Statement* Find(const std::string& text) {
+    for (auto it = FEntries.begin(); it != FEntries.end(); ++it) {
+      if (it->first == text) {
+        FEntries.splice(FEntries.begin(), FEntries, it);
+        return FEntries.front().second.get();
+      }
+    }
+    return nullptr;
+  }
+  void Put(std::string text, std::unique_ptr<Statement> st) {
+    FEntries.emplace_front(std::move(text), std::move(st));
+    if (FEntries.size() > kCapacity) FEntries.pop_back();
+  }
+  void Clear() { FEntries.clear(); }
+
+ private:
+  std::list<std::pair<std::string, std::unique_ptr<Statement>>> FEntries;
+};
+
+// Resets a statement however its use ends, so that a cached one holds no read
+// transaction and no half-read result.
+class ResetOnExit {
+ public:
+  explicit ResetOnExit(Statement& st) : FSt(st) {}
+  ~ResetOnExit() { FSt.Reset(); }
+  ResetOnExit(const ResetOnExit&) = delete;
+  ResetOnExit& operator=(const ResetOnExit&) = delete;
+
+ private:
+  Statement& FSt;
+};
+
 }  // namespace
 
 struct StoreSession::Impl {
@@ -67,6 +114,10 @@ struct StoreSession::Impl {
   AnsiString Computer, Address;
   AnsiString DbName;
   std::unique_ptr<SqliteDb> Db;
+  StatementCache Cache;  // after Db: destroyed first
+  std::shared_ptr<store::WriterQueue> Writers;  // of Db's file
+  std::optional<WriteTurn> TransactionTurn;
+  int WriterWaitMs = store::kBusyTimeoutMs;
   bool InTransaction = false;
   bool TransactionLost = false;
   // Set while a client's statement is being prepared (read by the authorizer, whose
@@ -117,6 +168,12 @@ struct StoreSession::Impl {
     }
   }
 
+  // A turn in the writer queue for a write outside the session's transaction; nothing
+  // inside one (the transaction holds the turn).
+  void TakeTurnOutsideTransaction(std::optional<WriteTurn>& turn) {
+    if (!turn && Db->AutoCommit()) turn.emplace(*Writers, WriterWaitMs);
+  }
+
   // Runs the batch; returns the first record set when wantRecordSet (EStoreError when
   // there is none). The batch is one unit: when it fails, nothing of it stays.
   std::optional<TDataPacket> RunBatch(const WideString& sql, bool wantRecordSet, int& changes);
@@ -127,20 +184,29 @@ struct StoreSession::Impl {
 std::optional<TDataPacket> StoreSession::Impl::RunBatch(const WideString& sql,
                                                         bool wantRecordSet, int& changes) {
   SqliteDb& db = RequireDb();
+  const std::string source = WideToUtf8(sql);
+  Statement* cached = Cache.Find(source);
   std::vector<std::string> statements;
-  try {
-    statements = store::TranslateBatch(WideToUtf8(sql));
-  } catch (const ESqlError& e) {
-    throw ESqlError(store::Utf8ToClient(e.Message()));
+  if (!cached) {
+    try {
+      statements = store::TranslateBatch(source);
+    } catch (const ESqlError& e) {
+      throw ESqlError(store::Utf8ToClient(e.Message()));
+    }
   }
   const int before = db.TotalChanges();
   std::optional<TDataPacket> result = ClientWork([&] {
     std::optional<TDataPacket> packet;
+    std::optional<WriteTurn> turn;  // before unit: released after it ends
     std::optional<WriteUnit> unit;
-    if (statements.size() > 1) unit.emplace(db);
-    for (const std::string& text : statements) {
-      Statement st = PrepareClient(text);
+    if (statements.size() > 1) {
+      TakeTurnOutsideTransaction(turn);
+      unit.emplace(db);
+    }
+    const auto run = [&](Statement& st) {
+      ResetOnExit reset(st);
       const bool readOnly = sqlite3_stmt_readonly(st.Handle()) != 0;
+      if (!readOnly) TakeTurnOutsideTransaction(turn);
       // A lone statement is atomic by itself, except that a record set was asked for
       // and may turn out missing: then what it wrote must be undone.
       if (!unit && wantRecordSet && !readOnly) unit.emplace(db);
@@ -149,6 +215,15 @@ std::optional<TDataPacket> StoreSession::Impl::RunBatch(const WideString& sql,
       } else {
         while (st.Step()) {
         }
+      }
+    };
+    if (cached) {
+      run(*cached);
+    } else {
+      for (const std::string& text : statements) {
+        auto st = std::make_unique<Statement>(PrepareClient(text));
+        run(*st);
+        if (statements.size() == 1) Cache.Put(source, std::move(st));
       }
     }
     if (wantRecordSet && !packet) {
@@ -168,8 +243,12 @@ store::ProcResult StoreSession::Impl::RunProc(const AnsiString& name, const Vari
   return ClientWork([&] {
     const store::ProcDef& def = store::FindProcedure(db, proc);
     store::ProcArgs args(proc, def.Params, store::UnpackParams(packedIn));
+    std::optional<WriteTurn> turn;
     std::optional<WriteUnit> unit;
-    if (def.Writes) unit.emplace(db);
+    if (def.Writes) {
+      TakeTurnOutsideTransaction(turn);
+      unit.emplace(db);
+    }
     store::ProcResult r = def.Run(db, args);
     if (unit) unit->Commit();
     outputs = args.Outputs();
@@ -182,10 +261,14 @@ StoreSession::StoreSession(const std::string& dataDir) : FImpl(std::make_unique<
 }
 
 StoreSession::~StoreSession() {
+  FImpl->Cache.Clear();
   if (FImpl->InTransaction && FImpl->Db && !FImpl->Db->AutoCommit()) {
     sqlite3_exec(FImpl->Db->Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
   }
+  FImpl->TransactionTurn.reset();  // after the rollback: the next writer finds the file free
 }
+
+void StoreSession::SetWriterWait(int milliseconds) { FImpl->WriterWaitMs = milliseconds; }
 
 void StoreSession::ConnectDb(const AnsiString& computer, const AnsiString& ip) {
   FImpl->Computer = computer;
@@ -228,7 +311,10 @@ void StoreSession::ChangeDb(const AnsiString& db) {
     throw EStoreError("Cannot open database '" + name + "': out of memory.");
   }
   sqlite3_set_authorizer(opened->Handle(), &ClientAuthorizer, &FImpl->PreparingClientStatement);
+  std::shared_ptr<store::WriterQueue> writers = store::WriterQueue::ForFile(path);
+  FImpl->Cache.Clear();
   FImpl->Db = std::move(opened);
+  FImpl->Writers = std::move(writers);
   FImpl->DbName = name;
   FImpl->TransactionLost = false;
 }
@@ -274,11 +360,14 @@ void StoreSession::TransactionController(int action) {
     case 0: {
       if (s.InTransaction) throw ETransactionError("A transaction is already open.");
       SqliteDb& db = s.RequireDb();
+      std::optional<WriteTurn> turn;
       try {
+        turn.emplace(*s.Writers, s.WriterWaitMs);
         db.Exec("BEGIN IMMEDIATE");
       } catch (const ESqlError& e) {
         throw ESqlError(store::Utf8ToClient(e.Message()));
       }
+      s.TransactionTurn = std::move(turn);
       s.InTransaction = true;
       s.TransactionLost = false;
       return;
@@ -288,6 +377,7 @@ void StoreSession::TransactionController(int action) {
       if (s.TransactionLost) {
         s.InTransaction = false;
         s.TransactionLost = false;
+        s.TransactionTurn.reset();
         throw ETransactionError(
             "The transaction was rolled back after an error; nothing of it was kept.");
       }
@@ -297,10 +387,12 @@ void StoreSession::TransactionController(int action) {
         // A commit that fails leaves nothing half-done: undo it all.
         if (!s.Db->AutoCommit()) sqlite3_exec(s.Db->Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
         s.InTransaction = false;
+        s.TransactionTurn.reset();
         throw ESqlError("Commit failed, the transaction was rolled back: " +
                         store::Utf8ToClient(e.Message()));
       }
       s.InTransaction = false;
+      s.TransactionTurn.reset();
       return;
     }
     case 2: {
@@ -310,6 +402,7 @@ void StoreSession::TransactionController(int action) {
       }
       s.InTransaction = false;
       s.TransactionLost = false;
+      s.TransactionTurn.reset();
       return;
     }
     default:

@@ -80,6 +80,11 @@ class StoreSession {
   void TransactionController(int action);
   bool InTransaction() const;
 
+  // Writers of one database file take turns in arrival order (see WriterQueue.h); a
+  // write that does not get its turn within this time fails with "database is locked"
+  // (default: SQLite's busy time-out).
+  void SetWriterWait(int milliseconds);
+
  private:
   struct Impl;
   std::unique_ptr<Impl> FImpl;

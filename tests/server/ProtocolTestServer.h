@@ -94,6 +94,7 @@ class FakeSession {
     w_.Add("TransactionController " + std::to_string(action));
     inTransaction_ = action == 0;
   }
+  bool InTransaction() const { return inTransaction_; }
 
  private:
   FakeWorld& w_;
