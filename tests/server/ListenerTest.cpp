@@ -1,9 +1,16 @@
 // The listener: many clients at once, one session each; sessions end (and roll back)
-// when their client leaves or the server stops; the client limit; faults injected at
-// every socket call of the server side.
+// when their client leaves or the server stops; the client limit, which silent
+// connections cannot turn into a wait; peers that die without a word; faults injected
+// at every socket call of the server side.
 #include <gtest/gtest.h>
+#include <linux/filter.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <thread>
+
+#include "net/Messages.h"
 
 #include "ProtocolTestServer.h"
 #include "tests/net/FaultySocket.h"
@@ -72,6 +79,106 @@ TEST(Listener, ClientsBeyondTheLimitHearThatTheServerIsBusy) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   auto c = server.Client();
   EXPECT_TRUE(c->Connected());
+}
+
+// Silent connections (connected, never greeting) used to be read one after the other on
+// the accepting thread, half a second each, while the server was full: sixteen of them
+// made a proper client time out instead of hearing that the server is busy.
+TEST(ListenerAdmission, SilentConnectionsDelayNeitherAdmissionNorRefusal) {
+  FakeWorld world;
+  posserver::ServerOptions o = TestServer::Options();
+  o.MaxClients = 18;
+  TestServer server(world, o);
+  std::vector<std::unique_ptr<posnet::Socket>> silent;
+  for (int i = 0; i < 16; ++i) silent.push_back(posnet::ConnectTcp("127.0.0.1", server.Port(), 2000));
+  const auto clientWithin = [&](int ms) {
+    auto c = std::make_unique<TSocketConnection>(nullptr);
+    c->SetAddress("127.0.0.1");
+    c->SetPort(server.Port());
+    c->SetConnectTimeout(ms);
+    c->Open();
+    return c;
+  };
+  // Admitted while sixteen slots wait for greetings.
+  auto a = clientWithin(2000);
+  EXPECT_TRUE(a->Connected());
+  auto b = clientWithin(2000);  // the last slot
+  // Full now; sixteen more silent ones wait to be refused, and a proper client is told.
+  for (int i = 0; i < 16; ++i) silent.push_back(posnet::ConnectTcp("127.0.0.1", server.Port(), 2000));
+  try {
+    clientWithin(2000);
+    FAIL() << "a client beyond the limit was served";
+  } catch (const EAppServerError& e) {
+    EXPECT_EQ(e.Message(), "The application server is busy: it serves at most 18 clients at once");
+  }
+}
+
+// A raw client whose machine can be made to vanish: once Die() is called its socket
+// silently drops everything that arrives (a socket filter that keeps nothing), so it
+// answers nothing, not even the keep-alive probes, and sends no reset.
+class VanishingClient {
+ public:
+  explicit VanishingClient(uint16_t port) : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(port);
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(fd_, reinterpret_cast<const sockaddr*>(&a), sizeof a) != 0) throw std::runtime_error("connect");
+  }
+  ~VanishingClient() { ::close(fd_); }
+  // Sends a frame and reads the reply's kind.
+  uint16_t Exchange(posnet::MessageKind kind, posnet::WireWriter& w) {
+    auto& b = w.Data();
+    const size_t length = b.size() - posnet::kHeaderSize;
+    const uint8_t header[posnet::kHeaderSize] = {'P', 'O', 'S', 'J', 1, 0, static_cast<uint8_t>(kind), 0,
+                                                 static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8), 0, 0};
+    std::copy(header, header + posnet::kHeaderSize, b.begin());
+    if (::send(fd_, b.data(), b.size(), 0) != static_cast<ssize_t>(b.size())) throw std::runtime_error("send");
+    uint8_t reply[posnet::kHeaderSize];
+    if (::recv(fd_, reply, sizeof reply, MSG_WAITALL) != static_cast<ssize_t>(sizeof reply))
+      throw std::runtime_error("recv");
+    const uint32_t n = reply[8] | (reply[9] << 8) | (reply[10] << 16) | (static_cast<uint32_t>(reply[11]) << 24);
+    std::vector<uint8_t> payload(n);
+    if (n && ::recv(fd_, payload.data(), n, MSG_WAITALL) != static_cast<ssize_t>(n)) throw std::runtime_error("recv");
+    return static_cast<uint16_t>(reply[6] | (reply[7] << 8));
+  }
+  void Die() {
+    sock_filter dropAll[] = {BPF_STMT(BPF_RET | BPF_K, 0)};
+    sock_fprog program{1, dropAll};
+    if (::setsockopt(fd_, SOL_SOCKET, SO_ATTACH_FILTER, &program, sizeof program) != 0)
+      throw std::runtime_error("SO_ATTACH_FILTER");
+  }
+
+ private:
+  int fd_;
+};
+
+// A peer that vanishes inside its transaction, without a reset or an end of stream, is
+// noticed by the keep-alive probes: its session ends and rolls back.
+TEST(ListenerDeadPeer, VanishedPeerIsDetectedAndItsTransactionRolledBack) {
+  FakeWorld world;
+  posserver::ServerOptions o = TestServer::Options();
+  o.TransactionIdleMs = -1;  // only the keep-alive may end it
+  o.KeepAliveIdleSeconds = 1;
+  o.KeepAliveIntervalSeconds = 1;
+  o.KeepAliveProbes = 1;
+  TestServer server(world, o);
+  VanishingClient peer(server.Port());
+  posnet::WireWriter hello = posnet::NewFrame();
+  posnet::WriteHello(hello, {"", ""});
+  ASSERT_EQ(peer.Exchange(posnet::MessageKind::Hello, hello), static_cast<uint16_t>(posnet::MessageKind::Welcome));
+  posnet::WireWriter begin = posnet::NewFrame();
+  posnet::CallMessage call;
+  call.Method = "TransactionController";
+  call.Args.push_back({Variant(0), false});
+  posnet::WriteCall(begin, call, posnet::WireLimits());
+  ASSERT_EQ(peer.Exchange(posnet::MessageKind::Call, begin), static_cast<uint16_t>(posnet::MessageKind::Result));
+  peer.Die();
+  // Detection takes about idle + interval * probes = 2 s.
+  bool ended = false;
+  for (int i = 0; i < 3 && !ended; ++i) ended = world.WaitAllEnded();
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(world.endedInTransaction, 1);
 }
 
 TEST(Listener, StopEndsEverySessionAndClientsSeeTheLoss) {

@@ -3,6 +3,8 @@
 // record sets with their parameters travel intact; transactions end with their client.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "StoreTestSupport.h"
 #include "net/SocketConnection.h"
 #include "server/Listener.h"
@@ -17,8 +19,15 @@ class ProtocolStore : public storetest::DemoStoreTest {
  protected:
   void SetUp() override {
     DemoStoreTest::SetUp();
+    StartServer(Options());
+  }
+  static posserver::ServerOptions Options() {
     posserver::ServerOptions o;
     o.Port = 0;
+    return o;
+  }
+  void StartServer(const posserver::ServerOptions& o) {
+    listener_.reset();
     const std::string dir = Dir();
     listener_ = std::make_unique<posserver::Listener>(
         o, [dir] { return std::make_unique<posserver::SessionAdapter<StoreSession>>(dir); }, log_);
@@ -119,6 +128,56 @@ TEST_F(ProtocolStore, SqlErrorInsideATransactionThenRollback) {
   c->AppServer().ExecuteSQL(insert);
   c->AppServer().TransactionController(1);
   EXPECT_EQ(CountChecks(*c), before + 1);
+}
+
+// A till that stays connected but silent inside its transaction: after the limit its
+// transaction is rolled back and its connection dropped, and the writer queued behind
+// it goes on; the silent till hears why at its next call.
+TEST_F(ProtocolStore, IdleTransactionIsRolledBackAndOtherWritersProceed) {
+  posserver::ServerOptions o = Options();
+  o.TransactionIdleMs = 300;
+  StartServer(o);
+  auto silent = Client(), other = Client();
+  const int before = CountChecks(*other);
+  silent->AppServer().TransactionController(0);
+  WideString lost = u"insert into CommonPosPtypeCheckNdx (KTypeID, PDDate) values ('00001', '2001-01-01')";
+  silent->AppServer().ExecuteSQL(lost);
+  // Waits in the writer queue until the silent transaction is gone.
+  other->AppServer().TransactionController(0);
+  WideString kept = u"insert into CommonPosPtypeCheckNdx (KTypeID, PDDate) values ('00001', '2002-02-02')";
+  other->AppServer().ExecuteSQL(kept);
+  other->AppServer().TransactionController(1);
+  WideString dates = u"select PDDate from CommonPosPtypeCheckNdx where PDDate in ('2001-01-01', '2002-02-02')";
+  other->AppServer().OpenSQL(dates);
+  EXPECT_EQ(storetest::Render(other->GetProviderPacket("pv_qry_Open"), {"PDDate"}), "2002-02-02\n");
+  EXPECT_EQ(CountChecks(*other), before + 1);
+  try {
+    silent->AppServer().TransactionController(1);
+    FAIL() << "the idle transaction was committed";
+  } catch (const EAppServerError& e) {
+    EXPECT_EQ(e.Message(), "The transaction was idle for more than 300 ms and was rolled back; the connection is closed");
+  }
+  EXPECT_THROW(silent->AppServer().TransactionController(1), ESocketError);
+  EXPECT_FALSE(silent->Connected());
+}
+
+// The limit is on silence, not on the length of a transaction, and outside a
+// transaction a client may idle as long as it likes.
+TEST_F(ProtocolStore, BusyTransactionAndIdleClientOutsideOneAreKept) {
+  posserver::ServerOptions o = Options();
+  o.TransactionIdleMs = 300;
+  StartServer(o);
+  auto c = Client();
+  const int before = CountChecks(*c);
+  c->AppServer().TransactionController(0);
+  WideString insert = u"insert into CommonPosPtypeCheckNdx (KTypeID, PDDate) values ('00001', '2024-03-05')";
+  for (int i = 0; i < 6; ++i) {
+    c->AppServer().ExecuteSQL(insert);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  c->AppServer().TransactionController(1);
+  std::this_thread::sleep_for(std::chrono::milliseconds(600));
+  EXPECT_EQ(CountChecks(*c), before + 6);
 }
 
 TEST_F(ProtocolStore, InsertBatchReturnsTheIdentity) {
