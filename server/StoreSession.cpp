@@ -12,7 +12,8 @@
 //     is held from begin to commit or rollback; a write outside a transaction takes a
 //     turn for its own length. So writers get SQLite's write lock in arrival order.
 //   - Cache holds prepared statements of FDb only (it is emptied before FDb changes),
-//     each reset, keyed by the client's text of a batch of exactly that one statement.
+//     each reset, keyed by the client's text of a batch of exactly that one statement,
+//     and none of them returns rows.
 #include "server/StoreSession.h"
 
 #include <sqlite3.h>
@@ -69,8 +70,8 @@ int ClientAuthorizer(void* clientStatement, int action, const char*, const char*
 }
 
 // The prepared statements of the texts a session sent last, so that a text sent again
-// (the same insert for every line of a bill, the same look-up) is neither translated
-// nor prepared again. Least recently used goes first.
+// (the same insert or update, line after line) is neither translated nor prepared
+// again. Least recently used goes first.
 class StatementCache {
  public:
   static constexpr size_t kCapacity = 16;
@@ -223,7 +224,10 @@ std::optional<TDataPacket> StoreSession::Impl::RunBatch(const WideString& sql,
       for (const std::string& text : statements) {
         auto st = std::make_unique<Statement>(PrepareClient(text));
         run(*st);
-        if (statements.size() == 1) Cache.Put(source, std::move(st));
+        // Only statements without a record set are kept: SQLite prepares a kept one
+        // again by itself after a change of the schema, but only when it runs, and the
+        // columns of a record set ("select *") are read before that.
+        if (statements.size() == 1 && st->ColumnCount() == 0) Cache.Put(source, std::move(st));
       }
     }
     if (wantRecordSet && !packet) {

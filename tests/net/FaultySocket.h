@@ -103,7 +103,7 @@ class MemorySocket final : public posnet::Socket {
     if (timeoutMs < 0) {
       in_->ready.wait(hold, ready);
     } else if (!in_->ready.wait_for(hold, std::chrono::milliseconds(timeoutMs), ready)) {
-      throw ESocketError("Socket time-out: no answer within " + std::to_string(timeoutMs) + " ms [memory]");
+      throw ESocketTimeout("Socket time-out: no answer within " + std::to_string(timeoutMs) + " ms [memory]");
     }
     const size_t k = std::min(n, in_->bytes.size());
     std::copy_n(in_->bytes.begin(), k, static_cast<char*>(data));

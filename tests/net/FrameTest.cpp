@@ -1,5 +1,7 @@
 // Frames: the header is checked before anything is allocated, frames survive any split
-// of the stream, and the end of the stream is told apart from a loss mid-frame.
+// of the stream, and the end of the stream is told apart from a loss mid-frame; the
+// buffered receiver keeps all of that and hands out frames that arrived together one
+// by one.
 #include "net/Frame.h"
 
 #include <gtest/gtest.h>
@@ -123,6 +125,118 @@ TEST(FrameStream, OversizedPayloadIsNotSent) {
   a->Shutdown();
   Frame f;
   EXPECT_FALSE(posnet::ReceiveFrame(*b, f, 1000, 1000));  // nothing went out
+}
+
+// --- the buffered receiver ----------------------------------------------------------
+
+std::vector<uint8_t> Frames(int count) {
+  std::vector<uint8_t> all;
+  for (int k = 0; k < count; ++k) {
+    posnet::WireWriter w = posnet::NewFrame();
+    posnet::WriteText(w, std::string(static_cast<size_t>(k) * 700, static_cast<char>('a' + k)));
+    auto h = Header("POSJ", 1, static_cast<uint16_t>(k + 1), static_cast<uint32_t>(w.Size() - posnet::kHeaderSize));
+    std::copy(h.begin(), h.end(), w.Data().begin());
+    all.insert(all.end(), w.Data().begin(), w.Data().end());
+  }
+  return all;
+}
+
+// Kind and text size of each frame received, "end" for the clean end.
+std::string ReceiveAll(posnet::Socket& s) {
+  posnet::FrameReceiver r(s);
+  std::string trace;
+  Frame f;
+  while (r.Receive(f, 1000, 1000))
+    trace += std::to_string(f.Kind) + ":" + std::to_string(posnet::ReadText(f.Payload, 100000).size()) + " ";
+  EXPECT_FALSE(r.InFrame());
+  EXPECT_EQ(r.Buffered(), 0u);
+  return trace + "end";
+}
+
+// Frames sent together (a client that does not wait for its replies) arrive in one
+// receive and are handed out one by one; any split of the stream gives the same.
+TEST(FrameReceiver, FramesArrivingTogetherOrSplitAnyhow) {
+  const std::vector<uint8_t> bytes = Frames(4);
+  for (size_t chunk : {size_t{0}, size_t{1}, size_t{7}, size_t{posnet::kHeaderSize + 1}}) {
+    auto [a, b] = MemorySocket::MakePair();
+    a->Send(bytes.data(), bytes.size(), 1000);
+    a->Shutdown();
+    nettest::FaultySocket split(std::move(b), {nettest::FaultPlan::None, 0, chunk});
+    EXPECT_EQ(ReceiveAll(split), "1:0 2:700 3:1400 4:2100 end") << "chunk " << chunk;
+  }
+}
+
+// A frame larger than the buffer: the buffered start, then the rest read straight in.
+TEST(FrameReceiver, FrameLargerThanTheBuffer) {
+  auto [a, b] = MemorySocket::MakePair();
+  posnet::WireWriter w = posnet::NewFrame();
+  posnet::WriteText(w, std::string(300000, 'z'));
+  posnet::SendFrame(*a, MessageKind::Packet, w, 1000);
+  const std::vector<uint8_t> next = Frames(2);
+  a->Send(next.data(), next.size(), 1000);
+  a->Shutdown();
+  posnet::FrameReceiver r(*b);
+  Frame f;
+  ASSERT_TRUE(r.Receive(f, 1000, 1000));
+  EXPECT_EQ(posnet::ReadText(f.Payload, 1u << 20), std::string(300000, 'z'));
+  ASSERT_TRUE(r.Receive(f, 1000, 1000));
+  EXPECT_EQ(f.Kind, 1);
+  ASSERT_TRUE(r.Receive(f, 1000, 1000));
+  EXPECT_EQ(f.Kind, 2);
+  EXPECT_FALSE(r.Receive(f, 1000, 1000));
+}
+
+TEST(FrameReceiver, EndInsideAFrameIsALoss) {
+  for (size_t cut : {size_t{3}, posnet::kHeaderSize, posnet::kHeaderSize + 5}) {
+    auto [a, b] = MemorySocket::MakePair();
+    auto bytes = Header("POSJ", 1, 3, 10);
+    bytes.resize(posnet::kHeaderSize + 10, 'x');
+    a->Send(bytes.data(), cut, 1000);
+    a->Shutdown();
+    posnet::FrameReceiver r(*b);
+    Frame f;
+    try {
+      r.Receive(f, 1000, 1000);
+      ADD_FAILURE() << "no error at cut " << cut;
+    } catch (const ESocketError& e) {
+      EXPECT_EQ(e.Message(), "Connection closed in the middle of a message [memory]");
+    }
+    EXPECT_TRUE(r.InFrame()) << "cut " << cut;
+  }
+}
+
+// Waiting for a frame and waiting inside one are told apart: the server ends an idle
+// transaction on the first, and drops a stalled stream on the second.
+TEST(FrameReceiver, TimeOutBeforeAndInsideAFrame) {
+  auto [a, b] = MemorySocket::MakePair();
+  posnet::FrameReceiver r(*b);
+  Frame f;
+  EXPECT_THROW(r.Receive(f, 20, 1000), ESocketTimeout);
+  EXPECT_FALSE(r.InFrame());
+  auto bytes = Header("POSJ", 1, 3, 10);
+  a->Send(bytes.data(), bytes.size(), 1000);
+  EXPECT_THROW(r.Receive(f, -1, 20), ESocketTimeout);
+  EXPECT_TRUE(r.InFrame());
+}
+
+TEST(FrameReceiver, BadHeaderAndHugeAnnouncedLength) {
+  {
+    auto [a, b] = MemorySocket::MakePair();
+    auto bytes = Header("GET ", 1, 3, 0);
+    a->Send(bytes.data(), bytes.size(), 1000);
+    posnet::FrameReceiver r(*b);
+    Frame f;
+    EXPECT_THROW(r.Receive(f, 1000, 1000, posnet::RequestLimits()), EProtocolError);
+  }
+  auto [a, b] = MemorySocket::MakePair();
+  auto bytes = Header("POSJ", 1, 3, 60u << 20);
+  bytes.resize(bytes.size() + 100, 0);
+  a->Send(bytes.data(), bytes.size(), 1000);
+  a->Shutdown();
+  posnet::FrameReceiver r(*b);
+  Frame f;
+  EXPECT_THROW(r.Receive(f, 1000, 1000), ESocketError);
+  EXPECT_LE(f.Payload.capacity(), (size_t{1} << 20) + 100);  // one step past what arrived
 }
 
 }  // namespace

@@ -284,3 +284,60 @@ TEST_F(DemoStoreTest, ManySessionsOnOneFileFromManyThreads) {
 }
 
 }  // namespace
+
+// --- texts sent again (the session keeps their prepared statements) ------------------
+
+namespace {
+
+TEST_F(DemoStoreTest, TextSentAgainRunsAgainOnTheDataAsItIsNow) {
+  StoreSession s(Dir());
+  s.ChangeDb("PosStore");
+  const WideString count = Wide(kCount);
+  const int before = std::stoi(First(s.OpenSQL(count), "count(*)"));
+  const WideString insert = Wide(u8"insert into CommonPosPtypeCheckNdx (KTypeID, PDDate) values ('00001', '2024-03-05')");
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(s.ExecuteSQL(insert), 1);
+  EXPECT_EQ(First(s.OpenSQL(count), "count(*)"), std::to_string(before + 3));
+  // What another session wrote meanwhile counts too.
+  StoreSession other(Dir());
+  other.ChangeDb("PosStore");
+  EXPECT_EQ(other.ExecuteSQL(insert), 1);
+  EXPECT_EQ(First(s.OpenSQL(count), "count(*)"), std::to_string(before + 4));
+}
+
+TEST_F(DemoStoreTest, TextSentAgainAfterTheTableChangedSeesTheNewColumns) {
+  StoreSession s(Dir());
+  s.ChangeDb("PosStore");
+  s.ExecuteSQL(u"create table Scratch (a integer)");
+  s.ExecuteSQL(u"insert into Scratch values (1)");
+  const WideString all = u"select * from Scratch";
+  EXPECT_EQ(Render(s.OpenSQL(all), {"a", "b"}), "1|<missing>\n");
+  const WideString insert = u"insert into Scratch (a) values (2)";
+  s.ExecuteSQL(insert);
+  s.ExecuteSQL(u"alter table Scratch add column b text default 'x'");
+  s.ExecuteSQL(insert);
+  EXPECT_EQ(Render(s.OpenSQL(all), {"a", "b"}), "1|x\n2|x\n2|x\n");
+}
+
+TEST_F(DemoStoreTest, RefusedTextIsRefusedEveryTime) {
+  StoreSession s(Dir());
+  s.ChangeDb("PosStore");
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_THROW(s.ExecuteSQL(u"pragma foreign_keys = off"), ESqlError) << i;
+    EXPECT_THROW(s.OpenSQL(u"select 1 as one where 1 = 0 union select 2 from NoSuchTable"), ESqlError) << i;
+  }
+}
+
+// A statement that failed half-way through a cached text leaves nothing behind that
+// holds the next run up.
+TEST_F(DemoStoreTest, TextThatFailedRunsCleanlyNextTime) {
+  StoreSession s(Dir());
+  s.ChangeDb("PosStore");
+  s.ExecuteSQL(u"create table Once (k integer primary key)");
+  const WideString insert = u"insert into Once values (7)";
+  EXPECT_EQ(s.ExecuteSQL(insert), 1);
+  EXPECT_THROW(s.ExecuteSQL(insert), ESqlError);
+  s.ExecuteSQL(u"delete from Once");
+  EXPECT_EQ(s.ExecuteSQL(insert), 1);
+}
+
+}  // namespace
