@@ -1,11 +1,12 @@
 // posserver: the stand-in application server.
 //
-//   posserver [--listen ADDR:PORT] [--data DIR] [--max-clients N] [--quiet|--verbose]
-//             [--detach --pid-file FILE [--log FILE]]
+//   posserver [--listen ADDR:PORT] [--data DIR] [--max-clients N] [--idle-transaction S]
+//             [--quiet|--verbose] [--detach --pid-file FILE [--log FILE]]
 //       Serves the store databases of DIR (default ./data) on ADDR:PORT (default
 //       127.0.0.1:211; the environment variable POS_SERVER_PORT replaces the default
-//       port). Runs until SIGINT or SIGTERM; every session rolls back its open
-//       transaction on the way out. --detach returns once the server listens (it then
+//       port). A transaction idle for more than S seconds (default 30; 0: no limit) is
+//       rolled back and its connection dropped. Runs until SIGINT or SIGTERM; every
+//       session rolls back its open transaction on the way out. --detach returns once the server listens (it then
 //       runs in the background, its pid in FILE, its log in --log or nowhere).
 //   posserver --make-demo DIR [--goods N] [--seed N]
 //       Writes the demo store's databases into DIR and exits.
@@ -46,8 +47,8 @@ struct CommandLine {
 [[noreturn]] void Usage(const std::string& problem) {
   std::fprintf(stderr,
                "posserver: %s\n"
-               "usage: posserver [--listen ADDR:PORT] [--data DIR] [--max-clients N] [--quiet|--verbose]\n"
-               "                 [--detach --pid-file FILE [--log FILE]]\n"
+               "usage: posserver [--listen ADDR:PORT] [--data DIR] [--max-clients N] [--idle-transaction S]\n"
+               "                 [--quiet|--verbose] [--detach --pid-file FILE [--log FILE]]\n"
                "       posserver --make-demo DIR [--goods N] [--seed N]\n"
                "       posserver --stop PIDFILE\n",
                problem.c_str());
@@ -83,6 +84,9 @@ CommandLine Parse(int argc, char** argv) {
       c.DataDir = value();
     } else if (a == "--max-clients") {
       c.Server.MaxClients = static_cast<int>(Number(value(), 1, 4096, "--max-clients"));
+    } else if (a == "--idle-transaction") {
+      const long seconds = Number(value(), 0, 86400, "--idle-transaction");
+      c.Server.TransactionIdleMs = seconds == 0 ? -1 : static_cast<int>(seconds * 1000);
     } else if (a == "--make-demo") {
       c.MakeDemo = value();
     } else if (a == "--goods") {

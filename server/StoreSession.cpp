@@ -118,7 +118,6 @@ struct StoreSession::Impl {
   StatementCache Cache;  // after Db: destroyed first
   std::shared_ptr<store::WriterQueue> Writers;  // of Db's file
   std::optional<WriteTurn> TransactionTurn;
-  int WriterWaitMs = store::kBusyTimeoutMs;
   bool InTransaction = false;
   bool TransactionLost = false;
   // Set while a client's statement is being prepared (read by the authorizer, whose
@@ -172,7 +171,7 @@ struct StoreSession::Impl {
   // A turn in the writer queue for a write outside the session's transaction; nothing
   // inside one (the transaction holds the turn).
   void TakeTurnOutsideTransaction(std::optional<WriteTurn>& turn) {
-    if (!turn && Db->AutoCommit()) turn.emplace(*Writers, WriterWaitMs);
+    if (!turn && Db->AutoCommit()) turn.emplace(*Writers, store::kBusyTimeoutMs);
   }
 
   // Runs the batch; returns the first record set when wantRecordSet (EStoreError when
@@ -272,7 +271,6 @@ StoreSession::~StoreSession() {
   FImpl->TransactionTurn.reset();  // after the rollback: the next writer finds the file free
 }
 
-void StoreSession::SetWriterWait(int milliseconds) { FImpl->WriterWaitMs = milliseconds; }
 
 void StoreSession::ConnectDb(const AnsiString& computer, const AnsiString& ip) {
   FImpl->Computer = computer;
@@ -366,7 +364,7 @@ void StoreSession::TransactionController(int action) {
       SqliteDb& db = s.RequireDb();
       std::optional<WriteTurn> turn;
       try {
-        turn.emplace(*s.Writers, s.WriterWaitMs);
+        turn.emplace(*s.Writers, store::kBusyTimeoutMs);
         db.Exec("BEGIN IMMEDIATE");
       } catch (const ESqlError& e) {
         throw ESqlError(store::Utf8ToClient(e.Message()));

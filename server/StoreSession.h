@@ -6,8 +6,9 @@
 // is the file <dataDir>/X.db (names compared without regard to ASCII case; a name holds
 // 1..64 of A-Z a-z 0-9 _ - only, so no name reaches outside the folder). A session
 // opens its own SQLite connection (WAL journal, busy time-out), so any number of
-// sessions may work on one file from different threads. One session is used by one
-// thread at a time.
+// sessions may work on one file from different threads; their writes take turns in the
+// file's writer queue (server/WriterQueue.h), in arrival order. One session is used by
+// one thread at a time.
 //
 // Text: SQL arrives as UTF-16; string parameter values as GBK AnsiStrings (UTF-16
 // values are accepted too); the databases hold UTF-8; record sets and output
@@ -79,11 +80,6 @@ class StoreSession {
   // Any other action raises ETransactionError.
   void TransactionController(int action);
   bool InTransaction() const;
-
-  // Writers of one database file take turns in arrival order (see WriterQueue.h); a
-  // write that does not get its turn within this time fails with "database is locked"
-  // (default: SQLite's busy time-out).
-  void SetWriterWait(int milliseconds);
 
  private:
   struct Impl;
