@@ -3,14 +3,16 @@
 // Invariants:
 //   - FDb is the open connection of database FDbName, or null before the first ChangeDb.
 //   - FInTransaction is true from a successful begin until commit or rollback. While it
-//     is true, SQLite is in a transaction unless SQLite abandoned it after an error;
+//     is true, SQLite is in a transaction (from the first call that reaches the data:
+//     until then BeginPending) unless SQLite abandoned it after an error;
 //     then FTransactionLost is set and every call but rollback/commit is refused, so no
 //     statement the client believes inside its transaction runs outside it.
 //   - Statements of clients cannot attach files, run pragmas or steer transactions
 //     themselves (an authorizer refuses them); only TransactionController does.
 //   - The session writes only in its turn of the file's writer queue: TransactionTurn
-//     is held from begin to commit or rollback; a write outside a transaction takes a
-//     turn for its own length. So writers get SQLite's write lock in arrival order.
+//     is held from the transaction's first statement (when SQLite's transaction begins)
+//     to commit or rollback; a write outside a transaction takes a turn for its own
+//     length. So writers get SQLite's write lock in arrival order.
 //   - Cache holds prepared statements of FDb only (it is emptied before FDb changes),
 //     each reset, keyed by the client's text of a batch of exactly that one statement,
 //     and none of them returns rows.
@@ -119,6 +121,9 @@ struct StoreSession::Impl {
   std::shared_ptr<store::WriterQueue> Writers;  // of Db's file
   std::optional<WriteTurn> TransactionTurn;
   bool InTransaction = false;
+  // Begun by the client, not yet in SQLite: the first call that reaches the data
+  // begins it (BeginNow).
+  bool BeginPending = false;
   bool TransactionLost = false;
   // Set while a client's statement is being prepared (read by the authorizer, whose
   // user data points here; Impl never moves).
@@ -130,12 +135,27 @@ struct StoreSession::Impl {
       throw ETransactionError(
           "The transaction was rolled back after an error; roll it back to go on.");
     }
+    if (BeginPending) BeginNow();
     return *Db;
+  }
+
+  // Begins the transaction the client asked for: its turn in the writer queue, then
+  // SQLite's write lock at once. Left pending when the turn does not come.
+  void BeginNow() {
+    std::optional<WriteTurn> turn;
+    try {
+      turn.emplace(*Writers, store::kBusyTimeoutMs);
+      Db->Exec("BEGIN IMMEDIATE");
+    } catch (const ESqlError& e) {
+      throw ESqlError(store::Utf8ToClient(e.Message()));
+    }
+    TransactionTurn = std::move(turn);
+    BeginPending = false;
   }
 
   // After any statement: notices SQLite abandoning the session's transaction.
   void CheckTransaction() {
-    if (InTransaction && Db && Db->AutoCommit()) TransactionLost = true;
+    if (InTransaction && !BeginPending && Db && Db->AutoCommit()) TransactionLost = true;
   }
 
   // Runs one piece of the client's work and returns its result. However it ends, the
@@ -361,21 +381,21 @@ void StoreSession::TransactionController(int action) {
   switch (action) {
     case 0: {
       if (s.InTransaction) throw ETransactionError("A transaction is already open.");
-      SqliteDb& db = s.RequireDb();
-      std::optional<WriteTurn> turn;
-      try {
-        turn.emplace(*s.Writers, store::kBusyTimeoutMs);
-        db.Exec("BEGIN IMMEDIATE");
-      } catch (const ESqlError& e) {
-        throw ESqlError(store::Utf8ToClient(e.Message()));
-      }
-      s.TransactionTurn = std::move(turn);
+      s.RequireDb();
+      // The turn is taken by the transaction's first statement, not here: the other
+      // writers then wait for one round trip less of each transaction before them.
       s.InTransaction = true;
+      s.BeginPending = true;
       s.TransactionLost = false;
       return;
     }
     case 1: {
       if (!s.InTransaction) throw ETransactionError("Commit without an open transaction.");
+      if (s.BeginPending) {  // nothing ran: nothing to keep
+        s.InTransaction = false;
+        s.BeginPending = false;
+        return;
+      }
       if (s.TransactionLost) {
         s.InTransaction = false;
         s.TransactionLost = false;
@@ -399,6 +419,7 @@ void StoreSession::TransactionController(int action) {
     }
     case 2: {
       if (!s.InTransaction) return;
+      s.BeginPending = false;
       if (s.Db && !s.Db->AutoCommit()) {
         sqlite3_exec(s.Db->Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
       }

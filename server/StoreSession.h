@@ -73,7 +73,10 @@ class StoreSession {
   // without a record set gives a packet without fields and rows.
   TDataPacket OpenProc(const AnsiString& name, const Variant& packedIn);
 
-  // 0 begins, 1 commits, 2 rolls back the session's transaction. Begin inside an open
+  // 0 begins, 1 commits, 2 rolls back the session's transaction. SQLite's transaction
+  // (with the session's turn among the file's writers) begins with the first call
+  // after 0 that reaches the data; when the turn does not come in time, that call
+  // raises ESqlError "database is locked" and the transaction stays open, empty. Begin inside an open
   // transaction and commit without one raise ETransactionError; rollback without one
   // does nothing. When SQLite itself had to abandon the transaction after an error,
   // commit raises ETransactionError (nothing was kept) and the transaction is over.

@@ -142,10 +142,9 @@ TEST_F(ProtocolStore, IdleTransactionIsRolledBackAndOtherWritersProceed) {
   silent->AppServer().TransactionController(0);
   WideString lost = u"insert into CommonPosPtypeCheckNdx (KTypeID, PDDate) values ('00001', '2001-01-01')";
   silent->AppServer().ExecuteSQL(lost);
-  // Waits in the writer queue until the silent transaction is gone.
   other->AppServer().TransactionController(0);
   WideString kept = u"insert into CommonPosPtypeCheckNdx (KTypeID, PDDate) values ('00001', '2002-02-02')";
-  other->AppServer().ExecuteSQL(kept);
+  other->AppServer().ExecuteSQL(kept);  // waits in the writer queue until the silent transaction is gone
   other->AppServer().TransactionController(1);
   WideString dates = u"select PDDate from CommonPosPtypeCheckNdx where PDDate in ('2001-01-01', '2002-02-02')";
   other->AppServer().OpenSQL(dates);
