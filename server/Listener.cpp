@@ -54,12 +54,12 @@ void Listener::AcceptLoop() {
     if (WrapAccepted) socket = WrapAccepted(std::move(socket));
     if (FActive.load() >= FOptions.MaxClients) {
       if (FRefusing.load() >= kMaxRefusing) {
-        Refuse(*socket, false);
+        Refuse(*socket, 0);
         continue;
       }
       ++FRefusing;
       if (!StartThread(std::move(socket), [this](posnet::Socket& s) {
-            Refuse(s, true);
+            Refuse(s, 500);
             --FRefusing;
           }))
         --FRefusing;
@@ -117,23 +117,21 @@ void Listener::Reap(bool all) {
     if (c->Thread.joinable()) c->Thread.join();
 }
 
-void Listener::Refuse(posnet::Socket& socket, bool waitForGreeting) {
+void Listener::Refuse(posnet::Socket& socket, int greetingWaitMs) {
   FLog.Info(socket.PeerName(), "refused: the server is serving " + std::to_string(FOptions.MaxClients) + " clients");
-  if (waitForGreeting) {
-    // Read the greeting first (briefly), so that closing does not reset the stream
-    // before the client has read why.
-    try {
-      posnet::Frame hello;
-      posnet::ReceiveFrame(socket, hello, 500, 500, FOptions.RequestLimits);
-    } catch (const std::exception&) {
-      // Silent, or gone: it is told all the same.
-    }
+  // Read the greeting first (briefly), so that closing does not reset the stream
+  // before the client has read why.
+  try {
+    posnet::Frame hello;
+    posnet::ReceiveFrame(socket, hello, greetingWaitMs, greetingWaitMs, FOptions.RequestLimits);
+  } catch (const std::exception&) {
+    // Silent, or gone: it is told all the same.
   }
   try {
     posnet::WireWriter frame = posnet::NewFrame();
     posnet::WriteText(frame, "The application server is busy: it serves at most " + std::to_string(FOptions.MaxClients) +
                                  " clients at once");
-    posnet::SendFrame(socket, posnet::MessageKind::Error, frame, waitForGreeting ? 1000 : 0);
+    posnet::SendFrame(socket, posnet::MessageKind::Error, frame, greetingWaitMs > 0 ? 1000 : 0);
   } catch (const std::exception&) {
     // The client went away first.
   }

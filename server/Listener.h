@@ -37,7 +37,7 @@ class Listener {
   void Stop();
   // The port bound (the one asked for, or the one chosen for port 0).
   uint16_t Port() const { return FPort; }
-  static constexpr int kMaxRefusing = 16;
+  static constexpr int kMaxRefusing = 64;
   int ActiveConnections() const { return FActive.load(); }
   uint64_t AcceptedConnections() const { return FAccepted.load(); }
 
@@ -55,8 +55,9 @@ class Listener {
   // Serves a connection on a thread of its own; false when no thread could be had.
   bool StartThread(std::unique_ptr<posnet::Socket> socket, std::function<void(posnet::Socket&)> work);
   void Serve(posnet::Socket& socket);
-  // Tells a client that the server is full; waitForGreeting: read its greeting first.
-  void Refuse(posnet::Socket& socket, bool waitForGreeting);
+  // Tells a client that the server is full, after reading its greeting if it comes
+  // within greetingWaitMs.
+  void Refuse(posnet::Socket& socket, int greetingWaitMs);
 
   const ServerOptions FOptions;
   const AppSessionFactory FFactory;
