@@ -4,10 +4,12 @@
 // pieces of varying size) and each payload goes through the reader of its kind and
 // through every other reader. Malformed input must end in EProtocolError or
 // ESocketError; anything else (a crash, a sanitizer report, another exception) is a
-// fault. A payload that decodes must encode to a stable form.
+// fault. A payload that decodes must encode to a stable form. The buffered receiver
+// reads the same stream and must hand out the same frames and end the same way.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "net/Frame.h"
@@ -66,18 +68,40 @@ void DecodeAll(const std::vector<uint8_t>& payload) {
             [&](posnet::WireWriter& w, const AnsiString& m) { posnet::WriteText(w, m); });
 }
 
+// The frames of the stream and how it ended, as one reader saw them.
+template <class Receive>
+std::vector<posnet::Frame> ReadStream(Receive receive, std::string& end) {
+  std::vector<posnet::Frame> frames;
+  try {
+    posnet::Frame frame;
+    for (int i = 0; i < 16 && receive(frame); ++i) frames.push_back(frame);
+    end = "end";
+  } catch (const EProtocolError& e) {
+    end = "protocol: " + e.Message();
+  } catch (const ESocketError& e) {
+    end = "socket: " + e.Message();
+  }
+  return frames;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
-  BufferSocket socket(data + 1, size - 1, 1 + data[0] % 64);
+  const size_t piece = 1 + data[0] % 64;
   posnet::WireLimits limits = posnet::RequestLimits();
   limits.MaxPayload = 1u << 20;
-  try {
-    posnet::Frame frame;
-    for (int i = 0; i < 16 && posnet::ReceiveFrame(socket, frame, 0, 0, limits); ++i) DecodeAll(frame.Payload);
-  } catch (const EProtocolError&) {
-  } catch (const ESocketError&) {
-  }
+  BufferSocket plain(data + 1, size - 1, piece);
+  std::string plainEnd;
+  const auto frames = ReadStream([&](posnet::Frame& f) { return posnet::ReceiveFrame(plain, f, 0, 0, limits); }, plainEnd);
+  for (const auto& f : frames) DecodeAll(f.Payload);
+  // The buffered receiver reads ahead but must hand out the same frames and end alike.
+  BufferSocket buffered(data + 1, size - 1, piece);
+  posnet::FrameReceiver receiver(buffered);
+  std::string bufferedEnd;
+  const auto again = ReadStream([&](posnet::Frame& f) { return receiver.Receive(f, 0, 0, limits); }, bufferedEnd);
+  if (again.size() != frames.size() || bufferedEnd != plainEnd) std::abort();
+  for (size_t i = 0; i < frames.size(); ++i)
+    if (again[i].Kind != frames[i].Kind || again[i].Payload != frames[i].Payload) std::abort();
   return 0;
 }
