@@ -125,8 +125,8 @@ struct StoreSession::Impl {
   // begins it (BeginNow).
   bool BeginPending = false;
   bool TransactionLost = false;
-  // Set while a client's statement is being prepared (read by the authorizer, whose
-  // user data points here; Impl never moves).
+  // Set while a client's statement is being prepared or run (read by the authorizer,
+  // whose user data points here; Impl never moves).
   bool PreparingClientStatement = false;
 
   SqliteDb& RequireDb() {
@@ -176,16 +176,23 @@ struct StoreSession::Impl {
     }
   }
 
+  // Marks the client's statements for the authorizer while they are prepared, and
+  // while they run: SQLite prepares a kept statement again by itself after a change of
+  // the schema, and that must be checked as the first preparation was.
+  class ClientStatementScope {
+   public:
+    explicit ClientStatementScope(bool& flag) : FFlag(flag) { FFlag = true; }
+    ~ClientStatementScope() { FFlag = false; }
+    ClientStatementScope(const ClientStatementScope&) = delete;
+    ClientStatementScope& operator=(const ClientStatementScope&) = delete;
+
+   private:
+    bool& FFlag;
+  };
+
   Statement PrepareClient(const std::string& sql) {
-    PreparingClientStatement = true;
-    try {
-      Statement st(*Db, sql);
-      PreparingClientStatement = false;
-      return st;
-    } catch (...) {
-      PreparingClientStatement = false;
-      throw;
-    }
+    ClientStatementScope client(PreparingClientStatement);
+    return Statement(*Db, sql);
   }
 
   // A turn in the writer queue for a write outside the session's transaction; nothing
@@ -230,6 +237,7 @@ std::optional<TDataPacket> StoreSession::Impl::RunBatch(const WideString& sql,
       // A lone statement is atomic by itself, except that a record set was asked for
       // and may turn out missing: then what it wrote must be undone.
       if (!unit && wantRecordSet && !readOnly) unit.emplace(db);
+      ClientStatementScope client(PreparingClientStatement);
       if (!packet && wantRecordSet && st.ColumnCount() > 0) {
         packet = store::ReadPacket(st);
       } else {
