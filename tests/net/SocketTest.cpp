@@ -55,7 +55,7 @@ TEST(SocketStream, ReceiveTimesOut) {
   auto listen = posnet::ListenTcp("127.0.0.1", 0, 4);
   auto client = posnet::ConnectTcp("127.0.0.1", listen->Port(), 2000);
   char c;
-  EXPECT_THROW(client->Receive(&c, 1, 100), ESocketError);
+  EXPECT_THROW(client->Receive(&c, 1, 100), ESocketTimeout);
 }
 
 TEST(SocketStream, ShutdownWakesABlockedReceiver) {
@@ -104,6 +104,20 @@ TEST(SocketListen, TakenPortIsAClearError) {
 TEST(SocketListen, AcceptTimesOutWithNull) {
   auto listen = posnet::ListenTcp("127.0.0.1", 0, 1);
   EXPECT_EQ(listen->Accept(50), nullptr);
+}
+
+// Keep-alive is taken by the platform (the server sets it on every connection) and the
+// stream works on as before.
+TEST(SocketStream, KeepAliveIsAcceptedAndTheStreamGoesOn) {
+  auto listen = posnet::ListenTcp("127.0.0.1", 0, 4);
+  auto client = posnet::ConnectTcp("127.0.0.1", listen->Port(), 2000);
+  auto server = listen->Accept(2000);
+  ASSERT_TRUE(server);
+  server->SetKeepAlive(30, 5, 3);
+  server->Send("ping", 4, 1000);
+  char buf[8];
+  EXPECT_EQ(client->Receive(buf, sizeof buf, 1000), 4u);
+  EXPECT_EQ(std::string(buf, 4), "ping");
 }
 
 }  // namespace
