@@ -249,6 +249,28 @@ TEST_F(DemoStoreTest, ReadersSeeCommittedWorkOnly) {
   EXPECT_EQ(First(reader->OpenSQL(u"select count(*) as n from CommonPosPtypeCheckNdx"), "n"), "1");
 }
 
+// Writers take turns; a transaction takes its turn with its first statement, so one
+// that was begun and has not written yet holds nobody up, and one that has written
+// holds the next writer until it ends.
+TEST_F(DemoStoreTest, WritersTakeTurnsFromTheFirstStatementOfATransaction) {
+  auto first = StoreDb(), second = StoreDb();
+  first->TransactionController(0);
+  const WideString insert = Wide(u8"insert into CommonPosPtypeCheckNdx (KTypeID, PDDate) values ('00001', '2024-03-05')");
+  EXPECT_EQ(second->ExecuteSQL(insert), 1);  // at once: the begun transaction holds no turn yet
+  EXPECT_EQ(first->ExecuteSQL(insert), 1);
+  std::atomic<bool> done{false};
+  std::thread later([&] {
+    second->ExecuteSQL(insert);  // waits for the first transaction
+    done = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_FALSE(done);
+  first->TransactionController(1);
+  later.join();
+  EXPECT_TRUE(done);
+  EXPECT_EQ(Query("PosStore", kCount), "3\n");
+}
+
 TEST_F(DemoStoreTest, ManySessionsOnOneFileFromManyThreads) {
   constexpr int kThreads = 8, kBills = 20;
   std::atomic<int> failures{0};
