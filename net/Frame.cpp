@@ -97,6 +97,7 @@ bool FrameReceiver::Fill(int timeoutMs) {
 
 size_t FrameReceiver::Take(uint8_t* p, size_t n) {
   const size_t k = std::min(n, FEnd - FBegin);
+  if (k == 0) return 0;  // p may be the null data of an empty payload
   std::memcpy(p, FBuffer.data() + FBegin, k);
   FBegin += k;
   return k;
