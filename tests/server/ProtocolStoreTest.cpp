@@ -164,19 +164,19 @@ TEST_F(ProtocolStore, IdleTransactionIsRolledBackAndOtherWritersProceed) {
 // transaction a client may idle as long as it likes.
 TEST_F(ProtocolStore, BusyTransactionAndIdleClientOutsideOneAreKept) {
   posserver::ServerOptions o = Options();
-  o.TransactionIdleMs = 300;
+  o.TransactionIdleMs = 500;
   StartServer(o);
   auto c = Client();
   const int before = CountChecks(*c);
   c->AppServer().TransactionController(0);
   WideString insert = u"insert into CommonPosPtypeCheckNdx (KTypeID, PDDate) values ('00001', '2024-03-05')";
-  for (int i = 0; i < 6; ++i) {
+  for (int i = 0; i < 10; ++i) {  // a second in all, never silent for long
     c->AppServer().ExecuteSQL(insert);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
   c->AppServer().TransactionController(1);
-  std::this_thread::sleep_for(std::chrono::milliseconds(600));
-  EXPECT_EQ(CountChecks(*c), before + 6);
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  EXPECT_EQ(CountChecks(*c), before + 10);
 }
 
 TEST_F(ProtocolStore, InsertBatchReturnsTheIdentity) {
