@@ -165,4 +165,7 @@ TEST(Focus, ExitHandlerMayMoveTheFocusElsewhere) {
   Focus(f.c);
   EXPECT_TRUE(f.a->Focused());
   EXPECT_EQ(f.form->ActiveControl(), f.a);
+  // The move to C stops where the handler took over: P and C hear nothing, and A,
+  // which the handler sent the focus back to, is entered again.
+  EXPECT_EQ(f.log.Str(), "A- A+");
 }
