@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <vector>
 #include "VCLSource/source/PosGrid/ukvExpressionsArith.h"
 
 using namespace kvexpr;
@@ -138,77 +139,198 @@ TkvBinaryOp::TkvBinaryOp(TkvOperator op, TkvExpressionPtr operand1, TkvExpressio
   FOperandType = CommonType(FOperand1->BuildType(), FOperand2->BuildType());
 }
 
-AnsiString TkvBinaryOp::AsString() {
-  if (ExprType() == etString) {
-    if (FOperator != opPlus) InternalError(10);
-    AnsiString s = FOperand1->AsString();
-    return s + FOperand2->AsString();
-  }
-  return TkvExpression::AsString();
+TkvBinaryOp::~TkvBinaryOp() {
+  // Free the line of left operands in a loop: each node is released with its Operand1
+  // already taken away, so no destructor nests inside another along the chain.
+  TkvExpressionPtr next = std::move(FOperand1);
+  while (auto* node = dynamic_cast<TkvBinaryOp*>(next.get())) next = std::move(node->FOperand1);
 }
 
-double TkvBinaryOp::FloatResult() {
-  const double a = FOperand1->AsFloat();
-  const double b = FOperand2->AsFloat();
-  switch (FOperator) {
-    case opMult: return CheckFloat(a * b);
-    case opDivide: return Divide(a, b);
-    case opPlus: return CheckFloat(a + b);
-    case opMinus: return CheckFloat(a - b);
-    default: InternalError(11);
-  }
-}
+// Reads a chain of binary nodes (each the Operand1 of the next) without recursion along
+// it. A node answers a reading (String, Float, Integer, Boolean) by one of five
+// computations, chosen from the reading and the node's type exactly as the node's own
+// accessors choose (the base conversions included), and that computation fixes the
+// reading it asks of its Operand1. So the readings are worked out from the top of the
+// chain down, with every check that raises before an operand is read; then the values
+// are computed from the bottom up, each node reading its Operand1's value first and its
+// Operand2 after, as the nested calls would.
+class TkvBinaryChain {
+ public:
+  enum class Reading : uint8_t { kString, kFloat, kInteger, kBoolean };
+  struct Value {
+    AnsiString s;
+    double f = 0;
+    int32_t i = 0;
+    bool b = false;
+  };
 
-double TkvBinaryOp::AsFloat() {
-  // A text sum read as a number is an error, as reading a text literal as a number
-  // is; it is not silently 0.
-  switch (ExprType()) {
-    case etFloat: return FloatResult();
-    case etInteger: return AsInteger();
-    case etBoolean: return AsBoolean() ? 1 : 0;
-    default: return TkvExpression::AsFloat();
+  static Value Read(TkvBinaryOp& top, Reading wanted) {
+    std::vector<Step> steps;
+    TkvBinaryOp* node = &top;
+    Reading reading = wanted;
+    TkvExpression* bottom = nullptr;
+    for (;;) {
+      const Compute compute = Choose(*node, reading);
+      steps.push_back({node, reading, compute});
+      reading = OperandReading(compute);
+      bottom = node->FOperand1.get();
+      node = dynamic_cast<TkvBinaryOp*>(bottom);
+      if (!node) break;
+    }
+    Value v = ReadLeaf(*bottom, reading);
+    for (auto step = steps.rbegin(); step != steps.rend(); ++step) v = Apply(*step, std::move(v));
+    return v;
   }
-}
 
-int32_t TkvBinaryOp::AsInteger() {
-  switch (ExprType()) {
-    case etInteger: {
-      const int32_t a = FOperand1->AsInteger();
-      const int32_t b = FOperand2->AsInteger();
-      switch (FOperator) {
-        case opMult: return WrapMul(a, b);
-        case opDiv: return IntDiv(a, b);
-        case opMod: return IntMod(a, b);
-        case opAnd: return a & b;
-        case opOr: return a | b;
-        case opXor: return a ^ b;
-        case opShl: return static_cast<int32_t>(static_cast<uint32_t>(a) << (b & 31));
-        case opShr: return static_cast<int32_t>(static_cast<uint32_t>(a) >> (b & 31));
-        case opPlus: return WrapAdd(a, b);
-        case opMinus: return WrapSub(a, b);
-        default: InternalError(12);
+ private:
+  enum class Compute : uint8_t { kConcat, kFloat, kRoundedFloat, kInteger, kLogic };
+  struct Step {
+    TkvBinaryOp* Node;
+    Reading Asked;
+    Compute How;
+  };
+
+  static Reading ReadingOf(TkvExprType t) {
+    switch (t) {
+      case etFloat: return Reading::kFloat;
+      case etInteger: return Reading::kInteger;
+      case etBoolean: return Reading::kBoolean;
+      default: return Reading::kString;
+    }
+  }
+
+  // How the node computes `reading`; raises what the node's accessor raises before it
+  // reads an operand.
+  static Compute Choose(TkvBinaryOp& node, Reading reading) {
+    const TkvOperator op = node.FOperator;
+    if (reading == Reading::kBoolean) return Logic(op);  // asks no type
+    const TkvExprType t = node.ExprType();
+    for (;;) {
+      switch (reading) {
+        case Reading::kString:
+          if (t == etString) {
+            if (op != opPlus) InternalError(10);
+            return Compute::kConcat;
+          }
+          reading = ReadingOf(t);  // the base conversion reads the node's own type
+          break;
+        case Reading::kFloat:
+          if (t == etFloat) return Compute::kFloat;
+          if (t == etString) CannotRead(t, "Float");
+          reading = ReadingOf(t);
+          break;
+        case Reading::kInteger:
+          if (t == etInteger) return Compute::kInteger;
+          if (t == etFloat) {
+            if (op != opMult && op != opDivide && op != opPlus && op != opMinus) InternalError(12);
+            return Compute::kRoundedFloat;
+          }
+          if (t == etString) CannotRead(t, "integer");
+          reading = Reading::kBoolean;
+          break;
+        case Reading::kBoolean:
+          return Logic(op);
       }
     }
-    case etFloat:
-      if (FOperator != opMult && FOperator != opDivide && FOperator != opPlus && FOperator != opMinus)
-        InternalError(12);
-      return RoundToInt(FloatResult());
-    case etBoolean: return AsBoolean() ? 1 : 0;
-    default: return TkvExpression::AsInteger();
   }
-}
 
-bool TkvBinaryOp::AsBoolean() {
-  switch (FOperator) {
-    case opAnd: return FOperand1->AsBoolean() && FOperand2->AsBoolean();
-    case opOr: return FOperand1->AsBoolean() || FOperand2->AsBoolean();
-    case opXor: {
-      const bool a = FOperand1->AsBoolean();
-      return a != FOperand2->AsBoolean();
-    }
-    default: InternalError(13);
+  static Compute Logic(TkvOperator op) {
+    if (op == opAnd || op == opOr || op == opXor) return Compute::kLogic;
+    InternalError(13);
   }
-}
+
+  static Reading OperandReading(Compute how) {
+    switch (how) {
+      case Compute::kConcat: return Reading::kString;
+      case Compute::kInteger: return Reading::kInteger;
+      case Compute::kLogic: return Reading::kBoolean;
+      default: return Reading::kFloat;
+    }
+  }
+
+  static Value ReadLeaf(TkvExpression& e, Reading reading) {
+    Value v;
+    switch (reading) {
+      case Reading::kString: v.s = e.AsString(); break;
+      case Reading::kFloat: v.f = e.AsFloat(); break;
+      case Reading::kInteger: v.i = e.AsInteger(); break;
+      case Reading::kBoolean: v.b = e.AsBoolean(); break;
+    }
+    return v;
+  }
+
+  static double FloatResult(TkvOperator op, double a, double b) {
+    switch (op) {
+      case opMult: return CheckFloat(a * b);
+      case opDivide: return Divide(a, b);
+      case opPlus: return CheckFloat(a + b);
+      case opMinus: return CheckFloat(a - b);
+      default: InternalError(11);
+    }
+  }
+
+  static int32_t IntegerResult(TkvOperator op, int32_t a, int32_t b) {
+    switch (op) {
+      case opMult: return WrapMul(a, b);
+      case opDiv: return IntDiv(a, b);
+      case opMod: return IntMod(a, b);
+      case opAnd: return a & b;
+      case opOr: return a | b;
+      case opXor: return a ^ b;
+      case opShl: return static_cast<int32_t>(static_cast<uint32_t>(a) << (b & 31));
+      case opShr: return static_cast<int32_t>(static_cast<uint32_t>(a) >> (b & 31));
+      case opPlus: return WrapAdd(a, b);
+      case opMinus: return WrapSub(a, b);
+      default: InternalError(12);
+    }
+  }
+
+  // The step's value from its Operand1's value `left`, in the reading asked of it.
+  static Value Apply(const Step& step, Value left) {
+    TkvExpression& right = *step.Node->FOperand2;
+    const TkvOperator op = step.Node->FOperator;
+    Value v;
+    switch (step.How) {
+      case Compute::kConcat:
+        v.s = std::move(left.s);
+        v.s += right.AsString();
+        return v;
+      case Compute::kFloat: {
+        const double f = FloatResult(op, left.f, right.AsFloat());
+        if (step.Asked == Reading::kString) v.s = FloatText(f);
+        v.f = f;
+        return v;
+      }
+      case Compute::kRoundedFloat:
+        return FromInteger(RoundToInt(FloatResult(op, left.f, right.AsFloat())), step.Asked);
+      case Compute::kInteger:
+        return FromInteger(IntegerResult(op, left.i, right.AsInteger()), step.Asked);
+      case Compute::kLogic: {
+        bool b = left.b;
+        if (op == opAnd) b = b && right.AsBoolean();
+        else if (op == opOr) b = b || right.AsBoolean();
+        else b = b != right.AsBoolean();
+        if (step.Asked == Reading::kString) return Value{b ? "TRUE" : "FALSE"};
+        return FromInteger(b ? 1 : 0, step.Asked, b);
+      }
+    }
+    return v;
+  }
+
+  static Value FromInteger(int32_t i, Reading asked, bool b = false) {
+    Value v;
+    if (asked == Reading::kString) v.s = IntToStr(i);
+    v.f = i;
+    v.i = i;
+    v.b = b;
+    return v;
+  }
+};
+
+AnsiString TkvBinaryOp::AsString() { return TkvBinaryChain::Read(*this, TkvBinaryChain::Reading::kString).s; }
+double TkvBinaryOp::AsFloat() { return TkvBinaryChain::Read(*this, TkvBinaryChain::Reading::kFloat).f; }
+int32_t TkvBinaryOp::AsInteger() { return TkvBinaryChain::Read(*this, TkvBinaryChain::Reading::kInteger).i; }
+bool TkvBinaryOp::AsBoolean() { return TkvBinaryChain::Read(*this, TkvBinaryChain::Reading::kBoolean).b; }
 
 // --- relational -----------------------------------------------------------------------
 
