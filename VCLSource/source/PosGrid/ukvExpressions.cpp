@@ -137,13 +137,21 @@ TkvBinaryOp::TkvBinaryOp(TkvOperator op, TkvExpressionPtr operand1, TkvExpressio
   if (op < opMult || op > opXor)
     throw EExpression(Format("%s is not a simple binary operator", {OperatorName(op)}));
   FOperandType = CommonType(FOperand1->BuildType(), FOperand2->BuildType());
+  FChainedLeft = dynamic_cast<TkvBinaryOp*>(FOperand1.get());
 }
 
 TkvBinaryOp::~TkvBinaryOp() {
   // Free the line of left operands in a loop: each node is released with its Operand1
   // already taken away, so no destructor nests inside another along the chain.
-  TkvExpressionPtr next = std::move(FOperand1);
-  while (auto* node = dynamic_cast<TkvBinaryOp*>(next.get())) next = std::move(node->FOperand1);
+  TkvBinaryOp* node = FChainedLeft;
+  TkvExpressionPtr next = std::move(FOperand1);  // owns node
+  while (node) {
+    TkvBinaryOp* following = node->FChainedLeft;
+    TkvExpressionPtr inner = std::move(node->FOperand1);
+    node->FChainedLeft = nullptr;
+    next = std::move(inner);  // frees node, which holds no Operand1 any more
+    node = following;
+  }
 }
 
 // Reads a chain of binary nodes (each the Operand1 of the next) without recursion along
@@ -154,37 +162,49 @@ TkvBinaryOp::~TkvBinaryOp() {
 // chain down, with every check that raises before an operand is read; then the values
 // are computed from the bottom up, each node reading its Operand1's value first and its
 // Operand2 after, as the nested calls would.
+//
+// Texts: only a String reading produces one, and below a step that concatenates every
+// step is read as String too, so one text is enough for the whole chain.
 class TkvBinaryChain {
  public:
   enum class Reading : uint8_t { kString, kFloat, kInteger, kBoolean };
-  struct Value {
-    AnsiString s;
-    double f = 0;
-    int32_t i = 0;
-    bool b = false;
+  struct Value {  // the number or truth value of a step; its text goes to `text`
+    double f;
+    int32_t i;
+    bool b;
   };
 
-  static Value Read(TkvBinaryOp& top, Reading wanted) {
-    std::vector<Step> steps;
+  // `text` receives the value of a String reading; it may be null for other readings.
+  static Value Read(TkvBinaryOp& top, Reading wanted, AnsiString* text) {
+    if (!top.FChainedLeft) {  // a single operator, the usual case
+      const Step step{&top, wanted, Choose(top, wanted)};
+      return Apply(step, ReadLeaf(*top.FOperand1, OperandReading(step.How), text), text);
+    }
+    size_t length = 1;
+    for (const TkvBinaryOp* n = top.FChainedLeft; n; n = n->FChainedLeft) ++length;
+    // The usual formula has short chains: their steps stay on the stack.
+    Step local[16];
+    std::vector<Step> spilled;
+    Step* steps = local;
+    if (length > std::size(local)) {
+      spilled.resize(length);
+      steps = spilled.data();
+    }
     TkvBinaryOp* node = &top;
     Reading reading = wanted;
-    TkvExpression* bottom = nullptr;
-    for (;;) {
+    for (size_t k = 0; k < length; ++k, node = node->FChainedLeft) {
       const Compute compute = Choose(*node, reading);
-      steps.push_back({node, reading, compute});
+      steps[k] = {node, reading, compute};
       reading = OperandReading(compute);
-      bottom = node->FOperand1.get();
-      node = dynamic_cast<TkvBinaryOp*>(bottom);
-      if (!node) break;
     }
-    Value v = ReadLeaf(*bottom, reading);
-    for (auto step = steps.rbegin(); step != steps.rend(); ++step) v = Apply(*step, std::move(v));
+    Value v = ReadLeaf(*steps[length - 1].Node->FOperand1, reading, text);
+    for (size_t k = length; k-- > 0;) v = Apply(steps[k], v, text);
     return v;
   }
 
  private:
   enum class Compute : uint8_t { kConcat, kFloat, kRoundedFloat, kInteger, kLogic };
-  struct Step {
+  struct Step {  // no initializers: a step is written before it is read
     TkvBinaryOp* Node;
     Reading Asked;
     Compute How;
@@ -248,10 +268,10 @@ class TkvBinaryChain {
     }
   }
 
-  static Value ReadLeaf(TkvExpression& e, Reading reading) {
-    Value v;
+  static Value ReadLeaf(TkvExpression& e, Reading reading, AnsiString* text) {
+    Value v{0, 0, false};
     switch (reading) {
-      case Reading::kString: v.s = e.AsString(); break;
+      case Reading::kString: *text = e.AsString(); break;
       case Reading::kFloat: v.f = e.AsFloat(); break;
       case Reading::kInteger: v.i = e.AsInteger(); break;
       case Reading::kBoolean: v.b = e.AsBoolean(); break;
@@ -286,51 +306,51 @@ class TkvBinaryChain {
   }
 
   // The step's value from its Operand1's value `left`, in the reading asked of it.
-  static Value Apply(const Step& step, Value left) {
+  static Value Apply(const Step& step, Value left, AnsiString* text) {
     TkvExpression& right = *step.Node->FOperand2;
     const TkvOperator op = step.Node->FOperator;
-    Value v;
     switch (step.How) {
       case Compute::kConcat:
-        v.s = std::move(left.s);
-        v.s += right.AsString();
-        return v;
+        *text += right.AsString();
+        return left;
       case Compute::kFloat: {
         const double f = FloatResult(op, left.f, right.AsFloat());
-        if (step.Asked == Reading::kString) v.s = FloatText(f);
-        v.f = f;
-        return v;
+        if (step.Asked == Reading::kString) *text = FloatText(f);
+        return Value{f, 0, false};
       }
       case Compute::kRoundedFloat:
-        return FromInteger(RoundToInt(FloatResult(op, left.f, right.AsFloat())), step.Asked);
+        return FromInteger(RoundToInt(FloatResult(op, left.f, right.AsFloat())), step.Asked, false, text);
       case Compute::kInteger:
-        return FromInteger(IntegerResult(op, left.i, right.AsInteger()), step.Asked);
+        return FromInteger(IntegerResult(op, left.i, right.AsInteger()), step.Asked, false, text);
       case Compute::kLogic: {
         bool b = left.b;
         if (op == opAnd) b = b && right.AsBoolean();
         else if (op == opOr) b = b || right.AsBoolean();
         else b = b != right.AsBoolean();
-        if (step.Asked == Reading::kString) return Value{b ? "TRUE" : "FALSE"};
-        return FromInteger(b ? 1 : 0, step.Asked, b);
+        if (step.Asked == Reading::kString) {
+          *text = b ? "TRUE" : "FALSE";
+          return Value{0, 0, b};
+        }
+        return FromInteger(b ? 1 : 0, step.Asked, b, text);
       }
     }
-    return v;
+    return left;
   }
 
-  static Value FromInteger(int32_t i, Reading asked, bool b = false) {
-    Value v;
-    if (asked == Reading::kString) v.s = IntToStr(i);
-    v.f = i;
-    v.i = i;
-    v.b = b;
-    return v;
+  static Value FromInteger(int32_t i, Reading asked, bool b, AnsiString* text) {
+    if (asked == Reading::kString) *text = IntToStr(i);
+    return Value{double(i), i, b};
   }
 };
 
-AnsiString TkvBinaryOp::AsString() { return TkvBinaryChain::Read(*this, TkvBinaryChain::Reading::kString).s; }
-double TkvBinaryOp::AsFloat() { return TkvBinaryChain::Read(*this, TkvBinaryChain::Reading::kFloat).f; }
-int32_t TkvBinaryOp::AsInteger() { return TkvBinaryChain::Read(*this, TkvBinaryChain::Reading::kInteger).i; }
-bool TkvBinaryOp::AsBoolean() { return TkvBinaryChain::Read(*this, TkvBinaryChain::Reading::kBoolean).b; }
+AnsiString TkvBinaryOp::AsString() {
+  AnsiString text;
+  TkvBinaryChain::Read(*this, TkvBinaryChain::Reading::kString, &text);
+  return text;
+}
+double TkvBinaryOp::AsFloat() { return TkvBinaryChain::Read(*this, TkvBinaryChain::Reading::kFloat, nullptr).f; }
+int32_t TkvBinaryOp::AsInteger() { return TkvBinaryChain::Read(*this, TkvBinaryChain::Reading::kInteger, nullptr).i; }
+bool TkvBinaryOp::AsBoolean() { return TkvBinaryChain::Read(*this, TkvBinaryChain::Reading::kBoolean, nullptr).b; }
 
 // --- relational -----------------------------------------------------------------------
 

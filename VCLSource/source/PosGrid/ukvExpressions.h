@@ -153,6 +153,7 @@ class TkvBinaryOp : public TkvExpression {
  private:
   friend class TkvBinaryChain;
   TkvExpressionPtr FOperand1, FOperand2;
+  TkvBinaryOp* FChainedLeft = nullptr;  // Operand1 when it is a binary node too
   TkvOperator FOperator;
   TkvExprType FOperandType;
 };
