@@ -72,13 +72,49 @@ bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
-// Applies `fold` to every byte that starts a character, skipping GBK trail bytes.
-template <class Fold>
-AnsiString FoldDoubleByteAware(std::string_view s, Fold fold) {
+// The double-byte letters of GBK whose other case is a GBK character as well, as the
+// system's upper and lower case under code page 936 fold them: runs of lower-case
+// letters in one row (lead byte, first and last trail byte) and the trail byte of the
+// upper-case form of the run's first letter in the same row. Every other double-byte
+// character (Chinese, the pinyin letters without an upper case in GBK) stays as it is.
+struct GbkCaseRun {
+  unsigned char Lead, LowerFirst, LowerLast, UpperFirst;
+};
+constexpr GbkCaseRun kGbkCaseRuns[] = {
+    {0xA2, 0xA1, 0xAA, 0xF1},  // small Roman numerals i..x / I..X
+    {0xA3, 0xE1, 0xFA, 0xC1},  // full-width Latin a..z / A..Z
+    {0xA6, 0xC1, 0xD8, 0xA1},  // Greek alpha..omega / Alpha..Omega
+    {0xA7, 0xD1, 0xF1, 0xA1},  // Cyrillic a..ya / A..Ya (io included)
+};
+
+enum class LetterCase { kUpper, kLower };
+
+// The trail byte of the double-byte character (lead, trail) in the case asked for.
+unsigned char GbkTrailInCase(unsigned char lead, unsigned char trail, LetterCase to) {
+  for (const GbkCaseRun& r : kGbkCaseRuns) {
+    if (r.Lead != lead) continue;
+    const unsigned char upperLast = static_cast<unsigned char>(r.UpperFirst + (r.LowerLast - r.LowerFirst));
+    if (to == LetterCase::kUpper && trail >= r.LowerFirst && trail <= r.LowerLast)
+      return static_cast<unsigned char>(trail - r.LowerFirst + r.UpperFirst);
+    if (to == LetterCase::kLower && trail >= r.UpperFirst && trail <= upperLast)
+      return static_cast<unsigned char>(trail - r.UpperFirst + r.LowerFirst);
+  }
+  return trail;
+}
+
+// Folds every character as a whole: an ASCII letter, or a double-byte letter of the
+// table above (only its trail byte changes). A trail byte is never folded as if it were
+// a character of its own, and a lead byte never changes.
+AnsiString FoldCase(std::string_view s, LetterCase to) {
   AnsiString out(s);
   for (size_t i = 0; i < out.size();) {
     const int n = CharLength(out, i);
-    if (n == 1) out[i] = fold(out[i]);
+    if (n == 1) {
+      out[i] = to == LetterCase::kUpper ? AsciiUpper(out[i]) : AsciiLower(out[i]);
+    } else {
+      out[i + 1] = static_cast<char>(GbkTrailInCase(static_cast<unsigned char>(out[i]),
+                                                    static_cast<unsigned char>(out[i + 1]), to));
+    }
     i += size_t(n);
   }
   return out;
@@ -91,13 +127,16 @@ int CompareFolded(std::string_view a, std::string_view b, bool doubleByteAware) 
   const size_t n = std::min(a.size(), b.size());
   while (i < n) {
     if (doubleByteAware && IsLeadByte(static_cast<unsigned char>(a[i])) && i + 1 < a.size()) {
-      // A double-byte character: compare both bytes unfolded.
-      const int len = (i + 1 < n) ? 2 : 1;
-      for (int k = 0; k < len; ++k) {
-        const int d = int(static_cast<unsigned char>(a[i + k])) - int(static_cast<unsigned char>(b[i + k]));
-        if (d != 0) return d;
-      }
-      i += size_t(len);
+      // A double-byte character: the lead bytes as they are, then the trail bytes of the
+      // upper-case forms (equal leads mean both texts hold a double-byte character here).
+      const unsigned char lead = static_cast<unsigned char>(a[i]);
+      int d = int(lead) - int(static_cast<unsigned char>(b[i]));
+      if (d != 0) return d;
+      if (i + 1 == n) return int(a.size() > b.size()) - int(a.size() < b.size());
+      d = int(GbkTrailInCase(lead, static_cast<unsigned char>(a[i + 1]), LetterCase::kUpper)) -
+          int(GbkTrailInCase(lead, static_cast<unsigned char>(b[i + 1]), LetterCase::kUpper));
+      if (d != 0) return d;
+      i += 2;
       continue;
     }
     const int d = int(static_cast<unsigned char>(AsciiUpper(a[i]))) -
@@ -135,8 +174,8 @@ AnsiString LowerCase(std::string_view s) {
   return out;
 }
 
-AnsiString AnsiUpperCase(std::string_view s) { return FoldDoubleByteAware(s, AsciiUpper); }
-AnsiString AnsiLowerCase(std::string_view s) { return FoldDoubleByteAware(s, AsciiLower); }
+AnsiString AnsiUpperCase(std::string_view s) { return FoldCase(s, LetterCase::kUpper); }
+AnsiString AnsiLowerCase(std::string_view s) { return FoldCase(s, LetterCase::kLower); }
 
 bool SameText(std::string_view a, std::string_view b) { return CompareText(a, b) == 0; }
 

@@ -33,13 +33,19 @@ AnsiString TrimRight(std::string_view s);
 // so a trail byte in 0x61..0x7A *is* changed: use AnsiUpperCase for text with Chinese).
 AnsiString UpperCase(std::string_view s);
 AnsiString LowerCase(std::string_view s);
-// Double-byte aware: ASCII letters change, a GBK lead byte and its trail byte never do.
+// Double-byte aware, as the system's case mapping under code page 936: ASCII letters
+// change, and so do the double-byte letters whose other case GBK holds as well (full-
+// width Latin ａ/Ａ, Greek α/Α, Cyrillic а/А, small and capital Roman numerals ⅰ/Ⅰ to
+// ⅹ/Ⅹ), each as a whole character. A trail byte is never taken for a letter of its own
+// and a lead byte never changes, so Chinese text stays as it is.
 AnsiString AnsiUpperCase(std::string_view s);
 AnsiString AnsiLowerCase(std::string_view s);
 bool SameText(std::string_view a, std::string_view b);        // ASCII case-insensitive
 int CompareText(std::string_view a, std::string_view b);      // ASCII case-insensitive, <0/0/>0
 int CompareStr(std::string_view a, std::string_view b);       // byte order, <0/0/>0
-// Locale order of the Chinese platform: GBK byte order with ASCII letters folded.
+// Locale order of the Chinese platform: GBK byte order with letters folded to upper case
+// as AnsiUpperCase folds them (double-byte letters too); AnsiCompareStr then orders texts
+// that differ only in case by their bytes.
 int AnsiCompareText(std::string_view a, std::string_view b);
 int AnsiCompareStr(std::string_view a, std::string_view b);
 

@@ -133,11 +133,14 @@ class DateFormatter {
         ++i;
         continue;
       }
-      size_t count = 1;
-      while (i + count < fmt.size() && Upper(fmt[i + count]) == u) ++count;
+      // One field per run of a letter, however long: a run longer than the longest form
+      // of its letter is that longest form ("zzzz" is "zzz", "hhh" is "hh", "yyyyy" is
+      // "yyyy"), never a field and then another one for the rest of the run.
+      size_t run = 1;
+      while (i + run < fmt.size() && Upper(fmt[i + run]) == u) ++run;
+      const int form = int(std::min<size_t>(run, 6));  // no letter has a longer form
       switch (u) {
         case 'C':
-          count = 1;
           Append(FSettings.ShortDateFormat, out, depth + 1);
           if (FHour || FMin || FSec || FMSec) {
             out.push_back(' ');
@@ -145,53 +148,46 @@ class DateFormatter {
           }
           break;
         case 'D':
-          if (count <= 2) out += Pad(FDay, int(count));
-          else if (count == 3) out += FSettings.ShortDayNames[size_t(FDayOfWeek)];
-          else if (count == 4) out += FSettings.LongDayNames[size_t(FDayOfWeek)];
-          else if (count == 5) Append(FSettings.ShortDateFormat, out, depth + 1);
+          if (form <= 2) out += Pad(FDay, form);
+          else if (form == 3) out += FSettings.ShortDayNames[size_t(FDayOfWeek)];
+          else if (form == 4) out += FSettings.LongDayNames[size_t(FDayOfWeek)];
+          else if (form == 5) Append(FSettings.ShortDateFormat, out, depth + 1);
           else Append(FSettings.LongDateFormat, out, depth + 1);
-          count = std::min<size_t>(count, 6);
           break;
         case 'M':
-          if (previous == 'H' && count <= 2) out += Pad(FMin, int(count));
-          else if (count <= 2) out += Pad(FMonth, int(count));
-          else if (count == 3) out += FSettings.ShortMonthNames[size_t(FMonth - 1)];
-          else { out += FSettings.LongMonthNames[size_t(FMonth - 1)]; count = 4; }
+          if (previous == 'H' && form <= 2) out += Pad(FMin, form);
+          else if (form <= 2) out += Pad(FMonth, form);
+          else if (form == 3) out += FSettings.ShortMonthNames[size_t(FMonth - 1)];
+          else out += FSettings.LongMonthNames[size_t(FMonth - 1)];
           break;
         case 'Y':
-          if (count <= 2) out += Pad(FYear % 100, 2);
+          if (form <= 2) out += Pad(FYear % 100, 2);
           else out += Pad(FYear, 4);
-          count = count <= 2 ? count : std::min<size_t>(count, 4);
           break;
         case 'H': {
-          count = std::min<size_t>(count, 2);
           int h = FHour;
-          if (AmPmFollows(fmt, i + count)) {
+          if (AmPmFollows(fmt, i + run)) {
             h %= 12;
             if (h == 0) h = 12;
           }
-          out += Pad(h, int(count));
+          out += Pad(h, std::min(form, 2));
           break;
         }
         case 'N':
-          count = std::min<size_t>(count, 2);
-          out += Pad(FMin, int(count));
+          out += Pad(FMin, std::min(form, 2));
           break;
         case 'S':
-          count = std::min<size_t>(count, 2);
-          out += Pad(FSec, int(count));
+          out += Pad(FSec, std::min(form, 2));
           break;
         case 'Z':
-          count = count >= 3 ? 3 : 1;
-          out += Pad(FMSec, int(count));
+          out += Pad(FMSec, std::min(form, 3));
           break;
         case 'T':
-          count = std::min<size_t>(count, 2);
-          Append(count == 1 ? FSettings.ShortTimeFormat : FSettings.LongTimeFormat, out, depth + 1);
+          Append(form == 1 ? FSettings.ShortTimeFormat : FSettings.LongTimeFormat, out, depth + 1);
           break;
       }
       previous = u;
-      i += count;
+      i += run;
     }
   }
 

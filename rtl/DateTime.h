@@ -69,11 +69,13 @@ TDateTime IncMonth(TDateTime D, int Months = 1);
 //   mmm mmmm ShortMonthNames / LongMonthNames
 //   y yy     two-digit year; yyy yyyy four-digit year
 //   h hh     hour (12-hour clock when an am/pm, a/p or ampm follows in the format)
-//   n nn s ss z zzz  minutes, seconds, milliseconds
+//   n nn s ss  minutes, seconds; z zz zzz  milliseconds with at least 1, 2, 3 digits
 //   t tt     ShortTimeFormat / LongTimeFormat
 //   am/pm a/p  "am"/"pm" or "a"/"p" in the case written; ampm TimeAMString/TimePMString
 //   /        DateSeparator; :  TimeSeparator
 //   "..." '...'  literal text; any other character stands for itself.
+// A run of one letter is one field, however long: a run longer than the letter's longest
+// form is that form ("hhh" is "hh", "zzzz" is "zzz", "yyyyy" is "yyyy", "ccc" is "c").
 // A value outside the years 1..9999 raises EConvertError.
 AnsiString FormatDateTime(std::string_view Format, TDateTime D);
 AnsiString FormatDateTime(std::string_view Format, TDateTime D, const TFormatSettings& fs);

@@ -43,3 +43,9 @@ struct TFormatSettings {
 // The settings every formatting routine reads by default. Single-threaded use only
 // (the library runs on the host's user-interface thread).
 extern TFormatSettings FormatSettings;
+
+// The first day of the week of the user's locale, as the system stores it
+// (LOCALE_IFIRSTDAYOFWEEK: "0" Monday .. "6" Sunday); "0" where the system has no such
+// setting (natively). The one value the library reads from the machine's locale: the
+// grid library's week arithmetic follows it.
+AnsiString LocaleFirstDayOfWeek();

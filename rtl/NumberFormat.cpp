@@ -1,9 +1,11 @@
 // Float and currency formatting and float parsing.
 //
 // Every routine works on DecimalDigits: the value's significant decimal digits and
-// its decimal exponent. A double is turned into digits once (std::to_chars, which is
-// exact and locale-free); all later rounding is done on those digits, half away from
-// zero, so what is printed agrees with what FloatToStr shows for the same value.
+// its decimal exponent. A double is turned into 18 correctly rounded digits once
+// (std::to_chars, locale-free); all later rounding is done on those digits, half away
+// from zero, so what is printed agrees with what FloatToStr shows for the same value.
+// That is a double rounding, as the platform's: it is not the correctly rounded value
+// at 15 digits in every case (see ToDecimal).
 #include "rtl/NumberFormat.h"
 
 #include <algorithm>
@@ -63,7 +65,11 @@ DecimalDigits ToDecimal(double v, int precision) {
   precision = std::clamp(precision, 1, 18);
   // Eighteen correctly rounded digits first, then half away from zero at `precision`:
   // an exact tie such as 1234.5 at four digits goes up (1235), where a single
-  // round-to-even conversion would give 1234.
+  // round-to-even conversion would give 1234. The first rounding can make a tie out of
+  // a value just below one: the double 0.8154851443714215 is 0.81548514437142149980...,
+  // 0.815485144371421500 at 18 digits, so FloatToStr shows 0.815485144371422 where the
+  // correctly rounded 15 digits end in 1. The platform rounds the same way, so this
+  // stays (about 1 value in 1,800 is affected).
   char buf[64];
   const auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific, 17);
   // "d.ddde+XX"
@@ -238,6 +244,7 @@ struct PatternSection {
     Kind kind;
     std::string text;  // literal text; for kExponent the exponent letter
     int index = 0;     // placeholder number within its part, from the left
+    std::string written = {};  // kExponent: the exponent part as written ("E+00")
   };
   std::vector<Token> tokens;
   int intPlaces = 0, minInt = 0, maxDec = 0, minDec = 0;
@@ -302,6 +309,7 @@ PatternSection ParseSection(std::string_view s) {
       p.thousands = true;
     } else if ((c == 'E' || c == 'e') && !p.scientific && i + 1 < s.size() &&
                (s[i + 1] == '+' || s[i + 1] == '-')) {
+      const size_t start = i;
       p.scientific = true;
       p.expSign = s[i + 1] == '+';
       i += 2;
@@ -309,7 +317,8 @@ PatternSection ParseSection(std::string_view s) {
       while (i < s.size() && s[i] == '0') ++zeros, ++i;
       --i;
       p.expDigits = std::min(zeros, 4);
-      p.tokens.push_back({PatternSection::kExponent, std::string(1, c)});
+      p.tokens.push_back({PatternSection::kExponent, std::string(1, c), 0,
+                          std::string(s.substr(start, i + 1 - start))});
     } else if (IsLeadByte(static_cast<unsigned char>(c)) && i + 1 < s.size()) {
       literal(s.substr(i, 2));
       ++i;
@@ -336,9 +345,10 @@ DecimalDigits RoundForSection(const DecimalDigits& src, const PatternSection& p)
 // Writes the rounded, unsigned value d by the section.
 std::string Render(const DecimalDigits& d, const PatternSection& p, const TFormatSettings& fs) {
   if (!p.hasPlaces) {
+    // No digit placeholder: no number to show, so the section is text as written, an
+    // exponent part ("E+00") included.
     std::string out;
-    for (const auto& t : p.tokens)
-      if (t.kind == PatternSection::kLiteral || t.kind == PatternSection::kExponent) out += t.text;
+    for (const auto& t : p.tokens) out += t.kind == PatternSection::kExponent ? t.written : t.text;
     return out;
   }
   std::string intDigits, fracDigits;
@@ -410,17 +420,23 @@ std::string Render(const DecimalDigits& d, const PatternSection& p, const TForma
 
 AnsiString FormatDecimalPattern(std::string_view pattern, const DecimalDigits& d, int precision,
                                 const TFormatSettings& fs) {
-  if (pattern.empty() || d.Exponent > 18) return FormatDecimal(d, ffGeneral, precision, 0, fs);
+  auto general = [&] { return FormatDecimal(d, ffGeneral, precision, 0, fs); };
   const std::vector<std::string_view> sections = SplitSections(pattern);
   auto present = [&](size_t k) { return sections.size() > k && !sections[k].empty(); };
 
   const bool negative = d.Negative && !d.IsZero();
   const size_t chosen = negative && present(1) ? 1 : 0;
+  if (d.IsZero() && present(2)) return Render(DecimalDigits(), ParseSection(sections[2]), fs);
+  // An empty first section (";0.00" for a positive value) formats nothing: the value
+  // gets its general text, as for an empty pattern.
+  if (!present(chosen)) return general();
   const PatternSection section = ParseSection(sections[chosen]);
+  if (!section.scientific && d.Exponent > 18) return general();
   const DecimalDigits rounded = RoundForSection(d, section);
   if (rounded.IsZero()) {
     // Nothing left after rounding: the zero section, else the first one without a sign.
     if (present(2)) return Render(DecimalDigits(), ParseSection(sections[2]), fs);
+    if (!present(0)) return general();
     return Render(DecimalDigits(), ParseSection(sections[0]), fs);
   }
   const std::string text = Render(rounded, section, fs);

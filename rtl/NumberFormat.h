@@ -4,7 +4,11 @@
 // Every formatter starts from the value's decimal digits at the precision asked for
 // (15 significant digits for FloatToStr and FormatFloat) and rounds on those decimal
 // digits half away from zero, so the binary noise of a double never shows and
-// 2.675 with "0.00" gives "2.68". No routine prints "-0": a value that rounds to zero
+// 2.675 with "0.00" gives "2.68". Those digits are rounded twice, as the platform's
+// are: first correctly to 18 digits, then half away from zero to the precision. So a
+// value just below a tie in the 16th digit and above it in the 19th rounds up where a
+// single correct rounding would round down (about 1 value in 1,800 differs from
+// correct rounding in the 15th digit). No routine prints "-0": a value that rounds to zero
 // is written without a sign. NaN and infinities print as "NAN", "INF" and "-INF".
 #pragma once
 #include <string>
@@ -55,11 +59,16 @@ double StrToFloatDef(std::string_view s, double def);
 //   E+0 E-0 e+0 e-0  scientific notation; the count of 0s (up to 4) is the least
 //            number of exponent digits; "+" always shows the sign, "-" only a minus
 //   "xx" 'xx' literal text; every other character stands for itself
+// A section without a digit placeholder (0 or #) shows no number: it is its text as
+// written, an exponent part included ("E+00" gives "E+00").
 // The value is rounded to the decimals of the section it will use. A negative value
 // uses the second section without a sign of its own when that section exists and is
 // not empty, else the first with "-" in front; a value that rounds to zero uses the
 // third section when it exists and is not empty, else the first, unsigned. An empty
-// pattern, or a value whose integer part has more than 18 digits, gives FloatToStr.
+// pattern, an empty first section where the first section is to be used (";0.00" for
+// a positive value), or a value whose integer part has more than 18 digits in a
+// section without an exponent, gives the general text of FloatToStr (for FormatCurr:
+// of CurrToStrF ffGeneral).
 AnsiString FormatFloat(std::string_view format, double v);
 AnsiString FormatFloat(std::string_view format, double v, const TFormatSettings& fs);
 
@@ -79,7 +88,10 @@ struct DecimalDigits {
   int Exponent = 0;
   bool IsZero() const { return Digits.empty(); }
 };
-// The value rounded (correctly, from its binary value) to `precision` significant digits.
+// The value's digits rounded twice: correctly (from the binary value) to 18 significant
+// digits, then half away from zero to `precision` (1..18). Not a correct rounding at
+// `precision`: 0.8154851443714215 (0.81548514437142149980...) gives 815485144371422
+// at 15 digits, not ...421.
 DecimalDigits ToDecimal(double v, int precision);
 // Rounds half away from zero to `decimals` places after the point (may be negative).
 void RoundDecimals(DecimalDigits& d, int decimals);

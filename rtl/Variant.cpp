@@ -712,7 +712,11 @@ AnsiString Variant::AsString() const {
     case varBoolean: return FInt ? "True" : "False";
     case varSingle: return FloatToStrF(FDouble, ffGeneral, 7, 0);
     case varDouble: return FloatToStr(FDouble);
-    case varDate: return DateTimeToStr(FDouble);
+    case varDate:
+      // The platform's text of a date-time Variant leaves out a date part of 0: a time
+      // of day alone reads "12:00:00", not "1899-12-30 12:00:00".
+      if (std::trunc(FDouble) == 0) return TimeToStr(FDouble);
+      return DateTimeToStr(FDouble);
     case varCurrency: return CurrToStr(Currency::FromScaled(FInt));
     case varFMTBcd: return BcdText(FInt, FScale);
     default:

@@ -25,7 +25,10 @@
 //                   |                      |                      | exactly; too large  |                     |
 //                   |                      |                      | EVariantOverflowError|                    |
 //   Date            | as Double            | the day number       | as Double           | value <> 0          | DateTimeToStr (time left
-//                   |                      |                      |                     |                     | out when it is 0:00)
+//                   |                      |                      |                     |                     | out when it is 0:00;
+//                   |                      |                      |                     |                     | on day 0, 1899-12-30,
+//                   |                      |                      |                     |                     | the time alone: 0.5 is
+//                   |                      |                      |                     |                     | "12:00:00")
 //   Currency        | rounded half to even | value / 10000        | itself / exact      | value <> 0          | CurrToStr
 //   FMTBcd          | rounded half to even | value                | Currency: 4 places, | value <> 0          | shortest decimal text
 //                   |                      |                      | half away from zero |                     | ("12.5", "-0.001")

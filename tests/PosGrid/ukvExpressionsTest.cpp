@@ -172,12 +172,42 @@ TEST(FormulaParser, DeepNestingRaisesInsteadOfOverflowingTheStack) {
   EXPECT_EQ(Eval(std::string(100, '(') + "1" + std::string(100, ')')), "Integer:1");
   EXPECT_EQ(Eval(std::string(100000, '(') + "1"), "EExpression:Expression too complex");
   EXPECT_EQ(Eval(std::string(100000, '-') + "1"), "EExpression:Expression too complex");
-  std::string chain = "1";
-  for (int i = 0; i < 100000; ++i) chain += "+1";
-  EXPECT_EQ(Eval(chain), "EExpression:Expression too complex");
-  std::string shortChain = "1";
-  for (int i = 0; i < 200; ++i) shortChain += "+1";
-  EXPECT_EQ(Eval(shortChain), "Integer:201");
+  std::string nots;
+  for (int i = 0; i < 100000; ++i) nots += "NOT ";
+  EXPECT_EQ(Eval(nots + "TRUE"), "EExpression:Expression too complex");
+  std::string calls;
+  for (int i = 0; i < 100000; ++i) calls += "ABS(";
+  EXPECT_EQ(Eval(calls + "1"), "EExpression:Expression too complex");
+  std::string rightNested;
+  for (int i = 0; i < 100000; ++i) rightNested += "1+(";
+  EXPECT_EQ(Eval(rightNested + "1"), "EExpression:Expression too complex");
+}
+
+// Only nesting is limited: a flat chain of one level is no deeper than two terms, so
+// 1+1+...+1 of a thousand terms (once refused from 256 on as "too complex") evaluates,
+// and so does a chain of 100,000 terms, read and freed without one stack frame per
+// operator (the sanitizer build runs this with its larger frames).
+TEST(FormulaParser, FlatChainOfAThousandTermsIsNotTooComplex) {
+  auto chain = [](int terms, const std::string& op, const std::string& term) {
+    std::string s = term;
+    for (int i = 1; i < terms; ++i) s += op + term;
+    return s;
+  };
+  EXPECT_EQ(Eval(chain(1000, "+", "1")), "Integer:1000");
+  EXPECT_EQ(Eval(chain(100000, "+", "1")), "Integer:100000");
+  EXPECT_EQ(Eval(chain(100000, "-", "1")), "Integer:-99998");
+  EXPECT_EQ(Eval(chain(100000, "*", "1")), "Integer:1");
+  EXPECT_EQ(Eval(chain(100000, "+", "0.5")), "Float:50000");
+  EXPECT_EQ(Eval(chain(100000, "+", "2*3")), "Integer:600000");
+  EXPECT_EQ(Eval(chain(100000, "+", "(1+1)")), "Integer:200000");
+  EXPECT_EQ(Eval(chain(100000, " OR ", "FALSE") + " OR TRUE"), "Boolean:TRUE");
+  EXPECT_EQ(Eval(chain(100000, "+", "'ab'")).size(), std::string("String:").size() + 200000);
+  EXPECT_EQ(Eval(chain(100000, "+", "1") + " = 100000"), "Boolean:TRUE");
+  EXPECT_EQ(Eval("IF(" + chain(100000, "+", "1") + " > 5, 'big', 'small')"), "String:big");
+  // Nesting still counts inside a chain.
+  EXPECT_EQ(Eval(chain(1000, "+", std::string(150, '(') + "1" + std::string(150, ')'))), "Integer:1000");
+  EXPECT_EQ(Eval(chain(3, "+", std::string(250, '(') + "1" + std::string(250, ')'))),
+            "EExpression:Expression too complex");
 }
 
 // A node that counts its evaluations, to see what AND, OR and IF evaluate.

@@ -380,28 +380,39 @@ TEST(CriteriaStream, ATruncatedImageLeavesTheFilterAsItWas) {
   }
 }
 
-TEST(CriteriaStream, HostileImagesRaiseTheReadError) {
-  const std::vector<std::vector<uint8_t>> bad = {
-      {0xFE, 0xFF, 0xFF, 0xFF},                                // negative count, older form
-      {0xFF, 0xFF, 0xFF, 0xFF, 0x07, 0, 0, 0, 0},              // unknown root operator
-      {0xFF, 0xFF, 0xFF, 0xFF, 0, 0xFF, 0xFF, 0xFF, 0x7F},     // count beyond the bytes
-      {1, 0, 0, 0, 0, 30, 0, 0, 0, 0, 1, 0, 0, 0, 0},          // operator kind 30
-      {1, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x7F},              // display length beyond the bytes
+TEST(CriteriaStream, HostileImagesRaiseTheReadErrorWithTheOffset) {
+  struct Case { std::vector<uint8_t> image; int offset; };
+  const Case bad[] = {
+      {{0xFE, 0xFF, 0xFF, 0xFF}, 0},                               // negative count, older form
+      {{0xFF, 0xFF, 0xFF, 0xFF, 0x07, 0, 0, 0, 0}, 4},             // unknown root operator
+      {{0xFF, 0xFF, 0xFF, 0xFF, 0, 0xFF, 0xFF, 0xFF, 0x7F}, 5},    // count beyond the bytes
+      {{1, 0, 0, 0, 0, 30, 0, 0, 0, 0, 1, 0, 0, 0, 0}, 5},         // operator kind 30
+      {{1, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x7F}, 6},             // display length beyond the bytes
+      {{1, 0, 0, 0, 1, 9, 0, 0, 0, 0}, 5},                         // unknown list operator
+      {{1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0}, 10},                  // link id cut off
+      {{1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 0x07}, 14},      // a value of an unknown tag
+      {{0xFF, 0xFF}, 0},                                           // the first integer cut off
   };
-  for (const auto& image : bad) {
-    TestCriteria c;
+  for (const auto& c : bad) {
+    TestCriteria c2;
     try {
-      Load(c, image);
-      FAIL();
+      Load(c2, c.image);
+      ADD_FAILURE() << c.offset;
     } catch (const EReadError& e) {
-      EXPECT_TRUE(e.Message() == "输入流错误" || e.Message() == "Stream read error") << e.Message();
+      EXPECT_EQ(e.Message(), "输入流错误 (corrupt at offset " + std::to_string(c.offset) + ")");
     }
   }
-  // Nesting beyond the limit.
+  // Nesting beyond the limit of 64: the list item one level too deep (items of 6 bytes
+  // from 9).
   std::vector<uint8_t> deep = {0xFF, 0xFF, 0xFF, 0xFF, 0, 1, 0, 0, 0};
   for (int i = 0; i < 200; ++i) deep.insert(deep.end(), {1, 0, 1, 0, 0, 0});
   TestCriteria c;
-  EXPECT_THROW(Load(c, deep), EReadError);
+  try {
+    Load(c, deep);
+    ADD_FAILURE();
+  } catch (const EReadError& e) {
+    EXPECT_EQ(e.Message(), "输入流错误 (corrupt at offset " + std::to_string(9 + 6 * 64) + ")");
+  }
 }
 
 TEST(CriteriaStream, ConditionsOnUnknownFieldsAreLeftOut) {

@@ -91,35 +91,40 @@ TEST(VariantStream, ReadKinds) {
   EXPECT_EQ(ReadVariant(big).VType(), varString);
 }
 
-// A hostile or truncated image fails with a read error, never a crash or a huge
-// allocation.
-TEST(VariantStream, HostileAndTruncatedInputRaiseReadErrors) {
-  const char* const kBad[] = {
-      "07", "0A", "0B", "0E", "13", "FF",       // unknown tags
-      "01 02 FF",                               // negative count
-      "01 04 FF FF FF 7F",                      // count far beyond the bytes left
-      "01 06 01",                               // count with a non-integer tag
-      "0C FF FF FF 7F 41",                      // long string longer than the stream
-      "0C FF FF FF FF",                         // negative length
-      "12 00 00 00 40 41 00",                   // wide count whose byte size overflows 32 bits
-      "06 05 41",                               // short string cut off
-      "04 01 02",                               // integer cut off
-      "05 00 00 00 00 00 00 00 00 FF 3F",       // extended without its integer bit
-      "",                                       // nothing at all
+// A hostile or truncated image fails with a read error that says where it broke (the
+// offset of the tag, count, length or field that is wrong or cut off), never a crash or
+// a huge allocation.
+TEST(VariantStream, HostileAndTruncatedInputRaiseReadErrorsWithTheOffset) {
+  struct Case { const char* hex; int offset; };
+  const Case kBad[] = {
+      {"07", 0}, {"0A", 0}, {"0B", 0}, {"0E", 0}, {"13", 0}, {"FF", 0},  // unknown tags
+      {"01 02 FF", 1},                               // negative count
+      {"01 04 FF FF FF 7F", 1},                      // count far beyond the bytes left
+      {"01 06 01", 1},                               // count with a non-integer tag
+      {"01 02 02 02 05 07", 5},                      // an unknown tag inside a list
+      {"0C FF FF FF 7F 41", 1},                      // long string longer than the stream
+      {"0C FF FF FF FF", 1},                         // negative length
+      {"12 00 00 00 40 41 00", 1},                   // wide count whose byte size overflows 32 bits
+      {"06 05 41", 1},                               // short string cut off
+      {"04 01 02", 1},                               // integer cut off
+      {"03 01", 1},                                  // small integer cut off
+      {"11 00 00 00 00", 1},                         // date cut off
+      {"10 00", 1},                                  // currency cut off
+      {"0F 00 00", 1},                               // single cut off
+      {"05 00 00 00 00 00 00 00 00 FF 3F", 1},       // extended without its integer bit
+      {"", 0},                                       // nothing at all
   };
-  for (const char* hex : kBad) {
+  for (const Case& c : kBad) {
     TMemoryStream m;
-    if (*hex) FromHex(m, hex);
-    EXPECT_THROW(ReadVariant(m), EReadError) << hex;
+    if (*c.hex) FromHex(m, c.hex);
+    try {
+      ReadVariant(m);
+      ADD_FAILURE() << c.hex;
+    } catch (const EReadError& e) {
+      EXPECT_EQ(e.Message(), "输入流错误 (corrupt at offset " + std::to_string(c.offset) + ")") << c.hex;
+    }
   }
-  TMemoryStream unknown;
-  FromHex(unknown, "07");
-  try {
-    ReadVariant(unknown);
-  } catch (const EReadError& e) {
-    EXPECT_EQ(e.Message(), "输入流错误");
-  }
-  // Nesting beyond the limit.
+  // Nesting beyond the limit: the list that is one too deep.
   TMemoryStream deep;
   for (int i = 0; i < 1000; ++i) {
     deep.WriteUInt8(1);
@@ -128,7 +133,38 @@ TEST(VariantStream, HostileAndTruncatedInputRaiseReadErrors) {
   }
   deep.WriteUInt8(0);
   deep.SetPosition(0);
-  EXPECT_THROW(ReadVariant(deep), EReadError);
+  try {
+    ReadVariant(deep);
+    ADD_FAILURE();
+  } catch (const EReadError& e) {
+    EXPECT_EQ(e.Message(), "输入流错误 (corrupt at offset " + std::to_string(3 * kMaxVariantNesting) + ")");
+  }
+  // The offset counts from the stream's start, wherever reading began.
+  TMemoryStream later;
+  FromHex(later, "AA BB 07");
+  later.SetPosition(2);
+  try {
+    ReadVariant(later);
+    ADD_FAILURE();
+  } catch (const EReadError& e) {
+    EXPECT_EQ(e.Message(), "输入流错误 (corrupt at offset 2)");
+  }
+}
+
+// The fixed-width readers of the library say where the stream ran out as well.
+TEST(VariantStream, FixedWidthReadersNameTheOffsetOfACutField) {
+  TMemoryStream m;
+  FromHex(m, "01 02 03");
+  m.SetPosition(1);
+  try {
+    ReadInteger(m);
+    FAIL();
+  } catch (const EReadError& e) {
+    EXPECT_EQ(e.Message(), "输入流错误 (corrupt at offset 1)");
+  }
+  EXPECT_EQ(m.Position(), 1);  // nothing taken
+  EXPECT_EQ(ReadWord(m), 0x0302);
+  EXPECT_THROW(ReadByte(m), EReadError);
 }
 
 TEST(VariantStream, TwoDimensionalArrayCannotBeWritten) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <random>
 #include "VCLSource/source/PosGrid/ukvVariant.h"
+#include "rtl/FormatSettings.h"
 
 namespace {
 
@@ -166,6 +167,8 @@ struct WeekSetting {
 };
 
 TEST(Week, FirstDayAndStartOfWeek) {
+  // Without a test's setting the week follows the locale look-up of the runtime.
+  EXPECT_EQ(FirstDayOfWeek(), (LocaleFirstDayOfWeek()[0] - '0' + 1) % 7);
   {
     WeekSetting monday("0");
     EXPECT_EQ(FirstDayOfWeek(), 1);

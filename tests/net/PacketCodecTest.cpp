@@ -55,7 +55,7 @@ TEST(PacketCodec, RoundTripKeepsFieldsRowsAndParams) {
 }
 
 TEST(PacketCodec, EmptyPacketRoundTrips) {
-  const TDataPacket p;
+  const TDataPacket p{};
   const auto bytes = Encode(p);
   EXPECT_EQ(bytes.size(), 4u + 4u + 2u);  // no fields, no rows, Empty params
   posnet::WireReader r(bytes);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "rtl/Exceptions.h"
 
 // --- 1-based substrings ------------------------------------------------------------------
@@ -72,6 +74,61 @@ TEST(AnsiStringCase, AnsiUpperCaseNeverTouchesATrailByte) {
   EXPECT_EQ(UpperCase(text), "AB\x81\x41" "C\xFC\x48Z");
   // A lead byte at the very end has no trail byte to protect.
   EXPECT_EQ(AnsiUpperCase("a\x81"), "A\x81");
+}
+
+namespace {
+// The upper case of the letters that matter here, read from the Unicode tables on their
+// own (not from GBK rows): full-width Latin, Greek without the final sigma, Cyrillic,
+// Roman numerals, and the accented Latin letters of the pinyin row, whose upper case
+// GBK does not hold.
+char16_t UnicodeUpper(char16_t c) {
+  if ((c >= 0xFF41 && c <= 0xFF5A) || (c >= 0x03B1 && c <= 0x03C9 && c != 0x03C2) ||
+      (c >= 0x0430 && c <= 0x044F) || (c >= 0x00E0 && c <= 0x00FE && c != 0x00F7))
+    return char16_t(c - 0x20);
+  if (c >= 0x0450 && c <= 0x045F) return char16_t(c - 0x50);
+  if (c >= 0x2170 && c <= 0x217F) return char16_t(c - 0x10);
+  static const std::pair<char16_t, char16_t> kPinyin[] = {
+      {0x101, 0x100}, {0x113, 0x112}, {0x11B, 0x11A}, {0x12B, 0x12A}, {0x144, 0x143},
+      {0x148, 0x147}, {0x14D, 0x14C}, {0x16B, 0x16A}, {0x1CE, 0x1CD}, {0x1D0, 0x1CF},
+      {0x1D2, 0x1D1}, {0x1D4, 0x1D3}, {0x1D6, 0x1D5}, {0x1D8, 0x1D7}, {0x1DA, 0x1D9},
+      {0x1DC, 0x1DB}, {0x1F9, 0x1F8}, {0x251, 0x2C6D}, {0x261, 0xA7AC}};
+  for (const auto& [lower, upper] : kPinyin)
+    if (c == lower) return upper;
+  return c;
+}
+}  // namespace
+
+// Every double-byte character of GBK folds as a whole when its other case is a
+// double-byte GBK character too, and stays as it is otherwise (Chinese, symbols, the
+// pinyin letters). Checked through the code-page conversion against the Unicode pairs.
+TEST(AnsiStringCase, DoubleByteLettersFoldWhenGbkHoldsBothCases) {
+  std::map<char16_t, char16_t> lowerOf;
+  for (unsigned c = 0; c <= 0xFFFF; ++c)
+    if (UnicodeUpper(char16_t(c)) != c) lowerOf[UnicodeUpper(char16_t(c))] = char16_t(c);
+  int folded = 0;
+  for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
+    for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+      const AnsiString ch{char(lead), char(trail)};
+      const WideString w = GbkToWide(ch);
+      if (w.size() != 1 || w[0] == 0xFFFD) continue;
+      const AnsiString upper = WideToGbk(WideString(1, UnicodeUpper(w[0])));
+      const auto lower = lowerOf.find(w[0]);
+      const AnsiString lowerText = lower == lowerOf.end() ? ch : WideToGbk(WideString(1, lower->second));
+      const AnsiString wantUpper = upper.size() == 2 && upper != "??" ? upper : ch;
+      const AnsiString wantLower = lowerText.size() == 2 && lowerText != "??" ? lowerText : ch;
+      EXPECT_EQ(AnsiUpperCase("a" + ch + "b"), "A" + wantUpper + "B") << std::hex << lead << " " << trail;
+      EXPECT_EQ(AnsiLowerCase("A" + ch + "B"), "a" + wantLower + "b") << std::hex << lead << " " << trail;
+      folded += wantUpper != ch;
+    }
+  }
+  EXPECT_EQ(folded, 93);  // 10 Roman numerals, 26 full-width, 24 Greek, 33 Cyrillic letters
+  // Case-insensitive comparison and search see them as the same letters.
+  EXPECT_EQ(AnsiCompareText("\xA3\xE1\xA3\xE2x", "\xA3\xC1\xA3\xC2X"), 0);  // ａｂx / ＡＢX
+  EXPECT_EQ(AnsiCompareText("\xA6\xC1", "\xA6\xA1"), 0);                        // α / Α
+  EXPECT_LT(AnsiCompareText("\xA7\xD1", "\xA7\xA2"), 0);                        // а < Б
+  EXPECT_NE(AnsiCompareText("\xA8\xA1", "A"), 0);                                 // ā is no A
+  EXPECT_GT(AnsiCompareStr("\xA3\xE1", "\xA3\xC1"), 0);  // equal letters: the bytes decide
+  EXPECT_LT(AnsiCompareStr("\xA3\xE1", "\xA3\xC2"), 0);  // ａ < Ｂ: letters first
 }
 
 TEST(AnsiStringCase, Comparisons) {

@@ -28,11 +28,11 @@ TEST(Currency, FromDoubleRoundsHalfAwayFromZeroOnTheShownDigits) {
 }
 
 TEST(Currency, OutOfRangeIsAnOverflow) {
-  EXPECT_THROW(Currency(1e15), EOverflow);
-  EXPECT_THROW(Currency(-1e15), EOverflow);
-  EXPECT_THROW(Currency(std::numeric_limits<double>::quiet_NaN()), EOverflow);
-  EXPECT_THROW(Currency(std::numeric_limits<double>::infinity()), EOverflow);
-  EXPECT_THROW(Currency(int64_t(922337203685478)), EOverflow);
+  EXPECT_THROW((void)Currency(1e15), EOverflow);
+  EXPECT_THROW((void)Currency(-1e15), EOverflow);
+  EXPECT_THROW((void)Currency(std::numeric_limits<double>::quiet_NaN()), EOverflow);
+  EXPECT_THROW((void)Currency(std::numeric_limits<double>::infinity()), EOverflow);
+  EXPECT_THROW((void)Currency(int64_t(922337203685478)), EOverflow);
   EXPECT_THROW(kMax + Currency(1), EOverflow);
   EXPECT_THROW(kMin - Currency(1), EOverflow);
   EXPECT_THROW(-kMin, EOverflow);

@@ -149,6 +149,34 @@ TEST(FormatDateTime, Specifiers) {
   for (const auto& c : cases) EXPECT_EQ(FormatDateTime(c.fmt, d), c.want) << c.fmt;
 }
 
+// A run of one letter is one field however long it is; a run longer than the letter's
+// longest form once printed a field and then another for the rest of the run
+// ("hh:nn:ss.zz" showed the milliseconds twice).
+TEST(FormatDateTime, LongRunOfALetterIsOneField) {
+  const TDateTime d = At(2024, 3, 5, 1, 2, 3, 45);
+  struct Case { const char* fmt; const char* want; };
+  const Case cases[] = {
+      {"hh:nn:ss.zz", "01:02:03.45"},
+      {"zz", "45"},
+      {"zzzz", "045"},
+      {"zzzzzzz", "045"},
+      {"hhh", "01"},
+      {"nnnn", "02"},
+      {"sss", "03"},
+      {"hhh:mm", "01:02"},
+      {"yyy", "2024"},
+      {"yyyyy", "2024"},
+      {"yyyyyyyyy", "2024"},
+      {"ddddddd", "2024-03-05"},
+      {"mmmmm", "\xC8\xFD\xD4\xC2"},  // 三月
+      {"ttt", "01:02:03"},
+      {"cc", "2024-03-05 01:02:03"},
+      {"hh:nn:ss.zzzz am/pm", "01:02:03.045 am"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FormatDateTime(c.fmt, d), c.want) << c.fmt;
+  EXPECT_EQ(FormatDateTime("s.zz", At(2024, 3, 5, 0, 0, 7, 5)), "7.05");
+}
+
 TEST(FormatDateTime, TwelveHourClockEdges) {
   EXPECT_EQ(FormatDateTime("h am/pm", At(2024, 1, 1, 0)), "12 am");
   EXPECT_EQ(FormatDateTime("h am/pm", At(2024, 1, 1, 12)), "12 pm");

@@ -165,8 +165,46 @@ TEST(FormatFloat, PatternTable) {
       {"", 12.5, "12.5"},
       {"0.00", 1e20, "1E20"},
       {"0", 123456789012345678.0, "123456789012346000"},
+      {"0.00E+00", 1e20, "1.00E+20"},       // ... but not in a section with an exponent
+      {"0.00E+00", -1.5e25, "-1.50E+25"},
   };
   for (const auto& c : cases) EXPECT_EQ(FormatFloat(c.fmt, c.v), c.want) << c.fmt << " " << c.v;
+}
+
+// An empty first section has nothing to format with: a value that would use it gets
+// its general text, as with an empty pattern, sign included; the other sections keep
+// their meaning.
+TEST(FormatFloat, EmptyFirstSectionGivesTheGeneralText) {
+  struct Case { const char* fmt; double v; const char* want; };
+  const Case cases[] = {
+      {";0.00", 5, "5"},
+      {";0.00", 1234.125, "1234.125"},
+      {";0.00", -5, "5.00"},           // the negative section, no sign of its own
+      {";", -5, "-5"},                 // no negative section either: general, signed
+      {";0.00", 0, "0"},
+      {";0.00;'zero'", 0, "zero"},
+      {";0.00", -0.001, "-0.001"},     // rounds to zero by the negative section
+      {";(0.00);'zero'", -0.001, "zero"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FormatFloat(c.fmt, c.v), c.want) << c.fmt << " " << c.v;
+}
+
+// A section without digit placeholders shows no number but all of its text, the
+// exponent part as written (it once showed only the "E").
+TEST(FormatFloat, ExponentWithoutDigitPlaceholdersIsShownAsWritten) {
+  EXPECT_EQ(FormatFloat("E+00", 123), "E+00");
+  EXPECT_EQ(FormatFloat("x E+000 y", 0.5), "x E+000 y");
+  EXPECT_EQ(FormatFloat("0.00;E+00", -2), "E+00");
+  EXPECT_EQ(FormatFloat("'n/a'", 7), "n/a");
+}
+
+// FloatToStr rounds twice, as the platform does: correctly to 18 digits, then half away
+// from zero to 15. A double just below a tie at the 16th digit whose 18-digit form is
+// the tie rounds up.
+TEST(FloatToStr, RoundsToEighteenDigitsThenToFifteen) {
+  EXPECT_EQ(FloatToStr(0.8154851443714215), "0.815485144371422");  // 0.8154851443714214998...
+  EXPECT_EQ(FloatToStr(0.7728616437218645), "0.772861643721865");  // 0.7728616437218644996...
+  EXPECT_EQ(FloatToStrF(0.8154851443714215, ffExponent, 18, 0), "8.15485144371421500E-1");
 }
 
 TEST(FormatFloat, CurrencyDisplayFormatBuiltFromSettings) {

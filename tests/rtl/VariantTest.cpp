@@ -158,6 +158,14 @@ TEST(VariantConversion, RuleTable) {
        "EVariantOverflowError: Overflow while converting variant of type (Double) into type (Currency)"},
       // Dates.
       {"date-str", Date(2024, 3, 5), varString, "String:2024-03-05"},
+      {"date-str-time", Variant::FromDate(EncodeDate(2024, 3, 5) + 0.5), varString, "String:2024-03-05 12:00:00"},
+      // Day 0 (1899-12-30) is left out: the time alone, as the platform shows it.
+      {"date-str-day0", Variant::FromDate(0.5), varString, "String:12:00:00"},
+      {"date-str-day0-midnight", Variant::FromDate(0), varString, "String:00:00:00"},
+      {"date-str-day0-negative", Variant::FromDate(-0.25), varString, "String:06:00:00"},
+      {"date-str-day1", Variant::FromDate(1.5), varString, "String:1899-12-31 12:00:00"},
+      {"date-str-day-1", Variant::FromDate(-1.5), varString, "String:1899-12-29 12:00:00"},
+      {"str-date-time", Variant("12:00:00"), varDate, "Date:12:00:00"},
       {"date-dbl", Date(1899, 12, 31), varDouble, "Double:1"},
       {"str-date", Variant("2024-03-05"), varDate, "Date:2024-03-05"},
       {"num-date", Variant(2), varDate, "Date:1900-01-01"},

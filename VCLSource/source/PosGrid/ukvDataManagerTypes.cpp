@@ -125,7 +125,7 @@ class SmallintType : public TkvValueType {
     return Cmp(Load<int16_t>(a.Data), Load<int16_t>(b.Data));
   }
   void WriteValue(TkvConstPlace p, TStream& s) const override { s.WriteInt16(Load<int16_t>(p.Data)); }
-  void ReadValue(TkvValuePlace p, TStream& s) const override { Store<int16_t>(p.Data, s.ReadInt16()); }
+  void ReadValue(TkvValuePlace p, TStream& s) const override { Store<int16_t>(p.Data, static_cast<int16_t>(ReadWord(s))); }
   AnsiString ShortName() const override { return "Smallint"; }
   TVarType VarType() const override { return varSmallint; }
 };
@@ -139,7 +139,7 @@ class IntegerType : public TkvValueType {
     return Cmp(Load<int32_t>(a.Data), Load<int32_t>(b.Data));
   }
   void WriteValue(TkvConstPlace p, TStream& s) const override { s.WriteInt32(Load<int32_t>(p.Data)); }
-  void ReadValue(TkvValuePlace p, TStream& s) const override { Store<int32_t>(p.Data, s.ReadInt32()); }
+  void ReadValue(TkvValuePlace p, TStream& s) const override { Store<int32_t>(p.Data, ReadInteger(s)); }
   AnsiString ShortName() const override { return "Integer"; }
   TVarType VarType() const override { return varInteger; }
 };
@@ -158,7 +158,7 @@ class WordType : public TkvValueType {
     return Cmp(Load<uint16_t>(a.Data), Load<uint16_t>(b.Data));
   }
   void WriteValue(TkvConstPlace p, TStream& s) const override { s.WriteUInt16(Load<uint16_t>(p.Data)); }
-  void ReadValue(TkvValuePlace p, TStream& s) const override { Store<uint16_t>(p.Data, s.ReadUInt16()); }
+  void ReadValue(TkvValuePlace p, TStream& s) const override { Store<uint16_t>(p.Data, ReadWord(s)); }
   AnsiString ShortName() const override { return "Word"; }
   TVarType VarType() const override { return varWord; }
 };
@@ -172,7 +172,7 @@ class BooleanType : public TkvValueType {
     return Cmp(a.Data[0] != 0, b.Data[0] != 0);  // False before True
   }
   void WriteValue(TkvConstPlace p, TStream& s) const override { s.WriteUInt8(p.Data[0] ? 1 : 0); }
-  void ReadValue(TkvValuePlace p, TStream& s) const override { p.Data[0] = s.ReadUInt8() ? 1 : 0; }
+  void ReadValue(TkvValuePlace p, TStream& s) const override { p.Data[0] = ReadByte(s) ? 1 : 0; }
   AnsiString ShortName() const override { return "Boolean"; }
   TVarType VarType() const override { return varBoolean; }
 };
@@ -186,7 +186,7 @@ class FloatType : public TkvValueType {
     return CmpDouble(Load<double>(a.Data), Load<double>(b.Data));
   }
   void WriteValue(TkvConstPlace p, TStream& s) const override { s.WriteExtended(Load<double>(p.Data)); }
-  void ReadValue(TkvValuePlace p, TStream& s) const override { Store<double>(p.Data, s.ReadExtended()); }
+  void ReadValue(TkvValuePlace p, TStream& s) const override { Store<double>(p.Data, ReadExtended(s)); }
   AnsiString ShortName() const override { return "Float"; }
   TVarType VarType() const override { return varDouble; }
 };
@@ -202,7 +202,7 @@ class CurrencyType : public TkvValueType {
     return Cmp(Load<int64_t>(a.Data), Load<int64_t>(b.Data));
   }
   void WriteValue(TkvConstPlace p, TStream& s) const override { s.WriteInt64(Load<int64_t>(p.Data)); }
-  void ReadValue(TkvValuePlace p, TStream& s) const override { Store<int64_t>(p.Data, s.ReadInt64()); }
+  void ReadValue(TkvValuePlace p, TStream& s) const override { Store<int64_t>(p.Data, ReadInt64(s)); }
   AnsiString ShortName() const override { return "Currency"; }
   TVarType VarType() const override { return varCurrency; }
 };
@@ -216,7 +216,7 @@ class DateTimeType : public TkvValueType {
     return CmpDouble(Load<double>(a.Data), Load<double>(b.Data));
   }
   void WriteValue(TkvConstPlace p, TStream& s) const override { s.WriteDouble(Load<double>(p.Data)); }
-  void ReadValue(TkvValuePlace p, TStream& s) const override { Store<double>(p.Data, s.ReadDouble()); }
+  void ReadValue(TkvValuePlace p, TStream& s) const override { Store<double>(p.Data, ReadDouble(s)); }
   AnsiString ShortName() const override { return "DateTime"; }
   TVarType VarType() const override { return varDate; }
 };
@@ -230,7 +230,7 @@ class LargeIntType : public TkvValueType {
     return Cmp(Load<int64_t>(a.Data), Load<int64_t>(b.Data));
   }
   void WriteValue(TkvConstPlace p, TStream& s) const override { s.WriteInt64(Load<int64_t>(p.Data)); }
-  void ReadValue(TkvValuePlace p, TStream& s) const override { Store<int64_t>(p.Data, s.ReadInt64()); }
+  void ReadValue(TkvValuePlace p, TStream& s) const override { Store<int64_t>(p.Data, ReadInt64(s)); }
   AnsiString ShortName() const override { return "LargeInt"; }
   TVarType VarType() const override { return varInt64; }
 };

@@ -137,17 +137,23 @@ class TkvUnaryOp : public TkvExpression {
 
 // The arithmetic, logical and shift operators (opMult..opXor). Operand1 is always
 // evaluated before Operand2; AND and OR evaluate Operand2 only when needed.
+// A chain of operators of one level (1+2+...+n) is a line of nodes, each the Operand1 of
+// the next. Reading a node walks that line in a loop and freeing it does too, so the
+// stack depth of a tree is bounded by its nesting (brackets, calls, prefixes), never by
+// the length of a chain.
 class TkvBinaryOp : public TkvExpression {
  public:
   TkvBinaryOp(TkvOperator op, TkvExpressionPtr operand1, TkvExpressionPtr operand2);
+  ~TkvBinaryOp() override;
   AnsiString AsString() override;
   double AsFloat() override;
   int32_t AsInteger() override;
   bool AsBoolean() override;
   TkvExprType ExprType() override { return ResultType(FOperator, FOperandType); }
  private:
-  double FloatResult();
+  friend class TkvBinaryChain;
   TkvExpressionPtr FOperand1, FOperand2;
+  TkvBinaryOp* FChainedLeft = nullptr;  // Operand1 when it is a binary node too
   TkvOperator FOperator;
   TkvExprType FOperandType;
 };
@@ -260,7 +266,6 @@ int ScanWord(std::string_view text, size_t& pos, AnsiString& word, TkvOperator& 
 // Blanks are bytes 1..32.
 inline bool IsExprBlank(unsigned char c) { return c >= 1 && c <= 32; }
 
-// Limits of the parser: nesting of brackets, calls and prefixes, and the depth of
-// the tree (a long chain of operators); beyond them "Expression too complex".
+// The limit of the parser: nesting of brackets, calls and prefixes; beyond it
+// "Expression too complex". A chain of operators (1+1+...+1) may be of any length.
 constexpr int kMaxExpressionNesting = 200;
-constexpr int kMaxExpressionDepth = 256;

@@ -9,8 +9,9 @@
 //               | TRUE | FALSE | name [ "(" [ expression { "," expression } ] ")" ]
 // Operators of one level group left to right (8-3-2 is 3, 16/4/2 is 2). A formula is
 // complete only at the end of its text: whatever follows a complete expression is a
-// syntax error, never silently ignored. Nesting and tree depth are bounded so that no
-// input can exhaust the stack.
+// syntax error, never silently ignored. Nesting (brackets, calls, prefixes) is bounded
+// so that no input can exhaust the stack; a chain of operators of one level is parsed
+// in a loop and may be of any length (its nodes are read and freed in loops too).
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -34,20 +35,15 @@ bool IsWordStart(unsigned char c) { return c >= 65; }
   throw EExpression(Format(fmt, {arg}));
 }
 
-struct Node {
-  TkvExpressionPtr e;
-  int depth = 1;
-};
-
 class Parser {
  public:
   Parser(std::string_view text, const TkvIdentifierFunction& callback) : FText(text), FCallback(callback) {}
 
   TkvExpressionPtr Run() {
-    Node root = Expression();
+    TkvExpressionPtr root = Expression();
     SkipBlanks();
     if (FPos < FText.size()) TrailingText();
-    return std::move(root.e);
+    return root;
   }
 
  private:
@@ -59,14 +55,8 @@ class Parser {
     while (!AtEnd() && IsExprBlank(Cur())) ++FPos;
   }
 
-  static Node Make(TkvExpressionPtr e, int depth) {
-    if (depth > kMaxExpressionDepth) throw EExpression("Expression too complex");
-    return Node{std::move(e), depth};
-  }
-  static Node Binary(TkvOperator op, Node a, Node b) {
-    const int depth = 1 + std::max(a.depth, b.depth);
-    if (depth > kMaxExpressionDepth) throw EExpression("Expression too complex");
-    return Node{std::make_unique<TkvBinaryOp>(op, std::move(a.e), std::move(b.e)), depth};
+  static TkvExpressionPtr Binary(TkvOperator op, TkvExpressionPtr a, TkvExpressionPtr b) {
+    return std::make_unique<TkvBinaryOp>(op, std::move(a), std::move(b));
   }
 
   // A complete expression followed by more text: a second comparison, a stray
@@ -82,10 +72,10 @@ class Parser {
     Fail("Syntax error [%s]", CurChar());
   }
 
-  Node Expression() {
+  TkvExpressionPtr Expression() {
     SkipBlanks();
-    if (AtEndOfFactor()) return Node{};
-    Node result = Simple();
+    if (AtEndOfFactor()) return nullptr;
+    TkvExpressionPtr result = Simple();
     SkipBlanks();
     const unsigned char c = Cur();
     if (c == '<' || c == '=' || c == '>') {
@@ -101,11 +91,9 @@ class Parser {
       for (int i = 0; i < 6; ++i)
         if (text == kTexts[i]) found = i;
       if (found < 0) Fail("%s not a valid operator", text);
-      Node right = Simple();
-      const int depth = 1 + std::max(result.depth, right.depth);
-      result = Make(std::make_unique<TkvRelationalOp>(static_cast<TkvOperator>(opEq + found),
-                                                      std::move(result.e), std::move(right.e)),
-                    depth);
+      TkvExpressionPtr right = Simple();
+      result = std::make_unique<TkvRelationalOp>(static_cast<TkvOperator>(opEq + found), std::move(result),
+                                                 std::move(right));
       SkipBlanks();
     }
     // Only the end of the factor (end of text, ")" or ",") may follow.
@@ -113,8 +101,8 @@ class Parser {
     return result;
   }
 
-  Node Simple() {
-    Node left = Term();
+  TkvExpressionPtr Simple() {
+    TkvExpressionPtr left = Term();
     for (;;) {
       SkipBlanks();
       if (AtEndOfFactor()) return left;
@@ -141,8 +129,8 @@ class Parser {
     }
   }
 
-  Node Term() {
-    Node left = Factor();
+  TkvExpressionPtr Term() {
+    TkvExpressionPtr left = Factor();
     for (;;) {
       SkipBlanks();
       if (AtEndOfFactor()) return left;
@@ -181,13 +169,9 @@ class Parser {
     int& FN;
   };
 
-  Node Unary(TkvOperator op) {
-    Node operand = Factor();
-    const int depth = operand.depth + 1;
-    return Make(std::make_unique<TkvUnaryOp>(op, std::move(operand.e)), depth);
-  }
+  TkvExpressionPtr Unary(TkvOperator op) { return std::make_unique<TkvUnaryOp>(op, Factor()); }
 
-  Node Factor() {
+  TkvExpressionPtr Factor() {
     NestGuard guard(FNesting);
     SkipBlanks();
     const unsigned char c = Cur();
@@ -199,9 +183,9 @@ class Parser {
     if (IsDigit(c)) return Number();
     if (c == '(') {
       ++FPos;
-      Node inner = Expression();
+      TkvExpressionPtr inner = Expression();
       // "()" is no operand.
-      if (!inner.e) throw EExpression("Unexpected end of factor");
+      if (!inner) throw EExpression("Unexpected end of factor");
       SkipBlanks();
       if (Cur() != ')') throw EExpression(" ) expected");
       ++FPos;
@@ -219,14 +203,13 @@ class Parser {
       if (op == opNot) return Unary(opNot);
       Fail("%s not allowed here", OperatorName(op));
     }
-    if (kind == 2) return Node{std::make_unique<TkvBooleanLiteral>(boolValue), 1};
+    if (kind == 2) return std::make_unique<TkvBooleanLiteral>(boolValue);
     return Call(word);
   }
 
-  Node Call(const AnsiString& name) {
+  TkvExpressionPtr Call(const AnsiString& name) {
     SkipBlanks();
     TkvParameterListPtr params;
-    int depth = 1;
     if (Cur() == '(') {
       ++FPos;
       params = std::make_unique<TkvParameterList>();
@@ -235,11 +218,10 @@ class Parser {
         ++FPos;  // f(): no arguments
       } else {
         for (;;) {
-          Node arg = Expression();
+          TkvExpressionPtr arg = Expression();
           // An empty argument (f(1,,2), f(,1), f(1,)) is malformed.
-          if (!arg.e) throw EExpression("Incorrectly formed parameters");
-          depth = std::max(depth, arg.depth + 1);
-          params->Add(std::move(arg.e));
+          if (!arg) throw EExpression("Incorrectly formed parameters");
+          params->Add(std::move(arg));
           SkipBlanks();
           if (Cur() != ',') break;
           ++FPos;
@@ -251,10 +233,10 @@ class Parser {
     TkvExpressionPtr e = CreateFunction(name, params);
     if (!e && FCallback) e = FCallback(name, params);
     if (!e) Fail("Unknown Identifier %s", name);
-    return Make(std::move(e), depth);
+    return e;
   }
 
-  Node StringLiteral() {
+  TkvExpressionPtr StringLiteral() {
     ++FPos;  // opening quote
     AnsiString s;
     for (;;) {
@@ -267,10 +249,10 @@ class Parser {
       if (s.size() > 255) throw EExpression("String too long");
       s += ch;
     }
-    return Node{std::make_unique<TkvStringLiteral>(std::move(s)), 1};
+    return std::make_unique<TkvStringLiteral>(std::move(s));
   }
 
-  Node Number() {
+  TkvExpressionPtr Number() {
     AnsiString buf;
     int state = 0;  // 0 integer part, 1 after ".", 2 after the exponent mark
     auto append = [&](char ch) {
@@ -302,8 +284,8 @@ class Parser {
         break;
       }
     }
-    if (state == 0) return Node{std::make_unique<TkvIntegerLiteral>(StrToInt(buf)), 1};
-    return Node{std::make_unique<TkvFloatLiteral>(StrToFloat(buf)), 1};
+    if (state == 0) return std::make_unique<TkvIntegerLiteral>(StrToInt(buf));
+    return std::make_unique<TkvFloatLiteral>(StrToFloat(buf));
   }
 
   std::string_view FText;

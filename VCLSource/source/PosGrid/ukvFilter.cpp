@@ -487,14 +487,15 @@ void TkvFilterCriteria::WriteData(TStream& stream) {
 }
 
 void TkvFilterCriteria::ReadList(TStream& stream, TkvFilterCriteriaItemList& list, int32_t count, int depth) {
-  // Every item takes at least two bytes.
-  if (count < 0 || count > stream.BytesLeft() / 2) RaiseKvReadError();
+  // Every item takes at least two bytes; the count was the four bytes before here.
+  if (count < 0 || count > stream.BytesLeft() / 2) RaiseKvReadError(stream.Position() - 4);
   for (int32_t i = 0; i < count; ++i) {
-    if (stream.ReadUInt8() != 0) {
-      if (depth >= kMaxCriteriaNesting) RaiseKvReadError();
-      const uint8_t op = stream.ReadUInt8();
-      if (op > fboNotOr) RaiseKvReadError();
-      const int32_t n = stream.ReadInt32();
+    const int64_t itemAt = stream.Position();
+    if (ReadByte(stream) != 0) {
+      if (depth >= kMaxCriteriaNesting) RaiseKvReadError(itemAt);
+      const uint8_t op = ReadByte(stream);
+      if (op > fboNotOr) RaiseKvReadError(itemAt + 1);
+      const int32_t n = ReadInteger(stream);
       TkvFilterCriteriaItemList* child = list.AddItemList(static_cast<TkvFilterBoolOperator>(op));
       ReadList(stream, *child, n, depth + 1);
       // A list whose conditions all named unknown fields goes too.
@@ -504,10 +505,10 @@ void TkvFilterCriteria::ReadList(TStream& stream, TkvFilterCriteriaItemList& lis
       }
       child->Loaded();
     } else {
-      const uint8_t kind = stream.ReadUInt8();
-      if (kind >= kvFilterOperatorKindCount) RaiseKvReadError();
+      const uint8_t kind = ReadByte(stream);
+      if (kind >= kvFilterOperatorKindCount) RaiseKvReadError(itemAt + 1);
       const AnsiString display = ReadAnsiString(stream);
-      const int32_t id = stream.ReadInt32();
+      const int32_t id = ReadInteger(stream);
       const Variant value = ReadVariant(stream);
       TObject* link = GetLinkById(id);
       if (!link) continue;  // a condition on no field is left out
@@ -524,12 +525,13 @@ void TkvFilterCriteria::ReadData(TStream& stream) {
   // whole image was read: a truncated or malformed image leaves the filter as it was.
   auto fresh = std::make_unique<TkvFilterCriteriaItemList>(nullptr, fboAnd);
   fresh->FCriteria = this;
-  int32_t count = stream.ReadInt32();
+  int32_t count = ReadInteger(stream);
   if (count == -1) {
-    const uint8_t op = stream.ReadUInt8();
-    if (op > fboNotOr) RaiseKvReadError();
+    const int64_t opAt = stream.Position();
+    const uint8_t op = ReadByte(stream);
+    if (op > fboNotOr) RaiseKvReadError(opAt);
     fresh->FBoolOperator = static_cast<TkvFilterBoolOperator>(op);
-    count = stream.ReadInt32();
+    count = ReadInteger(stream);
   }
   ReadList(stream, *fresh, count, 0);
   std::swap(FRoot, fresh);

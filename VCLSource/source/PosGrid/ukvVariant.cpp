@@ -4,9 +4,7 @@
 #include <limits>
 #include <vector>
 #include "VCLSource/source/PosGrid/xkxSystem.h"
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include "rtl/FormatSettings.h"
 
 namespace {
 
@@ -246,13 +244,7 @@ bool IsNullOrEmptyString(const Variant& v) {
 
 bool IsCurrencyVarType(TVarType varType) { return varType == varCurrency || varType == varFMTBcd; }
 
-std::function<AnsiString()> kvFirstDayOfWeekSetting = [] {
-#ifdef _WIN32
-  char buf[8] = {};
-  if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_IFIRSTDAYOFWEEK, buf, sizeof buf) > 0) return AnsiString(buf);
-#endif
-  return AnsiString("0");
-};
+std::function<AnsiString()> kvFirstDayOfWeekSetting = LocaleFirstDayOfWeek;
 
 int FirstDayOfWeek() {
   const AnsiString s = kvFirstDayOfWeekSetting ? kvFirstDayOfWeekSetting() : AnsiString("0");

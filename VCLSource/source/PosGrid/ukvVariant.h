@@ -55,7 +55,8 @@ bool IsCurrencyVarType(TVarType varType);
 
 // The first day of the week of the user's locale, 0 = Sunday .. 6 = Saturday. Read
 // from the locale's setting (LOCALE_IFIRSTDAYOFWEEK: "0" Monday .. "6" Sunday, "0"
-// when absent) through kvFirstDayOfWeekSetting, which tests may replace.
+// when absent) through kvFirstDayOfWeekSetting, which is LocaleFirstDayOfWeek of
+// rtl/FormatSettings.h unless a test replaces it.
 int FirstDayOfWeek();
 extern std::function<AnsiString()> kvFirstDayOfWeekSetting;
 // Midnight of the first day of D's week.

@@ -19,59 +19,70 @@ void WriteText(TStream& stream, const AnsiString& s) {
   stream.WriteBytes(s);
 }
 
-// A length or count read from the stream must not be negative and must fit in what
-// is left (each unit taking unitSize bytes).
-void CheckLength(TStream& stream, int64_t n, int64_t unitSize) {
-  if (n < 0 || n > stream.BytesLeft() / unitSize) RaiseKvReadError();
+// A fixed-width field of `size` bytes must be there in full at the position.
+void Need(TStream& stream, int64_t size) {
+  if (stream.BytesLeft() < size) RaiseKvReadError(stream.Position());
 }
 
+// A length or count read at `at` must not be negative and must fit in what is left
+// (each unit taking unitSize bytes).
+void CheckLength(TStream& stream, int64_t n, int64_t unitSize, int64_t at) {
+  if (n < 0 || n > stream.BytesLeft() / unitSize) RaiseKvReadError(at);
+}
+
+int8_t ReadInt8(TStream& stream) { Need(stream, 1); return stream.ReadInt8(); }
+int16_t ReadInt16(TStream& stream) { Need(stream, 2); return stream.ReadInt16(); }
+
 Variant ReadValue(TStream& stream, int depth) {
-  const uint8_t tag = stream.ReadUInt8();
+  const int64_t at = stream.Position();
+  const uint8_t tag = ReadByte(stream);
   switch (tag) {
     case vaNull: return Variant::Null();
     case vaList: {
-      if (depth >= kMaxVariantNesting) RaiseKvReadError();
+      if (depth >= kMaxVariantNesting) RaiseKvReadError(at);
+      const int64_t countAt = stream.Position();
       int64_t count;
-      switch (stream.ReadUInt8()) {
-        case vaInt8: count = stream.ReadInt8(); break;
-        case vaInt16: count = stream.ReadInt16(); break;
-        case vaInt32: count = stream.ReadInt32(); break;
-        default: RaiseKvReadError();
+      switch (ReadByte(stream)) {
+        case vaInt8: count = ReadInt8(stream); break;
+        case vaInt16: count = ReadInt16(stream); break;
+        case vaInt32: count = ReadInteger(stream); break;
+        default: RaiseKvReadError(countAt);
       }
-      CheckLength(stream, count, 1);  // every element takes at least its tag byte
+      CheckLength(stream, count, 1, countAt);  // every element takes at least its tag byte
       std::vector<Variant> items;
       items.reserve(static_cast<size_t>(count));
       for (int64_t i = 0; i < count; ++i) items.push_back(ReadValue(stream, depth + 1));
       return VarArrayOf(items);
     }
-    case vaInt8: return Variant(static_cast<signed char>(stream.ReadInt8()));
-    case vaInt16: return Variant(static_cast<short>(stream.ReadInt16()));
-    case vaInt32: return Variant(static_cast<int>(stream.ReadInt32()));
-    case vaExtended: return Variant(stream.ReadExtended());
+    case vaInt8: return Variant(static_cast<signed char>(ReadInt8(stream)));
+    case vaInt16: return Variant(static_cast<short>(ReadInt16(stream)));
+    case vaInt32: return Variant(static_cast<int>(ReadInteger(stream)));
+    case vaExtended: return Variant(ReadExtended(stream));
     case vaString: {
-      const int64_t n = stream.ReadUInt8();
-      CheckLength(stream, n, 1);
+      const int64_t lengthAt = stream.Position();
+      const int64_t n = ReadByte(stream);
+      CheckLength(stream, n, 1, lengthAt);
       return Variant(stream.ReadBytes(n));
     }
     case vaFalse: return Variant(false);
     case vaTrue: return Variant(true);
-    case vaLString: {
-      const int64_t n = stream.ReadInt32();
-      CheckLength(stream, n, 1);
-      return Variant(stream.ReadBytes(n));
-    }
+    case vaLString: return Variant(ReadAnsiString(stream));
     case vaNil: return Variant();
-    case vaSingle: return Variant(stream.ReadSingle());
-    case vaCurrency: return Variant::FromCurrency(Currency::FromScaled(stream.ReadInt64()));
-    case vaDate: return Variant::FromDate(stream.ReadDouble());
+    case vaSingle: Need(stream, 4); return Variant(stream.ReadSingle());
+    case vaCurrency: return Variant::FromCurrency(ReadCurrency(stream));
+    case vaDate: return Variant::FromDate(ReadDouble(stream));
     case vaWString: return Variant(ReadWideString(stream));
-    default: RaiseKvReadError();
+    default: RaiseKvReadError(at);
   }
 }
 
 }  // namespace
 
 void RaiseKvReadError() { throw EReadError(kvLoadStr(SkvReadError)); }
+
+void RaiseKvReadError(int64_t offset) {
+  throw EReadError(kvLoadStr(SkvReadError) + " (corrupt at offset " + std::to_string(offset) + ")");
+}
 
 void WriteCompactInteger(TStream& stream, int32_t v) {
   if (v >= -128 && v <= 127) {
@@ -149,21 +160,30 @@ void WriteVariant(TStream& stream, const Variant& v) {
 Variant ReadVariant(TStream& stream) { return ReadValue(stream, 0); }
 
 void WriteByte(TStream& stream, uint8_t v) { stream.WriteUInt8(v); }
-uint8_t ReadByte(TStream& stream) { return stream.ReadUInt8(); }
+uint8_t ReadByte(TStream& stream) { Need(stream, 1); return stream.ReadUInt8(); }
 void WriteBoolean(TStream& stream, bool v) { stream.WriteUInt8(v ? 1 : 0); }
-bool ReadBoolean(TStream& stream) { return stream.ReadUInt8() != 0; }
+bool ReadBoolean(TStream& stream) { return ReadByte(stream) != 0; }
 void WriteWord(TStream& stream, uint16_t v) { stream.WriteUInt16(v); }
-uint16_t ReadWord(TStream& stream) { return stream.ReadUInt16(); }
+uint16_t ReadWord(TStream& stream) { Need(stream, 2); return stream.ReadUInt16(); }
 void WriteInteger(TStream& stream, int32_t v) { stream.WriteInt32(v); }
-int32_t ReadInteger(TStream& stream) { return stream.ReadInt32(); }
+int32_t ReadInteger(TStream& stream) { Need(stream, 4); return stream.ReadInt32(); }
 void WriteInt64(TStream& stream, int64_t v) { stream.WriteInt64(v); }
-int64_t ReadInt64(TStream& stream) { return stream.ReadInt64(); }
+int64_t ReadInt64(TStream& stream) { Need(stream, 8); return stream.ReadInt64(); }
 void WriteDouble(TStream& stream, double v) { stream.WriteDouble(v); }
-double ReadDouble(TStream& stream) { return stream.ReadDouble(); }
+double ReadDouble(TStream& stream) { Need(stream, 8); return stream.ReadDouble(); }
 void WriteCurrency(TStream& stream, Currency v) { stream.WriteInt64(v.Scaled()); }
-Currency ReadCurrency(TStream& stream) { return Currency::FromScaled(stream.ReadInt64()); }
+Currency ReadCurrency(TStream& stream) { return Currency::FromScaled(ReadInt64(stream)); }
 void WriteExtended(TStream& stream, double v) { stream.WriteExtended(v); }
-double ReadExtended(TStream& stream) { return stream.ReadExtended(); }
+
+double ReadExtended(TStream& stream) {
+  const int64_t at = stream.Position();
+  Need(stream, 10);
+  try {
+    return stream.ReadExtended();
+  } catch (const EReadError&) {  // ten bytes that are no number a double can hold
+    RaiseKvReadError(at);
+  }
+}
 
 void WriteAnsiString(TStream& stream, const AnsiString& s) {
   if (s.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) RaiseWriteError();
@@ -172,8 +192,9 @@ void WriteAnsiString(TStream& stream, const AnsiString& s) {
 }
 
 AnsiString ReadAnsiString(TStream& stream) {
-  const int64_t n = stream.ReadInt32();
-  CheckLength(stream, n, 1);
+  const int64_t at = stream.Position();
+  const int64_t n = ReadInteger(stream);
+  CheckLength(stream, n, 1, at);
   return stream.ReadBytes(n);
 }
 
@@ -184,8 +205,9 @@ void WriteWideString(TStream& stream, const WideString& s) {
 }
 
 WideString ReadWideString(TStream& stream) {
-  const int64_t n = stream.ReadInt32();
-  CheckLength(stream, n, 2);
+  const int64_t at = stream.Position();
+  const int64_t n = ReadInteger(stream);
+  CheckLength(stream, n, 2, at);
   WideString s(static_cast<size_t>(n), u'\0');
   for (int64_t i = 0; i < n; ++i) s[static_cast<size_t>(i)] = static_cast<char16_t>(stream.ReadUInt16());
   return s;

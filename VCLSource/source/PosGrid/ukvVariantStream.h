@@ -2,10 +2,11 @@
 // and the fixed-width little-endian primitives beside it. Grammar: docs/formats/variant-stream.md.
 //
 // Readers trust nothing: every count and length is checked against the bytes left
-// before anything is allocated, list nesting is bounded, and a malformed stream
-// raises EReadError "输入流错误" (a stream that simply ends inside a fixed-width
-// field raises the stream's own EReadError). Writing what the form cannot hold
-// raises EWriteError "输出流错误"; bytes already written stay on the stream.
+// before anything is allocated, list nesting is bounded, and a malformed or truncated
+// stream raises EReadError "输入流错误 (corrupt at offset N)", N being the stream
+// position of the tag, count, length or field that is wrong or cut off. Writing what
+// the form cannot hold raises EWriteError "输出流错误"; bytes already written stay on
+// the stream.
 #pragma once
 #include <cstdint>
 #include "rtl/AnsiString.h"
@@ -26,7 +27,8 @@ Variant ReadVariant(TStream& stream);
 // Tag 2, 3 or 4 with the smallest width that holds v.
 void WriteCompactInteger(TStream& stream, int32_t v);
 
-// Fixed-width primitives: exactly the bytes named, nothing else.
+// Fixed-width primitives: exactly the bytes named, nothing else. A reader raises the
+// read error with its field's offset when the stream holds fewer bytes.
 void WriteByte(TStream& stream, uint8_t v);
 uint8_t ReadByte(TStream& stream);
 void WriteBoolean(TStream& stream, bool v);
@@ -50,5 +52,7 @@ AnsiString ReadAnsiString(TStream& stream);
 void WriteWideString(TStream& stream, const WideString& s);
 WideString ReadWideString(TStream& stream);
 
-// EReadError "输入流错误".
+// EReadError "输入流错误 (corrupt at offset N)", N counted from the stream's start.
+[[noreturn]] void RaiseKvReadError(int64_t offset);
+// EReadError "输入流错误", for a failure that is not about a place in a stream.
 [[noreturn]] void RaiseKvReadError();
