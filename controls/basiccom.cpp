@@ -3,6 +3,7 @@
 
 #include "controls/ControlUtils.h"
 #include "rtl/DateTime.h"
+#include "ui/WinApi.h"
 
 // --- TLabelLabel ----------------------------------------------------------------------------------
 
@@ -292,15 +293,7 @@ void TCustomLabelComBox::DeleteUp() {
 
 // --- TCustomLabelBtnEdit ----------------------------------------------------------------------------
 
-void LoadBtnEditGlyph(TBitmap& glyph) {
-  glyph.SetSize(12, 12);
-  TCanvas* c = glyph.Canvas();
-  // The bottom-left pixel's colour is the transparent one.
-  c->Brush()->SetColor(clOlive);
-  c->FillRect(Rect(0, 0, 12, 12));
-  c->Brush()->SetColor(clBlack);
-  for (int x : {2, 5, 8}) c->FillRect(Rect(x, 7, x + 2, 9));
-}
+void LoadBtnEditGlyph(TBitmap& glyph) { glyph.LoadFromResourceName(ui_win::ModuleInstance(), "BTNEDIT"); }
 
 TCustomLabelBtnEdit::TCustomLabelBtnEdit(TComponent* AOwner) : TRuxBtnEdit(AOwner) {
   FAttach = std::make_unique<TLabelAttachment>(this, this);
@@ -423,4 +416,146 @@ void TLabelEmptyDate::EnabledChanged() {
 void TLabelEmptyDate::SetName(const AnsiString& value) {
   RenameLabelled(this, FAttach.get(), value, [this](const AnsiString& v) { TEmptyDate::SetName(v); },
                  [this] { SetDateStr(""); });
+}
+
+// --- published properties ----------------------------------------------------------------------
+
+
+void TLabelLabel::DefinePublished(TPublishedProperties& P) {
+  TLabel::DefinePublished(P);
+  published::StringField(P, "Typeid", Typeid);
+  published::IntField(P, "Sonnum", Sonnum);
+  published::StringField(P, "ZoneID", ZoneID);
+  published::StringField(P, "Zname", Zname);
+  published::EnumField(P, "BasicType", BasicType);
+  published::BoolField(P, "IsConditionType", IsConditionType);
+  published::SetField(P, "SelectOptions", SelectOptions);
+  P.AddString("CaptionName", this, &TLabelLabel::CaptionName, &TLabelLabel::SetCaptionName);
+  P.AddString("CaptionValue", this, &TLabelLabel::CaptionValue, &TLabelLabel::SetCaptionValue);
+  P.AddString("CaptionDevide", this, &TLabelLabel::CaptionDevide, &TLabelLabel::SetCaptionDevide);
+  P.AddBoolean("LabelVisible", this, &TLabelLabel::LabelVisible, &TLabelLabel::SetLabelVisible);
+  published::IntField(P, "CustomCaptionNo", CustomCaptionNo);
+  published::BoolField(P, "ShowCustomCaption", ShowCustomCaption);
+  published::BoolField(P, "ParamIsID", ParamIsID);
+  published::EnumField(P, "FrameWork", FrameWork);
+}
+
+void TCustomLabelEdit::DefinePublished(TPublishedProperties& P) {
+  TCustomEdit::DefinePublished(P);
+  published::IntField(P, "Sonnum", Sonnum);
+  published::BoolField(P, "IsConditionType", IsConditionType);
+  published::IntField(P, "CustomCaptionNo", CustomCaptionNo);
+  published::BoolField(P, "ShowCustomCaption", ShowCustomCaption);
+}
+
+void TCustomLabelMemo::DefinePublished(TPublishedProperties& P) {
+  TCustomMemo::DefinePublished(P);
+  published::IntField(P, "Sonnum", Sonnum);
+  published::BoolField(P, "IsConditionType", IsConditionType);
+  published::IntField(P, "CustomCaptionNo", CustomCaptionNo);
+  published::BoolField(P, "ShowCustomCaption", ShowCustomCaption);
+}
+
+void TCustomLabelComBox::DefinePublished(TPublishedProperties& P) {
+  TCustomComboBox::DefinePublished(P);
+  published::BoolField(P, "IsConditionType", IsConditionType);
+  published::BoolField(P, "ShowCustomCaption", ShowCustomCaption);
+  published::IntField(P, "CustomCaptionNo", CustomCaptionNo);
+  published::IntField(P, "Sonnum", Sonnum);
+  published::EnumField(P, "FrameWork", FrameWork);
+  P.AddString("FindField", this, &TCustomLabelComBox::FindField, &TCustomLabelComBox::SetFindField);
+  P.AddString("ShowField", this, &TCustomLabelComBox::ShowField, &TCustomLabelComBox::SetShowField);
+  P.AddString("KeyField", this, &TCustomLabelComBox::KeyField, &TCustomLabelComBox::SetKeyField);
+  P.AddString("keyValue", this, &TCustomLabelComBox::keyValue, &TCustomLabelComBox::SetkeyValue);
+}
+
+void TLabelComboBox::DefinePublished(TPublishedProperties& P) {
+  TCustomLabelComBox::DefinePublished(P);
+  published::EnumField(P, "BasicType", BasicType);
+  published::Anchors(P, this);
+  P.AddString("Caption", this, &TLabelComboBox::Caption, &TLabelComboBox::SetCaption);
+  P.AddEnumeration("CharCase", {"ecNormal", "ecUpperCase", "ecLowerCase"}, this, &TLabelComboBox::CharCase,
+                   &TLabelComboBox::SetCharCase);
+  P.AddInteger("Color", this, &TControl::Color, &TControl::SetColor);
+  P.AddEnumeration("Style", {"csDropDown", "csSimple", "csDropDownList"}, this, &TLabelComboBox::Style,
+                   &TLabelComboBox::SetStyle);
+  P.AddBoolean("Enabled", this, &TControl::Enabled, &TControl::SetEnabled);
+  P.AddClass("Font", [this]() -> TPersistent* { return &FFontProperties; });
+  published::LabelPosition(P, this);
+  P.AddInteger("LabelSpacing", this, &TLabelComboBox::LabelSpacing, &TLabelComboBox::SetLabelSpacing);
+  P.AddBoolean("LabelVisible", this, &TLabelComboBox::LabelVisible, &TLabelComboBox::SetLabelVisible);
+  P.AddInteger("MaxLength", this, &TLabelComboBox::MaxLength, &TLabelComboBox::SetMaxLength);
+  published::ParentColor(P, this).Default(0);
+  published::ParentFont(P, this);
+  published::ParentShowHint(P, this);
+  published::ShowHint(P, this);
+  published::TabOrder(P, this);
+  published::TabStop(P, this);
+  P.AddString("Text", [this] { return Text(); }, [this](const AnsiString& v) { SetText(v); });
+  published::Visible(P, this);
+}
+
+void TCustomLabelBtnEdit::DefinePublished(TPublishedProperties& P) {
+  TRuxBtnEdit::DefinePublished(P);
+  published::BoolField(P, "ShowCustomCaption", ShowCustomCaption);
+  published::IntField(P, "CustomCaptionNo", CustomCaptionNo);
+  published::IntField(P, "Sonnum", Sonnum);
+  published::StringField(P, "ZoneID", ZoneID);
+  published::StringField(P, "Zname", Zname);
+  published::StringField(P, "FilterTree", FilterTree);
+  published::StringField(P, "FilterList", FilterList);
+  published::IntField(P, "Rec", Rec);
+  published::BoolField(P, "ImmeEvaluate", ImmeEvaluate);
+}
+
+void TLabelBtnEdit::DefinePublished(TPublishedProperties& P) {
+  TCustomLabelBtnEdit::DefinePublished(P);
+  published::BoolField(P, "CanReload", CanReload);
+  published::Anchors(P, this);
+  P.AddString("Caption", this, &TLabelBtnEdit::Caption, &TLabelBtnEdit::SetCaption);
+  P.AddClass("Font", [this]() -> TPersistent* { return &FFontProperties; });
+  published::LabelPosition(P, this);
+  P.AddInteger("LabelSpacing", this, &TLabelBtnEdit::LabelSpacing, &TLabelBtnEdit::SetLabelSpacing);
+  P.AddBoolean("LabelVisible", this, &TLabelBtnEdit::LabelVisible, &TLabelBtnEdit::SetLabelVisible);
+  published::ParentColor(P, this);
+  published::ParentFont(P, this);
+  published::ParentShowHint(P, this);
+  published::ShowHint(P, this);
+  published::TabOrder(P, this);
+  published::TabStop(P, this).Default(0);
+}
+
+void TLabelDate::DefinePublished(TPublishedProperties& P) {
+  TDateTimePicker::DefinePublished(P);
+  published::LabelPosition(P, this);
+  P.AddInteger("LabelSpacing", this, &TLabelDate::LabelSpacing, &TLabelDate::SetLabelSpacing);
+  P.AddString("Caption", this, &TLabelDate::Caption, &TLabelDate::SetCaption);
+  P.AddBoolean("LabelVisible", this, &TLabelDate::LabelVisible, &TLabelDate::SetLabelVisible);
+  published::EnumField(P, "BasicType", BasicType);
+  published::BoolField(P, "IsConditionType", IsConditionType);
+  published::BoolField(P, "ShowCustomCaption", ShowCustomCaption);
+  published::IntField(P, "CustomCaptionNo", CustomCaptionNo);
+  published::Visible(P, this);
+  published::EnumField(P, "FrameWork", FrameWork);
+}
+
+void TEmptyDate::DefinePublished(TPublishedProperties& P) {
+  TWinControl::DefinePublished(P);
+  published::BoolField(P, "ShowCustomCaption", ShowCustomCaption);
+  published::IntField(P, "CustomCaptionNo", CustomCaptionNo);
+  P.AddString("DateStr", this, &TEmptyDate::DateStr, &TEmptyDate::SetDateStr);
+  P.AddBoolean("TabStop", this, &TEmptyDate::TabStop, &TEmptyDate::SetTabStop);
+  published::TabOrder(P, this);
+}
+
+void TLabelEmptyDate::DefinePublished(TPublishedProperties& P) {
+  TEmptyDate::DefinePublished(P);
+  published::LabelPosition(P, this);
+  P.AddInteger("LabelSpacing", this, &TLabelEmptyDate::LabelSpacing, &TLabelEmptyDate::SetLabelSpacing);
+  P.AddString("Caption", this, &TLabelEmptyDate::Caption, &TLabelEmptyDate::SetCaption);
+  P.AddBoolean("LabelVisible", this, &TLabelEmptyDate::LabelVisible, &TLabelEmptyDate::SetLabelVisible);
+  published::EnumField(P, "BasicType", BasicType);
+  published::BoolField(P, "IsConditionType", IsConditionType);
+  published::Visible(P, this);
+  published::EnumField(P, "FrameWork", FrameWork);
 }

@@ -24,6 +24,7 @@
 
 #include "controls/ComboDataBinding.h"
 #include "controls/LabelRules.h"
+#include "controls/PublishedControls.h"
 #include "controls/RuxBtnEdit.h"
 #include "controls/componenttype.h"
 #include "ui/ComCtrls.h"
@@ -34,6 +35,8 @@
 class TLabelLabel : public TLabel {
  public:
   explicit TLabelLabel(TComponent* AOwner);
+  // Every field below and the caption's parts, in the order of the fields.
+  void DefinePublished(TPublishedProperties& P) override;
 
   // The caption shows CaptionName + CaptionDevide + CaptionValue, or the value alone
   // when LabelVisible is False; every write rebuilds it (" : " at creation).
@@ -151,6 +154,9 @@ class TCustomLabelEdit : public TCustomEdit, public ILabelOwner {
  public:
   explicit TCustomLabelEdit(TComponent* AOwner);
   ~TCustomLabelEdit() override;
+  // Sonnum, IsConditionType, CustomCaptionNo, ShowCustomCaption (the label's settings
+  // are not published).
+  void DefinePublished(TPublishedProperties& P) override;
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
   void SetParent(TWinControl* AParent) override;
   void SetName(const AnsiString& value) override;
@@ -171,6 +177,8 @@ class TCustomLabelMemo : public TCustomMemo, public ILabelOwner {
  public:
   explicit TCustomLabelMemo(TComponent* AOwner);
   ~TCustomLabelMemo() override;
+  // As the labelled edit.
+  void DefinePublished(TPublishedProperties& P) override;
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
   void SetParent(TWinControl* AParent) override;
   void SetName(const AnsiString& value) override;
@@ -201,6 +209,9 @@ class TCustomLabelComBox : public TCustomComboBox, public ILabelOwner {
  public:
   explicit TCustomLabelComBox(TComponent* AOwner);
   ~TCustomLabelComBox() override;
+  // IsConditionType, ShowCustomCaption, CustomCaptionNo, Sonnum, FrameWork, FindField,
+  // ShowField, KeyField, keyValue.
+  void DefinePublished(TPublishedProperties& P) override;
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
   void SetParent(TWinControl* AParent) override;
   void SetName(const AnsiString& value) override;
@@ -255,6 +266,13 @@ class TCustomLabelComBox : public TCustomComboBox, public ILabelOwner {
 class TLabelComboBox : public TCustomLabelComBox {
  public:
   using TCustomLabelComBox::TCustomLabelComBox;
+  // Then BasicType, Anchors, Caption, CharCase, Color, Style, Enabled, Font,
+  // LabelPosition, LabelSpacing, LabelVisible, MaxLength, ParentColor (default False),
+  // ParentFont, ParentShowHint, ShowHint, TabOrder, TabStop, Text, Visible (default True).
+  void DefinePublished(TPublishedProperties& P) override;
+
+ private:
+  TFontProperties FFontProperties{*Font()};
 };
 
 // --- labelled button edit ------------------------------------------------------------------------
@@ -265,6 +283,9 @@ class TCustomLabelBtnEdit : public TRuxBtnEdit, public ILabelOwner {
   // Also SiteVisible := True and the "BTNEDIT" glyph on the button.
   explicit TCustomLabelBtnEdit(TComponent* AOwner);
   ~TCustomLabelBtnEdit() override;
+  // After the button edit's: ShowCustomCaption, CustomCaptionNo, Sonnum, ZoneID, Zname,
+  // FilterTree, FilterList, Rec, ImmeEvaluate.
+  void DefinePublished(TPublishedProperties& P) override;
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
   void SetParent(TWinControl* AParent) override;
   void SetName(const AnsiString& value) override;
@@ -287,9 +308,18 @@ class TCustomLabelBtnEdit : public TRuxBtnEdit, public ILabelOwner {
 class TLabelBtnEdit : public TCustomLabelBtnEdit {
  public:
   using TCustomLabelBtnEdit::TCustomLabelBtnEdit;
+  // Then CanReload, Anchors, Caption (the label's), Font, LabelPosition, LabelSpacing,
+  // LabelVisible, ParentColor, ParentFont, ParentShowHint, ShowHint, TabOrder, TabStop
+  // (default False); the others it names again keep their places.
+  void DefinePublished(TPublishedProperties& P) override;
+
+ private:
+  TFontProperties FFontProperties{*Font()};
 };
 
-// The 12 x 12 picture on the button of a labelled button edit (three dots).
+// The 12 x 12 picture on the button of a labelled button edit: the bitmap resource
+// "BTNEDIT" of the module that holds this code (controls.rc; the plug-in DLL, not the
+// host's program). EResNotFound when the module lacks it.
 void LoadBtnEditGlyph(TBitmap& glyph);
 
 // --- dates ---------------------------------------------------------------------------------------
@@ -299,6 +329,9 @@ class TLabelDate : public TDateTimePicker, public ILabelOwner {
  public:
   explicit TLabelDate(TComponent* AOwner);
   ~TLabelDate() override;
+  // LabelPosition, LabelSpacing, Caption, LabelVisible, BasicType, IsConditionType,
+  // ShowCustomCaption, CustomCaptionNo, Visible (default True), FrameWork.
+  void DefinePublished(TPublishedProperties& P) override;
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
   void SetParent(TWinControl* AParent) override;
   void SetName(const AnsiString& value) override;
@@ -318,6 +351,8 @@ class TLabelDate : public TDateTimePicker, public ILabelOwner {
 class TEmptyDate : public TWinControl {
  public:
   explicit TEmptyDate(TComponent* AOwner);
+  // ShowCustomCaption, CustomCaptionNo, DateStr, TabStop, TabOrder.
+  void DefinePublished(TPublishedProperties& P) override;
 
   // The masked edit, mask "!9999/99/99;1;_".
   TMaskEdit* MaskEdit() const { return FMaskEdit; }
@@ -352,6 +387,9 @@ class TLabelEmptyDate : public TEmptyDate, public ILabelOwner {
  public:
   explicit TLabelEmptyDate(TComponent* AOwner);
   ~TLabelEmptyDate() override;
+  // Then LabelPosition, LabelSpacing, Caption, LabelVisible, BasicType, IsConditionType,
+  // Visible (default True), FrameWork.
+  void DefinePublished(TPublishedProperties& P) override;
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
   void SetParent(TWinControl* AParent) override;
   void SetName(const AnsiString& value) override;
