@@ -41,16 +41,9 @@ TRuxBtnEdit::TRuxBtnEdit(TComponent* AOwner) : TWinControl(AOwner) {
   FButton->BringToFront();
   FButton->SetCursor(crArrow);
 
-  FTopLine = new TShape(this);
-  FTopLine->SetParent(this);
-  FTopLine->SetBounds(0, 0, FWidth, 1);
-  FTopLine->Pen()->SetColor(clGray);
-
+  FTopLine = MakeFrameLine(this, 0, clGray);
   // The bottom line stays where the control's first height put it.
-  FBottomLine = new TShape(this);
-  FBottomLine->SetParent(this);
-  FBottomLine->SetBounds(0, FHeight - 1, FWidth, 1);
-  FBottomLine->Pen()->SetColor(clWhite);
+  FBottomLine = MakeFrameLine(this, FHeight - 1, clWhite);
 
   FUnderline = new TShape(this);
   FUnderline->SetParent(FEdit);
@@ -215,6 +208,14 @@ void TRuxBtnEdit::EditExit() {
   if (o.DateError) ShowMessageBox(ruxbtnedit::kDateErrorText, ruxbtnedit::kHintCaption);
   if (FFlat) FButton->SetVisible(false);
   if (OnExit) OnExit(this);
+}
+
+TShape* MakeFrameLine(TWinControl* control, int y, TColor color) {
+  auto* line = new TShape(control);
+  line->SetParent(control);
+  line->SetBounds(0, y, control->Width(), 1);
+  line->Pen()->SetColor(color);
+  return line;
 }
 
 // --- published properties ------------------------------------------------------------------

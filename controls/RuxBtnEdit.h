@@ -22,6 +22,10 @@
 #include "ui/ExtCtrls.h"
 #include "ui/StdCtrls.h"
 
+// A one-pixel line across `control` at y in the pen colour, owned by the control: the
+// frame lines of the button edit and of the empty-able date field.
+TShape* MakeFrameLine(TWinControl* control, int y, TColor color);
+
 using TBtnEditSelectBasicEvent =
     std::function<void(TObject* Sender, const AnsiString& szMode, bool& Modifyed)>;
 

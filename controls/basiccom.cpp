@@ -103,77 +103,7 @@ void TLabelAttachment::Renamed(const AnsiString& oldName, const AnsiString& newN
     FLabel->SetCaption(newName);
 }
 
-// The six labelled classes share their overrides; each passes whether its label hides
-// while the control is hidden (the button-edit and date classes do).
-#define POS_LABELLED_OVERRIDES(Class, Base, FollowHidden)                         \
-  void Class::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {           \
-    Base::SetBounds(ALeft, ATop, AWidth, AHeight);                                \
-    if (FAttach) FAttach->Place(FAttach->Position());                             \
-  }                                                                               \
-  void Class::SetParent(TWinControl* AParent) {                                   \
-    Base::SetParent(AParent);                                                     \
-    if (FAttach) FAttach->ParentChanged(FollowHidden);                            \
-  }                                                                               \
-  void Class::VisibleChanged() {                                                  \
-    Base::VisibleChanged();                                                       \
-    if (FAttach) FAttach->ControlVisibleChanged();                                \
-  }
-
-namespace {
-// Design-time rename: the label's caption follows the name, the text is cleared.
-template <typename Clear>
-void RenameLabelled(TComponent* c, TLabelAttachment* attach, const AnsiString& value,
-                    const std::function<void(const AnsiString&)>& inherited, Clear clearText) {
-  if (!c->HasState(csDesigning)) {
-    inherited(value);
-    return;
-  }
-  const AnsiString old = c->Name();
-  if (attach) attach->Renamed(old, value);
-  inherited(value);
-  clearText();
-}
-}  // namespace
-
-// --- TCustomLabelEdit -------------------------------------------------------------------------------
-
-TCustomLabelEdit::TCustomLabelEdit(TComponent* AOwner) : TCustomEdit(AOwner) {
-  FAttach = std::make_unique<TLabelAttachment>(this, this);
-}
-
-TCustomLabelEdit::~TCustomLabelEdit() { FAttach.reset(); }
-
-POS_LABELLED_OVERRIDES(TCustomLabelEdit, TCustomEdit, false)
-
-void TCustomLabelEdit::EnabledChanged() {
-  TCustomEdit::EnabledChanged();
-  if (FAttach) FAttach->ControlEnabledChanged(Enabled());
-}
-
-void TCustomLabelEdit::SetName(const AnsiString& value) {
-  RenameLabelled(this, FAttach.get(), value, [this](const AnsiString& v) { TCustomEdit::SetName(v); },
-                 [this] { TControl::SetText(""); });
-}
-
 // --- TCustomLabelMemo -------------------------------------------------------------------------------
-
-TCustomLabelMemo::TCustomLabelMemo(TComponent* AOwner) : TCustomMemo(AOwner) {
-  FAttach = std::make_unique<TLabelAttachment>(this, this);
-}
-
-TCustomLabelMemo::~TCustomLabelMemo() { FAttach.reset(); }
-
-POS_LABELLED_OVERRIDES(TCustomLabelMemo, TCustomMemo, false)
-
-void TCustomLabelMemo::EnabledChanged() {
-  TCustomMemo::EnabledChanged();
-  if (FAttach) FAttach->ControlEnabledChanged(Enabled());
-}
-
-void TCustomLabelMemo::SetName(const AnsiString& value) {
-  RenameLabelled(this, FAttach.get(), value, [this](const AnsiString& v) { TCustomMemo::SetName(v); },
-                 [this] { TControl::SetText(""); });
-}
 
 void TCustomLabelMemo::WndProc(TMessage& m) {
   TCustomMemo::WndProc(m);
@@ -182,27 +112,9 @@ void TCustomLabelMemo::WndProc(TMessage& m) {
 
 // --- TCustomLabelComBox -----------------------------------------------------------------------------
 
-TCustomLabelComBox::TCustomLabelComBox(TComponent* AOwner) : TCustomComboBox(AOwner) {
-  FAttach = std::make_unique<TLabelAttachment>(this, this);
-}
+TCustomLabelComBox::TCustomLabelComBox(TComponent* AOwner) : TLabelled(AOwner) {}
 
-TCustomLabelComBox::~TCustomLabelComBox() {
-  FAttach.reset();
-  FBinding.DataSet()->Close();
-}
-
-POS_LABELLED_OVERRIDES(TCustomLabelComBox, TCustomComboBox, false)
-
-void TCustomLabelComBox::EnabledChanged() {
-  TCustomComboBox::EnabledChanged();
-  if (FAttach) FAttach->ControlEnabledChanged(Enabled());
-}
-
-void TCustomLabelComBox::SetName(const AnsiString& value) {
-  RenameLabelled(this, FAttach.get(), value,
-                 [this](const AnsiString& v) { TCustomComboBox::SetName(v); },
-                 [this] { TControl::SetText(""); });
-}
+TCustomLabelComBox::~TCustomLabelComBox() { FBinding.DataSet()->Close(); }
 
 void TCustomLabelComBox::WndProc(TMessage& m) {
   TCustomComboBox::WndProc(m);
@@ -295,46 +207,16 @@ void TCustomLabelComBox::DeleteUp() {
 
 void LoadBtnEditGlyph(TBitmap& glyph) { glyph.LoadFromResourceName(ui_win::ModuleInstance(), "BTNEDIT"); }
 
-TCustomLabelBtnEdit::TCustomLabelBtnEdit(TComponent* AOwner) : TRuxBtnEdit(AOwner) {
-  FAttach = std::make_unique<TLabelAttachment>(this, this);
+TCustomLabelBtnEdit::TCustomLabelBtnEdit(TComponent* AOwner) : TLabelled(AOwner) {
   SetSiteVisible(true);
   TBitmap glyph;
   LoadBtnEditGlyph(glyph);
   SetGlyph(&glyph);
 }
 
-TCustomLabelBtnEdit::~TCustomLabelBtnEdit() { FAttach.reset(); }
-
-POS_LABELLED_OVERRIDES(TCustomLabelBtnEdit, TRuxBtnEdit, true)
-
 void TCustomLabelBtnEdit::SetEnabled(bool v) {
   TRuxBtnEdit::SetEnabled(v);
   if (FAttach) FAttach->ControlEnabledChanged(v);
-}
-
-void TCustomLabelBtnEdit::SetName(const AnsiString& value) {
-  RenameLabelled(this, FAttach.get(), value, [this](const AnsiString& v) { TRuxBtnEdit::SetName(v); },
-                 [this] { SetText(""); });
-}
-
-// --- TLabelDate -------------------------------------------------------------------------------------
-
-TLabelDate::TLabelDate(TComponent* AOwner) : TDateTimePicker(AOwner) {
-  FAttach = std::make_unique<TLabelAttachment>(this, this);
-}
-
-TLabelDate::~TLabelDate() { FAttach.reset(); }
-
-POS_LABELLED_OVERRIDES(TLabelDate, TDateTimePicker, true)
-
-void TLabelDate::EnabledChanged() {
-  TDateTimePicker::EnabledChanged();
-  if (FAttach) FAttach->ControlEnabledChanged(Enabled());
-}
-
-void TLabelDate::SetName(const AnsiString& value) {
-  RenameLabelled(this, FAttach.get(), value, [this](const AnsiString& v) { TDateTimePicker::SetName(v); },
-                 [this] { TControl::SetText(""); });
 }
 
 // --- TEmptyDate -------------------------------------------------------------------------------------
@@ -352,14 +234,8 @@ TEmptyDate::TEmptyDate(TComponent* AOwner) : TWinControl(AOwner) {
   FClear->SetParent(this);
   FClear->SetBounds(0, 2, labelrules::kClearButtonSize, labelrules::kClearButtonSize);
   FClear->SetCaption("清");
-  FTopLine = new TShape(this);
-  FTopLine->SetParent(this);
-  FTopLine->SetBounds(0, 0, FWidth, 1);
-  FTopLine->Pen()->SetColor(clGray);
-  FBottomLine = new TShape(this);
-  FBottomLine->SetParent(this);
-  FBottomLine->SetBounds(0, FHeight - 1, FWidth, 1);
-  FBottomLine->Pen()->SetColor(clWhite);
+  FTopLine = MakeFrameLine(this, 0, clGray);
+  FBottomLine = MakeFrameLine(this, FHeight - 1, clWhite);
 
   FCalendar->OnChange = [this](TObject*) {
     FMaskEdit->SetText(FormatDateTime("yyyy-mm-dd", FCalendar->Date()));
@@ -400,22 +276,8 @@ void TEmptyDate::SetTabStop(bool v) {
 
 // --- TLabelEmptyDate --------------------------------------------------------------------------------
 
-TLabelEmptyDate::TLabelEmptyDate(TComponent* AOwner) : TEmptyDate(AOwner) {
-  FAttach = std::make_unique<TLabelAttachment>(this, MaskEdit());
-}
-
-TLabelEmptyDate::~TLabelEmptyDate() { FAttach.reset(); }
-
-POS_LABELLED_OVERRIDES(TLabelEmptyDate, TEmptyDate, true)
-
-void TLabelEmptyDate::EnabledChanged() {
-  TEmptyDate::EnabledChanged();
-  if (FAttach) FAttach->ControlEnabledChanged(Enabled());
-}
-
-void TLabelEmptyDate::SetName(const AnsiString& value) {
-  RenameLabelled(this, FAttach.get(), value, [this](const AnsiString& v) { TEmptyDate::SetName(v); },
-                 [this] { SetDateStr(""); });
+TLabelEmptyDate::TLabelEmptyDate(TComponent* AOwner) : TLabelled(AOwner) {
+  if (EditLabel()) EditLabel()->SetFocusControl(MaskEdit());
 }
 
 // --- published properties ----------------------------------------------------------------------
@@ -440,20 +302,25 @@ void TLabelLabel::DefinePublished(TPublishedProperties& P) {
   published::EnumField(P, "FrameWork", FrameWork);
 }
 
+namespace {
+// What the labelled edit and memo publish of their own.
+template <class C>
+void PublishEditFields(TPublishedProperties& P, C& c) {
+  published::IntField(P, "Sonnum", c.Sonnum);
+  published::BoolField(P, "IsConditionType", c.IsConditionType);
+  published::IntField(P, "CustomCaptionNo", c.CustomCaptionNo);
+  published::BoolField(P, "ShowCustomCaption", c.ShowCustomCaption);
+}
+}  // namespace
+
 void TCustomLabelEdit::DefinePublished(TPublishedProperties& P) {
   TCustomEdit::DefinePublished(P);
-  published::IntField(P, "Sonnum", Sonnum);
-  published::BoolField(P, "IsConditionType", IsConditionType);
-  published::IntField(P, "CustomCaptionNo", CustomCaptionNo);
-  published::BoolField(P, "ShowCustomCaption", ShowCustomCaption);
+  PublishEditFields(P, *this);
 }
 
 void TCustomLabelMemo::DefinePublished(TPublishedProperties& P) {
   TCustomMemo::DefinePublished(P);
-  published::IntField(P, "Sonnum", Sonnum);
-  published::BoolField(P, "IsConditionType", IsConditionType);
-  published::IntField(P, "CustomCaptionNo", CustomCaptionNo);
-  published::BoolField(P, "ShowCustomCaption", ShowCustomCaption);
+  PublishEditFields(P, *this);
 }
 
 void TCustomLabelComBox::DefinePublished(TPublishedProperties& P) {
