@@ -2,24 +2,11 @@
 // panel between them; the stock-take bill manager builds on it.
 #pragma once
 #include "app/BaseForm.h"
-#include "db/ClientDataSet.h"
-#include "ui/ExtCtrls.h"
-#include "ui/StdCtrls.h"
+#include "app/TitleBand.h"
 
-class TParentfrm : public TfrmBase {
+class TParentfrm : public TfrmBase, public TTitledParts {
  public:
   explicit TParentfrm(TComponent* AOwner);
 
-  // Components in their declaration order; owned by the form.
-  TPanel* pnlTitle;
-  TShape* shpBack;
-  TShape* shpTitle;
-  TLabel* lblTitle;
-  TPanel* pnlBtn;
-  TPanel* pnlMain;
-  TClientDataSet* PosCds;  // the screen's scratch dataset for server queries
-
   AnsiString GetTitle() const { return lblTitle->Caption(); }
-  // The title and the form's caption; the plate and its shadow end 8 pixels after it.
-  void SetTitle(const AnsiString& Value);
 };

@@ -1,8 +1,11 @@
 // The title band the full-screen and dialog bases share: a light-blue panel at the top
 // holding a rounded plate with a shadow 2 pixels right and down, and the title on the
-// plate in bold 宋体. SetTitle fits the plate and its shadow to the title's text.
+// plate in bold 宋体; below it the main panel and the button band, and the screen's
+// scratch dataset. SetTitle fits the plate and its shadow to the title's text.
 #pragma once
+#include "db/ClientDataSet.h"
 #include "ui/ExtCtrls.h"
+#include "ui/Forms.h"
 #include "ui/StdCtrls.h"
 
 namespace titleband {
@@ -16,17 +19,30 @@ inline int PlateWidth(int labelLeft, int labelWidth, bool emptyTitle) {
   return labelLeft + (emptyTitle ? 0 : labelWidth) + 8;
 }
 
-// Settings of the band's parts (the panel's alignment and the creation order stay with
-// the form that owns them).
-void SetUpBand(TPanel* pnlTitle);
-void SetUpShadow(TShape* shpBack, TPanel* pnlTitle);
-void SetUpPlate(TShape* shpTitle, TPanel* pnlTitle);
-void SetUpTitle(TLabel* lblTitle, TPanel* pnlTitle);
-void SetUpButtonBand(TPanel* pnlBtn);
-void SetUpMain(TPanel* pnlMain);
-
-// Caption of the title and of the form, then the plate and its shadow fitted to it.
-void SetTitle(TCustomForm* form, TLabel* lblTitle, TShape* shpTitle, TShape* shpBack,
-              const AnsiString& value);
-
 }  // namespace titleband
+
+// The components of a titled form base, owned by the form they are made for, and the
+// title set on them. The form makes them in its constructor (MakeTitledParts).
+class TTitledParts {
+ public:
+  TPanel* pnlTitle = nullptr;
+  TPanel* pnlMain = nullptr;
+  TPanel* pnlBtn = nullptr;
+  TShape* shpTitle = nullptr;
+  TLabel* lblTitle = nullptr;
+  TShape* shpBack = nullptr;
+  TClientDataSet* PosCds = nullptr;  // the screen's scratch dataset for server queries
+
+  // The title and the form's caption; the plate and its shadow end 8 pixels after it.
+  void SetTitle(const AnsiString& Value);
+
+ protected:
+  // The order the parts are made in: the full-screen base makes the band with its plate,
+  // then the button band and the main panel; the dialog base the three panels first.
+  // Either way the shadow lies under the plate and the title over both.
+  enum class TOrder { FullScreen, Dialog };
+  void MakeTitledParts(TCustomForm* form, TOrder order);
+
+ private:
+  TCustomForm* FForm = nullptr;
+};

@@ -244,11 +244,11 @@ void TposVipEnroll::SaveCard() {
   v.CardNo = e.CardNo;
   v.Holder = e.Holder;
   v.CreateDate = dtpHandOut->DateTime();
-  v.EndDate = dtpEndTime->Date();
-  v.EmployeeId = FEmployees.IdOfName(cbbEfullname->Text());
+  v.EndDate = dtpEndTime->DateTime();
+  v.EmployeeId = FEmployees.IdAt(cbbEfullname->ItemIndex());
   v.CardTypeId = FCardTypes.IdAt(type);
   v.Sex = cbbSex->Text();
-  v.Birthday = dtpBirth->Date();
+  v.Birthday = dtpBirth->DateTime();
   v.Phone = e.Phone;
   v.EMail = e.EMail;
   v.IdNumber = e.IdNumber;

@@ -57,45 +57,11 @@ AnsiString TIdNameList::IdAt(int index) const {
 
 void InsertParams(const TCardValues& v, std::vector<AnsiString>& names,
                   std::vector<Variant>& values) {
-  const Variant zero(static_cast<unsigned char>(0));
-  const Variant empty{AnsiString()};
-  const std::pair<const char*, Variant> params[] = {
-      {"@OperatorID", Variant(v.OperatorId)},
-      {"@Action", Variant("Add")},
-      {"@VipCardId", zero},
-      {"@VipCardCode", Variant(v.CardNo)},
-      {"@Bname", Variant(v.Holder)},
-      {"@pycode", empty},
-      {"@CreateDate", Variant::FromDate(v.CreateDate)},
-      {"@EndDate", Variant::FromDate(v.EndDate)},
-      {"@EtypeId", Variant(v.EmployeeId)},
-      {"@Cardset", Variant(v.CardTypeId)},
-      {"@Bsex", Variant(v.Sex)},
-      {"@Bbirthday", Variant::FromDate(v.Birthday)},
-      {"@Btel", Variant(v.Phone)},
-      {"@Baddr", empty},
-      {"@Bpostcode", Variant(v.EMail)},
-      {"@Btrade", empty},
-      {"@BIDcard", Variant(v.IdNumber)},
-      {"@VipStatus", zero},
-      {"@Comment", Variant(v.Comment)},
-      {"@BeginMoney", zero},
-      {"@BeginCent", zero},
-      {"@IsCz", empty},
-      {"@qccz", zero},
-      {"@RATypeID", empty},
-      {"@BTypeID", empty},
-      {"@CarType", zero},
-      {"@CarWashPrice", zero},
-      {"@IsWashTimes", empty},
-      {"@CanWashTimes00", zero},
-      {"@CanWashTimes", zero},
-  };
   names.clear();
   values.clear();
-  for (const auto& p : params) {
-    names.emplace_back(p.first);
-    values.push_back(p.second);
+  for (auto& [name, value] : CardParams(v)) {
+    names.push_back(std::move(name));
+    values.push_back(std::move(value));
   }
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 #include <vector>
 
+#include "app/VipCardInsert.h"
 #include "db/DataSet.h"
 #include "rtl/AnsiString.h"
 #include "rtl/DateTime.h"
@@ -15,7 +16,6 @@ namespace vipenroll {
 // Statements and the procedure of the screen.
 constexpr const char* kCardTypesSql = "select TypeName,VipCardTypeID from nVipCardSet";
 constexpr const char* kEmployeesSql = "select * from    FN_GetPowerRangeEList ('00001','')";
-constexpr const char* kInsertProc = "[QP_nInsertVipCardSign]";
 
 // What the user entered, as the checks see it.
 struct TEntries {
@@ -64,33 +64,15 @@ class TIdNameList {
   std::vector<AnsiString> Names() const;
   // Index of the first entry with this name, -1 when none.
   int IndexOfName(const AnsiString& name) const;
-  // The id at index; "" outside the list.
+  // The id at index; "" outside the list. A chosen item's id is found by its index:
+  // two entries may share a name (two employees of the same name).
   AnsiString IdAt(int index) const;
-  // The id of the first entry with this name; "" when none.
-  AnsiString IdOfName(const AnsiString& name) const { return IdAt(IndexOfName(name)); }
 
  private:
   std::vector<TIdName> FItems;
 };
 
-// The values the card insert sends besides its constants.
-struct TCardValues {
-  AnsiString OperatorId;
-  AnsiString CardNo;
-  AnsiString Holder;
-  TDateTime CreateDate = 0;
-  TDateTime EndDate = 0;
-  AnsiString EmployeeId;
-  AnsiString CardTypeId;
-  AnsiString Sex;
-  TDateTime Birthday = 0;
-  AnsiString Phone;
-  AnsiString EMail;    // goes as "@Bpostcode"
-  AnsiString IdNumber;
-  AnsiString Comment;
-};
-// The 30 parameters of [QP_nInsertVipCardSign] in their order: texts as strings, dates
-// as date/time values, the zeros as small unsigned integers.
+// The 30 parameters of [QP_nInsertVipCardSign] (VipCardInsert.h) as names and values.
 void InsertParams(const TCardValues& v, std::vector<AnsiString>& names,
                   std::vector<Variant>& values);
 

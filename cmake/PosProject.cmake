@@ -2,6 +2,10 @@
 #
 #   pos_library(NAME [WIN32_ONLY] [SOURCES ...] [EXCLUDE ...] [DEPS ...])
 #       A static library of the folder's *.cpp (or the SOURCES given), minus EXCLUDE.
+#   pos_resources(TARGET RCFILE [FILES ...])   (win32)
+#       Compiles a resource script of the folder (FILES: what it names) and links the
+#       resources into every module that links TARGET, not into TARGET's archive, where
+#       nothing would pull them in.
 #   pos_test(NAME [SOURCES ...] [DEPS ...])
 #       One test program per folder of tests/: all its cases run in one process,
 #       natively or under Wine (one Wine start per program, not per case).
@@ -56,6 +60,21 @@ function(pos_library name)
   if(A_DEPS)
     target_link_libraries(${name} PUBLIC ${A_DEPS})
   endif()
+endfunction()
+
+function(pos_resources target rc)
+  get_filename_component(base ${rc} NAME_WE)
+  set(obj ${CMAKE_CURRENT_BINARY_DIR}/${base}_resources.o)
+  set(deps ${CMAKE_CURRENT_SOURCE_DIR}/${rc})
+  foreach(f ${ARGN})
+    list(APPEND deps ${CMAKE_CURRENT_SOURCE_DIR}/${f})
+  endforeach()
+  add_custom_command(OUTPUT ${obj}
+    COMMAND ${CMAKE_RC_COMPILER} -O coff -I ${CMAKE_CURRENT_SOURCE_DIR} -i ${CMAKE_CURRENT_SOURCE_DIR}/${rc} -o ${obj}
+    DEPENDS ${deps} VERBATIM)
+  add_custom_target(${target}_resources DEPENDS ${obj})
+  add_dependencies(${target} ${target}_resources)
+  target_link_libraries(${target} INTERFACE ${obj})
 endfunction()
 
 # GoogleTest: the system package natively; built from Debian's sources for win32.

@@ -1,6 +1,8 @@
 // The button edit and its inner edit.
 #include "controls/RuxBtnEdit.h"
 
+#include "controls/PublishedControls.h"
+
 #include "controls/ControlUtils.h"
 
 // --- TRuxEdit ---------------------------------------------------------------------------------
@@ -39,16 +41,9 @@ TRuxBtnEdit::TRuxBtnEdit(TComponent* AOwner) : TWinControl(AOwner) {
   FButton->BringToFront();
   FButton->SetCursor(crArrow);
 
-  FTopLine = new TShape(this);
-  FTopLine->SetParent(this);
-  FTopLine->SetBounds(0, 0, FWidth, 1);
-  FTopLine->Pen()->SetColor(clGray);
-
+  FTopLine = MakeFrameLine(this, 0, clGray);
   // The bottom line stays where the control's first height put it.
-  FBottomLine = new TShape(this);
-  FBottomLine->SetParent(this);
-  FBottomLine->SetBounds(0, FHeight - 1, FWidth, 1);
-  FBottomLine->Pen()->SetColor(clWhite);
+  FBottomLine = MakeFrameLine(this, FHeight - 1, clWhite);
 
   FUnderline = new TShape(this);
   FUnderline->SetParent(FEdit);
@@ -213,4 +208,59 @@ void TRuxBtnEdit::EditExit() {
   if (o.DateError) ShowMessageBox(ruxbtnedit::kDateErrorText, ruxbtnedit::kHintCaption);
   if (FFlat) FButton->SetVisible(false);
   if (OnExit) OnExit(this);
+}
+
+TShape* MakeFrameLine(TWinControl* control, int y, TColor color) {
+  auto* line = new TShape(control);
+  line->SetParent(control);
+  line->SetBounds(0, y, control->Width(), 1);
+  line->Pen()->SetColor(color);
+  return line;
+}
+
+// --- published properties ------------------------------------------------------------------
+
+void TRuxEdit::DefinePublished(TPublishedProperties& P) {
+  TEdit::DefinePublished(P);
+  P.AddChar("PasswordChar", this, &TRuxEdit::PasswordChar, &TRuxEdit::SetPasswordChar).Default(0);
+  published::Enum<TDataType>(P, "DataType", this, &TRuxEdit::DataType, &TRuxEdit::SetDataType).Default(dtString);
+  P.AddInteger("MaxValue", this, &TRuxEdit::MaxValue, &TRuxEdit::SetMaxValue).Default(1000000);
+  P.AddInteger("MinValue", this, &TRuxEdit::MinValue, &TRuxEdit::SetMinValue).Default(-1000000);
+}
+
+void TRuxBtnEdit::DefinePublished(TPublishedProperties& P) {
+  TWinControl::DefinePublished(P);
+  P.AddInteger("FocusColor", this, &TRuxBtnEdit::FocusColor, &TRuxBtnEdit::SetFocusColor);
+  P.AddBoolean("BtnEnabled", this, &TRuxBtnEdit::BtnEnabled, &TRuxBtnEdit::SetBtnEnabled).Default(1);
+  P.AddBoolean("BtnVisible", this, &TRuxBtnEdit::BtnVisible, &TRuxBtnEdit::SetBtnVisible);
+  P.AddString("Text", this, &TRuxBtnEdit::Text, &TRuxBtnEdit::SetText);
+  P.AddEnumeration("BorderStyle", {"bsNone", "bsSingle"}, this, &TRuxBtnEdit::BorderStyle,
+                   &TRuxBtnEdit::SetBorderStyle);
+  P.AddString("BtnCaption", this, &TRuxBtnEdit::BtnCaption, &TRuxBtnEdit::SetBtnCaption);
+  P.AddInteger("Color", this, &TRuxBtnEdit::Color, &TRuxBtnEdit::SetColor);
+  P.AddBoolean("Enabled", this, &TRuxBtnEdit::Enabled, &TRuxBtnEdit::SetEnabled);
+  P.AddBoolean("Flat", this, &TRuxBtnEdit::Flat, &TRuxBtnEdit::SetFlat);
+  P.AddString("LastText", this, &TRuxBtnEdit::LastText, &TRuxBtnEdit::SetLastText);
+  P.AddInteger("DepAttr", this, &TRuxBtnEdit::DepAttr, &TRuxBtnEdit::SetDepAttr);
+  P.AddInteger("MaxLength", this, &TRuxBtnEdit::MaxLength, &TRuxBtnEdit::SetMaxLength);
+  P.AddChar("PasswordChar", this, &TRuxBtnEdit::PasswordChar, &TRuxBtnEdit::SetPasswordChar);
+  P.AddInteger("MaxValue", this, &TRuxBtnEdit::MaxValue, &TRuxBtnEdit::SetMaxValue);
+  P.AddInteger("MinValue", this, &TRuxBtnEdit::MinValue, &TRuxBtnEdit::SetMinValue);
+  P.AddBoolean("ReadOnly", this, &TRuxBtnEdit::ReadOnly, &TRuxBtnEdit::SetReadOnly);
+  published::Visible(P, this);
+  P.AddBoolean("RunSelectBasic", this, &TRuxBtnEdit::RunSelectBasic, &TRuxBtnEdit::SetRunSelectBasic);
+  published::Enum<TDataType>(P, "DataType", this, &TRuxBtnEdit::DataType, &TRuxBtnEdit::SetDataType);
+  published::Enum<TBasicType>(P, "BasicType", this, &TRuxBtnEdit::BasicType, &TRuxBtnEdit::SetBasicType);
+  P.AddString("Typeid", this, &TRuxBtnEdit::Typeid, &TRuxBtnEdit::SetTypeid);
+  published::Enum<TFrameWork>(P, "FrameWork", this, &TRuxBtnEdit::FrameWork, &TRuxBtnEdit::SetFrameWork);
+  P.AddBoolean("IsConditionType", this, &TRuxBtnEdit::IsConditionType, &TRuxBtnEdit::SetIsConditionType);
+  P.AddBoolean("SelectNextC", this, &TRuxBtnEdit::SelectNextC, &TRuxBtnEdit::SetSelectNextC);
+  published::Set<TBaseSelectOption>(P, "SelectOptions", this, &TRuxBtnEdit::SelectOptions, &TRuxBtnEdit::SetSelectOptions);
+  published::Set<TkvBusinessType>(P, "BusinessTypes", this, &TRuxBtnEdit::BusinessTypes, &TRuxBtnEdit::SetBusinessTypes);
+  published::Set<TkvStockType>(P, "StockTypes", this, &TRuxBtnEdit::StockTypes, &TRuxBtnEdit::SetStockTypes);
+  P.AddString("Assistant1", this, &TRuxBtnEdit::Assistant1, &TRuxBtnEdit::SetAssistant1);
+  P.AddString("Assistant2", this, &TRuxBtnEdit::Assistant2, &TRuxBtnEdit::SetAssistant2);
+  P.AddBoolean("ParamIsID", this, &TRuxBtnEdit::ParamIsID, &TRuxBtnEdit::SetParamIsID);
+  P.AddBoolean("Required", this, &TRuxBtnEdit::Required, &TRuxBtnEdit::SetRequired);
+  P.AddBoolean("SiteVisible", this, &TRuxBtnEdit::SiteVisible, &TRuxBtnEdit::SetSiteVisible);
 }

@@ -22,6 +22,10 @@
 #include "ui/ExtCtrls.h"
 #include "ui/StdCtrls.h"
 
+// A one-pixel line across `control` at y in the pen colour, owned by the control: the
+// frame lines of the button edit and of the empty-able date field.
+TShape* MakeFrameLine(TWinControl* control, int y, TColor color);
+
 using TBtnEditSelectBasicEvent =
     std::function<void(TObject* Sender, const AnsiString& szMode, bool& Modifyed)>;
 
@@ -30,6 +34,9 @@ using TBtnEditSelectBasicEvent =
 class TRuxEdit : public TEdit {
  public:
   explicit TRuxEdit(TComponent* AOwner);
+  // PasswordChar (default #0), DataType (default dtString), MaxValue (default 1000000),
+  // MinValue (default -1000000).
+  void DefinePublished(TPublishedProperties& P) override;
   TDataType DataType() const { return FDataType; }
   void SetDataType(TDataType v) { FDataType = v; }
   int MaxValue() const { return FMaxValue; }
@@ -54,6 +61,14 @@ class TRuxBtnEdit : public TWinControl {
  public:
   explicit TRuxBtnEdit(TComponent* AOwner);
   ~TRuxBtnEdit() override;
+  // FocusColor, BtnEnabled (default True), BtnVisible, Text, BorderStyle, BtnCaption,
+  // Color, Enabled, Flat, LastText, DepAttr, MaxLength, PasswordChar, MaxValue,
+  // MinValue, ReadOnly, Visible (default True), RunSelectBasic, DataType, BasicType,
+  // Typeid, FrameWork, IsConditionType, SelectNextC, SelectOptions, BusinessTypes,
+  // StockTypes, Assistant1, Assistant2, ParamIsID, Required, SiteVisible: written
+  // whatever their value but for the two defaults (texts when not empty). The events
+  // hold code and are not streamed; the glyph's picture is not streamed either.
+  void DefinePublished(TPublishedProperties& P) override;
 
   // The parts (owned by the control).
   TRuxEdit* Edit() const { return FEdit; }

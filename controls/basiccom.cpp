@@ -3,6 +3,7 @@
 
 #include "controls/ControlUtils.h"
 #include "rtl/DateTime.h"
+#include "ui/WinApi.h"
 
 // --- TLabelLabel ----------------------------------------------------------------------------------
 
@@ -102,77 +103,7 @@ void TLabelAttachment::Renamed(const AnsiString& oldName, const AnsiString& newN
     FLabel->SetCaption(newName);
 }
 
-// The six labelled classes share their overrides; each passes whether its label hides
-// while the control is hidden (the button-edit and date classes do).
-#define POS_LABELLED_OVERRIDES(Class, Base, FollowHidden)                         \
-  void Class::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {           \
-    Base::SetBounds(ALeft, ATop, AWidth, AHeight);                                \
-    if (FAttach) FAttach->Place(FAttach->Position());                             \
-  }                                                                               \
-  void Class::SetParent(TWinControl* AParent) {                                   \
-    Base::SetParent(AParent);                                                     \
-    if (FAttach) FAttach->ParentChanged(FollowHidden);                            \
-  }                                                                               \
-  void Class::VisibleChanged() {                                                  \
-    Base::VisibleChanged();                                                       \
-    if (FAttach) FAttach->ControlVisibleChanged();                                \
-  }
-
-namespace {
-// Design-time rename: the label's caption follows the name, the text is cleared.
-template <typename Clear>
-void RenameLabelled(TComponent* c, TLabelAttachment* attach, const AnsiString& value,
-                    const std::function<void(const AnsiString&)>& inherited, Clear clearText) {
-  if (!c->HasState(csDesigning)) {
-    inherited(value);
-    return;
-  }
-  const AnsiString old = c->Name();
-  if (attach) attach->Renamed(old, value);
-  inherited(value);
-  clearText();
-}
-}  // namespace
-
-// --- TCustomLabelEdit -------------------------------------------------------------------------------
-
-TCustomLabelEdit::TCustomLabelEdit(TComponent* AOwner) : TCustomEdit(AOwner) {
-  FAttach = std::make_unique<TLabelAttachment>(this, this);
-}
-
-TCustomLabelEdit::~TCustomLabelEdit() { FAttach.reset(); }
-
-POS_LABELLED_OVERRIDES(TCustomLabelEdit, TCustomEdit, false)
-
-void TCustomLabelEdit::EnabledChanged() {
-  TCustomEdit::EnabledChanged();
-  if (FAttach) FAttach->ControlEnabledChanged(Enabled());
-}
-
-void TCustomLabelEdit::SetName(const AnsiString& value) {
-  RenameLabelled(this, FAttach.get(), value, [this](const AnsiString& v) { TCustomEdit::SetName(v); },
-                 [this] { TControl::SetText(""); });
-}
-
 // --- TCustomLabelMemo -------------------------------------------------------------------------------
-
-TCustomLabelMemo::TCustomLabelMemo(TComponent* AOwner) : TCustomMemo(AOwner) {
-  FAttach = std::make_unique<TLabelAttachment>(this, this);
-}
-
-TCustomLabelMemo::~TCustomLabelMemo() { FAttach.reset(); }
-
-POS_LABELLED_OVERRIDES(TCustomLabelMemo, TCustomMemo, false)
-
-void TCustomLabelMemo::EnabledChanged() {
-  TCustomMemo::EnabledChanged();
-  if (FAttach) FAttach->ControlEnabledChanged(Enabled());
-}
-
-void TCustomLabelMemo::SetName(const AnsiString& value) {
-  RenameLabelled(this, FAttach.get(), value, [this](const AnsiString& v) { TCustomMemo::SetName(v); },
-                 [this] { TControl::SetText(""); });
-}
 
 void TCustomLabelMemo::WndProc(TMessage& m) {
   TCustomMemo::WndProc(m);
@@ -181,27 +112,9 @@ void TCustomLabelMemo::WndProc(TMessage& m) {
 
 // --- TCustomLabelComBox -----------------------------------------------------------------------------
 
-TCustomLabelComBox::TCustomLabelComBox(TComponent* AOwner) : TCustomComboBox(AOwner) {
-  FAttach = std::make_unique<TLabelAttachment>(this, this);
-}
+TCustomLabelComBox::TCustomLabelComBox(TComponent* AOwner) : TLabelled(AOwner) {}
 
-TCustomLabelComBox::~TCustomLabelComBox() {
-  FAttach.reset();
-  FBinding.DataSet()->Close();
-}
-
-POS_LABELLED_OVERRIDES(TCustomLabelComBox, TCustomComboBox, false)
-
-void TCustomLabelComBox::EnabledChanged() {
-  TCustomComboBox::EnabledChanged();
-  if (FAttach) FAttach->ControlEnabledChanged(Enabled());
-}
-
-void TCustomLabelComBox::SetName(const AnsiString& value) {
-  RenameLabelled(this, FAttach.get(), value,
-                 [this](const AnsiString& v) { TCustomComboBox::SetName(v); },
-                 [this] { TControl::SetText(""); });
-}
+TCustomLabelComBox::~TCustomLabelComBox() { FBinding.DataSet()->Close(); }
 
 void TCustomLabelComBox::WndProc(TMessage& m) {
   TCustomComboBox::WndProc(m);
@@ -291,56 +204,18 @@ void TCustomLabelComBox::DeleteUp() {
 
 // --- TCustomLabelBtnEdit ----------------------------------------------------------------------------
 
-void LoadBtnEditGlyph(TBitmap& glyph) {
-  glyph.SetSize(12, 12);
-  TCanvas* c = glyph.Canvas();
-  // The bottom-left pixel's colour is the transparent one.
-  c->Brush()->SetColor(clOlive);
-  c->FillRect(Rect(0, 0, 12, 12));
-  c->Brush()->SetColor(clBlack);
-  for (int x : {2, 5, 8}) c->FillRect(Rect(x, 7, x + 2, 9));
-}
+void LoadBtnEditGlyph(TBitmap& glyph) { glyph.LoadFromResourceName(ui_win::ModuleInstance(), "BTNEDIT"); }
 
-TCustomLabelBtnEdit::TCustomLabelBtnEdit(TComponent* AOwner) : TRuxBtnEdit(AOwner) {
-  FAttach = std::make_unique<TLabelAttachment>(this, this);
+TCustomLabelBtnEdit::TCustomLabelBtnEdit(TComponent* AOwner) : TLabelled(AOwner) {
   SetSiteVisible(true);
   TBitmap glyph;
   LoadBtnEditGlyph(glyph);
   SetGlyph(&glyph);
 }
 
-TCustomLabelBtnEdit::~TCustomLabelBtnEdit() { FAttach.reset(); }
-
-POS_LABELLED_OVERRIDES(TCustomLabelBtnEdit, TRuxBtnEdit, true)
-
 void TCustomLabelBtnEdit::SetEnabled(bool v) {
   TRuxBtnEdit::SetEnabled(v);
   if (FAttach) FAttach->ControlEnabledChanged(v);
-}
-
-void TCustomLabelBtnEdit::SetName(const AnsiString& value) {
-  RenameLabelled(this, FAttach.get(), value, [this](const AnsiString& v) { TRuxBtnEdit::SetName(v); },
-                 [this] { SetText(""); });
-}
-
-// --- TLabelDate -------------------------------------------------------------------------------------
-
-TLabelDate::TLabelDate(TComponent* AOwner) : TDateTimePicker(AOwner) {
-  FAttach = std::make_unique<TLabelAttachment>(this, this);
-}
-
-TLabelDate::~TLabelDate() { FAttach.reset(); }
-
-POS_LABELLED_OVERRIDES(TLabelDate, TDateTimePicker, true)
-
-void TLabelDate::EnabledChanged() {
-  TDateTimePicker::EnabledChanged();
-  if (FAttach) FAttach->ControlEnabledChanged(Enabled());
-}
-
-void TLabelDate::SetName(const AnsiString& value) {
-  RenameLabelled(this, FAttach.get(), value, [this](const AnsiString& v) { TDateTimePicker::SetName(v); },
-                 [this] { TControl::SetText(""); });
 }
 
 // --- TEmptyDate -------------------------------------------------------------------------------------
@@ -358,14 +233,8 @@ TEmptyDate::TEmptyDate(TComponent* AOwner) : TWinControl(AOwner) {
   FClear->SetParent(this);
   FClear->SetBounds(0, 2, labelrules::kClearButtonSize, labelrules::kClearButtonSize);
   FClear->SetCaption("清");
-  FTopLine = new TShape(this);
-  FTopLine->SetParent(this);
-  FTopLine->SetBounds(0, 0, FWidth, 1);
-  FTopLine->Pen()->SetColor(clGray);
-  FBottomLine = new TShape(this);
-  FBottomLine->SetParent(this);
-  FBottomLine->SetBounds(0, FHeight - 1, FWidth, 1);
-  FBottomLine->Pen()->SetColor(clWhite);
+  FTopLine = MakeFrameLine(this, 0, clGray);
+  FBottomLine = MakeFrameLine(this, FHeight - 1, clWhite);
 
   FCalendar->OnChange = [this](TObject*) {
     FMaskEdit->SetText(FormatDateTime("yyyy-mm-dd", FCalendar->Date()));
@@ -406,20 +275,153 @@ void TEmptyDate::SetTabStop(bool v) {
 
 // --- TLabelEmptyDate --------------------------------------------------------------------------------
 
-TLabelEmptyDate::TLabelEmptyDate(TComponent* AOwner) : TEmptyDate(AOwner) {
-  FAttach = std::make_unique<TLabelAttachment>(this, MaskEdit());
+TLabelEmptyDate::TLabelEmptyDate(TComponent* AOwner) : TLabelled(AOwner) {
+  if (EditLabel()) EditLabel()->SetFocusControl(MaskEdit());
 }
 
-TLabelEmptyDate::~TLabelEmptyDate() { FAttach.reset(); }
+// --- published properties ----------------------------------------------------------------------
 
-POS_LABELLED_OVERRIDES(TLabelEmptyDate, TEmptyDate, true)
 
-void TLabelEmptyDate::EnabledChanged() {
-  TEmptyDate::EnabledChanged();
-  if (FAttach) FAttach->ControlEnabledChanged(Enabled());
+void TLabelLabel::DefinePublished(TPublishedProperties& P) {
+  TLabel::DefinePublished(P);
+  published::StringField(P, "Typeid", Typeid);
+  published::IntField(P, "Sonnum", Sonnum);
+  published::StringField(P, "ZoneID", ZoneID);
+  published::StringField(P, "Zname", Zname);
+  published::EnumField(P, "BasicType", BasicType);
+  published::BoolField(P, "IsConditionType", IsConditionType);
+  published::SetField(P, "SelectOptions", SelectOptions);
+  P.AddString("CaptionName", this, &TLabelLabel::CaptionName, &TLabelLabel::SetCaptionName);
+  P.AddString("CaptionValue", this, &TLabelLabel::CaptionValue, &TLabelLabel::SetCaptionValue);
+  P.AddString("CaptionDevide", this, &TLabelLabel::CaptionDevide, &TLabelLabel::SetCaptionDevide);
+  P.AddBoolean("LabelVisible", this, &TLabelLabel::LabelVisible, &TLabelLabel::SetLabelVisible);
+  published::IntField(P, "CustomCaptionNo", CustomCaptionNo);
+  published::BoolField(P, "ShowCustomCaption", ShowCustomCaption);
+  published::BoolField(P, "ParamIsID", ParamIsID);
+  published::EnumField(P, "FrameWork", FrameWork);
 }
 
-void TLabelEmptyDate::SetName(const AnsiString& value) {
-  RenameLabelled(this, FAttach.get(), value, [this](const AnsiString& v) { TEmptyDate::SetName(v); },
-                 [this] { SetDateStr(""); });
+namespace {
+// What the labelled edit and memo publish of their own.
+template <class C>
+void PublishEditFields(TPublishedProperties& P, C& c) {
+  published::IntField(P, "Sonnum", c.Sonnum);
+  published::BoolField(P, "IsConditionType", c.IsConditionType);
+  published::IntField(P, "CustomCaptionNo", c.CustomCaptionNo);
+  published::BoolField(P, "ShowCustomCaption", c.ShowCustomCaption);
+}
+}  // namespace
+
+void TCustomLabelEdit::DefinePublished(TPublishedProperties& P) {
+  TCustomEdit::DefinePublished(P);
+  PublishEditFields(P, *this);
+}
+
+void TCustomLabelMemo::DefinePublished(TPublishedProperties& P) {
+  TCustomMemo::DefinePublished(P);
+  PublishEditFields(P, *this);
+}
+
+void TCustomLabelComBox::DefinePublished(TPublishedProperties& P) {
+  TCustomComboBox::DefinePublished(P);
+  published::BoolField(P, "IsConditionType", IsConditionType);
+  published::BoolField(P, "ShowCustomCaption", ShowCustomCaption);
+  published::IntField(P, "CustomCaptionNo", CustomCaptionNo);
+  published::IntField(P, "Sonnum", Sonnum);
+  published::EnumField(P, "FrameWork", FrameWork);
+  P.AddString("FindField", this, &TCustomLabelComBox::FindField, &TCustomLabelComBox::SetFindField);
+  P.AddString("ShowField", this, &TCustomLabelComBox::ShowField, &TCustomLabelComBox::SetShowField);
+  P.AddString("KeyField", this, &TCustomLabelComBox::KeyField, &TCustomLabelComBox::SetKeyField);
+  P.AddString("keyValue", this, &TCustomLabelComBox::keyValue, &TCustomLabelComBox::SetkeyValue);
+}
+
+void TLabelComboBox::DefinePublished(TPublishedProperties& P) {
+  TCustomLabelComBox::DefinePublished(P);
+  published::EnumField(P, "BasicType", BasicType);
+  published::Anchors(P, this);
+  P.AddString("Caption", this, &TLabelComboBox::Caption, &TLabelComboBox::SetCaption);
+  P.AddEnumeration("CharCase", {"ecNormal", "ecUpperCase", "ecLowerCase"}, this, &TLabelComboBox::CharCase,
+                   &TLabelComboBox::SetCharCase);
+  P.AddInteger("Color", this, &TControl::Color, &TControl::SetColor);
+  P.AddEnumeration("Style", {"csDropDown", "csSimple", "csDropDownList"}, this, &TLabelComboBox::Style,
+                   &TLabelComboBox::SetStyle);
+  P.AddBoolean("Enabled", this, &TControl::Enabled, &TControl::SetEnabled);
+  P.AddClass("Font", [this]() -> TPersistent* { return &FFontProperties; });
+  published::LabelPosition(P, this);
+  P.AddInteger("LabelSpacing", this, &TLabelComboBox::LabelSpacing, &TLabelComboBox::SetLabelSpacing);
+  P.AddBoolean("LabelVisible", this, &TLabelComboBox::LabelVisible, &TLabelComboBox::SetLabelVisible);
+  P.AddInteger("MaxLength", this, &TLabelComboBox::MaxLength, &TLabelComboBox::SetMaxLength);
+  published::ParentColor(P, this).Default(0);
+  published::ParentFont(P, this);
+  published::ParentShowHint(P, this);
+  published::ShowHint(P, this);
+  published::TabOrder(P, this);
+  published::TabStop(P, this);
+  P.AddString("Text", [this] { return Text(); }, [this](const AnsiString& v) { SetText(v); });
+  published::Visible(P, this);
+}
+
+void TCustomLabelBtnEdit::DefinePublished(TPublishedProperties& P) {
+  TRuxBtnEdit::DefinePublished(P);
+  published::BoolField(P, "ShowCustomCaption", ShowCustomCaption);
+  published::IntField(P, "CustomCaptionNo", CustomCaptionNo);
+  published::IntField(P, "Sonnum", Sonnum);
+  published::StringField(P, "ZoneID", ZoneID);
+  published::StringField(P, "Zname", Zname);
+  published::StringField(P, "FilterTree", FilterTree);
+  published::StringField(P, "FilterList", FilterList);
+  published::IntField(P, "Rec", Rec);
+  published::BoolField(P, "ImmeEvaluate", ImmeEvaluate);
+}
+
+void TLabelBtnEdit::DefinePublished(TPublishedProperties& P) {
+  TCustomLabelBtnEdit::DefinePublished(P);
+  published::BoolField(P, "CanReload", CanReload);
+  published::Anchors(P, this);
+  P.AddString("Caption", this, &TLabelBtnEdit::Caption, &TLabelBtnEdit::SetCaption);
+  P.AddClass("Font", [this]() -> TPersistent* { return &FFontProperties; });
+  published::LabelPosition(P, this);
+  P.AddInteger("LabelSpacing", this, &TLabelBtnEdit::LabelSpacing, &TLabelBtnEdit::SetLabelSpacing);
+  P.AddBoolean("LabelVisible", this, &TLabelBtnEdit::LabelVisible, &TLabelBtnEdit::SetLabelVisible);
+  published::ParentColor(P, this);
+  published::ParentFont(P, this);
+  published::ParentShowHint(P, this);
+  published::ShowHint(P, this);
+  published::TabOrder(P, this);
+  published::TabStop(P, this).Default(0);
+}
+
+void TLabelDate::DefinePublished(TPublishedProperties& P) {
+  TDateTimePicker::DefinePublished(P);
+  published::LabelPosition(P, this);
+  P.AddInteger("LabelSpacing", this, &TLabelDate::LabelSpacing, &TLabelDate::SetLabelSpacing);
+  P.AddString("Caption", this, &TLabelDate::Caption, &TLabelDate::SetCaption);
+  P.AddBoolean("LabelVisible", this, &TLabelDate::LabelVisible, &TLabelDate::SetLabelVisible);
+  published::EnumField(P, "BasicType", BasicType);
+  published::BoolField(P, "IsConditionType", IsConditionType);
+  published::BoolField(P, "ShowCustomCaption", ShowCustomCaption);
+  published::IntField(P, "CustomCaptionNo", CustomCaptionNo);
+  published::Visible(P, this);
+  published::EnumField(P, "FrameWork", FrameWork);
+}
+
+void TEmptyDate::DefinePublished(TPublishedProperties& P) {
+  TWinControl::DefinePublished(P);
+  published::BoolField(P, "ShowCustomCaption", ShowCustomCaption);
+  published::IntField(P, "CustomCaptionNo", CustomCaptionNo);
+  P.AddString("DateStr", this, &TEmptyDate::DateStr, &TEmptyDate::SetDateStr);
+  P.AddBoolean("TabStop", this, &TEmptyDate::TabStop, &TEmptyDate::SetTabStop);
+  published::TabOrder(P, this);
+}
+
+void TLabelEmptyDate::DefinePublished(TPublishedProperties& P) {
+  TEmptyDate::DefinePublished(P);
+  published::LabelPosition(P, this);
+  P.AddInteger("LabelSpacing", this, &TLabelEmptyDate::LabelSpacing, &TLabelEmptyDate::SetLabelSpacing);
+  P.AddString("Caption", this, &TLabelEmptyDate::Caption, &TLabelEmptyDate::SetCaption);
+  P.AddBoolean("LabelVisible", this, &TLabelEmptyDate::LabelVisible, &TLabelEmptyDate::SetLabelVisible);
+  published::EnumField(P, "BasicType", BasicType);
+  published::BoolField(P, "IsConditionType", IsConditionType);
+  published::Visible(P, this);
+  published::EnumField(P, "FrameWork", FrameWork);
 }

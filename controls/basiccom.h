@@ -24,6 +24,7 @@
 
 #include "controls/ComboDataBinding.h"
 #include "controls/LabelRules.h"
+#include "controls/PublishedControls.h"
 #include "controls/RuxBtnEdit.h"
 #include "controls/componenttype.h"
 #include "ui/ComCtrls.h"
@@ -34,6 +35,8 @@
 class TLabelLabel : public TLabel {
  public:
   explicit TLabelLabel(TComponent* AOwner);
+  // Every field below and the caption's parts, in the order of the fields.
+  void DefinePublished(TPublishedProperties& P) override;
 
   // The caption shows CaptionName + CaptionDevide + CaptionValue, or the value alone
   // when LabelVisible is False; every write rebuilds it (" : " at creation).
@@ -122,58 +125,94 @@ class TLabelAttachment {
   bool FLabelVisible = true;
 };
 
-// The label members every labelled control publishes the same way. Caption is the
-// label's caption (it hides the control's own Caption, which is its window text). The
-// label may go before its control (with their common parent): the control then hears
-// of it and forgets it.
-#define POS_LABELLED_MEMBERS(Base)                                                  \
- public:                                                                            \
-  TBoundLabel* EditLabel() const { return FAttach ? FAttach->Label() : nullptr; }   \
-  AnsiString Caption() const { return FAttach->Caption(); }                         \
-  void SetCaption(const AnsiString& v) { FAttach->SetCaption(v); }                  \
-  TLabelPosition LabelPosition() const override { return FAttach->Position(); }     \
-  void SetLabelPosition(TLabelPosition v) override { if (FAttach) FAttach->Place(v); } \
-  int LabelSpacing() const { return FAttach->Spacing(); }                           \
-  void SetLabelSpacing(int v) { FAttach->SetSpacing(v); }                           \
-  bool LabelVisible() const { return FAttach->LabelVisible(); }                     \
-                                                                                    \
- protected:                                                                         \
-  void Notification(TComponent* AComponent, TOperation Operation) override {        \
-    Base::Notification(AComponent, Operation);                                      \
-    if (Operation == opRemove && FAttach) FAttach->Forget(AComponent);              \
-  }                                                                                 \
-  std::unique_ptr<TLabelAttachment> FAttach
+// An input control Base with the attached label: the label's members, published the
+// same way by every labelled class, and the overrides that keep the label beside the
+// control and following its parent, visibility and enabled state. FollowHidden: the
+// label also stays hidden while the control is hidden (the button-edit and date
+// classes). Caption is the label's caption (it hides the control's own Caption, its
+// window text). The label may go before its control (with their common parent): the
+// control then hears of it and forgets it.
+template <class Base, bool FollowHidden>
+class TLabelled : public Base, public ILabelOwner {
+ public:
+  // The label focuses the control itself on its accelerator.
+  explicit TLabelled(TComponent* AOwner) : Base(AOwner) {
+    FAttach = std::make_unique<TLabelAttachment>(this, this);
+  }
+  ~TLabelled() override { FAttach.reset(); }
+
+  TBoundLabel* EditLabel() const { return FAttach ? FAttach->Label() : nullptr; }
+  AnsiString Caption() const { return FAttach->Caption(); }
+  void SetCaption(const AnsiString& v) { FAttach->SetCaption(v); }
+  TLabelPosition LabelPosition() const override { return FAttach->Position(); }
+  void SetLabelPosition(TLabelPosition v) override {
+    if (FAttach) FAttach->Place(v);
+  }
+  int LabelSpacing() const { return FAttach->Spacing(); }
+  void SetLabelSpacing(int v) { FAttach->SetSpacing(v); }
+  bool LabelVisible() const { return FAttach->LabelVisible(); }
+
+  // The label is placed again after every move or resize.
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override {
+    Base::SetBounds(ALeft, ATop, AWidth, AHeight);
+    if (FAttach) FAttach->Place(FAttach->Position());
+  }
+  void SetParent(TWinControl* AParent) override {
+    Base::SetParent(AParent);
+    if (FAttach) FAttach->ParentChanged(FollowHidden);
+  }
+  // Design-time rename: the label's caption follows the name (when it was empty or the
+  // old name), then the text is cleared.
+  void SetName(const AnsiString& value) override {
+    if (!this->HasState(csDesigning)) {
+      Base::SetName(value);
+      return;
+    }
+    const AnsiString old = this->Name();
+    if (FAttach) FAttach->Renamed(old, value);
+    Base::SetName(value);
+    ClearRenamedText();
+  }
+
+ protected:
+  // Not every labelled class lets LabelVisible be written; those that do say so.
+  void SetLabelVisible(bool v) { FAttach->ApplyLabelVisible(v, FollowHidden); }
+  // What a design-time rename clears: the window text.
+  virtual void ClearRenamedText() { this->TControl::SetText(""); }
+  void VisibleChanged() override {
+    Base::VisibleChanged();
+    if (FAttach) FAttach->ControlVisibleChanged();
+  }
+  void EnabledChanged() override {
+    Base::EnabledChanged();
+    if (FAttach) FAttach->ControlEnabledChanged(this->Enabled());
+  }
+  void Notification(TComponent* AComponent, TOperation Operation) override {
+    Base::Notification(AComponent, Operation);
+    if (Operation == opRemove && FAttach) FAttach->Forget(AComponent);
+  }
+  std::unique_ptr<TLabelAttachment> FAttach;
+};
 
 // --- labelled edit and memo ------------------------------------------------------------------
-class TCustomLabelEdit : public TCustomEdit, public ILabelOwner {
-  POS_LABELLED_MEMBERS(TCustomEdit);
-
+class TCustomLabelEdit : public TLabelled<TCustomEdit, false> {
  public:
-  explicit TCustomLabelEdit(TComponent* AOwner);
-  ~TCustomLabelEdit() override;
-  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
-  void SetParent(TWinControl* AParent) override;
-  void SetName(const AnsiString& value) override;
+  using TLabelled::TLabelled;
+  // Sonnum, IsConditionType, CustomCaptionNo, ShowCustomCaption (the label's settings
+  // are not published).
+  void DefinePublished(TPublishedProperties& P) override;
 
   int Sonnum = 0;
   bool IsConditionType = false;
   int CustomCaptionNo = 0;
   bool ShowCustomCaption = false;
-
- protected:
-  void VisibleChanged() override;
-  void EnabledChanged() override;
 };
 
-class TCustomLabelMemo : public TCustomMemo, public ILabelOwner {
-  POS_LABELLED_MEMBERS(TCustomMemo);
-
+class TCustomLabelMemo : public TLabelled<TCustomMemo, false> {
  public:
-  explicit TCustomLabelMemo(TComponent* AOwner);
-  ~TCustomLabelMemo() override;
-  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
-  void SetParent(TWinControl* AParent) override;
-  void SetName(const AnsiString& value) override;
+  using TLabelled::TLabelled;
+  // As the labelled edit.
+  void DefinePublished(TPublishedProperties& P) override;
   void WndProc(TMessage& m) override;
 
   int Sonnum = 0;
@@ -182,10 +221,6 @@ class TCustomLabelMemo : public TCustomMemo, public ILabelOwner {
   bool ShowCustomCaption = false;
   // Fired when the memo is activated by the mouse.
   TNotifyEvent ONHintEvent;
-
- protected:
-  void VisibleChanged() override;
-  void EnabledChanged() override;
 };
 
 // --- labelled combo box with dataset binding --------------------------------------------------
@@ -195,17 +230,15 @@ class TCustomLabelMemo : public TCustomMemo, public ILabelOwner {
 // Ctrl+Enter narrows the list to the records whose ShowField or FindField begins with the
 // typed text (without regard to case); Delete on an empty text shows all records again.
 // Backspace typed into the box is discarded.
-class TCustomLabelComBox : public TCustomComboBox, public ILabelOwner {
-  POS_LABELLED_MEMBERS(TCustomComboBox);
-
+class TCustomLabelComBox : public TLabelled<TCustomComboBox, false> {
  public:
   explicit TCustomLabelComBox(TComponent* AOwner);
+  using TLabelled::SetLabelVisible;
   ~TCustomLabelComBox() override;
-  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
-  void SetParent(TWinControl* AParent) override;
-  void SetName(const AnsiString& value) override;
+  // IsConditionType, ShowCustomCaption, CustomCaptionNo, Sonnum, FrameWork, FindField,
+  // ShowField, KeyField, keyValue.
+  void DefinePublished(TPublishedProperties& P) override;
   void WndProc(TMessage& m) override;
-  void SetLabelVisible(bool v) { FAttach->ApplyLabelVisible(v, false); }
 
   // Fills the items from an active dataset holding the ShowField, FindField and
   // KeyField columns (the box keeps its own copy); nothing selected afterwards.
@@ -233,8 +266,6 @@ class TCustomLabelComBox : public TCustomComboBox, public ILabelOwner {
   TNotifyEvent OnHintEvent;
 
  protected:
-  void VisibleChanged() override;
-  void EnabledChanged() override;
   void Select() override;
   void DoExit() override;
   void KeyPress(char& Key) override;
@@ -255,21 +286,25 @@ class TCustomLabelComBox : public TCustomComboBox, public ILabelOwner {
 class TLabelComboBox : public TCustomLabelComBox {
  public:
   using TCustomLabelComBox::TCustomLabelComBox;
+  // Then BasicType, Anchors, Caption, CharCase, Color, Style, Enabled, Font,
+  // LabelPosition, LabelSpacing, LabelVisible, MaxLength, ParentColor (default False),
+  // ParentFont, ParentShowHint, ShowHint, TabOrder, TabStop, Text, Visible (default True).
+  void DefinePublished(TPublishedProperties& P) override;
+
+ private:
+  TFontProperties FFontProperties{*Font()};
 };
 
 // --- labelled button edit ------------------------------------------------------------------------
-class TCustomLabelBtnEdit : public TRuxBtnEdit, public ILabelOwner {
-  POS_LABELLED_MEMBERS(TRuxBtnEdit);
-
+class TCustomLabelBtnEdit : public TLabelled<TRuxBtnEdit, true> {
  public:
   // Also SiteVisible := True and the "BTNEDIT" glyph on the button.
   explicit TCustomLabelBtnEdit(TComponent* AOwner);
-  ~TCustomLabelBtnEdit() override;
-  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
-  void SetParent(TWinControl* AParent) override;
-  void SetName(const AnsiString& value) override;
+  using TLabelled::SetLabelVisible;
+  // After the button edit's: ShowCustomCaption, CustomCaptionNo, Sonnum, ZoneID, Zname,
+  // FilterTree, FilterList, Rec, ImmeEvaluate.
+  void DefinePublished(TPublishedProperties& P) override;
   void SetEnabled(bool v) override;
-  void SetLabelVisible(bool v) { FAttach->ApplyLabelVisible(v, true); }
 
   // Stored only.
   int Sonnum = 0;
@@ -281,43 +316,48 @@ class TCustomLabelBtnEdit : public TRuxBtnEdit, public ILabelOwner {
   bool CanReload = true;
 
  protected:
-  void VisibleChanged() override;
+  // A rename clears the text through the button edit (Typeid with it).
+  void ClearRenamedText() override { SetText(""); }
 };
 
 class TLabelBtnEdit : public TCustomLabelBtnEdit {
  public:
   using TCustomLabelBtnEdit::TCustomLabelBtnEdit;
+  // Then CanReload, Anchors, Caption (the label's), Font, LabelPosition, LabelSpacing,
+  // LabelVisible, ParentColor, ParentFont, ParentShowHint, ShowHint, TabOrder, TabStop
+  // (default False); the others it names again keep their places.
+  void DefinePublished(TPublishedProperties& P) override;
+
+ private:
+  TFontProperties FFontProperties{*Font()};
 };
 
-// The 12 x 12 picture on the button of a labelled button edit (three dots).
+// The 12 x 12 picture on the button of a labelled button edit: the bitmap resource
+// "BTNEDIT" of the module that holds this code (controls.rc; the plug-in DLL, not the
+// host's program). EResNotFound when the module lacks it.
 void LoadBtnEditGlyph(TBitmap& glyph);
 
 // --- dates ---------------------------------------------------------------------------------------
-class TLabelDate : public TDateTimePicker, public ILabelOwner {
-  POS_LABELLED_MEMBERS(TDateTimePicker);
-
+class TLabelDate : public TLabelled<TDateTimePicker, true> {
  public:
-  explicit TLabelDate(TComponent* AOwner);
-  ~TLabelDate() override;
-  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
-  void SetParent(TWinControl* AParent) override;
-  void SetName(const AnsiString& value) override;
-  void SetLabelVisible(bool v) { FAttach->ApplyLabelVisible(v, true); }
+  using TLabelled::TLabelled;
+  using TLabelled::SetLabelVisible;
+  // LabelPosition, LabelSpacing, Caption, LabelVisible, BasicType, IsConditionType,
+  // ShowCustomCaption, CustomCaptionNo, Visible (default True), FrameWork.
+  void DefinePublished(TPublishedProperties& P) override;
 
   TBasicType BasicType = btNo;
   bool IsConditionType = false;
   int CustomCaptionNo = 0;
   bool ShowCustomCaption = false;
   TFrameWork FrameWork = fwNo;
-
- protected:
-  void VisibleChanged() override;
-  void EnabledChanged() override;
 };
 
 class TEmptyDate : public TWinControl {
  public:
   explicit TEmptyDate(TComponent* AOwner);
+  // ShowCustomCaption, CustomCaptionNo, DateStr, TabStop, TabOrder.
+  void DefinePublished(TPublishedProperties& P) override;
 
   // The masked edit, mask "!9999/99/99;1;_".
   TMaskEdit* MaskEdit() const { return FMaskEdit; }
@@ -346,22 +386,20 @@ class TEmptyDate : public TWinControl {
   TShape* FBottomLine = nullptr;
 };
 
-class TLabelEmptyDate : public TEmptyDate, public ILabelOwner {
-  POS_LABELLED_MEMBERS(TEmptyDate);
-
+class TLabelEmptyDate : public TLabelled<TEmptyDate, true> {
  public:
+  // The label focuses the masked edit.
   explicit TLabelEmptyDate(TComponent* AOwner);
-  ~TLabelEmptyDate() override;
-  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
-  void SetParent(TWinControl* AParent) override;
-  void SetName(const AnsiString& value) override;
-  void SetLabelVisible(bool v) { FAttach->ApplyLabelVisible(v, true); }
+  using TLabelled::SetLabelVisible;
+  // Then LabelPosition, LabelSpacing, Caption, LabelVisible, BasicType, IsConditionType,
+  // Visible (default True), FrameWork.
+  void DefinePublished(TPublishedProperties& P) override;
 
   TBasicType BasicType = btNo;
   bool IsConditionType = false;
   TFrameWork FrameWork = fwNo;
 
  protected:
-  void VisibleChanged() override;
-  void EnabledChanged() override;
+  // A rename clears the date.
+  void ClearRenamedText() override { SetDateStr(""); }
 };

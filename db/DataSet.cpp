@@ -782,25 +782,7 @@ void TDataSet::Insert() {
   }
   FInsertBuf = FActive;
   FBof = FEof = false;
-  FEditBuf.assign(static_cast<size_t>(FSlots), Variant::Null());
-  FEditBufIndex = FActive;
-  SetState(dsInsert);
-  try {
-    Fire(OnNewRecord);
-    CalculateFields(FEditBuf);
-  } catch (...) {
-    FEditBuf.clear();
-    const int at = FFirst + FInsertBuf;
-    FInsertBuf = -1;
-    SetState(dsBrowse);
-    ResyncAt(at);
-    throw;
-  }
-  FModified = false;
-  NoteDataChange();
-  DataEvent(deDataSetChange, 0);
-  Fire(AfterInsert);
-  Fire(AfterScroll);
+  StartInsert(FFirst + FInsertBuf);
 }
 
 void TDataSet::Append() {
@@ -817,6 +799,13 @@ void TDataSet::Append() {
   FInsertBuf = before;
   FEof = true;
   FBof = false;
+  StartInsert(n - 1);
+}
+
+// An empty edit buffer in dsInsert, then OnNewRecord and the calculated fields. When
+// these raise, the dataset browses again from the record at resyncAt (where the insert
+// began) and the exception goes on.
+void TDataSet::StartInsert(int resyncAt) {
   FEditBuf.assign(static_cast<size_t>(FSlots), Variant::Null());
   FEditBufIndex = FActive;
   SetState(dsInsert);
@@ -827,7 +816,7 @@ void TDataSet::Append() {
     FEditBuf.clear();
     FInsertBuf = -1;
     SetState(dsBrowse);
-    ResyncAt(n - 1);
+    ResyncAt(resyncAt);
     throw;
   }
   FModified = false;

@@ -237,6 +237,8 @@ class TDataSet : public TComponent {
   void CheckCanModify() const;
   void CheckBiDirectional() const;
   void Fire(const TDataSetNotifyEvent& e) { if (e) e(this); }
+  // Insert's and Append's common end, once the new record's buffer is placed.
+  void StartInsert(int resyncAt);
   void NoteDataChange();
   // records and view
   int StoreIndexOfId(uint64_t id) const;

@@ -110,8 +110,7 @@ TEST(VipEnrollLists, CardTypesAndEmployeesKeepTheirIds) {
   types.LoadFrom(ds, "vipcardtypeid", "typename");
   EXPECT_EQ(types.Count(), 2);
   EXPECT_EQ(types.Names(), (std::vector<AnsiString>{"金卡", "银卡"}));
-  EXPECT_EQ(types.IdOfName("银卡"), "002");
-  EXPECT_EQ(types.IdOfName("普通卡"), "");
+  EXPECT_EQ(types.IdAt(types.IndexOfName("银卡")), "002");
   EXPECT_EQ(types.IndexOfName("普通卡"), -1);
   EXPECT_EQ(types.IdAt(2), "");
   EXPECT_EQ(types.IdAt(-1), "");
@@ -125,12 +124,12 @@ TEST(VipEnrollInsert, ThirtyParametersInTheirOrderAndKinds) {
   v.OperatorId = "00001";
   v.CardNo = "VIP20001";
   v.Holder = "王芳";
-  v.CreateDate = 45000.5;
+  v.CreateDate = 45000.5;  // noon: the day goes, not the time
   v.EndDate = 72686;  // 2099-01-01
   v.EmployeeId = "00002";
   v.CardTypeId = "001";
   v.Sex = "女";
-  v.Birthday = 32874;
+  v.Birthday = 32874.25;
   v.Phone = "139";
   v.EMail = "wf@example.com";
   v.IdNumber = "110";
@@ -146,7 +145,7 @@ TEST(VipEnrollInsert, ThirtyParametersInTheirOrderAndKinds) {
     rendered += names[i] + "=";
     switch (x.VType()) {
       case varByte: rendered += "byte:" + x.AsString(); break;
-      case varDate: rendered += "date:" + FormatDateTime("yyyy-mm-dd", x.AsDateTime()); break;
+      case varDate: rendered += "date:" + FormatDateTime("yyyy-mm-dd hh:nn", x.AsDateTime()); break;
       case varString: rendered += "'" + x.AsString() + "'"; break;
       default: rendered += "?" + std::to_string(x.VType()); break;
     }
@@ -154,8 +153,8 @@ TEST(VipEnrollInsert, ThirtyParametersInTheirOrderAndKinds) {
   }
   EXPECT_EQ(rendered,
             "@OperatorID='00001'\n@Action='Add'\n@VipCardId=byte:0\n@VipCardCode='VIP20001'\n"
-            "@Bname='王芳'\n@pycode=''\n@CreateDate=date:2023-03-15\n@EndDate=date:2099-01-01\n"
-            "@EtypeId='00002'\n@Cardset='001'\n@Bsex='女'\n@Bbirthday=date:1990-01-01\n"
+            "@Bname='王芳'\n@pycode=''\n@CreateDate=date:2023-03-15 00:00\n@EndDate=date:2099-01-01 00:00\n"
+            "@EtypeId='00002'\n@Cardset='001'\n@Bsex='女'\n@Bbirthday=date:1990-01-01 00:00\n"
             "@Btel='139'\n@Baddr=''\n@Bpostcode='wf@example.com'\n@Btrade=''\n@BIDcard='110'\n"
             "@VipStatus=byte:0\n@Comment='c'\n@BeginMoney=byte:0\n@BeginCent=byte:0\n@IsCz=''\n"
             "@qccz=byte:0\n@RATypeID=''\n@BTypeID=''\n@CarType=byte:0\n@CarWashPrice=byte:0\n"

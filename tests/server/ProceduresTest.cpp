@@ -1,6 +1,7 @@
 // The stored procedures against the demo store: parameters as the screens pack them
 // (names in any case, every kind "unknown"), results, output parameters and edge cases.
 #include "StoreTestSupport.h"
+#include "app/VipCardInsert.h"
 #include "rtl/DateTime.h"
 #include "server/ParamPacking.h"
 
@@ -255,48 +256,35 @@ TEST_F(BasicDataTest, FaultsOfKindPrefixAndDatabase) {
 // ---------------------------------------------------------------------------------
 class VipCardTest : public DemoStoreTest {
  protected:
-  // The thirty parameters in the screen's order and kinds: zeros as small unsigned
-  // integers, dates as date values, texts as GBK strings.
+  // The thirty parameters as the screen sends them (app/VipCardInsert.h), the action and
+  // the end date replaceable by any value.
   static Variant CardParams(const AnsiString& code, const AnsiString& cardType,
                             const Variant& action = Variant(AnsiString("Add")),
                             const Variant& endDate = Variant::FromDate(EncodeDate(2099, 1, 1))) {
-    const Variant zero(static_cast<unsigned char>(0));
-    const Variant empty{AnsiString()};
-    return Params({{"@OperatorID", Variant(AnsiString("00001"))},
-                   {"@Action", action},
-                   {"@VipCardId", zero},
-                   {"@VipCardCode", Variant(code)},
-                   {"@Bname", Variant(Gbk(u8"郑晓燕"))},
-                   {"@pycode", empty},
-                   {"@CreateDate", Variant::FromDate(EncodeDateTime(2024, 3, 5, 14, 30, 15, 0))},
-                   {"@EndDate", endDate},
-                   {"@EtypeId", Variant(AnsiString("00003"))},
-                   {"@Cardset", Variant(cardType)},
-                   {"@Bsex", Variant(Gbk(u8"女"))},
-                   {"@Bbirthday", Variant::FromDate(EncodeDate(1990, 6, 1))},
-                   {"@Btel", Variant(AnsiString("13912345678"))},
-                   {"@Baddr", empty},
-                   {"@Bpostcode", Variant(AnsiString("zxy@example.com"))},
-                   {"@Btrade", empty},
-                   {"@BIDcard", Variant(AnsiString("110101199006010027"))},
-                   {"@VipStatus", zero},
-                   {"@Comment", Variant(Gbk(u8"老顾客介绍"))},
-                   {"@BeginMoney", zero},
-                   {"@BeginCent", zero},
-                   {"@IsCz", empty},
-                   {"@qccz", zero},
-                   {"@RATypeID", empty},
-                   {"@BTypeID", empty},
-                   {"@CarType", zero},
-                   {"@CarWashPrice", zero},
-                   {"@IsWashTimes", empty},
-                   {"@CanWashTimes00", zero},
-                   {"@CanWashTimes", zero}});
+    vipenroll::TCardValues v;
+    v.OperatorId = "00001";
+    v.CardNo = code;
+    v.Holder = Gbk(u8"郑晓燕");
+    v.CreateDate = EncodeDateTime(2024, 3, 5, 14, 30, 15, 0);
+    v.EmployeeId = "00003";
+    v.CardTypeId = cardType;
+    v.Sex = Gbk(u8"女");
+    v.Birthday = EncodeDate(1990, 6, 1);
+    v.Phone = "13912345678";
+    v.EMail = "zxy@example.com";
+    v.IdNumber = "110101199006010027";
+    v.Comment = Gbk(u8"老顾客介绍");
+    auto params = vipenroll::CardParams(v);
+    for (auto& [name, value] : params) {
+      if (name == "@Action") value = action;
+      if (name == "@EndDate") value = endDate;
+    }
+    return Params(params);
   }
   int Insert(const Variant& params) {
     auto s = StoreDb();
     Variant out;
-    const int r = s->ExecuteProc("[QP_nInsertVipCardSign]", params, out);
+    const int r = s->ExecuteProc(vipenroll::kInsertProc, params, out);
     EXPECT_TRUE(out.IsNull());
     return r;
   }
@@ -309,7 +297,7 @@ TEST_F(VipCardTest, InsertsTheCardAndReturnsItsId) {
                   "select VipCardCode, Bname, CreateDate, EndDate, EtypeId, Cardset, Bsex, Bbirthday, Btel, "
                   "Bpostcode, BIDcard, Comment, VipStatus, BeginMoney, pWord, OperatorID "
                   "from nVipCardSign where VipCardId = 4"),
-            Utf8(u8"VIP10001|郑晓燕|2024-03-05 14:30:15|2099-01-01|00003|002|女|1990-06-01|13912345678|"
+            Utf8(u8"VIP10001|郑晓燕|2024-03-05|2099-01-01|00003|002|女|1990-06-01|13912345678|"
                  u8"zxy@example.com|110101199006010027|老顾客介绍|0|0||00001\n"));
 }
 
@@ -326,7 +314,7 @@ TEST_F(VipCardTest, CardAndPasswordRollBackTogether) {
   auto s = StoreDb();
   s->TransactionController(0);
   Variant out;
-  ASSERT_GT(s->ExecuteProc("[QP_nInsertVipCardSign]", CardParams("VIP10007", "001"), out), 0);
+  ASSERT_GT(s->ExecuteProc(vipenroll::kInsertProc, CardParams("VIP10007", "001"), out), 0);
   EXPECT_THROW(s->ExecuteSQL(Wide("update nVipCardSign set pWord='x'where VipCardCode='VIP10007' and")),
                ESqlError);
   s->TransactionController(2);

@@ -17,6 +17,12 @@ WideString Wide(const std::string& utf8) { return Utf8ToWide(utf8); }
 std::string FromGbk(const AnsiString& s) { return GbkToUtf8(s); }
 
 Variant Params(std::initializer_list<std::pair<const char*, Variant>> params) {
+  std::vector<std::pair<AnsiString, Variant>> named;
+  for (const auto& [name, value] : params) named.emplace_back(name, value);
+  return Params(named);
+}
+
+Variant Params(const std::vector<std::pair<AnsiString, Variant>>& params) {
   std::vector<store::PackedParam> list;
   for (const auto& [name, value] : params) {
     store::PackedParam p;

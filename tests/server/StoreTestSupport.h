@@ -23,6 +23,7 @@ std::string FromGbk(const AnsiString& s);
 // A packed parameter list of (name, value) pairs, every kind "unknown", data types
 // following the values, as the clients pack them.
 Variant Params(std::initializer_list<std::pair<const char*, Variant>> params);
+Variant Params(const std::vector<std::pair<AnsiString, Variant>>& params);
 // A named value of an unpacked output list (Null when absent).
 Variant OutParam(const Variant& packed, const char* name);
 

@@ -133,3 +133,39 @@ TEST_F(PluginExports, ExceptionAfterConnectingIsShownAndReturnsMinusOne) {
   // The module stays usable.
   EXPECT_GT(OpenVip("127.0.0.1"), 0);
 }
+
+namespace {
+bool sVipIconSeen = false;
+BOOL CALLBACK NoteVipWindowIcon(HWND w, LPARAM) {
+  wchar_t caption[64] = {};
+  ::GetWindowTextW(w, caption, 64);
+  if (std::wstring(caption) == L"VIP会员发卡" && ::SendMessageW(w, WM_GETICON, ICON_BIG, 0) != 0)
+    sVipIconSeen = true;
+  return TRUE;
+}
+void CALLBACK NoteVipIcon(HWND, UINT, UINT_PTR, DWORD) {
+  ::EnumThreadWindows(::GetCurrentThreadId(), &NoteVipWindowIcon, 0);
+}
+}  // namespace
+
+// The plug-in's pictures are resources of its own module, not of the host's program:
+// the button glyph and the forms' icon are in the DLL and not in this program. The VIP
+// screen opens (each of its button edits loads the glyph as it is made, and a failed
+// load would fail the call), and its window shows the icon found in the DLL.
+TEST_F(PluginExports, PicturesComeFromThePluginsOwnModule) {
+  const auto bitmap = MAKEINTRESOURCEW(2), groupIcon = MAKEINTRESOURCEW(14);  // RT_BITMAP, RT_GROUP_ICON
+  EXPECT_NE(::FindResourceW(plugin->Module(), L"BTNEDIT", bitmap), nullptr);
+  EXPECT_NE(::FindResourceW(plugin->Module(), L"FRMBASE", groupIcon), nullptr);
+  EXPECT_EQ(::FindResourceW(::GetModuleHandleW(nullptr), L"BTNEDIT", bitmap), nullptr);
+  EXPECT_EQ(::FindResourceW(::GetModuleHandleW(nullptr), L"FRMBASE", groupIcon), nullptr);
+
+  // While the screen is up, a thread timer notes whether its window has a large icon.
+  sVipIconSeen = false;
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &NoteVipIcon);
+  TScreenDriver driver(host, "", 300);
+  const int32_t token = OpenVip("127.0.0.1");
+  ::KillTimer(nullptr, timer);
+  EXPECT_GT(token, 0);
+  EXPECT_TRUE(sVipIconSeen);
+  plugin->CloseVipEnroll(token);
+}

@@ -15,6 +15,40 @@ TEST(FormBases, PlainBase) {
   EXPECT_EQ(f->Font()->Height(), -11);
 }
 
+// The form's icon is the icon resource "FRMBASE" of the module holding the code (here the
+// test program): the window's large icon, drawn on white, shows that picture's card (blue,
+// with a gold stripe), the white showing through around it.
+TEST(FormBases, PlainBaseHasTheIconOfItsModule) {
+  ASSERT_NE(::FindResourceW(::GetModuleHandleW(nullptr), L"FRMBASE", MAKEINTRESOURCEW(14)), nullptr);  // RT_GROUP_ICON
+  std::unique_ptr<TfrmBase> f(CreateForm<TfrmBase>(nullptr));
+  auto icon = reinterpret_cast<HICON>(::SendMessageW(f->Handle(), WM_GETICON, ICON_BIG, 0));
+  ASSERT_NE(icon, nullptr);
+  ASSERT_NE(::SendMessageW(f->Handle(), WM_GETICON, ICON_SMALL, 0), 0);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+  bi.bmiHeader.biWidth = 32;
+  bi.bmiHeader.biHeight = -32;  // top-down
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HDC dc = ::CreateCompatibleDC(nullptr);
+  HBITMAP dib = ::CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_NE(dib, nullptr);
+  HGDIOBJ old = ::SelectObject(dc, dib);
+  const RECT all{0, 0, 32, 32};
+  ::FillRect(dc, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+  ASSERT_TRUE(::DrawIconEx(dc, 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL));
+  ::GdiFlush();
+  const auto* px = static_cast<const uint32_t*>(bits);
+  auto rgb = [&](int x, int y) { return px[y * 32 + x] & 0xFFFFFFu; };
+  const std::string seen = std::to_string(rgb(0, 0)) + " " + std::to_string(rgb(20, 20)) + " " +
+                           std::to_string(rgb(20, 12));
+  ::SelectObject(dc, old);
+  ::DeleteObject(dib);
+  ::DeleteDC(dc);
+  EXPECT_EQ(seen, std::to_string(0xFFFFFFu) + " " + std::to_string(0x1E64C8u) + " " + std::to_string(0xF0B020u));
+}
+
 TEST(FormBases, FullScreenBaseHasItsBands) {
   std::unique_ptr<TParentfrm> f(CreateForm<TParentfrm>(nullptr));
   EXPECT_EQ(f->Caption(), "Parentfrm");

@@ -3,6 +3,7 @@
 // one transaction with the result's message, and the keys.
 #include "tests/controls/ControlTestUtil.h"
 
+#include <cstdlib>
 #include <map>
 
 #include "app/OpenCall.h"
@@ -12,6 +13,8 @@
 #include "tests/support/TextPacket.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/Screenshot.h"
+#include "ui/Dialogs.h"
+#include "rtl/PngWriter.h"
 
 using namespace uitest;
 
@@ -45,6 +48,17 @@ class FakeProvider : public TCustomRemoteServer {
   Store& FStore;
 };
 
+std::string Rendered(const TParam& p) {
+  const Variant& v = p.Value();
+  std::string s = p.Name() + "=";
+  switch (v.VType()) {
+    case varByte: return s + "byte:" + v.AsString();
+    case varDate: return s + "date:" + FormatDateTime("yyyy-mm-dd hh:nn:ss", v.AsDateTime());
+    case varString: return s + "'" + v.AsString() + "'";
+    default: return s + "vtype" + std::to_string(v.VType()) + ":" + v.AsString();
+  }
+}
+
 class FakeLink : public IAppServerLink {
  public:
   FakeLink(Store& s, FakeProvider& p) : FStore(s), FProvider(p) {}
@@ -52,14 +66,13 @@ class FakeLink : public IAppServerLink {
   TCustomRemoteServer* ProviderServer() override { return &FProvider; }
   void ConnectDb(const AnsiString&, const AnsiString&) override {}
   void ChangeDb(AnsiString&) override {}
+  // The call with every parameter as it arrived: name, kind and value, one per line.
   Variant ExecuteProc(AnsiString& name, Variant& params, Variant& out) override {
     TParams list;
     UnpackParams(params, list);
-    std::string s = "proc " + name;
-    for (const char* n : {"@OperatorID", "@VipCardCode", "@Bname", "@EtypeId", "@Cardset", "@Bsex", "@Btel",
-                          "@Bpostcode", "@BIDcard", "@Comment"})
-      s += std::string(" ") + n + "=" + list.ParamByName(n)->AsString();
-    s += " count=" + std::to_string(list.Count());
+    std::string s = "proc " + name + "\n";
+    for (int i = 0; i < list.Count(); ++i) s += "  " + Rendered(*list.Items(i)) + "\n";
+    s.pop_back();
     FStore.calls.push_back(s);
     return Variant(FStore.procResult);
   }
@@ -160,8 +173,8 @@ TEST_F(VipForm, SetUpLoadsTypesAndIssuersAndSetsTheDates) {
   EXPECT_EQ(form->cbbEfullname->Text(), "王芳");
   EXPECT_EQ(form->cbbSex->Items()->Count(), 2);
   EXPECT_EQ(form->cbbSex->Items()->Strings(0), "男");
-  EXPECT_EQ(form->CardTypes().IdOfName("银卡"), "002");
-  EXPECT_EQ(form->Employees().IdOfName("李强"), "00003");
+  EXPECT_EQ(form->CardTypes().IdAt(1), "002");
+  EXPECT_EQ(form->Employees().IdAt(1), "00003");
 }
 
 TEST_F(VipForm, ComponentsCarryTheirCaptionsAndLimits) {
@@ -247,22 +260,41 @@ TEST_F(VipForm, ACardTypeWithdrawnOnTheServerIsRefused) {
   EXPECT_EQ(form->cbbCardType->Items()->Count(), 3);  // the list on screen stays
 }
 
+// The whole call as the server receives it: every parameter with its kind, the three
+// dates as whole days (the hand-out date is today; the pickers hold a time of day too).
 TEST_F(VipForm, IssuesTheCardAndItsPasswordInOneTransaction) {
   FillGood();
   form->cbbCardType->SetItemIndex(1);
   form->cbbEfullname->SetItemIndex(1);
+  form->dtpBirth->SetDateTime(EncodeDate(1990, 6, 1) + 0.75);
   store.procResult = 27;
   ClickSave();
+  const std::string today = FormatDateTime("yyyy-mm-dd", Date());
   EXPECT_EQ(store.Log(),
             "open select TypeName,VipCardTypeID from nVipCardSet\n"
             "trans 0\n"
-            "proc [QP_nInsertVipCardSign] @OperatorID=00001 @VipCardCode=VIP20001 @Bname=张丽 @EtypeId=00003 "
-            "@Cardset=002 @Bsex=女 @Btel=13900001111 @Bpostcode=zl@example.com @BIDcard=110101199001011234 "
-            "@Comment=新客户 count=30\n"
+            "proc [QP_nInsertVipCardSign]\n"
+            "  @OperatorID='00001'\n  @Action='Add'\n  @VipCardId=byte:0\n  @VipCardCode='VIP20001'\n"
+            "  @Bname='张丽'\n  @pycode=''\n  @CreateDate=date:" + today + " 00:00:00\n"
+            "  @EndDate=date:2099-01-01 00:00:00\n  @EtypeId='00003'\n  @Cardset='002'\n  @Bsex='女'\n"
+            "  @Bbirthday=date:1990-06-01 00:00:00\n  @Btel='13900001111'\n  @Baddr=''\n"
+            "  @Bpostcode='zl@example.com'\n  @Btrade=''\n  @BIDcard='110101199001011234'\n"
+            "  @VipStatus=byte:0\n  @Comment='新客户'\n  @BeginMoney=byte:0\n  @BeginCent=byte:0\n"
+            "  @IsCz=''\n  @qccz=byte:0\n  @RATypeID=''\n  @BTypeID=''\n  @CarType=byte:0\n"
+            "  @CarWashPrice=byte:0\n  @IsWashTimes=''\n  @CanWashTimes00=byte:0\n  @CanWashTimes=byte:0\n"
             "exec update nVipCardSign set pWord='abc123'where VipCardCode='VIP20001'\n"
             "trans 1\n");
   EXPECT_EQ(Messages(), "提示:发卡成功\n");
   EXPECT_FALSE(form->Visible());
+}
+
+// The hand-out date went with the time of day the screen was opened at.
+TEST_F(VipForm, RegressionHandOutDateGoesWithoutTimeOfDay) {
+  FillGood();
+  form->dtpHandOut->SetDateTime(EncodeDate(2024, 3, 5) + 0.6);
+  ClickSave();
+  const std::string log = store.Log();
+  EXPECT_NE(log.find("  @CreateDate=date:2024-03-05 00:00:00\n"), std::string::npos) << log;
 }
 
 // The issuer's id is the chosen employee's and the card type's id the chosen type's,
@@ -274,7 +306,20 @@ TEST_F(VipForm, RegressionIssuerAndCardTypeIdsOfTheChosenItems) {
   form->cbbEfullname->SetItemIndex(0);
   ClickSave();
   const std::string log = store.Log();
-  EXPECT_NE(log.find("@EtypeId=00002 @Cardset=003 "), std::string::npos) << log;
+  EXPECT_NE(log.find("  @EtypeId='00002'\n  @Cardset='003'\n"), std::string::npos) << log;
+}
+
+// Two employees of the same name: the issuer is the one chosen, not the first of that
+// name (the id was once looked up by the name shown).
+TEST_F(VipForm, RegressionIssuerOfASharedNameIsTheChosenOne) {
+  store.answers[vipenroll::kEmployeesSql] =
+      TextPacket({"typeid", "usercode", "fullname"}, {{"00002", "002", "王芳"}, {"00007", "007", "王芳"}});
+  form->LoadEmployees(true);
+  FillGood();
+  form->cbbEfullname->SetItemIndex(1);
+  ClickSave();
+  const std::string log = store.Log();
+  EXPECT_NE(log.find("  @EtypeId='00007'\n"), std::string::npos) << log;
 }
 
 TEST_F(VipForm, ADuplicateNumberKeepsTheScreenAndItsEntries) {
@@ -347,13 +392,57 @@ TEST_F(VipForm, CancelButtonCloses) {
   EXPECT_FALSE(form->Visible());
 }
 
-// A picture of the screen as it looks filled in (build folder; docs/screenshots has a
-// copy). POS_VIP_SCREENSHOT names another file.
+// A picture of the screen filled in, as a person sees it, written to the build folder:
+// the title band in its colour with its title plate, an entry drawn in its field,
+// nothing drawn where the band is empty, and the file reads back pixel for pixel.
 TEST_F(VipForm, Screenshot) {
   FillGood();
   FocusOn(form->lblCardNo);
-  const char* env = std::getenv("POS_VIP_SCREENSHOT");
-  const std::string path = env && *env ? env : std::string(POS_BINARY_DIR) + "/vip-enroll.png";
+  TBitmap client;
+  RenderControl(form.get(), client, false);
+  ASSERT_EQ(client.Width(), form->ClientWidth());
+  ASSERT_EQ(client.Height(), form->ClientHeight());
+  auto dark = [&](const TRect& r) {
+    int n = 0;
+    for (int y = r.Top; y < r.Bottom; ++y)
+      for (int x = r.Left; x < r.Right; ++x) {
+        const uint32_t p = client.PixelRGB(x, y);
+        n += ((p >> 16 & 0xFF) + (p >> 8 & 0xFF) + (p & 0xFF)) < 3 * 160;  // ink, smoothed edges too
+      }
+    return n;
+  };
+  // A colour as the display shows it (its depth may round a channel by a step or two).
+  auto closeTo = [](uint32_t seen, uint32_t rgb) {
+    for (int shift : {0, 8, 16})
+      if (std::abs(static_cast<int>(seen >> shift & 0xFF) - static_cast<int>(rgb >> shift & 0xFF)) > 4) return false;
+    return true;
+  };
+  // The band's colour 16774889 ($FFF5E9: blue FF, green F5, red E9) right of the plate.
+  EXPECT_PRED2(closeTo, client.PixelRGB(form->ClientWidth() - 20, 5), 0xE9F5FFu);
+  EXPECT_EQ(dark(Rect(200, 2, form->ClientWidth() - 2, 56)), 0);
+  // The plate and its shadow, with the title's text on it.
+  EXPECT_PRED2(closeTo,
+               client.PixelRGB(form->shpTitle->Left() + form->shpTitle->Width() - 4,
+                               form->shpTitle->Top() + form->shpTitle->Height() / 2),
+               0xFDE6B5u);
+  EXPECT_GT(dark(Rect(form->lblTitle->Left(), form->lblTitle->Top(), form->lblTitle->Left() + form->lblTitle->Width(),
+                      form->lblTitle->Top() + form->lblTitle->Height())), 30);
+  // The ID number's text inside its edit (the focused card number shows selected).
+  POINT origin{0, 0};
+  ::MapWindowPoints(form->edtGuestId->Edit()->Handle(), form->Handle(), &origin, 1);
+  EXPECT_GT(dark(Rect(origin.x + 2, origin.y + 2, origin.x + form->edtGuestId->Width() - 4, origin.y + 18)), 30);
+
+  const std::string path = std::string(POS_BINARY_DIR) + "/vip-enroll.png";
   SaveScreenshot(form.get(), path);
-  SUCCEED() << path;
+  TBitmap framed;
+  RenderControl(form.get(), framed);
+  FILE* f = std::fopen(path.c_str(), "rb");
+  ASSERT_NE(f, nullptr) << path;
+  std::vector<uint8_t> bytes;
+  for (int c; (c = std::fgetc(f)) != EOF;) bytes.push_back(static_cast<uint8_t>(c));
+  std::fclose(f);
+  int w = 0, h = 0;
+  EXPECT_EQ(png::Decode(bytes, w, h), framed.PixelsRGB());
+  EXPECT_EQ(w, framed.Width());
+  EXPECT_EQ(h, framed.Height());
 }
