@@ -622,3 +622,17 @@ TEST(Grid, RowSelectSelectsWholeRowsAndKeepsTheFirstScrollingColumnCurrent) {
   PostChar(L'x');  // no editor in row-select mode
   EXPECT_FALSE(f.grid->InplaceEditor() && f.grid->InplaceEditor()->Visible());
 }
+
+TEST(Grid, TabInTheEditorMovesTheFocusOnWhenTheGridTakesNoTabs) {
+  GridForm f;
+  f.grid->SetOptions(f.grid->Options() + TGridOptions{goEditing});
+  f.Show();
+  PostChar(L'9');
+  ASSERT_TRUE(f.grid->EditorMode());
+  PostKey(VK_TAB);
+  EXPECT_EQ(::GetFocus(), f.edit->Handle());
+  EXPECT_EQ(f.Cur(), "1,1");  // the grid's KeyDown never saw the Tab
+  EXPECT_EQ(f.grid->Cells(1, 1), "9");
+  EXPECT_FALSE(f.grid->InplaceEditor()->Visible());
+  EXPECT_EQ(f.log.Str(), "press:9 exit");
+}
