@@ -60,6 +60,13 @@ class TkvValueDef : public TObject {
 
   // --- on one record (null counts as a record with every value Null) -----------------
   int CompareRecordValues(const TkvRecord* r1, const TkvRecord* r2) const;
+  // Where the record keeps this definition's value; false (place untouched) when the
+  // value is Null. The data controller's typed comparisons read values in place.
+  bool GetRecordPlace(const TkvRecord* r, TkvConstPlace& place) const {
+    if (!r || !IsStored() || r->Bytes[static_cast<size_t>(FOffset)] == 0) return false;
+    place = Place(r);
+    return true;
+  }
   void GetRecordValue(const TkvRecord* r, Variant& v) const;
   // Null frees the value; anything else is converted first and stored only when the
   // conversion succeeded (then the null flag is set). On failure the record is unchanged.
