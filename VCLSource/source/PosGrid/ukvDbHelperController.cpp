@@ -426,7 +426,10 @@ void TkvCustomDbDataController::ReadRecord(int sourceRecord, int recordIndex) {
   if (recordIndex >= 0) DataChanged(1, -1, -1);
 }
 
+// One notice carries the new values and the totals that follow from them.
 void TkvCustomDbDataController::ReloadRecord(int recordIndex) {
+  BeginUpdate();
+  TkvFinally end([this] { EndUpdate(); });
   TkvValueDefRecordReader reader(this, recordIndex);
   FStorage->ReadRecord(recordIndex, reader);
   RecordLoaded(recordIndex);
@@ -596,9 +599,12 @@ void TkvCustomDbDataController::Changed(uint16_t mask) {
 }
 
 void TkvCustomDbDataController::DeliverChanges() {
-  if (FUpdateCount > 0 || FInfo->Locked() || FChangeMask == 0 || FDelivering) return;
+  if (FUpdateCount > 0 || FInfo->Locked() || FDelivering) return;
   TkvFlagScope delivering(FDelivering);
+  // A reload put off while the rows were locked runs as soon as they are free, notice
+  // or not.
   if (FReloadDeferred) RunDeferredReload();
+  if (FChangeMask == 0) return;
   const uint16_t mask = FChangeMask;
   FChangeMask = 0;
   if (mask && OnChanged) OnChanged(this, mask);

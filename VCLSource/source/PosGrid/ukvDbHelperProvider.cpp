@@ -83,6 +83,9 @@ void TkvDbDataLink::EditingChanged() {
   p.ResetMarkers();
   p.EditingRecord = false;
   p.SkipInsertCheck = false;
+  // The edit ended (posted or cancelled): the dataset change that follows carries data
+  // and must reach the controller even while its rows are locked.
+  p.EditWasPending = true;
 }
 
 void TkvDbDataLink::LayoutChanged() {

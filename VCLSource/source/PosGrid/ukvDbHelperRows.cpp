@@ -69,7 +69,7 @@ bool TkvDataFocusingInfo::SameAs(const TkvDataFocusingInfo& other) const {
 TkvCustomDbDataControllerInfo::TkvCustomDbDataControllerInfo(TkvCustomDbDataController* controller)
     : FController(controller), FFocus(this), FPreviousFocus(this) {
   FSortingFields.OnChange = [this] {
-    FFlags |= kvifSort;
+    Request(kvifSort);
     ApplyIfNeeded();
   };
 }
@@ -88,14 +88,15 @@ void TkvCustomDbDataControllerInfo::ApplyIfNeeded() {
 }
 
 void TkvCustomDbDataControllerInfo::DataChangedRequest() {
-  FFlags |= kvifRebuild;
-  if (!FController->ReloadDeferred()) FFlags |= kvifSummaries;
-  if (FSortingFields.Count() > 0) FFlags |= kvifSort;
+  uint16_t f = kvifRebuild;
+  if (!FController->ReloadDeferred()) f |= kvifSummaries;
+  if (FSortingFields.Count() > 0) f |= kvifSort;
+  Request(f);
   ApplyIfNeeded();
 }
 
 void TkvCustomDbDataControllerInfo::FocusRefreshRequest() {
-  FFlags |= kvifFocusRefresh;
+  Request(kvifFocusRefresh);
   FFocus.RecordIndex = FController->GetCurrentRecordIndex();
   ApplyIfNeeded();
 }
@@ -133,28 +134,41 @@ void TkvCustomDbDataControllerInfo::FocusRow(int row) {
   Unlock();
 }
 
+// Passes run until no step asked for more work: a focus move during the pass may make
+// the dataset report a change, whose rebuild must not be lost.
 void TkvCustomDbDataControllerInfo::Apply() {
   TkvFlagScope applying(FApplying);
+  TkvCustomDbDataController& c = *FController;
+  uint16_t mask = 0;
+  for (int pass = 0; pass < 8; ++pass) {
+    FAgain = 0;
+    ApplyPass(mask);
+    FFlags = FAgain & (kvifRebuild | kvifSort | kvifSummaries | kvifFocusRefresh | kvifRowsChanged);
+    if (FFlags == 0) break;
+  }
+  FFlags = 0;
+  c.SetSortChanged(false);
+  c.FChangeMask |= mask;
+}
+
+void TkvCustomDbDataControllerInfo::ApplyPass(uint16_t& mask) {
   TkvCustomDbDataController& c = *FController;
   if (FFlags & kvifRebuild) Rebuild();
   if ((FFlags & kvifSort) && !(c.Options() & dcoNoSorting)) SortRows();
   if (FFlags & kvifSummaries) RecalculateSummaries();
-  if ((FFlags & kvifSort) && c.Options() & dcoRefocusOnSort && c.SortChanged()) c.SetRefocusPending(true);
-  if ((FFlags & kvifSort) && c.RefocusPending() && RowCount() > 0) {
-    c.SetRefocusPending(false);
+  // A re-sort asks for row 0 only under dcoRefocusOnSort, and never while the dataset
+  // edits (moving away would end the user's edit).
+  if ((FFlags & kvifSort) && (c.Options() & dcoRefocusOnSort) && c.SortChanged() && RowCount() > 0 &&
+      !c.Provider().IsEditing()) {
     FFocus.Reset();
     ChangeFocus(0, false);
   }
   SyncFocus();
-  uint16_t mask = 0;
   if (FFlags & (kvifSort | kvifRowsChanged)) mask |= dcmSorted;
   if (FFlags & (kvifRebuild | kvifInternal2 | kvifInternal20)) mask |= dcmData;
   if (FFlags & (kvifFocusChanged | kvifFocusRefresh | kvifKeepFocus)) mask |= dcmFocus;
   if (FFlags & kvifInternal80) mask |= 8;
   if (FFlags & kvifSummaries) mask |= dcmSummaries;
-  FFlags = 0;
-  c.SetSortChanged(false);
-  c.FChangeMask |= mask;
 }
 
 void TkvCustomDbDataControllerInfo::Rebuild() {
@@ -299,7 +313,7 @@ void TkvCustomDbDataControllerInfo::SyncFocus() {
   if (r != cur && !curValid) ChangeFocus(r, true);
   if ((FFlags & kvifFocusChanged) && RowCount() <= FPreviousFocus.RowIndex) FPreviousFocus.RowIndex = -1;
   TkvCustomDbDataController& c = *FController;
-  if (c.RefocusPending() && FFocus.RowIndex < 0) {
+  if (c.RefocusPending() && FFocus.RowIndex < 0 && !c.Provider().IsEditing()) {
     c.SetRefocusPending(false);
     if (c.Provider().ChangeNesting == 0 && RowCount() > 0) {
       FFocus.Reset();
@@ -349,7 +363,7 @@ void TkvCustomDbDataControllerInfo::ChangeFocus(int row, bool force) {
 
 TkvSummary* TkvCustomDbDataControllerInfo::AddSummary(TkvDbField* field, TkvSummaryKind kind) {
   FSummaries.push_back(std::make_unique<TkvSummary>(this, field, kind));
-  FFlags |= kvifSummaries;
+  Request(kvifSummaries);
   return FSummaries.back().get();
 }
 

@@ -92,14 +92,14 @@ class TkvCustomDbDataControllerInfo {
   void Unlock();
   bool Locked() const { return FLockCount > 0 || FApplying; }
   void ApplyIfNeeded();
-  void AddFlags(uint16_t flags) { FFlags |= flags; }
+  void AddFlags(uint16_t flags) { Request(flags); }
   uint16_t Flags() const { return FFlags; }
 
   // Requests (each applies when unlocked).
   void DataChangedRequest();
-  void RowsChangedKeepFocusRequest() { FFlags |= kvifKeepFocus; }
+  void RowsChangedKeepFocusRequest() { Request(kvifKeepFocus); }
   void FocusRefreshRequest();
-  void SummariesRequest() { FFlags |= kvifSummaries; }
+  void SummariesRequest() { Request(kvifSummaries); }
 
   int RowCount() const { return static_cast<int>(FRows.size()); }
   int GetRowRecord(int row) const;  // checked: "行索引超出范围"
@@ -135,7 +135,13 @@ class TkvCustomDbDataControllerInfo {
 
  private:
   friend class TkvDataFocusingInfo;
+  // Adds pending flags; flags asked for while an apply pass runs get a pass of their own.
+  void Request(uint16_t flags) {
+    FFlags |= flags;
+    if (FApplying) FAgain |= flags;
+  }
   void Apply();
+  void ApplyPass(uint16_t& mask);
   void Rebuild();
   void FilterRows();
   void SortRows();
@@ -162,4 +168,5 @@ class TkvCustomDbDataControllerInfo {
   TkvSortingFieldList FWorkSorting;
   std::vector<SortKey> FKeys;
   bool FApplying = false;
+  uint16_t FAgain = 0;
 };
