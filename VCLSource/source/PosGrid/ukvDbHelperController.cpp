@@ -783,7 +783,12 @@ void TkvCustomDbDataController::LoadRecords() {
   FProvider->BeginDataSetChange();
   TkvFinally endChange([this] { FProvider->EndDataSetChange(); });
   FProvider->SavePosition();
-  TkvFinally restore([this] { FProvider->RestorePosition(); });
+  // The provider follows where the dataset really ends up, also when the saved record
+  // is gone.
+  TkvFinally restore([this, ds] {
+    FProvider->RestorePosition();
+    if (!HasKeyField() && ds->RecNo() > 0) FProvider->CurrentRecord = ds->RecNo() - 1;
+  });
   // A load replaces the records under an edit: only an unmodified one gets here
   // (Reload puts itself off for a modified one), and it is dropped.
   if (FProvider->IsEditing()) ds->Cancel();
