@@ -308,8 +308,8 @@ bool TkvDataFilterCriteria::EvaluateCompiled(int recordIndex) {
       default: return TkvFilterCriteria::EvaluateItem(*n.Item, recordIndex);
     }
   };
-  // The list rules of the Variant path (empty lists are skipped; NOT lists negate); a
-  // list stops early once its result is settled, which no typed test can notice.
+  // The list rules of the Variant path (empty lists are skipped; NOT lists negate);
+  // conditions without a typed test take the Variant path one by one.
   eval = [&](Compiled& n, bool& any) -> bool {
     bool acc = true;
     any = false;
@@ -333,11 +333,12 @@ bool TkvDataFilterCriteria::EvaluateCompiled(int recordIndex) {
           default: acc = acc && !r; break;
         }
       }
-      if ((n.Op == fboAnd || n.Op == fboNotOr) && !acc) {
-        // Later children can still be empty lists, which change nothing.
-        return false;
+      // Once settled a list stops, when no test left could raise (every one typed);
+      // later children can still be empty lists, which change nothing.
+      if (FCompiledUsable) {
+        if ((n.Op == fboAnd || n.Op == fboNotOr) && !acc) return false;
+        if ((n.Op == fboOr || n.Op == fboNotAnd) && acc) return true;
       }
-      if ((n.Op == fboOr || n.Op == fboNotAnd) && acc) return true;
     }
     return acc;
   };
@@ -350,7 +351,6 @@ bool TkvDataFilterCriteria::EvaluateRecord(int recordIndex) {
     FCompiledUsable = CompileAll();
     FCompiledValid = true;
   }
-  if (!FCompiledUsable) return Evaluate(recordIndex);
   return EvaluateCompiled(recordIndex);
 }
 
