@@ -218,6 +218,10 @@ class TkvDataStorage {
   void SetRecordIds(bool v);
   uint32_t NextRecordId() const { return FNextRecordId; }
   bool Destroying() const { return FDestroying; }
+  // Changes with every change of a data record or of the layout: copies of stored
+  // values taken at one stamp are valid while it lasts.
+  uint64_t Stamp() const { return FStamp; }
+  void BumpStamp() { ++FStamp; }
   // A replacement order of the data definitions for Items (empty: none).
   std::vector<TkvValueDef*> DefOrder;
   TNotifyEvent OnClearInternalRecords;
@@ -240,6 +244,7 @@ class TkvDataStorage {
   void AssignIds(int index);
 
   bool FDestroying = false;
+  uint64_t FStamp = 0;
   std::vector<TkvRecordPtr> FInternalRecords;
   std::unique_ptr<TkvValueDefs> FInternalDefs;
   bool FStoredOnly = false;

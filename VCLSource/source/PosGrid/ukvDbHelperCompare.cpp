@@ -1,5 +1,6 @@
 #include "VCLSource/source/PosGrid/ukvDbHelperCompare.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -70,11 +71,47 @@ int CmpWideString(TkvConstPlace a, TkvConstPlace b) {
 
 }  // namespace
 
+// AnsiCompareStr's answer, found from the first byte where the texts differ: equal
+// bytes fold alike and keep the character boundaries of both texts in step, so only the
+// character holding that byte decides (a double-byte character by its raw bytes, a
+// single one by its upper-case letter). When the two bytes differ only in case the
+// rest decides, and AnsiCompareStr itself carries on.
+namespace {
+// The lead bytes AnsiCompareStr goes by (code page 936).
+struct LeadTable {
+  bool Lead[256];
+  LeadTable() {
+    for (int b = 0; b < 256; ++b) Lead[b] = IsLeadByte(static_cast<unsigned char>(b));
+  }
+};
+const LeadTable& Leads() {
+  static const LeadTable t;
+  return t;
+}
+}  // namespace
+
 int CompareAnsiTexts(const AnsiString& a, const AnsiString& b) {
-  if (a == b) return 0;
+  const bool* lead = Leads().Lead;
+  const size_t n = std::min(a.size(), b.size());
+  const unsigned char* x = reinterpret_cast<const unsigned char*>(a.data());
+  const unsigned char* y = reinterpret_cast<const unsigned char*>(b.data());
+  size_t i = 0;
+  while (i < n && x[i] == y[i]) ++i;
+  if (i == n) return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+  // Where the character holding byte i starts (the bytes before i are equal).
+  size_t start = 0;
+  while (true) {
+    const size_t len = lead[x[start]] && start + 1 < a.size() ? 2 : 1;
+    if (start + len > i) break;
+    start += len;
+  }
+  const bool doubleByte = lead[x[start]] && start + 1 < a.size();
+  if (start < i || doubleByte) return x[i] < y[i] ? -1 : 1;
+  const int ux = (x[i] >= 'a' && x[i] <= 'z') ? x[i] - 32 : x[i];
+  const int uy = (y[i] >= 'a' && y[i] <= 'z') ? y[i] - 32 : y[i];
+  if (ux != uy) return ux < uy ? -1 : 1;
   const int c = AnsiCompareStr(a, b);
-  const int d = c != 0 ? c : CompareStr(a, b);
-  return d < 0 ? -1 : (d > 0 ? 1 : 0);
+  return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
 TkvRawCompare RawCompareFor(TkvValueTypeClass t) {

@@ -439,6 +439,16 @@ void TkvCustomDbDataController::ReloadRecord(int recordIndex) {
 
 // --- comparing -----------------------------------------------------------------------------------
 
+const TkvColumnCopy* TkvCustomDbDataController::ColumnCopy(TkvDbField* field) {
+  if (!field || !field->ValueDef()) return nullptr;
+  if (field->Column() && field->Column()->HasValueExpression()) return nullptr;
+  return field->FCopy.Refresh(*FStorage, field->ValueDef()) ? &field->FCopy : nullptr;
+}
+
+bool TkvCustomDbDataController::SearchTextIsStoredText(TkvDbField* field) {
+  return field && !field->Column() && !field->StoresText() && field->ValueType() == TkvStringValueTypeClass();
+}
+
 bool TkvCustomDbDataController::CompareAsStrings(TkvDbField* field) {
   return (FOptions & (dcoLocaleCompare | dcoCaseInsensitive)) && field->ValueType() && field->ValueType()->IsString();
 }

@@ -27,6 +27,7 @@
 #include <memory>
 #include <vector>
 #include "VCLSource/source/PosGrid/ukvDataManager.h"
+#include "VCLSource/source/PosGrid/ukvDbHelperColumns.h"
 #include "VCLSource/source/PosGrid/ukvDbHelper.h"
 #include "VCLSource/source/PosGrid/ukvDbHelperGuards.h"
 #include "db/DataLink.h"
@@ -140,6 +141,7 @@ class TkvDbField : public TObject {
   bool FStoresText = false;
   bool FSummariesActive = false;
   bool FEvaluating = false;  // its column's formula is being evaluated (cycle mark)
+  TkvColumnCopy FCopy;       // typed copy of the stored values (see ColumnCopy)
   TkvValueDef* FValueDef = nullptr;
   TkvValueTypeClass FValueType = nullptr;
 };
@@ -233,6 +235,14 @@ class TkvCustomDbDataController : public TComponent {
   // from sourceRecord when that is a record).
   virtual void ReadRecord(int sourceRecord, int recordIndex);
   virtual void ReloadRecord(int recordIndex);
+
+  // The typed copy of the field's stored values, valid until the storage changes; null
+  // when the field has a formula or a type without a copy.
+  const TkvColumnCopy* ColumnCopy(TkvDbField* field);
+  // The search text of the field is its stored text value as it is (no column text, no
+  // stored display text): the search may read the stored values. A controller that
+  // changes GetSearchText or GetDisplayText answers false for the fields it changes.
+  virtual bool SearchTextIsStoredText(TkvDbField* field);
 
   // --- comparing -------------------------------------------------------------------------
   virtual int CompareRecordValues(int record1, int record2, TkvDbField* field);

@@ -223,7 +223,10 @@ int TkvCustomDbDataControllerInfo::CompareRows(int a, int b) {
   }
   for (const SortKey& k : FKeys) {
     int c;
-    if (k.Def) {
+    if (k.Copy) {
+      c = k.Copy->Compare(k.Raw, a, b);
+      if (k.Descending) c = -c;
+    } else if (k.Def) {
       c = CompareStoredValues(k.Def, k.Raw, FController->Storage().RecordAt(a), FController->Storage().RecordAt(b));
       if (k.Descending) c = -c;
     } else {
@@ -286,11 +289,12 @@ void TkvCustomDbDataControllerInfo::SortRows() {
     f->SetCompareMode(0);
     const int mode = !c.CompareByValues(f) ? -1 : (!c.CompareByDisplayText(f) ? 1 : 2);
     f->SetCompareMode(mode);
-    SortKey k{f, e.Direction == 2, nullptr, nullptr};
+    SortKey k{f, e.Direction == 2, nullptr, nullptr, nullptr};
     const bool event = c.OnCompare && !f->Internal();
     if (mode == -1 && !event && f->ValueDef()) {
       k.Def = f->ValueDef();
       k.Raw = RawCompareFor(f->ValueType());
+      k.Copy = c.ColumnCopy(f);
     }
     FKeys.push_back(k);
   }

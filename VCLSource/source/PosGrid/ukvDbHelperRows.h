@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <vector>
+#include "VCLSource/source/PosGrid/ukvDbHelperColumns.h"
 #include "VCLSource/source/PosGrid/ukvDbHelperCompare.h"
 
 class TkvCustomDbDataController;
@@ -153,6 +154,7 @@ class TkvCustomDbDataControllerInfo {
     bool Descending;
     const TkvValueDef* Def;  // typed comparison when set
     TkvRawCompare Raw;
+    const TkvColumnCopy* Copy;  // the values' typed copy, when the type has one
   };
 
   uint16_t FFlags = 0;

@@ -210,25 +210,24 @@ namespace {
 bool FastTotal(TkvCustomDbDataController& c, TkvSummary& s, const std::vector<int>& rows) {
   TkvDbField* f = s.Field();
   if (!f || !f->ValueDef() || !s.DisplayFormat().empty()) return false;
-  if (f->Column() && f->Column()->HasValueExpression()) return false;
+  if (s.Kind() == skCount) {
+    s.SetValue(Variant(static_cast<int>(rows.size())));
+    return true;
+  }
+  const TkvColumnCopy* copy = c.ColumnCopy(f);
+  if (!copy) return false;
   const TkvValueTypeClass t = f->ValueType();
-  const TkvValueDef* def = f->ValueDef();
-  TkvDataStorage& st = c.Storage();
   const bool isInt = t == TkvIntegerValueTypeClass() || t == TkvSmallintValueTypeClass() || t == TkvWordValueTypeClass();
   const bool isFloat = t == TkvFloatValueTypeClass();
   switch (s.Kind()) {
-    case skCount:
-      s.SetValue(Variant(static_cast<int>(rows.size())));
-      return true;
     case skSum: {
       if (isInt) {
         int64_t sum = 0;
         bool wide = false;  // the Variant sum turns Int64 once past 32 bits and stays so
         for (int r : rows) {
-          TkvConstPlace p;
-          if (!def->GetRecordPlace(st.RecordAt(r), p)) continue;
+          if (!copy->Has(r)) continue;
           TkvNumberKey k;
-          StoredNumberKey(t, p, k);
+          StoredNumberKey(t, copy->Place(r), k);
           sum += k.I;
           if (sum > INT32_MAX || sum < INT32_MIN) wide = true;
         }
@@ -239,10 +238,10 @@ bool FastTotal(TkvCustomDbDataController& c, TkvSummary& s, const std::vector<in
         bool any = false;
         double sum = 0;
         for (int r : rows) {
-          TkvConstPlace p;
-          if (!def->GetRecordPlace(st.RecordAt(r), p)) continue;
+          if (!copy->Has(r)) continue;
+          const uint64_t bits = copy->Bits(r);
           double d;
-          std::memcpy(&d, p.Data, sizeof d);
+          std::memcpy(&d, &bits, sizeof d);
           sum = any ? sum + d : 0 + d;
           any = true;
         }
@@ -254,25 +253,19 @@ bool FastTotal(TkvCustomDbDataController& c, TkvSummary& s, const std::vector<in
     case skMin:
     case skMax: {
       const TkvRawCompare cmp = RawCompareFor(t);
-      const TkvRecord* best = nullptr;
-      TkvConstPlace bp;
+      int best = -1;
+      const bool min = s.Kind() == skMin;
       for (int r : rows) {
-        const TkvRecord* rec = st.RecordAt(r);
-        TkvConstPlace p;
-        if (!def->GetRecordPlace(rec, p)) continue;
-        if (!best) {
-          best = rec;
-          bp = p;
+        if (!copy->Has(r)) continue;
+        if (best < 0) {
+          best = r;
           continue;
         }
-        const int cr = cmp(p, bp);
-        if (s.Kind() == skMin ? cr < 0 : cr > 0) {
-          best = rec;
-          bp = p;
-        }
+        const int cr = cmp(copy->Place(r), copy->Place(best));
+        if (min ? cr < 0 : cr > 0) best = r;
       }
       Variant v(0);
-      if (best) def->GetRecordValue(best, v);
+      if (best >= 0) c.Storage().GetValue(best, f->ValueDef(), v);
       s.SetValue(v);
       return true;
     }

@@ -1,0 +1,56 @@
+// Typed copies of one field's stored values in record order: the data controller's
+// hot loops (sort keys, filter tests, totals, incremental search) read these instead of
+// walking the records, which the storage keeps one allocation each.
+//
+// A copy holds, per data record, whether the value is Null and where the value type's
+// raw comparator finds it: the value's bytes themselves for the types kept in at most
+// eight bytes, the record's cell for texts. It is valid for one stamp of the storage
+// and made again (one pass) when the stamp moved; types it cannot hold (decimals,
+// Variants) have no copy and take the record path.
+#pragma once
+#include <cstdint>
+#include <vector>
+#include "VCLSource/source/PosGrid/ukvDbHelperCompare.h"
+
+class TkvColumnCopy {
+ public:
+  // Whether values of type t can be copied.
+  static bool Holds(TkvValueTypeClass t);
+  // Makes the copy when it is not valid for the storage's stamp; false when the
+  // definition's type cannot be copied.
+  bool Refresh(TkvDataStorage& storage, const TkvValueDef* def);
+  bool Has(int record) const { return FHas[static_cast<size_t>(record)] != 0; }
+  TkvConstPlace Place(int record) const {
+    const size_t i = static_cast<size_t>(record);
+    return TkvConstPlace(reinterpret_cast<const uint8_t*>(&FBits[i]), FCells[i]);
+  }
+  // The raw comparison of two records' values (Null first). Texts first compare their
+  // sort keys (below); equal keys leave it to the full comparison.
+  int Compare(TkvRawCompare cmp, int a, int b) const {
+    if (FKeyed) {
+      const uint64_t ka = FKeys[static_cast<size_t>(a)], kb = FKeys[static_cast<size_t>(b)];
+      if (ka != kb) return ka < kb ? -1 : 1;
+    }
+    const bool ha = Has(a), hb = Has(b);
+    if (!ha || !hb) return ha == hb ? 0 : (ha ? 1 : -1);
+    return cmp(Place(a), Place(b));
+  }
+  const TkvCell* Cell(int record) const { return FCells[static_cast<size_t>(record)]; }
+  uint64_t Bits(int record) const { return FBits[static_cast<size_t>(record)]; }
+  int Count() const { return static_cast<int>(FHas.size()); }
+
+ private:
+  const TkvValueDef* FDef = nullptr;
+  uint64_t FStamp = ~uint64_t(0);
+  std::vector<uint8_t> FHas;
+  std::vector<uint64_t> FBits;
+  std::vector<const TkvCell*> FCells;
+  // Texts: the first eight bytes of the text as CompareAnsiTexts orders it (single-byte
+  // letters upper-cased, double-byte characters as they are), big-endian, padded with
+  // zeros; Null keys 0. Different keys order two texts as CompareAnsiTexts does.
+  bool FKeyed = false;
+  std::vector<uint64_t> FKeys;
+};
+
+// The sort key of a text (see TkvColumnCopy::FKeys).
+uint64_t TextSortKey(const AnsiString& s);
