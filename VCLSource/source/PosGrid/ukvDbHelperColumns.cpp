@@ -2,26 +2,24 @@
 
 #include <cstring>
 
-uint64_t TextSortKey(const AnsiString& s) {
-  uint64_t key = 0;
-  size_t i = 0;
-  int taken = 0;
-  while (taken < 8 && i < s.size()) {
+TkvTextKey TextSortKey(const AnsiString& s) {
+  unsigned char folded[16] = {};
+  size_t i = 0, taken = 0;
+  while (taken < 16 && i < s.size()) {
     const unsigned char c = static_cast<unsigned char>(s[i]);
     if (IsLeadByte(c) && i + 1 < s.size()) {
-      key = (key << 8) | c;
-      if (++taken < 8) {
-        key = (key << 8) | static_cast<unsigned char>(s[i + 1]);
-        ++taken;
-      }
+      folded[taken++] = c;
+      if (taken < 16) folded[taken++] = static_cast<unsigned char>(s[i + 1]);
       i += 2;
     } else {
-      key = (key << 8) | static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-      ++taken;
+      folded[taken++] = static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 32 : c);
       ++i;
     }
   }
-  return key << (8 * (8 - taken));
+  TkvTextKey k;
+  for (int b = 0; b < 8; ++b) k.Hi = (k.Hi << 8) | folded[b];
+  for (int b = 8; b < 16; ++b) k.Lo = (k.Lo << 8) | folded[b];
+  return k;
 }
 
 bool TkvColumnCopy::Holds(TkvValueTypeClass t) {
@@ -39,7 +37,7 @@ bool TkvColumnCopy::Refresh(TkvDataStorage& storage, const TkvValueDef* def) {
   FBits.assign(static_cast<size_t>(n), 0);
   FCells.assign(static_cast<size_t>(n), nullptr);
   FKeyed = def->ValueType() == TkvStringValueTypeClass();
-  FKeys.assign(FKeyed ? static_cast<size_t>(n) : 0, 0);
+  FKeys.assign(FKeyed ? static_cast<size_t>(n) : 0, TkvTextKey());
   for (int r = 0; r < n; ++r) {
     TkvConstPlace p;
     if (!def->GetRecordPlace(storage.RecordAt(r), p)) continue;

@@ -12,6 +12,12 @@
 #include <vector>
 #include "VCLSource/source/PosGrid/ukvDbHelperCompare.h"
 
+// The sort key of a text (see TkvColumnCopy::FKeys).
+struct TkvTextKey {
+  uint64_t Hi = 0, Lo = 0;
+};
+TkvTextKey TextSortKey(const AnsiString& s);
+
 class TkvColumnCopy {
  public:
   // Whether values of type t can be copied.
@@ -28,8 +34,10 @@ class TkvColumnCopy {
   // sort keys (below); equal keys leave it to the full comparison.
   int Compare(TkvRawCompare cmp, int a, int b) const {
     if (FKeyed) {
-      const uint64_t ka = FKeys[static_cast<size_t>(a)], kb = FKeys[static_cast<size_t>(b)];
-      if (ka != kb) return ka < kb ? -1 : 1;
+      const TkvTextKey& ka = FKeys[static_cast<size_t>(a)];
+      const TkvTextKey& kb = FKeys[static_cast<size_t>(b)];
+      if (ka.Hi != kb.Hi) return ka.Hi < kb.Hi ? -1 : 1;
+      if (ka.Lo != kb.Lo) return ka.Lo < kb.Lo ? -1 : 1;
     }
     const bool ha = Has(a), hb = Has(b);
     if (!ha || !hb) return ha == hb ? 0 : (ha ? 1 : -1);
@@ -45,12 +53,9 @@ class TkvColumnCopy {
   std::vector<uint8_t> FHas;
   std::vector<uint64_t> FBits;
   std::vector<const TkvCell*> FCells;
-  // Texts: the first eight bytes of the text as CompareAnsiTexts orders it (single-byte
-  // letters upper-cased, double-byte characters as they are), big-endian, padded with
-  // zeros; Null keys 0. Different keys order two texts as CompareAnsiTexts does.
+  // Texts: the first sixteen bytes of the text as CompareAnsiTexts orders it (single-
+  // byte letters upper-cased, double-byte characters as they are), big-endian, padded
+  // with zeros; Null keys 0. Different keys order two texts as CompareAnsiTexts does.
   bool FKeyed = false;
-  std::vector<uint64_t> FKeys;
+  std::vector<TkvTextKey> FKeys;
 };
-
-// The sort key of a text (see TkvColumnCopy::FKeys).
-uint64_t TextSortKey(const AnsiString& s);
