@@ -27,30 +27,65 @@ bool TkvColumnCopy::Holds(TkvValueTypeClass t) {
          (t->UsesCell() || t->DataSize() <= 8);
 }
 
+void TkvColumnCopy::Put(size_t i, const TkvRecord* record) {
+  TkvConstPlace p;
+  if (!FDef->GetRecordPlace(record, p)) return;
+  FHas[i] = 1;
+  if (FDef->ValueType()->UsesCell()) {
+    FCells[i] = p.Cell;
+    if (const auto* text = std::get_if<AnsiString>(p.Cell); FKeyed && text) {
+      FKeys[i] = TextSortKey(*text);
+      TkvShortText& t = FTexts[i];
+      if (text->size() <= sizeof t.Bytes) {
+        t.Len = static_cast<uint8_t>(text->size());
+        std::memcpy(t.Bytes, text->data(), text->size());
+      } else {
+        t.Len = kvLongText;
+      }
+    }
+  } else {
+    std::memcpy(&FBits[i], p.Data, static_cast<size_t>(FDef->ValueType()->DataSize()));
+  }
+}
+
+void TkvColumnCopy::Begin(const TkvValueDef* def, int expected) {
+  FDef = def;
+  FStamp = ~uint64_t(0);
+  FKeyed = def->ValueType() == TkvStringValueTypeClass();
+  FHas.clear();
+  FBits.clear();
+  FCells.clear();
+  FKeys.clear();
+  FTexts.clear();
+  FHas.reserve(static_cast<size_t>(expected));
+  FBits.reserve(static_cast<size_t>(expected));
+  FCells.reserve(static_cast<size_t>(expected));
+  if (FKeyed) FKeys.reserve(static_cast<size_t>(expected));
+  if (FKeyed) FTexts.reserve(static_cast<size_t>(expected));
+}
+
+void TkvColumnCopy::Append(const TkvRecord* record) {
+  const size_t i = FHas.size();
+  FHas.push_back(0);
+  FBits.push_back(0);
+  FCells.push_back(nullptr);
+  if (FKeyed) FKeys.emplace_back();
+  if (FKeyed) FTexts.emplace_back();
+  Put(i, record);
+}
+
 bool TkvColumnCopy::Refresh(TkvDataStorage& storage, const TkvValueDef* def) {
   if (!def || !Holds(def->ValueType())) return false;
   if (def == FDef && FStamp == storage.Stamp()) return true;
   const int n = storage.RecordCount();
-  const int size = def->ValueType()->DataSize();
-  const bool cell = def->ValueType()->UsesCell();
+  FDef = def;
   FHas.assign(static_cast<size_t>(n), 0);
   FBits.assign(static_cast<size_t>(n), 0);
   FCells.assign(static_cast<size_t>(n), nullptr);
   FKeyed = def->ValueType() == TkvStringValueTypeClass();
   FKeys.assign(FKeyed ? static_cast<size_t>(n) : 0, TkvTextKey());
-  for (int r = 0; r < n; ++r) {
-    TkvConstPlace p;
-    if (!def->GetRecordPlace(storage.RecordAt(r), p)) continue;
-    const size_t i = static_cast<size_t>(r);
-    FHas[i] = 1;
-    if (cell) {
-      FCells[i] = p.Cell;
-      if (const auto* text = std::get_if<AnsiString>(p.Cell); FKeyed && text) FKeys[i] = TextSortKey(*text);
-    } else {
-      std::memcpy(&FBits[i], p.Data, static_cast<size_t>(size));
-    }
-  }
-  FDef = def;
+  FTexts.assign(FKeyed ? static_cast<size_t>(n) : 0, TkvShortText());
+  for (int r = 0; r < n; ++r) Put(static_cast<size_t>(r), storage.RecordAt(r));
   FStamp = storage.Stamp();
   return true;
 }

@@ -9,8 +9,16 @@
 // Variants) have no copy and take the record path.
 #pragma once
 #include <cstdint>
+#include <string_view>
 #include <vector>
 #include "VCLSource/source/PosGrid/ukvDbHelperCompare.h"
+
+// A text of up to 23 bytes kept in the copy; longer ones stay in the record.
+constexpr uint8_t kvLongText = 255;
+struct TkvShortText {
+  uint8_t Len = 0;
+  char Bytes[23];
+};
 
 // The sort key of a text (see TkvColumnCopy::FKeys).
 struct TkvTextKey {
@@ -25,6 +33,11 @@ class TkvColumnCopy {
   // Makes the copy when it is not valid for the storage's stamp; false when the
   // definition's type cannot be copied.
   bool Refresh(TkvDataStorage& storage, const TkvValueDef* def);
+  // Making the copy while records are loaded: Begin, Append for each record in order,
+  // then End with the storage's stamp after the last one.
+  void Begin(const TkvValueDef* def, int expected);
+  void Append(const TkvRecord* record);
+  void End(uint64_t stamp) { FStamp = stamp; }
   bool Has(int record) const { return FHas[static_cast<size_t>(record)] != 0; }
   TkvConstPlace Place(int record) const {
     const size_t i = static_cast<size_t>(record);
@@ -44,10 +57,19 @@ class TkvColumnCopy {
     return cmp(Place(a), Place(b));
   }
   const TkvCell* Cell(int record) const { return FCells[static_cast<size_t>(record)]; }
+  // A String value's text ('' for Null): short texts from the copy itself.
+  std::string_view Text(int record) const {
+    const TkvShortText& t = FTexts[static_cast<size_t>(record)];
+    if (t.Len != kvLongText) return std::string_view(t.Bytes, t.Len);
+    const auto* s = std::get_if<AnsiString>(FCells[static_cast<size_t>(record)]);
+    return s ? std::string_view(*s) : std::string_view();
+  }
+  bool HasTexts() const { return FKeyed; }
   uint64_t Bits(int record) const { return FBits[static_cast<size_t>(record)]; }
   int Count() const { return static_cast<int>(FHas.size()); }
 
  private:
+  void Put(size_t i, const TkvRecord* record);
   const TkvValueDef* FDef = nullptr;
   uint64_t FStamp = ~uint64_t(0);
   std::vector<uint8_t> FHas;
@@ -58,4 +80,5 @@ class TkvColumnCopy {
   // with zeros; Null keys 0. Different keys order two texts as CompareAnsiTexts does.
   bool FKeyed = false;
   std::vector<TkvTextKey> FKeys;
+  std::vector<TkvShortText> FTexts;
 };

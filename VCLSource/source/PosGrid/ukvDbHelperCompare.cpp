@@ -90,7 +90,7 @@ const LeadTable& Leads() {
 }
 }  // namespace
 
-int CompareAnsiTexts(const AnsiString& a, const AnsiString& b) {
+int CompareAnsiTexts(std::string_view a, std::string_view b) {
   const bool* lead = Leads().Lead;
   const size_t n = std::min(a.size(), b.size());
   const unsigned char* x = reinterpret_cast<const unsigned char*>(a.data());

@@ -12,6 +12,7 @@
 //  - Currency and decimal values compare by CompareVariants' number key (value as a
 //    double, then its integer part), so values that key alike are equal here too.
 #pragma once
+#include <string_view>
 #include "VCLSource/source/PosGrid/ukvDataManager.h"
 
 using TkvRawCompare = int (*)(TkvConstPlace, TkvConstPlace);
@@ -44,4 +45,4 @@ inline int CompareNumberKeys(const TkvNumberKey& a, const TkvNumberKey& b) {
   return a.I < b.I ? -1 : (a.I > b.I ? 1 : 0);
 }
 // Two texts in CompareVariants' order of two String values.
-int CompareAnsiTexts(const AnsiString& a, const AnsiString& b);
+int CompareAnsiTexts(std::string_view a, std::string_view b);

@@ -809,6 +809,15 @@ void TkvCustomDbDataController::LoadRecords() {
   BeforeLoadRecords(reader);
   // Record rules write into the dataset: only where it may be modified.
   const bool rules = FCalculator->HasRecordRules() && ds->CanModify();
+  // The typed copies are made on the way, while each record is at hand.
+  std::vector<TkvDbField*> copied;
+  for (int i = 0; i < FFields->Count(); ++i) {
+    TkvDbField* f = FFields->Items(i);
+    if (f->ValueDef() && TkvColumnCopy::Holds(f->ValueType())) {
+      f->FCopy.Begin(f->ValueDef(), ds->RecordCount());
+      copied.push_back(f);
+    }
+  }
   while (!ds->Eof()) {
     if (rules) {
       ds->Edit();
@@ -816,9 +825,12 @@ void TkvCustomDbDataController::LoadRecords() {
     }
     const int r = FStorage->AppendRecord();
     FStorage->ReadRecord(r, reader);
+    const TkvRecord* rec = FStorage->RecordAt(r);
+    for (TkvDbField* f : copied) f->FCopy.Append(rec);
     RecordLoaded(r);
     ds->Next();
   }
+  for (TkvDbField* f : copied) f->FCopy.End(FStorage->Stamp());
   for (int i = 0; i < FFields->Count(); ++i)
     if (TkvValueDef* d = FFields->Items(i)->ValueDef()) d->InvalidateTexts();
   AfterLoadRecords();

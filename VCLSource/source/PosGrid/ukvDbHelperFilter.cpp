@@ -1,5 +1,7 @@
 #include "VCLSource/source/PosGrid/ukvDbHelperFilter.h"
 
+#include <climits>
+#include <cmath>
 #include <cstring>
 #include <functional>
 #include "VCLSource/source/PosGrid/ukvDbHelperCompare.h"
@@ -73,8 +75,10 @@ struct TkvDataFilterCriteria::Compiled {
   // The typed test.
   TkvFilterOperatorKind Kind = foEqual;
   const TkvValueDef* Def = nullptr;
+  const TkvColumnCopy* Copy = nullptr;  // the field's typed copy, when it has one
   TkvValueTypeClass Type = nullptr;
   enum Group { gNumber, gBoolean, gText } ValueGroup = gNumber;
+  enum NumberKind { nOther, nInt32, nDouble, nCurrency } Number = nOther;
   bool Upper = false;
   // Prepared operands: a number key or a text, else the fixed answer of CompareVariants
   // for a value of the field's group against an operand of another group.
@@ -199,7 +203,11 @@ bool TkvDataFilterCriteria::CompileAll() {
       }
     }
     n->Upper = (opts & fcoCaseInsensitive) != 0;
+    if (t == TkvIntegerValueTypeClass()) n->Number = Compiled::nInt32;
+    else if (t == TkvFloatValueTypeClass() || t == TkvDateTimeValueTypeClass()) n->Number = Compiled::nDouble;
+    else if (t == TkvCurrencyValueTypeClass()) n->Number = Compiled::nCurrency;
     n->Def = ok ? f->ValueDef() : nullptr;
+    n->Copy = ok ? FController->ColumnCopy(f) : nullptr;
     n->Type = t;
     n->Fast = ok;
     if (!ok) allFast = false;
@@ -212,20 +220,35 @@ bool TkvDataFilterCriteria::CompileAll() {
 namespace {
 
 // CompareVariants of the prepared stored value against one prepared operand.
-int CompareWith(const TkvDataFilterCriteria::Compiled& n, const TkvConstPlace& p, const AnsiString* text,
+int CompareWith(const TkvDataFilterCriteria::Compiled& n, const TkvConstPlace& p, std::string_view text,
                 const TkvDataFilterCriteria::Compiled::Operand& o) {
   if (!o.Same) return o.Fixed == -2 ? -1 : o.Fixed;
   switch (n.ValueGroup) {
     case TkvDataFilterCriteria::Compiled::gNumber: {
       TkvNumberKey k;
-      if (n.Type == TkvCurrencyValueTypeClass()) {
-        // The Variant path tests currency values as doubles.
-        int64_t sc;
-        std::memcpy(&sc, p.Data, sizeof sc);
-        const double d = Variant::FromCurrency(Currency::FromScaled(sc)).AsDouble();
-        VariantNumberKey(Variant(d), k);
-      } else {
-        StoredNumberKey(n.Type, p, k);
+      switch (n.Number) {
+        case TkvDataFilterCriteria::Compiled::nInt32: {
+          int32_t v;
+          std::memcpy(&v, p.Data, sizeof v);
+          k = {static_cast<double>(v), v};
+          break;
+        }
+        case TkvDataFilterCriteria::Compiled::nDouble: {
+          double d;
+          std::memcpy(&d, p.Data, sizeof d);
+          if (std::isnan(d)) StoredNumberKey(n.Type, p, k);
+          else k = {d, d >= 9.2e18 ? INT64_MAX : (d <= -9.2e18 ? INT64_MIN : static_cast<int64_t>(d))};
+          break;
+        }
+        case TkvDataFilterCriteria::Compiled::nCurrency: {
+          // The Variant path tests currency values as doubles.
+          int64_t sc;
+          std::memcpy(&sc, p.Data, sizeof sc);
+          const double d = Variant::FromCurrency(Currency::FromScaled(sc)).AsDouble();
+          VariantNumberKey(Variant(d), k);
+          break;
+        }
+        default: StoredNumberKey(n.Type, p, k); break;
       }
       return CompareNumberKeys(k, o.Key);
     }
@@ -233,11 +256,11 @@ int CompareWith(const TkvDataFilterCriteria::Compiled& n, const TkvConstPlace& p
       const bool b = p.Data[0] != 0;
       return b == o.Bool ? 0 : (!b ? -1 : 1);
     }
-    default: return CompareAnsiTexts(*text, o.Text);
+    default: return CompareAnsiTexts(text, o.Text);
   }
 }
 
-bool LikeFast(const TkvDataFilterCriteria::Compiled& n, const AnsiString& s) {
+bool LikeFast(const TkvDataFilterCriteria::Compiled& n, std::string_view s) {
   if (n.LikeShape >= 0 && AsciiOnly(s)) {
     const std::string_view v = s, l = n.Literal;
     switch (n.LikeShape) {
@@ -256,94 +279,100 @@ bool TkvDataFilterCriteria::EvaluateItem(TkvFilterCriteriaItem& item, int record
   return TkvFilterCriteria::EvaluateItem(item, recordIndex);
 }
 
-bool TkvDataFilterCriteria::EvaluateCompiled(int recordIndex) {
-  TkvDataStorage& st = FController->Storage();
-  const TkvRecord* rec = recordIndex >= 0 ? st.RecordAt(recordIndex) : nullptr;
-  if (!rec) return Evaluate(recordIndex);
-  AnsiString upper;
-  std::function<bool(Compiled&, bool&)> eval;
-  auto leaf = [&](Compiled& n) -> bool {
-    TkvConstPlace p;
-    if (!n.Fast || !n.Def->GetRecordPlace(rec, p)) return TkvFilterCriteria::EvaluateItem(*n.Item, recordIndex);
-    const AnsiString* text = nullptr;
-    if (n.ValueGroup == Compiled::gText) {
+bool TkvDataFilterCriteria::EvaluateLeaf(Compiled& n, int recordIndex) {
+  TkvConstPlace p;
+  if (!n.Fast || recordIndex < 0) return TkvFilterCriteria::EvaluateItem(*n.Item, recordIndex);
+  if (n.Copy) {
+    if (!n.Copy->Has(recordIndex)) return TkvFilterCriteria::EvaluateItem(*n.Item, recordIndex);
+    p = n.Copy->Place(recordIndex);
+  } else if (!n.Def->GetRecordPlace(FController->Storage().RecordAt(recordIndex), p)) {
+    return TkvFilterCriteria::EvaluateItem(*n.Item, recordIndex);
+  }
+  std::string_view text;
+  if (n.ValueGroup == Compiled::gText) {
+    if (n.Copy && n.Copy->HasTexts()) {
+      text = n.Copy->Text(recordIndex);
+    } else {
       const auto* s = std::get_if<AnsiString>(p.Cell);
       if (!s) return TkvFilterCriteria::EvaluateItem(*n.Item, recordIndex);
-      if (n.Upper) {
-        upper = AnsiUpperCase(*s);
-        text = &upper;
-      } else {
-        text = s;
-      }
-      // The null test of the options: an empty text under fcoSoftNull.
-      if ((Options() & fcoIgnoreNull) && (Options() & fcoSoftNull) && text->empty()) return false;
+      text = *s;
     }
-    switch (n.Kind) {
-      case foEqual: return CompareWith(n, p, text, n.Operands[0]) == 0;
-      case foNotEqual: return CompareWith(n, p, text, n.Operands[0]) != 0;
-      case foLess: return CompareWith(n, p, text, n.Operands[0]) < 0;
-      case foLessEqual: return CompareWith(n, p, text, n.Operands[0]) < 1;
-      case foGreater: return CompareWith(n, p, text, n.Operands[0]) > 0;
-      case foGreaterEqual: return CompareWith(n, p, text, n.Operands[0]) >= 0;
-      case foBetween:
-      case foNotBetween: {
-        if (!n.ListOperand || n.Operands.size() != 2) return false;
-        // CompareVariants(low, value) <= 0 is CompareVariants(value, low) >= 0.
-        const bool in = CompareWith(n, p, text, n.Operands[0]) >= 0 && CompareWith(n, p, text, n.Operands[1]) <= 0;
-        return n.Kind == foBetween ? in : !in;
-      }
-      case foInList:
-      case foNotInList: {
-        if (!n.ListOperand) return false;
-        bool found = false;
-        for (const Compiled::Operand& o : n.Operands)
-          if (o.Same && CompareWith(n, p, text, o) == 0) {
-            found = true;
-            break;
-          }
-        return n.Kind == foInList ? found : !found;
-      }
-      case foLike: return LikeFast(n, *text);
-      case foNotLike: return !LikeFast(n, *text);
-      default: return TkvFilterCriteria::EvaluateItem(*n.Item, recordIndex);
+    if (n.Upper) {
+      FUpper = AnsiUpperCase(text);
+      text = FUpper;
     }
-  };
-  // The list rules of the Variant path (empty lists are skipped; NOT lists negate);
-  // conditions without a typed test take the Variant path one by one.
-  eval = [&](Compiled& n, bool& any) -> bool {
-    bool acc = true;
-    any = false;
-    for (Compiled* c : n.Children) {
-      bool r;
-      if (c->IsList) {
-        bool childAny = false;
-        r = eval(*c, childAny);
-        if (!childAny) continue;
-      } else {
-        r = leaf(*c);
-      }
-      if (!any) {
-        acc = (n.Op == fboNotAnd || n.Op == fboNotOr) ? !r : r;
-        any = true;
-      } else {
-        switch (n.Op) {
-          case fboAnd: acc = acc && r; break;
-          case fboOr: acc = acc || r; break;
-          case fboNotAnd: acc = acc || !r; break;
-          default: acc = acc && !r; break;
+    // The null test of the options: an empty text under fcoSoftNull.
+    if ((Options() & fcoIgnoreNull) && (Options() & fcoSoftNull) && text.empty()) return false;
+  }
+  switch (n.Kind) {
+    case foEqual: return CompareWith(n, p, text, n.Operands[0]) == 0;
+    case foNotEqual: return CompareWith(n, p, text, n.Operands[0]) != 0;
+    case foLess: return CompareWith(n, p, text, n.Operands[0]) < 0;
+    case foLessEqual: return CompareWith(n, p, text, n.Operands[0]) < 1;
+    case foGreater: return CompareWith(n, p, text, n.Operands[0]) > 0;
+    case foGreaterEqual: return CompareWith(n, p, text, n.Operands[0]) >= 0;
+    case foBetween:
+    case foNotBetween: {
+      if (!n.ListOperand || n.Operands.size() != 2) return false;
+      // CompareVariants(low, value) <= 0 is CompareVariants(value, low) >= 0.
+      const bool in = CompareWith(n, p, text, n.Operands[0]) >= 0 && CompareWith(n, p, text, n.Operands[1]) <= 0;
+      return n.Kind == foBetween ? in : !in;
+    }
+    case foInList:
+    case foNotInList: {
+      if (!n.ListOperand) return false;
+      bool found = false;
+      for (const Compiled::Operand& o : n.Operands)
+        if (o.Same && CompareWith(n, p, text, o) == 0) {
+          found = true;
+          break;
         }
-      }
-      // Once settled a list stops, when no test left could raise (every one typed);
-      // later children can still be empty lists, which change nothing.
-      if (FCompiledUsable) {
-        if ((n.Op == fboAnd || n.Op == fboNotOr) && !acc) return false;
-        if ((n.Op == fboOr || n.Op == fboNotAnd) && acc) return true;
+      return n.Kind == foInList ? found : !found;
+    }
+    case foLike: return LikeFast(n, text);
+    case foNotLike: return !LikeFast(n, text);
+    default: return TkvFilterCriteria::EvaluateItem(*n.Item, recordIndex);
+  }
+}
+
+// The list rules of the Variant path (empty lists are skipped; NOT lists negate);
+// conditions without a typed test take the Variant path one by one.
+bool TkvDataFilterCriteria::EvaluateNode(Compiled& n, int recordIndex, bool& any) {
+  bool acc = true;
+  any = false;
+  for (Compiled* c : n.Children) {
+    bool r;
+    if (c->IsList) {
+      bool childAny = false;
+      r = EvaluateNode(*c, recordIndex, childAny);
+      if (!childAny) continue;
+    } else {
+      r = EvaluateLeaf(*c, recordIndex);
+    }
+    if (!any) {
+      acc = (n.Op == fboNotAnd || n.Op == fboNotOr) ? !r : r;
+      any = true;
+    } else {
+      switch (n.Op) {
+        case fboAnd: acc = acc && r; break;
+        case fboOr: acc = acc || r; break;
+        case fboNotAnd: acc = acc || !r; break;
+        default: acc = acc && !r; break;
       }
     }
-    return acc;
-  };
+    // Once settled a list stops, when no test left could raise (every one typed);
+    // later children can still be empty lists, which change nothing.
+    if (FCompiledUsable) {
+      if ((n.Op == fboAnd || n.Op == fboNotOr) && !acc) return false;
+      if ((n.Op == fboOr || n.Op == fboNotAnd) && acc) return true;
+    }
+  }
+  return acc;
+}
+
+bool TkvDataFilterCriteria::EvaluateCompiled(int recordIndex) {
   bool any = false;
-  return eval(*FCompiled.front(), any);
+  return EvaluateNode(*FCompiled.front(), recordIndex, any);
 }
 
 bool TkvDataFilterCriteria::EvaluateRecord(int recordIndex) {

@@ -82,6 +82,9 @@ class TkvDataFilterCriteria : public TkvFilterCriteria {
  private:
   bool CompileAll();
   bool EvaluateCompiled(int recordIndex);
+  bool EvaluateNode(Compiled& n, int recordIndex, bool& any);
+  bool EvaluateLeaf(Compiled& n, int recordIndex);
+  AnsiString FUpper;
   bool FActive = false;
   TkvCustomDbDataController* FController;
   bool FDestroying = false;

@@ -86,10 +86,24 @@ bool MatchText(std::string_view text, std::string_view pattern, bool prefix) {
 
 namespace {
 
-// The prefix test with the pattern upper-cased once.
+// The prefix test with the pattern upper-cased once: the text's first bytes are
+// upper-cased a character at a time as AnsiUpperCase does (single-byte letters only,
+// a lead byte with its trail byte kept) and compared on the way.
 bool MatchUpperPrefix(std::string_view text, const AnsiString& upperPattern) {
-  if (upperPattern.size() > text.size()) return false;
-  return AnsiUpperCase(text.substr(0, upperPattern.size())) == upperPattern;
+  const size_t m = upperPattern.size();
+  if (m > text.size()) return false;
+  for (size_t i = 0; i < m;) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (i + 1 < m && IsLeadByte(c)) {
+      if (text[i] != upperPattern[i] || text[i + 1] != upperPattern[i + 1]) return false;
+      i += 2;
+      continue;
+    }
+    const char u = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+    if (u != upperPattern[i]) return false;
+    ++i;
+  }
+  return true;
 }
 
 }  // namespace
@@ -126,11 +140,21 @@ int TkvDataControllerSearch::ScanRows(int startRow, int endRow, bool forward, co
   const AnsiString upper = AnsiUpperCase(text);
   const std::vector<int>& list = FController->Info().Rows();
   const int field = FField->Index();
+  // Stored texts are read from the field's typed copy when they are the search texts.
+  const TkvColumnCopy* copy = FController->SearchTextIsStoredText(FField) ? FController->ColumnCopy(FField) : nullptr;
+  if (copy && !copy->HasTexts()) copy = nullptr;
   AnsiString t;
   for (int r = startRow; forward ? r <= endRow : r >= endRow; r += forward ? 1 : -1) {
     if (r < 0 || r >= rows) break;
-    FController->GetSearchText(list[static_cast<size_t>(r)], field, t);
-    if (upper.empty() ? t.empty() : MatchUpperPrefix(t, upper)) return r;
+    const int record = list[static_cast<size_t>(r)];
+    std::string_view text;
+    if (copy) {
+      text = copy->Text(record);
+    } else {
+      FController->GetSearchText(record, field, t);
+      text = t;
+    }
+    if (upper.empty() ? text.empty() : MatchUpperPrefix(text, upper)) return r;
   }
   return -1;
 }
