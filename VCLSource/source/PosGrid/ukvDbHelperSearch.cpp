@@ -7,14 +7,17 @@
 
 Variant DataFieldValue(const TField* field) {
   if (field->IsNull()) return Variant::Null();
-  if (dynamic_cast<const TWideStringField*>(field)) return Variant(field->AsWideString());
+  if (field->DataType() == ftWideString) return Variant(field->AsWideString());
   return field->Value();
 }
 
+// The owner of every definition read must be a field item: checked once per definition.
 TkvDbField* TkvValueDefDBReader::FieldOf(TkvValueDef* def) const {
-  TObject* link = def->GetLink();
-  auto* f = dynamic_cast<TkvDbField*>(link);
+  for (const auto& [d, f] : FChecked)
+    if (d == def) return f;
+  auto* f = dynamic_cast<TkvDbField*>(def->GetLink());
   if (!f) throw EAssertionFailed("Assertion failure (VCLSource\\source\\PosGrid\\ukvDbHelper)");
+  FChecked.emplace_back(def, f);
   return f;
 }
 

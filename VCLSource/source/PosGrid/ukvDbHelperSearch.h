@@ -20,6 +20,7 @@ class TkvValueDefDBReader : public TkvValueDefReader {
   // The field item a definition belongs to; raises the assertion failure for any other.
   TkvDbField* FieldOf(TkvValueDef* def) const;
   TkvCustomDbDataController* FController;
+  mutable std::vector<std::pair<TkvValueDef*, TkvDbField*>> FChecked;
 };
 
 // Bound fields from the dataset's current record; unbound ones from a source record.
