@@ -286,6 +286,35 @@ TEST(DataController, SortWithAnInconsistentCompareHookStaysInBounds) {
   EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), 200);
 }
 
+// A sort change posts a pending edit while the rows are locked: the posted values
+// still reach the rows.
+TEST(DataController, EditPostedWhileTheRowsAreLockedReachesTheRows) {
+  Grid g(Named({{1, "a"}, {2, "b"}, {3, "c"}}));
+  g.DataSet->Edit();
+  g.DataSet->FieldByName("ID")->SetAsInteger(9);
+  g.C->BeginUpdate();
+  g.C->ChangeSorting(g.F("ID"), 2);
+  g.C->EndUpdate();
+  EXPECT_EQ(g.DataSet->State(), dsBrowse);
+  EXPECT_EQ(g.RowIds(), "9 3 2");
+}
+
+// Record rules write into the dataset while it loads: never into one that cannot be
+// changed.
+TEST(DataController, RecordRulesNeverWriteIntoAReadOnlyDataset) {
+  Grid g(Named({{1, "a"}, {2, "b"}}));
+  g.C->GetCalculator().RecordRules().Add("PRICE = ID * 2");
+  g.DataSet->SetReadOnly(true);
+  EXPECT_EQ(ErrorOf([&] { g.C->Reload(true); }), "no error");
+  EXPECT_EQ(g.C->GetRecordCount(), 2);
+  EXPECT_TRUE(g.DataSet->FieldByName("PRICE")->IsNull());
+  g.DataSet->SetReadOnly(false);
+  g.C->Reload(true);
+  Variant v;
+  g.C->GetFieldValue(1, g.F("PRICE"), v);
+  EXPECT_EQ(VarToStr(v), "4");
+}
+
 TEST(DataController, OptionsRebuildTheRows) {
   Grid g(Named({{2, "b"}, {1, "A"}, {3, "a"}}));
   g.C->ChangeSorting(g.F("NAME"), 1);
