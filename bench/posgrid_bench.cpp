@@ -1,14 +1,25 @@
-// The grid library's value engine against plain C++ doing the same work in one run:
-// loading 1,000,000 records of six value types into record storage, sorting them with
-// CompareVariants, filtering them with a three-condition criteria, and evaluating a
-// formula 1,000,000 times. Each "Plain" benchmark does the same with a std::vector of
-// structs and std::stable_sort.
+// The grid library's value engine and data controller against plain C++ doing the same
+// work in one run: loading 1,000,000 records of six value types into record storage,
+// sorting them with CompareVariants, filtering them with a three-condition criteria,
+// evaluating a formula 1,000,000 times; and the data controller loading the same
+// records from a client dataset, sorting its rows by two fields, filtering them with
+// three conditions, computing footer totals and searching a prefix. Each "Plain"
+// benchmark does the same with a std::vector of structs, std::stable_sort and
+// hand-written loops; BM_<Impl>_<Work> pairs with BM_Plain_<Work>.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <malloc.h>
 #include <cstring>
 #include <numeric>
 #include "VCLSource/source/PosGrid/ukvDataManager.h"
+#include "VCLSource/source/PosGrid/ukvDbHelperController.h"
+#include "VCLSource/source/PosGrid/ukvDbHelperFilter.h"
+#include "VCLSource/source/PosGrid/ukvDbHelperRows.h"
+#include "VCLSource/source/PosGrid/ukvDbHelperSearch.h"
+#include "VCLSource/source/PosGrid/ukvDbHelperSummary.h"
+#include "db/ClientDataSet.h"
+#include "db/DataLink.h"
 #include "VCLSource/source/PosGrid/ukvExpressions.h"
 #include "VCLSource/source/PosGrid/ukvFilter.h"
 #include "VCLSource/source/PosGrid/ukvVariant.h"
@@ -215,6 +226,215 @@ void BM_Plain_IfQtyPrice(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_Plain_IfQtyPrice)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// --- the data controller --------------------------------------------------------------------
+
+std::unique_ptr<TClientDataSet> MakeDataSet() {
+  TDataPacket p;
+  p.Fields = {{"QTY", ftInteger, 0}, {"NAME", ftString, 20}, {"PRICE", ftFloat, 0},
+              {"AMOUNT", ftBCD, 4}, {"DAY", ftDateTime, 0}, {"ACTIVE", ftBoolean, 0}};
+  p.Rows.reserve(kRecords);
+  for (int i = 0; i < kRecords; ++i)
+    p.Rows.push_back({Variant(QtyOf(i)), Variant(NameOf(i)), Variant(PriceOf(i)),
+                      Variant::FromCurrency(Currency::FromScaled(int64_t(i) * 10000)), Variant::FromDate(46000.0 + i % 365),
+                      Variant(i % 2 == 0)});
+  auto ds = std::make_unique<TClientDataSet>(nullptr);
+  ds->SetData(p);
+  return ds;
+}
+
+TClientDataSet& SharedDataSet() {
+  static std::unique_ptr<TClientDataSet> ds = MakeDataSet();
+  return *ds;
+}
+
+// Bytes the heap has handed out (small blocks and mapped ones).
+size_t HeapInUse() {
+  const struct mallinfo2 m = mallinfo2();
+  return m.uordblks + m.hblkhd;
+}
+
+// A controller with one field item per column, bound to the shared dataset.
+struct Bound {
+  TDataSource Source{nullptr};
+  TkvCustomDbDataController C{nullptr};
+  Bound() {
+    for (const char* n : {"QTY", "NAME", "PRICE", "AMOUNT", "DAY", "ACTIVE"}) C.AddField(nullptr, n);
+  }
+  void Bind() {
+    Source.SetDataSet(&SharedDataSet());
+    C.SetDataSource(&Source);
+  }
+  TkvDbField* F(int i) { return C.Fields().Items(i); }
+};
+
+Bound& LoadedController() {
+  static Bound* b = [] {
+    auto* bound = new Bound;  // lives for the whole run
+    bound->Bind();
+    return bound;
+  }();
+  return *b;
+}
+
+void BM_Controller_LoadDataSet(benchmark::State& state) {
+  SharedDataSet();
+  for (auto _ : state) {
+    const size_t before = HeapInUse();
+    Bound b;
+    b.Bind();
+    state.counters["bytes_per_record"] = double(HeapInUse() - before) / kRecords;
+    benchmark::DoNotOptimize(b.C.GetRecordCount());
+  }
+}
+BENCHMARK(BM_Controller_LoadDataSet)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_Plain_LoadDataSet(benchmark::State& state) {
+  TClientDataSet& ds = SharedDataSet();
+  TField* f[6];
+  for (int i = 0; i < 6; ++i) f[i] = ds.Fields()[i];
+  for (auto _ : state) {
+    const size_t before = HeapInUse();
+    std::vector<PlainRow> rows;
+    rows.reserve(kRecords);
+    ds.DisableControls();
+    for (ds.First(); !ds.Eof(); ds.Next())
+      rows.push_back({f[0]->AsInteger(), std::string(f[1]->AsString()), f[2]->AsFloat(), f[3]->AsCurrency().Scaled(),
+                      f[4]->AsDateTime(), f[5]->AsBoolean()});
+    ds.EnableControls();
+    state.counters["bytes_per_record"] = double(HeapInUse() - before) / kRecords;
+    benchmark::DoNotOptimize(rows.data());
+  }
+}
+BENCHMARK(BM_Plain_LoadDataSet)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_Controller_Sort2(benchmark::State& state) {
+  Bound& b = LoadedController();
+  for (auto _ : state) {
+    b.C.BeginUpdate();
+    b.C.ClearSorting();
+    b.C.ChangeSorting(b.F(1), 1);
+    b.C.ChangeSorting(b.F(0), 2);
+    b.C.EndUpdate();
+    benchmark::DoNotOptimize(b.C.GetRowRecordIndex(0));
+  }
+  b.C.ClearSorting();
+}
+BENCHMARK(BM_Controller_Sort2)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_Plain_Sort2(benchmark::State& state) {
+  const std::vector<PlainRow>& rows = PlainLoaded();
+  for (auto _ : state) {
+    std::vector<int> order(kRecords);
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+      if (const int c = rows[a].Name.compare(rows[b].Name)) return c < 0;
+      return rows[a].Qty > rows[b].Qty;
+    });
+    benchmark::DoNotOptimize(order.data());
+  }
+}
+BENCHMARK(BM_Plain_Sort2)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_Controller_FilterRows3(benchmark::State& state) {
+  Bound& b = LoadedController();
+  TkvDBDataFilterCriteria& f = b.C.Filter();
+  for (auto _ : state) {
+    f.BeginUpdate();
+    f.Clear();
+    f.AddCondition(nullptr, b.F(0), foGreater, "500", "");
+    f.AddCondition(nullptr, b.F(1), foLike, "%7%", "");
+    f.AddCondition(nullptr, b.F(2), foBetween, VarArrayOf({10.0, 50.0}), "");
+    f.SetActive(true);
+    f.EndUpdate();
+    state.counters["rows"] = b.C.RowCount();
+  }
+  f.Clear();
+}
+BENCHMARK(BM_Controller_FilterRows3)->Iterations(10)->Unit(benchmark::kMillisecond);
+
+void BM_Plain_FilterRows3(benchmark::State& state) {
+  const std::vector<PlainRow>& rows = PlainLoaded();
+  for (auto _ : state) {
+    std::vector<int> shown;
+    shown.reserve(kRecords);
+    for (int i = 0; i < kRecords; ++i) {
+      const PlainRow& r = rows[static_cast<size_t>(i)];
+      if (r.Qty > 500 && r.Name.find('7') != std::string::npos && r.Price >= 10 && r.Price <= 50) shown.push_back(i);
+    }
+    state.counters["rows"] = static_cast<double>(shown.size());
+  }
+}
+BENCHMARK(BM_Plain_FilterRows3)->Iterations(10)->Unit(benchmark::kMillisecond);
+
+void BM_Controller_Totals(benchmark::State& state) {
+  Bound& b = LoadedController();
+  TkvSummary* sum = b.F(2)->GetSummary(skSum);
+  TkvSummary* mn = b.F(0)->GetSummary(skMin);
+  TkvSummary* mx = b.F(2)->GetSummary(skMax);
+  for (auto _ : state) {
+    b.C.RequestUpdate(false);
+    benchmark::DoNotOptimize(sum->Value().AsDouble() + mn->Value().AsDouble() + mx->Value().AsDouble());
+  }
+  b.F(2)->GetSummary(skNone);
+  b.F(0)->GetSummary(skNone);
+}
+BENCHMARK(BM_Controller_Totals)->Iterations(10)->Unit(benchmark::kMillisecond);
+
+void BM_Plain_Totals(benchmark::State& state) {
+  const std::vector<PlainRow>& rows = PlainLoaded();
+  std::vector<int> shown(kRecords);
+  std::iota(shown.begin(), shown.end(), 0);
+  for (auto _ : state) {
+    double sum = 0, mx = 0;
+    int32_t mn = 0;
+    bool first = true;
+    for (int i : shown) {
+      const PlainRow& r = rows[static_cast<size_t>(i)];
+      sum += r.Price;
+      if (first || r.Qty < mn) mn = r.Qty;
+      if (first || r.Price > mx) mx = r.Price;
+      first = false;
+    }
+    benchmark::DoNotOptimize(sum + mn + mx);
+  }
+}
+BENCHMARK(BM_Plain_Totals)->Iterations(10)->Unit(benchmark::kMillisecond);
+
+// The prefix of the last record's name: the search reads every row before it.
+std::string LastPrefix() {
+  std::string s = NameOf(kRecords - 1);
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+void BM_Controller_SearchPrefix(benchmark::State& state) {
+  Bound& b = LoadedController();
+  const AnsiString prefix = LastPrefix();
+  for (auto _ : state) {
+    b.C.FocusRowIndex(0);
+    const bool found = b.C.Search().Search(1, prefix);
+    state.counters["row"] = found ? b.C.FocusedRowIndex() : -1;
+  }
+}
+BENCHMARK(BM_Controller_SearchPrefix)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_Plain_SearchPrefix(benchmark::State& state) {
+  const std::vector<PlainRow>& rows = PlainLoaded();
+  const std::string prefix = LastPrefix();
+  for (auto _ : state) {
+    int found = -1;
+    for (int i = 0; i < kRecords && found < 0; ++i) {
+      const std::string& n = rows[static_cast<size_t>(i)].Name;
+      if (n.size() < prefix.size()) continue;
+      size_t k = 0;
+      while (k < prefix.size() && std::toupper(static_cast<unsigned char>(n[k])) == static_cast<unsigned char>(prefix[k])) ++k;
+      if (k == prefix.size()) found = i;
+    }
+    state.counters["row"] = found;
+  }
+}
+BENCHMARK(BM_Plain_SearchPrefix)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -229,13 +229,23 @@ TEST(FilterEvaluation, IgnoreNullAndSoftCompare) {
   c.Clear();
   c.AddCondition(nullptr, &c.Qty, foEqual, Variant::Null(), "");
   EXPECT_TRUE(c.Evaluate(0));  // but a Null test sees it
-  // IN uses the platform's equality, which refuses 'abc' against a number.
+}
+
+// IN tests each element as Equal does (CompareVariants): it never raises, and a list of
+// one value agrees with = on that value whatever the kinds.
+TEST(FilterEvaluation, InListAgreesWithEqualAndNeverRaises) {
+  for (const Variant& operand : {Variant("abc"), Variant("5"), Variant(5), Variant(5.0), Variant::Null()}) {
+    TestCriteria in, eq;
+    in.Rows[0][&in.Qty] = 5;
+    eq.Rows[0][&eq.Qty] = 5;
+    in.AddCondition(nullptr, &in.Qty, foInList, VarArrayOf({operand}), "");
+    eq.AddCondition(nullptr, &eq.Qty, foEqual, operand, "");
+    EXPECT_EQ(in.Evaluate(0), eq.Evaluate(0)) << VarToStr(operand);
+  }
   TestCriteria strict;
   strict.Rows[0][&strict.Qty] = 5;
-  strict.AddCondition(nullptr, &strict.Qty, foInList, VarArrayOf({"abc"}), "");
-  EXPECT_THROW(strict.Evaluate(0), EVariantError);
-  strict.SetOptions(fcoSoftCompare);
-  EXPECT_FALSE(strict.Evaluate(0));
+  strict.AddCondition(nullptr, &strict.Qty, foInList, VarArrayOf({"abc", 5}), "");
+  EXPECT_TRUE(strict.Evaluate(0));
 }
 
 TEST(FilterEvaluation, BooleanListsTruthTable) {

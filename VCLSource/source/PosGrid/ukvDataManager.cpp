@@ -128,6 +128,7 @@ TkvValueDefs::TkvValueDefs(TkvDataStorage* storage, bool internal) : FStorage(st
 TkvValueDefs::~TkvValueDefs() = default;
 
 void TkvValueDefs::Prepare() {
+  FStorage->BumpStamp();
   int offset = 0, cells = 0;
   for (const auto& d : FItems) {
     d->Layout(offset, cells);
@@ -139,6 +140,7 @@ void TkvValueDefs::Prepare() {
 }
 
 TkvValueDef* TkvValueDefs::Add(TkvValueTypeClass valueType, bool stored, bool textStored, TObject* link) {
+  FStorage->BumpStamp();
   std::unique_ptr<TkvValueDef> twin;
   if (!FInternal) {
     // The internal twin comes first, so internal records have the field too.
@@ -176,6 +178,7 @@ TkvValueDef* TkvValueDefs::Add(TkvValueTypeClass valueType, bool stored, bool te
 }
 
 void TkvValueDefs::Remove(TkvValueDef* def) {
+  FStorage->BumpStamp();
   auto it = std::find_if(FItems.begin(), FItems.end(), [&](const auto& p) { return p.get() == def; });
   if (it == FItems.end()) return;
   if (!FInternal) {
@@ -275,6 +278,7 @@ void TkvDataStorage::AssignIds(int index) {
 }
 
 int TkvDataStorage::AppendRecord() {
+  ++FStamp;
   FRecords.emplace_back();
   const int index = RecordCount() - 1;
   AssignIds(index);
@@ -282,12 +286,14 @@ int TkvDataStorage::AppendRecord() {
 }
 
 void TkvDataStorage::InsertRecord(int index) {
+  ++FStamp;
   if (index < 0 || index > RecordCount()) RaiseRecordIndexError();
   FRecords.insert(FRecords.begin() + index, TkvRecordPtr());
   AssignIds(index);
 }
 
 void TkvDataStorage::DeleteRecord(int index) {
+  if (index >= 0) ++FStamp;
   TkvRecordPtr& e = Entry(index);
   if (index < 0) {
     e.reset();
@@ -307,6 +313,7 @@ int TkvDataStorage::AppendInternalRecord() {
 }
 
 int TkvDataStorage::SetRecordCount(int count) {
+  ++FStamp;
   if (count < 0) count = 0;
   while (RecordCount() < count) AppendRecord();
   while (RecordCount() > count) DeleteRecord(RecordCount() - 1);
@@ -314,6 +321,7 @@ int TkvDataStorage::SetRecordCount(int count) {
 }
 
 void TkvDataStorage::Clear(bool keepInternal) {
+  ++FStamp;
   if (!keepInternal) {
     FInternalRecords.clear();
     // No notice while the storage is being destroyed: its owner is half gone.
@@ -349,6 +357,7 @@ void TkvDataStorage::GetValue(int index, TkvValueDef* def, Variant& v) {
 }
 
 void TkvDataStorage::SetValue(int index, TkvValueDef* def, const Variant& v) {
+  if (index >= 0) ++FStamp;
   TkvValueDef* d = DefFor(index, def);
   if (!d) {
     Entry(index);  // still checks the index
@@ -374,6 +383,7 @@ void TkvDataStorage::SetDisplayText(int index, TkvValueDef* def, const AnsiStrin
 }
 
 void TkvDataStorage::ReadRecord(int index, TkvValueDefReader& reader) {
+  if (index >= 0) ++FStamp;
   TkvRecord* r = Allocate(index);
   TkvValueDefs& defs = GetValueDefs(index);
   for (int i = 0; i < defs.Count(); ++i) {
@@ -403,6 +413,7 @@ void TkvDataStorage::SetState(TkvRecord* r, uint8_t mask, bool on) {
 }
 
 void TkvDataStorage::SetStoredOnly(bool v) {
+  ++FStamp;
   if (v == FStoredOnly) return;
   auto allocated = [](const std::vector<TkvRecordPtr>& list) {
     return std::any_of(list.begin(), list.end(), [](const TkvRecordPtr& r) { return r != nullptr; });
@@ -415,6 +426,7 @@ void TkvDataStorage::SetStoredOnly(bool v) {
 }
 
 void TkvDataStorage::SetRecordIds(bool v) {
+  ++FStamp;
   if (v == FRecordIds) return;
   FRecordIds = v;
   if (v)

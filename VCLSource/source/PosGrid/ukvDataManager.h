@@ -60,6 +60,13 @@ class TkvValueDef : public TObject {
 
   // --- on one record (null counts as a record with every value Null) -----------------
   int CompareRecordValues(const TkvRecord* r1, const TkvRecord* r2) const;
+  // Where the record keeps this definition's value; false (place untouched) when the
+  // value is Null. The data controller's typed comparisons read values in place.
+  bool GetRecordPlace(const TkvRecord* r, TkvConstPlace& place) const {
+    if (!r || !IsStored() || r->Bytes[static_cast<size_t>(FOffset)] == 0) return false;
+    place = Place(r);
+    return true;
+  }
   void GetRecordValue(const TkvRecord* r, Variant& v) const;
   // Null frees the value; anything else is converted first and stored only when the
   // conversion succeeded (then the null flag is set). On failure the record is unchanged.
@@ -211,6 +218,10 @@ class TkvDataStorage {
   void SetRecordIds(bool v);
   uint32_t NextRecordId() const { return FNextRecordId; }
   bool Destroying() const { return FDestroying; }
+  // Changes with every change of a data record or of the layout: copies of stored
+  // values taken at one stamp are valid while it lasts.
+  uint64_t Stamp() const { return FStamp; }
+  void BumpStamp() { ++FStamp; }
   // A replacement order of the data definitions for Items (empty: none).
   std::vector<TkvValueDef*> DefOrder;
   TNotifyEvent OnClearInternalRecords;
@@ -233,6 +244,7 @@ class TkvDataStorage {
   void AssignIds(int index);
 
   bool FDestroying = false;
+  uint64_t FStamp = 0;
   std::vector<TkvRecordPtr> FInternalRecords;
   std::unique_ptr<TkvValueDefs> FInternalDefs;
   bool FStoredOnly = false;

@@ -296,11 +296,12 @@ class TkvFilterCriteria : public TPersistent {
   virtual void DoChanged() {
     if (OnChanged) OnChanged(this);
   }
+  // One condition against one record (prepared operands, the operator's test).
+  virtual bool EvaluateItem(TkvFilterCriteriaItem& item, int recordIndex);
 
  private:
   friend class TkvCustomFilterCriteriaItem;
   bool EvaluateList(TkvFilterCriteriaItemList& list, int recordIndex, bool& any);
-  bool EvaluateItem(TkvFilterCriteriaItem& item, int recordIndex);
   void ListText(TkvFilterCriteriaItemList& list, bool useCaption, AnsiString& s);
   void ReadList(TStream& stream, TkvFilterCriteriaItemList& list, int32_t count, int depth);
 

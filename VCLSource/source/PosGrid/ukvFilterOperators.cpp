@@ -197,12 +197,13 @@ class NotBetweenOp : public BetweenOp {
 class InListOp : public TkvFilterOperator {
  public:
   using TkvFilterOperator::TkvFilterOperator;
-  // The platform's Variant equality with any element; an operand that is no list
-  // matches nothing.
+  // Equality with any element, by CompareVariants as the Equal operator tests it (so
+  // IN ('5') and = '5' always agree, and no element raises); an operand that is no
+  // list matches nothing.
   bool Evaluate(const Variant& value, const Variant& operand) override {
-    if (!operand.IsArray()) return false;
+    if (!operand.IsArray() || value.IsArray()) return false;
     for (const Variant& e : operand.ArrayData()->Items)
-      if (!e.IsArray() && !value.IsArray() && value == e) return true;
+      if (!e.IsArray() && CompareVariants(value, e) == 0) return true;
     return false;
   }
   void GetWord(AnsiString& s) override { s = "IN"; }

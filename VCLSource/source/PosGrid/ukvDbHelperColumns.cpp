@@ -1,0 +1,91 @@
+#include "VCLSource/source/PosGrid/ukvDbHelperColumns.h"
+
+#include <cstring>
+
+TkvTextKey TextSortKey(const AnsiString& s) {
+  unsigned char folded[16] = {};
+  size_t i = 0, taken = 0;
+  while (taken < 16 && i < s.size()) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    if (IsLeadByte(c) && i + 1 < s.size()) {
+      folded[taken++] = c;
+      if (taken < 16) folded[taken++] = static_cast<unsigned char>(s[i + 1]);
+      i += 2;
+    } else {
+      folded[taken++] = static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+      ++i;
+    }
+  }
+  TkvTextKey k;
+  for (int b = 0; b < 8; ++b) k.Hi = (k.Hi << 8) | folded[b];
+  for (int b = 8; b < 16; ++b) k.Lo = (k.Lo << 8) | folded[b];
+  return k;
+}
+
+bool TkvColumnCopy::Holds(TkvValueTypeClass t) {
+  return t && t != TkvFMTBcdValueTypeClass() && t != TkvVariantValueTypeClass() && t != TkvValueTypeBaseClass() &&
+         (t->UsesCell() || t->DataSize() <= 8);
+}
+
+void TkvColumnCopy::Put(size_t i, const TkvRecord* record) {
+  TkvConstPlace p;
+  if (!FDef->GetRecordPlace(record, p)) return;
+  FHas[i] = 1;
+  if (FDef->ValueType()->UsesCell()) {
+    FCells[i] = p.Cell;
+    if (const auto* text = std::get_if<AnsiString>(p.Cell); FKeyed && text) {
+      FKeys[i] = TextSortKey(*text);
+      TkvShortText& t = FTexts[i];
+      if (text->size() <= sizeof t.Bytes) {
+        t.Len = static_cast<uint8_t>(text->size());
+        std::memcpy(t.Bytes, text->data(), text->size());
+      } else {
+        t.Len = kvLongText;
+      }
+    }
+  } else {
+    std::memcpy(&FBits[i], p.Data, static_cast<size_t>(FDef->ValueType()->DataSize()));
+  }
+}
+
+void TkvColumnCopy::Begin(const TkvValueDef* def, int expected) {
+  FDef = def;
+  FStamp = ~uint64_t(0);
+  FKeyed = def->ValueType() == TkvStringValueTypeClass();
+  FHas.clear();
+  FBits.clear();
+  FCells.clear();
+  FKeys.clear();
+  FTexts.clear();
+  FHas.reserve(static_cast<size_t>(expected));
+  FBits.reserve(static_cast<size_t>(expected));
+  FCells.reserve(static_cast<size_t>(expected));
+  if (FKeyed) FKeys.reserve(static_cast<size_t>(expected));
+  if (FKeyed) FTexts.reserve(static_cast<size_t>(expected));
+}
+
+void TkvColumnCopy::Append(const TkvRecord* record) {
+  const size_t i = FHas.size();
+  FHas.push_back(0);
+  FBits.push_back(0);
+  FCells.push_back(nullptr);
+  if (FKeyed) FKeys.emplace_back();
+  if (FKeyed) FTexts.emplace_back();
+  Put(i, record);
+}
+
+bool TkvColumnCopy::Refresh(TkvDataStorage& storage, const TkvValueDef* def) {
+  if (!def || !Holds(def->ValueType())) return false;
+  if (def == FDef && FStamp == storage.Stamp()) return true;
+  const int n = storage.RecordCount();
+  FDef = def;
+  FHas.assign(static_cast<size_t>(n), 0);
+  FBits.assign(static_cast<size_t>(n), 0);
+  FCells.assign(static_cast<size_t>(n), nullptr);
+  FKeyed = def->ValueType() == TkvStringValueTypeClass();
+  FKeys.assign(FKeyed ? static_cast<size_t>(n) : 0, TkvTextKey());
+  FTexts.assign(FKeyed ? static_cast<size_t>(n) : 0, TkvShortText());
+  for (int r = 0; r < n; ++r) Put(static_cast<size_t>(r), storage.RecordAt(r));
+  FStamp = storage.Stamp();
+  return true;
+}

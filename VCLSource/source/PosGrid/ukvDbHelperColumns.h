@@ -1,0 +1,84 @@
+// Typed copies of one field's stored values in record order: the data controller's
+// hot loops (sort keys, filter tests, totals, incremental search) read these instead of
+// walking the records, which the storage keeps one allocation each.
+//
+// A copy holds, per data record, whether the value is Null and where the value type's
+// raw comparator finds it: the value's bytes themselves for the types kept in at most
+// eight bytes, the record's cell for texts. It is valid for one stamp of the storage
+// and made again (one pass) when the stamp moved; types it cannot hold (decimals,
+// Variants) have no copy and take the record path.
+#pragma once
+#include <cstdint>
+#include <string_view>
+#include <vector>
+#include "VCLSource/source/PosGrid/ukvDbHelperCompare.h"
+
+// A text of up to 23 bytes kept in the copy; longer ones stay in the record.
+constexpr uint8_t kvLongText = 255;
+struct TkvShortText {
+  uint8_t Len = 0;
+  char Bytes[23];
+};
+
+// The sort key of a text (see TkvColumnCopy::FKeys).
+struct TkvTextKey {
+  uint64_t Hi = 0, Lo = 0;
+};
+TkvTextKey TextSortKey(const AnsiString& s);
+
+class TkvColumnCopy {
+ public:
+  // Whether values of type t can be copied.
+  static bool Holds(TkvValueTypeClass t);
+  // Makes the copy when it is not valid for the storage's stamp; false when the
+  // definition's type cannot be copied.
+  bool Refresh(TkvDataStorage& storage, const TkvValueDef* def);
+  // Making the copy while records are loaded: Begin, Append for each record in order,
+  // then End with the storage's stamp after the last one.
+  void Begin(const TkvValueDef* def, int expected);
+  void Append(const TkvRecord* record);
+  void End(uint64_t stamp) { FStamp = stamp; }
+  bool Has(int record) const { return FHas[static_cast<size_t>(record)] != 0; }
+  TkvConstPlace Place(int record) const {
+    const size_t i = static_cast<size_t>(record);
+    return TkvConstPlace(reinterpret_cast<const uint8_t*>(&FBits[i]), FCells[i]);
+  }
+  // The raw comparison of two records' values (Null first). Texts first compare their
+  // sort keys (below); equal keys leave it to the full comparison.
+  int Compare(TkvRawCompare cmp, int a, int b) const {
+    if (FKeyed) {
+      const TkvTextKey& ka = FKeys[static_cast<size_t>(a)];
+      const TkvTextKey& kb = FKeys[static_cast<size_t>(b)];
+      if (ka.Hi != kb.Hi) return ka.Hi < kb.Hi ? -1 : 1;
+      if (ka.Lo != kb.Lo) return ka.Lo < kb.Lo ? -1 : 1;
+    }
+    const bool ha = Has(a), hb = Has(b);
+    if (!ha || !hb) return ha == hb ? 0 : (ha ? 1 : -1);
+    return cmp(Place(a), Place(b));
+  }
+  const TkvCell* Cell(int record) const { return FCells[static_cast<size_t>(record)]; }
+  // A String value's text ('' for Null): short texts from the copy itself.
+  std::string_view Text(int record) const {
+    const TkvShortText& t = FTexts[static_cast<size_t>(record)];
+    if (t.Len != kvLongText) return std::string_view(t.Bytes, t.Len);
+    const auto* s = std::get_if<AnsiString>(FCells[static_cast<size_t>(record)]);
+    return s ? std::string_view(*s) : std::string_view();
+  }
+  bool HasTexts() const { return FKeyed; }
+  uint64_t Bits(int record) const { return FBits[static_cast<size_t>(record)]; }
+  int Count() const { return static_cast<int>(FHas.size()); }
+
+ private:
+  void Put(size_t i, const TkvRecord* record);
+  const TkvValueDef* FDef = nullptr;
+  uint64_t FStamp = ~uint64_t(0);
+  std::vector<uint8_t> FHas;
+  std::vector<uint64_t> FBits;
+  std::vector<const TkvCell*> FCells;
+  // Texts: the first sixteen bytes of the text as CompareAnsiTexts orders it (single-
+  // byte letters upper-cased, double-byte characters as they are), big-endian, padded
+  // with zeros; Null keys 0. Different keys order two texts as CompareAnsiTexts does.
+  bool FKeyed = false;
+  std::vector<TkvTextKey> FKeys;
+  std::vector<TkvShortText> FTexts;
+};

@@ -1,0 +1,958 @@
+#include "VCLSource/source/PosGrid/ukvDbHelperController.h"
+
+#include <algorithm>
+#include "VCLSource/source/PosGrid/ukvDbConsts.h"
+#include "VCLSource/source/PosGrid/ukvVariant.h"
+#include "VCLSource/source/PosGrid/ukvDbHelperExpressions.h"
+#include "VCLSource/source/PosGrid/ukvDbHelperFilter.h"
+#include "VCLSource/source/PosGrid/ukvDbHelperProvider.h"
+#include "VCLSource/source/PosGrid/ukvDbHelperRows.h"
+#include "VCLSource/source/PosGrid/ukvDbHelperSearch.h"
+#include "VCLSource/source/PosGrid/ukvDbHelperSummary.h"
+#include "db/ClientDataSet.h"
+#include "db/FieldClasses.h"
+
+void RaiseItemIndexError() { throw EkvInvalidDataControllerOperation(kvLoadStr(SkvItemIndexError)); }
+void RaiseRowIndexError() { throw EkvInvalidDataControllerOperation(kvLoadStr(SkvRowIndexError)); }
+
+// --- field value types --------------------------------------------------------------------
+
+TkvValueTypeClass ValueTypeForField(const TField* field) {
+  if (!field) return TkvStringValueTypeClass();
+  switch (field->DataType()) {
+    case ftString: return TkvStringValueTypeClass();
+    case ftSmallint: return TkvSmallintValueTypeClass();
+    case ftInteger:
+    case ftAutoInc: return TkvIntegerValueTypeClass();
+    case ftWord: return TkvWordValueTypeClass();
+    case ftBoolean: return TkvBooleanValueTypeClass();
+    case ftFloat:
+    case ftCurrency: return TkvFloatValueTypeClass();
+    case ftBCD: return TkvCurrencyValueTypeClass();
+    case ftDate:
+    case ftTime:
+    case ftDateTime: return TkvDateTimeValueTypeClass();
+    case ftWideString: return TkvWideStringValueTypeClass();
+    case ftLargeint: return TkvLargeIntValueTypeClass();
+    case ftFMTBcd: return TkvFMTBcdValueTypeClass();
+    default: return TkvVariantValueTypeClass();
+  }
+}
+
+bool IsCurrencyField(const TField* field) {
+  if (auto f = dynamic_cast<const TFloatField*>(field))
+    return f->Currency() && f->DisplayFormat().empty() && f->EditFormat().empty();
+  if (auto f = dynamic_cast<const TBCDField*>(field))
+    return f->Currency() && f->DisplayFormat().empty() && f->EditFormat().empty();
+  return false;
+}
+
+namespace {
+
+// Whether a dataset field's text must be kept beside its value (a default answer for
+// the kinds that decide nothing themselves).
+bool FieldStoresText(const TField* d, bool defaultAnswer) {
+  if (!d || d->OnGetText || !d->EditMask().empty()) return true;
+  switch (d->DataType()) {
+    case ftBytes: case ftVarBytes: case ftBlob: case ftMemo: case ftGraphic: case ftFmtMemo:
+    case ftParadoxOle: case ftDBaseOle: case ftTypedBinary: case ftCursor: case ftADT: case ftArray:
+    case ftReference: case ftDataSet: return defaultAnswer;
+    default: break;
+  }
+  if (dynamic_cast<const TBooleanField*>(d)) return defaultAnswer;
+  if (auto n = dynamic_cast<const TNumericField*>(d)) {
+    if (!n->DisplayFormat().empty() || !n->EditFormat().empty()) return true;
+    if (auto f = dynamic_cast<const TFloatField*>(d)) return f->Currency();
+    if (auto b = dynamic_cast<const TBCDField*>(d)) return b->Currency();
+    return false;
+  }
+  if (auto t = dynamic_cast<const TDateTimeField*>(d)) return !t->DisplayFormat().empty();
+  if (auto a = dynamic_cast<const TAggregateField*>(d)) return !a->DisplayFormat().empty() || a->Currency();
+  return false;
+}
+
+}  // namespace
+
+// --- TkvDbField ------------------------------------------------------------------------------
+
+TkvDbField::TkvDbField(TkvCustomDataFieldList* list) : FFieldList(list) {}
+
+TkvDbField::~TkvDbField() { FreeValueDef(); }
+
+TkvCustomDbDataController* TkvDbField::Controller() const { return FFieldList->Controller(); }
+
+void TkvDbField::TakeValueDef(TkvDbField& source) {
+  FreeValueDef();
+  FValueDef = source.FValueDef;
+  FValueType = source.FValueType;
+  if (FValueDef) FValueDef->SetLink(this);
+  source.FValueDef = nullptr;
+  source.FValueType = nullptr;
+}
+
+void TkvDbField::FreeValueDef() {
+  if (!FValueDef) return;
+  TkvValueDef* def = FValueDef;
+  FValueDef = nullptr;
+  Controller()->Storage().ValueDefs().Remove(def);
+}
+
+void TkvDbField::SetDataField(TField* field) {
+  FDataField = field;
+  TkvCustomDbDataController* c = Controller();
+  const TkvValueTypeClass type = ValueTypeForField(field);
+  const bool currency = IsCurrencyField(field);
+  bool stores;
+  if (c->IsCalculatedField(this)) stores = true;
+  else if (FColumn && FColumn->NeedCustomDisplayText()) stores = true;
+  else stores = FieldStoresText(field, !FInternal);
+  if (FValueDef && type == FValueType && currency == FCurrency && stores == FStoresText) return;
+  FValueType = type;
+  FCurrency = currency;
+  FStoresText = stores;
+  RemakeValueDef();
+}
+
+void TkvDbField::RemakeValueDef() {
+  FreeValueDef();
+  TkvCustomDbDataController* c = Controller();
+  FValueDef = c->Storage().ValueDefs().Add(FValueType, true, FStoresText, this);
+  FValueDef->OnGetText = [this](TkvValueDef*, int recordIndex, AnsiString& text) {
+    if (!FColumn) {
+      text.clear();
+      return;
+    }
+    Variant v;
+    Controller()->GetFieldValue(recordIndex, this, v);
+    text = FColumn->GetDisplayText(recordIndex, v);
+  };
+}
+
+TkvSummary* TkvDbField::GetSummary(TkvSummaryKind kind) {
+  TkvCustomDbDataControllerInfo& info = Controller()->Info();
+  if (kind == skNone) {
+    for (TkvSummary*& s : FSummaries)
+      if (s) {
+        TkvSummary* gone = s;
+        s = nullptr;
+        info.RemoveSummary(gone);
+      }
+    FSummariesActive = false;
+    return nullptr;
+  }
+  TkvSummary*& slot = FSummaries[kind - 1];
+  if (!slot) slot = info.AddSummary(this, kind);
+  FSummariesActive = true;
+  return slot;
+}
+
+void TkvDbField::SummaryRemoved(TkvSummary* s) {
+  for (TkvSummary*& slot : FSummaries)
+    if (slot == s) slot = nullptr;
+}
+
+// --- TkvCustomDataFieldList --------------------------------------------------------------------
+
+TkvCustomDataFieldList::~TkvCustomDataFieldList() { FItems.clear(); }
+
+TkvDbField* TkvCustomDataFieldList::Add(std::unique_ptr<TkvDbField> field) {
+  TkvDbField* f = field.get();
+  if (f->Internal()) {
+    FItems.push_back(std::move(field));
+  } else {
+    auto at = std::find_if(FItems.begin(), FItems.end(), [](const auto& x) { return x->Internal(); });
+    FItems.insert(at, std::move(field));
+  }
+  Renumber();
+  return f;
+}
+
+void TkvCustomDataFieldList::Remove(TkvDbField* field) {
+  auto it = std::find_if(FItems.begin(), FItems.end(), [&](const auto& x) { return x.get() == field; });
+  if (it == FItems.end()) return;
+  FController->FieldRemoved(field);
+  std::unique_ptr<TkvDbField> gone = std::move(*it);
+  FItems.erase(it);
+  Renumber();
+  gone.reset();
+}
+
+void TkvCustomDataFieldList::Clear() {
+  while (!FItems.empty()) Remove(FItems.back().get());
+}
+
+TkvDbField* TkvCustomDataFieldList::ItemByField(const TField* field) const {
+  for (const auto& f : FItems)
+    if (f->DataField() == field) return f.get();
+  return nullptr;
+}
+
+TkvDbField* TkvCustomDataFieldList::ItemByLink(const TObject* link) const {
+  for (const auto& f : FItems)
+    if (f->Link() == link) return f.get();
+  return nullptr;
+}
+
+void TkvCustomDataFieldList::Renumber() {
+  FInternalCount = 0;
+  for (size_t i = 0; i < FItems.size(); ++i) {
+    FItems[i]->FIndex = static_cast<int>(i);
+    if (FItems[i]->Internal()) ++FInternalCount;
+  }
+}
+
+// --- TkvCustomDbDataController: life ---------------------------------------------------------
+
+TkvCustomDbDataController::TkvCustomDbDataController(TComponent* owner) : TComponent(owner) {
+  FExpressions = std::make_unique<TkvDbExpressions>(this);
+  FProvider = std::make_unique<TkvDbDataProvider>(this);
+  FInfo = std::make_unique<TkvCustomDbDataControllerInfo>(this);
+  FStorage = std::make_unique<TkvDataStorage>();
+  FFields = std::make_unique<TkvCustomDataFieldList>(this);
+  FCalculator = std::make_unique<TkvExpressionCalculator>();
+  FFilter = std::make_unique<TkvDBDataFilterCriteria>(this);
+  FSearch = std::make_unique<TkvDataControllerSearch>(this);
+  // Internal records survive every reload; should they ever be cleared, the indexes
+  // that name them are forgotten with them.
+  FStorage->OnClearInternalRecords = [this](TObject*) {
+    FEditRecordIndex = 0;
+    FProvider->EditRecord = kvNoRecord;
+  };
+}
+
+TkvCustomDbDataController::~TkvCustomDbDataController() {
+  FDestroyingController = true;
+  OnChanged = nullptr;
+  OnFocusedRecordChanged = nullptr;
+  FProvider->DataLink().SetDataSource(nullptr);
+  FKeyField = nullptr;
+  FExpressions->Clear();
+  FSearch.reset();
+  FCalculator.reset();
+  FFilters.clear();
+  FFilter.reset();
+  FInfo->ClearSummaries();
+  FFields->Clear();
+  FFields.reset();
+  FStorage.reset();
+  FInfo.reset();
+  FProvider.reset();
+  FExpressions.reset();
+}
+
+// --- field items ----------------------------------------------------------------------------
+
+TkvDbField* TkvCustomDbDataController::CreateInternalField() {
+  std::unique_ptr<TkvDbField> f = CreateField();
+  f->FInternal = true;
+  TkvDbField* p = FFields->Add(std::move(f));
+  p->SetDataField(nullptr);
+  return p;
+}
+
+TkvDbField* TkvCustomDbDataController::AddField(IkwColumn* column, const AnsiString& fieldName) {
+  std::unique_ptr<TkvDbField> f = CreateField();
+  f->SetColumn(column);
+  f->SetFieldName(fieldName);
+  TkvDbField* p = FFields->Add(std::move(f));
+  TDataSet* ds = DataSet();
+  p->SetDataField(ds && !FReloadLock ? ds->FindField(fieldName) : nullptr);
+  return p;
+}
+
+TkvDbField* TkvCustomDbDataController::Field(int index) const {
+  CheckFieldIndex(index);
+  return FFields->Items(index);
+}
+
+void TkvCustomDbDataController::RemoveFieldItem(TObject* fieldOrLink) {
+  TkvDbField* f = nullptr;
+  for (int i = 0; i < FFields->Count(); ++i)
+    if (FFields->Items(i) == fieldOrLink) f = FFields->Items(i);
+  if (!f) f = FFields->ItemByLink(fieldOrLink);
+  if (!f) return;
+  FInfo->Lock();
+  TkvFinally unlock([this] { FInfo->Unlock(); });
+  FFields->Remove(f);
+}
+
+void TkvCustomDbDataController::FieldRemoved(TkvDbField* field) {
+  if (FDestroyingController) return;
+  const int at = FInfo->SortingFields().IndexOf(field);
+  if (at >= 0) FInfo->SortingFields().Delete(at);
+  FInfo->RemoveSummaries(field);
+  for (auto& c : FFilters) c->RemoveField(field);
+  FFilter->RemoveField(field);
+  FSearch->FieldRemoved(field);
+  FExpressions->FieldRemoved(field);
+  if (FKeyField == field) FKeyField = nullptr;
+  FInfo->DataChangedRequest();
+}
+
+void TkvCustomDbDataController::CheckFieldIndex(int fieldIndex) const {
+  if (fieldIndex < 0 || fieldIndex >= FFields->Count()) RaiseItemIndexError();
+}
+
+void TkvCustomDbDataController::CheckRecordIndex(int recordIndex) {
+  GetEditRecordIndex();
+  if (recordIndex >= 0 && recordIndex < GetRecordCount()) return;
+  if (recordIndex == FEditRecordIndex || (recordIndex < 0 && recordIndex == FProvider->EditRecord)) return;
+  RaiseRecordIndexError();
+}
+
+// --- records ----------------------------------------------------------------------------------
+
+int TkvCustomDbDataController::GetRecordCount() const { return FStorage->RecordCount(); }
+
+void TkvCustomDbDataController::SetRecordCount(int count) {
+  if (count < 0) count = 0;
+  const int old = GetRecordCount();
+  if (count == old) return;
+  FStorage->SetRecordCount(count);
+  DataChanged(count > old ? 2 : 3, -1, -1);
+}
+
+void TkvCustomDbDataController::InsertRecord(int at) {
+  if (at < 0 || at > GetRecordCount()) RaiseRecordIndexError();
+  FStorage->InsertRecord(at);
+  DataChanged(2, at, -1);
+}
+
+int TkvCustomDbDataController::AppendRecord() {
+  const int r = FStorage->AppendRecord();
+  DataChanged(2, r, -1);
+  return r;
+}
+
+void TkvCustomDbDataController::DeleteRecord(int recordIndex) {
+  CheckRecordIndex(recordIndex);
+  if (FProvider->InsertingRecord == recordIndex) FProvider->InsertingRecord = kvNoRecord;
+  FStorage->DeleteRecord(recordIndex);
+  RecordRemoved(recordIndex);
+  if (FEditRecordIndex == recordIndex) FEditRecordIndex = 0;
+  FProvider->NotifyDataChanged(3, recordIndex, -1);
+}
+
+int TkvCustomDbDataController::GetEditRecordIndex() {
+  if (FEditRecordIndex == 0) FEditRecordIndex = FStorage->AppendInternalRecord();
+  return FEditRecordIndex;
+}
+
+void TkvCustomDbDataController::GetFieldValue(int recordIndex, TkvDbField* field, Variant& v) {
+  if (!field) {
+    v = Variant::Null();
+    return;
+  }
+  if (IkwColumn* col = field->Column(); col && col->HasValueExpression()) {
+    // A failing formula, or one that comes back to its own column, reads Null: the
+    // value feeds sorting, filtering and totals, which must not stop half done.
+    if (field->FEvaluating) {
+      v = Variant::Null();
+      return;
+    }
+    TkvFlagScope mark(field->FEvaluating);
+    try {
+      v = col->EvaluateValueExpression(recordIndex);
+    } catch (const Exception&) {
+      v = Variant::Null();
+    }
+    return;
+  }
+  if (!field->ValueDef()) {
+    v = Variant::Null();
+    return;
+  }
+  FStorage->GetValue(recordIndex, field->ValueDef(), v);
+}
+
+void TkvCustomDbDataController::GetValueByIndex(int recordIndex, int fieldIndex, Variant& v) {
+  CheckRecordIndex(recordIndex);
+  CheckFieldIndex(fieldIndex);
+  GetFieldValue(recordIndex, FFields->Items(fieldIndex), v);
+}
+
+void TkvCustomDbDataController::GetRowValue(int rowIndex, TkvDbField* field, Variant& v) {
+  const int r = FInfo->GetRowRecord(rowIndex);
+  if (!field || !field->ValueDef()) {
+    v = Variant::Null();
+    return;
+  }
+  FStorage->GetValue(r, field->ValueDef(), v);
+}
+
+void TkvCustomDbDataController::SetStoredValue(int recordIndex, int fieldIndex, const Variant& v) {
+  TkvDbField* f = FFields->Items(fieldIndex);
+  if (f->ValueDef()) FStorage->SetValue(recordIndex, f->ValueDef(), v);
+}
+
+void TkvCustomDbDataController::SetValue(int recordIndex, int fieldIndex, const Variant& v) {
+  CheckRecordIndex(recordIndex);
+  CheckFieldIndex(fieldIndex);
+  TkvDbField* f = FFields->Items(fieldIndex);
+  if (!f->ValueDef()) return;
+  FStorage->SetValue(recordIndex, f->ValueDef(), v);
+  DataChanged(0, fieldIndex, recordIndex);
+}
+
+void TkvCustomDbDataController::GetStoredDisplayText(int recordIndex, TkvDbField* field, AnsiString& text) {
+  if (!field || !field->ValueDef()) {
+    text.clear();
+    return;
+  }
+  FStorage->GetDisplayText(recordIndex, field->ValueDef(), text);
+}
+
+void TkvCustomDbDataController::GetDisplayText(int recordIndex, int fieldIndex, AnsiString& text) {
+  CheckRecordIndex(recordIndex);
+  CheckFieldIndex(fieldIndex);
+  GetStoredDisplayText(recordIndex, FFields->Items(fieldIndex), text);
+}
+
+void TkvCustomDbDataController::GetKeyValue(int recordIndex, Variant& v) { GetFieldValue(recordIndex, FKeyField, v); }
+
+void TkvCustomDbDataController::GetCompareValue(int recordIndex, TkvDbField* field, Variant& v) {
+  if (field->CompareMode() == 2) {
+    AnsiString t;
+    GetDisplayText(recordIndex, field->Index(), t);
+    v = Variant(t);
+  } else {
+    GetValue(recordIndex, field, v);
+  }
+}
+
+void TkvCustomDbDataController::ReadRecord(int sourceRecord, int recordIndex) {
+  TkvValueDefRecordReader reader(this, sourceRecord);
+  FStorage->ReadRecord(recordIndex, reader);
+  if (recordIndex >= 0) DataChanged(1, -1, -1);
+}
+
+// One notice carries the new values and the totals that follow from them.
+void TkvCustomDbDataController::ReloadRecord(int recordIndex) {
+  BeginUpdate();
+  TkvFinally end([this] { EndUpdate(); });
+  TkvValueDefRecordReader reader(this, recordIndex);
+  FStorage->ReadRecord(recordIndex, reader);
+  RecordLoaded(recordIndex);
+  Changed(dcmEditValues);
+  RequestUpdate(false);
+}
+
+// --- comparing -----------------------------------------------------------------------------------
+
+const TkvColumnCopy* TkvCustomDbDataController::ColumnCopy(TkvDbField* field) {
+  if (!field || !field->ValueDef()) return nullptr;
+  if (field->Column() && field->Column()->HasValueExpression()) return nullptr;
+  return field->FCopy.Refresh(*FStorage, field->ValueDef()) ? &field->FCopy : nullptr;
+}
+
+bool TkvCustomDbDataController::SearchTextIsStoredText(TkvDbField* field) {
+  return field && !field->Column() && !field->StoresText() && field->ValueType() == TkvStringValueTypeClass();
+}
+
+bool TkvCustomDbDataController::CompareAsStrings(TkvDbField* field) {
+  return (FOptions & (dcoLocaleCompare | dcoCaseInsensitive)) && field->ValueType() && field->ValueType()->IsString();
+}
+
+bool TkvCustomDbDataController::CompareByDisplayText(TkvDbField* field) {
+  if (FReloadLock || field->Internal()) return false;
+  return NeedsCustomSort(field->Index(), (FOptions & dcoSortByDisplayText) != 0);
+}
+
+bool TkvCustomDbDataController::CompareByValues(TkvDbField* field) {
+  if (field->CompareMode() != 0) return field->CompareMode() >= 1;
+  return field->NeedsValueCompare() || CompareAsStrings(field) || CompareByDisplayText(field) ||
+         (field->Column() && field->Column()->HasValueExpression());
+}
+
+bool TkvCustomDbDataController::IsFieldSortable(int fieldIndex) {
+  if (NeedsCustomSort(fieldIndex, true)) return true;
+  TkvDbField* f = Field(fieldIndex);
+  return (FOptions & dcoLocaleCompare) && f->ValueType() && f->ValueType()->IsString();
+}
+
+int TkvCustomDbDataController::CompareRecordValues(int r1, int r2, TkvDbField* field) {
+  const bool event = OnCompare && !field->Internal();
+  if (!event && !CompareByValues(field)) {
+    // The typed comparison of the stored values, in CompareVariants' order.
+    if (!field->ValueDef()) return 0;
+    if (r1 >= 0 && r2 >= 0)
+      return CompareStoredValues(field->ValueDef(), RawCompareFor(field->ValueType()), FStorage->RecordAt(r1),
+                                 FStorage->RecordAt(r2));
+    Variant a, b;
+    FStorage->GetValue(r1, field->ValueDef(), a);
+    FStorage->GetValue(r2, field->ValueDef(), b);
+    return CompareVariants(a, b);
+  }
+  Variant a, b;
+  GetCompareValue(r1, field, a);
+  GetCompareValue(r2, field, b);
+  if (event) {
+    int result = 0;
+    OnCompare(this, r1, r2, field->Index(), a, b, result);
+    return result;
+  }
+  const bool sa = a.VType() == varString || a.VType() == varOleStr;
+  const bool sb = b.VType() == varString || b.VType() == varOleStr;
+  if (sa && sb) {
+    const AnsiString x = a.AsString(), y = b.AsString();
+    const bool locale = FOptions & dcoLocaleCompare, nocase = FOptions & dcoCaseInsensitive;
+    int c;
+    if (locale && nocase) c = AnsiCompareText(x, y);
+    else if (locale) c = AnsiCompareStr(x, y);
+    else if (nocase) c = CompareStr(AnsiUpperCase(x), AnsiUpperCase(y));
+    else return CompareVariants(a, b);
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+  }
+  return CompareVariants(a, b);
+}
+
+int TkvCustomDbDataController::CompareBySortItem(int r1, int r2, const TkvSortingEntry& item) {
+  const int c = CompareRecordValues(r1, r2, item.Field);
+  return item.Direction == 2 ? -c : c;
+}
+
+// --- rows and focus -----------------------------------------------------------------------------
+
+int TkvCustomDbDataController::RowCount() const { return FInfo->RowCount(); }
+int TkvCustomDbDataController::GetRowRecordIndex(int row) const { return FInfo->GetRowRecord(row); }
+int TkvCustomDbDataController::GetRecordRowIndex(int record) const { return FInfo->IndexOfRecord(record); }
+int TkvCustomDbDataController::FocusedRowIndex() const { return FInfo->FocusedRow(); }
+int TkvCustomDbDataController::FocusedRecordIndex() const { return FInfo->FocusedRecord(); }
+
+int TkvCustomDbDataController::GetFocusedRowRecord() {
+  const int row = FInfo->FocusedRow();
+  return row < 0 || row >= FInfo->RowCount() ? kvNoRecord : FInfo->GetRowRecord(row);
+}
+
+void TkvCustomDbDataController::FocusRowIndex(int row) {
+  if (row != -1 && (row < 0 || row >= RowCount())) RaiseRowIndexError();
+  FInfo->FocusRow(row);
+}
+
+void TkvCustomDbDataController::FocusRecordIndex(int record) {
+  CheckRecordIndex(record);
+  FInfo->FocusRow(FInfo->IndexOfRecord(record));
+}
+
+bool TkvCustomDbDataController::IsLastRow() const {
+  return RowCount() == 0 || FocusedRowIndex() == RowCount() - 1;
+}
+
+int TkvCustomDbDataController::GetCurrentRecordIndex() {
+  TDataSet* ds = DataSet();
+  if (!ds || !ds->Active()) return FInfo->FocusedRecord();
+  return FProvider->GetCurrentRecord();
+}
+
+bool TkvCustomDbDataController::FocusRecord(int recordIndex) {
+  if (recordIndex < 0) return false;
+  TDataSet* ds = DataSet();
+  if (!ds || !ds->Active()) return true;
+  if (HasKeyField()) {
+    Post();
+    Variant key, current;
+    GetKeyValue(recordIndex, key);
+    if (TField* kf = FKeyField->DataField()) current = DataFieldValue(kf);
+    if (VariantsEqual(key, current) && recordIndex == FProvider->CurrentRecord) return true;
+    if (!FKeyField->DataField()) return false;
+    const bool found = ds->Locate(FKeyField->FieldName(), key, 0);
+    if (found) FProvider->CurrentRecord = recordIndex;
+    return found;
+  }
+  Post();
+  if (FProvider->IsInserting()) return false;
+  return FProvider->SetRecNoTracked(recordIndex + 1);
+}
+
+bool TkvCustomDbDataController::FocusRow(int rowIndex) { return FocusRecord(FInfo->GetRowRecord(rowIndex)); }
+
+// --- sorting --------------------------------------------------------------------------------------
+
+void TkvCustomDbDataController::ChangeSorting(TkvDbField* field, uint8_t direction) {
+  if (FInfo->SortingFields().GetDirection(field) == direction) return;
+  EndEdit();
+  FSortChanged = true;
+  FInfo->Lock();
+  TkvFinally unlock([this] { FInfo->Unlock(); });
+  FInfo->SortingFields().SetDirection(field, direction);
+}
+
+void TkvCustomDbDataController::ClearSorting() {
+  if (FInfo->SortingFields().Count() == 0) return;
+  EndEdit();
+  FSortChanged = true;
+  FInfo->Lock();
+  TkvFinally unlock([this] { FInfo->Unlock(); });
+  FInfo->SortingFields().Clear();
+}
+
+// --- options and notices ------------------------------------------------------------------------
+
+void TkvCustomDbDataController::SetOptions(TkvDataControllerOptions v) {
+  if (v == FOptions) return;
+  FOptions = v;
+  FInfo->DataChangedRequest();
+}
+
+void TkvCustomDbDataController::BeginUpdate() {
+  if (FUpdateCount++ == 0) FInfo->Lock();
+}
+
+void TkvCustomDbDataController::EndUpdate() {
+  if (FUpdateCount == 0) return;
+  if (--FUpdateCount == 0) FInfo->Unlock();
+}
+
+void TkvCustomDbDataController::Changed(uint16_t mask) {
+  FChangeMask |= mask;
+  DeliverChanges();
+}
+
+void TkvCustomDbDataController::DeliverChanges() {
+  if (FUpdateCount > 0 || FInfo->Locked() || FDelivering) return;
+  TkvFlagScope delivering(FDelivering);
+  // A reload put off while the rows were locked runs as soon as they are free, notice
+  // or not.
+  if (FReloadDeferred) RunDeferredReload();
+  if (FChangeMask == 0) return;
+  const uint16_t mask = FChangeMask;
+  FChangeMask = 0;
+  if (mask && OnChanged) OnChanged(this, mask);
+}
+
+void TkvCustomDbDataController::RequestUpdate(bool rowsChanged) {
+  FInfo->AddFlags(rowsChanged ? kvifRowsChanged : kvifSummaries);
+  FInfo->ApplyIfNeeded();
+}
+
+void TkvCustomDbDataController::UpdateNow() { FInfo->ApplyIfNeeded(); }
+
+void TkvCustomDbDataController::DataChanged(int kind, int param1, int param2) {
+  if (kind == 4) {
+    Reload(false);
+    return;
+  }
+  if (kind == 2 || kind == 3) FInfo->RowsChangedKeepFocusRequest();
+  FInfo->DataChangedRequest();
+}
+
+void TkvCustomDbDataController::Refilter() {
+  FRefilterPending = true;
+  CancelEditAndRefocus();
+  FInfo->DataChangedRequest();
+}
+
+bool TkvCustomDbDataController::DoFilterRecord(int recordIndex) {
+  bool accept = true;
+  if (OnFilterRecord) OnFilterRecord(this, recordIndex, accept);
+  return accept;
+}
+
+// --- dataset ---------------------------------------------------------------------------------------
+
+void TkvCustomDbDataController::SetDataSource(TDataSource* source) { FProvider->DataLink().SetDataSource(source); }
+
+TDataSet* TkvCustomDbDataController::DataSet() const { return FProvider->DataSet(); }
+
+void TkvCustomDbDataController::Append() {
+  if (FProvider->CanModify()) FProvider->Append();
+}
+
+void TkvCustomDbDataController::Post() {
+  if (FPosting) return;
+  TkvFlagScope posting(FPosting);
+  TDataSet* ds = DataSet();
+  if (!ds || (ds->State() != dsEdit && ds->State() != dsInsert)) return;
+  ds->UpdateRecord();
+  if (ds->Modified()) {
+    TkvControlsScope controls(ds, !HasKeyField());
+    ds->Post();
+  } else {
+    CancelEditAndRefocus();
+  }
+}
+
+void TkvCustomDbDataController::CancelEditAndRefocus() {
+  if (FFocusLock) return;
+  TkvFlagScope lock(FFocusLock);
+  int row = FocusedRowIndex();
+  if (FProvider->IsEditing()) FProvider->CancelEdit();
+  row = std::min(row, RowCount() - 1);
+  if (!FInfo->MovingFocus()) FInfo->FocusRow(row);
+}
+
+void TkvCustomDbDataController::EndEdit() {
+  FRefilterPending = true;
+  TDataSet* ds = DataSet();
+  if (ds && FProvider->IsEditing()) ds->CheckBrowseMode();
+}
+
+void TkvCustomDbDataController::Delete() {
+  if (FocusedRowIndex() < 0) return;
+  if (!FProvider->CanDelete()) return;
+  FProvider->RememberDeleteNeighbour();
+  if (FPendingFocusRecord >= 0 && FocusedRecordIndex() <= FPendingFocusRecord) --FPendingFocusRecord;
+  TkvFinally reset([this] { FPendingFocusRecord = -1; });
+  FProvider->Delete();
+  FProvider->AfterDelete();
+}
+
+uint8_t TkvCustomDbDataController::GetEditState() {
+  uint8_t s = 0;
+  if (FProvider->IsInserting()) s |= desInserting;
+  if (FProvider->IsEditing()) s |= desEditing;
+  if (s) {
+    if (FProvider->IsModified()) s |= desProviderModified;
+    if (FProvider->IsDataSetModified()) s |= desDataSetModified;
+  }
+  return s;
+}
+
+void TkvCustomDbDataController::SuspendDataSetEvents() {
+  ++FProvider->ChangeNesting;
+  FProvider->MovingBy = true;
+}
+
+void TkvCustomDbDataController::ResumeDataSetEvents() {
+  if (FProvider->ChangeNesting > 0) --FProvider->ChangeNesting;
+  FProvider->MovingBy = false;
+}
+
+void TkvCustomDbDataController::UpdateFields() {
+  FExpressions->RecompileAll();
+  TDataSet* ds = DataSet();
+  for (int i = 0; i < FFields->Count(); ++i) {
+    TkvDbField* f = FFields->Items(i);
+    if (f->Internal() && !f->DataField()) continue;
+    f->SetDataField(ds && !FReloadLock ? ds->FindField(f->FieldName()) : nullptr);
+  }
+  FCalculator->SetDataSet(ds);
+  if (ds && ds->Active()) FCalculator->RebindAll();
+}
+
+void TkvCustomDbDataController::ActiveChanged(bool active) {
+  FActive = active;
+  FCalculator->SetDataSet(DataSet());
+  ReloadGuarded(false);
+}
+
+void TkvCustomDbDataController::ReloadGuarded(bool force) {
+  if (FInReload) return;
+  TkvFlagScope inReload(FInReload);
+  if (FInfo->Locked()) {
+    UpdateFields();
+    FReloadDeferred = true;
+    return;
+  }
+  Reload(force);
+}
+
+void TkvCustomDbDataController::RunDeferredReload() {
+  FReloadDeferred = false;
+  Reload(false);
+}
+
+void TkvCustomDbDataController::Reload(bool force) {
+  // A modified pending edit is never thrown away: the reload waits for browse mode.
+  TDataSet* ds = DataSet();
+  if (ds && ds->Active() && FProvider->IsEditing() && ds->Modified()) {
+    FReloadPending = true;
+    return;
+  }
+  FInfo->Lock();
+  TkvFinally unlock([this] {
+    FInfo->DataChangedRequest();
+    FInfo->Unlock();
+  });
+  if (force || FProvider->HasFields()) {
+    if (FLoading) {
+      FReloadPending = true;
+      return;
+    }
+    UpdateFields();
+  }
+  FReloadDeferred = false;
+  FReloadPending = false;
+  ReloadBody();
+}
+
+void TkvCustomDbDataController::ReloadBody() {
+  BeginUpdate();
+  TkvFinally end([this] { EndUpdate(); });
+  // Internal records (edit buffer, locate records) are kept: their indexes stay valid.
+  FStorage->Clear(true);
+  if (FProvider->InsertingRecord >= 0) FProvider->ResetMarkers();
+  if (FProvider->CanLoad()) LoadRecords();
+  Refresh();
+  Changed(dcmData);
+  FProvider->EditWasPending = false;
+}
+
+void TkvCustomDbDataController::LoadRecords() {
+  TDataSet* ds = DataSet();
+  FProvider->BeginDataSetChange();
+  TkvFinally endChange([this] { FProvider->EndDataSetChange(); });
+  FProvider->SavePosition();
+  // The provider follows where the dataset really ends up, also when the saved record
+  // is gone.
+  TkvFinally restore([this, ds] {
+    FProvider->RestorePosition();
+    if (!HasKeyField() && ds->RecNo() > 0) FProvider->CurrentRecord = ds->RecNo() - 1;
+  });
+  // A load replaces the records under an edit: only an unmodified one gets here
+  // (Reload puts itself off for a modified one), and it is dropped.
+  if (FProvider->IsEditing()) ds->Cancel();
+  ds->First();
+  FProvider->CurrentRecord = 0;
+  FStorage->BeginLoad();
+  TkvValueDefDBReader reader(this);
+  BeforeLoadRecords(reader);
+  // Record rules write into the dataset: only where it may be modified.
+  const bool rules = FCalculator->HasRecordRules() && ds->CanModify();
+  // The typed copies are made on the way, while each record is at hand.
+  std::vector<TkvDbField*> copied;
+  for (int i = 0; i < FFields->Count(); ++i) {
+    TkvDbField* f = FFields->Items(i);
+    if (f->ValueDef() && TkvColumnCopy::Holds(f->ValueType())) {
+      f->FCopy.Begin(f->ValueDef(), ds->RecordCount());
+      copied.push_back(f);
+    }
+  }
+  while (!ds->Eof()) {
+    if (rules) {
+      ds->Edit();
+      FCalculator->EvaluateRecordRules();
+    }
+    const int r = FStorage->AppendRecord();
+    FStorage->ReadRecord(r, reader);
+    const TkvRecord* rec = FStorage->RecordAt(r);
+    for (TkvDbField* f : copied) f->FCopy.Append(rec);
+    RecordLoaded(r);
+    ds->Next();
+  }
+  for (TkvDbField* f : copied) f->FCopy.End(FStorage->Stamp());
+  for (int i = 0; i < FFields->Count(); ++i)
+    if (TkvValueDef* d = FFields->Items(i)->ValueDef()) d->InvalidateTexts();
+  AfterLoadRecords();
+  FStorage->EndLoad();
+  FProvider->LoadedInActiveChanged = FProvider->ActiveChanging;
+}
+
+void TkvCustomDbDataController::RecordLoaded(int recordIndex) {
+  if (HasKeyField()) return;
+  TDataSet* ds = DataSet();
+  if (!ds || FProvider->SavePos.Bookmark.empty()) return;
+  if (ds->Bookmark() == FProvider->SavePos.Bookmark) FProvider->CurrentRecord = recordIndex;
+}
+
+void TkvCustomDbDataController::Refresh() {
+  FInfo->Lock();
+  TkvFinally unlock([this] { FInfo->Unlock(); });
+  if (!(FProvider->ChangeNesting > 0 && FInfo->InFocusChange())) FInfo->FocusRefreshRequest();
+  if (HasKeyField()) {
+    const int r = LocateCurrentKey();
+    if (r >= 0 && r != FProvider->CurrentRecord) {
+      FProvider->CurrentRecord = r;
+      FInfo->FocusRefreshRequest();
+    }
+  }
+}
+
+void TkvCustomDbDataController::RecordRemoved(int recordIndex) {
+  if (recordIndex < 0) return;
+  CheckInsertMarkers(recordIndex);
+  if (FProvider->EditRecord == recordIndex) FProvider->EditRecord = kvNoRecord;
+  if (FProvider->DeletedRecordMark == recordIndex) FProvider->DeletedRecordMark = -1;
+}
+
+void TkvCustomDbDataController::CheckInsertMarkers(int recordIndex) {
+  const int ins = FProvider->InsertingRecord;
+  if (ins == kvNoRecord) return;
+  if ((recordIndex >= 0 && recordIndex <= ins) || GetRecordCount() <= ins) FProvider->ResetMarkers();
+}
+
+// --- key mode and filters ------------------------------------------------------------------------
+
+bool TkvCustomDbDataController::UsesKeyLocate() { return FProvider->IsKeyMode(); }
+
+int TkvCustomDbDataController::LocateCurrentKey() {
+  if (!FKeyField || !FKeyField->DataField()) return -1;
+  TDataSet* ds = DataSet();
+  if (!ds || !ds->Active() || ds->IsEmpty()) return -1;
+  return LocateByKey(DataFieldValue(FKeyField->DataField()));
+}
+
+int TkvCustomDbDataController::LocateByKey(const Variant& values) {
+  if (!FKeyField || !FKeyField->ValueDef()) return -1;
+  std::vector<TkvDbField*> keys{FKeyField};
+  TkvValueDefUnboundReader reader;
+  if (keys.size() == 1) {
+    reader.SetValue(FKeyField->ValueDef(), values);
+  } else {
+    if (!values.IsArray()) return -1;
+    const auto& items = values.ArrayData()->Items;
+    for (size_t i = 0; i < keys.size(); ++i)
+      reader.SetValue(keys[i]->ValueDef(), i < items.size() ? items[i] : Variant::Null());
+  }
+  const int keyRecord = FStorage->AppendInternalRecord();
+  TkvFinally release([&] { FStorage->DeleteRecord(keyRecord); });
+  FStorage->ReadRecord(keyRecord, reader);
+  for (TkvDbField* k : keys) k->SetCompareMode(CompareByValues(k) ? (CompareByDisplayText(k) ? 2 : 1) : -1);
+  TkvFinally resetModes([&] {
+    for (TkvDbField* k : keys) k->SetCompareMode(0);
+  });
+  for (int r = 0; r < GetRecordCount(); ++r) {
+    bool all = true;
+    for (TkvDbField* k : keys)
+      if (CompareRecordValues(r, keyRecord, k) != 0) {
+        all = false;
+        break;
+      }
+    if (all) return r;
+  }
+  return -1;
+}
+
+TkvDataFilterCriteria* TkvCustomDbDataController::AddFilter() {
+  FFilters.push_back(std::make_unique<TkvDBDataFilterCriteria>(this));
+  return FFilters.back().get();
+}
+
+bool TkvCustomDbDataController::IsExtraFilter(const TkvDataFilterCriteria* c) const {
+  for (const auto& f : FFilters)
+    if (f.get() == c) return true;
+  return false;
+}
+
+void TkvCustomDbDataController::RemoveExtraFilter(TkvDataFilterCriteria* c) {
+  for (auto it = FFilters.begin(); it != FFilters.end(); ++it)
+    if (it->get() == c) {
+      it->release();  // the caller is destroying it
+      FFilters.erase(it);
+      return;
+    }
+}
+
+// The field's name for filter texts.
+void TkvCustomDbDataController::GetLinkText(TObject* link, AnsiString& text) {
+  auto* f = dynamic_cast<TkvDbField*>(link);
+  text = f ? f->FieldName() : AnsiString();
+}
+
+// The field's caption for display texts (the dataset field's display name).
+void TkvCustomDbDataController::GetLinkCaption(TObject* link, AnsiString& text) {
+  auto* f = dynamic_cast<TkvDbField*>(link);
+  if (f && f->DataField()) text = f->DataField()->DisplayName();
+  else GetLinkText(link, text);
+}
+
+// Criteria stream their fields under the field item's index; the stream keeps the names
+// (see the data filter) so that the index only maps within one controller.
+int TkvCustomDbDataController::GetItemKey(TObject* item) {
+  auto* f = dynamic_cast<TkvDbField*>(item);
+  return f ? f->Index() : -1;
+}
+
+TObject* TkvCustomDbDataController::FindItemByKey(int key) {
+  return key >= 0 && key < FFields->Count() ? FFields->Items(key) : nullptr;
+}

@@ -1,0 +1,73 @@
+// Named-field formulas of the data controller, evaluated for one record at a time (the
+// grid uses one as a row-highlight condition). Their leaves read a dataset field of the
+// record being evaluated through the controller.
+//
+// Decisions:
+//  - a compile that fails leaves no tree behind (HasCompiled is false), and IsTrueAt
+//    without a tree is false;
+//  - a Null field value reads as 0, '' or False, never as a conversion error;
+//  - a field node holds the controller's field item by its own reference, so a removed
+//    item cannot be reached from an old tree: the tree is dropped with it.
+#pragma once
+#include <memory>
+#include <vector>
+#include "VCLSource/source/PosGrid/ukvDbHelperController.h"
+#include "VCLSource/source/PosGrid/ukvExpressions.h"
+
+class TkvDbExpression;
+
+class TkvDbFieldExpression : public TkvExpression {
+ public:
+  TkvDbFieldExpression(TkvCustomDbDataController* controller, TkvDbExpression* owner, TField* field);
+  ~TkvDbFieldExpression() override;
+  AnsiString AsString() override;
+  double AsFloat() override;
+  int32_t AsInteger() override;
+  bool AsBoolean() override;
+  TkvExprType ExprType() override;
+  TkvDbField* FieldItem() const { return FFieldItem; }
+
+ private:
+  Variant Read();
+  TkvCustomDbDataController* FController;
+  TkvDbField* FFieldItem;  // an internal item of the controller, removed with the node
+  TkvDbExpression* FOwner;
+  TField* FField;
+};
+
+class TkvDbExpression {
+ public:
+  explicit TkvDbExpression(TkvCustomDbDataController* controller) : FController(controller) {}
+  ~TkvDbExpression();
+  void Compile();
+  bool IsTrueAt(int recordIndex);
+  bool HasCompiled() const { return FCompiled != nullptr; }
+  const AnsiString& Text() const { return FText; }
+  void SetText(const AnsiString& v) { FText = v; }
+  int RecordIndex() const { return FRecordIndex; }
+  // Drops the tree when it reads the field item.
+  void FieldRemoved(TkvDbField* field);
+
+ private:
+  void Drop();
+  TkvCustomDbDataController* FController;
+  int FRecordIndex = 0;
+  TkvExpressionPtr FCompiled;
+  AnsiString FText;
+  std::vector<std::pair<AnsiString, TkvDbFieldExpression*>> FFieldCache;
+};
+
+class TkvDbExpressions {
+ public:
+  explicit TkvDbExpressions(TkvCustomDbDataController* controller) : FController(controller) {}
+  TkvDbExpression* Add();
+  int Count() const { return static_cast<int>(FItems.size()); }
+  TkvDbExpression* Items(int index) const { return FItems[static_cast<size_t>(index)].get(); }
+  void Clear() { FItems.clear(); }
+  void RecompileAll();
+  void FieldRemoved(TkvDbField* field);
+
+ private:
+  TkvCustomDbDataController* FController;
+  std::vector<std::unique_ptr<TkvDbExpression>> FItems;
+};

@@ -1,0 +1,146 @@
+// Field formulas of the controller and column formulas through the calculator, with the
+// mended faults (failed compiles, Null values, cycles, removed fields).
+#include <gtest/gtest.h>
+
+#include "DataControllerFixture.h"
+#include "VCLSource/source/PosGrid/ukvDbHelperExpressions.h"
+#include "VCLSource/source/PosGrid/ukvExpressionCalculator.h"
+#include "tests/support/ErrorText.h"
+
+using kvtest::Grid;
+using kvtest::Row6;
+using postest::ErrorOf;
+
+namespace {
+
+Variant N() { return Variant::Null(); }
+
+Grid Items() {
+  return Grid({{Variant(5), Variant("a"), Variant(2.5), N(), N(), Variant(true)},
+               {Variant(12), Variant("b"), Variant(1.0), N(), N(), Variant(false)},
+               {N(), Variant("c"), Variant(4.0), N(), N(), N()}});
+}
+
+TEST(DbExpressions, IsTrueAtHoldsForTheRecordsThatMatch) {
+  Grid g = Items();
+  TkvDbExpression* e = g.C->Expressions().Add();
+  e->SetText("ID > 10");
+  EXPECT_FALSE(e->HasCompiled());
+  EXPECT_FALSE(e->IsTrueAt(0));  // no tree: false
+  g.C->Reload(true);             // the controller compiles when it binds its fields
+  ASSERT_TRUE(e->HasCompiled());
+  g.C->Reload(true);             // the field nodes' items are loaded now
+  EXPECT_FALSE(e->IsTrueAt(0));
+  EXPECT_TRUE(e->IsTrueAt(1));
+  EXPECT_FALSE(e->IsTrueAt(2));  // a Null ID reads as 0, never a conversion error
+  e->SetText("(PRICE * 2 > 4) AND ACTIVE");
+  e->Compile();
+  g.C->Reload(true);
+  EXPECT_TRUE(e->IsTrueAt(0));
+  EXPECT_FALSE(e->IsTrueAt(1));
+  EXPECT_FALSE(e->IsTrueAt(2));
+}
+
+// A compile that fails leaves no tree behind, and IsTrueAt without a tree is false.
+TEST(DbExpressions, FailedCompileLeavesNoTree) {
+  Grid g = Items();
+  TkvDbExpression* e = g.C->Expressions().Add();
+  e->SetText("ID > 1");
+  e->Compile();
+  ASSERT_TRUE(e->HasCompiled());
+  const int fields = g.C->FieldCount();
+  e->SetText("FOO > 1");
+  EXPECT_EQ(ErrorOf([&] { e->Compile(); }), "Exception: 找不到列：FOO");
+  EXPECT_FALSE(e->HasCompiled());
+  EXPECT_FALSE(e->IsTrueAt(0));
+  EXPECT_EQ(g.C->FieldCount(), fields - 1);  // the old tree's field item is gone with it
+  e->SetText("DAY > 1");  // a date field is no formula type: asked, it raises
+  e->Compile();
+  EXPECT_EQ(ErrorOf([&] { e->IsTrueAt(0); }), "Exception: 不支持的表达式类型！");
+  EXPECT_EQ(g.C->FieldCount(), fields);
+}
+
+// A column whose formula multiplies two other columns, and one that refers to itself.
+class FormulaColumn : public IkwColumn {
+ public:
+  FormulaColumn(TkvExprCalculator& calc, const char* text, std::function<TkvDbField*(const AnsiString&)> find)
+      : FCalc(calc) {
+    FTree = CreateExpression(text, [&](const AnsiString& id, TkvParameterListPtr& params) -> TkvExpressionPtr {
+      if (TkvDbField* f = find(id)) return std::make_unique<TkvCalcFieldExpression>(f, &FCalc);
+      return nullptr;
+    });
+  }
+  bool HasValueExpression() override { return true; }
+  Variant EvaluateValueExpression(int recordIndex) override { return FCalc.Evaluate(recordIndex, *FTree); }
+
+ private:
+  TkvExprCalculator& FCalc;
+  TkvExpressionPtr FTree;
+};
+
+TEST(ColumnFormulas, ValueOfAColumnFromOtherColumnsWithNullAsZero) {
+  Grid g = Items();
+  TkvExprCalculator calc(g.C.get());
+  auto find = [&](const AnsiString& id) { return g.F(std::string(id).c_str()); };
+  TkvDbField* total = g.C->AddField(nullptr, "TOTAL");
+  FormulaColumn column(calc, "PRICE * ID", find);
+  total->SetColumn(&column);
+  Variant v;
+  g.C->GetFieldValue(0, total, v);
+  EXPECT_EQ(v.AsDouble(), 12.5);
+  g.C->GetFieldValue(2, total, v);
+  EXPECT_EQ(v.AsDouble(), 0.0);
+  // The sort and the totals read the formula's values.
+  g.C->ChangeSorting(total, 2);
+  EXPECT_EQ(g.RowIds(), "5 12 ");  // 12.5, 12, then the Null ID's 0
+  EXPECT_EQ(total->GetSummary(skSum)->GetValue().AsDouble(), 24.5);
+  total->SetColumn(nullptr);
+}
+
+// A formula that reaches its own column reads Null there instead of recursing.
+TEST(ColumnFormulas, CycleThroughTheOwnColumnReadsNull) {
+  Grid g = Items();
+  TkvExprCalculator calc(g.C.get());
+  TkvDbField* a = g.C->AddField(nullptr, "A");
+  TkvDbField* b = g.C->AddField(nullptr, "B");
+  auto find = [&](const AnsiString& id) -> TkvDbField* { return id == "A" ? a : (id == "B" ? b : g.F(std::string(id).c_str())); };
+  FormulaColumn ca(calc, "B + 1", find);
+  FormulaColumn cb(calc, "A * 2 + PRICE", find);
+  a->SetColumn(&ca);
+  b->SetColumn(&cb);
+  Variant v;
+  EXPECT_EQ(ErrorOf([&] { g.C->GetFieldValue(0, a, v); }), "no error");
+  EXPECT_EQ(v.AsDouble(), 3.5);  // B = A(cycle: 0) * 2 + 2.5, A = B + 1
+  g.C->ChangeSorting(a, 1);
+  EXPECT_EQ(g.C->RowCount(), 3);
+  a->SetColumn(nullptr);
+  b->SetColumn(nullptr);
+}
+
+TEST(ColumnFormulas, FooterSummaryNodesAndRemovedFields) {
+  Grid g = Items();
+  TkvDbField* price = g.F("PRICE");
+  EXPECT_EQ(SummaryKindOfName("sum"), skSum);
+  EXPECT_EQ(SummaryKindOfName("Average"), skAverage);
+  EXPECT_EQ(SummaryKindOfName("Avg"), skNone);
+  TkwDbFieldSummaryExpr sum(nullptr, price, skSum);
+  EXPECT_EQ(sum.AsFloat(), 7.5);
+  EXPECT_EQ(ErrorOf([&] { sum.AsBoolean(); }), "Exception: 暂不支持这种类型！");
+  TkwDbFieldSummaryExpr maxId(nullptr, g.F("ID"), skMax);
+  EXPECT_EQ(maxId.AsInteger(), 12);
+  // A removed column is reported, never read after it is gone.
+  g.C->RemoveFieldItem(price);
+  EXPECT_EQ(ErrorOf([&] { sum.AsFloat(); }), "EExpression: Unknown Identifier PRICE");
+}
+
+TEST(ColumnFormulas, IdentBaseConversions) {
+  Grid g = Items();
+  TkvExprCalculator calc(g.C.get());
+  TkvCalcFieldExpression node(g.F("PRICE"), &calc);
+  calc.Evaluate(0, node);
+  EXPECT_EQ(node.AsString(), "2.5");
+  EXPECT_EQ(node.AsInteger(), 2);  // halves to even
+  EXPECT_EQ(ErrorOf([&] { node.AsBoolean(); }), "EExpression: Cannot read Float as boolean");
+}
+
+}  // namespace

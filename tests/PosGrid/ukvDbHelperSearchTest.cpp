@@ -1,0 +1,80 @@
+// Key locate and the incremental search.
+#include <gtest/gtest.h>
+
+#include "DataControllerFixture.h"
+
+using kvtest::Grid;
+using kvtest::Named;
+
+namespace {
+
+TEST(MatchText, CaseFoldedPrefixAndWholeText) {
+  EXPECT_TRUE(MatchText("Hello", "he", true));
+  EXPECT_FALSE(MatchText("he", "hello", true));
+  EXPECT_TRUE(MatchText("ABC", "abc", false));
+  EXPECT_FALSE(MatchText("abc", "", true));
+  EXPECT_TRUE(MatchText("", "", false));
+  // A Chinese character whose trail byte is a small letter is not folded.
+  EXPECT_FALSE(MatchText("盘点", "盘A", true));
+  EXPECT_TRUE(MatchText("盘点单", "盘点", true));
+}
+
+TEST(IncrementalSearch, FindsFromTheFocusedRowAndWrapsAround) {
+  Grid g(Named({{1, "apple"}, {2, "Banana"}, {3, "BANDANA"}}));
+  TkvDataControllerSearch& s = g.C->Search();
+  const int name = g.F("NAME")->Index();
+  g.Masks.clear();
+  EXPECT_TRUE(s.Search(name, "ban"));
+  EXPECT_EQ(g.C->FocusedRowIndex(), 1);
+  EXPECT_EQ(g.CurrentId(), "2");
+  EXPECT_TRUE(s.Active());
+  EXPECT_TRUE(g.Masks.back() & dcmSearch);
+  EXPECT_TRUE(s.SearchNext(true));
+  EXPECT_EQ(g.C->FocusedRowIndex(), 2);
+  EXPECT_FALSE(s.SearchNext(true));  // never wraps
+  EXPECT_TRUE(s.Search(name, "app"));  // above the focus: found through the wrap-around
+  EXPECT_EQ(g.C->FocusedRowIndex(), 0);
+  EXPECT_TRUE(s.Search(name, "APP"));  // the focused row itself matches: it stays
+  EXPECT_EQ(g.C->FocusedRowIndex(), 0);
+  EXPECT_FALSE(s.Search(name, ""));
+  EXPECT_FALSE(s.Search(name, "cherry"));
+  // Any other focus move ends the search.
+  EXPECT_TRUE(s.Active());
+  g.C->FocusRowIndex(2);
+  EXPECT_FALSE(s.Active());
+  EXPECT_EQ(s.Text(), "");
+}
+
+TEST(IncrementalSearch, NothingToSearchInAnEmptyGrid) {
+  Grid g;
+  EXPECT_FALSE(g.C->Search().Search(1, "a"));
+  Grid h(Named({{1, "a"}}));
+  EXPECT_THROW(h.C->Search().Search(9, "a"), EkvInvalidDataControllerOperation);
+}
+
+TEST(KeyLocate, LowestRecordWithTheKeyWhateverTheRowOrder) {
+  Grid g(Named({{5, "a"}, {7, "b"}, {5, "c"}}));
+  g.C->ChangeSorting(g.F("NAME"), 2);
+  g.C->SetKeyField(g.F("ID"));
+  EXPECT_EQ(g.C->LocateByKey(5), 0);
+  EXPECT_EQ(g.C->LocateByKey(7), 1);
+  EXPECT_EQ(g.C->LocateByKey(6), -1);
+  EXPECT_EQ(g.C->LocateByKey("7"), 1);  // the key is read into the field's type
+  const int internal = g.C->Storage().InternalRecordCount();
+  g.C->LocateByKey(5);
+  EXPECT_EQ(g.C->Storage().InternalRecordCount(), internal);  // the key record is given back
+  g.C->SetKeyField(nullptr);
+  EXPECT_EQ(g.C->LocateByKey(5), -1);
+}
+
+TEST(KeyLocate, KeyModeFocusMovesTheDatasetByLocate) {
+  Grid g(Named({{5, "a"}, {7, "b"}, {9, "c"}}));
+  g.C->SetKeyField(g.F("ID"));
+  g.C->FocusRowIndex(2);
+  EXPECT_EQ(g.CurrentId(), "9");
+  EXPECT_EQ(g.C->LocateCurrentKey(), 2);
+  g.DataSet->First();
+  EXPECT_EQ(g.FocusedId(), "5");
+}
+
+}  // namespace
