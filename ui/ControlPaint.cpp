@@ -32,13 +32,12 @@ void TWinControl::PaintControls(HDC dc) {
   for (TControl* c : FControls) {
     auto* g = dynamic_cast<TGraphicControl*>(c);
     if (!g || !g->Visible()) continue;
-    int saved = ::SaveDC(dc);
+    SavedDC saved(dc);
     POINT org;
     ::GetWindowOrgEx(dc, &org);
     ::IntersectClipRect(dc, g->Left(), g->Top(), g->Left() + g->Width(), g->Top() + g->Height());
     ::SetWindowOrgEx(dc, org.x - g->Left(), org.y - g->Top(), nullptr);
     g->PaintOn(dc);
-    ::RestoreDC(dc, saved);
   }
 }
 
@@ -47,25 +46,18 @@ void TWinControl::PaintHandler(HDC dc, const RECT* clip) {
   RECT cr;
   ::GetClientRect(FHandle, &cr);
   if (FDoubleBuffered && cr.right > 0 && cr.bottom > 0) {
-    HDC mem = ::CreateCompatibleDC(dc);
-    GdiObject<HBITMAP> bmp(::CreateCompatibleBitmap(dc, cr.right, cr.bottom));
-    {
-      Selected sel(mem, bmp.get());
-      PaintBackground(mem);
-      PaintWindow(mem);
-      PaintControls(mem);
-      if (clip)
-        ::BitBlt(dc, clip->left, clip->top, clip->right - clip->left, clip->bottom - clip->top, mem, clip->left,
-                 clip->top, SRCCOPY);
-      else
-        ::BitBlt(dc, 0, 0, cr.right, cr.bottom, mem, 0, 0, SRCCOPY);
+    BackBuffer buffer(dc, cr.right, cr.bottom);
+    if (buffer.Valid()) {
+      PaintBackground(buffer.dc());
+      PaintWindow(buffer.dc());
+      PaintControls(buffer.dc());
+      buffer.CopyTo(dc, clip ? *clip : cr);
+      return;
     }
-    ::DeleteDC(mem);
-  } else {
-    PaintBackground(dc);
-    PaintWindow(dc);
-    PaintControls(dc);
   }
+  PaintBackground(dc);
+  PaintWindow(dc);
+  PaintControls(dc);
 }
 
 void TWinControl::WMPaint(TMessage& m) {
@@ -92,16 +84,20 @@ void TWinControl::WMEraseBkgnd(TMessage& m) {
 void TWinControl::PaintTo(HDC dc, int x, int y) {
   HandleNeeded();
   if (FDefWndProc == ::DefWindowProcW) {
-    int saved = ::SaveDC(dc);
+    SavedDC saved(dc);
     ::SetWindowOrgEx(dc, -x, -y, nullptr);
     RECT cr;
     ::GetClientRect(FHandle, &cr);
     ::IntersectClipRect(dc, 0, 0, cr.right, cr.bottom);
-    bool saveBuffered = FDoubleBuffered;
+    // Straight into dc, whatever the control paints on screen; DoubleBuffered comes
+    // back also when the paint throws.
+    struct Unbuffered {
+      bool& flag;
+      bool was;
+      ~Unbuffered() { flag = was; }
+    } unbuffered{FDoubleBuffered, FDoubleBuffered};
     FDoubleBuffered = false;
     PaintHandler(dc, nullptr);
-    FDoubleBuffered = saveBuffered;
-    ::RestoreDC(dc, saved);
   } else {
     // A system control prints itself into a picture of its own, at the origin, which
     // is then copied into place: not every system control honours a moved origin.
@@ -135,10 +131,9 @@ void TWinControl::PaintTo(HDC dc, int x, int y) {
     ::GetWindowRect(w->FHandle, &r);
     POINT p{r.left, r.top};
     ::ScreenToClient(FHandle, &p);
-    int s2 = ::SaveDC(dc);
+    SavedDC saved(dc);
     ::IntersectClipRect(dc, x + p.x, y + p.y, x + p.x + (r.right - r.left), y + p.y + (r.bottom - r.top));
     w->PaintTo(dc, x + p.x, y + p.y);
-    ::RestoreDC(dc, s2);
   }
 }
 
