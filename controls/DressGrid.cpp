@@ -87,9 +87,18 @@ void TInplaceDressEdit::DropDown() {
       item && item->HasPickList())
     list->Items()->Assign(item->PickList());
   list->HandleNeeded();
-  ::SendMessageW(list->Handle(), LB_SETITEMHEIGHT, 0, 11);
+  // Items are 11 pixels high, or as high as a line of the list's font where that is more
+  // (the CJK font's characters would otherwise overlap).
+  int itemHeight = 11;
+  {
+    WindowDC dc(list->Handle());
+    Selected font(dc.dc(), list->Font()->Handle());
+    TEXTMETRICW tm{};
+    if (::GetTextMetricsW(dc.dc(), &tm)) itemHeight = std::max<int>(itemHeight, tm.tmHeight);
+  }
+  ::SendMessageW(list->Handle(), LB_SETITEMHEIGHT, 0, itemHeight);
   const int count = list->Items()->Count();
-  const int height = std::min(count * 11 + 4, 256);
+  const int height = std::min(count * itemHeight + 4, 256);
   if (Text().empty()) list->SetItemIndex(count > 0 ? 0 : -1);
   int width = Width();
   {
@@ -195,6 +204,15 @@ void TInplaceDressEdit::WndProc(TMessage& m) {
         const TRect br = ButtonRect();
         RECT r{br.Left, br.Top, br.Right, br.Bottom};
         ::DrawFrameControl(dc.dc(), &r, DFC_SCROLL, DFCS_SCROLLDOWN | (FListVisible ? DFCS_PUSHED : 0));
+      }
+      return;
+    case WM_PRINT: case WM_PRINTCLIENT:
+      TNewInplaceEdit::WndProc(m);
+      if (FEditStyle == esPickList && m.WParam) {
+        const TRect br = ButtonRect();
+        RECT r{br.Left, br.Top, br.Right, br.Bottom};
+        ::DrawFrameControl(reinterpret_cast<HDC>(m.WParam), &r, DFC_SCROLL,
+                           DFCS_SCROLLDOWN | (FListVisible ? DFCS_PUSHED : 0));
       }
       return;
     case WM_KILLFOCUS:
@@ -467,7 +485,7 @@ void TDressGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState
   cv->Brush()->SetStyle(bsSolid);
   if (focused && !CellEditable(ACol, ARow) && Options().Contains(goEditing) && Options().Contains(goAlwaysShowEditor))
     cv->DrawFocusRect(ARect);
-  TAlignGrid::DrawCell(ACol, ARow, ARect, AState);  // OnDrawCell (the string grid's own text is not drawn again)
+  TDrawGrid::DrawCell(ACol, ARow, ARect, AState);  // OnDrawCell; the string grid's own text is not drawn again
 }
 
 void TDressGrid::DrawTitleCell(const TRect& r, const AnsiString& text) {

@@ -320,3 +320,31 @@ TEST(AlignGridStructure, DefaultComparisonsAreByteOrderAndNeverCalledByTheGrid) 
   EXPECT_EQ(g.OnCompareCol(&g, 1, 2, 1), rel_greater);
   EXPECT_EQ(g.OnCompareRow(&g, 1, 1, 2), rel_equal);
 }
+
+// --- the picture ----------------------------------------------------------------------------------
+
+#include "ui/Screenshot.h"
+
+TEST(AlignGridPicture, EditorTakesTheCellsLooks) {
+  AlignForm f;
+  f.form->SetCaption("对齐表格");
+  const char* titles[] = {"", "货号", "品名", "数量"};
+  for (int c = 0; c < 4; ++c) f.grid->SetCells(c, 0, titles[c]);
+  const char* rows[][3] = {{"A001", "衬衫", "12"}, {"A002", "长裤", "3"}, {"B017", "连衣裙", "1"}};
+  for (int r = 0; r < 3; ++r) {
+    f.grid->SetCells(0, r + 1, std::to_string(r + 1));
+    for (int c = 0; c < 3; ++c) f.grid->SetCells(c + 1, r + 1, rows[r][c]);
+  }
+  f.grid->SetColWidths(0, 24);
+  f.grid->SetColWidths(2, 100);
+  f.grid->SetEditCol(1, false);
+  f.grid->Props().AlignCol.Set(3, al_Right);
+  f.grid->BrushColOf(3)->SetColor(0xE0FFFF);
+  f.Show();
+  f.Click(3, 2);
+  PostKey(VK_F2);
+  ASSERT_TRUE(f.grid->EditorMode());
+  EXPECT_EQ(f.grid->Editor()->Alignment(), al_Right);
+  SaveScreenshot(f.form.get(), std::string("Z:") + POS_BINARY_DIR + "/align-grid.png");
+  PostKey(VK_ESCAPE);
+}

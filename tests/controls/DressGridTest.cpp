@@ -257,7 +257,8 @@ TEST(DressGridPickList, SpaceOpensTheListArrowsChooseEnterTakes) {
   EXPECT_EQ(ed->EditStyle(), esPickList);
   PostChar(L' ');
   EXPECT_TRUE(ed->ListVisible());
-  EXPECT_EQ(ed->PickList()->Height(), 3 * 11 + 4);
+  EXPECT_GE(ed->PickList()->ItemHeight(), 11);
+  EXPECT_EQ(ed->PickList()->Height(), 3 * ed->PickList()->ItemHeight() + 4);
   EXPECT_EQ(ed->PickList()->ItemIndex(), 0);  // an empty cell selects the first item
   PostKey(VK_DOWN);
   PostKey(VK_RETURN);
@@ -513,4 +514,57 @@ TEST(DressGridLayout, RegressionTwoProcessesWritingAtOnceKeepEverySlot) {
     ASSERT_EQ(g.SavedLayout().size(), 1u) << k;
     EXPECT_EQ(g.SavedLayout()[0].Width, 49) << k;
   }
+}
+
+// --- the picture ----------------------------------------------------------------------------------
+
+#include "rtl/PngWriter.h"
+#include "ui/Screenshot.h"
+
+TEST(DressGridPicture, ChineseTitlesSortMarkAndOpenPickList) {
+  DressForm f("", "", 12);
+  f.form->SetCaption("盘点单");
+  f.grid->EnableSort = true;
+  f.grid->SetDressCell(3, 2, 1, "两行\r\n文字");
+  f.grid->SetCellAlignment(7, 2, al_Center);
+  TStringList* items = f.grid->Columns()->Column(2)->NeedPickList();
+  for (const char* s : {"红色", "黑色", "白色", "藏青色"}) items->Add(s);
+  f.Show();
+  f.DoubleClick(6, 0);
+  ASSERT_EQ(f.grid->SortCol(), 6);
+  for (int r = 2; r < f.grid->RowCount(); ++r)
+    if (f.grid->Cells(2, r).find('\r') != AnsiString::npos) f.grid->SetRowHeights(r, 32);
+  f.grid->SetCells(3, 5, "红色");
+  f.Click(3, 5);
+  PostKey(VK_F2);
+  PostChar(L' ');
+  auto* ed = dynamic_cast<TInplaceDressEdit*>(f.grid->InplaceEditor());
+  ASSERT_TRUE(ed && ed->ListVisible());
+  PostKey(VK_DOWN);
+  // The form's client area with the editor and the pop-up list (a window of its own)
+  // laid over it where they are on the screen.
+  TBitmap shot;
+  RenderControl(f.form.get(), shot, false);
+  std::vector<uint32_t> pixels = shot.PixelsRGB();
+  const TPoint origin = f.form->ClientToScreen({0, 0});
+  for (TWinControl* w : {static_cast<TWinControl*>(ed), static_cast<TWinControl*>(ed->PickList())}) {
+    TBitmap part;
+    RenderControl(w, part, true);
+    RECT wr;
+    ::GetWindowRect(w->Handle(), &wr);
+    const std::vector<uint32_t> pp = part.PixelsRGB();
+    for (int y = 0; y < part.Height(); ++y)
+      for (int x = 0; x < part.Width(); ++x) {
+        const int tx = wr.left - origin.X + x, ty = wr.top - origin.Y + y;
+        if (tx >= 0 && ty >= 0 && tx < shot.Width() && ty < shot.Height())
+          pixels[static_cast<size_t>(ty) * shot.Width() + tx] = pp[static_cast<size_t>(y) * part.Width() + x];
+      }
+  }
+  png::WriteFile(std::string("Z:") + POS_BINARY_DIR + "/dress-grid.png", shot.Width(), shot.Height(), pixels);
+  // The sort mark is green, inside the sort column's title.
+  TBitmap grid;
+  RenderControl(f.grid, grid, false);
+  const TRect title = f.grid->CellRect(6, 0);
+  EXPECT_EQ(grid.PixelRGB(title.Right - 10, title.Bottom - 8), 0x008000u);
+  PostKey(VK_ESCAPE);
 }
