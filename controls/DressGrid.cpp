@@ -451,7 +451,6 @@ void TDressGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState
     cv->Brush()->SetColor(CellSelectedColor(ACol, ARow));
     cv->Font()->SetColor(SelectedFontColor());
   }
-  cv->FillRect(ARect);
   if (selected && focused && !Options().Contains(goRowSelect) && Options().Contains(goEditing) &&
       Options().Contains(goAlwaysShowEditor) && CellEditable(ACol, ARow) && ACol == Col() && ARow == Row() &&
       !EditorMode())
@@ -460,27 +459,33 @@ void TDressGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState
   const TitleCol* title = p ? &FTitleCols[static_cast<size_t>(p->Col - 1)] : nullptr;
   const bool masked = title && !title->FixedText.empty();
   const T_Align align = masked ? al_Left : CellAlignment(ACol, ARow);
-  // Lines split at CR (an LF right after a CR belongs to it), each clipped to the cell.
   const AnsiString& text = Cells(ACol, ARow);
-  ::SetBkMode(cv->Handle(), TRANSPARENT);
-  int y = ARect.Top + 2;
-  size_t from = 0;
-  while (from <= text.size()) {
-    size_t cr = text.find('\r', from);
-    const size_t end = cr == AnsiString::npos ? text.size() : cr;
-    AnsiString line = text.substr(from, end - from);
-    if (masked && ARow >= 2 && RowColor(ARow) != clBtnFace) line = title->FixedText;
-    const TPoint ext = cv->TextExtent(line.empty() ? AnsiString(" ") : line);
-    const int w = line.empty() ? 0 : ext.X;
-    const int x = align == al_Right ? ARect.Right - w - 2
-                  : align == al_Center ? ARect.Left + (ARect.Right - ARect.Left - w) / 2
-                                       : ARect.Left + 2;
+  const bool useMask = masked && ARow >= 2 && RowColor(ARow) != clBtnFace;
+  auto xOf = [&](const AnsiString& line) {
+    if (align == al_Left) return ARect.Left + 2;
+    const int w = line.empty() ? 0 : cv->TextWidth(line);
+    return align == al_Right ? ARect.Right - w - 2 : ARect.Left + (ARect.Right - ARect.Left - w) / 2;
+  };
+  if (text.find('\r') == AnsiString::npos) {
+    // One line: the opaque text output fills the cell with the brush as it draws.
+    const AnsiString& line = useMask ? title->FixedText : text;
+    cv->TextRect(ARect, xOf(line), ARect.Top + 2, line);
+  } else {
+    // Lines split at CR (an LF right after a CR belongs to it), each clipped to the cell.
+    cv->FillRect(ARect);
     cv->Brush()->SetStyle(bsClear);
-    cv->TextRect(ARect, x, y, line);
-    y += ext.Y + (ARow == 1 ? 3 : 0);
-    if (cr == AnsiString::npos) break;
-    from = cr + 1;
-    if (from < text.size() && text[from] == '\n') ++from;
+    int y = ARect.Top + 2;
+    size_t from = 0;
+    for (;;) {
+      const size_t cr = text.find('\r', from);
+      const size_t end = cr == AnsiString::npos ? text.size() : cr;
+      const AnsiString line = useMask ? title->FixedText : text.substr(from, end - from);
+      cv->TextRect(ARect, xOf(line), y, line);
+      y += cv->TextHeight(line.empty() ? AnsiString(" ") : line) + (ARow == 1 ? 3 : 0);
+      if (cr == AnsiString::npos) break;
+      from = cr + 1;
+      if (from < text.size() && text[from] == '\n') ++from;
+    }
   }
   cv->Brush()->SetStyle(bsSolid);
   if (focused && !CellEditable(ACol, ARow) && Options().Contains(goEditing) && Options().Contains(goAlwaysShowEditor))
