@@ -75,9 +75,32 @@ class TAlignGrid::TNav : public TNavGrid {
 TAlignGrid::TAlignGrid(TComponent* AOwner) : TStringGrid(AOwner) {
   OnCompareCol = [this](TObject*, int colrow, int a, int b) { return CompareCells(Cells(colrow, a), Cells(colrow, b)); };
   OnCompareRow = [this](TObject*, int colrow, int a, int b) { return CompareCells(Cells(a, colrow), Cells(b, colrow)); };
+  FHintRegistration = std::make_unique<TShowHintRegistration>(TShowHintMethod(this, &TAlignGrid::ShowHintHandler));
 }
 
-TAlignGrid::~TAlignGrid() = default;
+TAlignGrid::~TAlignGrid() { FHintRegistration.reset(); }
+
+void TAlignGrid::ShowHintHandler(AnsiString& HintStr, bool&, THintInfo& HintInfo) {
+  if (HintInfo.HintControl != this || !FShowCellHints) return;
+  int c = -1, r = -1;
+  MouseToCell(HintInfo.CursorPos.X, HintInfo.CursorPos.Y, c, r);
+  FHintCell = {c, r};
+  const TRect rc = CellRect(c, r);
+  HintInfo.HintPos = ClientToScreen({rc.Left, rc.Bottom + 6});
+  HintStr = CellHint(c, r);
+}
+
+void TAlignGrid::MouseMove(TShiftState Shift, int X, int Y) {
+  if (FHintCell.X >= 0 && FHintCell.Y >= 0) {
+    int c = -1, r = -1;
+    MouseToCell(X, Y, c, r);
+    if (c != FHintCell.X || r != FHintCell.Y) {
+      Application->CancelHint();
+      FHintCell = {-1, -1};
+    }
+  }
+  TStringGrid::MouseMove(Shift, X, Y);
+}
 
 t_relation TAlignGrid::CompareCells(const AnsiString& a, const AnsiString& b) const {
   const int c = CompareStr(a, b);

@@ -321,9 +321,51 @@ TEST(AlignGridStructure, DefaultComparisonsAreByteOrderAndNeverCalledByTheGrid) 
   EXPECT_EQ(g.OnCompareRow(&g, 1, 1, 2), rel_equal);
 }
 
+// --- hints -----------------------------------------------------------------------------------------
+
+TEST(AlignGridHints, TheApplicationsHintShowsTheHoveredCellsHintBelowIt) {
+  AlignForm f;
+  f.grid->Props().HintCell.Set(2, 1, "库存 12");
+  f.Show();
+  const TRect rc = f.grid->CellRect(2, 1);
+  THintInfo info;
+  info.HintControl = f.grid;
+  info.CursorPos = {(rc.Left + rc.Right) / 2, (rc.Top + rc.Bottom) / 2};
+  AnsiString hint = "grid";
+  bool canShow = true;
+  ASSERT_TRUE(static_cast<bool>(Application->OnShowHint));
+  Application->OnShowHint(hint, canShow, info);
+  EXPECT_EQ(hint, "库存 12");
+  const TPoint below = f.grid->ClientToScreen({rc.Left, rc.Bottom + 6});
+  EXPECT_EQ(info.HintPos.X, below.X);
+  EXPECT_EQ(info.HintPos.Y, below.Y);
+  EXPECT_EQ(f.grid->HintCell().X, 2);
+  // Moving to the next cell forgets the hint cell, so that cell's own hint comes next.
+  const TRect next = f.grid->CellRect(3, 1);
+  ::PostMessageW(f.grid->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(next.Left + 3, next.Top + 3));
+  Pump();
+  EXPECT_EQ(f.grid->HintCell().X, -1);
+  // Another control's hint and a grid with cell hints off are left alone.
+  f.grid->SetShowCellHints(false);
+  hint = "grid";
+  Application->OnShowHint(hint, canShow, info);
+  EXPECT_EQ(hint, "grid");
+}
+
+TEST(AlignGridHints, AFreedGridIsNoLongerCalled) {
+  {
+    TAlignGrid g(nullptr);
+  }
+  AnsiString hint = "x";
+  bool canShow = true;
+  THintInfo info;
+  if (Application->OnShowHint) Application->OnShowHint(hint, canShow, info);
+  EXPECT_EQ(hint, "x");
+}
+
 // --- the picture ----------------------------------------------------------------------------------
 
-#include "ui/Screenshot.h"
+#include "tests/support/Screenshot.h"
 
 TEST(AlignGridPicture, EditorTakesTheCellsLooks) {
   AlignForm f;

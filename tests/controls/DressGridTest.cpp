@@ -9,6 +9,7 @@
 #include "controls/FindWindow.h"
 #include "rtl/FileUtils.h"
 #include "tests/ui/UiTest.h"
+#include "tests/support/ScriptedDialogs.h"
 #include "ui/Dialogs.h"
 
 using namespace uitest;
@@ -519,7 +520,7 @@ TEST(DressGridLayout, RegressionTwoProcessesWritingAtOnceKeepEverySlot) {
 // --- the picture ----------------------------------------------------------------------------------
 
 #include "rtl/PngWriter.h"
-#include "ui/Screenshot.h"
+#include "tests/support/Screenshot.h"
 
 TEST(DressGridPicture, ChineseTitlesSortMarkAndOpenPickList) {
   DressForm f("", "", 12);
