@@ -147,10 +147,16 @@ void TQevPickEditClass::Layout() {
     bool& f;
     ~Guard() { f = false; }
   } guard{FInLayout = true};
-  if (Height() < MinHeight()) {
+  // Below the minimum height the edit grows to it once; when something holds it lower
+  // (an alignment in a small parent), it is laid out at the height it has instead of
+  // resizing again without end.
+  if (Height() < MinHeight() && !FGrowing) {
     FInLayout = false;
+    FGrowing = true;
     SetHeight(MinHeight());
-    return;
+    FGrowing = false;
+    if (Height() >= MinHeight()) return;
+    FInLayout = true;
   }
   if (FButton->Visible()) {
     const int w = FButton->Width();

@@ -71,6 +71,7 @@ class TQevPickEditClass : public TCustomEdit {
   TCPickButton* FButton = nullptr;  // owned as a component
   TShape* FLine = nullptr;          // owned as a component
   bool FInLayout = false;
+  bool FGrowing = false;  // the one resize to the minimum height is under way
 };
 
 class TQevPickEdit : public TQevPickEditClass {

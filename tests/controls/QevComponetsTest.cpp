@@ -3,6 +3,7 @@
 #include "tests/ui/UiTest.h"
 #include "ui/Edit.h"
 
+#include <algorithm>
 #include <cstring>
 
 using namespace uitest;
@@ -148,4 +149,28 @@ TEST(PickEdit, EnterTypesNothingAndAltDownClicksTheButton) {
   EXPECT_EQ(f.edit->Text(), "ab");
   ::SendMessageW(f.edit->ButtonContainer()->Handle(), WM_SYSKEYDOWN, VK_DOWN, 1 << 29);
   EXPECT_EQ(f.log.Str(), "down");
+}
+
+// A pick edit whose height is held at 10 pixels, as a maximum-height constraint holds it.
+class TClampedPickEdit : public TQevPickEdit {
+ public:
+  using TQevPickEdit::TQevPickEdit;
+  int Resizes = 0;
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override {
+    ++Resizes;
+    TQevPickEdit::SetBounds(ALeft, ATop, AWidth, std::min(AHeight, 10));
+  }
+};
+
+TEST(PickEdit, AHeightHeldBelowTheMinimumIsLaidOutAsItIs) {
+  std::unique_ptr<TForm> form(new TForm(nullptr));
+  form->SetBounds(80, 80, 300, 160);
+  auto* edit = new TClampedPickEdit(form.get());
+  edit->SetParent(form.get());
+  edit->SetBounds(10, 10, 150, 8);
+  form->Show();
+  Settle();
+  EXPECT_EQ(edit->Height(), 10);
+  EXPECT_LE(edit->Resizes, 4);
+  EXPECT_EQ(edit->ButtonContainer()->Left(), 150 - 15 - 5);  // laid out at the height it has
 }
