@@ -420,8 +420,26 @@ bool TDressGrid::SelectCell(int ACol, int ARow) {
       break;
     }
   if (ARow != FLastSelectedRow) FLastSelectedRow = ARow;
+  const auto p = ::GridColToTitleCol(FTitleCols, ACol);
+  if (ShowNoEditCells && p && p->Col >= 2 && FTitleCols[static_cast<size_t>(p->Col - 1)].Kind == "1" &&
+      !FRowKey.empty()) {
+    // The number of sizes the row's key has: 0 when no size lists the key (no size data
+    // is ever made, so such cells are read-only rather than read past their arrays).
+    int sizes = 0;
+    for (const DressSize& size : FTitleCols[static_cast<size_t>(p->Col - 1)].Sizes) {
+      const auto it = std::find(size.RowKeys.begin(), size.RowKeys.end(), FRowKey);
+      const size_t at = static_cast<size_t>(it - size.RowKeys.begin());
+      if (it != size.RowKeys.end() && at < size.KeySizeCounts.size()) {
+        sizes = size.KeySizeCounts[at];
+        break;
+      }
+    }
+    if (p->Size == 0 || p->Size > sizes)
+      SetCellEditable(ACol, ARow, false);
+    else if (GetEditCol(ACol))
+      SetCellEditable(ACol, ARow, true);
+  }
   if (TInplaceEdit* ed = InplaceEditor()) {
-    const auto p = ::GridColToTitleCol(FTitleCols, ACol);
     const bool masked = p && !FTitleCols[static_cast<size_t>(p->Col - 1)].FixedText.empty();
     ed->SetPasswordChar(masked && CellEditable(ACol, ARow) ? '*' : 0);
   }

@@ -188,6 +188,45 @@ TEST(DressGridColumns, FocusAndMappingOfLogicalColumns) {
   EXPECT_EQ(c, 99);
 }
 
+TEST(DressGridColumns, RegressionShowNoEditCellsWithoutSizeDataMakesSizeCellsReadOnly) {
+  std::unique_ptr<TForm> form(new TForm(nullptr));
+  form->SetBounds(60, 60, 400, 200);
+  auto* g = new TDressGrid(form.get());
+  g->SetParent(form.get());
+  g->SetBounds(8, 8, 360, 150);
+  g->AddColumn("货号", "0", 60, "", "", false, false);
+  g->AddColumn("尺码", "1", 60, "", "", false, false);
+  g->AddColumn("数量", "2", 60, "", "", false, false);
+  g->ShowNoEditCells = true;
+  g->SetDressCell(1, 1, 1, "A001");
+  form->Show();
+  Settle();
+  g->SetRow(2);
+  g->SetCol(2);
+  EXPECT_FALSE(g->CellEditable(2, 2));
+  g->SetCol(3);
+  EXPECT_TRUE(g->CellEditable(3, 2));  // not a size column
+  g->SetDressCell(1, 1, 1, "");
+  g->SetRow(3);
+  g->SetCol(2);
+  EXPECT_TRUE(g->CellEditable(2, 3));  // no row key: left as it is
+}
+
+TEST(DressGridColumns, MaskedColumnEditsWithAPasswordCharacter) {
+  DressForm f("", "", 3);
+  f.grid->AddColumn("密码", "2", 60, "", "******", false, false);
+  f.grid->SetDressCell(1, 13, 1, "secret");
+  f.Show();
+  f.Click(1, 2);
+  PostKey(VK_F2);
+  PostKey(VK_ESCAPE);
+  f.grid->SetCol(13);
+  ASSERT_NE(f.grid->InplaceEditor(), nullptr);
+  EXPECT_EQ(f.grid->InplaceEditor()->PasswordChar(), '*');
+  f.grid->SetCol(2);
+  EXPECT_EQ(f.grid->InplaceEditor()->PasswordChar(), 0);
+}
+
 // --- a large grid ---------------------------------------------------------------------------------
 
 TEST(DressGridLarge, ThousandRowsScrollByKeysAndScrollBar) {
