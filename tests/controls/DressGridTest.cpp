@@ -310,7 +310,7 @@ TEST(DressGridPickList, SpaceOpensTheListArrowsChooseEnterTakes) {
   EXPECT_EQ(ed->Text(), "黑色");
 }
 
-TEST(DressGridPickList, LogicalColumnOneAndColumnsPastTheLastEditPlainly) {
+TEST(DressGridPickList, RegressionLogicalColumnOneAndColumnsPastTheLastEditPlainly) {
   DressForm f("", "", 5);
   f.grid->Columns()->Column(1)->NeedPickList()->Add("x");
   f.grid->Columns()->ItemsAs<TDressColumn>(0)->NeedPickList()->Add("y");
