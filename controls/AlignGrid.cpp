@@ -384,6 +384,42 @@ void TAlignGrid::WndProc(TMessage& m) {
 
 // ---------------------------------------------------------------------------- streaming
 
+namespace {
+const std::initializer_list<const char*> kAlignNames = {"al_Right", "al_Left", "al_Center"};
+const std::initializer_list<const char*> kNextCellNames = {"nc_rightdown", "nc_downright", "nc_leftdown",
+                                                           "nc_downleft",  "nc_leftup",    "nc_upleft",
+                                                           "nc_rightup",   "nc_upright"};
+const std::initializer_list<const char*> kLastCellNames = {"lc_stop", "lc_first", "lc_newcolrow"};
+}  // namespace
+
+void TAlignGrid::DefinePublished(TPublishedProperties& P) {
+  TStringGrid::DefinePublished(P);
+  P.AddEnumeration("Alignment", kAlignNames, this, &TAlignGrid::Alignment, &TAlignGrid::SetAlignment)
+      .Default(al_Left);
+  P.AddBoolean("Editable", this, &TAlignGrid::Editable, &TAlignGrid::SetEditable).Default(true);
+  P.AddBoolean("ShowCellHints", this, &TAlignGrid::ShowCellHints, &TAlignGrid::SetShowCellHints).Default(true);
+  P.AddInteger("SelectedCellColor", this, &TAlignGrid::SelectedCellColor, &TAlignGrid::SetSelectedCellColor)
+      .Default(clActiveCaption);
+  P.AddInteger("SelectedFontColor", this, &TAlignGrid::SelectedFontColor, &TAlignGrid::SetSelectedFontColor)
+      .Default(clWhite);
+  P.AddBoolean("AutoEditNextCell", [this] { return AutoEditNextCell; }, [this](bool v) { AutoEditNextCell = v; })
+      .Default(false);
+  P.AddEnumeration("NextCellEdit", kNextCellNames, [this] { return int64_t{NextCellEdit}; },
+                   [this](int64_t v) { NextCellEdit = static_cast<T_nextcell>(v); })
+      .Default(nc_rightdown);
+  P.AddEnumeration("NextCellTab", kNextCellNames, [this] { return int64_t{NextCellTab}; },
+                   [this](int64_t v) { NextCellTab = static_cast<T_nextcell>(v); })
+      .Default(nc_rightdown);
+  P.AddEnumeration("AfterLastCellEdit", kLastCellNames, [this] { return int64_t{AfterLastCellEdit}; },
+                   [this](int64_t v) { AfterLastCellEdit = static_cast<t_lastcell>(v); })
+      .Default(lc_newcolrow);
+  P.AddEnumeration("AfterLastCellTab", kLastCellNames, [this] { return int64_t{AfterLastCellTab}; },
+                   [this](int64_t v) { AfterLastCellTab = static_cast<t_lastcell>(v); })
+      .Default(lc_first);
+  P.AddBoolean("DrawSelection", [this] { return DrawSelection; }, [this](bool v) { DrawSelection = v; })
+      .Default(true);
+}
+
 void TAlignGrid::DefineProperties(TFiler& Filer) {
   TStringGrid::DefineProperties(Filer);
   TAlignGridStreamContext context;

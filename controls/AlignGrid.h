@@ -13,6 +13,7 @@
 #include "controls/AlignGridNav.h"
 #include "controls/AlignGridProps.h"
 #include "controls/ShowHintHook.h"
+#include "rtl/PublishedProperties.h"
 #include "ui/Grids.h"
 
 constexpr UINT WM_ALIGNGRID_CANCEL = WM_USER + 2000;
@@ -114,6 +115,11 @@ class TAlignGrid : public TStringGrid {
   void NextEditableCell(int& ACol, int& ARow);
   bool EditStarted() const { return FEditStarted; }
   TNewInplaceEdit* Editor() const { return dynamic_cast<TNewInplaceEdit*>(InplaceEditor()); }
+
+  // Alignment, Editable, ShowCellHints, SelectedCellColor, SelectedFontColor,
+  // AutoEditNextCell, NextCellEdit, NextCellTab, AfterLastCellEdit, AfterLastCellTab,
+  // DrawSelection (events are code, not data).
+  void DefinePublished(TPublishedProperties& P) override;
 
  protected:
   TInplaceEdit* CreateEditor() override;

@@ -451,6 +451,27 @@ void TDressGrid::Loaded() {
   TAlignGrid::Loaded();
 }
 
+void TDressGrid::DefinePublished(TPublishedProperties& P) {
+  TAlignGrid::DefinePublished(P);
+  P.AddInteger("FirstRowHeight", this, &TDressGrid::FirstRowHeight, &TDressGrid::SetFirstRowHeight).Default(30);
+  P.AddInteger("FirstColWidth", this, &TDressGrid::FirstColWidth, &TDressGrid::SetFirstColWidth).Default(20);
+  P.AddBoolean("EnableSort", [this] { return EnableSort; }, [this](bool v) { EnableSort = v; }).Default(false);
+  P.AddInteger("TitleColor", [this] { return TitleColor; }, [this](int32_t v) { TitleColor = v; })
+      .Default(clBtnFace);
+  P.AddInteger("SelectedSizeColor", [this] { return SelectedSizeColor; }, [this](int32_t v) { SelectedSizeColor = v; })
+      .Default(clRed);
+  P.AddBoolean("ShowNoEditCells", [this] { return ShowNoEditCells; }, [this](bool v) { ShowNoEditCells = v; })
+      .Default(false);
+  P.AddEnumeration("DisplayType", {"dsNormal", "dsMutiSizeRow"}, [this] { return int64_t{DisplayType}; },
+                   [this](int64_t v) { DisplayType = static_cast<TDressGridDisplayType>(v); })
+      .Default(dsNormal);
+  P.AddBoolean("CompressTitleHeight", this, &TDressGrid::CompressTitleHeight, &TDressGrid::SetCompressTitleHeight)
+      .Default(true);
+  P.AddString("NoteFileName", this, &TDressGrid::NoteFileName, &TDressGrid::SetNoteFileName);
+  P.AddBoolean("EnableSearch", [this] { return EnableSearch; }, [this](bool v) { EnableSearch = v; }).Default(false);
+  P.AddBoolean("HaveTotalRow", [this] { return HaveTotalRow; }, [this](bool v) { HaveTotalRow = v; }).Default(false);
+}
+
 // ---------------------------------------------------------------------------- painting
 
 void TDressGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) {

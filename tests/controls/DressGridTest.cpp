@@ -8,6 +8,7 @@
 #include "controls/DressGrid.h"
 #include "controls/FindWindow.h"
 #include "rtl/FileUtils.h"
+#include "rtl/Streams.h"
 #include "tests/ui/UiTest.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "ui/Dialogs.h"
@@ -225,6 +226,30 @@ TEST(DressGridColumns, MaskedColumnEditsWithAPasswordCharacter) {
   EXPECT_EQ(f.grid->InplaceEditor()->PasswordChar(), '*');
   f.grid->SetCol(2);
   EXPECT_EQ(f.grid->InplaceEditor()->PasswordChar(), 0);
+}
+
+TEST(DressGridColumns, FormResourceRoundTripOfSettingsListsAndTexts) {
+  TDressGrid g(nullptr);
+  g.SetName("grdPd");
+  g.EnableSort = true;
+  g.HaveTotalRow = true;
+  g.NextCellTab = nc_downright;
+  g.SetCellAlignment(2, 3, al_Center);
+  g.SetEditCol(4, false);
+  g.Props().LoadedCells.SetHasData(true);  // a grid that keeps its texts in the resource
+  g.SetCells(1, 2, "货号1");
+  TMemoryStream m;
+  m.WriteComponent(&g);
+  m.SetPosition(0);
+  TDressGrid back(nullptr);
+  m.ReadComponent(&back);
+  EXPECT_TRUE(back.EnableSort);
+  EXPECT_TRUE(back.HaveTotalRow);
+  EXPECT_FALSE(back.EnableSearch);
+  EXPECT_EQ(back.NextCellTab, nc_downright);
+  EXPECT_EQ(back.CellAlignment(2, 3), al_Center);
+  EXPECT_FALSE(back.GetEditCol(4));
+  EXPECT_EQ(back.Cells(1, 2), "货号1");
 }
 
 // --- a large grid ---------------------------------------------------------------------------------
