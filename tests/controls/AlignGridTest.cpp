@@ -169,6 +169,22 @@ TEST(AlignGridEditing, ReopenMessageRestoresTheSavedSelection) {
   EXPECT_TRUE(f.grid->EditStarted());
 }
 
+// The edit events travel as posted messages; a grid freed before they arrive (Esc
+// closing the form) never sees them: they are addressed to its window, which is gone.
+TEST(AlignGridEditing, EventsPostedToAFreedGridAreDropped) {
+  EventLog log;
+  {
+    AlignForm f;
+    f.Show();
+    f.grid->OnCancelEdit = [&log](TObject*, int, int) { log.Add("cancel"); };
+    f.grid->OnAfterEdit = [&log](TObject*, int, int) { log.Add("after"); };
+    ::PostMessageW(f.grid->Handle(), WM_ALIGNGRID_CANCEL, 1, 1);
+    ::PostMessageW(f.grid->Handle(), WM_ALIGNGRID_AFTEREDIT, 1, 1);
+  }
+  Pump();
+  EXPECT_EQ(log.Str(), "");
+}
+
 // --- moving on -----------------------------------------------------------------------------
 
 TEST(AlignGridNavigation, AutoEditAfterTheLastCellAppendsARowAndOpensItsFirstCell) {
