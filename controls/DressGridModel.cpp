@@ -2,6 +2,7 @@
 #include "controls/DressGridModel.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "rtl/FormatSettings.h"
 #include "rtl/NumberFormat.h"
@@ -109,6 +110,23 @@ AnsiString FormatDressValueByFloat(std::string_view value, std::string_view disp
   double x = 0;
   if (!Trim(value).empty() && !TryStrToFloat(value, x)) x = 0;
   if (blankZero && x == 0) return "";
+  // Zero (every unreadable text among them) formats alike under one format and the same
+  // separators: its text is kept for the last of them, which a filled column asks for
+  // again and again. The settings are single-threaded, like the library.
+  if (x == 0 && !std::signbit(x)) {
+    static struct {
+      AnsiString Format, Text;
+      char Decimal = 0, Thousand = 0;
+    } zero;
+    if (zero.Decimal == 0 || zero.Format != displayFormat || zero.Decimal != FormatSettings.DecimalSeparator ||
+        zero.Thousand != FormatSettings.ThousandSeparator) {
+      zero.Text = FormatFloat(displayFormat, 0.0);
+      zero.Format = AnsiString(displayFormat);
+      zero.Decimal = FormatSettings.DecimalSeparator;
+      zero.Thousand = FormatSettings.ThousandSeparator;
+    }
+    return zero.Text;
+  }
   // Through the 15-digit text first, so that 2.345 formats as 2.35 and not 2.34.
   double rounded = x;
   TryStrToFloat(FloatToStr(x), rounded);

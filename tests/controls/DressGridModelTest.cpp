@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/DressGridModel.h"
+#include "rtl/FormatSettings.h"
 
 TEST(DressColumns, CaptionSplitsAtTheFirstSemicolon) {
   const TitleCol t = MakeTitleCol("A;B;C", "2", 60, "0.00", "", true, false);
@@ -68,4 +69,21 @@ TEST(DressColumns, QuickNumberTextsMatchTheFloatRoundTrip) {
     for (const char* f : formats)
       for (bool blank : {false, true})
         ASSERT_EQ(FormatDressValue(v, f, blank), FormatDressValueByFloat(v, f, blank)) << v << " " << f;
+}
+
+// Unreadable texts and zero format as zero of the format asked and the separators in
+// force, whichever format or separator was asked for just before.
+TEST(DressColumns, ZeroFollowsTheFormatAndTheSeparators) {
+  EXPECT_EQ(FormatDressValueByFloat("abc", "0.00", false), "0.00");
+  EXPECT_EQ(FormatDressValueByFloat("abc", "0.##", false), "0");
+  EXPECT_EQ(FormatDressValueByFloat("0", "0.00", false), "0.00");
+  EXPECT_EQ(FormatDressValueByFloat("abc", "#,##0.000", false), "0.000");
+  const TFormatSettings saved = FormatSettings;
+  FormatSettings.DecimalSeparator = ',';
+  FormatSettings.ThousandSeparator = '.';
+  EXPECT_EQ(FormatDressValueByFloat("abc", "#,##0.000", false), "0,000");
+  EXPECT_EQ(FormatDressValue("", "0.00", false), "0,00");
+  FormatSettings = saved;
+  EXPECT_EQ(FormatDressValueByFloat("abc", "#,##0.000", false), "0.000");
+  EXPECT_EQ(FormatDressValueByFloat("abc", "0.00", true), "");
 }
