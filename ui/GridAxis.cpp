@@ -311,8 +311,13 @@ void TGridCells::Set(int col, int row, const AnsiString& value) {
     return;
   }
   if (r == FRows.end()) {
-    r = FRows.emplace_hint(FRows.lower_bound(row), row, Row());
-    r->second.reserve(8);  // room for a row of a few columns without growing
+    const auto next = FRows.lower_bound(row);
+    // Rows of a grid are alike: a new row takes the room of its neighbour at once.
+    const size_t room = next != FRows.begin() ? std::prev(next)->second.size()
+                        : next != FRows.end() ? next->second.size()
+                                              : 0;
+    r = FRows.emplace_hint(next, row, Row());
+    r->second.reserve(std::max<size_t>(room, 4));
   }
   Row& cells = r->second;
   if (cells.empty() || cells.back().first < col) {
