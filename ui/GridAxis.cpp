@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <limits>
 
 int LongMulDiv(int mult1, int mult2, int div1) {
@@ -272,27 +273,70 @@ void MoveKeys(Map& m, int from, int to) {
 }
 }  // namespace
 
+// The row that was written last is usually the last one: it is found without a search.
+TGridCells::Rows::iterator TGridCells::FindRow(int row) {
+  if (!FRows.empty() && FRows.rbegin()->first == row) return std::prev(FRows.end());
+  return FRows.find(row);
+}
+
+TGridCells::Rows::const_iterator TGridCells::FindRow(int row) const {
+  if (!FRows.empty() && FRows.rbegin()->first == row) return std::prev(FRows.end());
+  return FRows.find(row);
+}
+
+namespace {
+using CellText = std::pair<int, AnsiString>;
+bool ColumnBefore(const CellText& cell, int col) { return cell.first < col; }
+}  // namespace
+
 const AnsiString& TGridCells::Get(int col, int row) const {
-  auto r = FRows.find(row);
+  const auto r = FindRow(row);
   if (r == FRows.end()) return kEmpty;
-  auto c = r->second.find(col);
-  return c == r->second.end() ? kEmpty : c->second;
+  const Row& cells = r->second;
+  if (!cells.empty() && cells.back().first == col) return cells.back().second;
+  const auto c = std::lower_bound(cells.begin(), cells.end(), col, ColumnBefore);
+  return c == cells.end() || c->first != col ? kEmpty : c->second;
 }
 
 void TGridCells::Set(int col, int row, const AnsiString& value) {
   if (col < 0 || row < 0) return;
+  auto r = FindRow(row);
   if (value.empty()) {
-    auto r = FRows.find(row);
     if (r == FRows.end()) return;
-    r->second.erase(col);
-    if (r->second.empty()) FRows.erase(r);
+    Row& cells = r->second;
+    const auto c = std::lower_bound(cells.begin(), cells.end(), col, ColumnBefore);
+    if (c == cells.end() || c->first != col) return;
+    cells.erase(c);
+    if (cells.empty()) FRows.erase(r);
     return;
   }
-  FRows[row][col] = value;
+  if (r == FRows.end()) {
+    const auto next = FRows.lower_bound(row);
+    // Rows of a grid are alike: a new row takes the room of its neighbour at once.
+    const size_t room = next != FRows.begin() ? std::prev(next)->second.size()
+                        : next != FRows.end() ? next->second.size()
+                                              : 0;
+    r = FRows.emplace_hint(next, row, Row());
+    r->second.reserve(std::max<size_t>(room, 4));
+  }
+  Row& cells = r->second;
+  if (cells.empty() || cells.back().first < col) {
+    cells.emplace_back(col, value);
+    return;
+  }
+  const auto c = std::lower_bound(cells.begin(), cells.end(), col, ColumnBefore);
+  if (c != cells.end() && c->first == col)
+    c->second = value;
+  else
+    cells.emplace(c, col, value);
 }
 
 void TGridCells::MoveCol(int from, int to) {
-  for (auto& [row, cols] : FRows) MoveKeys(cols, from, to);
+  if (from == to) return;
+  for (auto& [row, cells] : FRows) {
+    for (CellText& cell : cells) cell.first = MovedKey(cell.first, from, to);
+    std::sort(cells.begin(), cells.end(), [](const CellText& a, const CellText& b) { return a.first < b.first; });
+  }
 }
 
 void TGridCells::MoveRow(int from, int to) { MoveKeys(FRows, from, to); }
@@ -300,8 +344,9 @@ void TGridCells::MoveRow(int from, int to) { MoveKeys(FRows, from, to); }
 void TGridCells::Truncate(int colCount, int rowCount) {
   FRows.erase(FRows.lower_bound(std::max(rowCount, 0)), FRows.end());
   for (auto it = FRows.begin(); it != FRows.end();) {
-    it->second.erase(it->second.lower_bound(std::max(colCount, 0)), it->second.end());
-    it = it->second.empty() ? FRows.erase(it) : std::next(it);
+    Row& cells = it->second;
+    cells.erase(std::lower_bound(cells.begin(), cells.end(), std::max(colCount, 0), ColumnBefore), cells.end());
+    it = cells.empty() ? FRows.erase(it) : std::next(it);
   }
 }
 

@@ -13,6 +13,7 @@
 #pragma once
 #include <functional>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "rtl/AnsiString.h"
@@ -158,5 +159,11 @@ class TGridCells {
   size_t Size() const;
 
  private:
-  std::map<int, std::map<int, AnsiString>> FRows;  // row -> column -> text
+  // The texts of one row in column order: a row filled from left to right appends.
+  using Row = std::vector<std::pair<int, AnsiString>>;
+  using Rows = std::map<int, Row>;
+  Rows::iterator FindRow(int row);
+  Rows::const_iterator FindRow(int row) const;
+
+  Rows FRows;  // row -> its texts
 };

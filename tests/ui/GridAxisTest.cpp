@@ -213,6 +213,30 @@ TEST(GridCells, MovesTakeALineOutAndPutItInElsewhere) {
   EXPECT_EQ(c.Get(1, 2), "b");  // the whole row moved
 }
 
+TEST(GridCells, TextsWrittenInAnyOrderReadBackAndGoOneByOne) {
+  TGridCells c;
+  c.Set(5, 3, "e");
+  c.Set(1, 3, "a");
+  c.Set(3, 3, "c");
+  c.Set(3, 3, "C");  // rewritten, not added
+  c.Set(2, 9, "row 9");
+  c.Set(2, 0, "row 0");
+  EXPECT_EQ(c.Get(1, 3) + c.Get(3, 3) + c.Get(5, 3) + c.Get(2, 9) + c.Get(2, 0), "aCerow 9row 0");
+  EXPECT_EQ(c.Get(2, 3) + c.Get(4, 3) + c.Get(6, 3) + c.Get(0, 3), "");
+  EXPECT_EQ(c.Size(), 5u);
+  c.Set(3, 3, "");
+  c.Set(4, 3, "");  // never written: nothing changes
+  EXPECT_EQ(c.Get(1, 3) + c.Get(3, 3) + c.Get(5, 3), "ae");
+  EXPECT_EQ(c.Size(), 4u);
+  c.MoveCol(2, 6);  // an empty column taken out: the texts right of it move left
+  EXPECT_EQ(c.Get(1, 3) + c.Get(4, 3) + c.Get(5, 3) + c.Get(6, 9), "aerow 9");
+  c.Set(1, 3, "");
+  c.Set(4, 3, "");
+  EXPECT_EQ(c.Size(), 2u);  // the emptied row takes no room
+  c.Set(0, 3, "back");
+  EXPECT_EQ(c.Get(0, 3), "back");
+}
+
 TEST(GridCells, TruncateDropsTextsBeyondTheNewCounts) {
   TGridCells c;
   c.Set(1, 1, "keep");
