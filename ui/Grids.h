@@ -384,6 +384,7 @@ class TCustomGrid : public TCustomControl {
   bool FEditorMode = false;
   bool FCanEditModify = true;
   int FColOffset = 0;
+  bool FPainting = false;  // a descendant's own Paint keeps it too
 
  private:
   friend class TInplaceEdit;
@@ -408,7 +409,6 @@ class TCustomGrid : public TCustomControl {
   TBorderStyle FBorderStyle = bsSingle;
   TColor FFixedColor = clBtnFace;
   bool FDefaultDrawing = true;
-  bool FPainting = false;
   int FSizingIndex = -1;
   int FSizingPos = 0;
   int FSizingOfs = 0;

@@ -1,0 +1,105 @@
+// The library's in-place editors over the platform grid's editors, asking a grid view.
+#include "VCLSource/source/PosGrid/ukvEditer.h"
+
+#include <algorithm>
+
+#include "VCLSource/source/PosGrid/ukvGridLayout.h"
+#include "ui/WinApi.h"
+
+IkwGridView& TkwGridViewLink::View() {
+  if (!FView) FView = std::make_shared<TkwEmptyGridView>();
+  return *FView;
+}
+
+namespace {
+
+void ApplyViewStyle(TCustomMaskEdit* e, bool hasGrid) {
+  e->SetBorderStyle(hasGrid ? bsNone : bsSingle);
+  e->SetTabStop(!hasGrid);
+}
+
+}  // namespace
+
+// ============================================================================ TkwInplaceEdit
+
+TkwInplaceEdit::TkwInplaceEdit(TComponent* AOwner) : TInplaceEdit(AOwner) {}
+
+void TkwInplaceEdit::SetGridView(std::shared_ptr<IkwGridView> v) {
+  FView.Set(std::move(v));
+  ApplyViewStyle(this, FView.HasGrid());
+}
+
+bool TkwInplaceEdit::EditCanModify() { return GridView().CanEditModify(); }
+
+// ============================================================================ TkwInplaceEditList
+
+TkwInplaceEditList::TkwInplaceEditList(TComponent* AOwner) : TInplaceEditList(AOwner) {}
+
+void TkwInplaceEditList::SetGridView(std::shared_ptr<IkwGridView> v) {
+  FView.Set(std::move(v));
+  ApplyViewStyle(this, FView.HasGrid());
+}
+
+bool TkwInplaceEditList::EditCanModify() { return GridView().CanEditModify(); }
+
+bool TkwInplaceEditList::MayModify() { return !ReadOnly() && EditCanModify(); }
+
+// Without a grid the edit style stays as it was set.
+void TkwInplaceEditList::UpdateContents() {
+  const TEditStyle kept = EditStyle();
+  TInplaceEditList::UpdateContents();
+  if (HasGrid())
+    SetEditStyle(GridView().GetEditStyle(GridView().Col(), GridView().Row()));
+  else
+    SetEditStyle(kept);
+}
+
+// The platform places a long list below or above the editor whatever its height, so
+// its ends could lie off the screen out of the mouse's reach; here it is kept inside
+// the work area of the editor's monitor and scrolls.
+void TkwInplaceEditList::DropDown() {
+  TInplaceEditList::DropDown();
+  if (!ListVisible() || !PickList()->HandleAllocated()) return;
+  HWND list = PickList()->Handle();
+  RECT lr, er;
+  ::GetWindowRect(list, &lr);
+  ::GetWindowRect(Handle(), &er);
+  MONITORINFO mi{};
+  mi.cbSize = sizeof(mi);
+  if (!::GetMonitorInfoW(::MonitorFromWindow(Handle(), MONITOR_DEFAULTTONEAREST), &mi)) return;
+  const TRect place = kw_grid::DropDownPlace({er.left, er.top, er.right, er.bottom}, lr.right - lr.left,
+                                               lr.bottom - lr.top,
+                                               {mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom});
+  ::SetWindowPos(list, HWND_TOP, place.Left, place.Top, place.Right - place.Left, place.Bottom - place.Top,
+                 SWP_NOACTIVATE);
+}
+
+// A list value reaches the cell only when the cell may be modified; a changed text
+// fires OnChange.
+void TkwInplaceEditList::CloseUp(bool Accept) {
+  const AnsiString before = Text();
+  TInplaceEditList::CloseUp(Accept && MayModify());
+  if (Text() != before && OnChange) OnChange(this);
+}
+
+// A double click steps a pick-list cell through its list, but never in a cell that may
+// not be modified.
+void TkwInplaceEditList::DblClick() {
+  if (EditStyle() == esPickList) {
+    if (!MayModify()) return;
+    TPopupListbox* list = PickList();
+    DoGetPickListItems();
+    const int count = list->Items()->Count();
+    if (count == 0) return;
+    int index = list->ItemIndex() + 1;
+    if (index >= count) index = 0;
+    list->SetItemIndex(index);
+    const AnsiString value = list->Items()->Strings(index);
+    ::SendMessageW(Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(ui_win::Wide(value).c_str()));
+    SetModified(true);
+    GridView().SetEditText(GridView().Col(), GridView().Row(), value);
+    SelectAll();
+    return;
+  }
+  TInplaceEditList::DblClick();
+}
