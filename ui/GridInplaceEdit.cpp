@@ -106,6 +106,20 @@ void TInplaceEdit::UpdateContents() {
 
 bool TInplaceEdit::EditCanModify() { return !FGrid || FGrid->CanEditModify(); }
 
+void TInplaceEdit::GridKeyDown(WORD& Key, TShiftState Shift) {
+  if (FGrid) FGrid->KeyDown(Key, Shift);
+}
+
+void TInplaceEdit::GridKeyPress(char& Key) {
+  if (FGrid) FGrid->KeyPress(Key);
+}
+
+TEditStyle TInplaceEdit::GridEditStyle() { return FGrid ? FGrid->GetEditStyle(FGrid->Col(), FGrid->Row()) : esSimple; }
+
+void TInplaceEdit::GridSetEditText(const AnsiString& Value) {
+  if (FGrid) FGrid->SetEditText(FGrid->Col(), FGrid->Row(), Value);
+}
+
 void TInplaceEdit::DblClick() {
   if (FGrid) FGrid->DblClick();
 }
@@ -383,7 +397,7 @@ void TInplaceEditList::SetEditStyle(TEditStyle v) {
 void TInplaceEditList::UpdateContents() {
   FActiveList = nullptr;
   TInplaceEdit::UpdateContents();
-  if (Grid()) SetEditStyle(Grid()->GetEditStyle(Grid()->Col(), Grid()->Row()));
+  SetEditStyle(GridEditStyle());
   if (FEditStyle == esPickList) FActiveList = PickList();
 }
 
@@ -452,7 +466,7 @@ void TInplaceEditList::CloseUp(bool Accept) {
   if (Accept && has && value != Text()) {
     ::SendMessageW(FHandle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(value).c_str()));
     SetModified(true);
-    if (Grid()) Grid()->SetEditText(Grid()->Col(), Grid()->Row(), value);
+    GridSetEditText(value);
   }
 }
 
@@ -470,7 +484,7 @@ void TInplaceEditList::DblClick() {
       const AnsiString value = list->Items()->Strings(index);
       ::SendMessageW(FHandle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(value).c_str()));
       SetModified(true);
-      if (Grid()) Grid()->SetEditText(Grid()->Col(), Grid()->Row(), value);
+      GridSetEditText(value);
       SelectAll();
     }
   } else if (FEditStyle == esEllipsis) {

@@ -105,26 +105,22 @@ int TCustomGrid::GetColWidths(int index) { return FColWidths.Get(index, FDefault
 
 int TCustomGrid::GetRowHeights(int index) { return FRowHeights.Get(index, FDefaultRowHeight); }
 
+// The array of widths exists from the first write on, also when the value is the
+// default; an unchanged width changes nothing else.
 void TCustomGrid::SetColWidths(int index, int value) {
   if (index < 0 || index >= FColCount) InvalidOp(SGridIndexOutOfRange);
-  if (FColWidths.Assigned() && FColWidths.Get(index, FDefaultColWidth) == value) return;
-  if (!FColWidths.Assigned() && value == FDefaultColWidth) {
-    FColWidths.Set(index, value, FColCount, FDefaultColWidth);
-    return;
-  }
+  const int old = FColWidths.Get(index, FDefaultColWidth);
   FColWidths.Set(index, value, FColCount, FDefaultColWidth);
+  if (old == value) return;
   InvalidateGrid();
   ColWidthsChanged();
 }
 
 void TCustomGrid::SetRowHeights(int index, int value) {
   if (index < 0 || index >= FRowCount) InvalidOp(SGridIndexOutOfRange);
-  if (FRowHeights.Assigned() && FRowHeights.Get(index, FDefaultRowHeight) == value) return;
-  if (!FRowHeights.Assigned() && value == FDefaultRowHeight) {
-    FRowHeights.Set(index, value, FRowCount, FDefaultRowHeight);
-    return;
-  }
+  const int old = FRowHeights.Get(index, FDefaultRowHeight);
   FRowHeights.Set(index, value, FRowCount, FDefaultRowHeight);
+  if (old == value) return;
   InvalidateGrid();
   RowHeightsChanged();
 }
@@ -260,7 +256,7 @@ void TCustomGrid::ChangeSize(int NewColCount, int NewRowCount) {
   if (Row() >= FRowCount) coord.Y = FRowCount - 1;
   if (Col() >= FColCount) coord.X = FColCount - 1;
   if (FCurrent != coord) MoveCurrent(coord.X, coord.Y, true, true);
-  if (FAnchor != coord && (FAnchor.X >= FColCount || FAnchor.Y >= FRowCount)) MoveAnchor(coord);
+  if (FAnchor != coord) MoveAnchor(coord);
   if (FTopLeft.X >= FColCount) FTopLeft.X = std::max(FFixedCols, FColCount - 1);
   if (FTopLeft.Y >= FRowCount) FTopLeft.Y = std::max(FFixedRows, FRowCount - 1);
   InvalidateGrid();

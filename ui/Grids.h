@@ -104,6 +104,11 @@ class TInplaceEdit : public TCustomMaskEdit {
   virtual void BoundsChanged();
   virtual bool EditCanModify();
   void InternalMove(const TRect& Loc, bool Redraw);
+  // The grid's own handling, for editors made on this one (nothing without a grid).
+  void GridKeyDown(WORD& Key, TShiftState Shift);
+  void GridKeyPress(char& Key);
+  TEditStyle GridEditStyle();                      // of the grid's current cell
+  void GridSetEditText(const AnsiString& Value);   // into the grid's current cell
 
  private:
   TCustomGrid* FGrid = nullptr;
@@ -388,7 +393,6 @@ class TCustomGrid : public TCustomControl {
 
  private:
   friend class TInplaceEdit;
-  friend class TInplaceEditList;
   void SetScroll(int bar, int value);
   void MoveAndScroll(int Mouse, int CellHit, TGridDrawInfo& info, TGridAxisDrawInfo& axis, int Scrollbar,
                      TPoint MousePt);

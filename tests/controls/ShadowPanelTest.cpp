@@ -4,7 +4,7 @@
 
 #include "controls/ShadowPanel.h"
 #include "tests/ui/UiTest.h"
-#include "ui/Screenshot.h"
+#include "tests/support/Screenshot.h"
 
 namespace {
 std::string Bounds(const TControl* c) {

@@ -6,7 +6,7 @@
 #include "UiTest.h"
 #include "rtl/PngWriter.h"
 #include "ui/Grids.h"
-#include "ui/Screenshot.h"
+#include "tests/support/Screenshot.h"
 #include "ui/StdCtrls.h"
 
 using namespace uitest;
@@ -563,4 +563,76 @@ TEST(Grid, StringGridScreenshot) {
   EXPECT_EQ(shot.PixelRGB(data.Right - 2, data.Bottom - 2), rgb(clWindow));
   // The grid line right of the data cell is silver.
   EXPECT_EQ(shot.PixelRGB(data.Right, data.Top + 5), 0xC0C0C0u);
+}
+
+TEST(Grid, ACellPainterThatThrowsIsReportedAndTheNextPaintRunsAgain) {
+  GridForm f;
+  int painted = 0;
+  bool fail = true;
+  EventLog errors;
+  auto saved = Application->OnException;
+  Application->OnException = [&](TObject*, const Exception& e) { errors.Add(e.Message()); };
+  f.grid->OnDrawCell = [&](TObject*, int c, int r, TRect, TGridDrawState) {
+    ++painted;
+    if (fail && c == 2 && r == 2) throw EInvalidOperation("cell painter failed");
+  };
+  f.form->Show();
+  Settle();
+  fail = false;
+  painted = 0;
+  f.grid->Invalidate();
+  Pump();
+  Application->OnException = saved;
+  EXPECT_EQ(errors.Str().rfind("cell painter failed", 0), 0u);  // reported, not thrown into the system
+  EXPECT_EQ(painted, 25);                            // every cell of the 5 x 5 grid again
+  f.grid->SetColWidths(1, 30);                       // not stuck in "painting": invalidation works
+  EXPECT_TRUE(::GetUpdateRect(f.grid->Handle(), nullptr, FALSE));
+}
+
+TEST(Grid, DraggingAFixedColumnEdgeSizesTheRowAndDraggingItMovesTheRow) {
+  GridForm f(6, 4);
+  f.grid->SetOptions(f.grid->Options() + TGridOptions{goRowSizing});
+  for (int r = 1; r < 6; ++r) f.grid->SetCells(1, r, std::to_string(r));
+  f.Show();
+  const TRect fixed = f.grid->CellRect(0, 2);
+  const POINT edge{fixed.Left + 5, fixed.Bottom};
+  f.Mouse(WM_LBUTTONDOWN, edge, MK_LBUTTON);
+  EXPECT_EQ(f.grid->GridState(), gsRowSizing);
+  f.Mouse(WM_MOUSEMOVE, {edge.x, edge.y + 16}, MK_LBUTTON);
+  f.Mouse(WM_LBUTTONUP, {edge.x, edge.y + 16});
+  EXPECT_EQ(f.grid->RowHeights(2), 40);
+  f.grid->SetOptions(f.grid->Options() - TGridOptions{goRowSizing} + TGridOptions{goRowMoving});
+  f.Mouse(WM_LBUTTONDOWN, f.CellCenter(0, 1), MK_LBUTTON);
+  EXPECT_EQ(f.grid->GridState(), gsRowMoving);
+  f.Mouse(WM_MOUSEMOVE, f.CellCenter(0, 2), MK_LBUTTON);
+  f.Mouse(WM_MOUSEMOVE, f.CellCenter(0, 3), MK_LBUTTON);
+  f.Mouse(WM_LBUTTONUP, f.CellCenter(0, 3));
+  EXPECT_EQ(f.grid->Cells(1, 1) + f.grid->Cells(1, 2) + f.grid->Cells(1, 3), "231");
+  EXPECT_EQ(f.grid->RowHeights(1), 40);  // the sized row moved up with its text
+}
+
+TEST(Grid, RowSelectSelectsWholeRowsAndKeepsTheFirstScrollingColumnCurrent) {
+  GridForm f(8, 5);
+  f.grid->SetOptions(f.grid->Options() + TGridOptions{goRowSelect, goAlwaysShowEditor, goEditing});
+  EXPECT_FALSE(f.grid->Options().Contains(goAlwaysShowEditor));  // row select removes it
+  f.Show();
+  f.Click(3, 4);
+  EXPECT_EQ(f.Cur(), "1,4");
+  EXPECT_EQ(f.grid->Selection(), (TGridRect{1, 4, 4, 4}));
+  PostChar(L'x');  // no editor in row-select mode
+  EXPECT_FALSE(f.grid->InplaceEditor() && f.grid->InplaceEditor()->Visible());
+}
+
+TEST(Grid, TabInTheEditorMovesTheFocusOnWhenTheGridTakesNoTabs) {
+  GridForm f;
+  f.grid->SetOptions(f.grid->Options() + TGridOptions{goEditing});
+  f.Show();
+  PostChar(L'9');
+  ASSERT_TRUE(f.grid->EditorMode());
+  PostKey(VK_TAB);
+  EXPECT_EQ(::GetFocus(), f.edit->Handle());
+  EXPECT_EQ(f.Cur(), "1,1");  // the grid's KeyDown never saw the Tab
+  EXPECT_EQ(f.grid->Cells(1, 1), "9");
+  EXPECT_FALSE(f.grid->InplaceEditor()->Visible());
+  EXPECT_EQ(f.log.Str(), "press:9 exit");
 }
