@@ -18,6 +18,19 @@ void ApplyViewStyle(TCustomMaskEdit* e, bool hasGrid) {
   e->SetTabStop(!hasGrid);
 }
 
+// Enter: all selected -> caret to the end, else all selected; the key is used up.
+bool ToggleSelectionOnEnter(TCustomMaskEdit* e, char& Key) {
+  if (Key != '\r') return false;
+  DWORD s = 0, t = 0;
+  ::SendMessageW(e->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&t));
+  if (s == 0 && t == static_cast<DWORD>(::GetWindowTextLengthW(e->Handle())))
+    ::SendMessageW(e->Handle(), EM_SETSEL, 0x7FFFFFFF, -1);
+  else
+    e->SelectAll();
+  Key = 0;
+  return true;
+}
+
 }  // namespace
 
 // ============================================================================ TkwInplaceEdit
@@ -31,6 +44,10 @@ void TkwInplaceEdit::SetGridView(std::shared_ptr<IkwGridView> v) {
 
 bool TkwInplaceEdit::EditCanModify() { return GridView().CanEditModify(); }
 
+void TkwInplaceEdit::KeyPress(char& Key) {
+  if (!ToggleSelectionOnEnter(this, Key)) TInplaceEdit::KeyPress(Key);
+}
+
 // ============================================================================ TkwInplaceEditList
 
 TkwInplaceEditList::TkwInplaceEditList(TComponent* AOwner) : TInplaceEditList(AOwner) {}
@@ -42,11 +59,26 @@ void TkwInplaceEditList::SetGridView(std::shared_ptr<IkwGridView> v) {
 
 bool TkwInplaceEditList::EditCanModify() { return GridView().CanEditModify(); }
 
+void TkwInplaceEditList::KeyPress(char& Key) {
+  if (!ToggleSelectionOnEnter(this, Key)) TInplaceEditList::KeyPress(Key);
+}
+
+void TkwInplaceEditList::DoGetPickListItems() {
+  if (FPickListLoaded) return;
+  if (OnGetPickListItems) OnGetPickListItems(GridView().Col(), PickList()->Items());
+  FPickListLoaded = PickList()->Items()->Count() > 0;
+}
+
+void TkwInplaceEditList::DoEditButtonClick() {
+  if (OnEditButtonClick) OnEditButtonClick(this);
+}
+
 bool TkwInplaceEditList::MayModify() { return !ReadOnly() && EditCanModify(); }
 
 // Without a grid the edit style stays as it was set.
 void TkwInplaceEditList::UpdateContents() {
   const TEditStyle kept = EditStyle();
+  FPickListLoaded = false;
   TInplaceEditList::UpdateContents();
   if (HasGrid())
     SetEditStyle(GridView().GetEditStyle(GridView().Col(), GridView().Row()));

@@ -35,6 +35,9 @@ class TkwInplaceEdit : public TInplaceEdit {
 
  protected:
   bool EditCanModify() override;
+  // Enter toggles between all selected and the caret at the end; it never reaches the
+  // edit or the grid.
+  void KeyPress(char& Key) override;
 
  private:
   TkwGridViewLink FView;
@@ -52,10 +55,16 @@ class TkwInplaceEditList : public TInplaceEditList {
 
  protected:
   bool EditCanModify() override;
+  void KeyPress(char& Key) override;
   void DblClick() override;
+  // Loads the pick list once per cell (OnGetPickListItems with the view's column).
+  void DoGetPickListItems() override;
+  // OnEditButtonClick with the editor as Sender.
+  void DoEditButtonClick() override;
   // The editor may write the cell: not read-only and the view allows it.
   bool MayModify();
 
  private:
   TkwGridViewLink FView;
+  bool FPickListLoaded = false;
 };

@@ -241,25 +241,6 @@ void TkwCustomGrid::Paint() {
       DrawLines(info, fixedOptions ? fh : dh, fixedOptions ? fv : dv, b.Col, b.Row, b.Box,
                 blackOn ? clBlack : lineColor, blackOn ? FixedColor() : Color(), true);
     }
-    auto line = [&](TColor c, int width, int x1, int y1, int x2, int y2) {
-      cv->Pen()->SetColor(c);
-      cv->Pen()->SetWidth(width);
-      cv->Pen()->SetStyle(psSolid);
-      cv->MoveTo(x1, y1);
-      cv->LineTo(x2, y2);
-    };
-    if (FFooter && v.EffectiveLineWidth != 0) {
-      const int lt = kw_grid::FooterTop(in, clientHeight) - v.EffectiveLineWidth;
-      line(clBlack, GridLineWidth(), 0, lt, h.TitleBoundary, lt);
-      line(clSilver, GridLineWidth(), h.TitleBoundary, lt, h.GridBoundary, lt);
-    }
-    if (FFixedDataCols > 0) line(GetFixedLineColor(), 3, h.FixedBoundary, v.FixedBoundary, h.FixedBoundary,
-                                 v.GridBoundary);
-  } else if (FFixedDataCols > 0) {
-    cv->Pen()->SetColor(GetFixedLineColor());
-    cv->Pen()->SetWidth(3);
-    cv->MoveTo(h.FixedBoundary, v.FixedBoundary);
-    cv->LineTo(h.FixedBoundary, v.GridBoundary);
   }
   for (const kw_grid::TCellArea& a : kw_grid::CellAreas(info, in, clientHeight, FColOffset)) {
     using C = kw_grid::TAreaColor;
@@ -269,6 +250,22 @@ void TkwCustomGrid::Paint() {
     if (a.Footer) state << gdFooter;
     DrawCells(info, a.Col, a.Row, a.Box, color, state);
   }
+  // The band's top line and the separator go over the cells: a partly shown last row
+  // and the first scrolling column would otherwise cover them.
+  auto line = [&](TColor c, int width, int x1, int y1, int x2, int y2) {
+    cv->Pen()->SetColor(c);
+    cv->Pen()->SetWidth(width);
+    cv->Pen()->SetStyle(psSolid);
+    cv->MoveTo(x1, y1);
+    cv->LineTo(x2, y2);
+  };
+  if (FFooter && v.EffectiveLineWidth != 0) {
+    const int lt = kw_grid::FooterTop(in, clientHeight) - v.EffectiveLineWidth;
+    line(clBlack, GridLineWidth(), 0, lt, h.TitleBoundary, lt);
+    line(clSilver, GridLineWidth(), h.TitleBoundary, lt, h.GridBoundary, lt);
+  }
+  if (FFixedDataCols > 0)
+    line(GetFixedLineColor(), 3, h.FixedBoundary, v.FixedBoundary, h.FixedBoundary, v.GridBoundary);
   if (o.Contains(goRowSelect) && DefaultDrawing() && Focused())
     cv->DrawFocusRect(grid_geometry::GridRectToScreenRect(info, Selection(), false));
   cv->Brush()->SetColor(Color());
