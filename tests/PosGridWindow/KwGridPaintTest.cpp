@@ -99,19 +99,30 @@ TEST(KwGridPaint, ErasingBackgroundIsLeftToThePaint) {
   EXPECT_EQ(::SendMessageW(f.grid->Handle(), WM_ERASEBKGND, 0, 0), 1);
 }
 
-// Regression: a cell painter that threw left the update region invalid, so the paint
-// came again and again, each time with the exception.
-TEST(KwGridPaint, FaultThrowingCellPainterRepaintedForever) {
+// Regression: a cell painter that threw could leave the paint unfinished: the update
+// region invalid (the paint again and again), GDI objects taken, the grid still in its
+// painting state (so it never asked for a repaint again). Each paint is reported once.
+TEST(KwGridPaint, FaultThrowingCellPainterLeftThePaintUnfinished) {
   PaintForm f;
   f.Show();
   int reported = 0;
   Application->OnException = [&](TObject*, const Exception&) { ++reported; };
-  f.grid->ThrowOnPaints = 1;
-  ::InvalidateRect(f.grid->Handle(), nullptr, FALSE);
-  Pump();
+  f.grid->ThrowOnPaints = 1000;  // every paint of a cell throws
+  ::UpdateWindow(f.grid->Handle());
+  const DWORD gdiBefore = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+  for (int i = 0; i < 10; ++i) {
+    ::InvalidateRect(f.grid->Handle(), nullptr, FALSE);
+    // The grid's paint messages, at most 5 (a region left invalid brings one each time).
+    MSG m;
+    for (int j = 0; j < 5 && ::PeekMessageW(&m, f.grid->Handle(), WM_PAINT, WM_PAINT, PM_REMOVE); ++j)
+      ::DispatchMessageW(&m);
+    EXPECT_FALSE(::GetUpdateRect(f.grid->Handle(), nullptr, FALSE));
+  }
+  const DWORD gdiAfter = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
   Application->OnException = nullptr;
-  EXPECT_EQ(reported, 1);
-  EXPECT_FALSE(::GetUpdateRect(f.grid->Handle(), nullptr, FALSE));
+  EXPECT_EQ(reported, 10);  // once for each paint
+  EXPECT_EQ(gdiAfter, gdiBefore);
+  f.grid->ThrowOnPaints = 0;
   // The next paint works and the grid is not stuck in its painting state.
   f.grid->PaintedCells = 0;
   f.grid->Invalidate();
