@@ -351,6 +351,18 @@ class TCustomGrid : public TCustomControl {
                  TGridDrawState IncludeDrawState);
   // True while Paint runs.
   bool Painting() const { return FPainting; }
+  // Painting is set for the life of a paint pass (a descendant's own Paint too) and
+  // cleared at its end, also when a cell's painting throws.
+  class TPaintingScope {
+   public:
+    explicit TPaintingScope(TCustomGrid& g) : FGrid(g) { g.FPainting = true; }
+    ~TPaintingScope() { FGrid.FPainting = false; }
+    TPaintingScope(const TPaintingScope&) = delete;
+    TPaintingScope& operator=(const TPaintingScope&) = delete;
+
+   private:
+    TCustomGrid& FGrid;
+  };
 
   // --- input ---
   void KeyDown(WORD& Key, TShiftState Shift) override;
@@ -389,7 +401,6 @@ class TCustomGrid : public TCustomControl {
   bool FEditorMode = false;
   bool FCanEditModify = true;
   int FColOffset = 0;
-  bool FPainting = false;  // a descendant's own Paint keeps it too
 
  private:
   friend class TInplaceEdit;
@@ -413,6 +424,7 @@ class TCustomGrid : public TCustomControl {
   TBorderStyle FBorderStyle = bsSingle;
   TColor FFixedColor = clBtnFace;
   bool FDefaultDrawing = true;
+  bool FPainting = false;
   int FSizingIndex = -1;
   int FSizingPos = 0;
   int FSizingOfs = 0;

@@ -6,22 +6,6 @@
 
 #include "ui/GdiScopes.h"
 
-namespace {
-
-// Painting flag of the grid's own paint pass (the platform grid's flag is private).
-class ScopedTrue {
- public:
-  explicit ScopedTrue(bool& flag) : FFlag(flag) { FFlag = true; }
-  ~ScopedTrue() { FFlag = false; }
-  ScopedTrue(const ScopedTrue&) = delete;
-  ScopedTrue& operator=(const ScopedTrue&) = delete;
-
- private:
-  bool& FFlag;
-};
-
-}  // namespace
-
 TkwCustomGrid::TkwCustomGrid(TComponent* AOwner) : TCustomGrid(AOwner) {
   SetDefaultRowHeight(18);
   SetBounds(Left(), Top(), DefaultColWidth() * ColCount(), DefaultRowHeight() * RowCount());
@@ -172,25 +156,12 @@ void TkwCustomGrid::MoveCurrent(int ACol, int ARow, bool MoveAnchor, bool Show) 
   if (Options().Contains(goRowSelect) && FCurrent.Y == ARow) FCurrent.X = ACol;
 }
 
-// A cell left of LeftCol makes its column the new LeftCol, with goRowSelect too.
+// A cell left of LeftCol makes its column the new LeftCol, with goRowSelect too (where
+// the platform grid keeps LeftCol).
 void TkwCustomGrid::ClampInView(const TGridCoord& Coord) {
-  if (!HandleAllocated()) return;
-  TGridDrawInfo info;
-  CalcDrawInfo(info);
-  if (Coord.X > info.Horz.LastFullVisibleCell || Coord.Y > info.Vert.LastFullVisibleCell ||
-      Coord.X < LeftCol() || Coord.Y < TopRow()) {
-    const TGridCoord old = FTopLeft;
-    const TGridCoord maxTopLeft = CalcMaxTopLeft(Coord, info);
-    if (Coord.X < LeftCol())
-      FTopLeft.X = std::max(Coord.X, FixedCols());
-    else if (Coord.X > info.Horz.LastFullVisibleCell)
-      FTopLeft.X = maxTopLeft.X;
-    if (Coord.Y < TopRow())
-      FTopLeft.Y = std::max(Coord.Y, FixedRows());
-    else if (Coord.Y > info.Vert.LastFullVisibleCell)
-      FTopLeft.Y = maxTopLeft.Y;
-    TopLeftMoved(old);
-  }
+  TCustomGrid::ClampInView(Coord);
+  if (HandleAllocated() && Options().Contains(goRowSelect) && Coord.X < LeftCol())
+    MoveTopLeft(std::max(Coord.X, FixedCols()), TopRow());
 }
 
 void TkwCustomGrid::UpdateScrollPos() {
@@ -221,7 +192,7 @@ void TkwCustomGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
 // ============================================================================ painting
 
 void TkwCustomGrid::Paint() {
-  ScopedTrue painting(FPainting);
+  TPaintingScope painting(*this);
   TGridDrawInfo info;
   CalcDrawInfo(info);
   const kw_grid::TLayoutInput in = LayoutInput();
