@@ -13,6 +13,13 @@ namespace {
 struct EditForm : GridForm {
   EditForm() : GridForm(6, 20) { grid->SetOptions(grid->Options() + TGridOptions{goEditing}); }
   TkwInplaceEditList* Editor() { return dynamic_cast<TkwInplaceEditList*>(grid->InplaceEditor()); }
+  // Shows the form and opens the editor on the pick-list cell (2, 1).
+  TkwInplaceEditList* OpenPickListCell() {
+    Show();
+    PostKey(VK_RIGHT);
+    PostKey(VK_RETURN);
+    return Editor();
+  }
   void AltDown() {
     HeldKey alt(VK_MENU);
     ::PostMessageW(KeyTarget(), WM_SYSKEYDOWN, VK_DOWN, KeyData(VK_DOWN, false, true));
@@ -56,10 +63,7 @@ TEST(KwEditor, EnterTogglesAndTypingOpensTheEditor) {
 
 TEST(KwEditor, DropDownOpensAcceptsAndCancelsByKeys) {
   EditForm f;
-  f.Show();
-  PostKey(VK_RIGHT);  // column 2: pick list
-  PostKey(VK_RETURN);
-  TkwInplaceEditList* ed = f.Editor();
+  TkwInplaceEditList* ed = f.OpenPickListCell();
   ASSERT_NE(ed, nullptr);
   EXPECT_EQ(ed->EditStyle(), esPickList);
   f.AltDown();
@@ -95,10 +99,7 @@ TEST(KwEditor, DropDownOpensAcceptsAndCancelsByKeys) {
 TEST(KwEditor, FaultDoubleClickChangedAReadOnlyCell) {
   EditForm f;
   f.grid->Texts[{2, 1}] = "苹果";
-  f.Show();
-  PostKey(VK_RIGHT);
-  PostKey(VK_RETURN);
-  TkwInplaceEditList* ed = f.Editor();
+  TkwInplaceEditList* ed = f.OpenPickListCell();
   ASSERT_NE(ed, nullptr);
   const POINT p{5, 5};
   f.grid->ReadOnlyCells = true;
@@ -120,10 +121,7 @@ TEST(KwEditor, FaultDoubleClickChangedAReadOnlyCell) {
 // modified.
 TEST(KwEditor, FaultListAcceptChangedAReadOnlyCell) {
   EditForm f;
-  f.Show();
-  PostKey(VK_RIGHT);
-  PostKey(VK_RETURN);
-  TkwInplaceEditList* ed = f.Editor();
+  TkwInplaceEditList* ed = f.OpenPickListCell();
   ASSERT_NE(ed, nullptr);
   f.grid->ReadOnlyCells = true;
   f.AltDown();
@@ -138,10 +136,7 @@ TEST(KwEditor, FaultListAcceptChangedAReadOnlyCell) {
 // Regression: the list was as tall as all its items and could leave the screen.
 TEST(KwEditor, FaultLongDropDownListLeftTheScreen) {
   EditForm f;
-  f.Show();
-  PostKey(VK_RIGHT);
-  PostKey(VK_RETURN);
-  TkwInplaceEditList* ed = f.Editor();
+  TkwInplaceEditList* ed = f.OpenPickListCell();
   ASSERT_NE(ed, nullptr);
   ed->SetDropDownRows(0);
   ed->OnGetPickListItems = [](int, TStrings* items) {
