@@ -126,3 +126,28 @@ TEST(KwGridInput, RowSelectKeepsTheClickedColumn) {
   EXPECT_EQ(f.Cur(), "3,5");
   EXPECT_EQ(::SendMessageW(f.grid->Handle(), WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS);
 }
+
+// The grid asks for tabs and characters by its options; row select asks for arrows only.
+TEST(KwGridInput, DialogCodeFollowsTabsEditingAndRowSelect) {
+  GridForm f(8, 20);
+  f.Show();
+  const HWND h = f.grid->Handle();
+  EXPECT_EQ(::SendMessageW(h, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS);
+  f.grid->SetOptions(f.grid->Options() + TGridOptions{goTabs});
+  EXPECT_EQ(::SendMessageW(h, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS | DLGC_WANTTAB);
+  f.grid->SetOptions(f.grid->Options() + TGridOptions{goEditing});
+  EXPECT_EQ(::SendMessageW(h, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTCHARS);
+  f.grid->SetOptions(f.grid->Options() - TGridOptions{goTabs});
+  EXPECT_EQ(::SendMessageW(h, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS | DLGC_WANTCHARS);
+  f.grid->SetOptions(f.grid->Options() + TGridOptions{goTabs, goRowSelect});
+  EXPECT_EQ(::SendMessageW(h, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS);
+  // With tabs taken, Tab moves the cell, and the open editor hands Tab on too.
+  f.grid->SetOptions(f.grid->Options() - TGridOptions{goRowSelect});
+  EXPECT_EQ(f.Cur(), "1,1");
+  PostKey(VK_TAB);
+  EXPECT_EQ(f.Cur(), "2,1");
+  PostKey(VK_F2);
+  ASSERT_TRUE(f.grid->EditorMode());
+  EXPECT_EQ(::SendMessageW(f.grid->InplaceEditor()->Handle(), WM_GETDLGCODE, VK_TAB, 0) & DLGC_WANTTAB,
+            DLGC_WANTTAB);
+}
