@@ -1,6 +1,8 @@
 // The library's in-place editors inside the grid: Enter toggles, typing opens, the
 // drop-down list opens, accepts and cancels by keys, a double click steps the list;
 // read-only cells are never changed by the list; an editor without a grid.
+#include <vector>
+
 #include "KwGridTestSupport.h"
 #include "rtl/PngWriter.h"
 #include "tests/support/Screenshot.h"
@@ -156,6 +158,59 @@ TEST(KwEditor, FaultLongDropDownListLeftTheScreen) {
   ed->PickList()->SetItemIndex(399);
   EXPECT_GT(::SendMessageW(ed->PickList()->Handle(), LB_GETTOPINDEX, 0, 0), 0);
   PostKey(VK_ESCAPE);
+}
+
+// Ctrl+Enter clicks the ellipsis button (the editor is the sender); no line feed
+// reaches the cell's text.
+TEST(KwEditor, CtrlEnterClicksTheEllipsisButtonAndTypesNothing) {
+  EditForm f;
+  f.grid->Texts[{3, 1}] = "甲乙";
+  std::vector<TObject*> clicks;
+  f.Show();
+  PostKey(VK_RIGHT);
+  PostKey(VK_RIGHT);
+  PostKey(VK_RETURN);
+  TkwInplaceEditList* ed = f.Editor();
+  ASSERT_NE(ed, nullptr);
+  ASSERT_EQ(ed->EditStyle(), esEllipsis);
+  ed->OnEditButtonClick = [&](TObject* sender) { clicks.push_back(sender); };
+  PostKeyWith(VK_CONTROL, VK_RETURN);
+  ASSERT_EQ(clicks.size(), 1u);
+  EXPECT_EQ(clicks[0], ed);
+  EXPECT_EQ(ed->Text(), "甲乙");
+  EXPECT_FALSE(ed->Modified());
+  EXPECT_EQ(f.grid->Cell(3, 1), "甲乙");
+  // Enter alone in the grid's editor toggles the selection and raises no return key.
+  int returns = 0;
+  ed->OnReturnKey = [&](TObject*) { ++returns; };
+  PostKey(VK_RETURN);
+  EXPECT_EQ(returns, 0);
+  EXPECT_EQ(clicks.size(), 1u);
+}
+
+// Without a grid, Enter in an ellipsis editor raises the return-key event; in other
+// styles it does not.
+TEST(KwEditor, EnterInAnEllipsisEditorWithoutAGridRaisesReturnKey) {
+  std::unique_ptr<TForm> form(new TForm(nullptr));
+  form->SetBounds(60, 60, 240, 120);
+  auto* e = new TkwInplaceEditList(form.get());
+  e->SetParent(form.get());
+  e->SetEditStyle(esEllipsis);
+  std::vector<TObject*> returns;
+  e->OnReturnKey = [&](TObject* sender) { returns.push_back(sender); };
+  form->Show();
+  Settle();
+  e->Move(Rect(10, 10, 170, 34));
+  Focus(e);
+  ASSERT_EQ(::GetFocus(), e->Handle());
+  PostKey(VK_RETURN);
+  ASSERT_EQ(returns.size(), 1u);
+  EXPECT_EQ(returns[0], e);
+  e->SetEditStyle(esPickList);
+  PostKey(VK_RETURN);
+  e->SetEditStyle(esSimple);
+  PostKey(VK_RETURN);
+  EXPECT_EQ(returns.size(), 1u);
 }
 
 TEST(KwEditor, EditorWithoutAGridIsABorderedEdit) {

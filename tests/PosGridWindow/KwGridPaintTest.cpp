@@ -69,7 +69,9 @@ TEST(KwGridPaint, FooterBandCellsGetTheirStatesAndColours) {
   EXPECT_EQ(shot.PixelRGB(300, h - 19), 0xC0C0C0u);
   // Between the last full row and the band: window colour.
   const int gap = info.Vert.GridBoundary + 1;
-  if (gap < h - 19) EXPECT_EQ(shot.PixelRGB(300, gap), Rgb(clWindow));
+  if (gap < h - 19) {
+    EXPECT_EQ(shot.PixelRGB(300, gap), Rgb(clWindow));
+  }
 }
 
 TEST(KwGridPaint, FocusedCellHasAFocusRectangle) {

@@ -31,6 +31,13 @@ bool ToggleSelectionOnEnter(TCustomMaskEdit* e, char& Key) {
   return true;
 }
 
+// Takes a pending message of one kind for the window off the queue; a quit request
+// taken with it is put back.
+void RemovePendingMessage(HWND h, UINT msg) {
+  MSG m;
+  if (::PeekMessageW(&m, h, msg, msg, PM_REMOVE) && m.message == WM_QUIT) ::PostQuitMessage(static_cast<int>(m.wParam));
+}
+
 }  // namespace
 
 // ============================================================================ TkwInplaceEdit
@@ -61,6 +68,24 @@ bool TkwInplaceEditList::EditCanModify() { return GridView().CanEditModify(); }
 
 void TkwInplaceEditList::KeyPress(char& Key) {
   if (!ToggleSelectionOnEnter(this, Key)) TInplaceEditList::KeyPress(Key);
+}
+
+void TkwInplaceEditList::WndProc(TMessage& m) {
+  if (m.Msg == WM_KEYDOWN && m.WParam == VK_RETURN && !HasGrid() && EditStyle() == esEllipsis && OnReturnKey)
+    OnReturnKey(this);
+  TInplaceEditList::WndProc(m);
+}
+
+// The key was translated to a line feed before it got here; that character would
+// otherwise break the cell's text in two.
+void TkwInplaceEditList::KeyDown(WORD& Key, TShiftState Shift) {
+  if (EditStyle() == esEllipsis && Key == VK_RETURN && Shift == TShiftState{ssCtrl}) {
+    DoEditButtonClick();
+    RemovePendingMessage(Handle(), WM_CHAR);
+    Key = 0;
+    return;
+  }
+  TInplaceEditList::KeyDown(Key, Shift);
 }
 
 void TkwInplaceEditList::DoGetPickListItems() {

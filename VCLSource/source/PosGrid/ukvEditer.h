@@ -52,9 +52,17 @@ class TkwInplaceEditList : public TInplaceEditList {
   void UpdateContents() override;
   void DropDown() override;
   void CloseUp(bool Accept) override;
+  using TInplaceEditList::SetEditStyle;
+
+  // Enter in an ellipsis editor that has no grid (Sender = the editor).
+  TNotifyEvent OnReturnKey;
 
  protected:
   bool EditCanModify() override;
+  void WndProc(TMessage& m) override;
+  // Ctrl+Enter in an ellipsis editor clicks the button; its character never reaches
+  // the text.
+  void KeyDown(WORD& Key, TShiftState Shift) override;
   void KeyPress(char& Key) override;
   void DblClick() override;
   // Loads the pick list once per cell (OnGetPickListItems with the view's column).
