@@ -34,18 +34,6 @@ TShiftState MouseShift(WPARAM w) {
   return s;
 }
 
-// Clears a flag at the end of a scope, also when painting throws.
-class FlagScope {
- public:
-  explicit FlagScope(bool& f) : FFlag(f) { f = true; }
-  ~FlagScope() { FFlag = false; }
-  FlagScope(const FlagScope&) = delete;
-  FlagScope& operator=(const FlagScope&) = delete;
-
- private:
-  bool& FFlag;
-};
-
 }  // namespace
 
 namespace ui_grid_detail {
@@ -932,7 +920,7 @@ void TCustomGrid::DrawCells(const TGridDrawInfo& info, int ACol, int ARow, const
 }
 
 void TCustomGrid::Paint() {
-  FlagScope painting(FPainting);
+  TPaintingScope painting(*this);
   TGridDrawInfo info;
   CalcDrawInfo(info);
   const TGridAxisDrawInfo& h = info.Horz;

@@ -351,6 +351,18 @@ class TCustomGrid : public TCustomControl {
                  TGridDrawState IncludeDrawState);
   // True while Paint runs.
   bool Painting() const { return FPainting; }
+  // Painting is set for the life of a paint pass (a descendant's own Paint too) and
+  // cleared at its end, also when a cell's painting throws.
+  class TPaintingScope {
+   public:
+    explicit TPaintingScope(TCustomGrid& g) : FGrid(g) { g.FPainting = true; }
+    ~TPaintingScope() { FGrid.FPainting = false; }
+    TPaintingScope(const TPaintingScope&) = delete;
+    TPaintingScope& operator=(const TPaintingScope&) = delete;
+
+   private:
+    TCustomGrid& FGrid;
+  };
 
   // --- input ---
   void KeyDown(WORD& Key, TShiftState Shift) override;

@@ -1,0 +1,69 @@
+// TkwCustomGrid: the library's grid control. It is the platform grid (ui/Grids.h) with
+// these changes: its in-place editor reaches it through a grid view (ukvGridsIntf.h);
+// the last FixedDataCols fixed columns are painted as data ("fixed data columns"),
+// with a 3-pixel separator after them; an optional footer band of one row (index -1)
+// sits at the bottom edge; rows are 18 pixels high by default; the horizontal thumb
+// counts shown columns; with goRowSelect the current column stays where it was put.
+//
+// Invariants (besides the platform grid's): 0 <= FixedDataCols <= FixedCols and
+// FixedDataCols < ColCount; the footer band is never part of the row area.
+#pragma once
+#include <memory>
+
+#include "VCLSource/source/PosGrid/ukvGridLayout.h"
+#include "VCLSource/source/PosGrid/ukvGridsIntf.h"
+#include "ui/Grids.h"
+
+class TkwCustomGrid : public TCustomGrid {
+ public:
+  explicit TkwCustomGrid(TComponent* AOwner);
+  ~TkwCustomGrid() override;
+
+  int FixedDataCols() const { return FFixedDataCols; }
+  // Raises EkwInvalidGridOperation below 0 or above FixedCols or not below ColCount;
+  // re-initialises the current cell and the top-left cell.
+  void SetFixedDataCols(int v);
+  // These keep FixedDataCols within the new fixed columns and columns.
+  void SetFixedCols(int v);
+  void SetColCount(int v);
+  bool Footer() const { return FFooter; }
+  void SetFooter(bool v);
+  TColor FooterColor() const { return FFooterColor; }
+  void SetFooterColor(TColor v);
+  int GetFooterHeight() const { return DefaultRowHeight(); }
+  // The client rectangle of a column's footer cell (empty without a footer).
+  TRect FooterCellRect(int ACol);
+  void InvalidateFooter();
+  void InvalidateCol(int ACol);
+  TGridRect Selection() const override;
+  // Does nothing while the grid paints itself.
+  void Invalidate() override;
+  // The grid's view, made on first demand; later demands give the same object.
+  std::shared_ptr<IkwGridView> GetGridView();
+  // The window-free layout input of the grid as it stands.
+  kw_grid::TLayoutInput LayoutInput();
+
+ protected:
+  friend class TkwCustomGridView;
+  virtual TkwGridViewClass GetGridViewClass();
+  virtual void KeyDownEvent(WORD& Key, TShiftState Shift);
+  virtual TColor GetFixedLineColor() { return clBlack; }
+
+  int GetColWidths(int index) override;
+  int GetRowHeights(int index) override;
+  void CalcFixedInfo(TGridDrawInfo& info) override;
+  void CalcDrawInfoXY(TGridDrawInfo& info, int useWidth, int useHeight) override;
+  void MoveCurrent(int ACol, int ARow, bool MoveAnchor, bool Show) override;
+  void ClampInView(const TGridCoord& Coord) override;
+  void UpdateScrollPos() override;
+  void Paint() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void BoundsChanged(bool sized) override;
+  void TopLeftChanged() override;
+
+ private:
+  int FFixedDataCols = 0;
+  bool FFooter = false;
+  TColor FFooterColor = clBlack;
+  std::shared_ptr<TkwCustomGridView> FGridView;
+};

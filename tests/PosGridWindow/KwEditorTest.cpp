@@ -1,0 +1,269 @@
+// The library's in-place editors inside the grid: Enter toggles, typing opens, the
+// drop-down list opens, accepts and cancels by keys, a double click steps the list;
+// read-only cells are never changed by the list; an editor without a grid.
+#include <vector>
+
+#include "KwGridTestSupport.h"
+#include "rtl/PngWriter.h"
+#include "tests/support/Screenshot.h"
+
+using namespace kwtest;
+using namespace uitest;
+
+namespace {
+
+struct EditForm : GridForm {
+  EditForm() : GridForm(6, 20) { grid->SetOptions(grid->Options() + TGridOptions{goEditing}); }
+  TkwInplaceEditList* Editor() { return dynamic_cast<TkwInplaceEditList*>(grid->InplaceEditor()); }
+  // Shows the form and opens the editor on the pick-list cell (2, 1).
+  TkwInplaceEditList* OpenPickListCell() {
+    Show();
+    PostKey(VK_RIGHT);
+    PostKey(VK_RETURN);
+    return Editor();
+  }
+  void AltDown() {
+    HeldKey alt(VK_MENU);
+    ::PostMessageW(KeyTarget(), WM_SYSKEYDOWN, VK_DOWN, KeyData(VK_DOWN, false, true));
+    Pump();
+  }
+};
+
+}  // namespace
+
+TEST(KwEditor, EnterTogglesAndTypingOpensTheEditor) {
+  EditForm f;
+  f.grid->Texts[{1, 1}] = "甲乙";
+  f.Show();
+  PostKey(VK_RETURN);
+  ASSERT_NE(f.Editor(), nullptr);
+  EXPECT_TRUE(f.grid->EditorMode());
+  EXPECT_EQ(::GetFocus(), f.Editor()->Handle());
+  EXPECT_TRUE(f.Editor()->HasGrid());
+  EXPECT_EQ(f.Editor()->SelLength(), 4);  // all selected (GBK bytes)
+  // In the editor Enter toggles the selection and is never typed.
+  PostKey(VK_RETURN);
+  EXPECT_TRUE(f.grid->EditorMode());
+  EXPECT_EQ(f.Editor()->SelLength(), 0);
+  PostKey(VK_RETURN);
+  EXPECT_EQ(f.Editor()->SelLength(), 4);
+  EXPECT_EQ(f.Editor()->Text(), "甲乙");
+  // Down goes to the grid: the next row, the editor closed.
+  PostKey(VK_DOWN);
+  EXPECT_EQ(f.Cur(), "1,2");
+  EXPECT_FALSE(f.grid->EditorMode());
+  PostKey(VK_RIGHT);
+  PostKey(VK_RIGHT);
+  PostKey(VK_RIGHT);
+  EXPECT_EQ(f.Cur(), "4,2");
+  TypeText(L"货");
+  EXPECT_TRUE(f.grid->EditorMode());
+  PostKey(VK_DOWN);
+  EXPECT_EQ(f.grid->Cell(4, 2), "货");
+  EXPECT_EQ(f.Cur(), "4,3");
+}
+
+TEST(KwEditor, DropDownOpensAcceptsAndCancelsByKeys) {
+  EditForm f;
+  TkwInplaceEditList* ed = f.OpenPickListCell();
+  ASSERT_NE(ed, nullptr);
+  EXPECT_EQ(ed->EditStyle(), esPickList);
+  f.AltDown();
+  ASSERT_TRUE(ed->ListVisible());
+  int changes = 0;
+  ed->OnChange = [&](TObject*) { ++changes; };
+  PostKey(VK_DOWN);
+  PostKey(VK_DOWN);
+  PostKey(VK_RETURN);
+  EXPECT_FALSE(ed->ListVisible());
+  EXPECT_EQ(ed->Text(), "香蕉");
+  EXPECT_EQ(f.grid->Cell(2, 1), "香蕉");
+  EXPECT_GE(changes, 1);
+  // Esc closes without change; the same item again fires no change.
+  f.AltDown();
+  PostKey(VK_DOWN);
+  PostKey(VK_ESCAPE);
+  EXPECT_FALSE(ed->ListVisible());
+  EXPECT_EQ(f.grid->Cell(2, 1), "香蕉");
+  changes = 0;
+  f.AltDown();
+  PostKey(VK_RETURN);
+  EXPECT_EQ(changes, 0);
+  // With the list closed Esc goes to the grid.
+  std::string keys;
+  f.grid->OnKeyDown = [&](TObject*, WORD& k, TShiftState) { keys += std::to_string(k) + " "; };
+  PostKey(VK_ESCAPE);
+  EXPECT_EQ(keys, std::to_string(VK_ESCAPE) + " ");
+  EXPECT_FALSE(ed->ListVisible());
+}
+
+// Regression: a double click stepped a read-only pick-list cell to the next item.
+TEST(KwEditor, FaultDoubleClickChangedAReadOnlyCell) {
+  EditForm f;
+  f.grid->Texts[{2, 1}] = "苹果";
+  TkwInplaceEditList* ed = f.OpenPickListCell();
+  ASSERT_NE(ed, nullptr);
+  const POINT p{5, 5};
+  f.grid->ReadOnlyCells = true;
+  ::PostMessageW(ed->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+  Pump();
+  EXPECT_EQ(ed->Text(), "苹果");
+  EXPECT_EQ(f.grid->Cell(2, 1), "苹果");
+  f.grid->ReadOnlyCells = false;
+  ::PostMessageW(ed->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+  Pump();
+  EXPECT_EQ(ed->Text(), "苹果");  // none selected: the first item
+  ::PostMessageW(ed->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+  Pump();
+  EXPECT_EQ(ed->Text(), "香蕉");
+  EXPECT_EQ(f.grid->Cell(2, 1), "香蕉");
+}
+
+// Regression: accepting an item from the list wrote a cell the grid said may not be
+// modified.
+TEST(KwEditor, FaultListAcceptChangedAReadOnlyCell) {
+  EditForm f;
+  TkwInplaceEditList* ed = f.OpenPickListCell();
+  ASSERT_NE(ed, nullptr);
+  f.grid->ReadOnlyCells = true;
+  f.AltDown();
+  ASSERT_TRUE(ed->ListVisible());
+  PostKey(VK_DOWN);
+  PostKey(VK_RETURN);
+  EXPECT_FALSE(ed->ListVisible());
+  EXPECT_EQ(ed->Text(), "");
+  EXPECT_EQ(f.grid->Cell(2, 1), "");
+}
+
+// Regression: the list was as tall as all its items and could leave the screen.
+TEST(KwEditor, FaultLongDropDownListLeftTheScreen) {
+  EditForm f;
+  TkwInplaceEditList* ed = f.OpenPickListCell();
+  ASSERT_NE(ed, nullptr);
+  ed->SetDropDownRows(0);
+  ed->OnGetPickListItems = [](int, TStrings* items) {
+    items->Clear();
+    for (int i = 0; i < 400; ++i) items->Add(("项目" + std::to_string(i)).c_str());
+  };
+  f.AltDown();
+  ASSERT_TRUE(ed->ListVisible());
+  RECT lr;
+  ::GetWindowRect(ed->PickList()->Handle(), &lr);
+  MONITORINFO mi{};
+  mi.cbSize = sizeof(mi);
+  ::GetMonitorInfoW(::MonitorFromWindow(ed->Handle(), MONITOR_DEFAULTTONEAREST), &mi);
+  EXPECT_GE(lr.top, mi.rcWork.top);
+  EXPECT_LE(lr.bottom, mi.rcWork.bottom);
+  // The list scrolls to its last item.
+  ed->PickList()->SetItemIndex(399);
+  EXPECT_GT(::SendMessageW(ed->PickList()->Handle(), LB_GETTOPINDEX, 0, 0), 0);
+  PostKey(VK_ESCAPE);
+}
+
+// Ctrl+Enter clicks the ellipsis button (the editor is the sender); no line feed
+// reaches the cell's text.
+TEST(KwEditor, CtrlEnterClicksTheEllipsisButtonAndTypesNothing) {
+  EditForm f;
+  f.grid->Texts[{3, 1}] = "甲乙";
+  std::vector<TObject*> clicks;
+  f.Show();
+  PostKey(VK_RIGHT);
+  PostKey(VK_RIGHT);
+  PostKey(VK_RETURN);
+  TkwInplaceEditList* ed = f.Editor();
+  ASSERT_NE(ed, nullptr);
+  ASSERT_EQ(ed->EditStyle(), esEllipsis);
+  ed->OnEditButtonClick = [&](TObject* sender) { clicks.push_back(sender); };
+  PostKeyWith(VK_CONTROL, VK_RETURN);
+  ASSERT_EQ(clicks.size(), 1u);
+  EXPECT_EQ(clicks[0], ed);
+  EXPECT_EQ(ed->Text(), "甲乙");
+  EXPECT_FALSE(ed->Modified());
+  EXPECT_EQ(f.grid->Cell(3, 1), "甲乙");
+  // Enter alone in the grid's editor toggles the selection and raises no return key.
+  int returns = 0;
+  ed->OnReturnKey = [&](TObject*) { ++returns; };
+  PostKey(VK_RETURN);
+  EXPECT_EQ(returns, 0);
+  EXPECT_EQ(clicks.size(), 1u);
+}
+
+// Without a grid, Enter in an ellipsis editor raises the return-key event; in other
+// styles it does not.
+TEST(KwEditor, EnterInAnEllipsisEditorWithoutAGridRaisesReturnKey) {
+  std::unique_ptr<TForm> form(new TForm(nullptr));
+  form->SetBounds(60, 60, 240, 120);
+  auto* e = new TkwInplaceEditList(form.get());
+  e->SetParent(form.get());
+  e->SetEditStyle(esEllipsis);
+  std::vector<TObject*> returns;
+  e->OnReturnKey = [&](TObject* sender) { returns.push_back(sender); };
+  form->Show();
+  Settle();
+  e->Move(Rect(10, 10, 170, 34));
+  Focus(e);
+  ASSERT_EQ(::GetFocus(), e->Handle());
+  PostKey(VK_RETURN);
+  ASSERT_EQ(returns.size(), 1u);
+  EXPECT_EQ(returns[0], e);
+  e->SetEditStyle(esPickList);
+  PostKey(VK_RETURN);
+  e->SetEditStyle(esSimple);
+  PostKey(VK_RETURN);
+  EXPECT_EQ(returns.size(), 1u);
+}
+
+TEST(KwEditor, EditorWithoutAGridIsABorderedEdit) {
+  std::unique_ptr<TForm> form(new TForm(nullptr));
+  auto* e = new TkwInplaceEdit(form.get());
+  e->SetParent(form.get());
+  EXPECT_FALSE(e->HasGrid());
+  e->SetGridView(nullptr);
+  EXPECT_EQ(e->BorderStyle(), bsSingle);
+  EXPECT_TRUE(e->TabStop());
+  GridForm f(5, 5);
+  e->SetGridView(f.grid->GetGridView());
+  EXPECT_TRUE(e->HasGrid());
+  EXPECT_EQ(e->BorderStyle(), bsNone);
+  EXPECT_FALSE(e->TabStop());
+}
+
+TEST(KwEditor, ScreenshotOfAnOpenDropDown) {
+  EditForm f;
+  f.form->SetCaption("下拉编辑");
+  f.grid->SetFooter(true);
+  f.grid->SetFooterColor(clInfoBk);
+  f.grid->Texts[{2, 1}] = "香蕉";
+  f.Show();
+  PostKey(VK_RIGHT);
+  PostKey(VK_RETURN);
+  f.AltDown();
+  ASSERT_NE(f.Editor(), nullptr);
+  ASSERT_TRUE(f.Editor()->ListVisible());
+  PostKey(VK_DOWN);
+  // The list is a top-level window of its own: its picture is laid over the form's.
+  TPopupListbox* list = f.Editor()->PickList();
+  RECT fr;
+  ::GetWindowRect(f.form->Handle(), &fr);
+  POINT lo{0, 0};
+  ::ClientToScreen(list->Handle(), &lo);
+  TBitmap formShot, listShot, shot;
+  RenderControl(f.form.get(), formShot, true);
+  RenderControl(list, listShot, false);
+  const int lx = lo.x - fr.left, ly = lo.y - fr.top;
+  shot.SetSize(std::max(formShot.Width(), lx + listShot.Width() + 1),
+               std::max(formShot.Height(), ly + listShot.Height() + 1));
+  shot.Canvas()->Brush()->SetColor(clWhite);
+  shot.Canvas()->FillRect(Rect(0, 0, shot.Width(), shot.Height()));
+  ::BitBlt(shot.Canvas()->Handle(), 0, 0, formShot.Width(), formShot.Height(), formShot.Canvas()->Handle(), 0, 0,
+           SRCCOPY);
+  shot.Canvas()->Brush()->SetColor(clBlack);
+  shot.Canvas()->FillRect(Rect(lx - 1, ly - 1, lx + listShot.Width() + 1, ly + listShot.Height() + 1));
+  ::BitBlt(shot.Canvas()->Handle(), lx, ly, listShot.Width(), listShot.Height(), listShot.Canvas()->Handle(), 0, 0,
+           SRCCOPY);
+  png::WriteFile(std::string("Z:") + POS_BINARY_DIR + "/kw-grid-dropdown.png", shot.Width(), shot.Height(),
+                 shot.PixelsRGB());
+  // The list opened on the cell's item; Down moved to the next one.
+  EXPECT_EQ(list->ItemIndex(), 2);
+  PostKey(VK_ESCAPE);
+}

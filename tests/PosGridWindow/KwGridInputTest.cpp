@@ -1,0 +1,153 @@
+// The library grid driven by real input: keys, wheel and scroll bar over 100,000 rows
+// with fixed data columns and a footer; sizing and moving columns by mouse; presses in
+// the footer band; the current column under goRowSelect.
+#include "KwGridTestSupport.h"
+
+using namespace kwtest;
+using namespace uitest;
+
+namespace {
+
+// 50 columns by 100,000 rows, 2 fixed data columns, a footer band.
+struct BigForm : GridForm {
+  BigForm() : GridForm(50, 100000, 600, 240) {
+    grid->SetFixedCols(3);
+    grid->SetFixedDataCols(2);
+    grid->SetFooter(true);
+  }
+  // The last row shown wholly above the footer band.
+  int LastFullRow() {
+    TGridDrawInfo info;
+    grid->CalcDrawInfo(info);
+    return info.Vert.LastFullVisibleCell;
+  }
+};
+
+}  // namespace
+
+TEST(KwGridInput, KeysScrollTheBigGridAboveTheFooter) {
+  BigForm f;
+  f.Show();
+  const int page = f.grid->VisibleRowCount();
+  EXPECT_EQ(page, (f.grid->ClientHeight() - 18 - 19) / 19);
+  PostKey(VK_DOWN);
+  PostKey(VK_RIGHT);
+  EXPECT_EQ(f.Cur(), "4,2");
+  // A page is the rows shown wholly less one, as the platform grid pages.
+  PostKey(VK_NEXT);
+  EXPECT_EQ(f.grid->Row(), 2 + page - 1);
+  EXPECT_LE(f.grid->Row(), f.LastFullRow());
+  PostKeyWith(VK_CONTROL, VK_END);
+  EXPECT_EQ(f.Cur(), "49,99999");
+  EXPECT_EQ(f.LastFullRow(), 99999);
+  EXPECT_EQ(f.grid->TopRow(), 99999 - page + 1);
+  EXPECT_EQ(::GetScrollPos(f.grid->Handle(), SB_VERT), 127);
+  EXPECT_EQ(::GetScrollPos(f.grid->Handle(), SB_HORZ), 127);
+  PostKey(VK_PRIOR);
+  EXPECT_EQ(f.grid->Row(), 99999 - (page - 1));
+  PostKeyWith(VK_CONTROL, VK_HOME);
+  EXPECT_EQ(f.Cur(), "3,1");
+  EXPECT_EQ(f.grid->TopRow(), 1);
+  EXPECT_EQ(f.grid->LeftCol(), 3);
+  EXPECT_EQ(::GetScrollPos(f.grid->Handle(), SB_VERT), 0);
+  // Left of the first scrolling column the fixed data columns are not entered.
+  PostKey(VK_LEFT);
+  EXPECT_EQ(f.Cur(), "3,1");
+}
+
+TEST(KwGridInput, WheelAndScrollBarMoveTheBigGrid) {
+  BigForm f;
+  f.Show();
+  HWND h = f.grid->Handle();
+  POINT p{300, 100};
+  ::ClientToScreen(h, &p);
+  ::PostMessageW(h, WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), MAKELPARAM(p.x, p.y));
+  Pump();
+  EXPECT_EQ(f.grid->Row(), 2);
+  ::PostMessageW(h, WM_VSCROLL, SB_PAGEDOWN, 0);
+  Pump();
+  EXPECT_EQ(f.grid->TopRow(), 1 + f.grid->VisibleRowCount() - 1);
+  ::PostMessageW(h, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 64), 0);
+  Pump();
+  EXPECT_EQ(f.grid->TopRow(), 1 + LongMulDiv(64, (99999 - f.grid->VisibleRowCount() + 1) - 1, 127));
+  ::PostMessageW(h, WM_HSCROLL, SB_LINERIGHT, 0);
+  Pump();
+  EXPECT_EQ(f.grid->LeftCol(), 4);
+  ::PostMessageW(h, WM_VSCROLL, SB_BOTTOM, 0);
+  Pump();
+  EXPECT_EQ(f.LastFullRow(), 99999);
+}
+
+// Regression: a press in the footer band made the row beneath the band current and
+// scrolled to it, a row the user could not see.
+TEST(KwGridInput, FaultPressInFooterSelectedTheRowUnderTheBand) {
+  BigForm f;
+  f.Show();
+  const int top = f.grid->TopRow();
+  f.Click({300, f.grid->ClientHeight() - 6});
+  EXPECT_EQ(f.Cur(), "3,1");
+  EXPECT_EQ(f.grid->TopRow(), top);
+  EXPECT_TRUE(f.grid->Focused());
+  // A press just above the band still hits its row.
+  const TRect last = f.grid->CellRect(5, f.LastFullRow());
+  f.Click({last.Left + 5, last.Bottom - 3});
+  EXPECT_EQ(f.grid->Row(), f.LastFullRow());
+}
+
+TEST(KwGridInput, ColumnsAreSizedAndMovedByMouse) {
+  BigForm f;
+  f.grid->SetOptions(f.grid->Options() + TGridOptions{goColSizing, goColMoving});
+  f.grid->Texts[{4, 1}] = "甲";
+  f.grid->Texts[{5, 1}] = "乙";
+  f.Show();
+  const TRect title = f.grid->CellRect(4, 0);
+  const POINT edge{title.Right, title.Top + 5};
+  f.Mouse(WM_LBUTTONDOWN, edge, MK_LBUTTON);
+  EXPECT_EQ(f.grid->GridState(), gsColSizing);
+  f.Mouse(WM_MOUSEMOVE, {edge.x + 20, edge.y}, MK_LBUTTON);
+  f.Mouse(WM_LBUTTONUP, {edge.x + 20, edge.y});
+  EXPECT_EQ(f.grid->ColWidths(4), 84);
+  f.Mouse(WM_LBUTTONDOWN, f.CellCenter(4, 0), MK_LBUTTON);
+  EXPECT_EQ(f.grid->GridState(), gsColMoving);
+  f.Mouse(WM_MOUSEMOVE, f.CellCenter(5, 0), MK_LBUTTON);
+  f.Mouse(WM_MOUSEMOVE, f.CellCenter(6, 0), MK_LBUTTON);
+  f.Mouse(WM_LBUTTONUP, f.CellCenter(6, 0));
+  EXPECT_EQ(f.grid->GridState(), gsNormal);
+  // The width went with the column.
+  EXPECT_EQ(f.grid->ColWidths(6), 84);
+  EXPECT_EQ(f.grid->ColWidths(4), 64);
+}
+
+TEST(KwGridInput, RowSelectKeepsTheClickedColumn) {
+  GridForm f(8, 20);
+  f.grid->SetOptions(f.grid->Options() + TGridOptions{goRowSelect});
+  f.Show();
+  f.Click(f.CellCenter(3, 5));
+  EXPECT_EQ(f.Cur(), "3,5");
+  EXPECT_EQ(::SendMessageW(f.grid->Handle(), WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS);
+}
+
+// The grid asks for tabs and characters by its options; row select asks for arrows only.
+TEST(KwGridInput, DialogCodeFollowsTabsEditingAndRowSelect) {
+  GridForm f(8, 20);
+  f.Show();
+  const HWND h = f.grid->Handle();
+  EXPECT_EQ(::SendMessageW(h, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS);
+  f.grid->SetOptions(f.grid->Options() + TGridOptions{goTabs});
+  EXPECT_EQ(::SendMessageW(h, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS | DLGC_WANTTAB);
+  f.grid->SetOptions(f.grid->Options() + TGridOptions{goEditing});
+  EXPECT_EQ(::SendMessageW(h, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTCHARS);
+  f.grid->SetOptions(f.grid->Options() - TGridOptions{goTabs});
+  EXPECT_EQ(::SendMessageW(h, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS | DLGC_WANTCHARS);
+  f.grid->SetOptions(f.grid->Options() + TGridOptions{goTabs, goRowSelect});
+  EXPECT_EQ(::SendMessageW(h, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS);
+  // With tabs taken, Tab moves the cell, and the open editor hands Tab on too.
+  f.grid->SetOptions(f.grid->Options() - TGridOptions{goRowSelect});
+  EXPECT_EQ(f.Cur(), "1,1");
+  PostKey(VK_TAB);
+  EXPECT_EQ(f.Cur(), "2,1");
+  PostKey(VK_F2);
+  ASSERT_TRUE(f.grid->EditorMode());
+  EXPECT_EQ(::SendMessageW(f.grid->InplaceEditor()->Handle(), WM_GETDLGCODE, VK_TAB, 0) & DLGC_WANTTAB,
+            DLGC_WANTTAB);
+}
