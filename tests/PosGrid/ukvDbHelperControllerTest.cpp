@@ -252,10 +252,12 @@ TEST(DataController, RemovingAFieldItemTakesItOutOfSortingSummariesFilterAndSear
 TEST(DataController, InternalRecordsSurviveAReload) {
   Grid g(Named({{1, "a"}}));
   const int edit = g.C->GetEditRecordIndex();
+  g.C->SetStoredValue(edit, 1, "kept");
   g.C->Reload(true);
   EXPECT_EQ(g.C->GetEditRecordIndex(), edit);
   Variant v;
-  EXPECT_EQ(ErrorOf([&] { g.C->GetValueByIndex(edit, 0, v); }), "no error");
+  EXPECT_EQ(ErrorOf([&] { g.C->GetValueByIndex(edit, 1, v); }), "no error");
+  EXPECT_EQ(VarToStr(v), "kept");
 }
 
 TEST(DataController, EditStateBits) {
@@ -284,6 +286,38 @@ TEST(DataController, SortWithAnInconsistentCompareHookStaysInBounds) {
   std::vector<int> seen(200, 0);
   for (int r = 0; r < 200; ++r) ++seen[static_cast<size_t>(g.C->GetRowRecordIndex(r))];
   EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), 200);
+}
+
+// A sort change posts a pending edit while the rows are locked: the post still reaches
+// the controller (here the posted record leaves the filtered dataset).
+TEST(DataController, EditPostedWhileTheRowsAreLockedReachesTheRows) {
+  Grid g(Named({{1, "a"}, {2, "b"}, {3, "c"}}));
+  g.DataSet->SetFilter("ID < 5");
+  g.DataSet->SetFiltered(true);
+  g.DataSet->Edit();
+  g.DataSet->FieldByName("ID")->SetAsInteger(9);
+  g.C->BeginUpdate();
+  g.C->ChangeSorting(g.F("ID"), 2);
+  g.C->EndUpdate();
+  EXPECT_EQ(g.DataSet->State(), dsBrowse);
+  EXPECT_EQ(g.C->GetRecordCount(), 2);
+  EXPECT_EQ(g.RowIds(), "3 2");
+}
+
+// Record rules write into the dataset while it loads: never into one that cannot be
+// changed.
+TEST(DataController, RecordRulesNeverWriteIntoAReadOnlyDataset) {
+  Grid g(Named({{1, "a"}, {2, "b"}}));
+  g.C->GetCalculator().RecordRules().Add("PRICE = ID * 2");
+  g.DataSet->SetReadOnly(true);
+  EXPECT_EQ(ErrorOf([&] { g.C->Reload(true); }), "no error");
+  EXPECT_EQ(g.C->GetRecordCount(), 2);
+  EXPECT_TRUE(g.DataSet->FieldByName("PRICE")->IsNull());
+  g.DataSet->SetReadOnly(false);
+  g.C->Reload(true);
+  Variant v;
+  g.C->GetFieldValue(1, g.F("PRICE"), v);
+  EXPECT_EQ(VarToStr(v), "4");
 }
 
 TEST(DataController, OptionsRebuildTheRows) {

@@ -375,6 +375,93 @@ bool TkvDataFilterCriteria::EvaluateCompiled(int recordIndex) {
   return EvaluateNode(*FCompiled.front(), recordIndex, any);
 }
 
+namespace {
+
+// CompareNumberKeys of an integer value against a key, without building the value's key.
+inline int CompareIntKey(int32_t v, const TkvNumberKey& k) {
+  const double d = v;
+  if (d < k.D) return -1;
+  if (k.D < d) return 1;
+  return v < k.I ? -1 : (v > k.I ? 1 : 0);
+}
+
+inline bool KindHolds(TkvFilterOperatorKind kind, int c) {
+  switch (kind) {
+    case foEqual: return c == 0;
+    case foNotEqual: return c != 0;
+    case foLess: return c < 0;
+    case foLessEqual: return c < 1;
+    case foGreater: return c > 0;
+    default: return c >= 0;
+  }
+}
+
+}  // namespace
+
+bool TkvDataFilterCriteria::FilterRows(std::vector<int>& rows, int keep) {
+  if (!FCompiledValid) {
+    FCompiledUsable = CompileAll();
+    FCompiledValid = true;
+  }
+  if (!FCompiledUsable) return false;
+  Compiled& root = *FCompiled.front();
+  if (root.Op != fboAnd) return false;
+  for (const Compiled* c : root.Children)
+    if (c->IsList || !c->Copy) return false;
+  for (Compiled* c : root.Children) {
+    Compiled& n = *c;
+    const TkvColumnCopy& copy = *n.Copy;
+    size_t out = 0;
+    const bool simple = n.Kind <= foGreaterEqual && n.Operands.size() == 1 && n.Operands[0].Same &&
+                        (n.Number == Compiled::nInt32 || n.Number == Compiled::nDouble) && n.ValueGroup == Compiled::gNumber;
+    const bool between = (n.Kind == foBetween || n.Kind == foNotBetween) && n.ListOperand && n.Operands.size() == 2 &&
+                         n.Operands[0].Same && n.Operands[1].Same && n.ValueGroup == Compiled::gNumber &&
+                         (n.Number == Compiled::nInt32 || n.Number == Compiled::nDouble);
+    const bool like = (n.Kind == foLike || n.Kind == foNotLike) && copy.HasTexts() && !n.Upper;
+    const bool softEmpty = (Options() & fcoIgnoreNull) && (Options() & fcoSoftNull);
+    for (size_t i = 0; i < rows.size(); ++i) {
+      const int r = rows[i];
+      bool pass;
+      if (r == keep) {
+        pass = true;
+      } else if (like && copy.Has(r)) {
+        const std::string_view text = copy.Text(r);
+        pass = !(softEmpty && text.empty()) && (LikeFast(n, text) == (n.Kind == foLike));
+      } else if ((simple || between) && copy.Has(r)) {
+        const uint64_t bits = copy.Bits(r);
+        auto cmp = [&](const TkvNumberKey& key) {
+          if (n.Number == Compiled::nInt32) {
+            int32_t v;
+            std::memcpy(&v, &bits, sizeof v);
+            return CompareIntKey(v, key);
+          }
+          double d;
+          std::memcpy(&d, &bits, sizeof d);
+          if (std::isnan(d)) {
+            Compiled::Operand o;
+            o.Same = true;
+            o.Key = key;
+            return CompareWith(n, copy.Place(r), std::string_view(), o);
+          }
+          const TkvNumberKey k{d, d >= 9.2e18 ? INT64_MAX : (d <= -9.2e18 ? INT64_MIN : static_cast<int64_t>(d))};
+          return CompareNumberKeys(k, key);
+        };
+        if (simple) {
+          pass = KindHolds(n.Kind, cmp(n.Operands[0].Key));
+        } else {
+          const bool in = cmp(n.Operands[0].Key) >= 0 && cmp(n.Operands[1].Key) <= 0;
+          pass = n.Kind == foBetween ? in : !in;
+        }
+      } else {
+        pass = EvaluateLeaf(n, r);
+      }
+      if (pass) rows[out++] = r;
+    }
+    rows.resize(out);
+  }
+  return true;
+}
+
 bool TkvDataFilterCriteria::EvaluateRecord(int recordIndex) {
   if (!FCompiledValid) {
     FCompiledUsable = CompileAll();

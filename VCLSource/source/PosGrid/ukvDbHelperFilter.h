@@ -8,7 +8,8 @@
 //    "5" typed for a number column must become 5 to match; a value that cannot be cast
 //    is refused with EkvFilterValueError, never compared as text. LIKE patterns stay
 //    texts, and the relative date windows take no value;
-//  - criteria stream their fields by field name, so copies and streams keep them;
+//  - criteria stream their fields under the field item's index in the controller, so
+//    copies and streams within the controller keep them;
 //  - an item's field text is the field name, its caption the column's caption; a filter
 //    text with an empty field name is never given to the dataset;
 //  - no dataset counts as an inactive one; row 0 is focused only when there are rows;
@@ -57,6 +58,11 @@ class TkvDataFilterCriteria : public TkvFilterCriteria {
   bool Active() const { return FActive; }
   void SetActive(bool v);
   bool EvaluateRecord(int recordIndex);
+  // Keeps the rows (record indexes) whose records pass, and keep whatever it is; false
+  // (rows untouched) when the criteria need the record-by-record path. Same results as
+  // EvaluateRecord on each row: used for a root AND of typed tests, one condition at a
+  // time over the rows left.
+  bool FilterRows(std::vector<int>& rows, int keep);
   void RemoveField(TkvDbField* field);
   TkvCustomDbDataController* Controller() const { return FController; }
   bool Destroying() const { return FDestroying; }

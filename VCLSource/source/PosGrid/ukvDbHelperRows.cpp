@@ -187,6 +187,14 @@ void TkvCustomDbDataControllerInfo::FilterRows() {
   filter.InvalidateCompiled();
   const int inserting = c.Provider().InsertingRecord;
   // Rows are still in record order: keep those that pass, in order.
+  const size_t before = FRows.size();
+  if (!event && filter.FilterRows(FRows, inserting)) {
+    if (FRows.size() != before && c.RefilterPending()) {
+      c.SetRefilterPending(false);
+      c.SetRefocusPending(true);
+    }
+    return;
+  }
   size_t out = 0;
   for (size_t i = 0; i < FRows.size(); ++i) {
     const int r = FRows[i];

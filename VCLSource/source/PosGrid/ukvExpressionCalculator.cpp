@@ -47,7 +47,7 @@ double TkvCalcFieldExpression::AsFloat() {
 }
 
 Variant TkwDbFieldSummaryExpr::Value() {
-  TkvSummary* s = Alive(FFieldItem->Controller(), FFieldItem, FFieldName)->GetSummary(FKind);
+  TkvSummary* s = Alive(FController, FFieldItem, FFieldName)->GetSummary(FKind);
   return s ? s->GetValue() : Variant::Null();
 }
 

@@ -53,7 +53,11 @@ class TkvCalcFieldExpression : public TkvIdentExpression {
 class TkwDbFieldSummaryExpr : public TkvFunction {
  public:
   TkwDbFieldSummaryExpr(TkvParameterListPtr params, TkvDbField* fieldItem, TkvSummaryKind kind)
-      : TkvFunction(std::move(params)), FFieldItem(fieldItem), FFieldName(fieldItem->FieldName()), FKind(kind) {}
+      : TkvFunction(std::move(params)),
+        FController(fieldItem->Controller()),
+        FFieldItem(fieldItem),
+        FFieldName(fieldItem->FieldName()),
+        FKind(kind) {}
   AnsiString AsString() override;
   double AsFloat() override;
   int32_t AsInteger() override;
@@ -62,7 +66,8 @@ class TkwDbFieldSummaryExpr : public TkvFunction {
 
  private:
   Variant Value();
-  TkvDbField* FFieldItem;
+  TkvCustomDbDataController* FController;
+  TkvDbField* FFieldItem;  // looked up among the controller's items before every use
   AnsiString FFieldName;
   TkvSummaryKind FKind;
 };
