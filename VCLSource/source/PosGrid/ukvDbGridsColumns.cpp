@@ -661,13 +661,14 @@ void TkwColumn::DefinePublished(TPublishedProperties& P) {
   P.AddString("ImeName", this, &TkwColumn::ImeName, &TkwColumn::SetImeName)
       .Stored([this] { return IsAssigned(cvImeName) && FImeName != DefaultImeName(); });
   P.AddString("Name", this, &TkwColumn::Name, &TkwColumn::SetName);
-  P.AddClass("PickList", [this]() -> TPersistent* { return PickList(); }).Stored([this] { return HasPickList(); });
+  // PickList is not streamed: the string lists of this framework write no lines yet.
   P.AddBoolean("ReadOnly", this, &TkwColumn::ReadOnly, &TkwColumn::SetReadOnly)
       .Stored([this] { return IsAssigned(cvReadOnly) && Has(gcoReadOnly) != DefaultReadOnly(); });
   P.AddClass("Title", this, &TkwColumn::Title);
   P.AddBoolean("TotalColumn", this, &TkwColumn::TotalColumn, &TkwColumn::SetTotalColumn).Default(0);
   P.AddEnumeration("TotalKind", {"skNone", "skSum", "skMin", "skMax", "skCount", "skAverage"}, this,
-                   &TkwColumn::TotalKind, &TkwColumn::SetTotalKind);
+                   &TkwColumn::TotalKind, &TkwColumn::SetTotalKind)
+      .Default(skSum);  // never reads skNone
   P.AddString("ValueExpression", this, &TkwColumn::ValueExpression, &TkwColumn::SetValueExpression);
   P.AddBoolean("Visible", this, &TkwColumn::Visible, &TkwColumn::SetVisible).Default(1);
   // The width as set, also for a hidden column (whose Width reads -1), so that hiding a
