@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "ColumnsFixture.h"
+#include "db/DataSet.h"
 
 using kwtest::FakeGrid;
 
@@ -96,6 +97,31 @@ TEST(ColumnText, ValueFormulaComputesAndAFailureKeepsTheDefaultText) {
   EXPECT_THROW(text->SetValueExpression("NOSUCH+1"), Exception);
   EXPECT_FALSE(text->HasValueExpression());
   EXPECT_EQ(text->ValueExpression(), "NOSUCH+1");
+}
+
+TEST(ColumnText, LookupColumnShowsTheListTextOfTheKey) {
+  Loaded g;
+  TClientDataSet units(nullptr);
+  TDataPacket p;
+  p.Fields = {{"CODE", ftInteger, 0}, {"TITLE", ftString, 20}};
+  p.Rows = {{Variant(1), Variant("个")}, {Variant(2), Variant("斤")}};
+  units.SetData(p);
+  TDataSource source(nullptr);
+  source.SetDataSet(&units);
+  TkwColumn* id = g.Col("ID");
+  id->SetLookupSource(&source);
+  id->SetKeyField("CODE");
+  id->SetListField("TITLE");
+  EXPECT_TRUE(id->IsLookupColumn());
+  EXPECT_TRUE(id->UseCustomDisplayText());
+  EXPECT_TRUE(id->NeedCustomSort());
+  EXPECT_EQ(id->GetDisplayText("2", 1), "斤");
+  EXPECT_EQ(id->GetDisplayText("3", 2), "3");  // key 3 is not in the lookup dataset
+  EXPECT_FALSE(id->LookupLocate(Variant::Null()));
+  units.Close();
+  EXPECT_FALSE(id->IsLookupColumn());
+  EXPECT_EQ(id->GetDisplayText("1", 0), "1");
+  id->SetLookupSource(nullptr);
 }
 
 TEST(ColumnText, CustomSortAndNoLookupWithoutALookupSource) {

@@ -279,6 +279,41 @@ TEST(Column, StoredColumnTakesItsChildrenAlongWhenMoved) {
   EXPECT_EQ(g.LayoutLocks, 0);
 }
 
+TEST(Column, DefaultColumnsWriteTheirSettingsToTheField) {
+  FakeGrid g;
+  TkwColumn* c = g.Columns->AddDefault();
+  c->SetFieldName("QTY");
+  TField* f = g.DataSet->FieldByName("QTY");
+  c->SetAlignment(taCenter);
+  EXPECT_EQ(f->Alignment(), taCenter);
+  EXPECT_FALSE(c->IsAssigned(cvAlignment));
+  EXPECT_EQ(c->Alignment(), taCenter);  // the default comes from the field
+  c->Title()->SetCaption("数量");
+  EXPECT_EQ(f->DisplayLabel(), "数量");
+  EXPECT_EQ(c->Title()->Caption(), "数量");
+  c->SetReadOnly(true);
+  EXPECT_TRUE(f->ReadOnly());
+  EXPECT_EQ(c->AssignedValues(), 0);
+}
+
+TEST(Column, MovingADefaultColumnMovesItsField) {
+  FakeGrid g;
+  for (const char* n : {"ID", "NAME", "QTY", "PRICE"}) g.Columns->AddDefault()->SetFieldName(n);
+  g.Columns->Items(3)->SetIndex(1);
+  std::string fields;
+  for (TField* f : g.DataSet->Fields()) fields += std::string(f->FieldName()) + " ";
+  EXPECT_EQ(fields, "ID PRICE NAME QTY ");
+  EXPECT_EQ(g.Columns->Items(1)->FieldName(), "PRICE");
+}
+
+TEST(Column, ExpandableWithChildrenUnderMultiLevelTitlesOnly) {
+  FakeGrid g;
+  TkwColumn* p = AddColumn(g, "ID");
+  EXPECT_FALSE(p->Expandable());
+  AddColumn(g, "QTY")->SetParent(p);
+  EXPECT_FALSE(p->Expandable());  // the fake grid shows one title level
+}
+
 // --- the collection ---------------------------------------------------------------------------
 
 TEST(Columns, StateFollowsTheFirstColumn) {

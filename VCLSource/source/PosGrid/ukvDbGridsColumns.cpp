@@ -563,7 +563,17 @@ const std::vector<TkwColumn*>& TkwColumn::SortedChildren() {
 void TkwColumn::SetIndex(int value) {
   const int old = Index();
   if (value == old || !Collection()) return TkwInterfaceCollectionItem::SetIndex(value);
-  if (!FStored || FChildren.empty()) return TkwInterfaceCollectionItem::SetIndex(value);
+  if (!FStored) {
+    // A default column shows the dataset's field order: its field moves to the place of
+    // the field of the column it lands on (at the same level).
+    TkwDBGridColumns* cols = Columns();
+    if (cols && LinkActive() && Field() && value >= 0 && value < cols->Count()) {
+      TkwColumn* target = cols->Items(value);
+      if (target->Level() == Level() && target->Field()) FField->SetIndex(target->Field()->Index());
+    }
+    return TkwInterfaceCollectionItem::SetIndex(value);
+  }
+  if (FChildren.empty()) return TkwInterfaceCollectionItem::SetIndex(value);
   LayoutScope layout(Grid());
   const std::vector<TkwColumn*> children = FChildren;
   if (value < old) {
