@@ -511,8 +511,7 @@ void TkwColumn::SetFieldName(const AnsiString& v) {
   if (lookUp) found = GridDataSet()->FindField(v);
   FFieldName = v;
   if (FDbField) FDbField->SetFieldName(v);
-  if (lookUp || !v.empty()) SetField(found);
-  else SetField(nullptr);
+  SetField(found);
   FFieldNameSet = true;
   ColumnChanged();
 }
