@@ -125,6 +125,10 @@ class TkwColumn : public TkwInterfaceCollectionItem, public IkwColumn {
   TStrings* PickList();  // made on first read
   void SetPickList(TStrings* v);
   bool HasPickList() const { return FPickList != nullptr; }
+  // The check-box editors of a gcbsCheckBox column are window controls: the grid makes
+  // them and hands them to the column, which owns them from then on.
+  TObject* CheckBoxEditors() const { return FCheckBoxEditors.get(); }
+  void SetCheckBoxEditors(std::unique_ptr<TObject> v) { FCheckBoxEditors = std::move(v); }
   // The popup menu is the window side's; the column only remembers it.
   TObject* PopupMenu() const { return FPopupMenu; }
   void SetPopupMenu(TObject* v) { FPopupMenu = v; }
@@ -250,6 +254,7 @@ class TkwColumn : public TkwInterfaceCollectionItem, public IkwColumn {
   TAlignment FAlignment = taLeftJustify;
   uint16_t FAssignedValues = 0;
   TkwColumnButtonStyle FButtonStyle = gcbsNone;
+  std::unique_ptr<TObject> FCheckBoxEditors;
   std::vector<TkwColumn*> FChildren;
   bool FChildrenSorted = false;
   TColor FColor = kwcolor::Window;
