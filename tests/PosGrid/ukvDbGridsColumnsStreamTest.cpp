@@ -120,6 +120,24 @@ TEST(ColumnsStream, RestoreDefaultsLeavesNothingToWrite) {
   EXPECT_EQ(Write(*g.Columns), b);
 }
 
+TEST(ColumnsStream, VisibilityGivenByTheParentIsNotWritten) {
+  FakeGrid g;
+  TkwColumn* p = g.Columns->Add();
+  TkwColumn* c = g.Columns->Add();
+  c->SetParent(p);
+  p->SetVisible(false);
+  ASSERT_FALSE(c->Visible());
+  Bytes b;
+  Append(b, {vaCollection, vaList});
+  Short(b, "ColumnOptions");
+  Append(b, {vaSet, 0x00});
+  Short(b, "Visible");
+  Append(b, {vaFalse, vaNull});
+  Append(b, {vaList, vaNull});  // the child: nothing of its own
+  Append(b, {vaNull});
+  EXPECT_EQ(Write(*g.Columns), b);
+}
+
 TEST(ColumnsStream, FontsOptionsAndTextsRoundTrip) {
   FakeGrid g;
   TkwColumn* c = g.Columns->Add();

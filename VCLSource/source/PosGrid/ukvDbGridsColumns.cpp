@@ -656,7 +656,9 @@ void TkwColumn::DefinePublished(TPublishedProperties& P) {
       .Default(ColumnOption(gcoVisible));
   P.AddString("DisplayFormat", this, &TkwColumn::DisplayFormat, &TkwColumn::SetDisplayFormat);
   P.AddInteger("DropDownRows", this, &TkwColumn::DropDownRows, &TkwColumn::SetDropDownRows).Default(7);
-  P.AddBoolean("Expanded", this, &TkwColumn::Expanded, &TkwColumn::SetExpanded).Default(0);
+  P.AddBoolean("Expanded", this, &TkwColumn::Expanded, &TkwColumn::SetExpanded)
+      .Default(0)
+      .Stored([this] { return IsAssigned(cvExpanded); });
   P.AddString("FieldName", this, &TkwColumn::FieldName, &TkwColumn::SetFieldName);
   P.AddBoolean("Fixed", this, &TkwColumn::Fixed, &TkwColumn::SetFixed).Default(0);
   P.AddClass("Font", this, &TkwColumn::Font).Stored([this] { return IsAssigned(cvFont); });
@@ -679,7 +681,10 @@ void TkwColumn::DefinePublished(TPublishedProperties& P) {
                    &TkwColumn::TotalKind, &TkwColumn::SetTotalKind)
       .Default(skSum);  // never reads skNone
   P.AddString("ValueExpression", this, &TkwColumn::ValueExpression, &TkwColumn::SetValueExpression);
-  P.AddBoolean("Visible", this, &TkwColumn::Visible, &TkwColumn::SetVisible).Default(1);
+  // Visible reads the parents and children too: written only when set on this column.
+  P.AddBoolean("Visible", this, &TkwColumn::Visible, &TkwColumn::SetVisible)
+      .Default(1)
+      .Stored([this] { return IsAssigned(cvVisible); });
   // The width as set, also for a hidden column (whose Width reads -1), so that hiding a
   // column and streaming it does not lose its width.
   P.AddInteger("Width", this, &TkwColumn::StoredWidth, &TkwColumn::SetWidth)
