@@ -2,6 +2,7 @@
 
 #include "VCLSource/source/PosGrid/ukvDbHelperRows.h"
 #include "VCLSource/source/PosGrid/ukvDbHelperSearch.h"
+#include "VCLSource/source/PosGrid/ukvVariant.h"
 
 namespace {
 
@@ -50,8 +51,8 @@ void TkvDbDataLink::DataSetChanged() {
   }
   if (!p.IsEditing()) {
     if (p.IsKeyMode()) {
+      p.WriteBackEdit();
       DataSetScrolled(0);
-      c.Refilter();
     } else {
       p.NotifyDataChanged(4, -1, -1);
     }
@@ -294,7 +295,41 @@ void TkvDbDataProvider::RecordInserted(bool atEnd) {
 void TkvDbDataProvider::SyncRecord() {
   if (InsertingRecord == kvNoRecord || InsertingRecord < 0) return;
   if (InsertingRecord >= FController->GetRecordCount()) return;
+  EditedRecord = InsertingRecord;
+  EditedIsInsert = IsInserting();
   FController->ReloadRecord(InsertingRecord);
+}
+
+// The dataset's cursor stands on the posted record (or, after a cancel, wherever the
+// dataset went back to). The edited record takes the dataset's values when the keys
+// agree, or when the key is new to the storage; a key that names another record, or a
+// record count that no longer matches the dataset's, reloads everything.
+void TkvDbDataProvider::WriteBackEdit() {
+  TkvCustomDbDataController& c = *FController;
+  TDataSet* ds = DataSet();
+  const int r = EditedRecord;
+  EditedRecord = kvNoRecord;
+  EditedIsInsert = false;
+  EditWasPending = false;
+  if (!ds || !ds->Active()) return;
+  bool reload = ds->RecordCount() != c.GetRecordCount();
+  if (!reload && r != kvNoRecord && r >= 0 && r < c.GetRecordCount() && c.FocusedRecordIndex() == r) {
+    Variant stored;
+    c.GetKeyValue(r, stored);
+    TField* keyField = c.KeyField() ? c.KeyField()->DataField() : nullptr;
+    const Variant current = keyField ? DataFieldValue(keyField) : Variant::Null();
+    // A key the storage does not know yet is the edited record's new key (or the key
+    // of a new record); a key held by another record means the cursor is not on ours.
+    const int found = VariantsEqual(stored, current) ? r : c.LocateByKey(current);
+    if (found == r || found == -1) c.ReloadRecord(r);
+    else reload = true;
+  }
+  if (reload) {
+    ResetMarkers();
+    c.Reload(false);
+  }
+  c.Refilter();
+  c.RequestUpdate(false);
 }
 
 void TkvDbDataProvider::EditStarted() {

@@ -93,6 +93,9 @@ class TkvDbDataProvider : public TObject {
   void RunOperation(void (TDataSet::*operation)());
   void CancelEdit();
   void SyncRecord();
+  // Key mode: once an edit or insert has ended, the record it was written to is read
+  // again from the dataset, found by its key; anything the key cannot settle reloads.
+  void WriteBackEdit();
 
   int InsertingRecord = kvNoRecord;
   int AnchorBefore = kvNoRecord;
@@ -111,6 +114,9 @@ class TkvDbDataProvider : public TObject {
   bool LoadedInActiveChanged = false;
   int EditRecord = kvNoRecord;
   int DeletedRecordMark = -1;
+  // The record an edit or insert was last written to, and whether it was an insert.
+  int EditedRecord = kvNoRecord;
+  bool EditedIsInsert = false;
   TkvDBDataSavePosInfo SavePos;
 
  private:
