@@ -82,6 +82,7 @@ class FakeGrid : public IkwColumnsGrid {
   }
   void ShowEditor() override { Log.push_back("show editor"); }
   void EditingChanged() override { Log.push_back("editing changed"); }
+  void RecordChanged(TField* field) override { Log.push_back(field ? "record changed field" : "record changed"); }
 
   std::string TakeLog() {
     std::string s;

@@ -112,6 +112,23 @@ TEST(GridDataLink, FocusControlSelectsTheColumnAndShowsTheEditor) {
   EXPECT_EQ(g.TakeLog(), "focus NAME");
 }
 
+TEST(GridDataLink, ResetDiscardsTypedTextOrCancelsTheEdit) {
+  FakeGrid g;
+  g.DataSet->Edit();
+  g.DataSet->FieldByName("NAME")->SetAsVariant(Variant("李子"));
+  g.TakeLog();
+  g.Link.SetModified(true);
+  g.Link.Reset();
+  EXPECT_EQ(g.TakeLog(), "record changed");
+  EXPECT_FALSE(g.Link.Modified());
+  g.DataSet->DataEvent(deUpdateRecord, 0);
+  EXPECT_EQ(g.TakeLog(), "");  // nothing typed is written any more
+  EXPECT_EQ(g.DataSet->State(), dsEdit);
+  g.Link.Reset();
+  EXPECT_EQ(g.DataSet->State(), dsBrowse);
+  EXPECT_EQ(VarToStr(g.DataSet->FieldByName("NAME")->Value()), "苹果");
+}
+
 TEST(GridDataLink, ReadOnlyFields) {
   FakeGrid g;
   TField* f = g.DataSet->FieldByName("NAME");

@@ -71,7 +71,10 @@ bool TkwGridDataLink::DefaultFields() const {
 
 void TkwGridDataLink::Reset() {
   if (FModified) {
-    RecordChanged(nullptr);
+    // The grid reloads the editor from the field, so the typed text is discarded and
+    // not written at the next post.
+    if (FGrid) FGrid->RecordChanged(nullptr);
+    FModified = false;
   } else if (TDataSet* ds = DataSet()) {
     ds->Cancel();
   }

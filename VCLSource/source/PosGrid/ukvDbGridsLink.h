@@ -46,6 +46,8 @@ class TkwGridDataLink : public TDataLink {
   bool Modified() const { return FModified; }
   void SetModified(bool v) { FModified = v; }
   bool InUpdateData() const { return FInUpdateData; }
+  // Modified: the grid's record-changed handling (the editor takes the field's text
+  // again) and Modified cleared; otherwise the dataset's Cancel.
   void Reset();
   IkwColumnsGrid* Grid() const { return FGrid; }
 
