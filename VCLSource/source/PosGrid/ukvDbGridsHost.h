@@ -5,6 +5,9 @@
 // concerns windows (relaying, invalidating, moving the selection, showing the editor,
 // font metrics) is a hook here, answered by the grid. The defaults are those of a column
 // without a grid, so a model works (and is tested) with an empty implementation.
+//
+// Lifetime: each column has a field item in the grid's data controller and takes it out
+// when it is destroyed, so the grid frees its columns before its data controller.
 #pragma once
 #include <climits>
 #include <cstdint>
