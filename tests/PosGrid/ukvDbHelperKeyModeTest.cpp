@@ -116,4 +116,39 @@ TEST(DataControllerKeyMode, ControllerAppendPostsThePendingEditFirst) {
   EXPECT_FALSE(g.DataSet->ControlsDisabled());
 }
 
+TEST(DataControllerKeyMode, DeletingThroughTheControllerRemovesOneRecordOnly) {
+  KeyGrid g(Named({{1, "a"}, {2, "b"}, {3, "c"}, {4, "d"}}));
+  g.C->FocusRowIndex(1);
+  g.C->Delete();
+  EXPECT_EQ(g.RowIds(), "1 3 4");
+  EXPECT_EQ(g.C->GetRecordCount(), 3);
+  EXPECT_EQ(g.FocusedId(), g.CurrentId());
+}
+
+// A dataset filter changes which records there are without ending an edit: the storage
+// follows it, also when the number of records stays the same.
+TEST(DataControllerKeyMode, DatasetFilterChangesReachTheRecords) {
+  KeyGrid g(Named({{1, "a"}, {2, "b"}, {3, "c"}}));
+  g.DataSet->Next();
+  g.DataSet->Edit();
+  g.DataSet->FieldByName("NAME")->SetAsString("B2");
+  g.DataSet->SetFilter("ID > 1");
+  g.DataSet->SetFiltered(true);
+  EXPECT_EQ(g.RowIds(), "2 3");
+  EXPECT_EQ(NameOf(g, 0), "B2");
+  EXPECT_EQ(g.C->GetRecordCount(), 2);
+  g.DataSet->SetFiltered(false);
+  EXPECT_EQ(g.RowIds(), "1 2 3");
+  g.DataSet->SetFilter("ID > 0");
+  g.DataSet->SetFiltered(true);
+  EXPECT_EQ(g.RowIds(), "1 2 3");
+  g.DataSet->SetFilter("ID > 1");
+  EXPECT_EQ(g.RowIds(), "2 3");
+  g.DataSet->SetFilter("ID < 3");  // as many records as before, not the same ones
+  EXPECT_EQ(g.RowIds(), "1 2");
+  g.C->ChangeSorting(g.F("ID"), 2);
+  g.DataSet->SetFilter("ID > 2");
+  EXPECT_EQ(g.RowIds(), "3");
+}
+
 }  // namespace

@@ -255,7 +255,10 @@ void TkvDbDataProvider::Delete() {
     const int pending = FController->PendingFocusRecord();
     if (pending >= 0 && pending < ds->RecordCount()) FController->FocusRecord(pending);
   }
-  if (IsKeyMode() && DeletedRecordMark >= 0 && FController->GetRecordCount() > DeletedRecordMark) {
+  // The dataset's notices may already have reloaded the storage: the noted record goes
+  // only while the storage still holds one record more than the dataset.
+  if (IsKeyMode() && DeletedRecordMark >= 0 && FController->GetRecordCount() > DeletedRecordMark &&
+      FController->GetRecordCount() == ds->RecordCount() + 1) {
     FController->DeleteRecord(DeletedRecordMark);
     FController->Refresh();
   }
@@ -300,29 +303,32 @@ void TkvDbDataProvider::SyncRecord() {
   FController->ReloadRecord(InsertingRecord);
 }
 
-// The dataset's cursor stands on the posted record (or, after a cancel, wherever the
-// dataset went back to). The edited record takes the dataset's values when the keys
-// agree, or when the key is new to the storage; a key that names another record, or a
-// record count that no longer matches the dataset's, reloads everything.
+// The dataset's cursor stands on the posted record (or, after a cancel, on the record
+// that was edited). The edited record takes the dataset's values when the keys agree or
+// when the key is new to the storage. Anything the key cannot settle reloads: a key held
+// by another record, a record count that no longer matches the dataset's, and a dataset
+// change that ended no edit (a filter, a refresh), which may have changed any record.
 void TkvDbDataProvider::WriteBackEdit() {
   TkvCustomDbDataController& c = *FController;
   TDataSet* ds = DataSet();
   const int r = EditedRecord;
+  const bool editEnded = EditWasPending;
   EditedRecord = kvNoRecord;
   EditedIsInsert = false;
   EditWasPending = false;
   if (!ds || !ds->Active()) return;
-  bool reload = ds->RecordCount() != c.GetRecordCount();
-  if (!reload && r != kvNoRecord && r >= 0 && r < c.GetRecordCount() && c.FocusedRecordIndex() == r) {
+  bool reload = true;
+  if (editEnded && ds->RecordCount() == c.GetRecordCount() && r != kvNoRecord && r >= 0 &&
+      r < c.GetRecordCount() && c.FocusedRecordIndex() == r) {
     Variant stored;
     c.GetKeyValue(r, stored);
     TField* keyField = c.KeyField() ? c.KeyField()->DataField() : nullptr;
     const Variant current = keyField ? DataFieldValue(keyField) : Variant::Null();
-    // A key the storage does not know yet is the edited record's new key (or the key
-    // of a new record); a key held by another record means the cursor is not on ours.
     const int found = VariantsEqual(stored, current) ? r : c.LocateByKey(current);
-    if (found == r || found == -1) c.ReloadRecord(r);
-    else reload = true;
+    if (found == r || found == -1) {
+      c.ReloadRecord(r);
+      reload = false;
+    }
   }
   if (reload) {
     ResetMarkers();
@@ -348,6 +354,8 @@ void TkvDbDataProvider::EditStarted() {
     FController->Changed(dcmEditValues);
     return;
   }
+  EditedRecord = InsertingRecord;
+  EditedIsInsert = false;
   if (EditRecord == kvNoRecord) EditRecord = FController->Storage().AppendInternalRecord();
   FController->ReadRecord(InsertingRecord, EditRecord);
   FController->Changed(dcmEditValues);
