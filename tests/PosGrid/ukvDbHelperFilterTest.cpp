@@ -58,11 +58,13 @@ TEST(DataFilter, AValueThatCannotBeCastIsRefused) {
 TEST(DataFilter, TypedTestAgreesWithTheVariantPath) {
   std::mt19937 rnd(77);
   auto pick = [&](int n) { return static_cast<int>(rnd() % static_cast<uint32_t>(n)); };
-  const char* names[] = {"apple", "Apple", "banana", "白菜", "", "b", "ban%"};
+  // 乤 and 乶 end in the bytes of "a" and "n": an ASCII pattern must not match inside them.
+  const char* names[] = {"apple", "Apple", "banana", "白菜", "", "b", "ban%", "乤", "b乶", "乤an"};
+  const char* likes[] = {"%an%", "%a%", "a%", "%n", "乤%", "%a"};
   std::vector<Row6> rows;
   for (int i = 0; i < 300; ++i) {
     auto maybe = [&](Variant v) { return pick(7) == 0 ? N() : v; };
-    rows.push_back({maybe(Variant(pick(30))), maybe(Variant(names[pick(7)])), maybe(Variant(pick(400) / 4.0)),
+    rows.push_back({maybe(Variant(pick(30))), maybe(Variant(names[pick(10)])), maybe(Variant(pick(400) / 4.0)),
                     maybe(Variant::FromCurrency(Currency::FromScaled(int64_t(pick(5000)) * 100))),
                     maybe(Variant::FromDate(45000 + pick(20))), maybe(Variant(pick(2) == 0))});
   }
@@ -81,7 +83,7 @@ TEST(DataFilter, TypedTestAgreesWithTheVariantPath) {
       TkvDbField* fld = g.F(fields[fi]);
       const auto kind = static_cast<TkvFilterOperatorKind>(pick(12));
       Variant v;
-      if (fi == 1) v = Variant(kind == foLike || kind == foNotLike ? "%an%" : names[pick(7)]);
+      if (fi == 1) v = Variant(kind == foLike || kind == foNotLike ? likes[pick(6)] : names[pick(10)]);
       else if (fi == 5) v = Variant(pick(2) == 0);
       else v = Variant(pick(30));
       if (kind == foBetween || kind == foNotBetween) v = VarArrayOf({v, Variant(fi == 1 ? "c" : "20")});
@@ -108,6 +110,24 @@ TEST(DataFilter, TypedTestAgreesWithTheVariantPath) {
   }
   EXPECT_EQ(mismatches, 0);
   EXPECT_EQ(checked, 200 * 300);
+}
+
+// 乤 and 乶 end in the bytes of "a" and "n": a pattern of ASCII letters matches whole
+// characters only, on the rows at once as on one record.
+TEST(DataFilter, AsciiPatternNeverMatchesInsideADoubleByteCharacter) {
+  Grid g(Named({{1, "乤"}, {2, "b乶"}, {3, "乤an"}, {4, "an"}, {5, "乶a"}}));
+  TkvDBDataFilterCriteria& f = g.C->Filter();
+  const std::pair<const char*, const char*> cases[] = {
+      {"%a%", "3 4 5"}, {"%an%", "3 4"}, {"a%", "4"}, {"%n", "3 4"}, {"%a", "5"}, {"乤%", "1 3"}};
+  for (const auto& [pattern, ids] : cases) {
+    f.BeginUpdate();
+    f.Clear();
+    f.AddCondition(nullptr, g.F("NAME"), foLike, pattern, "");
+    f.SetActive(true);
+    f.EndUpdate();
+    EXPECT_EQ(g.RowIds(), ids) << pattern;
+    for (int r = 0; r < g.C->GetRecordCount(); ++r) EXPECT_EQ(f.EvaluateRecord(r), f.Evaluate(r)) << pattern << " " << r;
+  }
 }
 
 TEST(DataFilter, AutoDataSetFilterHandsTheTextToTheDataset) {

@@ -41,6 +41,13 @@ class TkvDataFilterCriteria;
 class TkvDataControllerSearch;
 class TkvDbExpressions;
 class TkvSummary;
+class TkvDbField;
+class IkwField;
+// A column's title as the grid's dialogs see it (no operations of its own).
+class IkwColumnTitle {
+ public:
+  virtual ~IkwColumnTitle() = default;
+};
 struct TkvSortingEntry;
 
 constexpr int kvNoRecord = static_cast<int>(0x80000001);
@@ -81,6 +88,13 @@ class IkwColumn {
   virtual bool NeedCustomDisplayText() { return false; }
   // The text of the record's value as the column shows it.
   virtual AnsiString GetDisplayText(int recordIndex, const Variant& value) { return VarToStr(value); }
+  // The grid column's side (the grid's columns answer these; MaxInt: no opinion).
+  virtual int CompareBlankRows(int record1, int record2, int direction) { return 0x7FFFFFFF; }
+  virtual IkwColumnTitle* GetTitle() { return nullptr; }
+  virtual bool NeedCustomSort() { return false; }
+  virtual IkwField* GetField() { return nullptr; }
+  virtual TkvDbField* DbField() { return nullptr; }
+  virtual bool UseCustomDisplayText() { return false; }
 };
 
 // One column of the controller.

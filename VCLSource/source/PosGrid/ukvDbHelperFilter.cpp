@@ -260,15 +260,22 @@ int CompareWith(const TkvDataFilterCriteria::Compiled& n, const TkvConstPlace& p
   }
 }
 
+// The literal of a pattern shape is plain ASCII, and the pattern matches whole
+// characters: where it matches, the literal's bytes are in the text. So the byte test
+// settles every text it fails on; a text it passes needs the character match only when
+// it holds double-byte characters (an ASCII byte may be a trail byte there).
 bool LikeFast(const TkvDataFilterCriteria::Compiled& n, std::string_view s) {
-  if (n.LikeShape >= 0 && AsciiOnly(s)) {
+  if (n.LikeShape >= 0) {
     const std::string_view v = s, l = n.Literal;
+    bool bytes;
     switch (n.LikeShape) {
-      case 0: return v == l;
-      case 1: return v.substr(0, l.size()) == l;
-      case 2: return v.size() >= l.size() && v.substr(v.size() - l.size()) == l;
-      default: return v.find(l) != std::string_view::npos;
+      case 0: bytes = v == l; break;
+      case 1: bytes = v.substr(0, l.size()) == l; break;
+      case 2: bytes = v.size() >= l.size() && v.substr(v.size() - l.size()) == l; break;
+      default: bytes = (l.size() == 1 ? v.find(l.front()) : v.find(l)) != std::string_view::npos; break;
     }
+    if (!bytes) return false;
+    if (AsciiOnly(s)) return true;
   }
   return LikeMatch(s, n.Pattern, n.Many, n.One);
 }
@@ -385,17 +392,6 @@ inline int CompareIntKey(int32_t v, const TkvNumberKey& k) {
   return v < k.I ? -1 : (v > k.I ? 1 : 0);
 }
 
-inline bool KindHolds(TkvFilterOperatorKind kind, int c) {
-  switch (kind) {
-    case foEqual: return c == 0;
-    case foNotEqual: return c != 0;
-    case foLess: return c < 0;
-    case foLessEqual: return c < 1;
-    case foGreater: return c > 0;
-    default: return c >= 0;
-  }
-}
-
 }  // namespace
 
 bool TkvDataFilterCriteria::FilterRows(std::vector<int>& rows, int keep) {
@@ -411,53 +407,74 @@ bool TkvDataFilterCriteria::FilterRows(std::vector<int>& rows, int keep) {
   for (Compiled* c : root.Children) {
     Compiled& n = *c;
     const TkvColumnCopy& copy = *n.Copy;
-    size_t out = 0;
-    const bool simple = n.Kind <= foGreaterEqual && n.Operands.size() == 1 && n.Operands[0].Same &&
-                        (n.Number == Compiled::nInt32 || n.Number == Compiled::nDouble) && n.ValueGroup == Compiled::gNumber;
-    const bool between = (n.Kind == foBetween || n.Kind == foNotBetween) && n.ListOperand && n.Operands.size() == 2 &&
-                         n.Operands[0].Same && n.Operands[1].Same && n.ValueGroup == Compiled::gNumber &&
-                         (n.Number == Compiled::nInt32 || n.Number == Compiled::nDouble);
-    const bool like = (n.Kind == foLike || n.Kind == foNotLike) && copy.HasTexts() && !n.Upper;
-    const bool softEmpty = (Options() & fcoIgnoreNull) && (Options() & fcoSoftNull);
-    for (size_t i = 0; i < rows.size(); ++i) {
-      const int r = rows[i];
-      bool pass;
-      if (r == keep) {
-        pass = true;
-      } else if (like && copy.Has(r)) {
-        const std::string_view text = copy.Text(r);
-        pass = !(softEmpty && text.empty()) && (LikeFast(n, text) == (n.Kind == foLike));
-      } else if ((simple || between) && copy.Has(r)) {
-        const uint64_t bits = copy.Bits(r);
-        auto cmp = [&](const TkvNumberKey& key) {
-          if (n.Number == Compiled::nInt32) {
-            int32_t v;
-            std::memcpy(&v, &bits, sizeof v);
-            return CompareIntKey(v, key);
-          }
-          double d;
-          std::memcpy(&d, &bits, sizeof d);
-          if (std::isnan(d)) {
-            Compiled::Operand o;
-            o.Same = true;
-            o.Key = key;
-            return CompareWith(n, copy.Place(r), std::string_view(), o);
-          }
-          const TkvNumberKey k{d, d >= 9.2e18 ? INT64_MAX : (d <= -9.2e18 ? INT64_MIN : static_cast<int64_t>(d))};
-          return CompareNumberKeys(k, key);
-        };
-        if (simple) {
-          pass = KindHolds(n.Kind, cmp(n.Operands[0].Key));
-        } else {
-          const bool in = cmp(n.Operands[0].Key) >= 0 && cmp(n.Operands[1].Key) <= 0;
-          pass = n.Kind == foBetween ? in : !in;
-        }
-      } else {
-        pass = EvaluateLeaf(n, r);
+    // One loop per kind of test, so that the test is chosen once per condition and not
+    // once per row. Rows without a value take the Variant rules of EvaluateLeaf.
+    auto keepWhere = [&](auto&& test) {
+      size_t out = 0;
+      for (size_t i = 0; i < rows.size(); ++i) {
+        const int r = rows[i];
+        const bool pass = r == keep || (copy.Has(r) ? test(r) : EvaluateLeaf(n, r));
+        rows[out] = r;
+        out += pass ? 1 : 0;
       }
-      if (pass) rows[out++] = r;
+      rows.resize(out);
+    };
+    // The comparison (-1, 0, 1) of record r's number with a key, for each kind of test.
+    auto byKind = [&](TkvFilterOperatorKind kind, auto&& cmp) {
+      switch (kind) {
+        case foEqual: return keepWhere([&](int r) { return cmp(r) == 0; });
+        case foNotEqual: return keepWhere([&](int r) { return cmp(r) != 0; });
+        case foLess: return keepWhere([&](int r) { return cmp(r) < 0; });
+        case foLessEqual: return keepWhere([&](int r) { return cmp(r) < 1; });
+        case foGreater: return keepWhere([&](int r) { return cmp(r) > 0; });
+        default: return keepWhere([&](int r) { return cmp(r) >= 0; });
+      }
+    };
+    auto intCmp = [&copy](int r, const TkvNumberKey& key) {
+      const uint64_t bits = copy.Bits(r);
+      int32_t v;
+      std::memcpy(&v, &bits, sizeof v);
+      return CompareIntKey(v, key);
+    };
+    auto doubleCmp = [&](int r, const TkvNumberKey& key) {
+      const uint64_t bits = copy.Bits(r);
+      double d;
+      std::memcpy(&d, &bits, sizeof d);
+      if (std::isnan(d)) {
+        Compiled::Operand o;
+        o.Same = true;
+        o.Key = key;
+        return CompareWith(n, copy.Place(r), std::string_view(), o);
+      }
+      const TkvNumberKey k{d, d >= 9.2e18 ? INT64_MAX : (d <= -9.2e18 ? INT64_MIN : static_cast<int64_t>(d))};
+      return CompareNumberKeys(k, key);
+    };
+    const bool number = (n.Number == Compiled::nInt32 || n.Number == Compiled::nDouble) && n.ValueGroup == Compiled::gNumber;
+    const bool simple = number && n.Kind <= foGreaterEqual && n.Operands.size() == 1 && n.Operands[0].Same;
+    const bool between = number && (n.Kind == foBetween || n.Kind == foNotBetween) && n.ListOperand &&
+                         n.Operands.size() == 2 && n.Operands[0].Same && n.Operands[1].Same;
+    const bool like = (n.Kind == foLike || n.Kind == foNotLike) && copy.HasTexts() && !n.Upper;
+    if (like) {
+      const bool softEmpty = (Options() & fcoIgnoreNull) && (Options() & fcoSoftNull);
+      const bool wanted = n.Kind == foLike;
+      keepWhere([&](int r) {
+        const std::string_view text = copy.Text(r);
+        return !(softEmpty && text.empty()) && (LikeFast(n, text) == wanted);
+      });
+    } else if (simple) {
+      const TkvNumberKey key = n.Operands[0].Key;
+      if (n.Number == Compiled::nInt32) byKind(n.Kind, [&](int r) { return intCmp(r, key); });
+      else byKind(n.Kind, [&](int r) { return doubleCmp(r, key); });
+    } else if (between) {
+      const TkvNumberKey lo = n.Operands[0].Key, hi = n.Operands[1].Key;
+      const bool wanted = n.Kind == foBetween;
+      if (n.Number == Compiled::nInt32)
+        keepWhere([&](int r) { return (intCmp(r, lo) >= 0 && intCmp(r, hi) <= 0) == wanted; });
+      else
+        keepWhere([&](int r) { return (doubleCmp(r, lo) >= 0 && doubleCmp(r, hi) <= 0) == wanted; });
+    } else {
+      keepWhere([&](int r) { return EvaluateLeaf(n, r); });
     }
-    rows.resize(out);
   }
   return true;
 }

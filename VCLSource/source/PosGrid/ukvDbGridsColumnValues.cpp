@@ -1,0 +1,173 @@
+// A column's values: display texts, the value formula, the footer (total, formula or
+// text) and the lookup in a second dataset.
+#include <exception>
+
+#include "VCLSource/source/PosGrid/ukvDbGridsColumns.h"
+#include "VCLSource/source/PosGrid/ukvDbGridsLink.h"
+#include "VCLSource/source/PosGrid/ukvDbHelperGuards.h"
+#include "VCLSource/source/PosGrid/ukvDbHelperSummary.h"
+#include "VCLSource/source/PosGrid/ukvExpressionCalculator.h"
+#include "db/DataLink.h"
+#include "db/DataSet.h"
+#include "db/Field.h"
+#include "db/FieldClasses.h"
+#include "rtl/NumberFormat.h"
+
+// --- formulas ----------------------------------------------------------------------------------
+
+TkvExpressionPtr TkwColumn::CompileValueExpression(const AnsiString& text) {
+  IkwColumnsGrid* g = Grid();
+  TkwDBGridColumns* cols = Columns();
+  auto identifier = [g, cols](const AnsiString& name, TkvParameterListPtr& params) -> TkvExpressionPtr {
+    if (params || !cols || !g) return nullptr;
+    TkwColumn* c = cols->FindColumnByName(name);
+    if (!c) c = cols->FindColumnByFieldName(name);
+    if (!c || !c->DbField()) return nullptr;
+    return std::make_unique<TkvCalcFieldExpression>(c->DbField(), &g->ExprCalculator());
+  };
+  return CreateExpression(text, identifier);
+}
+
+TkvExpressionPtr TkwColumn::CompileFooterExpression(const AnsiString& text) {
+  TkwDBGridColumns* cols = Columns();
+  auto identifier = [cols](const AnsiString& name, TkvParameterListPtr& params) -> TkvExpressionPtr {
+    if (!cols) return nullptr;
+    if (!params) {
+      if (cols->FindColumnByFieldName(name) || cols->FindColumnByName(name))
+        return std::make_unique<TkvStringLiteral>(name);
+      return nullptr;
+    }
+    if (params->Count() < 1) return nullptr;
+    const AnsiString target = params->Items(0)->AsString();
+    TkwColumn* c = cols->FindColumnByFieldName(target);
+    if (!c) c = cols->FindColumnByName(target);
+    if (!c || !c->DbField()) return nullptr;
+    const TkvSummaryKind kind = SummaryKindOfName(name);
+    if (kind == skNone) return nullptr;
+    return std::make_unique<TkwDbFieldSummaryExpr>(std::move(params), c->DbField(), kind);
+  };
+  return CreateExpression(text, identifier);
+}
+
+void TkwColumn::SetValueExpression(const AnsiString& v) {
+  if (v == FValueExpression) return;
+  const bool hadTree = FValueTree != nullptr;
+  FValueExpression = v;
+  FValueTree.reset();
+  if (!v.empty()) FValueTree = CompileValueExpression(v);
+  if (!hadTree) UpdateDataField();
+}
+
+Variant TkwColumn::EvaluateValueExpression(int recordIndex) {
+  IkwColumnsGrid* g = Grid();
+  if (!FValueTree || !g) return Variant::Null();
+  return Variant(g->ExprCalculator().Evaluate(recordIndex, *FValueTree));
+}
+
+void TkwColumn::CompileFooter() {
+  FFooterExpression.reset();
+  const AnsiString& t = FFooterText;
+  if (t.size() > 3 && t.compare(0, 2, "$(") == 0 && t.back() == ')')
+    FFooterExpression = CompileFooterExpression(t.substr(2, t.size() - 3));
+}
+
+// --- footers ------------------------------------------------------------------------------------
+
+Variant TkwColumn::FooterValue() {
+  if (FFooterText.empty()) {
+    if (TotalColumn() && FDbField) return FDbField->GetSummary(TotalKind())->GetValue();
+    return Variant(0);
+  }
+  if (FFooterExpression) return Variant(FFooterExpression->AsFloat());
+  return Variant(FFooterText);
+}
+
+AnsiString TkwColumn::FooterDisplayText() {
+  if (Has(gcoHideContent)) return FHideContentStr;
+  AnsiString text;
+  // The footer is painted with every repaint: a total or a formula that cannot be worked
+  // out shows an empty footer instead of raising from the painting.
+  try {
+    if (TotalColumn() && FDbField)
+      text = FDbField->GetSummary(TotalKind())->GetText();
+    else if (!FFooterText.empty())
+      text = VarToStr(FooterValue());
+  } catch (const Exception&) {
+    text.clear();
+  }
+  if (IkwColumnsGrid* g = Grid()) g->GetFooterDisplayText(this, text);
+  return text;
+}
+
+// --- lookups ------------------------------------------------------------------------------------
+
+TField* TkwColumn::LookupField(const AnsiString& name) const {
+  TDataSet* ds = FLookupSource ? FLookupSource->DataSet() : nullptr;
+  return ds && !name.empty() ? ds->FindField(name) : nullptr;
+}
+
+bool TkwColumn::IsLookupColumn() const {
+  TDataSet* ds = FLookupSource ? FLookupSource->DataSet() : nullptr;
+  return ds && ds->Active() && !FKeyField.empty();
+}
+
+bool TkwColumn::LookupLocate(const Variant& value) {
+  if (value.IsNull() || !IsLookupColumn()) return false;
+  TkvFlagScope inLocate(FInLookupLocate);
+  try {
+    return FLookupSource->DataSet()->Locate(FKeyField, value, 0);
+  } catch (const Exception&) {
+    return false;
+  }
+}
+
+// --- display texts ------------------------------------------------------------------------------
+
+AnsiString TkwColumn::GetDisplayText(const AnsiString& defaultText, int recordIndex) {
+  AnsiString text = defaultText;
+  if (Has(gcoHideContent)) return FHideContentStr;
+  IkwColumnsGrid* g = Grid();
+  TkvCustomDbDataController* dc = g ? g->DataController() : nullptr;
+  const bool lookup = IsLookupColumn();
+  TField* field = Field();
+  TField* shown = lookup ? LookupField(FListField) : field;
+  if (field && shown && dc && FDbField && recordIndex != kvNoRecord) {
+    Variant v;
+    dc->GetFieldValue(recordIndex, FDbField, v);
+    if (lookup) {
+      if (LookupLocate(v)) text = shown->DisplayText();
+    } else if (!FDisplayFormat.empty() && dynamic_cast<TNumericField*>(field) && !v.IsNull()) {
+      text = FormatFloat(FDisplayFormat, v.AsDouble());
+    }
+  }
+  if (g && !g->IsDesigning() && dc && dc->Active()) {
+    if (FValueTree) {
+      try {
+        const Variant v = EvaluateValueExpression(recordIndex);
+        text = !FDisplayFormat.empty() && !v.IsNull() ? FormatFloat(FDisplayFormat, v.AsDouble()) : VarToStr(v);
+      } catch (const Exception&) {
+        // The formula cannot be worked out for this record: the text stays as it was.
+      }
+    }
+    g->DoGetDisplayText(this, text, recordIndex);
+  }
+  return text;
+}
+
+bool TkwColumn::UseCustomDisplayText() {
+  return IsLookupColumn() || Has(gcoHideContent) || !FDisplayFormat.empty() || Has(gcoCustomText) ||
+         FValueTree != nullptr;
+}
+
+bool TkwColumn::NeedCustomSort() { return IsLookupColumn() || Has(gcoCustomSort); }
+
+bool TkwColumn::NeedCustomDisplayText() {
+  bool need = false;
+  if (IkwColumnsGrid* g = Grid()) g->NeedCustomDisplayText(this, need);
+  return need;
+}
+
+int TkwColumn::CompareBlankRows(int record1, int record2, int direction) {
+  IkwColumnsGrid* g = Grid();
+  return g ? g->CompareBlankRows(this, record1, record2, direction) : INT_MAX;
+}

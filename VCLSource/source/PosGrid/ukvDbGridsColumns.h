@@ -1,0 +1,321 @@
+// The data-aware grid's column model: TkwColumnTitle, TkwColumn and the collection
+// TkwDBGridColumns. Window-free: everything that concerns painting or windows is asked of
+// the grid through IkwColumnsGrid (ukvDbGridsHost.h).
+//
+// Assigned values: every appearance property has a default from the grid or the field
+// until it is set; a set value is remembered in AssignedValues, streamed only then, and
+// dropped by RestoreDefaults. A column made by Add is customised (Stored) and keeps its
+// settings; a column of the grid's default layout writes some settings through to its
+// dataset field instead.
+//
+// ColumnOptions is the one store of Fixed, ReadOnly (the column's own value), Expanded,
+// Visible and TotalColumn.
+//
+// Multi-level columns: a column may have a parent column; its parent keeps it in its
+// child list (not owned). The parent chain never has a cycle: a parent that would make
+// one is refused before anything changes. Visibility asks parents and children; a column
+// whose visibility is being worked out counts as visible to the columns it asks, so the
+// question always ends.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <vector>
+#include "VCLSource/source/PosGrid/ukvDbGridsHelper.h"
+#include "VCLSource/source/PosGrid/ukvDbGridsHost.h"
+#include "VCLSource/source/PosGrid/ukvDbHelperController.h"
+#include "VCLSource/source/PosGrid/ukvExpressions.h"
+#include "rtl/Collection.h"
+#include "rtl/StringList.h"
+
+class TDataSet;
+class TDataSource;
+class TkwDBGridColumns;
+
+enum TkwColumnOption : uint8_t {
+  gcoShowSortIcon, gcoSortable, gcoFixed, gcoReadOnly, gcoCustomText, gcoExpanded, gcoVisible,
+  gcoConfigNoVisible, gcoTotalColumn, gcoAlwaysShowEditor, gcoHideContent, gcoCustomSort
+};
+using TkwColumnOptions = uint16_t;  // bit i for option i
+constexpr TkwColumnOptions ColumnOption(TkwColumnOption o) { return static_cast<TkwColumnOptions>(1u << o); }
+
+enum TkwColumnButtonStyle : uint8_t { gcbsNone, gcbsEllipsis, gcbsLookupList, gcbsCheckBox };
+
+// Bits of AssignedValues.
+enum TkwColumnValue : uint8_t {
+  cvColor = 0, cvWidth = 1, cvFont = 2, cvAlignment = 3, cvReadOnly = 4, cvTitleColor = 5, cvTitleCaption = 6,
+  cvTitleAlignment = 7, cvTitleFont = 8, cvImeMode = 9, cvImeName = 10, cvVisible = 12, cvExpanded = 13
+};
+
+// The refusal of a parent that would make a cycle.
+inline constexpr const char* kSelfAsParent = "不能指定自己的子列为自己的父列！";
+
+class TkwColumnTitle : public TPersistent, public IkwColumnTitle {
+ public:
+  explicit TkwColumnTitle(TkwColumn* column);
+
+  TAlignment Alignment() const;
+  void SetAlignment(TAlignment v);
+  AnsiString Caption() const;
+  virtual void SetCaption(const AnsiString& v);
+  TColor Color() const;
+  void SetColor(TColor v);
+  TkwGridFont* Font() { return &FFont; }
+  void SetFont(TkwGridFont* v) { FFont.Assign(v); }
+  TkwColumn* Column() const { return FColumn; }
+
+  TAlignment DefaultAlignment() const { return taLeftJustify; }
+  AnsiString DefaultCaption() const;
+  TColor DefaultColor() const;
+  const TkwGridFont& DefaultFont() const;
+  bool IsAlignmentStored() const;
+  bool IsCaptionStored() const;
+  bool IsColorStored() const;
+  bool IsFontStored() const;
+
+  virtual void RestoreDefaults();
+  void Assign(TPersistent* Source) override;
+  void DefinePublished(TPublishedProperties& P) override;
+  // Copies the default font unless the title font is assigned.
+  void RefreshDefaultFont();
+
+ private:
+  void FontChanged();
+  TAlignment FAlignment = taLeftJustify;
+  AnsiString FCaption;
+  TColor FColor = kwcolor::BtnFace;
+  TkwColumn* FColumn;
+  TkwGridFont FFont;
+  bool FRefreshingFont = false;
+};
+
+class TkwColumn : public TkwInterfaceCollectionItem, public IkwColumn {
+ public:
+  explicit TkwColumn(TCollection* collection);
+  ~TkwColumn() override;
+
+  // --- published properties -------------------------------------------------------------------
+  TAlignment Alignment() const;
+  virtual void SetAlignment(TAlignment v);
+  TkwColumnButtonStyle ButtonStyle() const { return FButtonStyle; }
+  void SetButtonStyle(TkwColumnButtonStyle v);
+  TColor Color() const;
+  void SetColor(TColor v);
+  TkwColumnOptions ColumnOptions() const { return FColumnOptions; }
+  void SetColumnOptions(TkwColumnOptions v);
+  const AnsiString& DisplayFormat() const { return FDisplayFormat; }
+  void SetDisplayFormat(const AnsiString& v);
+  int DropDownRows() const { return FDropDownRows; }
+  void SetDropDownRows(int v) { FDropDownRows = v; }
+  bool Expanded() const { return Has(gcoExpanded); }
+  void SetExpanded(bool v);
+  const AnsiString& FieldName() const { return FFieldName; }
+  void SetFieldName(const AnsiString& v);
+  bool Fixed() const { return Has(gcoFixed); }
+  void SetFixed(bool v);
+  TkwGridFont* Font() { return &FFont; }
+  void SetFont(TkwGridFont* v) { FFont.Assign(v); }
+  const AnsiString& HideContentStr() const { return FHideContentStr; }
+  void SetHideContentStr(const AnsiString& v) { FHideContentStr = v; }
+  TImeMode ImeMode() const;
+  virtual void SetImeMode(TImeMode v);
+  AnsiString ImeName() const;
+  virtual void SetImeName(const AnsiString& v);
+  const AnsiString& Name() const { return FName; }
+  void SetName(const AnsiString& v) { FName = v; }
+  TStrings* PickList();  // made on first read
+  void SetPickList(TStrings* v);
+  bool HasPickList() const { return FPickList != nullptr; }
+  // The check-box editors of a gcbsCheckBox column are window controls: the grid makes
+  // them and hands them to the column, which owns them from then on.
+  TObject* CheckBoxEditors() const { return FCheckBoxEditors.get(); }
+  void SetCheckBoxEditors(std::unique_ptr<TObject> v) { FCheckBoxEditors = std::move(v); }
+  // The popup menu is the window side's; the column only remembers it.
+  TObject* PopupMenu() const { return FPopupMenu; }
+  void SetPopupMenu(TObject* v) { FPopupMenu = v; }
+  bool ReadOnly() const;
+  virtual void SetReadOnly(bool v);
+  TkwColumnTitle* Title() { return FTitle.get(); }
+  void SetTitle(TkwColumnTitle* v) { FTitle->Assign(v); }
+  bool TotalColumn() const { return Has(gcoTotalColumn); }
+  void SetTotalColumn(bool v);
+  // A column holding skNone switches to skSum when read.
+  TkvSummaryKind TotalKind();
+  void SetTotalKind(TkvSummaryKind v) { FTotalKind = v; }
+  const AnsiString& ValueExpression() const { return FValueExpression; }
+  void SetValueExpression(const AnsiString& v);
+  bool Visible() const { return GetVisible(); }
+  void SetVisible(bool v);
+  int Width() const;  // -1 when the column is not shown
+  virtual void SetWidth(int v);
+  TNotifyEvent OnEditButtonClick;
+  TNotifyEvent OnPressReturnKeyEvent;
+
+  // --- defaults and streaming ------------------------------------------------------------------
+  uint16_t AssignedValues() const { return FAssignedValues; }
+  bool IsAssigned(TkwColumnValue v) const { return (FAssignedValues & (1u << v)) != 0; }
+  TAlignment DefaultAlignment() const;
+  TColor DefaultColor() const;
+  const TkwGridFont& DefaultFont() const;
+  TImeMode DefaultImeMode() const;
+  AnsiString DefaultImeName() const;
+  bool DefaultReadOnly() const;
+  int DefaultWidth() const;
+  int StoredWidth() const { return FWidth; }
+  void DefinePublished(TPublishedProperties& P) override;
+
+  // --- the column ---------------------------------------------------------------------------
+  virtual bool LookupLocate(const Variant& value);
+  virtual bool AlwaysShowEditorColumn() const;
+  virtual bool CanModify();
+  virtual std::unique_ptr<TkwColumnTitle> CreateTitle();
+  virtual int GetFieldSize();
+  virtual AnsiString ParentCaption() const;
+  virtual bool GetVisible() const;
+  virtual bool Editable() const;
+  virtual void UpdateDataField();
+  virtual void SetField(TField* v);
+  virtual void RestoreDefaults();
+  void Assign(TPersistent* Source) override;
+  AnsiString DisplayName() const override;
+  void SetIndex(int value) override;
+
+  TField* Field();  // found by FieldName on first use
+  TField* BoundField() const { return FField; }
+  IkwColumnsGrid* Grid() const;
+  TkwDBGridColumns* Columns() const;
+  bool Stored() const { return FStored; }
+  void SetStored(bool v) { FStored = v; }
+  bool FieldNameSet() const { return FFieldNameSet; }
+  int Level() const;
+  TkwColumn* Parent() const { return FParent; }
+  // Raises Exception kSelfAsParent, changing nothing, for itself or a descendant.
+  void SetParent(TkwColumn* v);
+  int ChildCount() const { return static_cast<int>(FChildren.size()); }
+  TkwColumn* Children(int index) const { return FChildren.at(static_cast<size_t>(index)); }
+  // Children in display order: visible ones first, then by position (sorted once after
+  // the grid's layout pass cleared the mark).
+  const std::vector<TkwColumn*>& SortedChildren();
+  void ClearChildrenSorted() { FChildrenSorted = false; }
+  void EditButtonClick();
+  void PressReturnKey();
+  bool Expandable();
+  bool Shown() const;
+  bool Has(TkwColumnOption o) const { return (FColumnOptions & ColumnOption(o)) != 0; }
+
+  // --- values, footers, lookups ----------------------------------------------------------------
+  // The text shown for the record's value; defaultText is the stored display text.
+  AnsiString GetDisplayText(const AnsiString& defaultText, int recordIndex);
+  const AnsiString& FooterText() const { return FFooterText; }
+  void SetFooterText(const AnsiString& v) { FFooterText = v; }
+  // A FooterText "$(formula)" of more than 3 bytes is compiled; other texts stay plain.
+  void CompileFooter();
+  bool HasFooterExpression() const { return FFooterExpression != nullptr; }
+  // The footer's value; errors of the total or the formula pass to the caller.
+  Variant FooterValue();
+  // The footer's text; never raises for a total or a formula that fails (empty text).
+  AnsiString FooterDisplayText();
+  bool IsLookupColumn() const;
+  TDataSource* LookupSource() const { return FLookupSource; }
+  void SetLookupSource(TDataSource* v) { FLookupSource = v; }
+  const AnsiString& KeyField() const { return FKeyField; }
+  void SetKeyField(const AnsiString& v) { FKeyField = v; }
+  const AnsiString& ListField() const { return FListField; }
+  void SetListField(const AnsiString& v) { FListField = v; }
+
+  // --- IkwColumn ---------------------------------------------------------------------------------
+  int CompareBlankRows(int record1, int record2, int direction) override;
+  IkwColumnTitle* GetTitle() override { return FTitle.get(); }
+  AnsiString GetDisplayText(int recordIndex, const Variant& value) override {
+    return GetDisplayText(VarToStr(value), recordIndex);
+  }
+  bool NeedCustomSort() override;
+  IkwField* GetField() override;
+  TkvDbField* DbField() override { return FDbField; }
+  bool NeedCustomDisplayText() override;
+  bool HasValueExpression() override { return FValueTree != nullptr; }
+  Variant EvaluateValueExpression(int recordIndex) override;
+  bool UseCustomDisplayText() override;
+
+ private:
+  friend class TkwColumnTitle;
+  void SetOption(TkwColumnOption o, bool on);
+  void Assigned(TkwColumnValue v) { FAssignedValues = static_cast<uint16_t>(FAssignedValues | (1u << v)); }
+  void Unassigned(TkwColumnValue v) { FAssignedValues = static_cast<uint16_t>(FAssignedValues & ~(1u << v)); }
+  void FontChanged();
+  void RefreshDefaultFont();
+  bool LinkActive() const;
+  TDataSet* GridDataSet() const;
+  void Relayout() { Changed(true); }
+  void ColumnChanged() { Changed(false); }
+  TkvExpressionPtr CompileValueExpression(const AnsiString& text);
+  TkvExpressionPtr CompileFooterExpression(const AnsiString& text);
+  TField* LookupField(const AnsiString& name) const;
+
+  TAlignment FAlignment = taLeftJustify;
+  uint16_t FAssignedValues = 0;
+  TkwColumnButtonStyle FButtonStyle = gcbsNone;
+  std::unique_ptr<TObject> FCheckBoxEditors;
+  std::vector<TkwColumn*> FChildren;
+  bool FChildrenSorted = false;
+  TColor FColor = kwcolor::Window;
+  bool FFieldNameSet = false;
+  TkwColumnOptions FColumnOptions = ColumnOption(gcoVisible);
+  AnsiString FDisplayFormat;
+  int FDropDownRows = 7;
+  TkwField FFieldIntf;
+  AnsiString FFieldName;
+  TkwGridFont FFont;
+  bool FRefreshingFont = false;
+  TkvExpressionPtr FFooterExpression;
+  AnsiString FFooterText;
+  AnsiString FHideContentStr = "***";
+  TImeMode FImeMode = imDontCare;
+  AnsiString FImeName;
+  AnsiString FKeyField, FListField;
+  TDataSource* FLookupSource = nullptr;
+  bool FInLookupLocate = false;
+  TkvDbField* FDbField = nullptr;
+  AnsiString FName;
+  TkwColumn* FParent = nullptr;
+  std::unique_ptr<TStringList> FPickList;
+  TObject* FPopupMenu = nullptr;
+  bool FStored = true;
+  std::unique_ptr<TkwColumnTitle> FTitle;
+  TkvSummaryKind FTotalKind = skNone;
+  AnsiString FValueExpression;
+  TkvExpressionPtr FValueTree;
+  int FWidth = 0;
+  TField* FField = nullptr;
+  mutable bool FVisibilityMark = false;  // its visibility is being worked out
+};
+
+class TkwDBGridColumns : public TCollection {
+ public:
+  enum TState { csDefault = 0, csCustomized = 1 };
+
+  TkwDBGridColumns(IkwColumnsGrid* grid, TCollectionItemClass columnClass);
+  ~TkwDBGridColumns() override;
+
+  TkwColumn* Add();          // customised
+  TkwColumn* AddDefault();   // of the grid's default layout
+  TkwColumn* Items(int index) const { return ItemsAs<TkwColumn>(index); }
+  IkwColumnsGrid* Grid() const { return FGrid; }
+  TState State() const;
+  void SetState(TState v);
+  // One customised column per dataset field, in field order (cleared without a dataset).
+  void RebuildColumns();
+  void CompileFooters();
+  // The first column whose FieldName (Name) equals name, ASCII case-insensitively.
+  TkwColumn* FindColumnByFieldName(std::string_view name) const;
+  TkwColumn* FindColumnByName(std::string_view name) const;
+  bool FieldBinding() const { return FFieldBinding; }
+  void BeginFieldBinding() { FFieldBinding = true; }
+  void EndFieldBinding() { FFieldBinding = false; }
+
+ protected:
+  void Update(TCollectionItem* item) override;
+
+ private:
+  IkwColumnsGrid* FGrid;
+  bool FFieldBinding = false;
+};

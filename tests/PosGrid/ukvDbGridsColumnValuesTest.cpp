@@ -1,0 +1,138 @@
+// Column values: display texts, value formulas, footers (totals, formulas, texts).
+#include <gtest/gtest.h>
+
+#include "ColumnsFixture.h"
+#include "db/DataSet.h"
+
+using kwtest::FakeGrid;
+
+namespace {
+
+struct Loaded : FakeGrid {
+  Loaded() {
+    for (const char* n : {"ID", "NAME", "QTY", "PRICE"}) Columns->Add()->SetFieldName(n);
+    Load();
+  }
+  TkwColumn* Col(const char* name) { return Columns->FindColumnByFieldName(name); }
+};
+
+TEST(ColumnFooter, FormulasOverTotalsAndPlainTexts) {
+  Loaded g;
+  TkwColumn* qty = g.Col("QTY");
+  qty->SetFooterText("$(Sum(Qty))");
+  g.Columns->CompileFooters();
+  EXPECT_TRUE(qty->HasFooterExpression());
+  EXPECT_EQ(qty->FooterValue().VType(), varDouble);
+  EXPECT_DOUBLE_EQ(qty->FooterValue().AsDouble(), 10.0);
+  qty->SetFooterText("$(Sum(Qty)*2)");
+  qty->CompileFooter();
+  EXPECT_EQ(qty->FooterDisplayText(), "20");
+  for (const char* plain : {"合计", "$()", "$(Sum(Qty)*2"}) {
+    qty->SetFooterText(plain);
+    qty->CompileFooter();
+    EXPECT_FALSE(qty->HasFooterExpression()) << plain;
+    EXPECT_EQ(qty->FooterDisplayText(), plain);
+  }
+  qty->SetFooterText("");
+  qty->CompileFooter();
+  EXPECT_EQ(qty->FooterValue().AsInteger(), 0);
+  EXPECT_EQ(qty->FooterDisplayText(), "");
+  g.FooterHook = true;
+  EXPECT_EQ(qty->FooterDisplayText(), "[]");
+}
+
+TEST(ColumnFooter, TotalColumnShowsItsTotal) {
+  Loaded g;
+  TkwColumn* price = g.Col("PRICE");
+  price->SetTotalColumn(true);
+  EXPECT_DOUBLE_EQ(price->FooterValue().AsDouble(), 7.75);
+  price->SetDisplayFormat("0.0");  // also the total's format (it rounds the total)
+  EXPECT_EQ(price->FooterDisplayText(), "7.8");
+  price->SetColumnOptions(price->ColumnOptions() | ColumnOption(gcoHideContent));
+  EXPECT_EQ(price->FooterDisplayText(), "***");
+  EXPECT_EQ(price->GetDisplayText("1.5", 0), "***");
+}
+
+// The footer is painted on every repaint: a formula that cannot be worked out must give
+// an empty footer, not an error, while a direct caller of FooterValue still sees it.
+TEST(ColumnFooter, FooterErrorsNeverReachPainting) {
+  Loaded g;
+  TkwColumn* qty = g.Col("QTY");
+  qty->SetFooterText("$(Qty)");  // a bare column name is a text, not a number
+  qty->CompileFooter();
+  ASSERT_TRUE(qty->HasFooterExpression());
+  EXPECT_THROW(qty->FooterValue(), Exception);
+  EXPECT_EQ(qty->FooterDisplayText(), "");
+  TkwColumn* name = g.Col("NAME");
+  name->SetTotalColumn(true);  // a sum over texts
+  EXPECT_NO_THROW(name->FooterDisplayText());
+}
+
+TEST(ColumnText, DisplayFormatOnNumbersOnly) {
+  Loaded g;
+  TkwColumn* qty = g.Col("QTY");
+  EXPECT_FALSE(qty->UseCustomDisplayText());
+  qty->SetDisplayFormat("0.00");
+  EXPECT_TRUE(qty->UseCustomDisplayText());
+  EXPECT_EQ(qty->GetDisplayText("3", 1), "3.00");
+  TkwColumn* name = g.Col("NAME");
+  name->SetDisplayFormat("0.00");
+  EXPECT_EQ(name->GetDisplayText("梨", 1), "梨");
+}
+
+TEST(ColumnText, ValueFormulaComputesAndAFailureKeepsTheDefaultText) {
+  Loaded g;
+  TkwColumn* total = g.Columns->Add();
+  total->SetName("colTotal");
+  total->SetValueExpression("QTY*PRICE");
+  EXPECT_TRUE(total->HasValueExpression());
+  EXPECT_TRUE(total->UseCustomDisplayText());
+  EXPECT_DOUBLE_EQ(total->EvaluateValueExpression(1).AsDouble(), 6.75);
+  EXPECT_EQ(total->GetDisplayText("", 1), "6.75");
+  total->SetDisplayFormat("0.0");
+  EXPECT_EQ(total->GetDisplayText("", 2), "20.0");
+  TkwColumn* text = g.Columns->Add();
+  text->SetValueExpression("NAME+1");  // a text that is not a number
+  EXPECT_EQ(text->GetDisplayText("默认", 0), "默认");
+  EXPECT_THROW(text->SetValueExpression("NOSUCH+1"), Exception);
+  EXPECT_FALSE(text->HasValueExpression());
+  EXPECT_EQ(text->ValueExpression(), "NOSUCH+1");
+}
+
+TEST(ColumnText, LookupColumnShowsTheListTextOfTheKey) {
+  Loaded g;
+  TClientDataSet units(nullptr);
+  TDataPacket p;
+  p.Fields = {{"CODE", ftInteger, 0}, {"TITLE", ftString, 20}};
+  p.Rows = {{Variant(1), Variant("个")}, {Variant(2), Variant("斤")}};
+  units.SetData(p);
+  TDataSource source(nullptr);
+  source.SetDataSet(&units);
+  TkwColumn* id = g.Col("ID");
+  id->SetLookupSource(&source);
+  id->SetKeyField("CODE");
+  id->SetListField("TITLE");
+  EXPECT_TRUE(id->IsLookupColumn());
+  EXPECT_TRUE(id->UseCustomDisplayText());
+  EXPECT_TRUE(id->NeedCustomSort());
+  EXPECT_EQ(id->GetDisplayText("2", 1), "斤");
+  EXPECT_EQ(id->GetDisplayText("3", 2), "3");  // key 3 is not in the lookup dataset
+  EXPECT_FALSE(id->LookupLocate(Variant::Null()));
+  units.Close();
+  EXPECT_FALSE(id->IsLookupColumn());
+  EXPECT_EQ(id->GetDisplayText("1", 0), "1");
+  id->SetLookupSource(nullptr);
+}
+
+TEST(ColumnText, CustomSortAndNoLookupWithoutALookupSource) {
+  Loaded g;
+  TkwColumn* qty = g.Col("QTY");
+  EXPECT_FALSE(qty->NeedCustomSort());
+  qty->SetColumnOptions(qty->ColumnOptions() | ColumnOption(gcoCustomSort));
+  EXPECT_TRUE(qty->NeedCustomSort());
+  EXPECT_FALSE(qty->IsLookupColumn());
+  EXPECT_FALSE(qty->LookupLocate(Variant(1)));
+  EXPECT_EQ(qty->CompareBlankRows(0, 1, 1), INT_MAX);
+}
+
+}  // namespace

@@ -1,0 +1,178 @@
+// Columns as published properties: only assigned values are written, byte for byte, and
+// they come back as assigned values while everything else keeps following the grid.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ColumnsFixture.h"
+#include "rtl/ComponentStreaming.h"
+#include "rtl/Streams.h"
+
+using kwtest::FakeGrid;
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// The pieces of the component stream format (docs/formats/component-stream.md).
+void Append(Bytes& b, std::initializer_list<uint8_t> v) { b.insert(b.end(), v); }
+void Short(Bytes& b, std::string_view s) {  // a bare short string: length byte, bytes
+  b.push_back(static_cast<uint8_t>(s.size()));
+  b.insert(b.end(), s.begin(), s.end());
+}
+void Str(Bytes& b, std::string_view s) {
+  b.push_back(vaString);
+  Short(b, s);
+}
+
+Bytes Write(TCollection& c) {
+  TMemoryStream m;
+  TWriter w(m);
+  w.WriteCollection(&c);
+  return m.Bytes();
+}
+
+void Read(TCollection& c, const Bytes& bytes) {
+  TMemoryStream m;
+  m.Write(bytes.data(), static_cast<int64_t>(bytes.size()));
+  m.SetPosition(0);
+  TReader r(m);
+  ASSERT_EQ(r.ReadValue(), vaCollection);
+  r.ReadCollection(c);
+}
+
+// Two columns: one only bound to its field, one with its colour, width and title caption
+// set and hidden.
+void MakeTwo(FakeGrid& g) {
+  g.Columns->Add()->SetFieldName("ID");
+  TkwColumn* qty = g.Columns->Add();
+  qty->SetFieldName("QTY");
+  qty->SetColor(0x0000FF);
+  qty->SetWidth(120);
+  qty->Title()->SetCaption("数量");
+  qty->SetVisible(false);
+}
+
+Bytes ExpectedTwo() {
+  Bytes b;
+  Append(b, {vaCollection});
+  Append(b, {vaList});
+  Short(b, "FieldName");
+  Str(b, "ID");
+  Append(b, {vaNull});
+  Append(b, {vaList});
+  Short(b, "Color");
+  Append(b, {vaInt16, 0xFF, 0x00});
+  Short(b, "ColumnOptions");
+  Append(b, {vaSet, 0x00});  // the empty set: gcoVisible cleared
+  Short(b, "FieldName");
+  Str(b, "QTY");
+  Short(b, "Title.Caption");
+  Str(b, "数量");
+  Short(b, "Visible");
+  Append(b, {vaFalse});
+  Short(b, "Width");
+  Append(b, {vaInt8, 120});  // the width as set, although a hidden column reads -1
+  Append(b, {vaNull});
+  Append(b, {vaNull});
+  return b;
+}
+
+TEST(ColumnsStream, OnlyAssignedValuesAreWritten) {
+  FakeGrid g;
+  MakeTwo(g);
+  EXPECT_EQ(Write(*g.Columns), ExpectedTwo());
+}
+
+TEST(ColumnsStream, ValuesComeBackAssignedAndDefaultsKeepFollowingTheGrid) {
+  FakeGrid g;
+  Read(*g.Columns, ExpectedTwo());
+  ASSERT_EQ(g.Columns->Count(), 2);
+  TkwColumn* id = g.Columns->Items(0);
+  TkwColumn* qty = g.Columns->Items(1);
+  EXPECT_EQ(id->AssignedValues(), 0);
+  EXPECT_EQ(qty->AssignedValues(), (1 << cvColor) | (1 << cvWidth) | (1 << cvTitleCaption) | (1 << cvVisible));
+  EXPECT_EQ(qty->Color(), 0x0000FF);
+  EXPECT_EQ(qty->StoredWidth(), 120);
+  EXPECT_FALSE(qty->Visible());
+  EXPECT_EQ(qty->Title()->Caption(), "数量");
+  g.GridColor = 0x00FF00;
+  EXPECT_EQ(id->Color(), 0x00FF00);
+  EXPECT_EQ(id->Title()->Caption(), "ID");
+  EXPECT_EQ(Write(*g.Columns), ExpectedTwo());
+}
+
+TEST(ColumnsStream, RestoreDefaultsLeavesNothingToWrite) {
+  FakeGrid g;
+  MakeTwo(g);
+  TkwColumn* qty = g.Columns->Items(1);
+  qty->SetVisible(true);
+  qty->RestoreDefaults();
+  Bytes b;
+  Append(b, {vaCollection, vaList});
+  Short(b, "FieldName");
+  Str(b, "ID");
+  Append(b, {vaNull, vaList});
+  Short(b, "FieldName");
+  Str(b, "QTY");
+  Append(b, {vaNull, vaNull});
+  EXPECT_EQ(Write(*g.Columns), b);
+}
+
+TEST(ColumnsStream, VisibilityGivenByTheParentIsNotWritten) {
+  FakeGrid g;
+  TkwColumn* p = g.Columns->Add();
+  TkwColumn* c = g.Columns->Add();
+  c->SetParent(p);
+  p->SetVisible(false);
+  ASSERT_FALSE(c->Visible());
+  Bytes b;
+  Append(b, {vaCollection, vaList});
+  Short(b, "ColumnOptions");
+  Append(b, {vaSet, 0x00});
+  Short(b, "Visible");
+  Append(b, {vaFalse, vaNull});
+  Append(b, {vaList, vaNull});  // the child: nothing of its own
+  Append(b, {vaNull});
+  EXPECT_EQ(Write(*g.Columns), b);
+}
+
+TEST(ColumnsStream, FontsOptionsAndTextsRoundTrip) {
+  FakeGrid g;
+  TkwColumn* c = g.Columns->Add();
+  c->SetFieldName("NAME");
+  c->Font()->SetHeight(-16);
+  c->Font()->SetStyle(1 << fsBold);
+  c->Title()->Font()->SetName("黑体");
+  c->Title()->SetAlignment(taCenter);
+  c->SetColumnOptions(c->ColumnOptions() | ColumnOption(gcoSortable) | ColumnOption(gcoTotalColumn));
+  c->SetTotalKind(skMax);
+  c->SetDisplayFormat("0.00");
+  c->SetHideContentStr("--");
+  c->SetButtonStyle(gcbsCheckBox);
+  c->SetName("colName");
+  c->SetImeMode(imChinese);
+  const Bytes written = Write(*g.Columns);
+
+  FakeGrid back;
+  Read(*back.Columns, written);
+  ASSERT_EQ(back.Columns->Count(), 1);
+  TkwColumn* r = back.Columns->Items(0);
+  EXPECT_EQ(r->AssignedValues(), c->AssignedValues());
+  EXPECT_EQ(r->Font()->Height(), -16);
+  EXPECT_EQ(r->Font()->Style(), 1 << fsBold);
+  EXPECT_EQ(r->Title()->Font()->Name(), "黑体");
+  EXPECT_EQ(r->Title()->Font()->Height(), -16);  // it had followed the column font
+  EXPECT_EQ(r->Title()->Alignment(), taCenter);
+  EXPECT_EQ(r->ColumnOptions(), c->ColumnOptions());
+  EXPECT_EQ(r->TotalKind(), skMax);
+  EXPECT_EQ(r->DisplayFormat(), "0.00");
+  EXPECT_EQ(r->HideContentStr(), "--");
+  EXPECT_EQ(r->ButtonStyle(), gcbsCheckBox);
+  EXPECT_EQ(r->Name(), "colName");
+  EXPECT_EQ(r->ImeMode(), imChinese);
+  EXPECT_EQ(Write(*back.Columns), written);
+}
+
+}  // namespace
