@@ -1,5 +1,6 @@
 #include "VCLSource/source/PosGrid/ukvDbHelperFilter.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -404,9 +405,26 @@ bool TkvDataFilterCriteria::FilterRows(std::vector<int>& rows, int keep) {
   if (root.Op != fboAnd) return false;
   for (const Compiled* c : root.Children)
     if (c->IsList || !c->Copy) return false;
-  for (Compiled* c : root.Children) {
+  // Every test is typed, so none raises and the conditions of the AND may run in any
+  // order: number tests first, text patterns on the rows they leave, the rest last.
+  enum Shape { sSimple, sBetween, sLike, sOther };
+  auto shapeOf = [](const Compiled& n) {
+    const bool number = (n.Number == Compiled::nInt32 || n.Number == Compiled::nDouble) && n.ValueGroup == Compiled::gNumber;
+    if (number && n.Kind <= foGreaterEqual && n.Operands.size() == 1 && n.Operands[0].Same) return sSimple;
+    if (number && (n.Kind == foBetween || n.Kind == foNotBetween) && n.ListOperand && n.Operands.size() == 2 &&
+        n.Operands[0].Same && n.Operands[1].Same)
+      return sBetween;
+    if ((n.Kind == foLike || n.Kind == foNotLike) && n.Copy->HasTexts() && !n.Upper) return sLike;
+    return sOther;
+  };
+  std::vector<Compiled*> order(root.Children.begin(), root.Children.end());
+  std::stable_sort(order.begin(), order.end(), [&](const Compiled* a, const Compiled* b) {
+    return std::min<int>(shapeOf(*a), sLike) < std::min<int>(shapeOf(*b), sLike);
+  });
+  for (Compiled* c : order) {
     Compiled& n = *c;
     const TkvColumnCopy& copy = *n.Copy;
+    const Shape shape = shapeOf(n);
     // One loop per kind of test, so that the test is chosen once per condition and not
     // once per row. Rows without a value take the Variant rules of EvaluateLeaf.
     auto keepWhere = [&](auto&& test) {
@@ -449,23 +467,18 @@ bool TkvDataFilterCriteria::FilterRows(std::vector<int>& rows, int keep) {
       const TkvNumberKey k{d, d >= 9.2e18 ? INT64_MAX : (d <= -9.2e18 ? INT64_MIN : static_cast<int64_t>(d))};
       return CompareNumberKeys(k, key);
     };
-    const bool number = (n.Number == Compiled::nInt32 || n.Number == Compiled::nDouble) && n.ValueGroup == Compiled::gNumber;
-    const bool simple = number && n.Kind <= foGreaterEqual && n.Operands.size() == 1 && n.Operands[0].Same;
-    const bool between = number && (n.Kind == foBetween || n.Kind == foNotBetween) && n.ListOperand &&
-                         n.Operands.size() == 2 && n.Operands[0].Same && n.Operands[1].Same;
-    const bool like = (n.Kind == foLike || n.Kind == foNotLike) && copy.HasTexts() && !n.Upper;
-    if (like) {
+    if (shape == sLike) {
       const bool softEmpty = (Options() & fcoIgnoreNull) && (Options() & fcoSoftNull);
       const bool wanted = n.Kind == foLike;
       keepWhere([&](int r) {
         const std::string_view text = copy.Text(r);
         return !(softEmpty && text.empty()) && (LikeFast(n, text) == wanted);
       });
-    } else if (simple) {
+    } else if (shape == sSimple) {
       const TkvNumberKey key = n.Operands[0].Key;
       if (n.Number == Compiled::nInt32) byKind(n.Kind, [&](int r) { return intCmp(r, key); });
       else byKind(n.Kind, [&](int r) { return doubleCmp(r, key); });
-    } else if (between) {
+    } else if (shape == sBetween) {
       const TkvNumberKey lo = n.Operands[0].Key, hi = n.Operands[1].Key;
       const bool wanted = n.Kind == foBetween;
       if (n.Number == Compiled::nInt32)
