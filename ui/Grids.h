@@ -394,6 +394,8 @@ class TCustomGrid : public TCustomControl {
   void CancelMode();
   void DrawSizingLine(const TGridDrawInfo& info);
   void DrawMove();
+  // How far down the column-move marker runs (the client height here).
+  virtual int ColumnMoveMarkerBottom() { return ClientHeight(); }
 
   TGridCoord FCurrent;
   TGridCoord FAnchor;
