@@ -277,6 +277,37 @@ TEST(KwEditor, EllipsisButtonIsSquareAndShownOnlyWhileFocused) {
   ed->SetReadOnly(false);
 }
 
+// A press and release anywhere on the square button clicks it, with the editor as
+// sender; a press on the text beside it does not.
+TEST(KwEditor, SquareEllipsisButtonTakesClicksOverItsWholeWidth) {
+  EditForm f;
+  f.grid->SetDefaultColWidth(120);
+  f.grid->SetDefaultRowHeight(34);
+  f.Show();
+  PostKey(VK_RIGHT);
+  PostKey(VK_RIGHT);
+  PostKey(VK_RETURN);
+  TkwInplaceEditList* ed = f.Editor();
+  ASSERT_NE(ed, nullptr);
+  ASSERT_EQ(ed->EditStyle(), esEllipsis);
+  ASSERT_GT(ed->Height(), ed->ButtonWidth() + 8);
+  std::vector<TObject*> clicks;
+  ed->OnEditButtonClick = [&](TObject* sender) { clicks.push_back(sender); };
+  auto click = [&](int x) {
+    const LPARAM at = MAKELPARAM(x, ed->Height() / 2);
+    ::PostMessageW(ed->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    Pump();
+    ::PostMessageW(ed->Handle(), WM_LBUTTONUP, 0, at);
+    Pump();
+  };
+  // Left part of the square, beyond the width of an arrow button.
+  click(ed->Width() - ed->Height() + 2);
+  ASSERT_EQ(clicks.size(), 1u);
+  EXPECT_EQ(clicks[0], ed);
+  click(ed->Width() - ed->Height() - 4);
+  EXPECT_EQ(clicks.size(), 1u);
+}
+
 // A paint into a DC it is handed (a print) draws the same picture: background, button,
 // text around it.
 TEST(KwEditor, PaintIntoAGivenDcDrawsTheButtonAndTheText) {
