@@ -984,7 +984,7 @@ void TCustomGrid::DrawMove() {
     const TRect r = CellRect(FMovePos, 0);
     const int pos = FMovePos > FMoveIndex ? r.Right : r.Left;
     ::MoveToEx(dc.dc(), pos, 0, nullptr);
-    ::LineTo(dc.dc(), pos, ClientHeight());
+    ::LineTo(dc.dc(), pos, ColumnMoveMarkerBottom());
   }
   ::SetROP2(dc.dc(), oldRop);
   FMoveDrawn = !FMoveDrawn;

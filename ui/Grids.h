@@ -159,7 +159,11 @@ class TInplaceEditList : public TInplaceEdit {
   bool ListVisible() const { return FListVisible; }
   TPopupListbox* PickList();
   // The button's rectangle in the editor's client area.
-  TRect ButtonRect();
+  virtual TRect ButtonRect();
+  // The button is drawn pressed.
+  bool Pressed() const { return FPressed; }
+  // The list that drops down (the pick list of a pick-list cell); null when none.
+  TWinControl* ActiveList() const { return FActiveList; }
   void UpdateContents() override;
   virtual void DropDown();
   virtual void CloseUp(bool Accept);
@@ -390,6 +394,8 @@ class TCustomGrid : public TCustomControl {
   void CancelMode();
   void DrawSizingLine(const TGridDrawInfo& info);
   void DrawMove();
+  // How far down the column-move marker runs (the client height here).
+  virtual int ColumnMoveMarkerBottom() { return ClientHeight(); }
 
   TGridCoord FCurrent;
   TGridCoord FAnchor;

@@ -213,6 +213,136 @@ TEST(KwEditor, EnterInAnEllipsisEditorWithoutAGridRaisesReturnKey) {
   EXPECT_EQ(returns.size(), 1u);
 }
 
+namespace {
+
+COLORREF PixelOf(HWND h, int x, int y) {
+  ui_win::WindowDC dc(h);
+  return ::GetPixel(dc.dc(), x, y);
+}
+
+}  // namespace
+
+// The ellipsis button is square and is drawn, with room made for it, only while the
+// editor has the focus and is not read-only.
+TEST(KwEditor, EllipsisButtonIsSquareAndShownOnlyWhileFocused) {
+  EditForm f;
+  f.grid->SetDefaultColWidth(120);
+  f.grid->Texts[{3, 1}] = "甲乙";
+  f.Show();
+  PostKey(VK_RIGHT);
+  PostKey(VK_RIGHT);
+  PostKey(VK_RETURN);
+  TkwInplaceEditList* ed = f.Editor();
+  ASSERT_NE(ed, nullptr);
+  ASSERT_EQ(::GetFocus(), ed->Handle());
+  const HWND h = ed->Handle();
+  const int w = ed->Width(), ht = ed->Height();
+  EXPECT_EQ(ed->ButtonRect(), Rect(w - ht, 0, w, ht));
+  RECT fr;
+  ::SendMessageW(h, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&fr));
+  const int focusedRight = fr.right;
+  const TRect b = ed->ButtonRect();
+  const int side = std::max(1, ed->ButtonWidth() / 8);
+  const int dotX = b.Left + (b.Right - b.Left) / 2 - 1, dotY = b.Top + (b.Bottom - b.Top) / 2 - 1;
+  EXPECT_EQ(PixelOf(h, dotX, dotY), RGB(0, 0, 0));
+  EXPECT_EQ(PixelOf(h, dotX - 2 * side, dotY), RGB(0, 0, 0));
+  EXPECT_EQ(PixelOf(h, dotX + 2 * side, dotY), RGB(0, 0, 0));
+  EXPECT_EQ(PixelOf(h, dotX + side, dotY), ColorToRGB(clBtnFace));
+  {
+    TBitmap shot;
+    shot.SetSize(w, ht);
+    ui_win::WindowDC dc(h);
+    ::BitBlt(shot.Canvas()->Handle(), 0, 0, w, ht, dc.dc(), 0, 0, SRCCOPY);
+    png::WriteFile(std::string("Z:") + POS_BINARY_DIR + "/kw-editor-ellipsis.png", w, ht, shot.PixelsRGB());
+  }
+  // The grid takes the focus: the editor stays, without its button.
+  Focus(f.grid);
+  ASSERT_EQ(::GetFocus(), f.grid->Handle());
+  ASSERT_TRUE(ed->Visible());
+  Pump();
+  ::SendMessageW(h, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&fr));
+  EXPECT_EQ(fr.right, focusedRight + ht);
+  EXPECT_EQ(PixelOf(h, dotX, dotY), ColorToRGB(ed->Color()));
+  EXPECT_EQ(PixelOf(h, dotX + side, dotY), ColorToRGB(ed->Color()));
+  // Read-only: no button even with the focus.
+  ed->SetFocus();
+  Pump();
+  ASSERT_EQ(::GetFocus(), h);
+  EXPECT_EQ(PixelOf(h, dotX, dotY), RGB(0, 0, 0));
+  ed->SetReadOnly(true);
+  EXPECT_EQ(ed->ButtonRect(), TRect());
+  ::InvalidateRect(h, nullptr, TRUE);
+  Pump();
+  EXPECT_EQ(PixelOf(h, dotX, dotY), ColorToRGB(ed->Color()));
+  ed->SetReadOnly(false);
+}
+
+// A press and release anywhere on the square button clicks it, with the editor as
+// sender; a press on the text beside it does not.
+TEST(KwEditor, SquareEllipsisButtonTakesClicksOverItsWholeWidth) {
+  EditForm f;
+  f.grid->SetDefaultColWidth(120);
+  f.grid->SetDefaultRowHeight(34);
+  f.Show();
+  PostKey(VK_RIGHT);
+  PostKey(VK_RIGHT);
+  PostKey(VK_RETURN);
+  TkwInplaceEditList* ed = f.Editor();
+  ASSERT_NE(ed, nullptr);
+  ASSERT_EQ(ed->EditStyle(), esEllipsis);
+  ASSERT_GT(ed->Height(), ed->ButtonWidth() + 8);
+  std::vector<TObject*> clicks;
+  ed->OnEditButtonClick = [&](TObject* sender) { clicks.push_back(sender); };
+  auto click = [&](int x) {
+    const LPARAM at = MAKELPARAM(x, ed->Height() / 2);
+    ::PostMessageW(ed->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    Pump();
+    ::PostMessageW(ed->Handle(), WM_LBUTTONUP, 0, at);
+    Pump();
+  };
+  // Left part of the square, beyond the width of an arrow button.
+  click(ed->Width() - ed->Height() + 2);
+  ASSERT_EQ(clicks.size(), 1u);
+  EXPECT_EQ(clicks[0], ed);
+  click(ed->Width() - ed->Height() - 4);
+  EXPECT_EQ(clicks.size(), 1u);
+}
+
+// A paint into a DC it is handed (a print) draws the same picture: background, button,
+// text around it.
+TEST(KwEditor, PaintIntoAGivenDcDrawsTheButtonAndTheText) {
+  EditForm f;
+  f.grid->SetDefaultColWidth(120);
+  f.grid->Texts[{3, 1}] = "甲乙";
+  f.Show();
+  PostKey(VK_RIGHT);
+  PostKey(VK_RIGHT);
+  PostKey(VK_RETURN);
+  TkwInplaceEditList* ed = f.Editor();
+  ASSERT_NE(ed, nullptr);
+  ASSERT_EQ(::GetFocus(), ed->Handle());
+  TBitmap shot;
+  shot.SetSize(ed->Width(), ed->Height());
+  shot.Canvas()->Brush()->SetColor(clFuchsia);
+  shot.Canvas()->FillRect(Rect(0, 0, shot.Width(), shot.Height()));
+  ::SendMessageW(ed->Handle(), WM_PAINT, reinterpret_cast<WPARAM>(shot.Canvas()->Handle()), 0);
+  const TRect b = ed->ButtonRect();
+  const int dotX = b.Left + (b.Right - b.Left) / 2 - 1, dotY = b.Top + (b.Bottom - b.Top) / 2 - 1;
+  EXPECT_EQ(shot.PixelRGB(dotX, dotY), 0u);
+  EXPECT_EQ(shot.PixelRGB(b.Left + 3, b.Top + 3), Rgb(clBtnFace));
+  // Every pixel was painted; left of the button lie the background and the text.
+  int unpainted = 0, text = 0;
+  for (int x = 0; x < shot.Width(); ++x) {
+    for (int y = 0; y < shot.Height(); ++y) {
+      unpainted += shot.PixelRGB(x, y) == Rgb(clFuchsia) ? 1 : 0;
+      if (x < b.Left) text += shot.PixelRGB(x, y) != Rgb(ed->Color()) ? 1 : 0;
+    }
+  }
+  EXPECT_EQ(unpainted, 0);
+  EXPECT_EQ(shot.PixelRGB(b.Left - 3, b.Bottom - 2), Rgb(ed->Color()));
+  EXPECT_GT(text, 10);
+}
+
 TEST(KwEditor, EditorWithoutAGridIsABorderedEdit) {
   std::unique_ptr<TForm> form(new TForm(nullptr));
   auto* e = new TkwInplaceEdit(form.get());

@@ -118,6 +118,36 @@ TEST(KwGridInput, ColumnsAreSizedAndMovedByMouse) {
   EXPECT_EQ(f.grid->ColWidths(4), 64);
 }
 
+// The column-move marker runs down the title rows only; the data cells stay as they
+// were painted.
+TEST(KwGridInput, ColumnMoveMarkerEndsAtTheTitleRows) {
+  BigForm f;
+  f.grid->SetOptions(f.grid->Options() + TGridOptions{goColMoving});
+  f.Show();
+  const HWND h = f.grid->Handle();
+  const TRect target = f.grid->CellRect(6, 0);
+  const int x = target.Right;  // moving right: the marker stands at the right edge
+  const int titleY = (target.Top + target.Bottom) / 2;
+  const int dataY = f.CellCenter(6, 3).y;
+  auto pixel = [&](int y) {
+    ui_win::WindowDC dc(h);
+    return ::GetPixel(dc.dc(), x, y);
+  };
+  const int footerY = f.grid->ClientHeight() - 5;
+  const COLORREF titleBefore = pixel(titleY), dataBefore = pixel(dataY), footerBefore = pixel(footerY);
+  f.Mouse(WM_LBUTTONDOWN, f.CellCenter(4, 0), MK_LBUTTON);
+  ASSERT_EQ(f.grid->GridState(), gsColMoving);
+  f.Mouse(WM_MOUSEMOVE, f.CellCenter(5, 0), MK_LBUTTON);
+  f.Mouse(WM_MOUSEMOVE, f.CellCenter(6, 0), MK_LBUTTON);
+  EXPECT_NE(pixel(titleY), titleBefore);
+  EXPECT_EQ(pixel(dataY), dataBefore);
+  EXPECT_EQ(pixel(footerY), footerBefore);
+  ::PostMessageW(h, WM_CANCELMODE, 0, 0);
+  Pump();
+  EXPECT_EQ(f.grid->GridState(), gsNormal);
+  EXPECT_EQ(pixel(titleY), titleBefore);
+}
+
 TEST(KwGridInput, RowSelectKeepsTheClickedColumn) {
   GridForm f(8, 20);
   f.grid->SetOptions(f.grid->Options() + TGridOptions{goRowSelect});

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "VCLSource/source/PosGrid/ukvGridLayout.h"
+#include "ui/GdiScopes.h"
 #include "ui/WinApi.h"
 
 IkwGridView& TkwGridViewLink::View() {
@@ -71,9 +72,95 @@ void TkwInplaceEditList::KeyPress(char& Key) {
 }
 
 void TkwInplaceEditList::WndProc(TMessage& m) {
-  if (m.Msg == WM_KEYDOWN && m.WParam == VK_RETURN && !HasGrid() && EditStyle() == esEllipsis && OnReturnKey)
-    OnReturnKey(this);
+  switch (m.Msg) {
+    case WM_KEYDOWN:
+      if (m.WParam == VK_RETURN && !HasGrid() && EditStyle() == esEllipsis && OnReturnKey) OnReturnKey(this);
+      break;
+    case WM_SETFOCUS:
+      FFocused = true;
+      TInplaceEditList::WndProc(m);
+      BoundsChanged();
+      ::InvalidateRect(Handle(), nullptr, TRUE);
+      return;
+    case WM_KILLFOCUS:
+      FFocused = false;
+      BoundsChanged();
+      TInplaceEditList::WndProc(m);  // closes the list
+      if (HandleAllocated()) ::InvalidateRect(Handle(), nullptr, TRUE);
+      return;
+    case WM_PAINT:
+      if (m.WParam != 0)
+        PaintInto(reinterpret_cast<HDC>(m.WParam));
+      else
+        PaintOffScreen();
+      return;
+    default: break;
+  }
   TInplaceEditList::WndProc(m);
+}
+
+bool TkwInplaceEditList::ButtonShown() { return !ReadOnly() && EditStyle() != esSimple && FFocused; }
+
+TRect TkwInplaceEditList::ButtonRect() {
+  if (ReadOnly()) return TRect();
+  const int edge = BorderStyle() == bsSingle ? 4 : 0;
+  const int w = Width() - edge, h = Height() - edge;
+  if (EditStyle() == esEllipsis) return Rect(w - Height(), 0, w, h);
+  return Rect(w - ButtonWidth(), 0, w, h);
+}
+
+void TkwInplaceEditList::BoundsChanged() {
+  if (!HandleAllocated()) return;
+  RECT r{2, 2, Width() - 2, Height()};
+  if (EditStyle() != esSimple && FFocused) r.right -= EditStyle() == esEllipsis ? Height() : ButtonWidth();
+  ::SendMessageW(Handle(), EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&r));
+  ::SendMessageW(Handle(), EM_SCROLLCARET, 0, 0);
+}
+
+void TkwInplaceEditList::PaintOffScreen() {
+  const ui_win::PaintDC pdc(Handle());
+  RECT cr;
+  ::GetClientRect(Handle(), &cr);
+  const ui_win::BackBuffer buffer(pdc.dc(), cr.right, cr.bottom);
+  if (!buffer.Valid()) {
+    PaintInto(pdc.dc());
+    return;
+  }
+  PaintInto(buffer.dc());
+  buffer.CopyTo(pdc.dc(), cr);
+}
+
+// The edit's own paint runs into the DC it is handed, clipped around the button.
+void TkwInplaceEditList::PaintInto(HDC dc) {
+  const ui_win::SavedDC saved(dc);
+  Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  if (ButtonShown()) {
+    DrawButton(dc);
+    const TRect b = ButtonRect();
+    ::ExcludeClipRect(dc, b.Left, b.Top, b.Right, b.Bottom);
+  }
+  TMessage paint{WM_PAINT, reinterpret_cast<WPARAM>(dc), 0, 0};
+  DefaultHandler(paint);
+}
+
+// Ellipsis: a raised button with three black squares, sunk by a pixel while pressed;
+// pick list: the combo-box arrow, greyed without a list.
+void TkwInplaceEditList::DrawButton(HDC dc) {
+  const TRect b = ButtonRect();
+  RECT r{b.Left, b.Top, b.Right, b.Bottom};
+  if (EditStyle() == esEllipsis) {
+    ::DrawEdge(dc, &r, EDGE_RAISED, BF_RECT | BF_MIDDLE | (Pressed() ? BF_FLAT : 0));
+    const int side = std::max(1, ButtonWidth() / 8);
+    const int shift = Pressed() ? 1 : 0;
+    const int x = r.left + (r.right - r.left) / 2 - 1 + shift;
+    const int y = r.top + (r.bottom - r.top) / 2 - 1 + shift;
+    for (int dx : {-2 * side, 0, 2 * side}) ::PatBlt(dc, x + dx, y, side, side, BLACKNESS);
+  } else {
+    UINT state = DFCS_SCROLLCOMBOBOX;
+    if (!ActiveList()) state |= DFCS_INACTIVE;
+    if (Pressed()) state |= DFCS_FLAT | DFCS_PUSHED;
+    ::DrawFrameControl(dc, &r, DFC_SCROLL, state);
+  }
 }
 
 // The key was translated to a line feed before it got here; that character would

@@ -5,7 +5,10 @@
 // drop-down button and pick list of the platform's drop-down editor, with these rules:
 // a double click steps through the list and a list value is accepted only when the
 // cell may be modified; accepting a changed value fires OnChange; the dropped list
-// stays inside the work area of the editor's monitor and scrolls when it is longer.
+// stays inside the work area of the editor's monitor and scrolls when it is longer;
+// the button is drawn, and the text makes room for it, only while the editor has the
+// focus and is not read-only, the ellipsis button square; the editor paints through an
+// off-screen bitmap.
 #pragma once
 #include <memory>
 
@@ -57,9 +60,21 @@ class TkwInplaceEditList : public TInplaceEditList {
   // Enter in an ellipsis editor that has no grid (Sender = the editor).
   TNotifyEvent OnReturnKey;
 
+  // Empty while read-only; the ellipsis button is square (as wide as the editor is
+  // high), the arrow button as wide as a scroll bar.
+  TRect ButtonRect() override;
+  // The button is drawn, and the text makes room for it, only while the editor has
+  // the focus.
+  bool ButtonShown();
+
  protected:
   bool EditCanModify() override;
+  // The formatting rectangle leaves room for the button while it is shown.
+  void BoundsChanged() override;
+  // Paints through an off-screen bitmap: the background, the button, then the text
+  // around it, copied to the window in one block.
   void WndProc(TMessage& m) override;
+  void DrawButton(HDC dc);
   // Ctrl+Enter in an ellipsis editor clicks the button; its character never reaches
   // the text.
   void KeyDown(WORD& Key, TShiftState Shift) override;
@@ -73,6 +88,10 @@ class TkwInplaceEditList : public TInplaceEditList {
   bool MayModify();
 
  private:
+  void PaintOffScreen();
+  void PaintInto(HDC dc);
+
   TkwGridViewLink FView;
   bool FPickListLoaded = false;
+  bool FFocused = false;  // between WM_SETFOCUS and WM_KILLFOCUS
 };

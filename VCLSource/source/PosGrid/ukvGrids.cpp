@@ -189,6 +189,12 @@ void TkwCustomGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
   if (Button == mbLeft && !Shift.Contains(ssDouble) && GridState() == gsNormal && CanEditShow()) ShowEditor();
 }
 
+int TkwCustomGrid::ColumnMoveMarkerBottom() {
+  TGridDrawInfo info;
+  CalcDrawInfo(info);
+  return info.Vert.FixedBoundary;
+}
+
 // ============================================================================ painting
 
 void TkwCustomGrid::Paint() {

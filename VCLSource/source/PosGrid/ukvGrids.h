@@ -3,7 +3,8 @@
 // the last FixedDataCols fixed columns are painted as data ("fixed data columns"),
 // with a 3-pixel separator after them; an optional footer band of one row (index -1)
 // sits at the bottom edge; rows are 18 pixels high by default; the horizontal thumb
-// counts shown columns; with goRowSelect the current column stays where it was put.
+// counts shown columns; with goRowSelect the current column stays where it was put;
+// the column-move marker ends at the bottom of the title rows.
 //
 // Invariants (besides the platform grid's): 0 <= FixedDataCols <= FixedCols and
 // FixedDataCols < ColCount; the footer band is never part of the row area.
@@ -60,6 +61,8 @@ class TkwCustomGrid : public TCustomGrid {
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void BoundsChanged(bool sized) override;
   void TopLeftChanged() override;
+  // The column-move marker ends at the bottom of the title rows.
+  int ColumnMoveMarkerBottom() override;
 
  private:
   int FFixedDataCols = 0;
