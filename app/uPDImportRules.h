@@ -1,0 +1,57 @@
+// What the terminal import/export dialog does apart from its window: reading and
+// checking a terminal file for the bill, and the goods lists and file of an export.
+//
+// Import checks, in this order, each with the message the user sees: the file exists;
+// it can be read; its header holds "~"; the header's warehouse code is a warehouse of
+// the store, of this terminal's branch, and the warehouse of the bill; every data line
+// has the terminal's layout; there is at least one data line. A file that fails a check
+// changes nothing.
+#pragma once
+#include <vector>
+
+#include "app/uPDTerminalFile.h"
+
+namespace pdimport {
+
+constexpr const char* kAnalysing = "正在分析盘点机导入文件......";
+constexpr const char* kImporting = "正在导入盘点机文件......";
+constexpr const char* kImported = "导入盘点机文件成功......";
+constexpr const char* kOtherBranch = "对不起，不是本POS机对应仓库的盘点文件，不能导入。";
+constexpr const char* kUnknownWarehouse = "对不起，盘点机文件的仓库在本店的仓库资料中不存在，不能导入。";
+constexpr const char* kOtherWarehouse = "对不起，盘点机文件的仓库不是当前盘点单的仓库，不能导入。";
+constexpr const char* kNoBillWarehouse = "请选择盘点的仓库!";
+constexpr const char* kNoExportWarehouse = "请选择导出仓库";
+constexpr const char* kNothingPicked = "没有选中商品，无法导出";
+constexpr const char* kPickedWithoutBarcodes = "选中的商品没有条码信息，请先录入条码信息后再进行本操作";
+constexpr const char* kStoreWithoutBarcodes = "您的商品没有条码信息，请先录入条码信息之后再进行本操作";
+constexpr const char* kExported = "基本信息导出成功！保存路径：";
+
+struct TImportResult {
+  bool Ok = false;
+  AnsiString Message;                          // why not, when not Ok
+  std::vector<pdterminal::TCountLine> Counts;  // sorted by barcode, when Ok
+};
+
+// Reads FileName for the bill of warehouse BillWarehouseId on a terminal of BranchId.
+// The warehouse look-up raises what the server raises.
+TImportResult ImportTerminalFile(const AnsiString& FileName, const AnsiString& BranchId,
+                                 const AnsiString& BillWarehouseId);
+
+// The statements of the dialog.
+WideString WarehouseOfCodeSql(const AnsiString& WarehouseCode);
+WideString AllGoodsSql(const AnsiString& DefaultBarCode);
+WideString GoodsBarcodesSql(const AnsiString& TypeId, const AnsiString& DefaultBarCode);
+
+// The store's barcode type of exports ("1" when the store has none).
+AnsiString DefaultBarCodeOfStore();
+// Every goods barcode of that type, with the goods' code and name.
+std::vector<pdterminal::TGoodsLine> AllGoodsWithBarcodes(const AnsiString& DefaultBarCode);
+// The barcodes of one goods (TypeId "" stands for every goods).
+std::vector<pdterminal::TGoodsLine> BarcodesOfGoods(const AnsiString& TypeId, const AnsiString& DefaultBarCode);
+
+// Writes the export file FileName (an existing one is replaced). Raises EFCreateError or
+// EWriteError when it cannot be written.
+void SaveTerminalFile(const AnsiString& FileName, const AnsiString& WarehouseCode,
+                      const AnsiString& WarehouseName, const std::vector<pdterminal::TGoodsLine>& Goods);
+
+}  // namespace pdimport

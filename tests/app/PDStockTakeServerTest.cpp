@@ -1,0 +1,364 @@
+// The stock-take rules against the stand-in server in the same process (native only):
+// saving and uploading a bill through the shared data module, checking a terminal's
+// counts in, and the terminal dialog's import checks and export lists, on a fresh demo
+// store per test.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "app/OpenCall.h"
+#include "app/uDataModule.h"
+#include "app/uPDCheckIn.h"
+#include "app/uPDImportRules.h"
+#include "app/uPDQuantity.h"
+#include "app/uPDSave.h"
+#include "server/DemoStore.h"
+#include "server/Listener.h"
+#include "server/SqliteDb.h"
+#include "server/StoreSession.h"
+#include "rtl/NumberFormat.h"
+
+using namespace pdbill;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class StoreServer {
+ public:
+  explicit StoreServer(const std::string& dir)
+      : FLog(posserver::ServerLog::Quiet),
+        FListener(Options(), [dir] { return std::make_unique<posserver::SessionAdapter<StoreSession>>(dir); }, FLog) {
+    FListener.Start();
+  }
+  static posserver::ServerOptions Options() {
+    posserver::ServerOptions o;
+    o.Port = 0;
+    return o;
+  }
+  uint16_t Port() const { return FListener.Port(); }
+
+ private:
+  posserver::ServerLog FLog;
+  posserver::Listener FListener;
+};
+
+// One goods in one colour and size of the demo store, with its barcode.
+struct TDemoGoods {
+  AnsiString TypeId, ColorId, SizeId, Barcode;
+};
+
+class StockTakeServerTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir = (fs::temp_directory_path() / ("pos-pd-store-" + std::to_string(::getpid()))).string();
+    fs::remove_all(dir);
+    MakeDemoStore(dir, DemoStoreOptions{40});
+    StartServer();
+    ASSERT_TRUE(posapp::ConnectDataModule(*module, "127.0.0.1", kDemoStoreDbName));
+    goods = DemoGoods();
+    ASSERT_GE(goods.size(), 4u);
+  }
+  void TearDown() override {
+    posapp::ReleaseDataModule(1);
+    server.reset();
+    fs::remove_all(dir);
+  }
+  void StartServer() {
+    server = std::make_unique<StoreServer>(dir);
+    module = &posapp::EnsureDataModule(nullptr);
+    module->cnZelvoEnt->SetPort(server->Port());
+  }
+  // Type-1 barcodes of warehouse 00001's stock, in barcode order.
+  std::vector<TDemoGoods> DemoGoods() {
+    std::vector<TDemoGoods> out;
+    store::SqliteDb db(dir + "/PosStore.db", store::SqliteDb::OpenMode::ExistingFile);
+    store::Statement st(db,
+                        "select b.PtypeId, b.ColorId, b.SizeId, b.FullBarCode from Barcode b join GoodsStocks s on "
+                        "s.PtypeId = b.PtypeId and s.ColorId = b.ColorId and s.SizeId = b.SizeId and s.KtypeId = "
+                        "'00001' join ptype p on p.typeid = b.PtypeId where b.BarTypeId = '1' and p.Stop = 0 "
+                        "order by b.FullBarCode limit 6");
+    while (st.Step()) out.push_back({st.ColumnText(0), st.ColumnText(1), st.ColumnText(2), st.ColumnText(3)});
+    return out;
+  }
+  // The rows of a query on one of the databases, one a line, fields split by "|".
+  std::string Rows(const char* db, const std::string& sql) {
+    store::SqliteDb file(dir + "/" + db + ".db", store::SqliteDb::OpenMode::ExistingFile);
+    store::Statement st(file, sql);
+    std::string out;
+    while (st.Step()) {
+      for (int i = 0; i < st.ColumnCount(); ++i) out += (i ? "|" : "") + st.ColumnText(i);
+      out += "\n";
+    }
+    return out;
+  }
+  void AddLine(TPdMemorySheet& s, const TDemoGoods& g, const char* qty) {
+    int r = 0;
+    while (r < s.RowCount() && !s.Cell(pcGoodsId, r).empty()) ++r;
+    if (r == s.RowCount()) s.AddRow();
+    s.SetCell(pcGoodsId, r, g.TypeId);
+    s.SetCell(pcColorId, r, g.ColorId);
+    s.SetCell(pcSizeId, r, g.SizeId);
+    s.SetCell(pcQty, r, qty);
+  }
+  TPdBillHeader Header(const char* warehouse = "00001") {
+    return {warehouse, "00001", "2024-03-05", "0001", "U-1", "0001 2024-03-05 00001"};
+  }
+  TPdServers Servers(const char* uploadDb = kDemoMainDbName) {
+    return {"127.0.0.1", kDemoStoreDbName, uploadDb ? "127.0.0.1" : "", uploadDb ? uploadDb : ""};
+  }
+  AnsiString CurrentDb() {
+    TClientDataSet ds(nullptr);
+    OpenSQLData(u"select DB_Name() As DbName", &ds);
+    return ds.FieldByName("DbName")->AsString();
+  }
+  AnsiString WriteFile(const std::string& name, const std::string& bytes) {
+    const std::string path = dir + "/" + name;
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+  }
+
+  std::string dir;
+  std::unique_ptr<StoreServer> server;
+  TfrmDataModule* module = nullptr;
+  std::vector<TDemoGoods> goods;
+  TRecordedMessages messages;
+};
+
+const char* kHeaders = "select KTypeID, OperatorID, PDDate, PosID, IsUpSend, UpLoadPosVchCode, UniqueID, PDNumber, "
+                       "ifnull(PdVchCode, 0) from CommonPosPtypeCheckNdx order by CheckCode";
+
+}  // namespace
+
+TEST_F(StockTakeServerTest, SavedLocallyWithMergedLinesWithoutUploadServer) {
+  TPdMemorySheet s;
+  AddLine(s, goods[0], "2");
+  AddLine(s, goods[1], "1");
+  AddLine(s, goods[0], "3.5");
+  AddLine(s, goods[2], "");
+  TPdBillSaver saver(Servers(nullptr), messages, 0);
+  EXPECT_EQ(saver.Save(s, Header()), TSaveOutcome::Close);
+  EXPECT_EQ(messages.Texts(), "盘点单本地保存成功！\n");
+  EXPECT_EQ(Rows("PosStore", kHeaders), "00001|00001|2024-03-05|0001|0|0|U-1|0001 2024-03-05 00001|0\n");
+  const std::string lines = Rows("PosStore", "select CheckCode, PtypeID, ColorID, SizeID, Qty, IsUpSend "
+                                             "from CommonPosPtypeCheckList order by ListId");
+  const std::string code = std::to_string(saver.LocalCheckCode());
+  EXPECT_EQ(lines, code + "|" + goods[0].TypeId + "|" + goods[0].ColorId + "|" + goods[0].SizeId + "|5.5|0\n" +
+                       code + "|" + goods[1].TypeId + "|" + goods[1].ColorId + "|" + goods[1].SizeId + "|1|0\n" +
+                       code + "|" + goods[2].TypeId + "|" + goods[2].ColorId + "|" + goods[2].SizeId + "|0|0\n");
+  EXPECT_EQ(s.Cell(pcQty, 3), "0");  // an empty quantity of a goods row was saved as 0
+}
+
+TEST_F(StockTakeServerTest, UploadedBillGetsTheMainSystemsCodeAndTheConnectionEndsAtHome) {
+  TPdMemorySheet s;
+  AddLine(s, goods[0], "2");
+  AddLine(s, goods[1], "4");
+  TPdBillSaver saver(Servers(), messages, 0);
+  EXPECT_EQ(saver.Save(s, Header()), TSaveOutcome::Close);
+  EXPECT_EQ(messages.Texts(), "盘点单保存成功！\n");
+  ASSERT_GT(saver.UploadCode(), 0);
+  const std::string local = std::to_string(saver.LocalCheckCode());
+  const std::string code = std::to_string(saver.UploadCode());
+  EXPECT_EQ(Rows("PosStore", kHeaders), "00001|00001|2024-03-05|0001|1|0|U-1|0001 2024-03-05 00001|" + code + "\n");
+  EXPECT_EQ(Rows("PosMain", kHeaders),
+            "00001|00001|2024-03-05|0001|1|" + local + "|U-1|0001 2024-03-05 00001|" + code + "\n");
+  EXPECT_EQ(Rows("PosMain", "select BillCode, UpLoadCheckCode, count(*) from PdBillNdx join PdBillDetail using "
+                            "(BillCode) group by BillCode"),
+            code + "|" + Rows("PosMain", "select CheckCode || '|2' from CommonPosPtypeCheckNdx"));
+  EXPECT_EQ(CurrentDb(), kDemoStoreDbName);
+}
+
+// A refused upload used to mark the local bill as uploaded and report success; the
+// bill now stays unmarked (it can be sent again) and the main database keeps no copy.
+TEST_F(StockTakeServerTest, RefusedUploadLeavesLocalBillUnmarked) {
+  const struct {
+    const char* warehouse;
+    const char* message;
+  } cases[] = {{"00003", kRefusedNoPrepare}, {"00002", kRefusedClosed}};
+  for (const auto& c : cases) {
+    messages.Shown.clear();
+    TPdMemorySheet s;
+    AddLine(s, goods[0], "1");
+    TPdBillSaver saver(Servers(), messages, 0);
+    EXPECT_EQ(saver.Save(s, Header(c.warehouse)), TSaveOutcome::Close);
+    EXPECT_EQ(messages.Texts(), AnsiString(c.message) + "\n" + kUploadFailed + "\n");
+    EXPECT_EQ(saver.UploadCode(), 0);
+    EXPECT_EQ(Rows("PosStore", "select IsUpSend, ifnull(PdVchCode,0) from CommonPosPtypeCheckNdx where CheckCode = " +
+                                   std::to_string(saver.LocalCheckCode())),
+              "0|0\n");
+    EXPECT_EQ(CurrentDb(), kDemoStoreDbName);
+  }
+  EXPECT_EQ(Rows("PosMain", "select count(*) from CommonPosPtypeCheckNdx"), "0\n");
+}
+
+TEST_F(StockTakeServerTest, DraftRefusalShowsItsMessage) {
+  TPdMemorySheet s;
+  AddLine(s, goods[0], "1");
+  TPdBillSaver first(Servers(), messages, 0);
+  ASSERT_EQ(first.Save(s, Header()), TSaveOutcome::Close);
+  messages.Shown.clear();
+  TPdBillSaver second(Servers(), messages, 0);
+  second.Save(s, Header());
+  EXPECT_EQ(messages.Texts(), AnsiString(kRefusedDraft) + "\n" + kUploadFailed + "\n");
+}
+
+// The switch used to fail without telling its caller, who then worked on against a
+// closed connection; now the connection returns home and the local bill stays unmarked.
+TEST_F(StockTakeServerTest, UnreachableUploadServerGoesBackHome) {
+  TPdMemorySheet s;
+  AddLine(s, goods[0], "1");
+  TPdBillSaver saver(Servers("NoSuchMainDb"), messages, 0);
+  EXPECT_EQ(saver.Save(s, Header()), TSaveOutcome::Close);
+  ASSERT_EQ(messages.Shown.size(), 2u);
+  EXPECT_EQ(messages.Shown[0].Text, "无法连接到服务器127.0.0.1的数据库NoSuchMainDb。");
+  EXPECT_EQ(messages.Shown[0].Caption, kCaptionError);
+  EXPECT_EQ(messages.Shown[1].Text, kUploadFailed);
+  EXPECT_EQ(Rows("PosStore", "select IsUpSend from CommonPosPtypeCheckNdx"), "0\n");
+  EXPECT_EQ(CurrentDb(), kDemoStoreDbName);
+}
+
+// A local save that failed used to be rolled back silently and reported as saved; it
+// is now reported, the form keeps its rows, and a later save stores the bill once.
+TEST_F(StockTakeServerTest, FailedLocalSaveKeepsTheRowsAndIsReported) {
+  TPdMemorySheet s;
+  AddLine(s, goods[0], "2");
+  AddLine(s, goods[1], "1");
+  server.reset();
+  TPdBillSaver saver(Servers(), messages, 0);
+  EXPECT_EQ(saver.Save(s, Header()), TSaveOutcome::Stay);
+  ASSERT_EQ(messages.Shown.size(), 1u);
+  EXPECT_EQ(messages.Shown[0].Text.substr(0, std::string(kSaveFailed).size()), kSaveFailed);
+  EXPECT_EQ(messages.Shown[0].Caption, kCaptionError);
+  EXPECT_EQ(s.Cell(pcGoodsId, 1), goods[1].TypeId);
+  EXPECT_EQ(saver.LocalCheckCode(), 0);
+
+  StartServer();
+  ASSERT_TRUE(posapp::ConnectDataModule(*module, "127.0.0.1", kDemoStoreDbName));
+  messages.Shown.clear();
+  EXPECT_EQ(saver.Save(s, Header()), TSaveOutcome::Close);
+  EXPECT_EQ(messages.Texts(), "盘点单保存成功！\n");
+  EXPECT_EQ(Rows("PosStore", "select count(*) from CommonPosPtypeCheckNdx"), "1\n");
+}
+
+// A second press of Save after the bill was stored used to store it a second time.
+TEST_F(StockTakeServerTest, SecondSaveStoresNoSecondCopy) {
+  TPdMemorySheet s;
+  AddLine(s, goods[0], "2");
+  TPdBillSaver saver(Servers("NoSuchMainDb"), messages, 0);
+  saver.Save(s, Header());
+  EXPECT_EQ(saver.Save(s, Header()), TSaveOutcome::Close);
+  EXPECT_EQ(Rows("PosStore", "select count(*) from CommonPosPtypeCheckNdx"), "1\n");
+  EXPECT_EQ(Rows("PosStore", "select count(*) from CommonPosPtypeCheckList"), "1\n");
+}
+
+TEST_F(StockTakeServerTest, SaveChecksWarehouseAndData) {
+  TPdMemorySheet s;
+  TPdBillSaver saver(Servers(), messages, 0);
+  EXPECT_EQ(saver.Save(s, Header("")), TSaveOutcome::Stay);
+  EXPECT_EQ(saver.Save(s, Header()), TSaveOutcome::Stay);
+  AddLine(s, goods[0], "");
+  EXPECT_EQ(saver.Save(s, Header()), TSaveOutcome::Stay);
+  EXPECT_EQ(messages.Texts(), "请选择盘点的仓库!\n没有盘点数据！\n没有盘点数据！\n");
+  EXPECT_EQ(messages.Shown[0].Kind, pmOk);
+  EXPECT_EQ(Rows("PosStore", "select count(*) from CommonPosPtypeCheckNdx"), "0\n");
+}
+
+// Counts used to be paired with the looked-up records by position, so a barcode given
+// twice, an unknown one or a count that was no number moved counts onto other goods.
+TEST_F(StockTakeServerTest, CheckInBooksCountsByBarcode) {
+  TPdMemorySheet s;
+  const std::vector<pdterminal::TCountLine> counts = {{"0000000000000", "5"}, {goods[0].Barcode, "2"},
+                                                      {goods[0].Barcode, "1.5"}, {goods[1].Barcode, "x"},
+                                                      {goods[2].Barcode, "3"}, {goods[3].Barcode, "-1"}};
+  const TCheckInResult r = CheckInData(s, counts, "00001", false);
+  EXPECT_EQ(r.Lines, 2);
+  EXPECT_EQ(r.UnknownBarcodes, std::vector<AnsiString>{"0000000000000"});
+  EXPECT_EQ(r.SkippedCounts, (std::vector<AnsiString>{goods[1].Barcode, goods[3].Barcode}));
+  ASSERT_EQ(s.RowCount(), 2);
+  EXPECT_EQ(s.Cell(pcBarcode, 0) + " " + s.Cell(pcGoodsId, 0) + " " + s.Cell(pcQty, 0),
+            goods[0].Barcode + " " + goods[0].TypeId + " 3.50");
+  EXPECT_EQ(s.Cell(pcBarcode, 1) + " " + s.Cell(pcGoodsId, 1) + " " + s.Cell(pcQty, 1),
+            goods[2].Barcode + " " + goods[2].TypeId + " 3.00");
+  const std::string expected = Rows("PosStore", "select Qty from GoodsStocks where KtypeId = '00001' and PtypeId = '" +
+                                                    goods[0].TypeId + "' and ColorId = " + goods[0].ColorId +
+                                                    " and SizeId = " + goods[0].SizeId);
+  EXPECT_EQ(s.Cell(pcStock, 0) + "\n", expected);
+  EXPECT_FALSE(s.Cell(pcPrice, 0).empty());
+  EXPECT_EQ(QuantityValue(s.Cell(pcAmount, 0)), QuantityValue(FormatFloat("0.##", 3.5 * QuantityValue(s.Cell(pcPrice, 0)))));
+  EXPECT_EQ(UnknownBarcodesMessage(r.UnknownBarcodes), "以下条码在商品资料中不存在，没有导入：\r\n0000000000000");
+}
+
+TEST_F(StockTakeServerTest, CheckInWithForbiddenDecimalsRoundsEachCount) {
+  TPdMemorySheet s;
+  CheckInData(s, {{goods[0].Barcode, "2.6"}}, "00001", true);
+  EXPECT_EQ(s.Cell(pcQty, 0), "3");
+}
+
+// The bill used to be emptied before the look-up, which then failed.
+TEST_F(StockTakeServerTest, CheckInClearsTheBillOnlyAfterTheQuerySucceeded) {
+  TPdMemorySheet s;
+  AddLine(s, goods[0], "7");
+  server.reset();
+  EXPECT_ANY_THROW(CheckInData(s, {{goods[1].Barcode, "1"}}, "00001", false));
+  EXPECT_EQ(s.RowCount(), 1);
+  EXPECT_EQ(s.Cell(pcQty, 0), "7");
+  StartServer();
+  ASSERT_TRUE(posapp::ConnectDataModule(*module, "127.0.0.1", kDemoStoreDbName));
+  const TCheckInResult r = CheckInData(s, {{"nosuch'barcode", "1"}}, "00001", false);
+  EXPECT_EQ(r.Lines, 0);
+  EXPECT_EQ(s.Cell(pcQty, 0), "7");  // nothing known: the bill stays
+}
+
+TEST_F(StockTakeServerTest, ImportChecksTheFileAgainstTheStore) {
+  const std::string line = goods[0].Barcode + "~c~皛~2\r\n";
+  const struct {
+    std::string bytes;
+    const char* branch;
+    const char* billWarehouse;
+    std::string message;
+  } cases[] = {
+      {"001~旗舰店仓库\r\n" + line, "00002", "00001", pdimport::kOtherBranch},
+      {"99999~无\r\n" + line, "00001", "00001", pdimport::kUnknownWarehouse},
+      {"x'y~无\r\n" + line, "00001", "00001", pdimport::kUnknownWarehouse},
+      {"001~旗舰店仓库\r\n" + line, "00001", "00002", pdimport::kOtherWarehouse},
+      {"001~旗舰店仓库\r\n" + line, "00001", "", pdimport::kNoBillWarehouse},
+      {"001~旗舰店仓库\r\n", "00001", "00001", pdterminal::kNoCountLines},
+      {"001 旗舰店仓库\r\n", "00001", "00001", pdterminal::kNotTerminalFile},
+      {"001~旗舰店仓库\r\n" + line + "1~~2~3\r\n", "00001", "00001", "盘点机文件第2行格式错误，不能导入！"},
+  };
+  for (const auto& c : cases) {
+    const pdimport::TImportResult r =
+        pdimport::ImportTerminalFile(WriteFile("t.txt", c.bytes), c.branch, c.billWarehouse);
+    EXPECT_FALSE(r.Ok) << c.message;
+    EXPECT_EQ(r.Message, c.message);
+  }
+  const AnsiString missing = dir + "/none.txt";
+  EXPECT_EQ(pdimport::ImportTerminalFile(missing, "00001", "00001").Message, "\"" + missing + "\"文件不存在");
+  const pdimport::TImportResult ok =
+      pdimport::ImportTerminalFile(WriteFile("t.txt", "001~旗舰店仓库\r\n" + line), "00001", "00001");
+  EXPECT_TRUE(ok.Ok);
+  EXPECT_EQ(ok.Counts, (std::vector<pdterminal::TCountLine>{{goods[0].Barcode, "2"}}));
+}
+
+// Export of every goods with barcodes, then the file as the terminal hands it back:
+// the same lines come in, and each barcode is checked in onto its goods.
+TEST_F(StockTakeServerTest, ExportedGoodsListImportsBackAsTheSameLines) {
+  EXPECT_EQ(pdimport::DefaultBarCodeOfStore(), "1");
+  const std::vector<pdterminal::TGoodsLine> all = pdimport::AllGoodsWithBarcodes("1");
+  ASSERT_GT(all.size(), 20u);
+  const AnsiString file = dir + "/export.txt";
+  pdimport::SaveTerminalFile(file, "001", "旗舰店仓库", all);
+  const pdimport::TImportResult r = pdimport::ImportTerminalFile(file, "00001", "00001");
+  ASSERT_TRUE(r.Ok) << r.Message;
+  ASSERT_EQ(r.Counts.size(), all.size());
+  std::vector<pdterminal::TCountLine> expected;
+  for (const auto& g : all) expected.push_back({g.Barcode, "0"});
+  EXPECT_EQ(r.Counts, pdterminal::SortedByBarcode(expected));
+  const std::vector<pdterminal::TGoodsLine> one = pdimport::BarcodesOfGoods(goods[0].TypeId, "1");
+  ASSERT_FALSE(one.empty());
+  for (const auto& g : one) EXPECT_NE(g.Barcode, "");
+  EXPECT_TRUE(pdimport::BarcodesOfGoods("x'y", "1").empty());
+}
