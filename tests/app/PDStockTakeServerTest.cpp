@@ -12,9 +12,11 @@
 #include "app/OpenCall.h"
 #include "app/uDataModule.h"
 #include "app/uPDCheckIn.h"
+#include "app/uPDGoodsEntry.h"
 #include "app/uPDImportRules.h"
 #include "app/uPDQuantity.h"
 #include "app/uPDSave.h"
+#include "app/uPublic.h"
 #include "server/DemoStore.h"
 #include "server/Listener.h"
 #include "server/SqliteDb.h"
@@ -59,6 +61,7 @@ class StockTakeServerTest : public testing::Test {
     MakeDemoStore(dir, DemoStoreOptions{40});
     StartServer();
     ASSERT_TRUE(posapp::ConnectDataModule(*module, "127.0.0.1", kDemoStoreDbName));
+    LoadProcPrefix("PD");
     goods = DemoGoods();
     ASSERT_GE(goods.size(), 4u);
   }
@@ -361,4 +364,164 @@ TEST_F(StockTakeServerTest, ExportedGoodsListImportsBackAsTheSameLines) {
   ASSERT_FALSE(one.empty());
   for (const auto& g : one) EXPECT_NE(g.Barcode, "");
   EXPECT_TRUE(pdimport::BarcodesOfGoods("x'y", "1").empty());
+}
+
+namespace {
+TPdChoice ChoiceOf(const TDemoGoods& g) { return {g.TypeId, "", "", g.ColorId, "", g.SizeId, ""}; }
+}  // namespace
+
+// Scans go on from the entry cell of the next empty row; a goods scanned again counts
+// one more on its line and leaves the entry row empty.
+TEST_F(StockTakeServerTest, ScannedBarcodesMakeLinesAndRepeatedScansCount) {
+  TPdMemorySheet s;
+  TScriptedChooser chooser;
+  TPdGoodsEntry entry(s, chooser, messages);
+  entry.WarehouseId = "00001";
+  EXPECT_EQ(entry.InputGoods(pcName, 0, goods[0].Barcode), (TPdCursor{pcName, 1}));
+  EXPECT_EQ(entry.InputGoods(pcName, 1, goods[1].Barcode), (TPdCursor{pcName, 2}));
+  s.SetCell(pcName, 2, goods[0].Barcode);
+  EXPECT_EQ(entry.InputGoods(pcName, 2, goods[0].Barcode), (TPdCursor{pcName, 2}));
+  EXPECT_EQ(entry.InputGoods(pcName, 2, goods[0].Barcode), (TPdCursor{pcName, 2}));
+  ASSERT_EQ(s.RowCount(), 3);
+  EXPECT_EQ(s.Cell(pcGoodsId, 0) + "/" + s.Cell(pcColorId, 0) + "/" + s.Cell(pcSizeId, 0) + " " + s.Cell(pcQty, 0),
+            goods[0].TypeId + "/" + goods[0].ColorId + "/" + goods[0].SizeId + " 3");
+  EXPECT_EQ(s.Cell(pcQty, 1), "1");
+  EXPECT_EQ(s.Cell(pcName, 2), "");
+  EXPECT_EQ(s.Cell(pcGoodsId, 2), "");
+  const std::string stock = Rows("PosStore", "select Qty from GoodsStocks where KtypeId = '00001' and PtypeId = '" +
+                                                 goods[0].TypeId + "' and ColorId = " + goods[0].ColorId +
+                                                 " and SizeId = " + goods[0].SizeId);
+  EXPECT_EQ(s.Cell(pcStock, 0) + "\n", stock);
+  const std::string price = Rows("PosStore", "select Price from PtypePrice where PriceTypeId = 'LSSJ1' and PtypeId = '" +
+                                                 goods[0].TypeId + "'");
+  EXPECT_EQ(QuantityValue(s.Cell(pcPrice, 0)), QuantityValue(price.substr(0, price.size() - 1)));
+  EXPECT_EQ(QuantityValue(s.Cell(pcAmount, 0)), 3 * QuantityValue(s.Cell(pcPrice, 0)));
+  EXPECT_EQ(messages.Texts(), "");
+  EXPECT_TRUE(chooser.Asked.empty());
+}
+
+TEST_F(StockTakeServerTest, UnknownBarcodeIsSaidAndRemoved) {
+  TPdMemorySheet s;
+  TScriptedChooser chooser;
+  TPdGoodsEntry entry(s, chooser, messages);
+  s.SetCell(pcName, 0, "123'x");
+  EXPECT_EQ(entry.InputGoods(pcName, 0, "123'x"), (TPdCursor{pcName, 0}));
+  EXPECT_EQ(s.Cell(pcName, 0), "");
+  EXPECT_EQ(messages.Texts(), "没有找到指定条码的商品\n");
+  messages.Shown.clear();
+  EXPECT_EQ(entry.InputGoods(pcCode, 0, ""), (TPdCursor{pcCode, 0}));  // Enter on an empty cell
+  EXPECT_EQ(messages.Texts(), "没有找到指定条码的商品\n");
+}
+
+TEST_F(StockTakeServerTest, CodeOrNameChoiceAddsLinesWithEmptyQuantity) {
+  TPdMemorySheet s;
+  TScriptedChooser chooser;
+  TPdGoodsEntry entry(s, chooser, messages);
+  entry.WarehouseId = "00001";
+  entry.InputGoods(pcName, 0, goods[0].Barcode);
+  EXPECT_EQ(entry.ToggleMode(), kEntryModeCodeName);
+  chooser.Add({ChoiceOf(goods[1]), ChoiceOf(goods[0]), ChoiceOf(goods[2])});
+  s.SetCell(pcName, 1, "no such goods");
+  EXPECT_EQ(entry.InputGoods(pcName, 1, "no such goods"), (TPdCursor{pcName, 3}));
+  ASSERT_EQ(chooser.Asked.size(), 1u);
+  EXPECT_EQ(chooser.Asked[0].Kind, TPdChoiceKind::GoodsBySearch);
+  EXPECT_EQ(chooser.Asked[0].SearchText, "no such goods");
+  EXPECT_EQ(s.Cell(pcGoodsId, 1) + " [" + s.Cell(pcQty, 1) + "] " + s.Cell(pcGoodsId, 2) + " [" + s.Cell(pcQty, 2) + "]",
+            goods[1].TypeId + " [] " + goods[2].TypeId + " []");
+  EXPECT_EQ(s.Cell(pcQty, 0), "1");
+  EXPECT_NE(s.Cell(pcPrice, 1), "");
+  EXPECT_EQ(entry.ToggleMode(), kEntryModeBarcode);
+}
+
+// The goods whose barcode stands for several colours and sizes (a style barcode): the
+// colour and size chosen are taken; the first used to be taken whatever was chosen.
+TEST_F(StockTakeServerTest, ChosenColourAndSizeOfAStyleBarcodeAreTaken) {
+  std::string style, typeId;
+  {
+    const std::string row = Rows("PosStore", "select FullBarCode, PtypeId from Barcode where BarTypeId = '2' group by "
+                                             "FullBarCode having count(*) > 1 limit 1");
+    ASSERT_FALSE(row.empty());
+    style = row.substr(0, row.find('|'));
+    typeId = row.substr(row.find('|') + 1, row.size() - row.find('|') - 2);
+  }
+  const std::string last = Rows("PosStore", "select ColorId || '|' || SizeId from Barcode where BarTypeId = '2' and "
+                                            "FullBarCode = '" + style + "' order by ColorId desc, SizeId desc limit 1");
+  const std::string color = last.substr(0, last.find('|'));
+  const std::string size = last.substr(last.find('|') + 1, last.size() - last.find('|') - 2);
+  TPdMemorySheet s;
+  TScriptedChooser chooser;
+  TPdGoodsEntry entry(s, chooser, messages);
+  chooser.Add({{typeId, "", "", color, "", size, ""}});
+  entry.InputGoods(pcName, 0, style);
+  ASSERT_EQ(chooser.Asked.size(), 1u);
+  EXPECT_EQ(chooser.Asked[0].Kind, TPdChoiceKind::GoodsOfBarcode);
+  EXPECT_EQ(s.Cell(pcGoodsId, 0) + "/" + s.Cell(pcColorId, 0) + "/" + s.Cell(pcSizeId, 0), typeId + "/" + color + "/" + size);
+  // Cancelled: nothing happens.
+  entry.InputGoods(pcName, 1, style);
+  EXPECT_EQ(s.Cell(pcGoodsId, 1), "");
+  // With "GetFirstBarCode" other than "0" the first colour and size is taken unasked.
+  {
+    store::SqliteDb db(dir + "/PosStore.db", store::SqliteDb::OpenMode::ExistingFile);
+    db.Exec("update sysdata set SysValue = '1' where SysName = 'GetFirstBarCode'");
+  }
+  entry.InputGoods(pcName, 1, style);
+  EXPECT_EQ(chooser.Asked.size(), 2u);
+  EXPECT_EQ(s.Cell(pcGoodsId, 1), typeId);
+}
+
+TEST_F(StockTakeServerTest, StockQueryKeepsColourAndSizeConditionsApart) {
+  EXPECT_EQ(GbkToUtf8(WideToGbk(StockSql("00001", "01", "", "")) ),
+            "select qty from PosGoodsStocksDetailView where ptypeid = '00001' and Ktypeid = '01' and colorid = 0 and "
+            "sizeid = 0");
+  EXPECT_THROW(StockSql("1", "01", "1 or 1=1", "0"), EPdBillError);
+}
+
+TEST_F(StockTakeServerTest, AfterEditPutsCodeAndNameBackAndGuardsQuantity) {
+  TPdMemorySheet s;
+  TScriptedChooser chooser;
+  TPdGoodsEntry entry(s, chooser, messages);
+  entry.InputGoods(pcName, 0, goods[0].Barcode);
+  const AnsiString name = s.Cell(pcName, 0);
+  const AnsiString code = s.Cell(pcCode, 0);
+  s.SetCell(pcName, 0, "typed over");
+  s.SetCell(pcQty, 0, ".");
+  entry.AfterEdit(pcName, 0, true);
+  EXPECT_EQ(s.Cell(pcName, 0), name);
+  EXPECT_EQ(s.Cell(pcCode, 0), code);
+  entry.AfterEdit(pcQty, 0, false);
+  EXPECT_EQ(s.Cell(pcQty, 0), "0.");
+  s.SetCell(pcQty, 0, "12abc");
+  entry.AfterEdit(pcQty, 0, false);
+  EXPECT_EQ(s.Cell(pcQty, 0), "");
+  s.SetCell(pcName, 0, "");
+  entry.AfterEdit(pcName, 0, true);
+  EXPECT_EQ(s.Cell(pcGoodsId, 0) + s.Cell(pcCode, 0) + s.Cell(pcPrice, 0), "");
+}
+
+TEST_F(StockTakeServerTest, WarehouseChoiceLoadsStockAndCancelKeepsIt) {
+  TPdMemorySheet s;
+  TScriptedChooser chooser;
+  TPdGoodsEntry entry(s, chooser, messages);
+  entry.InputGoods(pcName, 0, goods[0].Barcode);
+  EXPECT_EQ(s.Cell(pcStock, 0), "0");  // no warehouse yet
+  chooser.Add({{"00001", "001", "旗舰店仓库"}});
+  EXPECT_TRUE(entry.ChooseWarehouse());
+  EXPECT_EQ(entry.WarehouseId, "00001");
+  EXPECT_EQ(entry.WarehouseName, "旗舰店仓库");
+  const AnsiString stock = s.Cell(pcStock, 0);
+  EXPECT_NE(stock, "0");
+  EXPECT_FALSE(entry.ChooseWarehouse());
+  EXPECT_EQ(entry.WarehouseId, "00001");
+  EXPECT_EQ(s.Cell(pcStock, 0), stock);
+}
+
+TEST_F(StockTakeServerTest, BillNumberAndOperatorName) {
+  EXPECT_EQ(BillNumberOfToday("0001", EncodeDate(2024, 3, 5)), "001 2024-03-05 00001");
+  TPdMemorySheet s;
+  AddLine(s, goods[0], "1");
+  TPdBillSaver(Servers(nullptr), messages, 0).Save(s, Header());
+  EXPECT_EQ(BillNumberOfToday("0001", EncodeDate(2024, 3, 5)), "001 2024-03-05 00002");
+  EXPECT_EQ(BillNumberOfToday("0'1", EncodeDate(2024, 3, 5)), " 2024-03-05 00002");
+  EXPECT_EQ(EmployeeName("00001"), "系统管理员");
+  EXPECT_EQ(EmployeeName("x'"), "");
 }
