@@ -525,3 +525,18 @@ TEST_F(StockTakeServerTest, BillNumberAndOperatorName) {
   EXPECT_EQ(EmployeeName("00001"), "系统管理员");
   EXPECT_EQ(EmployeeName("x'"), "");
 }
+
+// The demo's sample terminal file (host/pd-terminal-sample.txt): a name whose trail
+// byte is 7E, one barcode twice, one the store does not know.
+TEST_F(StockTakeServerTest, SampleTerminalFileChecksInWithItsCounts) {
+  const pdimport::TImportResult r =
+      pdimport::ImportTerminalFile(POS_SOURCE_DIR "/host/pd-terminal-sample.txt", "00001", "00001");
+  ASSERT_TRUE(r.Ok) << r.Message;
+  TPdMemorySheet s;
+  const TCheckInResult c = CheckInData(s, r.Counts, "00001", false);
+  EXPECT_EQ(c.UnknownBarcodes, std::vector<AnsiString>{"6999999999999"});
+  AnsiString lines;
+  for (int row = 0; row < s.RowCount(); ++row) lines += s.Cell(pcBarcode, row) + " " + s.Cell(pcQty, row) + "\n";
+  EXPECT_EQ(lines, "6920000000012 2.00\n6920000000036 4.00\n6920000000081 5.00\n6920000000135 4.00\n");
+  EXPECT_EQ(TotalText(SumTotals(s).Quantity), "15");
+}

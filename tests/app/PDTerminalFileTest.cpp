@@ -117,3 +117,16 @@ TEST(TerminalFileName, TxtAppendedUnlessTheNameEndsInIt) {
   EXPECT_EQ(WithTxtExtension("a.TXT"), "a.TXT.txt");
   EXPECT_EQ(WithTxtExtension(""), ".txt");
 }
+
+// The worked example of docs/formats/terminal-file.md.
+TEST(TerminalFileRead, WorkedExampleOfTheFormatDescription) {
+  const AnsiString exported = WriteTerminalFile(
+      "001", "旗舰店仓库", {{"6920000000012", "M00001", "皛白T恤"}, {"6920000000029", "M00001", "皛白T恤"}});
+  EXPECT_EQ(exported.substr(0, 16), std::string("\x30\x30\x31\x7E\xC6\xEC\xBD\xA2\xB5\xEA\xB2\xD6\xBF\xE2\x0D\x0A", 16));
+  EXPECT_EQ(SeparatorOffsets("6920000000012~M00001~皛白T恤~"), (std::vector<size_t>{13, 20, 28}));
+  const AnsiString back =
+      "001~旗舰店仓库\r\n6920000000029~M00001~皛白T恤~3\r\n6920000000012~M00001~皛白T恤~\r\n"
+      "6920000000029~M00001~皛白T恤~1\r\n6999999999999~X~未知~2\r\n";
+  EXPECT_EQ(Render(SortedByBarcode(CountLinesOf(ParseTerminalFile(back)))),
+            "6920000000012;0\n6920000000029;3\n6920000000029;1\n6999999999999;2\n");
+}
