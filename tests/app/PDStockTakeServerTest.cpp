@@ -315,7 +315,7 @@ TEST_F(StockTakeServerTest, CheckInClearsTheBillOnlyAfterTheQuerySucceeded) {
   EXPECT_EQ(s.Cell(pcQty, 0), "7");  // nothing known: the bill stays
 }
 
-TEST_F(StockTakeServerTest, ImportChecksTheFileAgainstTheStore) {
+TEST_F(StockTakeServerTest, FileOfAnUnknownOrAnotherWarehouseIsRefused) {
   const std::string line = goods[0].Barcode + "~c~皛~2\r\n";
   const struct {
     std::string bytes;
