@@ -109,6 +109,14 @@ std::vector<TGoodsLine> BarcodesOfGoods(const AnsiString& TypeId, const AnsiStri
   return GoodsLinesOf(GoodsBarcodesSql(TypeId, DefaultBarCode));
 }
 
+void AddExportGoods(TExportGoods& Goods, const std::vector<AnsiString>& TypeIds, const std::vector<AnsiString>& Names,
+                    const AnsiString& DefaultBarCode) {
+  for (size_t i = 0; i < TypeIds.size(); ++i) {
+    if (i < Names.size() && Goods.Names.size() < 240) Goods.Names += Names[i] + ",";
+    for (pdterminal::TGoodsLine& line : BarcodesOfGoods(TypeIds[i], DefaultBarCode)) Goods.Lines.push_back(std::move(line));
+  }
+}
+
 void SaveTerminalFile(const AnsiString& FileName, const AnsiString& WarehouseCode, const AnsiString& WarehouseName,
                       const std::vector<TGoodsLine>& Goods) {
   const AnsiString bytes = pdterminal::WriteTerminalFile(WarehouseCode, WarehouseName, Goods);

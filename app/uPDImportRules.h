@@ -49,6 +49,17 @@ std::vector<pdterminal::TGoodsLine> AllGoodsWithBarcodes(const AnsiString& Defau
 // The barcodes of one goods (TypeId "" stands for every goods).
 std::vector<pdterminal::TGoodsLine> BarcodesOfGoods(const AnsiString& TypeId, const AnsiString& DefaultBarCode);
 
+// Goods picked for an export: their barcodes with code and name, in the order picked,
+// and the names shown in the goods box (each name and "," appended while the box holds
+// fewer than 240 characters).
+struct TExportGoods {
+  std::vector<pdterminal::TGoodsLine> Lines;
+  AnsiString Names;
+};
+// Adds the barcodes of each chosen goods (TypeId of every choice) to Goods.
+void AddExportGoods(TExportGoods& Goods, const std::vector<AnsiString>& TypeIds, const std::vector<AnsiString>& Names,
+                    const AnsiString& DefaultBarCode);
+
 // Writes the export file FileName (an existing one is replaced). Raises EFCreateError or
 // EWriteError when it cannot be written.
 void SaveTerminalFile(const AnsiString& FileName, const AnsiString& WarehouseCode,

@@ -154,3 +154,13 @@ TEST(PdStatements, CheckCodeMustBeAPositiveInteger) {
   EXPECT_THROW(CheckCodeOf("0"), EPdBillError);
   EXPECT_THROW(CheckCodeOf("x"), EPdBillError);
 }
+
+// The exit question used to come only for rows with both goods and a quantity, so
+// lines chosen by code or name (quantity still empty) were lost without a word.
+TEST(PdExitQuestion, AsksWheneverAnyRowHoldsGoods) {
+  TPdMemorySheet s = Sheet({{"", "", "", "5", ""}});
+  EXPECT_FALSE(HasGoods(s));
+  s.AddRow();
+  s.SetCell(pcGoodsId, 1, "00001");
+  EXPECT_TRUE(HasGoods(s));
+}

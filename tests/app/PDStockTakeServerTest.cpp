@@ -366,6 +366,16 @@ TEST_F(StockTakeServerTest, ExportedGoodsListImportsBackAsTheSameLines) {
   EXPECT_TRUE(pdimport::BarcodesOfGoods("x'y", "1").empty());
 }
 
+TEST_F(StockTakeServerTest, PickedExportGoodsCollectBarcodesAndNamesUpTo240Characters) {
+  pdimport::TExportGoods picked;
+  const std::vector<AnsiString> ids(30, goods[0].TypeId);
+  const std::vector<AnsiString> names(30, "一件很长很长的商品名称");  // 23 bytes with its ","
+  pdimport::AddExportGoods(picked, ids, names, "1");
+  const size_t each = pdimport::BarcodesOfGoods(goods[0].TypeId, "1").size();
+  EXPECT_EQ(picked.Lines.size(), 30 * each);
+  EXPECT_EQ(picked.Names.size(), 11u * 23u);  // appended while shorter than 240
+}
+
 namespace {
 TPdChoice ChoiceOf(const TDemoGoods& g) { return {g.TypeId, "", "", g.ColorId, "", g.SizeId, ""}; }
 }  // namespace
