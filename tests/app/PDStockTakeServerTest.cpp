@@ -14,6 +14,7 @@
 #include "app/uPDCheckIn.h"
 #include "app/uPDGoodsEntry.h"
 #include "app/uPDImportRules.h"
+#include "app/uPDMangerRules.h"
 #include "app/uPDQuantity.h"
 #include "app/uPDSave.h"
 #include "app/uPublic.h"
@@ -377,7 +378,7 @@ TEST_F(StockTakeServerTest, PickedExportGoodsCollectBarcodesAndNamesUpTo240Chara
 }
 
 namespace {
-TPdChoice ChoiceOf(const TDemoGoods& g) { return {g.TypeId, "", "", g.ColorId, "", g.SizeId, ""}; }
+TPdChoice ChoiceOf(const TDemoGoods& g) { return {g.TypeId, "C", "选中的商品", g.ColorId, "", g.SizeId, ""}; }
 }  // namespace
 
 // Scans go on from the entry cell of the next empty row; a goods scanned again counts
@@ -549,4 +550,70 @@ TEST_F(StockTakeServerTest, SampleTerminalFileChecksInWithItsCounts) {
   for (int row = 0; row < s.RowCount(); ++row) lines += s.Cell(pcBarcode, row) + " " + s.Cell(pcQty, row) + "\n";
   EXPECT_EQ(lines, "6920000000012 2.00\n6920000000036 4.00\n6920000000081 5.00\n6920000000135 4.00\n");
   EXPECT_EQ(TotalText(SumTotals(s).Quantity), "15");
+}
+
+// The screen's walk without its window: three scans (one goods twice), a line chosen by
+// code or name, a typed quantity, the totals, the save with its upload.
+TEST_F(StockTakeServerTest, ScreenRulesScanChooseTypeAndSave) {
+  TPdMemorySheet s;
+  TScriptedChooser chooser;
+  TPdMangerRules rules(s, chooser, messages, Servers(), 0);
+  rules.OperatorId = "00001";
+  rules.PosId = "0001";
+  rules.UniqueId = "U-42";
+  rules.InitBill(EncodeDate(2024, 3, 5));
+  EXPECT_EQ(rules.EmployeeNameText, "系统管理员");
+  EXPECT_EQ(rules.BillNumber, "001 2024-03-05 00001");
+  chooser.Add({{"00001", "001", "旗舰店仓库"}});
+  ASSERT_TRUE(rules.ChooseWarehouse());
+
+  TPdCursor at{pcName, 0};
+  for (const AnsiString& barcode : {goods[0].Barcode, goods[1].Barcode, goods[0].Barcode, goods[2].Barcode}) {
+    s.SetCell(at.Col, at.Row, barcode);
+    at = rules.Enter(at.Col, at.Row);
+  }
+  EXPECT_EQ(at, (TPdCursor{pcName, 3}));
+  rules.ToggleEntryMode();
+  chooser.Add({ChoiceOf(goods[3])});
+  s.SetCell(pcName, 3, "x");
+  at = rules.Enter(pcName, 3);
+  EXPECT_EQ(at, (TPdCursor{pcName, 4}));
+  // The quantity of the chosen line, typed key by key.
+  EXPECT_FALSE(rules.KeyPress(pcQty, 4, '1'));  // the entry row has no goods
+  for (char k : std::string("2.5")) {
+    ASSERT_TRUE(rules.KeyPress(pcQty, 3, k));
+    s.SetCell(pcQty, 3, s.Cell(pcQty, 3) + k);
+  }
+  EXPECT_FALSE(rules.KeyPress(pcQty, 3, '.'));
+  EXPECT_FALSE(rules.KeyPress(pcColor, 3, '1'));
+  rules.AfterEdit(pcQty, 3);
+  EXPECT_EQ(rules.Enter(pcQty, 3), (TPdCursor{pcName, 4}));
+  EXPECT_EQ(TotalText(rules.Totals().Quantity), "6.5");
+
+  messages.Answers = {false};
+  EXPECT_FALSE(rules.MayClose());
+  EXPECT_EQ(messages.Shown.back().Text, kExitQuestion);
+  EXPECT_EQ(messages.Shown.back().Caption, kCaptionWarning);
+  messages.Shown.clear();
+  EXPECT_EQ(rules.Save(EncodeDate(2024, 3, 5)), TSaveOutcome::Close);
+  EXPECT_EQ(messages.Texts(), "盘点单保存成功！\n");
+  EXPECT_EQ(Rows("PosStore", "select UniqueID, PDNumber, IsUpSend, PdVchCode > 1000 from CommonPosPtypeCheckNdx"),
+            "U-42|001 2024-03-05 00001|1|1\n");
+  EXPECT_EQ(Rows("PosStore", "select PtypeID, Qty from CommonPosPtypeCheckList order by ListId"),
+            goods[0].TypeId + "|2\n" + goods[1].TypeId + "|1\n" + goods[2].TypeId + "|1\n" + goods[3].TypeId + "|2.5\n");
+  EXPECT_EQ(Rows("PosMain", "select count(*) from PdBillDetail"), "4\n");
+}
+
+TEST_F(StockTakeServerTest, ScreenRulesCheckInTellsUnknownBarcodes) {
+  TPdMemorySheet s;
+  TScriptedChooser chooser;
+  TPdMangerRules rules(s, chooser, messages, Servers(), 0);
+  chooser.Add({{"00001", "001", "旗舰店仓库"}});
+  rules.ChooseWarehouse();
+  const pdimport::TImportResult r =
+      pdimport::ImportTerminalFile(POS_SOURCE_DIR "/host/pd-terminal-sample.txt", "00001", rules.WarehouseId());
+  ASSERT_TRUE(r.Ok);
+  EXPECT_EQ(rules.CheckIn(r.Counts).Lines, 4);
+  EXPECT_EQ(messages.Texts(), "以下条码在商品资料中不存在，没有导入：\r\n6999999999999\n");
+  EXPECT_TRUE(rules.MayClose() == false);
 }
