@@ -55,7 +55,7 @@ void TPdMangerRules::AfterEdit(int Col, int Row) { FEntry.AfterEdit(Col, Row, FC
 bool TPdMangerRules::MayClose() {
   // Mended: any line with goods counts as unsaved work, also one whose quantity is still
   // empty (lines chosen by code or name start so).
-  bool any = false; for (int r = 0; r < FSheet.RowCount(); ++r) any = any || (!FSheet.Cell(pcGoodsId, r).empty() && !FSheet.Cell(pcQty, r).empty()); if (!any) return true;
+  if (!HasGoods(FSheet)) return true;
   return FMessages.Ask(kExitQuestion, kCaptionWarning);
 }
 

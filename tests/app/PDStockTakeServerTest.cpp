@@ -617,3 +617,22 @@ TEST_F(StockTakeServerTest, ScreenRulesCheckInTellsUnknownBarcodes) {
   EXPECT_EQ(messages.Texts(), "以下条码在商品资料中不存在，没有导入：\r\n6999999999999\n");
   EXPECT_TRUE(rules.MayClose() == false);
 }
+
+// The exit question used to come only for lines with a quantity, so lines chosen by code
+// or name (quantity still empty) were lost without a word.
+TEST_F(StockTakeServerTest, ExitAsksWhenLinesWithoutQuantityAreOnTheBill) {
+  TPdMemorySheet s;
+  TScriptedChooser chooser;
+  TPdMangerRules rules(s, chooser, messages, Servers(), 0);
+  EXPECT_TRUE(rules.MayClose());  // an empty bill closes unasked
+  EXPECT_EQ(messages.Texts(), "");
+  rules.ToggleEntryMode();
+  chooser.Add({ChoiceOf(goods[0])});
+  s.SetCell(pcName, 0, "x");
+  rules.Enter(pcName, 0);
+  ASSERT_EQ(s.Cell(pcQty, 0), "");
+  messages.Answers = {false, true};
+  EXPECT_FALSE(rules.MayClose());
+  EXPECT_TRUE(rules.MayClose());
+  EXPECT_EQ(messages.Texts(), AnsiString(kExitQuestion) + "\n" + kExitQuestion + "\n");
+}
