@@ -125,4 +125,81 @@ void SaveTerminalFile(const AnsiString& FileName, const AnsiString& WarehouseCod
   f.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
 }
 
+bool TPdTerminalDialog::ChooseExportWarehouse() {
+  const std::vector<pdbill::TPdChoice> chosen = FChooser.Choose(pdbill::TPdChoiceKind::ExportWarehouse, "");
+  if (chosen.empty()) return false;
+  FWarehouseId = chosen.front().TypeId;
+  FWarehouseName = chosen.front().FullName;
+  FWarehouseCode = chosen.front().UserCode;
+  return true;
+}
+
+void TPdTerminalDialog::ChooseExportGoods() {
+  const std::vector<pdbill::TPdChoice> chosen = FChooser.Choose(pdbill::TPdChoiceKind::ExportGoods, "");
+  FPickedGoods = TExportGoods();
+  // Mended: picking nothing goes back to exporting every goods, instead of leaving an
+  // empty pick that can never be undone.
+  FPicked = !chosen.empty();
+  if (!FPicked) {
+    FGoodsText = kAllGoods;
+    return;
+  }
+  std::vector<AnsiString> ids, names;
+  for (const pdbill::TPdChoice& c : chosen) {
+    ids.push_back(c.TypeId);
+    names.push_back(c.FullName);
+  }
+  AddExportGoods(FPickedGoods, ids, names, FDefaultBarCode);
+  FGoodsText = FPickedGoods.Names;
+}
+
+bool TPdTerminalDialog::Export(TDateTime Today) {
+  using pdbill::kCaptionHint;
+  using pdbill::pmInformation;
+  if (FWarehouseId.empty() || FWarehouseName.empty()) {
+    FMessages.Show(kNoExportWarehouse, kCaptionHint, pmInformation);
+    return false;
+  }
+  std::vector<pdterminal::TGoodsLine> goods;
+  if (FPicked) {
+    if (FPickedGoods.Lines.empty()) {
+      FMessages.Show(FGoodsText.empty() ? kNothingPicked : kPickedWithoutBarcodes, kCaptionHint, pmInformation);
+      return false;
+    }
+    goods = FPickedGoods.Lines;
+  } else {
+    goods = AllGoodsWithBarcodes(FDefaultBarCode);
+    if (goods.empty()) {
+      FMessages.Show(kStoreWithoutBarcodes, kCaptionHint, pmInformation);
+      return false;
+    }
+  }
+  AnsiString file = pdterminal::ProposedExportFileName(Folder, Today, FWarehouseName);
+  if (!FFiles.Choose(file, true)) return false;
+  file = pdterminal::WithTxtExtension(file);
+  try {
+    SaveTerminalFile(file, FWarehouseCode, FWarehouseName, goods);
+  } catch (const Exception& e) {
+    FMessages.Show("盘点机文件保存失败：" + e.Message(), kCaptionHint, pmInformation);
+    return false;
+  }
+  FMessages.Show(kExported + file, kCaptionHint, pmInformation);
+  return true;
+}
+
+bool TPdTerminalDialog::Import() {
+  AnsiString file = Folder + "*.Txt";
+  if (!FFiles.Choose(file, false)) return false;
+  FLog.push_back(kAnalysing);
+  TImportResult r = ImportTerminalFile(file, BranchId, BillWarehouseId);
+  if (!r.Ok) {
+    FMessages.Show(r.Message, pdbill::kCaptionHint, pdbill::pmInformation);
+    return false;
+  }
+  FLog.push_back(kImporting);
+  FCounts = std::move(r.Counts);
+  FLog.push_back(kImported);
+  return true;
+}
+
 }  // namespace pdimport

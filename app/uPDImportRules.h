@@ -9,6 +9,8 @@
 #pragma once
 #include <vector>
 
+#include "app/uPDChooser.h"
+#include "app/uPDMessages.h"
 #include "app/uPDTerminalFile.h"
 
 namespace pdimport {
@@ -64,5 +66,58 @@ void AddExportGoods(TExportGoods& Goods, const std::vector<AnsiString>& TypeIds,
 // EWriteError when it cannot be written.
 void SaveTerminalFile(const AnsiString& FileName, const AnsiString& WarehouseCode,
                       const AnsiString& WarehouseName, const std::vector<pdterminal::TGoodsLine>& Goods);
+
+// The file dialog of the terminal dialog: FileName holds the proposed name (or pattern)
+// and receives the chosen one; false when cancelled.
+class IPdFileChooser {
+ public:
+  virtual ~IPdFileChooser() = default;
+  virtual bool Choose(AnsiString& FileName, bool ForSave) = 0;
+};
+
+constexpr const char* kAllGoods = "全部";
+
+// The terminal import/export dialog without its window.
+class TPdTerminalDialog {
+ public:
+  TPdTerminalDialog(pdbill::IPdChooser& Chooser, IPdFileChooser& Files, pdbill::IPdMessages& Messages)
+      : FChooser(Chooser), FFiles(Files), FMessages(Messages) {}
+
+  AnsiString Folder;           // where files are proposed (ends with a delimiter)
+  AnsiString BranchId;         // the terminal's branch
+  AnsiString BillWarehouseId;  // the bill's warehouse
+
+  // Set-up: the store's barcode type of exports.
+  void Setup() { FDefaultBarCode = DefaultBarCodeOfStore(); }
+
+  // The export warehouse; false when cancelled (the one before stays).
+  bool ChooseExportWarehouse();
+  const AnsiString& ExportWarehouseName() const { return FWarehouseName; }
+  // The goods to export; a pick of nothing goes back to every goods ("全部").
+  void ChooseExportGoods();
+  // The goods box's text: "全部", or the names picked.
+  const AnsiString& GoodsText() const { return FGoodsText; }
+  // Writes the export file (the file dialog proposes its name); false when nothing was
+  // written. Every outcome is told.
+  bool Export(TDateTime Today);
+
+  // Reads a terminal file the user chooses; true when its counts are in Counts().
+  bool Import();
+  const std::vector<pdterminal::TCountLine>& Counts() const { return FCounts; }
+  // The import's progress lines, as the log shows them.
+  const std::vector<AnsiString>& Log() const { return FLog; }
+
+ private:
+  pdbill::IPdChooser& FChooser;
+  IPdFileChooser& FFiles;
+  pdbill::IPdMessages& FMessages;
+  AnsiString FDefaultBarCode = "1";
+  AnsiString FWarehouseId, FWarehouseName, FWarehouseCode;
+  bool FPicked = false;
+  TExportGoods FPickedGoods;
+  AnsiString FGoodsText = kAllGoods;
+  std::vector<pdterminal::TCountLine> FCounts;
+  std::vector<AnsiString> FLog;
+};
 
 }  // namespace pdimport

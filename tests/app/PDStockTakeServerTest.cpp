@@ -636,3 +636,56 @@ TEST_F(StockTakeServerTest, ExitAsksWhenLinesWithoutQuantityAreOnTheBill) {
   EXPECT_TRUE(rules.MayClose());
   EXPECT_EQ(messages.Texts(), AnsiString(kExitQuestion) + "\n" + kExitQuestion + "\n");
 }
+
+namespace {
+// Answers the file dialog with a fixed name (or cancels) and records what it proposed.
+class ScriptedFiles final : public pdimport::IPdFileChooser {
+ public:
+  bool Choose(AnsiString& FileName, bool ForSave) override {
+    Proposed.push_back(FileName + (ForSave ? " (save)" : " (open)"));
+    if (Answer.empty()) return false;
+    FileName = Answer;
+    return true;
+  }
+  AnsiString Answer;
+  std::vector<AnsiString> Proposed;
+};
+}  // namespace
+
+TEST_F(StockTakeServerTest, TerminalDialogExportsAndImportsBack) {
+  TScriptedChooser chooser;
+  ScriptedFiles files;
+  pdimport::TPdTerminalDialog dialog(chooser, files, messages);
+  dialog.Folder = dir + "/";
+  dialog.BranchId = "00001";
+  dialog.BillWarehouseId = "00001";
+  dialog.Setup();
+  EXPECT_FALSE(dialog.Export(EncodeDate(2024, 3, 5)));
+  EXPECT_EQ(messages.Texts(), "请选择导出仓库\n");
+  chooser.Add({{"00001", "001", "旗舰/仓库"}});
+  ASSERT_TRUE(dialog.ChooseExportWarehouse());
+  chooser.Add({ChoiceOf(goods[0]), ChoiceOf(goods[1])});
+  dialog.ChooseExportGoods();
+  EXPECT_EQ(dialog.GoodsText(), "选中的商品,选中的商品,");
+  EXPECT_FALSE(dialog.Export(EncodeDate(2024, 3, 5)));  // the file dialog is cancelled
+  EXPECT_EQ(files.Proposed.back(), dir + "/导出基本信息库存商品(2024-03-05)旗舰_仓库.txt (save)");
+  files.Answer = dir + "/out";
+  messages.Shown.clear();
+  ASSERT_TRUE(dialog.Export(EncodeDate(2024, 3, 5)));
+  EXPECT_EQ(messages.Texts(), "基本信息导出成功！保存路径：" + dir + "/out.txt\n");
+  // Back from the terminal: the same lines.
+  files.Answer = dir + "/out.txt";
+  ASSERT_TRUE(dialog.Import());
+  EXPECT_EQ(files.Proposed.back(), dir + "/*.Txt (open)");
+  EXPECT_EQ(dialog.Log(), (std::vector<AnsiString>{pdimport::kAnalysing, pdimport::kImporting, pdimport::kImported}));
+  std::vector<pdterminal::TCountLine> expected;
+  for (const auto& g : pdimport::BarcodesOfGoods(goods[0].TypeId, "1")) expected.push_back({g.Barcode, "0"});
+  for (const auto& g : pdimport::BarcodesOfGoods(goods[1].TypeId, "1")) expected.push_back({g.Barcode, "0"});
+  EXPECT_EQ(dialog.Counts(), pdterminal::SortedByBarcode(expected));
+  // A pick of nothing goes back to every goods.
+  dialog.ChooseExportGoods();
+  EXPECT_EQ(dialog.GoodsText(), pdimport::kAllGoods);
+  ASSERT_TRUE(dialog.Export(EncodeDate(2024, 3, 5)));
+  ASSERT_TRUE(dialog.Import());
+  EXPECT_EQ(dialog.Counts().size(), pdimport::AllGoodsWithBarcodes("1").size());
+}
