@@ -5,6 +5,7 @@
 
 #include "rtl/Exceptions.h"
 #include "rtl/PngWriter.h"
+#include "ui/GdiScopes.h"
 
 namespace {
 TScreenDriver* gActive = nullptr;
@@ -71,8 +72,8 @@ bool CaptureWindowPng(HWND window, const std::string& path) {
   const int captionHeight = ::GetSystemMetrics(SM_CYCAPTION);
   const int width = client.right, height = client.bottom + captionHeight;
   if (client.right <= 0 || client.bottom <= 0) return false;
-  HDC screen = ::GetDC(nullptr);
-  HDC memory = ::CreateCompatibleDC(screen);
+  ui_win::WindowDC screen(nullptr);
+  ui_win::MemoryDC memory(screen.dc());
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = width;
@@ -80,30 +81,28 @@ bool CaptureWindowPng(HWND window, const std::string& path) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
-  HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  bool ok = false;
-  if (bitmap && bits) {
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
+  ui_win::GdiObject<HBITMAP> bitmap(::CreateDIBSection(screen.dc(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!memory.dc() || !bitmap.get() || !bits) return false;
+  std::vector<uint32_t> pixels;
+  {
+    ui_win::Selected picture(memory.dc(), bitmap.get());
     RECT bar = {0, 0, width, captionHeight};
-    ::DrawCaption(window, memory, &bar, DC_ACTIVE | DC_TEXT | DC_ICON | DC_GRADIENT);
+    ::DrawCaption(window, memory.dc(), &bar, DC_ACTIVE | DC_TEXT | DC_ICON | DC_GRADIENT);
     // The client area as it is on the screen, child windows included (the window is
     // on top while it is photographed).
     POINT topLeft = {0, 0};
     ::ClientToScreen(window, &topLeft);
-    ::BitBlt(memory, 0, captionHeight, client.right, client.bottom, screen, topLeft.x, topLeft.y, SRCCOPY);
+    ::BitBlt(memory.dc(), 0, captionHeight, client.right, client.bottom, screen.dc(), topLeft.x, topLeft.y, SRCCOPY);
     ::GdiFlush();
     const auto* bgra = static_cast<const uint32_t*>(bits);
-    std::vector<uint32_t> pixels(bgra, bgra + static_cast<size_t>(width) * height);
-    for (uint32_t& p : pixels) p &= 0x00FFFFFF;  // BGRA in memory reads as 0x00RRGGBB
-    try {
-      png::WriteFile(path, width, height, pixels);
-      ok = true;
-    } catch (const Exception&) {
-    }
-    ::SelectObject(memory, old);
+    pixels.assign(bgra, bgra + static_cast<size_t>(width) * height);
   }
-  if (bitmap) ::DeleteObject(bitmap);
-  ::DeleteDC(memory);
-  ::ReleaseDC(nullptr, screen);
+  for (uint32_t& p : pixels) p &= 0x00FFFFFF;  // BGRA in memory reads as 0x00RRGGBB
+  bool ok = false;
+  try {
+    png::WriteFile(path, width, height, pixels);
+    ok = true;
+  } catch (const Exception&) {
+  }
   return ok;
 }

@@ -377,13 +377,9 @@ TBitmap::~TBitmap() { Release(); }
 
 void TBitmap::Release() {
   FCanvas.reset();
-  if (FDC) {
-    ::SelectObject(FDC, FOldBitmap);
-    ::DeleteDC(FDC);
-  }
-  if (FBitmap) ::DeleteObject(FBitmap);
-  FDC = nullptr;
-  FBitmap = nullptr;
+  FSelectedBitmap.reset();
+  FBitmap.reset();
+  FDC.reset();
   FBits = nullptr;
   FWidth = FHeight = 0;
 }
@@ -397,16 +393,12 @@ void TBitmap::Allocate(int width, int height) {
   bi.bmiHeader.biBitCount = 32;
   bi.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  FBitmap = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  FDC = ::CreateCompatibleDC(nullptr);
-  if (!FBitmap || !FDC) {
-    if (FBitmap) ::DeleteObject(FBitmap);
-    if (FDC) ::DeleteDC(FDC);
-    FBitmap = nullptr;
-    FDC = nullptr;
-    throw EOutOfResources("Out of system resources");
-  }
-  FOldBitmap = ::SelectObject(FDC, FBitmap);
+  GdiObject<HBITMAP> bitmap(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  MemoryDC dc(nullptr);
+  if (!bitmap.get() || !dc.dc()) throw EOutOfResources("Out of system resources");
+  FDC = std::move(dc);
+  FBitmap = std::move(bitmap);
+  FSelectedBitmap.emplace(FDC.dc(), FBitmap.get());
   FBits = static_cast<uint32_t*>(bits);
   FWidth = width;
   FHeight = height;
@@ -435,9 +427,9 @@ void TBitmap::SetSize(int width, int height) {
 
 TCanvas* TBitmap::Canvas() {
   if (!FCanvas) {
-    if (!FDC) SetSize(std::max(FWidth, 1), std::max(FHeight, 1));
+    if (!FDC.dc()) SetSize(std::max(FWidth, 1), std::max(FHeight, 1));
     FCanvas = std::make_unique<TCanvas>();
-    FCanvas->SetHandle(FDC);
+    FCanvas->SetHandle(FDC.dc());
   }
   return FCanvas.get();
 }
@@ -454,11 +446,11 @@ void TBitmap::CopyFromHandle(HBITMAP source) {
   if (!::GetObjectW(source, sizeof(bm), &bm)) throw EInvalidGraphic("Invalid graphic");
   Release();
   Allocate(bm.bmWidth, bm.bmHeight);
-  HDC src = ::CreateCompatibleDC(nullptr);
-  HGDIOBJ old = ::SelectObject(src, source);
-  ::BitBlt(FDC, 0, 0, FWidth, FHeight, src, 0, 0, SRCCOPY);
-  ::SelectObject(src, old);
-  ::DeleteDC(src);
+  {
+    MemoryDC src(nullptr);
+    Selected picture(src.dc(), source);
+    ::BitBlt(FDC.dc(), 0, 0, FWidth, FHeight, src.dc(), 0, 0, SRCCOPY);
+  }
   ::GdiFlush();
 }
 

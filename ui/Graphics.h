@@ -9,9 +9,11 @@
 #pragma once
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "rtl/Classes.h"
+#include "ui/GdiScopes.h"
 #include "ui/Types.h"
 #include "ui/WinApi.h"
 
@@ -238,7 +240,7 @@ class TBitmap : public TPersistent {
   void SetSize(int width, int height);
   bool Empty() const { return FWidth == 0 || FHeight == 0; }
   TCanvas* Canvas();
-  HBITMAP Handle() const { return FBitmap; }
+  HBITMAP Handle() const { return FBitmap.get(); }
 
   bool Transparent() const { return FTransparent; }
   void SetTransparent(bool v) { FTransparent = v; }
@@ -256,7 +258,7 @@ class TBitmap : public TPersistent {
   uint32_t PixelRGB(int x, int y) const;      // 0x00RRGGBB
   std::vector<uint32_t> PixelsRGB() const;    // row by row from the top
 
-  HDC DC() const { return FDC; }
+  HDC DC() const { return FDC.dc(); }
   // A new bitmap handle with the same picture, selected into no DC (for APIs that want
   // one); owned by the caller.
   HBITMAP CopyHandle() const;
@@ -266,59 +268,18 @@ class TBitmap : public TPersistent {
   void Release();
 
   int FWidth = 0, FHeight = 0;
-  HDC FDC = nullptr;
-  HBITMAP FBitmap = nullptr;
-  HGDIOBJ FOldBitmap = nullptr;
+  // Destroyed in reverse: the bitmap leaves the DC, then goes, then the DC.
+  ui_win::MemoryDC FDC;
+  ui_win::GdiObject<HBITMAP> FBitmap;
+  std::optional<ui_win::Selected> FSelectedBitmap;
   uint32_t* FBits = nullptr;  // BGRA, top-down
   std::unique_ptr<TCanvas> FCanvas;
   bool FTransparent = false;
   TColor FTransparentColor = clDefault;
 };
 
-// --- RAII over the DC pairs ---------------------------------------------------------------
+// --- RAII over the canvas --------------------------------------------------------------
 namespace ui_win {
-
-class PaintDC {
- public:
-  explicit PaintDC(HWND h) : FWnd(h) { FDC = ::BeginPaint(h, &FPs); }
-  ~PaintDC() { ::EndPaint(FWnd, &FPs); }
-  PaintDC(const PaintDC&) = delete;
-  PaintDC& operator=(const PaintDC&) = delete;
-  HDC dc() const { return FDC; }
-  const RECT& rect() const { return FPs.rcPaint; }
-
- private:
-  HWND FWnd;
-  HDC FDC;
-  PAINTSTRUCT FPs{};
-};
-
-// GetDC/ReleaseDC of a window (null: the screen).
-class WindowDC {
- public:
-  explicit WindowDC(HWND h = nullptr) : FWnd(h), FDC(::GetDC(h)) {}
-  ~WindowDC() { ::ReleaseDC(FWnd, FDC); }
-  WindowDC(const WindowDC&) = delete;
-  WindowDC& operator=(const WindowDC&) = delete;
-  HDC dc() const { return FDC; }
-
- private:
-  HWND FWnd;
-  HDC FDC;
-};
-
-// SelectObject that puts the previous object back.
-class Selected {
- public:
-  Selected(HDC dc, HGDIOBJ obj) : FDC(dc), FOld(::SelectObject(dc, obj)) {}
-  ~Selected() { ::SelectObject(FDC, FOld); }
-  Selected(const Selected&) = delete;
-  Selected& operator=(const Selected&) = delete;
-
- private:
-  HDC FDC;
-  HGDIOBJ FOld;
-};
 
 // A canvas drawing on a DC it does not own for one scope (a paint, a measurement): the
 // canvas lets go of the DC (and puts back what it selected into it) at the end, also
@@ -332,24 +293,6 @@ class CanvasOnDC {
 
  private:
   TCanvas& FCanvas;
-};
-
-// An owned GDI object (DeleteObject at the end).
-template <typename H>
-class GdiObject {
- public:
-  GdiObject() = default;
-  explicit GdiObject(H h) : FH(h) {}
-  ~GdiObject() { reset(); }
-  GdiObject(GdiObject&& o) noexcept : FH(o.FH) { o.FH = nullptr; }
-  GdiObject& operator=(GdiObject&& o) noexcept { if (this != &o) { reset(); FH = o.FH; o.FH = nullptr; } return *this; }
-  GdiObject(const GdiObject&) = delete;
-  GdiObject& operator=(const GdiObject&) = delete;
-  H get() const { return FH; }
-  void reset(H h = nullptr) { if (FH) ::DeleteObject(FH); FH = h; }
-
- private:
-  H FH = nullptr;
 };
 
 }  // namespace ui_win

@@ -1,0 +1,613 @@
+// The dress grid: logical columns, cell access, painting, title sort, layout file and
+// the pick-list editor.
+#include "controls/DressGrid.h"
+
+#include <algorithm>
+
+#include "controls/ControlUtils.h"
+#include "controls/DressGridSort.h"
+#include "controls/FindWindow.h"
+#include "rtl/FileUtils.h"
+#include "ui/GdiScopes.h"
+
+using ui_win::GdiObject;
+using ui_win::Selected;
+using ui_win::WindowDC;
+
+// ============================================================================ columns
+
+TDressColumn::TDressColumn(TCollection* c) : TCollectionItem(c) { CreatedIndex = Index(); }
+
+TStringList* TDressColumn::NeedPickList() {
+  if (!FPickList) FPickList = std::make_unique<TStringList>();
+  return FPickList.get();
+}
+
+TDressColumns::TDressColumns(TDressGrid* grid) : TCollection(CollectionItemClassOf<TDressColumn>()), FGrid(grid) {}
+
+TDressColumn* TDressColumns::Column(int n) const {
+  // An index past the last column (the spare grid columns of a grid with fewer than
+  // four logical columns) has no item: such cells edit as plain text.
+  if (n < 1 || n >= Count()) return nullptr;
+  return ItemsAs<TDressColumn>(n);
+}
+
+// ============================================================================ the editor
+
+TInplaceDressEdit::TInplaceDressEdit(TComponent* AOwner)
+    : TNewInplaceEdit(AOwner), FButtonWidth(::GetSystemMetrics(SM_CXVSCROLL)) {}
+
+TDressGrid* TInplaceDressEdit::DressGrid() const { return dynamic_cast<TDressGrid*>(Grid()); }
+
+TPopupListbox* TInplaceDressEdit::PickList() {
+  if (!FPickList) {
+    FPickList = new TPopupListbox(this);
+    // Items 11 pixels high and the list exactly as high as computed below (integral
+    // height would trim it to whole items).
+    FPickList->SetIntegralHeight(false);
+    FPickList->SetItemHeight(11);
+    FPickList->SetVisible(false);
+    FPickList->SetParent(this);
+    FPickList->OnListMouseUp = [this](TMouseButton, TShiftState, int X, int Y) {
+      CloseUp(X >= 0 && Y >= 0 && X < FPickList->Width() && Y < FPickList->Height());
+    };
+  }
+  return FPickList;
+}
+
+TRect TInplaceDressEdit::ButtonRect() {
+  if (Grid() && Grid()->HandleAllocated() && (::GetWindowLongW(Grid()->Handle(), GWL_EXSTYLE) & WS_EX_RTLREADING))
+    return Rect(0, 0, FButtonWidth, Height());
+  return Rect(Width() - FButtonWidth, 0, Width(), Height());
+}
+
+void TInplaceDressEdit::UpdateContents() {
+  TNewInplaceEdit::UpdateContents();
+  FActiveList = nullptr;
+  FEditStyle = DressGrid() ? DressGrid()->DressEditStyle() : esSimple;
+  if (FEditStyle == esPickList) FActiveList = PickList();
+  TNewInplaceEdit::UpdateContents();
+  BoundsChanged();
+}
+
+void TInplaceDressEdit::BoundsChanged() {
+  if (!HandleAllocated()) return;
+  RECT r{2, 2, Width() - 2, Height()};
+  if (FEditStyle == esPickList) r.right -= FButtonWidth;
+  ::SendMessageW(FHandle, EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&r));
+  ::SendMessageW(FHandle, EM_SCROLLCARET, 0, 0);
+}
+
+void TInplaceDressEdit::DropDown() {
+  if (FListVisible || !FActiveList || !DressGrid()) return;
+  TPopupListbox* list = PickList();
+  list->SetWidth(Width());
+  list->Items()->Clear();
+  if (TDressColumn* item = DressGrid()->Columns()->Column(DressGrid()->CurrentTitleColIndex());
+      item && item->HasPickList())
+    list->Items()->Assign(item->PickList());
+  list->HandleNeeded();
+  ::SendMessageW(list->Handle(), LB_SETITEMHEIGHT, 0, 11);
+  const int count = list->Items()->Count();
+  const int height = std::min(count * 11 + 4, 256);
+  if (Text().empty()) list->SetItemIndex(count > 0 ? 0 : -1);
+  int width = Width();
+  {
+    WindowDC dc(list->Handle());
+    Selected font(dc.dc(), list->Font()->Handle());
+    for (int i = 0; i < count; ++i) {
+      const WideString w = GbkToWide(list->Items()->Strings(i));
+      SIZE sz{0, 0};
+      ::GetTextExtentPoint32W(dc.dc(), reinterpret_cast<LPCWSTR>(w.c_str()), static_cast<int>(w.size()), &sz);
+      width = std::max<int>(width, sz.cx + 6);
+    }
+  }
+  POINT p{0, 0};
+  ::ClientToScreen(FHandle, &p);
+  int y = p.y + Height();
+  if (y + height > ::GetSystemMetrics(SM_CYSCREEN)) y = p.y - height;
+  ::SetWindowPos(list->Handle(), HWND_TOPMOST, p.x, y, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  FListVisible = true;
+  Invalidate();
+  ::SetFocus(FHandle);
+}
+
+void TInplaceDressEdit::CloseUp(bool Accept) {
+  if (!FListVisible || FActiveList != FPickList || !FPickList) return;
+  FListVisible = false;
+  if (::GetCapture()) ::ReleaseCapture();
+  const int index = FPickList->ItemIndex();
+  const bool has = index >= 0;
+  const AnsiString value = has ? FPickList->Items()->Strings(index) : AnsiString();
+  ::SetWindowPos(FPickList->Handle(), nullptr, 0, 0, 0, 0,
+                 SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_HIDEWINDOW);
+  Invalidate();
+  if (Accept && has && value != Text()) {
+    ::SendMessageW(FHandle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(GbkToWide(value).c_str()));
+    SetModified(true);
+    if (DressGrid()) DressGrid()->EditorSetText(value);
+  }
+}
+
+void TInplaceDressEdit::DblClick() {
+  if (FEditStyle != esPickList || !DressGrid()) {
+    TNewInplaceEdit::DblClick();
+    return;
+  }
+  TDressColumn* item = DressGrid()->Columns()->Column(DressGrid()->CurrentTitleColIndex());
+  if (!item || !item->HasPickList() || item->PickList()->Count() == 0) return;
+  TPopupListbox* list = PickList();
+  list->Items()->Assign(item->PickList());
+  int index = list->ItemIndex() + 1;
+  if (index >= list->Items()->Count()) index = 0;
+  list->SetItemIndex(index);
+  const AnsiString value = list->Items()->Strings(index);
+  ::SendMessageW(FHandle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(GbkToWide(value).c_str()));
+  SetModified(true);
+  DressGrid()->EditorSetText(value);
+  SelectAll();
+}
+
+void TInplaceDressEdit::KeyDown(WORD& Key, TShiftState Shift) {
+  if (DressGrid() && DressGrid()->HandleSearchKey(Key, Shift)) {
+    Key = 0;
+    return;
+  }
+  TNewInplaceEdit::KeyDown(Key, Shift);
+}
+
+void TInplaceDressEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (Button == mbLeft && FEditStyle == esPickList && ButtonRect().Contains({X, Y})) {
+    ::SetCapture(FHandle);
+    if (FListVisible)
+      CloseUp(false);
+    else if (FActiveList)
+      DropDown();
+  }
+  TNewInplaceEdit::MouseDown(Button, Shift, X, Y);
+}
+
+void TInplaceDressEdit::WndProc(TMessage& m) {
+  switch (m.Msg) {
+    case CN_KEYDOWN: case CN_SYSKEYDOWN: case CN_CHAR:
+      if (FEditStyle == esPickList) {
+        const WORD key = static_cast<WORD>(m.WParam);
+        const bool alt = KeyDataToShiftState(m.LParam).Contains(ssAlt);
+        const bool enterOrEsc = m.Msg == CN_CHAR ? (key == '\r' || key == 27) : (key == VK_RETURN || key == VK_ESCAPE);
+        if (enterOrEsc && FListVisible && !alt) {
+          if (m.Msg != CN_CHAR) CloseUp(key == VK_RETURN);
+          m.Result = 1;
+          return;
+        }
+        if (m.Msg == CN_CHAR && key == ' ' && !FListVisible) DropDown();
+        if (FListVisible && FPickList) {
+          const UINT msg = m.Msg == CN_CHAR ? WM_CHAR : m.Msg == CN_SYSKEYDOWN ? WM_SYSKEYDOWN : WM_KEYDOWN;
+          ::SendMessageW(FPickList->Handle(), msg, m.WParam, m.LParam);
+          m.Result = 1;
+          return;
+        }
+      }
+      break;
+    case WM_PAINT:
+      TNewInplaceEdit::WndProc(m);
+      if (FEditStyle == esPickList && HandleAllocated()) {
+        WindowDC dc(FHandle);
+        const TRect br = ButtonRect();
+        RECT r{br.Left, br.Top, br.Right, br.Bottom};
+        ::DrawFrameControl(dc.dc(), &r, DFC_SCROLL, DFCS_SCROLLDOWN | (FListVisible ? DFCS_PUSHED : 0));
+      }
+      return;
+    case WM_KILLFOCUS:
+      TNewInplaceEdit::WndProc(m);
+      if (!FPickList || !FPickList->HandleAllocated() || reinterpret_cast<HWND>(m.WParam) != FPickList->Handle())
+        CloseUp(false);
+      return;
+    case WM_CANCELMODE:
+      return;  // the window's cancel mode is ignored
+    case WM_LBUTTONDBLCLK:
+      if (FEditStyle == esPickList &&
+          ButtonRect().Contains({static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam))}))
+        return;
+      break;
+    case WM_LBUTTONUP:
+      if (::GetCapture() == FHandle) ::ReleaseCapture();
+      break;
+    default: break;
+  }
+  TNewInplaceEdit::WndProc(m);
+}
+
+// ============================================================================ the grid
+
+TDressGrid::TDressGrid(TComponent* AOwner) : TAlignGrid(AOwner), FColumns(std::make_unique<TDressColumns>(this)) {
+  SetFixedRows(2);
+  SetFixedCols(1);
+  SetDefaultRowHeight(17);
+  SetRowHeights(0, 30);
+  SetRowHeights(1, -1);
+  SetColWidths(0, 20);
+  SetOptions(Options() + TGridOptions{goRangeSelect, goColSizing, goEditing});
+  AutoEditNextCell = true;
+  FTitleCols.resize(static_cast<size_t>(ColCount()));
+  for (TitleCol& t : FTitleCols) t.SizeCount = t.SizeColCount = 0;
+  ResetSort();
+  try {
+    LayoutFileName = GetHostFolder() + "\\" + kLayoutFileName;
+  } catch (...) {
+    LayoutFileName = kLayoutFileName;
+  }
+}
+
+TDressGrid::~TDressGrid() {
+  WriteLayout();  // never throws
+}
+
+std::unique_ptr<TLayoutStore> TDressGrid::LayoutStore() const { return MakeFileLayoutStore(LayoutFileName); }
+
+bool TDressGrid::WriteLayout() noexcept {
+  // Placeholders are no columns of the user's: they never overwrite a saved layout.
+  if (FNoteFileName.empty() || FPlaceholders || FTitleCols.empty()) return false;
+  try {
+    std::vector<int32_t> widths;
+    TDressLayout layout;
+    for (size_t j = 0; j < FTitleCols.size(); ++j) {
+      const int grid = FirstGridColOf(FTitleCols, static_cast<int>(j) + 1);
+      const int width = grid >= 0 && grid < ColCount() ? ColWidths(grid) : FTitleCols[j].Width;
+      widths.push_back(width);
+      layout.push_back({FTitleCols[j].Caption, FTitleCols[j].Kind, width});
+    }
+    if (!LayoutChanged(FSavedLayout, widths)) return false;
+    return WriteDressLayout(*LayoutStore(), FNoteFileName, layout);
+  } catch (...) {
+    return false;
+  }
+}
+
+void TDressGrid::SetNoteFileName(const AnsiString& v) {
+  FNoteFileName = LayoutKey(v);
+  if (FNoteFileName.empty()) return;
+  // A key with no slot has no saved layout (not the previous key's).
+  FSavedLayout = ReadDressLayout(*LayoutStore(), FNoteFileName);
+}
+
+void TDressGrid::SetFirstRowHeight(int v) {
+  FFirstRowHeight = v;
+  SetRowHeights(0, v);
+}
+
+void TDressGrid::SetFirstColWidth(int v) {
+  FFirstColWidth = v;
+  SetColWidths(0, v);
+}
+
+void TDressGrid::SetCompressTitleHeight(bool v) {
+  FCompressTitleHeight = v;
+  RebuildSizeTitles();
+  InvalidateRow(1);
+}
+
+void TDressGrid::ResetSort() {
+  FSortCol = -1;
+  FSortDirection = 1;
+  FSortTitleCol = -1;
+  FSortSize = 1;
+  FSortNumeric = false;
+}
+
+void TDressGrid::RebuildSizeTitles() {
+  // No operation of the system gives a column sizes, so the size title row stays hidden;
+  // the caption row keeps the text of cell (0, 0).
+  for (int c = 1; c < ColCount(); ++c) {
+    SetCells(c, 0, "");
+    SetCells(c, 1, "");
+  }
+  bool sizes = false;
+  for (const TitleCol& t : FTitleCols) sizes = sizes || !t.Sizes.empty();
+  SetRowHeights(1, sizes && DisplayType == dsNormal ? FFirstRowHeight : -1);
+}
+
+void TDressGrid::AddColumn(const AnsiString& Caption, const AnsiString& Kind, int Width,
+                           const AnsiString& DecimalPattern, const AnsiString& FixedText, bool NumberFlag,
+                           bool BlankZero) {
+  FColumns->Add();
+  if (FPlaceholders) {
+    FTitleCols.clear();
+    FPlaceholders = false;
+  }
+  FTitleCols.push_back(MakeTitleCol(Caption, Kind, Width, DecimalPattern, FixedText, NumberFlag, BlankZero));
+  const int n = static_cast<int>(FTitleCols.size());
+  if (n >= ColCount()) SetColCount(ColCount() + 1);
+  SetColWidths(n, Width);
+  if (Kind != "1" && n - 1 < static_cast<int>(FSavedLayout.size())) {
+    if (FSavedLayout[n - 1].Width > 0) SetColWidths(n, FSavedLayout[n - 1].Width);
+    if (Width < 1) SetColWidths(n, Width);
+  }
+}
+
+void TDressGrid::ClearColumns() {
+  for (int c = 1; c < ColCount(); ++c)
+    for (int r = 0; r < RowCount(); ++r) SetCells(c, r, "");
+  FTitleCols.clear();
+  SetFixedRows(2);
+  SetFixedCols(1);
+  SetColCount(5);
+  SetRowHeights(1, -1);
+  FTitleInitialised = false;
+  ResetSort();
+  Props().ClearProperties();
+  RebuildSizeTitles();
+}
+
+void TDressGrid::ClearRows() {
+  for (int r = 2; r < RowCount(); ++r)
+    for (int c = 0; c < ColCount(); ++c) SetCells(c, r, "");
+  for (TitleCol& t : FTitleCols) {
+    t.Sizes.clear();
+    t.Counter1 = t.Counter2 = 0;
+  }
+  SetFixedRows(2);
+  SetFixedCols(1);
+  SetRowHeights(1, -1);
+  FTitleInitialised = false;
+  Props().ClearProperties();
+  RebuildSizeTitles();
+  SetRowCount(3);
+}
+
+AnsiString TDressGrid::GetDressCell(int ARow, int ACol, int ASize) const {
+  return Cells(TitleColToGridCol(ACol, ASize), ARow + 1);  // outside the grid: ''
+}
+
+void TDressGrid::SetDressCell(int ARow, int ACol, int ASize, const AnsiString& Value) {
+  if (ACol < 1 || ACol > static_cast<int>(FTitleCols.size()) || ARow < 0) return;
+  const TitleCol& t = FTitleCols[static_cast<size_t>(ACol - 1)];
+  const int col = TitleColToGridCol(ACol, ASize);
+  if (!t.DisplayFormat.empty() && ARow >= 1)
+    SetCells(col, ARow + 1, FormatDressValue(Value, t.DisplayFormat, t.BlankZero));
+  else
+    SetCells(col, ARow + 1, Value);
+}
+
+void TDressGrid::FocusDressCell(int ACol, int ASize, int ARow) {
+  SetRow(ARow);
+  SetCol(TitleColToGridCol(ACol, ASize));
+}
+
+void TDressGrid::GridColToTitleCol(int AGridCol, int& ACol, int& ASize) const {
+  if (const auto p = ::GridColToTitleCol(FTitleCols, AGridCol)) {
+    ACol = p->Col;
+    ASize = p->Size;
+  }
+}
+
+int TDressGrid::CurrentTitleColIndex() const {
+  const auto p = ::GridColToTitleCol(FTitleCols, Col());
+  return p ? p->Col - 1 : -1;
+}
+
+TEditStyle TDressGrid::DressEditStyle() {
+  const TDressColumn* item = FColumns->Column(CurrentTitleColIndex());
+  return item && ((item->HasPickList() && item->PickList()->Count() > 0) || item->Style == 1) ? esPickList : esSimple;
+}
+
+TInplaceEdit* TDressGrid::CreateEditor() { return new TInplaceDressEdit(this); }
+
+bool TDressGrid::SelectCell(int ACol, int ARow) {
+  TAlignGrid::SelectCell(ACol, ARow);  // its event fires, but the move is always allowed
+  if (DisplayType != dsNormal) return true;
+  FRowKey.clear();
+  for (size_t i = 0; i < FTitleCols.size(); ++i)
+    if (FTitleCols[i].Kind == "0") {
+      FRowKey = Cells(FirstGridColOf(FTitleCols, static_cast<int>(i) + 1), ARow);
+      break;
+    }
+  if (ARow != FLastSelectedRow) FLastSelectedRow = ARow;
+  if (TInplaceEdit* ed = InplaceEditor()) {
+    const auto p = ::GridColToTitleCol(FTitleCols, ACol);
+    const bool masked = p && !FTitleCols[static_cast<size_t>(p->Col - 1)].FixedText.empty();
+    ed->SetPasswordChar(masked && CellEditable(ACol, ARow) ? '*' : 0);
+  }
+  return true;
+}
+
+void TDressGrid::Loaded() {
+  SetOptions(Options() - TGridOptions{goRowMoving, goColMoving});
+  TAlignGrid::Loaded();
+}
+
+// ---------------------------------------------------------------------------- painting
+
+void TDressGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) {
+  if (!DefaultDrawing()) {
+    TAlignGrid::DrawCell(ACol, ARow, ARect, AState);
+    return;
+  }
+  TCanvas* cv = Canvas();
+  cv->Font()->Assign(CellFont(ACol, ARow));
+  cv->Brush()->SetColor(CellColor(ACol, ARow));
+  cv->Brush()->SetStyle(bsSolid);
+  const bool selected = AState.Contains(gdSelected);
+  const bool focused = AState.Contains(gdFocused);
+  if (DrawSelection && selected &&
+      !(focused && !Options().Contains(goDrawFocusSelected) && !Options().Contains(goRowSelect))) {
+    cv->Brush()->SetColor(CellSelectedColor(ACol, ARow));
+    cv->Font()->SetColor(SelectedFontColor());
+  }
+  cv->FillRect(ARect);
+  if (selected && focused && !Options().Contains(goRowSelect) && Options().Contains(goEditing) &&
+      Options().Contains(goAlwaysShowEditor) && CellEditable(ACol, ARow) && ACol == Col() && ARow == Row() &&
+      !EditorMode())
+    ShowCellEditor();
+  const auto p = ::GridColToTitleCol(FTitleCols, ACol);
+  const TitleCol* title = p ? &FTitleCols[static_cast<size_t>(p->Col - 1)] : nullptr;
+  const bool masked = title && !title->FixedText.empty();
+  const T_Align align = masked ? al_Left : CellAlignment(ACol, ARow);
+  // Lines split at CR (an LF right after a CR belongs to it), each clipped to the cell.
+  const AnsiString& text = Cells(ACol, ARow);
+  ::SetBkMode(cv->Handle(), TRANSPARENT);
+  int y = ARect.Top + 2;
+  size_t from = 0;
+  while (from <= text.size()) {
+    size_t cr = text.find('\r', from);
+    const size_t end = cr == AnsiString::npos ? text.size() : cr;
+    AnsiString line = text.substr(from, end - from);
+    if (masked && ARow >= 2 && RowColor(ARow) != clBtnFace) line = title->FixedText;
+    const TPoint ext = cv->TextExtent(line.empty() ? AnsiString(" ") : line);
+    const int w = line.empty() ? 0 : ext.X;
+    const int x = align == al_Right ? ARect.Right - w - 2
+                  : align == al_Center ? ARect.Left + (ARect.Right - ARect.Left - w) / 2
+                                       : ARect.Left + 2;
+    cv->Brush()->SetStyle(bsClear);
+    cv->TextRect(ARect, x, y, line);
+    y += ext.Y + (ARow == 1 ? 3 : 0);
+    if (cr == AnsiString::npos) break;
+    from = cr + 1;
+    if (from < text.size() && text[from] == '\n') ++from;
+  }
+  cv->Brush()->SetStyle(bsSolid);
+  if (focused && !CellEditable(ACol, ARow) && Options().Contains(goEditing) && Options().Contains(goAlwaysShowEditor))
+    cv->DrawFocusRect(ARect);
+  TAlignGrid::DrawCell(ACol, ARow, ARect, AState);  // OnDrawCell (the string grid's own text is not drawn again)
+}
+
+void TDressGrid::DrawTitleCell(const TRect& r, const AnsiString& text) {
+  TCanvas* cv = Canvas();
+  cv->Font()->Assign(Font());
+  cv->Font()->SetColor(clBlack);
+  cv->Brush()->SetColor(TitleColor);
+  cv->Brush()->SetStyle(bsSolid);
+  cv->FillRect(r);
+  auto line = [cv](TColor c, int x1, int y1, int x2, int y2) {
+    cv->Pen()->SetColor(c);
+    cv->MoveTo(x1, y1);
+    cv->LineTo(x2, y2);
+  };
+  line(cl3DDkShadow, r.Left - 1, r.Top, r.Left - 1, r.Bottom);
+  line(cl3DDkShadow, r.Left, r.Bottom, r.Right, r.Bottom);
+  line(clBtnHighlight, r.Left, r.Top, r.Right, r.Top);
+  line(clBtnHighlight, r.Left, r.Top, r.Left, r.Bottom);
+  line(clBtnShadow, r.Right - 1, r.Top, r.Right - 1, r.Bottom);
+  line(clBtnShadow, r.Left, r.Bottom - 1, r.Right - 1, r.Bottom - 1);
+  TRect t = r;
+  cv->Brush()->SetStyle(bsClear);
+  cv->DrawText(text, t, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  cv->Brush()->SetStyle(bsSolid);
+}
+
+void TDressGrid::PaintTitles() {
+  if (DisplayType == dsMutiSizeRow) return;
+  for (size_t i = 0; i < FTitleCols.size(); ++i) {
+    const int col = FirstGridColOf(FTitleCols, static_cast<int>(i) + 1);
+    if (col < 0 || col >= ColCount() || FTitleCols[i].SizeColCount < 1) continue;
+    TRect r = CellRect(col, 0);
+    if (r.Right <= r.Left) continue;  // not on screen
+    const TRect r1 = CellRect(col, 1);
+    if (r1.Bottom > r1.Top) r.Bottom = r1.Bottom;
+    DrawTitleCell(r, FTitleCols[i].Caption);
+  }
+  if (FSortCol >= 1 && FSortCol < ColCount() && !FTitleCols.empty()) {
+    const TRect r = CellRect(FSortCol, 0);
+    if (r.Right <= r.Left) return;
+    const TRect last = CellRect(FSortCol, FixedRows() - 1);
+    const int R = r.Right;
+    const int B = last.Bottom > last.Top ? last.Bottom : r.Bottom;
+    POINT pts[3];
+    if (FSortDirection == 1)
+      pts[0] = {R - 10, B - 5}, pts[1] = {R - 15, B - 10}, pts[2] = {R - 5, B - 10};
+    else
+      pts[0] = {R - 10, B - 10}, pts[1] = {R - 15, B - 5}, pts[2] = {R - 5, B - 5};
+    HDC dc = Canvas()->Handle();
+    GdiObject<HBRUSH> brush(::CreateSolidBrush(ColorToRGB(clGreen)));
+    GdiObject<HPEN> pen(::CreatePen(PS_SOLID, 1, ColorToRGB(clGreen)));
+    Selected b(dc, brush.get());
+    Selected p(dc, pen.get());
+    ::Polygon(dc, pts, 3);
+  }
+}
+
+void TDressGrid::Paint() {
+  TAlignGrid::Paint();
+  PaintTitles();
+  if (!FTitleInitialised) FTitleInitialised = true;
+}
+
+void TDressGrid::TopLeftChanged() {
+  TAlignGrid::TopLeftChanged();
+  Invalidate();
+}
+
+// ---------------------------------------------------------------------------- sorting
+
+void TDressGrid::WndProc(TMessage& m) {
+  if (m.Msg == WM_LBUTTONDBLCLK)
+    FDblClickPos = {static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam))};
+  TAlignGrid::WndProc(m);
+}
+
+void TDressGrid::DblClick() {
+  int c = -1, r = -1;
+  MouseToCell(FDblClickPos.X, FDblClickPos.Y, c, r);
+  if (r < 0 || r >= FixedRows() || c < 1 || DisplayType != dsNormal || !EnableSort) {
+    TAlignGrid::DblClick();
+    return;
+  }
+  DoExit();  // an open edit is finished first
+  FSortCol = c;
+  FSortDirection = -FSortDirection;
+  const auto pos = ::GridColToTitleCol(FTitleCols, c);
+  FSortTitleCol = pos ? pos->Col - 1 : -1;
+  FSortSize = pos ? pos->Size : 1;
+  FSortNumeric = pos && !FTitleCols[static_cast<size_t>(pos->Col - 1)].DisplayFormat.empty();
+  Invalidate();
+  SortRows();
+}
+
+void TDressGrid::SortRows() {
+  if (FSortCol < 0) return;
+  const int keyCol = FTitleCols.empty() ? 1 : FirstGridColOf(FTitleCols, 1);
+  TSortRowsAccess a;
+  a.RowCount = RowCount();
+  a.HaveTotalRow = HaveTotalRow;
+  a.KeyText = [&](int r) { return Cells(keyCol, r); };
+  a.SortText = [&](int r) { return Cells(FSortCol, r); };
+  a.ExchangeRows = [&](int x, int y) { ExchangeRows(x, y); };
+  a.RowNumber = [&](int r) { return Cells(0, r); };
+  a.SetRowNumber = [&](int r, const AnsiString& t) { SetCells(0, r, t); };
+  SortDressRows(a, FSortDirection, FSortNumeric);
+  Invalidate();
+}
+
+// ---------------------------------------------------------------------------- searching
+
+void TDressGrid::KeyDown(WORD& Key, TShiftState Shift) {
+  TAlignGrid::KeyDown(Key, Shift);
+  if (HandleSearchKey(Key, Shift)) Key = 0;
+}
+
+TFindWindow* TDressGrid::FindWindow() {
+  if (!FFindWindow) FFindWindow = new TFindWindow(this);
+  return FFindWindow;
+}
+
+bool TDressGrid::HandleSearchKey(WORD Key, TShiftState Shift) {
+  if (!EnableSearch || (Key != 'F' && Key != 'f') || !(Shift == TShiftState{ssCtrl})) return false;
+  const TGridOptions saved = Options();
+  SetOptions((saved - TGridOptions{goAlwaysShowEditor}) + TGridOptions{goDrawFocusSelected});
+  auto fields = std::make_unique<TStringList>();
+  for (const TitleCol& t : FTitleCols)
+    if (t.Width > 0) fields->Add(t.Caption);
+  const int index = CurrentTitleColIndex();
+  const AnsiString field = index >= 0 ? FTitleCols[static_cast<size_t>(index)].Caption
+                           : FTitleCols.empty() ? AnsiString() : FTitleCols[0].Caption;
+  TFindWindow* w = FindWindow();
+  w->Prepare(fields.get(), field);
+  try {
+    w->ShowModal();
+  } catch (...) {
+    SetOptions(saved);
+    throw;
+  }
+  SetOptions(saved);
+  Invalidate();
+  return true;
+}

@@ -1,0 +1,57 @@
+// The dress grid's logical columns without a window: the TitleCol records, how AddColumn
+// derives a column from its arguments, the number formatting of SetDressCell, and the
+// mapping between logical columns (from 1) with size numbers (from 1) and grid columns.
+// Grid column 0 is the row-number column; logical columns follow from grid column 1 on,
+// each taking SizeColCount grid columns.
+#pragma once
+#include <optional>
+#include <vector>
+#include "rtl/AnsiString.h"
+
+struct DressSize {
+  AnsiString Captions;                 // one line per size title line, parts split by "~"
+  std::vector<AnsiString> RowKeys;     // the row keys that have this size
+  std::vector<int> KeySizeCounts;      // per row key: the number of sizes it has
+  int Value = 0;
+};
+
+struct TitleCol {
+  AnsiString Caption;
+  AnsiString Kind;  // "0" key column, "1" multi-size column
+  int SizeCount = 0;
+  int SizeColCount = 0;
+  std::vector<DressSize> Sizes;
+  int Width = 0;
+  AnsiString Caption2;
+  AnsiString FixedText;      // masked column: data cells show this text
+  AnsiString DisplayFormat;  // "0.##..." for a numeric column, "" for text
+  int Counter1 = 0;
+  int Counter2 = 0;
+  bool NumberFlag = false;
+  bool BlankZero = false;
+};
+
+// "0.0000" -> "0.####", "0.00" -> "0.##", two characters or fewer -> "0.", "" -> "".
+AnsiString DisplayFormatOf(std::string_view decimalPattern);
+
+// The TitleCol AddColumn appends: Caption split at its first ";" into Caption and
+// Caption2, SizeCount and SizeColCount 1, counters 0.
+TitleCol MakeTitleCol(std::string_view caption, std::string_view kind, int width, std::string_view decimalPattern,
+                      std::string_view fixedText, bool numberFlag, bool blankZero);
+
+// The text SetDressCell writes into a data row of a numeric column: blank or unreadable
+// text counts as 0; 0 with blankZero gives ''; else the number through the 15-digit float
+// text, formatted with the display format.
+AnsiString FormatDressValue(std::string_view value, std::string_view displayFormat, bool blankZero);
+
+// Grid column of size aSize of logical column aCol; a TitleCol with SizeCount 1 answers
+// for any size; no match gives the grid column after the last TitleCol.
+int TitleColToGridCol(const std::vector<TitleCol>& cols, int aCol, int aSize);
+// Logical column and size (both from 1) of a grid column; none for column 0 and past
+// the last TitleCol.
+struct TTitleColPos {
+  int Col, Size;
+};
+std::optional<TTitleColPos> GridColToTitleCol(const std::vector<TitleCol>& cols, int gridCol);
+// First grid column of logical column aCol (from 1); -1 when there is none.
+int FirstGridColOf(const std::vector<TitleCol>& cols, int aCol);

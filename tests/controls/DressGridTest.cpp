@@ -1,0 +1,516 @@
+// The dress grid under Wine with real messages: columns and cell texts, a large grid
+// scrolling, the title double-click sort, the pick list, Ctrl+F search, and the layout
+// file across a free and a re-create, damaged, read-only and shared with another process.
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "controls/DressGrid.h"
+#include "controls/FindWindow.h"
+#include "rtl/FileUtils.h"
+#include "tests/ui/UiTest.h"
+#include "ui/Dialogs.h"
+
+using namespace uitest;
+
+namespace {
+
+const char* const kCaptions[12] = {"货号", "品名", "颜色", "尺码", "单位", "数量",
+                                   "单价", "金额", "库存", "条码", "备注", "序号"};
+
+// A scratch folder for layout files under the build tree, emptied first.
+AnsiString LayoutFolder(const char* name) {
+  const AnsiString dir = GetCurrentDir() + "\\dresslayout_" + name;
+  std::error_code ec;
+  std::filesystem::remove_all(FilePath(dir), ec);
+  ForceDirectories(dir);
+  return dir;
+}
+
+// A form with a dress grid of 12 logical columns; numbers in column 6, 7, 8.
+struct DressForm {
+  std::unique_ptr<TForm> form{new TForm(nullptr)};
+  TDressGrid* grid;
+  EventLog log;
+
+  explicit DressForm(const AnsiString& layoutFile = "", const AnsiString& note = "", int rows = 0) {
+    form->SetBounds(60, 60, 760, 420);
+    grid = new TDressGrid(form.get());
+    grid->SetName("grdDress");
+    grid->SetParent(form.get());
+    grid->SetBounds(8, 8, 730, 360);
+    if (!layoutFile.empty()) grid->LayoutFileName = layoutFile;
+    if (!note.empty()) grid->SetNoteFileName(note);
+    for (int i = 0; i < 12; ++i)
+      grid->AddColumn(kCaptions[i], i == 0 ? "0" : "2", i == 11 ? -1 : 60, i >= 5 && i <= 7 ? "0.00" : "", "",
+                      false, i == 5);
+    if (rows > 0) Fill(rows);
+  }
+
+  void Fill(int rows) {
+    grid->SetRowCount(rows + 2);
+    for (int r = 1; r <= rows; ++r) {
+      grid->SetCells(0, r + 1, std::to_string(r));
+      grid->SetDressCell(r, 1, 1, "G" + std::to_string(1000 + (r * 37) % rows));
+      grid->SetDressCell(r, 2, 1, "品名" + std::to_string(r));
+      grid->SetDressCell(r, 6, 1, std::to_string((r * 7) % 13));
+      grid->SetDressCell(r, 7, 1, std::to_string(r) + ".5");
+    }
+  }
+
+  void Show() {
+    form->Show();
+    Settle();
+    Focus(grid);
+    log.Clear();
+  }
+
+  POINT Center(int c, int r) {
+    const TRect rc = grid->CellRect(c, r);
+    return {(rc.Left + rc.Right) / 2, (rc.Top + rc.Bottom) / 2};
+  }
+
+  void Mouse(UINT msg, POINT p, WPARAM keys = 0) {
+    ::PostMessageW(grid->Handle(), msg, keys, MAKELPARAM(p.x, p.y));
+    Pump();
+  }
+
+  void DoubleClick(int c, int r) {
+    const POINT p = Center(c, r);
+    Mouse(WM_LBUTTONDOWN, p, MK_LBUTTON);
+    Mouse(WM_LBUTTONUP, p);
+    Mouse(WM_LBUTTONDBLCLK, p, MK_LBUTTON);
+    Mouse(WM_LBUTTONUP, p);
+  }
+
+  void Click(int c, int r) {
+    const POINT p = Center(c, r);
+    Mouse(WM_LBUTTONDOWN, p, MK_LBUTTON);
+    Mouse(WM_LBUTTONUP, p);
+  }
+
+  // Drags the right edge of a column's title by dx pixels, as the user sizes it.
+  void DragColumnEdge(int c, int dx) {
+    const TRect rc = grid->CellRect(c, 0);
+    const int y = (rc.Top + rc.Bottom) / 2;
+    Mouse(WM_MOUSEMOVE, {rc.Right, y});
+    Mouse(WM_LBUTTONDOWN, {rc.Right, y}, MK_LBUTTON);
+    Mouse(WM_MOUSEMOVE, {rc.Right + dx, y}, MK_LBUTTON);
+    Mouse(WM_LBUTTONUP, {rc.Right + dx, y});
+  }
+};
+
+// Runs fn once from the message loop shortly (inside whatever modal loop is running).
+std::function<void()> gLater;
+void CALLBACK LaterProc(HWND, UINT, UINT_PTR id, DWORD) {
+  ::KillTimer(nullptr, id);
+  auto fn = std::move(gLater);
+  gLater = nullptr;
+  if (fn) fn();
+}
+void RunLater(std::function<void()> fn) {
+  gLater = std::move(fn);
+  ::SetTimer(nullptr, 0, 30, LaterProc);
+}
+
+std::string Column(TDressGrid* g, int col, int from, int to) {
+  std::string out;
+  for (int r = from; r <= to; ++r) out += (r > from ? " " : "") + g->Cells(col, r);
+  return out;
+}
+
+}  // namespace
+
+// --- columns and cells ------------------------------------------------------------------------
+
+TEST(DressGridColumns, ConstructionDefaults) {
+  TDressGrid g(nullptr);
+  EXPECT_EQ(g.FixedRows(), 2);
+  EXPECT_EQ(g.FixedCols(), 1);
+  EXPECT_EQ(g.DefaultRowHeight(), 17);
+  EXPECT_EQ(g.RowHeights(0), 30);
+  EXPECT_EQ(g.RowHeights(1), -1);
+  EXPECT_EQ(g.ColWidths(0), 20);
+  EXPECT_TRUE(g.Options().Contains(goEditing));
+  EXPECT_TRUE(g.Options().Contains(goColSizing));
+  EXPECT_TRUE(g.AutoEditNextCell);
+  EXPECT_EQ(g.TitleCols().size(), 5u);  // placeholders
+  EXPECT_EQ(g.SortCol(), -1);
+}
+
+TEST(DressGridColumns, AddColumnSetCellAndClear) {
+  TDressGrid g(nullptr);
+  g.AddColumn("A;B", "0", 50, "", "", false, false);
+  g.AddColumn("数量", "2", 40, "0.00", "", true, true);
+  g.AddColumn("价", "2", 45, "0.0000", "", true, false);
+  ASSERT_EQ(g.TitleCols().size(), 3u);
+  EXPECT_EQ(g.TitleCols()[0].Caption + "|" + g.TitleCols()[0].Caption2, "A|B");
+  EXPECT_EQ(g.TitleCols()[1].DisplayFormat, "0.##");
+  EXPECT_EQ(g.ColWidths(2), 40);
+  g.SetDressCell(1, 2, 1, "0");
+  g.SetDressCell(1, 3, 1, "abc");
+  g.SetDressCell(2, 3, 1, "2.5");
+  g.SetDressCell(0, 3, 1, "3.14159");
+  EXPECT_EQ(g.Cells(2, 2), "");
+  EXPECT_EQ(g.Cells(3, 2), "0");
+  EXPECT_EQ(g.GetDressCell(2, 3, 1), "2.5");
+  EXPECT_EQ(g.Cells(3, 1), "3.14159");
+  EXPECT_EQ(g.GetDressCell(1, 9, 1), "");
+  g.SetDressCell(1, 9, 1, "x");  // no such column: nothing written
+  g.SetDressCell(-5, 1, 1, "x");
+  EXPECT_EQ(g.Cells(4, 2), "");
+  g.SetEditCol(2, false);
+  g.ClearRows();
+  EXPECT_EQ(g.RowCount(), 3);
+  EXPECT_EQ(g.TitleCols().size(), 3u);
+  EXPECT_EQ(g.ColWidths(2), 40);
+  EXPECT_TRUE(g.GetEditCol(2));
+  g.ClearColumns();
+  EXPECT_EQ(g.ColCount(), 5);
+  EXPECT_TRUE(g.TitleCols().empty());
+}
+
+TEST(DressGridColumns, FocusAndMappingOfLogicalColumns) {
+  DressForm f;
+  f.Show();
+  EXPECT_EQ(f.grid->ColCount(), 13);
+  EXPECT_EQ(f.grid->ColWidths(12), -1);
+  f.grid->FocusDressCell(3, 1, 4);
+  EXPECT_EQ(f.grid->Col(), 3);
+  EXPECT_EQ(f.grid->Row(), 4);
+  int c = 0, s = 0;
+  f.grid->GridColToTitleCol(7, c, s);
+  EXPECT_EQ(c, 7);
+  EXPECT_EQ(s, 1);
+  c = s = 99;
+  f.grid->GridColToTitleCol(0, c, s);
+  EXPECT_EQ(c, 99);
+}
+
+// --- a large grid ---------------------------------------------------------------------------------
+
+TEST(DressGridLarge, ThousandRowsScrollByKeysAndScrollBar) {
+  DressForm f("", "", 1000);
+  f.Show();
+  EXPECT_EQ(f.grid->RowCount(), 1002);
+  f.Click(2, 2);
+  PostKey(VK_NEXT);
+  PostKey(VK_NEXT);
+  EXPECT_GT(f.grid->TopRow(), 10);
+  EXPECT_GT(f.grid->Row(), 20);
+  ::PostMessageW(f.grid->Handle(), WM_VSCROLL, MAKEWPARAM(SB_BOTTOM, 0), 0);
+  Pump();
+  EXPECT_GT(f.grid->TopRow(), 950);
+  { HeldKey ctrl(VK_CONTROL); PostKey(VK_HOME); }
+  EXPECT_EQ(f.grid->Row(), 2);
+  EXPECT_EQ(f.grid->TopRow(), 2);
+}
+
+// --- sorting ---------------------------------------------------------------------------------------
+
+TEST(DressGridSort, TitleDoubleClickSortsAscendingThenDescendingKeepingRowNumbers) {
+  DressForm f("", "", 30);
+  f.grid->EnableSort = true;
+  bool dbl = false;
+  f.grid->OnDblClick = [&](TObject*) { dbl = true; };
+  f.Show();
+  f.DoubleClick(6, 0);
+  EXPECT_EQ(f.grid->SortCol(), 6);
+  EXPECT_EQ(f.grid->SortDirection(), -1);
+  EXPECT_FALSE(dbl);
+  for (int r = 3; r <= 31; ++r)
+    ASSERT_LE(std::stod(f.grid->Cells(6, r - 1).empty() ? "0" : f.grid->Cells(6, r - 1)),
+              std::stod(f.grid->Cells(6, r).empty() ? "0" : f.grid->Cells(6, r)))
+        << r;
+  EXPECT_EQ(Column(f.grid, 0, 2, 6), "1 2 3 4 5");
+  f.DoubleClick(7, 0);
+  EXPECT_EQ(f.grid->SortDirection(), 1);
+  EXPECT_EQ(f.grid->Cells(7, 2), "30.5");
+  EXPECT_EQ(f.grid->Cells(7, 31), "1.5");
+  EXPECT_EQ(Column(f.grid, 0, 29, 31), "28 29 30");
+  // A double click on a data cell is the grid's own.
+  f.DoubleClick(2, 5);
+  EXPECT_TRUE(dbl);
+}
+
+TEST(DressGridSort, WithoutEnableSortTheTitleDoubleClickIsTheGridsOwn) {
+  DressForm f("", "", 5);
+  bool dbl = false;
+  f.grid->OnDblClick = [&](TObject*) { dbl = true; };
+  f.Show();
+  f.DoubleClick(6, 0);
+  EXPECT_TRUE(dbl);
+  EXPECT_EQ(f.grid->SortCol(), -1);
+}
+
+// --- the pick list ------------------------------------------------------------------------------
+
+TEST(DressGridPickList, SpaceOpensTheListArrowsChooseEnterTakes) {
+  DressForm f("", "", 5);
+  TStringList* items = f.grid->Columns()->Column(2)->NeedPickList();
+  for (const char* s : {"红色", "黑色", "白色"}) items->Add(s);
+  f.Show();
+  f.Click(3, 2);
+  PostKey(VK_F2);
+  auto* ed = dynamic_cast<TInplaceDressEdit*>(f.grid->InplaceEditor());
+  ASSERT_NE(ed, nullptr);
+  EXPECT_EQ(ed->EditStyle(), esPickList);
+  PostChar(L' ');
+  EXPECT_TRUE(ed->ListVisible());
+  EXPECT_EQ(ed->PickList()->Height(), 3 * 11 + 4);
+  EXPECT_EQ(ed->PickList()->ItemIndex(), 0);  // an empty cell selects the first item
+  PostKey(VK_DOWN);
+  PostKey(VK_RETURN);
+  EXPECT_FALSE(ed->ListVisible());
+  EXPECT_EQ(ed->Text(), "黑色");
+  PostChar(L' ');
+  PostKey(VK_ESCAPE);  // closes without a change
+  EXPECT_FALSE(ed->ListVisible());
+  EXPECT_EQ(ed->Text(), "黑色");
+}
+
+TEST(DressGridPickList, LogicalColumnOneAndColumnsPastTheLastEditPlainly) {
+  DressForm f("", "", 5);
+  f.grid->Columns()->Column(1)->NeedPickList()->Add("x");
+  f.grid->Columns()->ItemsAs<TDressColumn>(0)->NeedPickList()->Add("y");
+  f.Show();
+  f.Click(1, 2);
+  EXPECT_EQ(f.grid->DressEditStyle(), esSimple);
+  f.Click(2, 2);
+  EXPECT_EQ(f.grid->DressEditStyle(), esPickList);
+  TDressGrid small(nullptr);
+  small.AddColumn("a", "0", 10, "", "", false, false);
+  small.SetCol(3);  // a spare grid column past the last logical one
+  EXPECT_EQ(small.CurrentTitleColIndex(), -1);
+  EXPECT_EQ(small.DressEditStyle(), esSimple);
+  EXPECT_EQ(small.Columns()->Column(5), nullptr);
+}
+
+TEST(DressGridPickList, ThirtyItemsAreCappedAt256Pixels) {
+  DressForm f("", "", 3);
+  TStringList* items = f.grid->Columns()->Column(2)->NeedPickList();
+  for (int i = 0; i < 30; ++i) items->Add("项" + std::to_string(i));
+  f.Show();
+  f.Click(3, 2);
+  PostKey(VK_F2);
+  PostChar(L' ');
+  auto* ed = dynamic_cast<TInplaceDressEdit*>(f.grid->InplaceEditor());
+  ASSERT_TRUE(ed && ed->ListVisible());
+  EXPECT_EQ(ed->PickList()->Height(), 256);
+  PostKey(VK_ESCAPE);
+}
+
+// --- find -----------------------------------------------------------------------------------------
+
+TEST(DressGridFind, CtrlFOpensTheFindWindowAndFindNextMovesToTheMatch) {
+  DressForm f("", "", 20);
+  f.grid->EnableSearch = true;
+  f.grid->SetDressCell(9, 2, 1, "特别Abc");
+  TScriptedDialogs script;
+  TDialogServiceScope scope(&script);
+  f.Show();
+  f.Click(2, 2);
+  std::string fields;
+  RunLater([&] {
+    TFindWindow* w = f.grid->FindWindow();
+    for (int i = 0; i < w->cbbFieldName->Items()->Count(); ++i) fields += w->cbbFieldName->Items()->Strings(i) + ",";
+    w->edtSearchText->SetText("abc");
+    ::SendMessageW(w->btnFindNext->Handle(), BM_CLICK, 0, 0);
+    ::SendMessageW(w->btnFindNext->Handle(), BM_CLICK, 0, 0);  // no second match: the message
+    ::PostMessageW(w->btnCance->Handle(), BM_CLICK, 0, 0);
+  });
+  { HeldKey ctrl(VK_CONTROL); PostKey('F'); }
+  Pump();
+  EXPECT_EQ(fields, "货号,品名,颜色,尺码,单位,数量,单价,金额,库存,条码,备注,");  // not the hidden column
+  EXPECT_EQ(f.grid->Col(), 2);
+  EXPECT_EQ(f.grid->Row(), 10);
+  ASSERT_EQ(script.Asked().size(), 1u);
+  EXPECT_EQ(script.Asked()[0].Text, "已经完成搜索");
+  EXPECT_EQ(script.Asked()[0].Caption, "提示");
+  EXPECT_EQ(script.Asked()[0].Icon, static_cast<unsigned>(MB_ICONINFORMATION));
+  EXPECT_FALSE(f.grid->Options().Contains(goDrawFocusSelected));  // options restored
+}
+
+TEST(DressGridFind, CtrlShiftFAndPlainFDoNotOpenIt) {
+  DressForm f("", "", 3);
+  f.grid->EnableSearch = true;
+  f.Show();
+  bool opened = false;
+  RunLater([&] {
+    opened = f.grid->FindWindow()->Visible();
+    if (opened) f.grid->FindWindow()->Close();
+  });
+  { HeldKey ctrl(VK_CONTROL); HeldKey shift(VK_SHIFT); PostKey('F'); }
+  Pump();
+  EXPECT_FALSE(opened);
+}
+
+TEST(DressGridFind, RegressionNoFieldChosenScansNothingAndSaysNotFound) {
+  DressForm f("", "", 5);
+  TScriptedDialogs script;
+  TDialogServiceScope scope(&script);
+  f.Show();
+  TFindWindow* w = f.grid->FindWindow();
+  auto none = std::make_unique<TStringList>();
+  w->Prepare(none.get(), "不存在");
+  EXPECT_EQ(w->FirstCol(), -1);
+  w->edtSearchText->SetText("G");
+  w->FindNext();
+  ASSERT_EQ(script.Asked().size(), 1u);
+  EXPECT_EQ(script.Asked()[0].Text, "已经完成搜索，未找到搜索项");
+}
+
+TEST(DressGridFind, ChoosingAFieldMovesTheCurrentColumnIntoIt) {
+  DressForm f("", "", 5);
+  f.Show();
+  f.Click(4, 3);
+  TFindWindow* w = f.grid->FindWindow();
+  auto fields = std::make_unique<TStringList>();
+  fields->Add("品名");
+  w->Prepare(fields.get(), "品名");
+  EXPECT_EQ(w->FirstCol(), 2);
+  EXPECT_EQ(f.grid->Col(), 2);
+}
+
+// --- the layout file -------------------------------------------------------------------------------------
+
+TEST(DressGridLayout, WidthsSurviveAFreeAndARecreate) {
+  const AnsiString file = LayoutFolder("keep") + "\\ZelvoDerssGrid.dat";
+  {
+    DressForm f(file, "grdKeep", 3);
+    f.Show();
+    EXPECT_EQ(FileSizeOf(file), 0);  // assigning the key made the file
+    const int before = f.grid->ColWidths(3);
+    f.DragColumnEdge(3, 25);
+    EXPECT_EQ(f.grid->ColWidths(3), before + 25);
+  }
+  EXPECT_EQ(FileSizeOf(file), 260 + 12 * 264);
+  DressForm again(file, "grdKeep", 3);
+  EXPECT_EQ(again.grid->ColWidths(3), 85);
+  EXPECT_EQ(again.grid->ColWidths(2), 60);
+  EXPECT_EQ(again.grid->ColWidths(12), -1);  // added hidden: stays hidden
+}
+
+TEST(DressGridLayout, RegressionPlaceholdersNeverOverwriteASavedLayout) {
+  const AnsiString file = LayoutFolder("placeholder") + "\\ZelvoDerssGrid.dat";
+  {
+    DressForm f(file, "grdP");
+    f.grid->SetColWidths(2, 99);
+  }
+  const int64_t size = FileSizeOf(file);
+  {
+    TDressGrid early(nullptr);  // freed before any AddColumn
+    early.LayoutFileName = file;
+    early.SetNoteFileName("grdP");
+  }
+  EXPECT_EQ(FileSizeOf(file), size);
+  DressForm again(file, "grdP");
+  EXPECT_EQ(again.grid->ColWidths(2), 99);
+}
+
+TEST(DressGridLayout, RegressionAnUnknownKeyHasNoSavedLayout) {
+  const AnsiString file = LayoutFolder("unknown") + "\\ZelvoDerssGrid.dat";
+  {
+    DressForm f(file, "grdA");
+    f.grid->SetColWidths(1, 111);
+  }
+  TDressGrid g(nullptr);
+  g.LayoutFileName = file;
+  g.SetNoteFileName("grdA");
+  EXPECT_EQ(g.SavedLayout().size(), 12u);
+  g.SetNoteFileName("grdB");
+  EXPECT_TRUE(g.SavedLayout().empty());
+}
+
+TEST(DressGridLayout, RegressionCorruptOrTruncatedFileStillOpensTheForm) {
+  for (const int size : {7, 300, 10240 + 17}) {
+    const AnsiString file = LayoutFolder("corrupt") + "\\ZelvoDerssGrid.dat";
+    {
+      std::ofstream out(FilePath(file), std::ios::binary);
+      std::string junk(static_cast<size_t>(size), '\xFF');
+      junk[0] = 4;
+      junk.replace(1, 4, "grdC");
+      out << junk;
+    }
+    {
+      DressForm f(file, "grdC", 2);
+      f.Show();
+      EXPECT_EQ(f.grid->ColWidths(1), 60) << size;
+      f.grid->SetColWidths(1, 70);
+    }
+    DressForm again(file, "grdC");
+    EXPECT_EQ(again.grid->ColWidths(1), 70) << size;
+  }
+}
+
+TEST(DressGridLayout, RegressionReadOnlyFileOpensWithItsLayoutAndFreeingDoesNotThrow) {
+  const AnsiString file = LayoutFolder("readonly") + "\\ZelvoDerssGrid.dat";
+  {
+    DressForm f(file, "grdR");
+    f.grid->SetColWidths(4, 77);
+  }
+  const WideString wide = GbkToWide(file);
+  ASSERT_TRUE(::SetFileAttributesW(reinterpret_cast<LPCWSTR>(wide.c_str()), FILE_ATTRIBUTE_READONLY));
+  {
+    DressForm f(file, "grdR", 2);
+    f.Show();
+    EXPECT_EQ(f.grid->ColWidths(4), 77);
+    f.grid->SetColWidths(4, 50);
+  }  // the write fails quietly where the file cannot be written
+  HANDLE probe = ::CreateFileW(reinterpret_cast<LPCWSTR>(wide.c_str()), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+  const bool writable = probe != INVALID_HANDLE_VALUE;  // an administrator writes anyway
+  if (writable) ::CloseHandle(probe);
+  DressForm again(file, "grdR");
+  EXPECT_EQ(again.grid->ColWidths(4), writable ? 50 : 77);
+  ::SetFileAttributesW(reinterpret_cast<LPCWSTR>(wide.c_str()), FILE_ATTRIBUTE_NORMAL);
+}
+
+// The writer half of the two-process test: runs only when the other process asks.
+TEST(DressGridLayoutWriter, WritesItsOwnKeysWhenAsked) {
+  char path[MAX_PATH] = {0};
+  if (::GetEnvironmentVariableA("POS_LAYOUT_WRITER", path, MAX_PATH) == 0) GTEST_SKIP();
+  for (int round = 0; round < 40; ++round)
+    for (int k = 0; k < 3; ++k) {
+      TDressGrid g(nullptr);
+      g.LayoutFileName = path;
+      g.SetNoteFileName("other" + std::to_string(k));
+      g.AddColumn("列", "2", 10, "", "", false, false);
+      g.SetColWidths(1, 10 + round);
+    }
+}
+
+TEST(DressGridLayout, RegressionTwoProcessesWritingAtOnceKeepEverySlot) {
+  const AnsiString file = LayoutFolder("shared") + "\\ZelvoDerssGrid.dat";
+  wchar_t exe[MAX_PATH];
+  ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  ::SetEnvironmentVariableA("POS_LAYOUT_WRITER", file.c_str());
+  std::wstring cmd = L"\"" + std::wstring(exe) + L"\" --gtest_filter=DressGridLayoutWriter.*";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(::CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  ::SetEnvironmentVariableA("POS_LAYOUT_WRITER", nullptr);
+  for (int round = 0; round < 40; ++round)
+    for (int k = 0; k < 3; ++k) {
+      DressForm f(file, "mine" + std::to_string(k));
+      f.grid->SetColWidths(1, 20 + round);
+    }
+  ASSERT_EQ(::WaitForSingleObject(pi.hProcess, 120000), WAIT_OBJECT_0);
+  DWORD code = 1;
+  ::GetExitCodeProcess(pi.hProcess, &code);
+  ::CloseHandle(pi.hProcess);
+  ::CloseHandle(pi.hThread);
+  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(FileSizeOf(file), int64_t{10240} * 5 + 260 + 264);  // six slots, none lost
+  for (int k = 0; k < 3; ++k) {
+    TDressGrid g(nullptr);
+    g.LayoutFileName = file;
+    g.SetNoteFileName("mine" + std::to_string(k));
+    ASSERT_EQ(g.SavedLayout().size(), 12u) << k;
+    EXPECT_EQ(g.SavedLayout()[0].Width, 59) << k;
+    g.SetNoteFileName("other" + std::to_string(k));
+    ASSERT_EQ(g.SavedLayout().size(), 1u) << k;
+    EXPECT_EQ(g.SavedLayout()[0].Width, 49) << k;
+  }
+}
