@@ -4,6 +4,7 @@
 
 #include "app/uPDBillRec.h"
 #include "app/uPDQuantity.h"
+#include "app/uPDChooser.h"
 
 using namespace pdbill;
 
@@ -163,4 +164,21 @@ TEST(PdExitQuestion, AsksWheneverAnyRowHoldsGoods) {
   s.AddRow();
   s.SetCell(pcGoodsId, 1, "00001");
   EXPECT_TRUE(HasGoods(s));
+}
+
+TEST(PdScriptChooser, AnswersByKindInOrderAndCancelsWhenNoneIsLeft) {
+  TPdScriptChooser c(
+      "# walk-through\r\nStockWarehouse\t00001|001|旗舰店仓库\r\n\r\nGoodsBySearch\ta|A|x|1|红|2|S\tb|B\r\n"
+      "GoodsBySearch\r\nStockWarehouse\t00002|002");
+  EXPECT_EQ(c.Choose(TPdChoiceKind::GoodsOfBarcode, "").size(), 0u);
+  const auto w = c.Choose(TPdChoiceKind::StockWarehouse, "");
+  ASSERT_EQ(w.size(), 1u);
+  EXPECT_EQ(w[0].TypeId + "/" + w[0].UserCode + "/" + w[0].FullName, "00001/001/旗舰店仓库");
+  const auto g = c.Choose(TPdChoiceKind::GoodsBySearch, "x");
+  ASSERT_EQ(g.size(), 2u);
+  EXPECT_EQ(g[0].SizeName + g[1].UserCode + g[1].ColorId, "SB");
+  EXPECT_TRUE(c.Choose(TPdChoiceKind::GoodsBySearch, "x").empty());
+  EXPECT_TRUE(c.Choose(TPdChoiceKind::GoodsBySearch, "x").empty());
+  EXPECT_EQ(c.Choose(TPdChoiceKind::StockWarehouse, "")[0].TypeId, "00002");
+  EXPECT_THROW(TPdScriptChooser("Nothing\tx"), EPdChooserScript);
 }
