@@ -289,21 +289,30 @@ void TfrmpdManger::MoveTo(const TPdCursor& At) {
   const int row = At.Row + kFirstDataRow;
   if (row >= grdPd->RowCount()) grdPd->SetRowCount(row + 1);
   grdPd->FocusDressCell(At.Col, 1, row);
-  if (TNewInplaceEdit* ed = grdPd->Editor()) {
-    // The editor shows the cell as the rules left it, also when the cursor stayed.
-    ed->CellCol = grdPd->Col();
-    ed->CellRow = grdPd->Row();
-    ed->SetText(grdPd->Cells(grdPd->Col(), grdPd->Row()));
-    ed->EditStartText = ed->Text();
-    ed->TakeChange();
-  }
+  // The editor comes back on the cell as the rules left it, also when the cursor stayed.
   grdPd->ShowCellEditor();
+  if (TNewInplaceEdit* ed = grdPd->Editor()) ed->TakeChange();
+}
+
+bool TfrmpdManger::CommitEditor() {
+  TNewInplaceEdit* ed = grdPd->Editor();
+  if (!ed || !ed->Visible()) return false;
+  const bool changed = ed->TakeChange();
+  // Hiding writes the editor's text into its cell; the rules then change cells that no
+  // stale editor text can overwrite.
+  grdPd->HideEditor();
+  return changed;
 }
 
 void TfrmpdManger::FormActivate(TObject*) { ::PostMessageW(Handle(), WM_PD_SHOWEDITOR, 0, 0); }
 
-void TfrmpdManger::FormKeyDown(TObject*, WORD& Key, TShiftState) {
-  if (Key == VK_F5) {
+void TfrmpdManger::FormKeyDown(TObject*, WORD& Key, TShiftState Shift) {
+  if (Key == VK_RETURN && Shift.Empty() && GridHasFocus()) {
+    // Enter in the bill is this screen's: the entry runs here and the cursor goes where
+    // the rules say, instead of the grid's own move to the next cell.
+    Key = 0;
+    GridEnter();
+  } else if (Key == VK_F5) {
     lbl4->SetCaption(FRules->ToggleEntryMode());
     Key = 0;
   } else if (Key == VK_ESCAPE) {
@@ -317,19 +326,20 @@ void TfrmpdManger::btnCancleClick(TObject*) {
 }
 
 void TfrmpdManger::btnSaveClick(TObject*) {
-  if (TNewInplaceEdit* ed = grdPd->Editor(); ed && ed->Visible() && ed->Changed()) {
-    grdPd->SetCells(grdPd->Col(), grdPd->Row(), ed->Text());
-    ed->TakeChange();
-    const TPdCursor at = Current();
-    if (at.Row >= 0) FRules->AfterEdit(at.Col, at.Row);
+  const TPdCursor at = Current();
+  if (CommitEditor() && at.Row >= 0) FRules->AfterEdit(at.Col, at.Row);
+  if (FRules->Save(Now()) == TSaveOutcome::Close) {
+    Close();
+    return;
   }
-  if (FRules->Save(Now()) == TSaveOutcome::Close) Close();
-  else SumTotals();
+  SumTotals();
+  MoveTo(at.Row >= 0 ? at : TPdCursor{pcName, 0});
 }
 
 void TfrmpdManger::btnCheckInClick(TObject*) {
   std::vector<pdterminal::TCountLine> counts;
   if (ShowImportDialog(counts, *FChooser, FRules->WarehouseId())) {
+    CommitEditor();
     FRules->CheckIn(counts);
     SumTotals();
     MoveTo({pcName, 0});
@@ -361,21 +371,21 @@ void TfrmpdManger::grdPdKeyPress(TObject*, char& Key) {
   if (!FRules->KeyPress(at.Col, at.Row, Key)) Key = 0;
 }
 
+bool TfrmpdManger::GridHasFocus() const {
+  const HWND focus = ::GetFocus();
+  return focus && grdPd->HandleAllocated() &&
+         (focus == const_cast<TDressGrid*>(grdPd)->Handle() || ::IsChild(const_cast<TDressGrid*>(grdPd)->Handle(), focus));
+}
+
 void TfrmpdManger::grdPdKeyDown(TObject*, WORD& Key, TShiftState) {
   const TPdCursor at = Current();
+  if (at.Row >= 0 && Key != VK_RETURN) FRules->KeyDown(at.Col);
+}
+
+void TfrmpdManger::GridEnter() {
+  const TPdCursor at = Current();
   if (at.Row < 0) return;
-  if (Key != VK_RETURN) {
-    FRules->KeyDown(at.Col);
-    return;
-  }
-  // Enter is this screen's: the entry runs here and the cursor goes where the rules
-  // say, instead of the grid's own move to the next cell.
-  Key = 0;
-  bool changed = false;
-  if (TNewInplaceEdit* ed = grdPd->Editor(); ed && ed->Visible()) {
-    grdPd->SetCells(grdPd->Col(), grdPd->Row(), ed->Text());
-    changed = ed->TakeChange();
-  }
+  const bool changed = CommitEditor();
   if (changed && at.Col == pcQty) FRules->AfterEdit(at.Col, at.Row);
   const TPdCursor next = FRules->Enter(at.Col, at.Row);
   SumTotals();
@@ -393,6 +403,7 @@ void TfrmpdManger::grdPdAfterEdit(TObject*, int ACol, int ARow) {
 void TfrmpdManger::grdPdDblClick(TObject*) {
   const TPdCursor at = Current();
   if (at.Row < 0) return;
+  CommitEditor();
   MoveTo(FRules->DoubleClick(at.Col, at.Row));
   SumTotals();
 }

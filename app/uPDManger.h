@@ -91,6 +91,11 @@ class TfrmpdManger : public TParentfrm {
   // The current cell as the rules see it: logical column and data row from 0.
   pdbill::TPdCursor Current() const;
   void MoveTo(const pdbill::TPdCursor& At);
+  // Enter in the bill (seen by the form first, whether the grid or its editor has the focus).
+  void GridEnter();
+  // The editor's text into its cell and the editor hidden; true when the text changed.
+  bool CommitEditor();
+  bool GridHasFocus() const;
   void MakeReadOnlyColumns();
   void EnsureRules();
 
