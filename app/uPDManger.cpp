@@ -342,7 +342,7 @@ void TfrmpdManger::btnCheckInClick(TObject*) {
     CommitEditor();
     FRules->CheckIn(counts);
     SumTotals();
-    MoveTo({pcName, 0});
+    MoveTo({pcName, grdPd->RowCount() - kFirstDataRow - 1});
   }
   grdPd->SetFocus();
 }

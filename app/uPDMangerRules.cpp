@@ -67,6 +67,8 @@ TSaveOutcome TPdMangerRules::Save(TDateTime Now) {
 
 TCheckInResult TPdMangerRules::CheckIn(const std::vector<pdterminal::TCountLine>& Counts) {
   const TCheckInResult r = CheckInData(FSheet, Counts, FEntry.WarehouseId, ForbidDecimal);
+  // An empty entry row below the lines, so that scanning can go on.
+  if (!FSheet.Cell(pcGoodsId, FSheet.RowCount() - 1).empty()) FSheet.AddRow();
   SumTotals(FSheet);
   if (!r.UnknownBarcodes.empty()) {
     FMessages.Show(UnknownBarcodesMessage(r.UnknownBarcodes), kCaptionHint, pmInformation);

@@ -59,7 +59,8 @@ class TPdMangerRules {
   bool MayClose();
   // The save button.
   TSaveOutcome Save(TDateTime Now);
-  // Counts of a terminal file taken onto the bill; unknown barcodes are told.
+  // Counts of a terminal file taken onto the bill (an empty entry row below them);
+  // unknown barcodes are told.
   TCheckInResult CheckIn(const std::vector<pdterminal::TCountLine>& Counts);
 
  private:

@@ -614,6 +614,8 @@ TEST_F(StockTakeServerTest, ScreenRulesCheckInTellsUnknownBarcodes) {
       pdimport::ImportTerminalFile(POS_SOURCE_DIR "/host/pd-terminal-sample.txt", "00001", rules.WarehouseId());
   ASSERT_TRUE(r.Ok);
   EXPECT_EQ(rules.CheckIn(r.Counts).Lines, 4);
+  EXPECT_EQ(s.RowCount(), 5);  // the entry row below the lines
+  EXPECT_EQ(s.Cell(pcGoodsId, 4), "");
   EXPECT_EQ(messages.Texts(), "以下条码在商品资料中不存在，没有导入：\r\n6999999999999\n");
   EXPECT_TRUE(rules.MayClose() == false);
 }
