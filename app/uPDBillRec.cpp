@@ -1,6 +1,8 @@
 // Merged bill lines, the bill number and the statements that save a bill.
 #include "app/uPDBillRec.h"
 
+#include <map>
+
 #include "app/SqlLiteral.h"
 #include "app/uPDQuantity.h"
 #include "rtl/NumberFormat.h"
@@ -28,14 +30,14 @@ WideString Wide(const AnsiString& s) { return GbkToWide(s); }
 std::vector<TPDBillRec> MergeBillLines(const IPdBillSheet& Sheet) {
   std::vector<TPDBillRec> lines;
   std::vector<double> sums;
+  std::map<AnsiString, size_t> lineOf;  // goods id + colour id + size id -> line
   for (int r = 0; r < Sheet.RowCount(); ++r) {
     const AnsiString id = Sheet.Cell(pcGoodsId, r);
     if (id.empty()) continue;
     const AnsiString color = IdOrZero(Sheet.Cell(pcColorId, r));
     const AnsiString size = IdOrZero(Sheet.Cell(pcSizeId, r));
     const AnsiString qty = Sheet.Cell(pcQty, r);
-    size_t k = 0;
-    while (k < lines.size() && !(lines[k].PtypeId == id && lines[k].ColorId == color && lines[k].SizeId == size)) ++k;
+    const size_t k = lineOf.emplace(id + '\x01' + color + '\x01' + size, lines.size()).first->second;
     if (k == lines.size()) {
       lines.push_back({id, color, size, qty.empty() ? AnsiString("0") : qty});
       sums.push_back(QuantityValue(qty));

@@ -84,13 +84,22 @@ std::vector<TCountLine> CountLinesOf(const TTerminalFile& File) {
   int number = 0;
   for (const AnsiString& line : File.DataLines) {
     ++number;
-    const std::vector<size_t> separators = SeparatorOffsets(line);
-    if (separators.size() != 3 || HasEmptySeparatorPair(line)) {
-      throw ETerminalFileError(LineFormatMessage(number));
+    // One walk over the characters: the first and last separator, their count, and
+    // whether two stand side by side.
+    size_t first = 0, last = 0;
+    int separators = 0;
+    bool pair = false;
+    for (size_t i = 0; i < line.size(); i += CharLength(line, i)) {
+      if (line[i] != kSeparator) continue;
+      if (separators == 0) first = i;
+      else if (last + 1 == i) pair = true;
+      last = i;
+      ++separators;
     }
+    if (separators != 3 || pair) throw ETerminalFileError(LineFormatMessage(number));
     TCountLine count;
-    count.Barcode = line.substr(0, separators.front());
-    count.Quantity = line.substr(separators.back() + 1);
+    count.Barcode = line.substr(0, first);
+    count.Quantity = line.substr(last + 1);
     if (count.Quantity.empty()) count.Quantity = "0";
     counts.push_back(std::move(count));
   }
