@@ -314,3 +314,75 @@ TEST_F(PdMangerE2eTest, RefusedUploadLeavesTheLocalBillUnmarked) {
   EXPECT_EQ(Query("PosMain", "select count(*) as n from CommonPosPtypeCheckNdx where UniqueID = 'E2E-REFUSED-1'", "n"),
             "0\n");
 }
+
+// The terminal dialog through the screen's button: the import page, the file dialog, the
+// sample terminal file (a name whose trail byte is 7E, one barcode twice, one the store
+// does not know); the counts on the bill; the exit question on leaving.
+TEST_F(PdMangerE2eTest, TerminalFileImportedThroughTheDialog) {
+  WriteScript("00001");
+  std::string file = "Z:" POS_SOURCE_DIR "/host/pd-terminal-sample.txt";
+  std::replace(file.begin(), file.end(), '/', '\\');
+  std::string lines, totals;
+  std::vector<std::string> boxes;
+  ScriptedUser user({
+      [] {
+        TfrmpdManger* f = ScreenObject();
+        if (!f || !::GetFocus()) return false;
+        ::SetFocus(f->edtStock->Handle());
+        ::PostMessageW(f->Handle(), WM_PD_SHOWEDITOR, 0, 0);
+        return true;
+      },
+      Then([] { ::PostMessageW(ScreenObject()->btnCheckIn->Handle(), BM_CLICK, 0, 0); }),
+      [] {
+        HWND d = FindTopLevel(nullptr, Utf16("盘点机信息导入导出"));
+        if (!d) return false;
+        HWND to = ::GetFocus();
+        ::PostMessageW(to, WM_SYSKEYDOWN, 'I', 1 | (1 << 29));
+        ::PostMessageW(to, WM_SYSKEYUP, 'I', 1 | (1 << 29) | (3u << 30));
+        return true;
+      },
+      [] {
+        HWND d = FindTopLevel(nullptr, Utf16("盘点机信息导入导出"));
+        ::PostMessageW(postest::FindChildByName(d, L"btnEnter"), BM_CLICK, 0, 0);
+        return true;
+      },
+      [file] {
+        HWND d = FindTopLevel(L"#32770", L"");
+        for (const wchar_t* caption : {L"Open", L"打开"})
+          if (!d) d = FindTopLevel(L"#32770", caption);
+        if (!d) return false;
+        HWND name = ::GetDlgItem(d, 0x47c);
+        if (!name) name = ::GetDlgItem(d, 0x480);
+        if (!name) return false;
+        const std::wstring w = Utf16(file.c_str());
+        ::SetWindowTextW(name, w.c_str());
+        if (HWND edit = ::FindWindowExW(name, nullptr, L"Edit", nullptr)) ::SetWindowTextW(edit, w.c_str());
+        ::PostMessageW(d, WM_COMMAND, IDOK, 0);
+        return true;
+      },
+      AnswerBox("提示", boxes),
+      Then([&lines, &totals] {
+        TfrmpdManger* f = ScreenObject();
+        totals = f->lblPdQtyCount->Caption();
+        for (int r = 2; r < f->grdPd->RowCount(); ++r)
+          lines += f->grdPd->Cells(2, r) + "," + f->grdPd->Cells(12, r) + "," + f->grdPd->Cells(8, r) + ";";
+        ::PostMessageW(f->btnCancle->Handle(), BM_CLICK, 0, 0);
+      }, 0),
+      [&boxes] {
+        HWND box = FindTopLevel(L"#32770", Utf16("警告"));
+        if (!box) return false;
+        boxes.push_back(BoxText(box));
+        ::PostMessageW(box, WM_COMMAND, IDYES, 0);
+        return true;
+      },
+  });
+  EXPECT_GT(OpenPd("E2E-IMPORT-1"), 0);
+  EXPECT_TRUE(user.Finished()) << (user.Log.empty() ? "" : user.Log.front());
+  EXPECT_EQ(lines,
+            "A00001,6920000000012,2.00;M00002,6920000000036,4.00;M00002,6920000000081,5.00;"
+            "K00003,6920000000135,4.00;,,;");
+  EXPECT_EQ(totals, "盘点数量合计 : 15");
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_NE(boxes[0].find("6999999999999"), std::string::npos) << boxes[0];
+  EXPECT_EQ(boxes[1], "盘点单中尚有未保存的数据，确认退出？");
+}
