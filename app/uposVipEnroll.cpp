@@ -193,10 +193,11 @@ void LoadList(const char* sql, const char* idField, const char* nameField, TIdNa
   list.LoadFrom(data, idField, nameField);
   if (!fill) return;
   TStrings* items = combo->Items();
-  items->BeginUpdate();
-  items->Clear();
-  for (const AnsiString& n : list.Names()) items->Add(n);
-  items->EndUpdate();
+  {
+    TUpdateScope update(items);
+    items->Clear();
+    for (const AnsiString& n : list.Names()) items->Add(n);
+  }
   combo->SetItemIndex(0);
 }
 }  // namespace

@@ -75,9 +75,32 @@ class TAlignGrid::TNav : public TNavGrid {
 TAlignGrid::TAlignGrid(TComponent* AOwner) : TStringGrid(AOwner) {
   OnCompareCol = [this](TObject*, int colrow, int a, int b) { return CompareCells(Cells(colrow, a), Cells(colrow, b)); };
   OnCompareRow = [this](TObject*, int colrow, int a, int b) { return CompareCells(Cells(a, colrow), Cells(b, colrow)); };
+  FHintRegistration = std::make_unique<TShowHintRegistration>(TShowHintMethod(this, &TAlignGrid::ShowHintHandler));
 }
 
-TAlignGrid::~TAlignGrid() = default;
+TAlignGrid::~TAlignGrid() { FHintRegistration.reset(); }
+
+void TAlignGrid::ShowHintHandler(AnsiString& HintStr, bool&, THintInfo& HintInfo) {
+  if (HintInfo.HintControl != this || !FShowCellHints) return;
+  int c = -1, r = -1;
+  MouseToCell(HintInfo.CursorPos.X, HintInfo.CursorPos.Y, c, r);
+  FHintCell = {c, r};
+  const TRect rc = CellRect(c, r);
+  HintInfo.HintPos = ClientToScreen({rc.Left, rc.Bottom + 6});
+  HintStr = CellHint(c, r);
+}
+
+void TAlignGrid::MouseMove(TShiftState Shift, int X, int Y) {
+  if (FHintCell.X >= 0 && FHintCell.Y >= 0) {
+    int c = -1, r = -1;
+    MouseToCell(X, Y, c, r);
+    if (c != FHintCell.X || r != FHintCell.Y) {
+      Application->CancelHint();
+      FHintCell = {-1, -1};
+    }
+  }
+  TStringGrid::MouseMove(Shift, X, Y);
+}
 
 t_relation TAlignGrid::CompareCells(const AnsiString& a, const AnsiString& b) const {
   const int c = CompareStr(a, b);
@@ -360,6 +383,42 @@ void TAlignGrid::WndProc(TMessage& m) {
 }
 
 // ---------------------------------------------------------------------------- streaming
+
+namespace {
+const std::initializer_list<const char*> kAlignNames = {"al_Right", "al_Left", "al_Center"};
+const std::initializer_list<const char*> kNextCellNames = {"nc_rightdown", "nc_downright", "nc_leftdown",
+                                                           "nc_downleft",  "nc_leftup",    "nc_upleft",
+                                                           "nc_rightup",   "nc_upright"};
+const std::initializer_list<const char*> kLastCellNames = {"lc_stop", "lc_first", "lc_newcolrow"};
+}  // namespace
+
+void TAlignGrid::DefinePublished(TPublishedProperties& P) {
+  TStringGrid::DefinePublished(P);
+  P.AddEnumeration("Alignment", kAlignNames, this, &TAlignGrid::Alignment, &TAlignGrid::SetAlignment)
+      .Default(al_Left);
+  P.AddBoolean("Editable", this, &TAlignGrid::Editable, &TAlignGrid::SetEditable).Default(true);
+  P.AddBoolean("ShowCellHints", this, &TAlignGrid::ShowCellHints, &TAlignGrid::SetShowCellHints).Default(true);
+  P.AddInteger("SelectedCellColor", this, &TAlignGrid::SelectedCellColor, &TAlignGrid::SetSelectedCellColor)
+      .Default(clActiveCaption);
+  P.AddInteger("SelectedFontColor", this, &TAlignGrid::SelectedFontColor, &TAlignGrid::SetSelectedFontColor)
+      .Default(clWhite);
+  P.AddBoolean("AutoEditNextCell", [this] { return AutoEditNextCell; }, [this](bool v) { AutoEditNextCell = v; })
+      .Default(false);
+  P.AddEnumeration("NextCellEdit", kNextCellNames, [this] { return int64_t{NextCellEdit}; },
+                   [this](int64_t v) { NextCellEdit = static_cast<T_nextcell>(v); })
+      .Default(nc_rightdown);
+  P.AddEnumeration("NextCellTab", kNextCellNames, [this] { return int64_t{NextCellTab}; },
+                   [this](int64_t v) { NextCellTab = static_cast<T_nextcell>(v); })
+      .Default(nc_rightdown);
+  P.AddEnumeration("AfterLastCellEdit", kLastCellNames, [this] { return int64_t{AfterLastCellEdit}; },
+                   [this](int64_t v) { AfterLastCellEdit = static_cast<t_lastcell>(v); })
+      .Default(lc_newcolrow);
+  P.AddEnumeration("AfterLastCellTab", kLastCellNames, [this] { return int64_t{AfterLastCellTab}; },
+                   [this](int64_t v) { AfterLastCellTab = static_cast<t_lastcell>(v); })
+      .Default(lc_first);
+  P.AddBoolean("DrawSelection", [this] { return DrawSelection; }, [this](bool v) { DrawSelection = v; })
+      .Default(true);
+}
 
 void TAlignGrid::DefineProperties(TFiler& Filer) {
   TStringGrid::DefineProperties(Filer);

@@ -12,6 +12,8 @@
 #pragma once
 #include "controls/AlignGridNav.h"
 #include "controls/AlignGridProps.h"
+#include "controls/ShowHintHook.h"
+#include "rtl/PublishedProperties.h"
 #include "ui/Grids.h"
 
 constexpr UINT WM_ALIGNGRID_CANCEL = WM_USER + 2000;
@@ -114,6 +116,11 @@ class TAlignGrid : public TStringGrid {
   bool EditStarted() const { return FEditStarted; }
   TNewInplaceEdit* Editor() const { return dynamic_cast<TNewInplaceEdit*>(InplaceEditor()); }
 
+  // Alignment, Editable, ShowCellHints, SelectedCellColor, SelectedFontColor,
+  // AutoEditNextCell, NextCellEdit, NextCellTab, AfterLastCellEdit, AfterLastCellTab,
+  // DrawSelection (events are code, not data).
+  void DefinePublished(TPublishedProperties& P) override;
+
  protected:
   TInplaceEdit* CreateEditor() override;
   bool CanEditShow() override;
@@ -131,6 +138,14 @@ class TAlignGrid : public TStringGrid {
   void AfterEditIfChanged(int ACol, int ARow);
   // The navigation's view of this grid.
   class TNav;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+
+ public:
+  // The cell whose hint was shown last; (-1, -1) when none.
+  TGridCoord HintCell() const { return FHintCell; }
+  // Called for every hint the application is about to show: a hint over this grid
+  // shows the hovered cell's hint, 6 pixels below the cell.
+  void ShowHintHandler(AnsiString& HintStr, bool& CanShow, THintInfo& HintInfo);
 
  private:
   t_relation CompareCells(const AnsiString& a, const AnsiString& b) const;
@@ -145,4 +160,6 @@ class TAlignGrid : public TStringGrid {
   int FSavedSelLength = 0;
   int FMovingInserted = 0;  // InsertCol's own column moves do not shift the lists again
   TFont FCellFont;
+  TGridCoord FHintCell{-1, -1};
+  std::unique_ptr<TShowHintRegistration> FHintRegistration;  // ends before the grid does
 };

@@ -87,9 +87,18 @@ void TInplaceDressEdit::DropDown() {
       item && item->HasPickList())
     list->Items()->Assign(item->PickList());
   list->HandleNeeded();
-  ::SendMessageW(list->Handle(), LB_SETITEMHEIGHT, 0, 11);
+  // Items are 11 pixels high, or as high as a line of the list's font where that is more
+  // (the CJK font's characters would otherwise overlap).
+  int itemHeight = 11;
+  {
+    WindowDC dc(list->Handle());
+    Selected font(dc.dc(), list->Font()->Handle());
+    TEXTMETRICW tm{};
+    if (::GetTextMetricsW(dc.dc(), &tm)) itemHeight = std::max<int>(itemHeight, tm.tmHeight);
+  }
+  ::SendMessageW(list->Handle(), LB_SETITEMHEIGHT, 0, itemHeight);
   const int count = list->Items()->Count();
-  const int height = std::min(count * 11 + 4, 256);
+  const int height = std::min(count * itemHeight + 4, 256);
   if (Text().empty()) list->SetItemIndex(count > 0 ? 0 : -1);
   int width = Width();
   {
@@ -195,6 +204,15 @@ void TInplaceDressEdit::WndProc(TMessage& m) {
         const TRect br = ButtonRect();
         RECT r{br.Left, br.Top, br.Right, br.Bottom};
         ::DrawFrameControl(dc.dc(), &r, DFC_SCROLL, DFCS_SCROLLDOWN | (FListVisible ? DFCS_PUSHED : 0));
+      }
+      return;
+    case WM_PRINT: case WM_PRINTCLIENT:
+      TNewInplaceEdit::WndProc(m);
+      if (FEditStyle == esPickList && m.WParam) {
+        const TRect br = ButtonRect();
+        RECT r{br.Left, br.Top, br.Right, br.Bottom};
+        ::DrawFrameControl(reinterpret_cast<HDC>(m.WParam), &r, DFC_SCROLL,
+                           DFCS_SCROLLDOWN | (FListVisible ? DFCS_PUSHED : 0));
       }
       return;
     case WM_KILLFOCUS:
@@ -402,8 +420,26 @@ bool TDressGrid::SelectCell(int ACol, int ARow) {
       break;
     }
   if (ARow != FLastSelectedRow) FLastSelectedRow = ARow;
+  const auto p = ::GridColToTitleCol(FTitleCols, ACol);
+  if (ShowNoEditCells && p && p->Col >= 2 && FTitleCols[static_cast<size_t>(p->Col - 1)].Kind == "1" &&
+      !FRowKey.empty()) {
+    // The number of sizes the row's key has: 0 when no size lists the key (no size data
+    // is ever made, so such cells are read-only rather than read past their arrays).
+    int sizes = 0;
+    for (const DressSize& size : FTitleCols[static_cast<size_t>(p->Col - 1)].Sizes) {
+      const auto it = std::find(size.RowKeys.begin(), size.RowKeys.end(), FRowKey);
+      const size_t at = static_cast<size_t>(it - size.RowKeys.begin());
+      if (it != size.RowKeys.end() && at < size.KeySizeCounts.size()) {
+        sizes = size.KeySizeCounts[at];
+        break;
+      }
+    }
+    if (p->Size == 0 || p->Size > sizes)
+      SetCellEditable(ACol, ARow, false);
+    else if (GetEditCol(ACol))
+      SetCellEditable(ACol, ARow, true);
+  }
   if (TInplaceEdit* ed = InplaceEditor()) {
-    const auto p = ::GridColToTitleCol(FTitleCols, ACol);
     const bool masked = p && !FTitleCols[static_cast<size_t>(p->Col - 1)].FixedText.empty();
     ed->SetPasswordChar(masked && CellEditable(ACol, ARow) ? '*' : 0);
   }
@@ -413,6 +449,27 @@ bool TDressGrid::SelectCell(int ACol, int ARow) {
 void TDressGrid::Loaded() {
   SetOptions(Options() - TGridOptions{goRowMoving, goColMoving});
   TAlignGrid::Loaded();
+}
+
+void TDressGrid::DefinePublished(TPublishedProperties& P) {
+  TAlignGrid::DefinePublished(P);
+  P.AddInteger("FirstRowHeight", this, &TDressGrid::FirstRowHeight, &TDressGrid::SetFirstRowHeight).Default(30);
+  P.AddInteger("FirstColWidth", this, &TDressGrid::FirstColWidth, &TDressGrid::SetFirstColWidth).Default(20);
+  P.AddBoolean("EnableSort", [this] { return EnableSort; }, [this](bool v) { EnableSort = v; }).Default(false);
+  P.AddInteger("TitleColor", [this] { return TitleColor; }, [this](int32_t v) { TitleColor = v; })
+      .Default(clBtnFace);
+  P.AddInteger("SelectedSizeColor", [this] { return SelectedSizeColor; }, [this](int32_t v) { SelectedSizeColor = v; })
+      .Default(clRed);
+  P.AddBoolean("ShowNoEditCells", [this] { return ShowNoEditCells; }, [this](bool v) { ShowNoEditCells = v; })
+      .Default(false);
+  P.AddEnumeration("DisplayType", {"dsNormal", "dsMutiSizeRow"}, [this] { return int64_t{DisplayType}; },
+                   [this](int64_t v) { DisplayType = static_cast<TDressGridDisplayType>(v); })
+      .Default(dsNormal);
+  P.AddBoolean("CompressTitleHeight", this, &TDressGrid::CompressTitleHeight, &TDressGrid::SetCompressTitleHeight)
+      .Default(true);
+  P.AddString("NoteFileName", this, &TDressGrid::NoteFileName, &TDressGrid::SetNoteFileName);
+  P.AddBoolean("EnableSearch", [this] { return EnableSearch; }, [this](bool v) { EnableSearch = v; }).Default(false);
+  P.AddBoolean("HaveTotalRow", [this] { return HaveTotalRow; }, [this](bool v) { HaveTotalRow = v; }).Default(false);
 }
 
 // ---------------------------------------------------------------------------- painting
@@ -433,7 +490,6 @@ void TDressGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState
     cv->Brush()->SetColor(CellSelectedColor(ACol, ARow));
     cv->Font()->SetColor(SelectedFontColor());
   }
-  cv->FillRect(ARect);
   if (selected && focused && !Options().Contains(goRowSelect) && Options().Contains(goEditing) &&
       Options().Contains(goAlwaysShowEditor) && CellEditable(ACol, ARow) && ACol == Col() && ARow == Row() &&
       !EditorMode())
@@ -442,32 +498,38 @@ void TDressGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState
   const TitleCol* title = p ? &FTitleCols[static_cast<size_t>(p->Col - 1)] : nullptr;
   const bool masked = title && !title->FixedText.empty();
   const T_Align align = masked ? al_Left : CellAlignment(ACol, ARow);
-  // Lines split at CR (an LF right after a CR belongs to it), each clipped to the cell.
   const AnsiString& text = Cells(ACol, ARow);
-  ::SetBkMode(cv->Handle(), TRANSPARENT);
-  int y = ARect.Top + 2;
-  size_t from = 0;
-  while (from <= text.size()) {
-    size_t cr = text.find('\r', from);
-    const size_t end = cr == AnsiString::npos ? text.size() : cr;
-    AnsiString line = text.substr(from, end - from);
-    if (masked && ARow >= 2 && RowColor(ARow) != clBtnFace) line = title->FixedText;
-    const TPoint ext = cv->TextExtent(line.empty() ? AnsiString(" ") : line);
-    const int w = line.empty() ? 0 : ext.X;
-    const int x = align == al_Right ? ARect.Right - w - 2
-                  : align == al_Center ? ARect.Left + (ARect.Right - ARect.Left - w) / 2
-                                       : ARect.Left + 2;
+  const bool useMask = masked && ARow >= 2 && RowColor(ARow) != clBtnFace;
+  auto xOf = [&](const AnsiString& line) {
+    if (align == al_Left) return ARect.Left + 2;
+    const int w = line.empty() ? 0 : cv->TextWidth(line);
+    return align == al_Right ? ARect.Right - w - 2 : ARect.Left + (ARect.Right - ARect.Left - w) / 2;
+  };
+  if (text.find('\r') == AnsiString::npos) {
+    // One line: the opaque text output fills the cell with the brush as it draws.
+    const AnsiString& line = useMask ? title->FixedText : text;
+    cv->TextRect(ARect, xOf(line), ARect.Top + 2, line);
+  } else {
+    // Lines split at CR (an LF right after a CR belongs to it), each clipped to the cell.
+    cv->FillRect(ARect);
     cv->Brush()->SetStyle(bsClear);
-    cv->TextRect(ARect, x, y, line);
-    y += ext.Y + (ARow == 1 ? 3 : 0);
-    if (cr == AnsiString::npos) break;
-    from = cr + 1;
-    if (from < text.size() && text[from] == '\n') ++from;
+    int y = ARect.Top + 2;
+    size_t from = 0;
+    for (;;) {
+      const size_t cr = text.find('\r', from);
+      const size_t end = cr == AnsiString::npos ? text.size() : cr;
+      const AnsiString line = useMask ? title->FixedText : text.substr(from, end - from);
+      cv->TextRect(ARect, xOf(line), y, line);
+      y += cv->TextHeight(line.empty() ? AnsiString(" ") : line) + (ARow == 1 ? 3 : 0);
+      if (cr == AnsiString::npos) break;
+      from = cr + 1;
+      if (from < text.size() && text[from] == '\n') ++from;
+    }
   }
   cv->Brush()->SetStyle(bsSolid);
   if (focused && !CellEditable(ACol, ARow) && Options().Contains(goEditing) && Options().Contains(goAlwaysShowEditor))
     cv->DrawFocusRect(ARect);
-  TAlignGrid::DrawCell(ACol, ARow, ARect, AState);  // OnDrawCell (the string grid's own text is not drawn again)
+  TDrawGrid::DrawCell(ACol, ARow, ARect, AState);  // OnDrawCell; the string grid's own text is not drawn again
 }
 
 void TDressGrid::DrawTitleCell(const TRect& r, const AnsiString& text) {

@@ -127,6 +127,11 @@ class TDressGrid : public TAlignGrid {
   // Ctrl+F: opens the find window modally (shared by the grid and its editor).
   bool HandleSearchKey(WORD Key, TShiftState Shift);
 
+  // FirstRowHeight, FirstColWidth, EnableSort, TitleColor, SelectedSizeColor,
+  // ShowNoEditCells, DisplayType, CompressTitleHeight, NoteFileName, EnableSearch,
+  // HaveTotalRow.
+  void DefinePublished(TPublishedProperties& P) override;
+
   // --- for the editor ---
   TEditStyle DressEditStyle();
   void EditorSetText(const AnsiString& Value) { SetEditText(Col(), Row(), Value); }

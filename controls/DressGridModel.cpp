@@ -1,6 +1,9 @@
 // Logical columns of the dress grid.
 #include "controls/DressGridModel.h"
 
+#include <algorithm>
+
+#include "rtl/FormatSettings.h"
 #include "rtl/NumberFormat.h"
 
 AnsiString DisplayFormatOf(std::string_view pattern) {
@@ -24,7 +27,85 @@ TitleCol MakeTitleCol(std::string_view caption, std::string_view kind, int width
   return t;
 }
 
+namespace {
+
+// Plain decimal text ("-12.345") under a "0.#...#" format, by string arithmetic: the
+// common case of a bill's quantities and prices. False when the text or the format is
+// anything else, when it has more than 15 significant digits, or when it rounds to zero.
+bool FormatPlainDecimal(std::string_view value, std::string_view format, AnsiString& out) {
+  if (format.size() < 2 || format.substr(0, 2) != "0.") return false;
+  const size_t places = format.size() - 2;
+  for (size_t i = 2; i < format.size(); ++i)
+    if (format[i] != '#') return false;
+  const bool negative = !value.empty() && value[0] == '-';
+  std::string_view v = negative ? value.substr(1) : value;
+  const size_t dot = v.find('.');
+  std::string_view whole = v.substr(0, dot);
+  std::string_view frac = dot == std::string_view::npos ? std::string_view() : v.substr(dot + 1);
+  if (whole.empty()) return false;
+  for (char c : whole)
+    if (c < '0' || c > '9') return false;
+  for (char c : frac)
+    if (c < '0' || c > '9') return false;
+  while (whole.size() > 1 && whole[0] == '0') whole.remove_prefix(1);
+  const size_t significant = (whole == "0" ? 0 : whole.size()) + frac.size();
+  if (significant > 15 || (dot != std::string_view::npos && frac.empty())) return false;
+  // Digits kept: whole part and `places` fraction digits, rounded half away from zero
+  // (at most 15 significant digits plus one carry: a small buffer, no allocation).
+  char digits[40];
+  size_t n = 0;
+  for (char c : whole) digits[n++] = c;
+  const size_t keptFrac = std::min(places, frac.size());
+  for (size_t i = 0; i < keptFrac; ++i) digits[n++] = frac[i];
+  size_t first = 0;  // index of the first digit (one before when a carry adds a digit)
+  if (frac.size() > places && frac[places] >= '5') {
+    size_t i = n;
+    while (i > 0 && digits[i - 1] == '9') digits[--i] = '0';
+    if (i == 0) {
+      for (size_t j = n; j > 0; --j) digits[j] = digits[j - 1];
+      digits[0] = '1';
+      ++n;
+    } else {
+      ++digits[i - 1];
+    }
+  }
+  size_t fracEnd = n;
+  const size_t wholeEnd = n - keptFrac;
+  while (fracEnd > wholeEnd && digits[fracEnd - 1] == '0') --fracEnd;
+  while (wholeEnd - first > 1 && digits[first] == '0') ++first;
+  if (wholeEnd - first == 1 && digits[first] == '0' && fracEnd == wholeEnd) return false;  // zero
+  char text[48];
+  size_t t = 0;
+  if (negative) text[t++] = '-';
+  for (size_t i = first; i < wholeEnd; ++i) text[t++] = digits[i];
+  if (fracEnd > wholeEnd) {
+    text[t++] = FormatSettings.DecimalSeparator;
+    for (size_t i = wholeEnd; i < fracEnd; ++i) text[t++] = digits[i];
+  }
+  out.assign(text, t);
+  return true;
+}
+
+}  // namespace
+
 AnsiString FormatDressValue(std::string_view value, std::string_view displayFormat, bool blankZero) {
+  if (FormatSettings.DecimalSeparator == '.') {
+    AnsiString quick;
+    if (FormatPlainDecimal(value, displayFormat, quick)) return quick;
+  }
+  // The same result straight from the decimal digits of the text (the 15-digit text of
+  // a double is its first 15 significant digits, rounded), without the binary round
+  // trip; zero, unreadable text and magnitudes near the double's limits take the float path.
+  rtl_detail::DecimalDigits d;
+  if (rtl_detail::ParseDecimal(value, FormatSettings.DecimalSeparator, d) && !d.IsZero() && d.Exponent > -290 &&
+      d.Exponent < 290) {
+    rtl_detail::RoundSignificant(d, 15);
+    return rtl_detail::FormatDecimalPattern(displayFormat, d, 15, FormatSettings);
+  }
+  return FormatDressValueByFloat(value, displayFormat, blankZero);
+}
+
+AnsiString FormatDressValueByFloat(std::string_view value, std::string_view displayFormat, bool blankZero) {
   double x = 0;
   if (!Trim(value).empty() && !TryStrToFloat(value, x)) x = 0;
   if (blankZero && x == 0) return "";

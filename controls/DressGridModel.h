@@ -43,6 +43,8 @@ TitleCol MakeTitleCol(std::string_view caption, std::string_view kind, int width
 // text counts as 0; 0 with blankZero gives ''; else the number through the 15-digit float
 // text, formatted with the display format.
 AnsiString FormatDressValue(std::string_view value, std::string_view displayFormat, bool blankZero);
+// The same through the double and its 15-digit text, step by step (the definition).
+AnsiString FormatDressValueByFloat(std::string_view value, std::string_view displayFormat, bool blankZero);
 
 // Grid column of size aSize of logical column aCol; a TitleCol with SizeCount 1 answers
 // for any size; no match gives the grid column after the last TitleCol.

@@ -80,9 +80,11 @@ TFrmFindDlg::TFrmFindDlg(TComponent* AOwner) : TForm(AOwner) {
   rbDown = Make<TFindRadioButton>(this, grpDirection, "rbDown", 10, 38, 80, 17);
   rbDown->SetCaption("向下");
   rbDown->SetChecked(true);
-  ShadowPanel1 = Make<TPanel>(this, this, "ShadowPanel1", 9, 5, 100, 28);
-  ShadowPanel1->SetColor(11921405);
-  ShadowPanel1->SetBevelOuter(bvNone);
+  ShadowPanel1 = Make<TShadowPanel>(this, this, "ShadowPanel1", 9, 5, 100, 28);
+  ShadowPanel1->SetFaceColor(11921405);
+  ShadowPanel1->SetShadowColor(clBlack);
+  ShadowPanel1->SetShape(stRoundRect);
+  ShadowPanel1->SetShadowOffset(2);
   lblTitle = Make<TLabel>(this, ShadowPanel1, "lblTitle", 8, 6, 84, 16);
   lblTitle->SetCaption(" 查   找");
   lblTitle->Font()->SetName("宋体");

@@ -3,6 +3,7 @@
 // and are filled in by TFindWindow (controls/FindWindow.h).
 #pragma once
 #include "controls/QevComponets.h"
+#include "controls/ShadowPanel.h"
 #include "ui/Button.h"
 #include "ui/CheckBox.h"
 #include "ui/ComboBox.h"
@@ -41,7 +42,7 @@ class TFrmFindDlg : public TForm {
   TGroupBox* grpDirection;
   TFindRadioButton* rbUp;
   TFindRadioButton* rbDown;
-  TCustomPanel* ShadowPanel1;
+  TShadowPanel* ShadowPanel1;
   TLabel* lblTitle;
   TPXMaroonPanel* pnlBottom;
   TButton* btnFindNext;

@@ -1,5 +1,205 @@
-// The maroon panel.
+// The pick edit and the maroon panel.
 #include "controls/QevComponets.h"
+
+#include <algorithm>
+
+#include "ui/GdiScopes.h"
+
+// ============================================================================ pick button
+
+void TPickButton::Paint() {
+  TSpeedButton::Paint();
+  TRect r = ClientRect();
+  r.Left += 3, r.Top += 3, r.Right -= 3, r.Bottom -= 3;
+  if (State() == bsDown) r.Left += 1, r.Top += 1, r.Right += 1, r.Bottom += 1;
+  Canvas()->DrawFocusRect(r);
+}
+
+namespace {
+
+// The default pick glyph, 12 x 12: a small down-pointing triangle over a bar.
+void DefaultPickGlyph(TBitmap& b) {
+  b.SetSize(12, 12);
+  TCanvas* c = b.Canvas();
+  c->Brush()->SetColor(clFuchsia);  // the bottom-left pixel's colour is transparent
+  c->FillRect(Rect(0, 0, 12, 12));
+  c->Pen()->SetColor(clBlack);
+  for (int i = 0; i < 4; ++i) {
+    c->MoveTo(2 + i, 3 + i);
+    c->LineTo(10 - i, 3 + i);
+  }
+  c->MoveTo(2, 9);
+  c->LineTo(10, 9);
+}
+
+}  // namespace
+
+TCPickButton::TCPickButton(TComponent* AOwner) : TWinControl(AOwner) {
+  FButton = new TPickButton(this);
+  FButton->SetParent(this);
+  FButton->OnClick = [this](TObject*) {
+    if (OnDownClick) OnDownClick(this);
+  };
+  // A press on the button focuses the edit (or the container) first.
+  FButton->OnMouseDown = [this](TObject*, TMouseButton b, TShiftState, int, int) {
+    if (b != mbLeft) return;
+    if (FocusControl && FocusControl->TabStop() && FocusControl->CanFocus() && !FocusControl->Focused())
+      FocusControl->SetFocus();
+    else if (TabStop() && CanFocus() && !Focused())
+      SetFocus();
+  };
+  SetDownGlyph(nullptr);
+  SetBounds(0, 0, 20, 25);
+}
+
+void TCPickButton::CreateParams(TCreateParams& p) {
+  TWinControl::CreateParams(p);
+  p.Style |= WS_CLIPSIBLINGS;
+}
+
+void TCPickButton::SetDownGlyph(TBitmap* b) {
+  if (b) {
+    FButton->SetGlyph(b);
+  } else {
+    TBitmap glyph;
+    DefaultPickGlyph(glyph);
+    FButton->SetGlyph(&glyph);
+  }
+  FButton->Invalidate();
+}
+
+void TCPickButton::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  const bool loading = Owner() && Owner()->HasState(csLoading);
+  if (!loading) AWidth = std::max(AWidth, 15);
+  TWinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+  if (FButton) FButton->SetBounds(0, 0, Width(), Height());
+}
+
+void TCPickButton::KeyDown(WORD& Key, TShiftState Shift) {
+  if (Key == VK_DOWN && Shift == TShiftState{ssAlt}) FButton->Click();
+  TWinControl::KeyDown(Key, Shift);
+}
+
+// The container hands the focus on to the edit it sits in.
+void TCPickButton::WMSetFocus(TMessage& m) {
+  TWinControl::WMSetFocus(m);
+  if (TWinControl* p = Parent(); p && p->CanFocus()) p->SetFocus();
+}
+
+void TCPickButton::WndProc(TMessage& m) {
+  if (m.Msg == WM_SYSKEYDOWN && m.WParam == VK_DOWN) {
+    FButton->Click();
+    m.Result = 0;
+    return;
+  }
+  TWinControl::WndProc(m);
+}
+
+// ============================================================================ pick edit
+
+TQevPickEditClass::TQevPickEditClass(TComponent* AOwner) : TCustomEdit(AOwner), FButton(nullptr), FLine(nullptr) {
+  TCPickButton* button = new TCPickButton(this);
+  FButton = button;
+  FButton->SetBounds(0, 0, 15, 17);
+  FButton->SetVisible(true);
+  FButton->SetParent(this);
+  FButton->FocusControl = this;
+  FLine = new TShape(this);
+  FLine->SetParent(this);
+  FLine->SetBounds(0, Height() - 1, Width(), 1);
+  SetText("");
+}
+
+void TQevPickEditClass::CreateParams(TCreateParams& p) {
+  TCustomEdit::CreateParams(p);
+  p.Style |= WS_CLIPCHILDREN | ES_MULTILINE;  // a formatting rectangle needs a multi-line edit
+}
+
+void TQevPickEditClass::CreateHandle() {
+  TCustomEdit::CreateHandle();
+  SetEditRect();
+}
+
+int TQevPickEditClass::MinHeight() {
+  HDC dc = ::GetDC(nullptr);
+  TEXTMETRICW sys{}, own{};
+  ::GetTextMetricsW(dc, &sys);
+  {
+    ui_win::Selected font(dc, Font()->Handle());
+    ::GetTextMetricsW(dc, &own);
+  }
+  ::ReleaseDC(nullptr, dc);
+  return std::min<int>(sys.tmHeight, own.tmHeight) / 4 + own.tmHeight + 2;
+}
+
+void TQevPickEditClass::SetEditRect() {
+  if (!HandleAllocated()) return;
+  RECT cur;
+  ::SendMessageW(FHandle, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&cur));
+  const TRect client = ClientRect();
+  RECT r{1, 1, client.Right - 2 - (FButton->Visible() ? FButton->Width() : 0), client.Bottom + 1};
+  ::SendMessageW(FHandle, EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&r));
+}
+
+void TQevPickEditClass::Layout() {
+  if (FInLayout || !FButton || !FLine) return;
+  struct Guard {
+    bool& f;
+    ~Guard() { f = false; }
+  } guard{FInLayout = true};
+  // Below the minimum height the edit grows to it once; when something holds it lower
+  // (an alignment in a small parent), it is laid out at the height it has instead of
+  // resizing again without end.
+  if (Height() < MinHeight() && !FGrowing) {
+    FInLayout = false;
+    FGrowing = true;
+    SetHeight(MinHeight());
+    FGrowing = false;
+    if (Height() >= MinHeight()) return;
+    FInLayout = true;
+  }
+  if (FButton->Visible()) {
+    const int w = FButton->Width();
+    if (BorderStyle() == bsSingle) {
+      FButton->SetBounds(Width() - w - 5, 0, w, Height() - 5);
+      FLine->SetVisible(false);
+    } else {
+      FButton->SetBounds(Width() - w, 1, w, Height() - 2);
+      FLine->SetTop(Height() - 2);
+    }
+    SetEditRect();
+    FLine->SetBounds(FLine->Left(), Height() - 1, Width() - w - 3, 1);
+  } else {
+    FButton->SetTop(Height() + 10);
+    SetEditRect();
+    FLine->SetBounds(FLine->Left(), Height() - 1, Width(), 1);
+  }
+}
+
+void TQevPickEditClass::BoundsChanged(bool sized) {
+  TCustomEdit::BoundsChanged(sized);
+  Layout();
+}
+
+void TQevPickEditClass::WndProc(TMessage& m) {
+  // Cutting and pasting change the text only where the user may edit it.
+  if ((m.Msg == WM_CUT || m.Msg == WM_PASTE) && (!EditorEnabled || ReadOnly())) {
+    m.Result = 0;
+    return;
+  }
+  // One line of text: the multi-line style only gives the edit its formatting rectangle.
+  if (m.Msg == WM_CHAR && (m.WParam == '\r' || m.WParam == '\n')) {
+    m.Result = 0;
+    return;
+  }
+  TCustomEdit::WndProc(m);
+}
+
+void TQevPickEdit::SetButtonVisible(bool v) {
+  if (v == ButtonContainer()->Visible()) return;
+  ButtonContainer()->SetVisible(v);
+  Layout();
+}
 
 constexpr TColor kMaroonPanelColor = 0xD2DCDD;
 

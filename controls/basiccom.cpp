@@ -211,10 +211,9 @@ void TCustomLabelComBox::WndProc(TMessage& m) {
 void TCustomLabelComBox::ReloadItems() {
   const std::vector<AnsiString> texts = FBinding.ItemTexts();
   TStrings* items = Items();
-  items->BeginUpdate();
+  TUpdateScope update(items);
   items->Clear();
   for (const AnsiString& t : texts) items->Add(t);
-  items->EndUpdate();
 }
 
 void TCustomLabelComBox::LoadFromDataSet(TClientDataSet* ADataSet) {

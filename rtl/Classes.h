@@ -11,6 +11,7 @@
 // public std::function members named OnXxx, empty when not assigned.
 #pragma once
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <vector>
 #include "rtl/AnsiString.h"
@@ -129,3 +130,35 @@ class TComponent : public TPersistent {
 
 // Identifier rule of component names: a letter or '_' then letters, digits or '_'.
 bool IsValidIdent(std::string_view s);
+
+// BeginUpdate at the start of a scope and EndUpdate at its end, however the scope is
+// left: the one way to batch the changes of string lists, collections, filter criteria
+// and anything else with that pair. A null target is no update at all.
+//
+// The closing EndUpdate may itself throw (its change notice runs handlers). On a normal
+// exit that exception goes on to the caller; while another exception is unwinding the
+// scope, the first failure is the one reported and the notice's own is dropped.
+template <typename T>
+class TUpdateScope {
+ public:
+  explicit TUpdateScope(T* target) : FTarget(target) {
+    if (FTarget) FTarget->BeginUpdate();
+  }
+  ~TUpdateScope() noexcept(false) {
+    if (!FTarget) return;
+    if (std::uncaught_exceptions() > FUnwinding) {
+      try {
+        FTarget->EndUpdate();
+      } catch (...) {
+      }
+      return;
+    }
+    FTarget->EndUpdate();
+  }
+  TUpdateScope(const TUpdateScope&) = delete;
+  TUpdateScope& operator=(const TUpdateScope&) = delete;
+
+ private:
+  T* FTarget;
+  int FUnwinding = std::uncaught_exceptions();
+};

@@ -97,16 +97,9 @@ TCollectionItem* TCollection::Add() {
 
 TCollectionItem* TCollection::Insert(int index) {
   if (index < 0 || index > Count()) throw EListError("List index out of bounds (" + IntToStr(index) + ")");
-  BeginUpdate();
-  TCollectionItem* item = nullptr;
-  try {
-    item = Add();
-    item->SetIndex(index);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope update(this);
+  TCollectionItem* item = Add();
+  item->SetIndex(index);
   return item;
 }
 
@@ -118,18 +111,12 @@ void TCollection::Delete(int index) {
 
 void TCollection::Clear() {
   if (FItems.empty()) return;
-  BeginUpdate();
-  try {
-    while (!FItems.empty()) {
-      TCollectionItem* item = FItems.back();
-      Notify(item, cnDeleting);
-      delete item;
-    }
-  } catch (...) {
-    EndUpdate();
-    throw;
+  TUpdateScope update(this);
+  while (!FItems.empty()) {
+    TCollectionItem* item = FItems.back();
+    Notify(item, cnDeleting);
+    delete item;
   }
-  EndUpdate();
 }
 
 void TCollection::Exchange(int index1, int index2) {
@@ -162,15 +149,9 @@ void TCollection::Assign(TPersistent* Source) {
     return;
   }
   if (src == this) return;
-  BeginUpdate();
-  try {
-    Clear();
-    for (TCollectionItem* from : src->FItems) Add()->Assign(from);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope update(this);
+  Clear();
+  for (TCollectionItem* from : src->FItems) Add()->Assign(from);
 }
 
 void TCollection::InsertItem(TCollectionItem* item) {

@@ -40,17 +40,6 @@ class Restore {
   T Old;
 };
 
-class CollectionUpdate {
- public:
-  explicit CollectionUpdate(TCollection& c) : C(c) { C.BeginUpdate(); }
-  ~CollectionUpdate() { C.EndUpdate(); }
-  CollectionUpdate(const CollectionUpdate&) = delete;
-  CollectionUpdate& operator=(const CollectionUpdate&) = delete;
-
- private:
-  TCollection& C;
-};
-
 }  // namespace
 
 TComponent* TStream::ReadComponent(TComponent* Instance) {
@@ -408,7 +397,7 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo& Prop) {
 }
 
 void TReader::ReadCollection(TCollection& Collection) {
-  CollectionUpdate update(Collection);
+  TUpdateScope update(&Collection);
   Collection.Clear();
   while (!EndOfList()) {
     if (IsIntegerKind(NextValue())) ReadInteger();  // an item index: not used

@@ -17,15 +17,9 @@ int TStrings::CompareStrings(const AnsiString& a, const AnsiString& b) const {
 
 void TStrings::SetStrings(int index, const AnsiString& s) {
   TObject* obj = Objects(index);
-  BeginUpdate();
-  try {
-    Delete(index);
-    InsertObject(index, s, obj);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope update(this);
+  Delete(index);
+  InsertObject(index, s, obj);
 }
 
 TObject* TStrings::Objects(int index) const {
@@ -56,25 +50,13 @@ void TStrings::AddStrings(const TStrings& other) {
   // Read the source first: adding a list to itself adds each line once.
   std::vector<std::pair<AnsiString, TObject*>> lines;
   for (int i = 0; i < other.Count(); ++i) lines.emplace_back(other.Strings(i), other.Objects(i));
-  BeginUpdate();
-  try {
-    for (auto& l : lines) AddObject(l.first, l.second);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope update(this);
+  for (auto& l : lines) AddObject(l.first, l.second);
 }
 
 void TStrings::AddStrings(std::initializer_list<AnsiString> lines) {
-  BeginUpdate();
-  try {
-    for (const AnsiString& s : lines) Add(s);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope update(this);
+  for (const AnsiString& s : lines) Add(s);
 }
 
 void TStrings::Assign(TPersistent* Source) {
@@ -84,19 +66,13 @@ void TStrings::Assign(TPersistent* Source) {
     return;
   }
   if (src == this) return;
-  BeginUpdate();
-  try {
-    Clear();
-    FNameValueSeparator = src->FNameValueSeparator;
-    FDelimiter = src->FDelimiter;
-    FQuoteChar = src->FQuoteChar;
-    FStrictDelimiter = src->FStrictDelimiter;
-    AddStrings(*src);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope update(this);
+  Clear();
+  FNameValueSeparator = src->FNameValueSeparator;
+  FDelimiter = src->FDelimiter;
+  FQuoteChar = src->FQuoteChar;
+  FStrictDelimiter = src->FStrictDelimiter;
+  AddStrings(*src);
 }
 
 void TStrings::Exchange(int index1, int index2) {
@@ -104,19 +80,13 @@ void TStrings::Exchange(int index1, int index2) {
   CheckIndex(index1, n);
   CheckIndex(index2, n);
   if (index1 == index2) return;
-  BeginUpdate();
-  try {
-    AnsiString s1 = Strings(index1), s2 = Strings(index2);
-    TObject *o1 = Objects(index1), *o2 = Objects(index2);
-    SetStrings(index1, s2);
-    SetObjects(index1, o2);
-    SetStrings(index2, s1);
-    SetObjects(index2, o1);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope update(this);
+  AnsiString s1 = Strings(index1), s2 = Strings(index2);
+  TObject *o1 = Objects(index1), *o2 = Objects(index2);
+  SetStrings(index1, s2);
+  SetObjects(index1, o2);
+  SetStrings(index2, s1);
+  SetObjects(index2, o1);
 }
 
 void TStrings::Move(int curIndex, int newIndex) {
@@ -124,17 +94,11 @@ void TStrings::Move(int curIndex, int newIndex) {
   int n = Count();
   CheckIndex(curIndex, n);
   CheckIndex(newIndex, n);
-  BeginUpdate();
-  try {
-    AnsiString s = Strings(curIndex);
-    TObject* o = Objects(curIndex);
-    Delete(curIndex);
-    InsertObject(newIndex, s, o);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope update(this);
+  AnsiString s = Strings(curIndex);
+  TObject* o = Objects(curIndex);
+  Delete(curIndex);
+  InsertObject(newIndex, s, o);
 }
 
 int TStrings::IndexOf(const AnsiString& s) const {
@@ -228,15 +192,9 @@ void TStrings::SetText(std::string_view text) {
       ++i;  // a lone LF
     }
   }
-  BeginUpdate();
-  try {
-    Clear();
-    for (const AnsiString& s : lines) Add(s);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope update(this);
+  Clear();
+  for (const AnsiString& s : lines) Add(s);
 }
 
 // Scanning steps over whole GBK characters, so a trail byte that equals the delimiter or
@@ -323,15 +281,9 @@ static std::vector<AnsiString> SplitDelimited(std::string_view text, char delimi
 
 void TStrings::SetDelimitedText(std::string_view text) {
   std::vector<AnsiString> items = SplitDelimited(text, FDelimiter, FQuoteChar, FStrictDelimiter);
-  BeginUpdate();
-  try {
-    Clear();
-    for (const AnsiString& s : items) Add(s);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope update(this);
+  Clear();
+  for (const AnsiString& s : items) Add(s);
 }
 
 void TStrings::SetCommaText(std::string_view text) {

@@ -18,6 +18,7 @@ TWinControl::~TWinControl() {
   // as its active control (with no exit events: the control is half gone).
   if (TCustomForm* form = GetParentForm(this); form && form != this) {
     if (form->FActiveControl && ContainsControl(form->FActiveControl)) form->FActiveControl = nullptr;
+    if (form->FFocusWalk && ContainsControl(form->FFocusWalk)) form->FFocusWalk = nullptr;
     if (form->FFocusedControl && ContainsControl(form->FFocusedControl)) {
       form->FFocusedControl = nullptr;
       HWND focus = ::GetFocus();
@@ -72,6 +73,7 @@ void TWinControl::RemoveControl(TControl* c) {
     };
     if (form->FActiveControl && inside(form->FActiveControl)) form->FActiveControl = nullptr;
     if (form->FFocusedControl && inside(form->FFocusedControl)) form->FFocusedControl = nullptr;
+    if (form->FFocusWalk && inside(form->FFocusWalk)) form->FFocusWalk = nullptr;
   }
   if (FMouseControl == c) FMouseControl = nullptr;
   if (FHoverControl == c) FHoverControl = nullptr;

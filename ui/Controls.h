@@ -20,6 +20,10 @@
 //
 // Windows are made lazily: a control's window exists once its parent's does and someone
 // needs it (HandleNeeded); until then the properties live in the object.
+//
+// The code is split by concern: Controls.cpp (TControl), ControlTree.cpp (children),
+// ControlWindow.cpp (the window and PosWindowProc), ControlLayout.cpp, ControlFocus.cpp,
+// ControlKeyboard.cpp, ControlPaint.cpp and ControlMessages.cpp (TWinControl's switch).
 #pragma once
 #include <functional>
 #include <map>

@@ -1,4 +1,4 @@
-// The system and the scripted dialog services, and the file dialog components.
+// The system dialog service, the service scope, and the file dialog components.
 #include "ui/Dialogs.h"
 
 #include <commdlg.h>
@@ -60,41 +60,6 @@ bool TSystemDialogs::FileDialog(HWND owner, TFileDialogRequest& r) {
   r.FileName = Ansi(buf.data());
   r.FilterIndex = static_cast<int>(ofn.nFilterIndex);
   return true;
-}
-
-int TScriptedDialogs::MessageBox(HWND, const AnsiString& text, const AnsiString& caption, unsigned flags) {
-  TAsked a;
-  a.Kind = dkMessageBox;
-  a.Caption = caption;
-  a.Text = text;
-  a.Buttons = flags & MB_TYPEMASK;
-  a.Icon = flags & MB_ICONMASK;
-  if (!FAnswers.empty()) {
-    a.Answer = FAnswers.front();
-    FAnswers.pop_front();
-  } else {
-    a.Answer = DefaultMessageBoxButton(flags);
-  }
-  FAsked.push_back(a);
-  return a.Answer;
-}
-
-bool TScriptedDialogs::FileDialog(HWND, TFileDialogRequest& r) {
-  TAsked a;
-  a.Kind = r.Save ? dkSaveFile : dkOpenFile;
-  a.Caption = r.Title;
-  a.Filter = r.Filter;
-  a.FileName = r.FileName;
-  a.InitialDir = r.InitialDir;
-  bool ok = false;
-  if (!FFiles.empty()) {
-    ok = FFiles.front().Ok;
-    if (ok) r.FileName = FFiles.front().FileName;
-    FFiles.pop_front();
-  }
-  a.Answer = ok ? 1 : 0;
-  FAsked.push_back(a);
-  return ok;
 }
 
 bool TOpenDialog::Execute() {

@@ -69,6 +69,7 @@ TCustomForm::~TCustomForm() {
   if (Application && Application->MainForm() == this) Application->SetMainForm(nullptr);
   FActiveControl = nullptr;
   FFocusedControl = nullptr;
+  FFocusWalk = nullptr;
 }
 
 void TCustomForm::DoCreate() {
@@ -236,18 +237,26 @@ void TCustomForm::SetFocusedControl(TWinControl* c) {
     if (c && c != this) FActiveControl = c;
     return;
   }
-  TWinControl* old = FFocusedControl;
   FFocusedControl = c;
   if (c != this) FActiveControl = c;
-  // Exit from the old control up to the nearest container that holds the new one...
-  for (TWinControl* x = old; x && x != this && !x->ContainsControl(c); x = x->Parent()) {
+  // The events start where the last ones stopped, not at the control that last asked
+  // for the focus: when a handler moved the focus on in the middle of a change, a
+  // control never entered is not exited, and a container not exited is not entered
+  // again.
+  // Exit from there up to the nearest container that holds the new control...
+  for (TWinControl* x = FFocusWalk; x && x != this && !x->ContainsControl(c);) {
+    TWinControl* up = x->Parent();
+    FFocusWalk = up == this ? nullptr : up;
     x->Perform(CM_EXIT);
     if (FFocusedControl != c) return;  // a handler moved the focus on
+    x = up;
   }
   // ...then enter from that container down to the new control.
   std::vector<TWinControl*> chain;
-  for (TWinControl* x = c; x && x != this && !(old && x->ContainsControl(old)); x = x->Parent()) chain.push_back(x);
+  for (TWinControl* x = c; x && x != this && !(FFocusWalk && x->ContainsControl(FFocusWalk)); x = x->Parent())
+    chain.push_back(x);
   for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+    FFocusWalk = *it;
     (*it)->Perform(CM_ENTER);
     if (FFocusedControl != c) return;
   }

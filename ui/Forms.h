@@ -126,6 +126,10 @@ class TCustomForm : public TWinControl {
   bool FKeyPreview = false;
   TWinControl* FActiveControl = nullptr;
   TWinControl* FFocusedControl = nullptr;
+  // How far the enter and exit events have got: the innermost control entered and not
+  // exited (null: the form). It equals FFocusedControl once a focus change has run its
+  // course, and lags behind when a handler moved the focus on in the middle.
+  TWinControl* FFocusWalk = nullptr;
   bool FActive = false;
   bool FModal = false;
   bool FCreated = false;

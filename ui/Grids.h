@@ -287,7 +287,7 @@ class TCustomGrid : public TCustomControl {
 
   // --- the current cell, selection and scrolling ---
   virtual bool SelectCell(int ACol, int ARow);
-  void MoveCurrent(int ACol, int ARow, bool MoveAnchor, bool Show);
+  virtual void MoveCurrent(int ACol, int ARow, bool MoveAnchor, bool Show);
   void MoveAnchor(const TGridCoord& NewAnchor);
   void FocusCell(int ACol, int ARow, bool MoveAnchor);
   virtual void ClampInView(const TGridCoord& Coord);

@@ -169,6 +169,22 @@ TEST(AlignGridEditing, ReopenMessageRestoresTheSavedSelection) {
   EXPECT_TRUE(f.grid->EditStarted());
 }
 
+// The edit events travel as posted messages; a grid freed before they arrive (Esc
+// closing the form) never sees them: they are addressed to its window, which is gone.
+TEST(AlignGridEditing, EventsPostedToAFreedGridAreDropped) {
+  EventLog log;
+  {
+    AlignForm f;
+    f.Show();
+    f.grid->OnCancelEdit = [&log](TObject*, int, int) { log.Add("cancel"); };
+    f.grid->OnAfterEdit = [&log](TObject*, int, int) { log.Add("after"); };
+    ::PostMessageW(f.grid->Handle(), WM_ALIGNGRID_CANCEL, 1, 1);
+    ::PostMessageW(f.grid->Handle(), WM_ALIGNGRID_AFTEREDIT, 1, 1);
+  }
+  Pump();
+  EXPECT_EQ(log.Str(), "");
+}
+
 // --- moving on -----------------------------------------------------------------------------
 
 TEST(AlignGridNavigation, AutoEditAfterTheLastCellAppendsARowAndOpensItsFirstCell) {
@@ -319,4 +335,74 @@ TEST(AlignGridStructure, DefaultComparisonsAreByteOrderAndNeverCalledByTheGrid) 
   EXPECT_EQ(g.OnCompareCol(&g, 1, 1, 2), rel_less);
   EXPECT_EQ(g.OnCompareCol(&g, 1, 2, 1), rel_greater);
   EXPECT_EQ(g.OnCompareRow(&g, 1, 1, 2), rel_equal);
+}
+
+// --- hints -----------------------------------------------------------------------------------------
+
+TEST(AlignGridHints, TheApplicationsHintShowsTheHoveredCellsHintBelowIt) {
+  AlignForm f;
+  f.grid->Props().HintCell.Set(2, 1, "库存 12");
+  f.Show();
+  const TRect rc = f.grid->CellRect(2, 1);
+  THintInfo info;
+  info.HintControl = f.grid;
+  info.CursorPos = {(rc.Left + rc.Right) / 2, (rc.Top + rc.Bottom) / 2};
+  AnsiString hint = "grid";
+  bool canShow = true;
+  ASSERT_TRUE(static_cast<bool>(Application->OnShowHint));
+  Application->OnShowHint(hint, canShow, info);
+  EXPECT_EQ(hint, "库存 12");
+  const TPoint below = f.grid->ClientToScreen({rc.Left, rc.Bottom + 6});
+  EXPECT_EQ(info.HintPos.X, below.X);
+  EXPECT_EQ(info.HintPos.Y, below.Y);
+  EXPECT_EQ(f.grid->HintCell().X, 2);
+  // Moving to the next cell forgets the hint cell, so that cell's own hint comes next.
+  const TRect next = f.grid->CellRect(3, 1);
+  ::PostMessageW(f.grid->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(next.Left + 3, next.Top + 3));
+  Pump();
+  EXPECT_EQ(f.grid->HintCell().X, -1);
+  // Another control's hint and a grid with cell hints off are left alone.
+  f.grid->SetShowCellHints(false);
+  hint = "grid";
+  Application->OnShowHint(hint, canShow, info);
+  EXPECT_EQ(hint, "grid");
+}
+
+TEST(AlignGridHints, AFreedGridIsNoLongerCalled) {
+  {
+    TAlignGrid g(nullptr);
+  }
+  AnsiString hint = "x";
+  bool canShow = true;
+  THintInfo info;
+  if (Application->OnShowHint) Application->OnShowHint(hint, canShow, info);
+  EXPECT_EQ(hint, "x");
+}
+
+// --- the picture ----------------------------------------------------------------------------------
+
+#include "tests/support/Screenshot.h"
+
+TEST(AlignGridPicture, EditorTakesTheCellsLooks) {
+  AlignForm f;
+  f.form->SetCaption("对齐表格");
+  const char* titles[] = {"", "货号", "品名", "数量"};
+  for (int c = 0; c < 4; ++c) f.grid->SetCells(c, 0, titles[c]);
+  const char* rows[][3] = {{"A001", "衬衫", "12"}, {"A002", "长裤", "3"}, {"B017", "连衣裙", "1"}};
+  for (int r = 0; r < 3; ++r) {
+    f.grid->SetCells(0, r + 1, std::to_string(r + 1));
+    for (int c = 0; c < 3; ++c) f.grid->SetCells(c + 1, r + 1, rows[r][c]);
+  }
+  f.grid->SetColWidths(0, 24);
+  f.grid->SetColWidths(2, 100);
+  f.grid->SetEditCol(1, false);
+  f.grid->Props().AlignCol.Set(3, al_Right);
+  f.grid->BrushColOf(3)->SetColor(0xE0FFFF);
+  f.Show();
+  f.Click(3, 2);
+  PostKey(VK_F2);
+  ASSERT_TRUE(f.grid->EditorMode());
+  EXPECT_EQ(f.grid->Editor()->Alignment(), al_Right);
+  SaveScreenshot(f.form.get(), std::string("Z:") + POS_BINARY_DIR + "/align-grid.png");
+  PostKey(VK_ESCAPE);
 }

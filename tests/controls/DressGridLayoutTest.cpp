@@ -148,7 +148,7 @@ TEST(DressGridLayoutFormat, KeysMatchByExactBytes) {
   EXPECT_EQ(ReadDressLayout(store, "grd"), TwoColumns());
 }
 
-TEST(DressGridLayoutFormat, AtMost37RecordsStayInsideTheSlot) {
+TEST(DressGridLayoutFormat, RegressionAtMost37RecordsStayInsideTheSlot) {
   TMemLayoutStore store;
   TDressLayout many;
   for (int i = 0; i < 40; ++i) many.push_back({"c" + std::to_string(i), "2", i});

@@ -8,7 +8,9 @@
 #include "controls/DressGrid.h"
 #include "controls/FindWindow.h"
 #include "rtl/FileUtils.h"
+#include "rtl/Streams.h"
 #include "tests/ui/UiTest.h"
+#include "tests/support/ScriptedDialogs.h"
 #include "ui/Dialogs.h"
 
 using namespace uitest;
@@ -187,6 +189,69 @@ TEST(DressGridColumns, FocusAndMappingOfLogicalColumns) {
   EXPECT_EQ(c, 99);
 }
 
+TEST(DressGridColumns, RegressionShowNoEditCellsWithoutSizeDataMakesSizeCellsReadOnly) {
+  std::unique_ptr<TForm> form(new TForm(nullptr));
+  form->SetBounds(60, 60, 400, 200);
+  auto* g = new TDressGrid(form.get());
+  g->SetParent(form.get());
+  g->SetBounds(8, 8, 360, 150);
+  g->AddColumn("货号", "0", 60, "", "", false, false);
+  g->AddColumn("尺码", "1", 60, "", "", false, false);
+  g->AddColumn("数量", "2", 60, "", "", false, false);
+  g->ShowNoEditCells = true;
+  g->SetDressCell(1, 1, 1, "A001");
+  form->Show();
+  Settle();
+  g->SetRow(2);
+  g->SetCol(2);
+  EXPECT_FALSE(g->CellEditable(2, 2));
+  g->SetCol(3);
+  EXPECT_TRUE(g->CellEditable(3, 2));  // not a size column
+  g->SetDressCell(1, 1, 1, "");
+  g->SetRow(3);
+  g->SetCol(2);
+  EXPECT_TRUE(g->CellEditable(2, 3));  // no row key: left as it is
+}
+
+TEST(DressGridColumns, MaskedColumnEditsWithAPasswordCharacter) {
+  DressForm f("", "", 3);
+  f.grid->AddColumn("密码", "2", 60, "", "******", false, false);
+  f.grid->SetDressCell(1, 13, 1, "secret");
+  f.Show();
+  f.Click(1, 2);
+  PostKey(VK_F2);
+  PostKey(VK_ESCAPE);
+  f.grid->SetCol(13);
+  ASSERT_NE(f.grid->InplaceEditor(), nullptr);
+  EXPECT_EQ(f.grid->InplaceEditor()->PasswordChar(), '*');
+  f.grid->SetCol(2);
+  EXPECT_EQ(f.grid->InplaceEditor()->PasswordChar(), 0);
+}
+
+TEST(DressGridColumns, FormResourceRoundTripOfSettingsListsAndTexts) {
+  TDressGrid g(nullptr);
+  g.SetName("grdPd");
+  g.EnableSort = true;
+  g.HaveTotalRow = true;
+  g.NextCellTab = nc_downright;
+  g.SetCellAlignment(2, 3, al_Center);
+  g.SetEditCol(4, false);
+  g.Props().LoadedCells.SetHasData(true);  // a grid that keeps its texts in the resource
+  g.SetCells(1, 2, "货号1");
+  TMemoryStream m;
+  m.WriteComponent(&g);
+  m.SetPosition(0);
+  TDressGrid back(nullptr);
+  m.ReadComponent(&back);
+  EXPECT_TRUE(back.EnableSort);
+  EXPECT_TRUE(back.HaveTotalRow);
+  EXPECT_FALSE(back.EnableSearch);
+  EXPECT_EQ(back.NextCellTab, nc_downright);
+  EXPECT_EQ(back.CellAlignment(2, 3), al_Center);
+  EXPECT_FALSE(back.GetEditCol(4));
+  EXPECT_EQ(back.Cells(1, 2), "货号1");
+}
+
 // --- a large grid ---------------------------------------------------------------------------------
 
 TEST(DressGridLarge, ThousandRowsScrollByKeysAndScrollBar) {
@@ -257,7 +322,8 @@ TEST(DressGridPickList, SpaceOpensTheListArrowsChooseEnterTakes) {
   EXPECT_EQ(ed->EditStyle(), esPickList);
   PostChar(L' ');
   EXPECT_TRUE(ed->ListVisible());
-  EXPECT_EQ(ed->PickList()->Height(), 3 * 11 + 4);
+  EXPECT_GE(ed->PickList()->ItemHeight(), 11);
+  EXPECT_EQ(ed->PickList()->Height(), 3 * ed->PickList()->ItemHeight() + 4);
   EXPECT_EQ(ed->PickList()->ItemIndex(), 0);  // an empty cell selects the first item
   PostKey(VK_DOWN);
   PostKey(VK_RETURN);
@@ -269,7 +335,7 @@ TEST(DressGridPickList, SpaceOpensTheListArrowsChooseEnterTakes) {
   EXPECT_EQ(ed->Text(), "黑色");
 }
 
-TEST(DressGridPickList, LogicalColumnOneAndColumnsPastTheLastEditPlainly) {
+TEST(DressGridPickList, RegressionLogicalColumnOneAndColumnsPastTheLastEditPlainly) {
   DressForm f("", "", 5);
   f.grid->Columns()->Column(1)->NeedPickList()->Add("x");
   f.grid->Columns()->ItemsAs<TDressColumn>(0)->NeedPickList()->Add("y");
@@ -513,4 +579,57 @@ TEST(DressGridLayout, RegressionTwoProcessesWritingAtOnceKeepEverySlot) {
     ASSERT_EQ(g.SavedLayout().size(), 1u) << k;
     EXPECT_EQ(g.SavedLayout()[0].Width, 49) << k;
   }
+}
+
+// --- the picture ----------------------------------------------------------------------------------
+
+#include "rtl/PngWriter.h"
+#include "tests/support/Screenshot.h"
+
+TEST(DressGridPicture, ChineseTitlesSortMarkAndOpenPickList) {
+  DressForm f("", "", 12);
+  f.form->SetCaption("盘点单");
+  f.grid->EnableSort = true;
+  f.grid->SetDressCell(3, 2, 1, "两行\r\n文字");
+  f.grid->SetCellAlignment(7, 2, al_Center);
+  TStringList* items = f.grid->Columns()->Column(2)->NeedPickList();
+  for (const char* s : {"红色", "黑色", "白色", "藏青色"}) items->Add(s);
+  f.Show();
+  f.DoubleClick(6, 0);
+  ASSERT_EQ(f.grid->SortCol(), 6);
+  for (int r = 2; r < f.grid->RowCount(); ++r)
+    if (f.grid->Cells(2, r).find('\r') != AnsiString::npos) f.grid->SetRowHeights(r, 32);
+  f.grid->SetCells(3, 5, "红色");
+  f.Click(3, 5);
+  PostKey(VK_F2);
+  PostChar(L' ');
+  auto* ed = dynamic_cast<TInplaceDressEdit*>(f.grid->InplaceEditor());
+  ASSERT_TRUE(ed && ed->ListVisible());
+  PostKey(VK_DOWN);
+  // The form's client area with the editor and the pop-up list (a window of its own)
+  // laid over it where they are on the screen.
+  TBitmap shot;
+  RenderControl(f.form.get(), shot, false);
+  std::vector<uint32_t> pixels = shot.PixelsRGB();
+  const TPoint origin = f.form->ClientToScreen({0, 0});
+  for (TWinControl* w : {static_cast<TWinControl*>(ed), static_cast<TWinControl*>(ed->PickList())}) {
+    TBitmap part;
+    RenderControl(w, part, true);
+    RECT wr;
+    ::GetWindowRect(w->Handle(), &wr);
+    const std::vector<uint32_t> pp = part.PixelsRGB();
+    for (int y = 0; y < part.Height(); ++y)
+      for (int x = 0; x < part.Width(); ++x) {
+        const int tx = wr.left - origin.X + x, ty = wr.top - origin.Y + y;
+        if (tx >= 0 && ty >= 0 && tx < shot.Width() && ty < shot.Height())
+          pixels[static_cast<size_t>(ty) * shot.Width() + tx] = pp[static_cast<size_t>(y) * part.Width() + x];
+      }
+  }
+  png::WriteFile(std::string("Z:") + POS_BINARY_DIR + "/dress-grid.png", shot.Width(), shot.Height(), pixels);
+  // The sort mark is green, inside the sort column's title.
+  TBitmap grid;
+  RenderControl(f.grid, grid, false);
+  const TRect title = f.grid->CellRect(6, 0);
+  EXPECT_EQ(grid.PixelRGB(title.Right - 10, title.Bottom - 8), 0x008000u);
+  PostKey(VK_ESCAPE);
 }

@@ -1,6 +1,10 @@
 // The maroon panel under Wine: its colours by version and its own frame.
 #include "controls/QevComponets.h"
 #include "tests/ui/UiTest.h"
+#include "ui/Edit.h"
+
+#include <algorithm>
+#include <cstring>
 
 using namespace uitest;
 
@@ -43,4 +47,130 @@ TEST(MaroonPanel, PaintsItsFlatFrameAndNoCaption) {
   ::DeleteObject(bmp);
   ::DeleteDC(dc);
   ::ReleaseDC(p->Handle(), screen);
+}
+
+// --- the pick edit ----------------------------------------------------------------------------
+
+namespace {
+
+struct PickForm {
+  std::unique_ptr<TForm> form{new TForm(nullptr)};
+  TQevPickEdit* edit;
+  TEdit* other;
+  EventLog log;
+  PickForm() {
+    form->SetBounds(80, 80, 300, 160);
+    edit = new TQevPickEdit(form.get());
+    edit->SetName("edtStock");
+    edit->SetParent(form.get());
+    edit->SetBounds(10, 10, 121, 20);
+    other = new TEdit(form.get());
+    other->SetParent(form.get());
+    other->SetBounds(10, 60, 100, 21);
+    edit->ButtonContainer()->OnDownClick = [this](TObject*) { log.Add("down"); };
+  }
+  void Show() {
+    form->Show();
+    Settle();
+  }
+  // A press and release of the left button on the pick button, as the mouse gives them.
+  void ClickButton() {
+    HWND h = edit->ButtonContainer()->Handle();
+    const LPARAM p = MAKELPARAM(5, 5);
+    ::PostMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, p);
+    Pump();
+    ::PostMessageW(h, WM_LBUTTONUP, 0, p);
+    Pump();
+  }
+};
+
+std::string Bounds(TControl* c) {
+  return std::to_string(c->Left()) + "," + std::to_string(c->Top()) + " " + std::to_string(c->Width()) + "x" +
+         std::to_string(c->Height());
+}
+
+}  // namespace
+
+TEST(PickEdit, ButtonPlaceWithAndWithoutBorder) {
+  PickForm f;
+  f.Show();
+  EXPECT_EQ(Bounds(f.edit->ButtonContainer()), "101,0 15x15");
+  EXPECT_FALSE(f.edit->BottomLine()->Visible());
+  f.edit->SetBorderStyle(bsNone);
+  f.edit->SetBounds(10, 10, 120, 20);  // the layout follows a resize
+  f.edit->SetBounds(10, 10, 121, 20);
+  EXPECT_EQ(Bounds(f.edit->ButtonContainer()), "106,1 15x18");
+  EXPECT_EQ(f.edit->BottomLine()->Top(), 19);
+  EXPECT_EQ(f.edit->BottomLine()->Width(), 103);
+  f.edit->SetButtonVisible(false);
+  EXPECT_EQ(f.edit->ButtonContainer()->Top(), 30);
+  EXPECT_EQ(f.edit->BottomLine()->Width(), 121);
+}
+
+TEST(PickEdit, ButtonClickFiresTheContainersEventUntilAHandlerIsSet) {
+  PickForm f;
+  f.Show();
+  Focus(f.other);
+  f.ClickButton();
+  EXPECT_EQ(f.log.Str(), "down");
+  EXPECT_TRUE(f.edit->Focused());  // the press focused the edit
+  f.edit->SetOnButtonClick([&](TObject*) { f.log.Add("button"); });
+  f.ClickButton();
+  EXPECT_EQ(f.log.Str(), "down button");
+  EXPECT_TRUE(static_cast<bool>(f.edit->OnButtonClick()));
+}
+
+TEST(PickEdit, PasteIsIgnoredWhenTheEditorIsDisabled) {
+  PickForm f;
+  f.Show();
+  f.edit->SetText("abc");
+  ASSERT_TRUE(::OpenClipboard(f.form->Handle()));
+  ::EmptyClipboard();
+  HGLOBAL mem = ::GlobalAlloc(GMEM_MOVEABLE, 8);
+  std::memcpy(::GlobalLock(mem), L"xyz", 8);
+  ::GlobalUnlock(mem);
+  ::SetClipboardData(CF_UNICODETEXT, mem);
+  ::CloseClipboard();
+  f.edit->EditorEnabled = false;
+  ::SendMessageW(f.edit->Handle(), WM_PASTE, 0, 0);
+  EXPECT_EQ(f.edit->Text(), "abc");
+  f.edit->EditorEnabled = true;
+  f.edit->SelectAll();
+  ::SendMessageW(f.edit->Handle(), WM_PASTE, 0, 0);
+  EXPECT_EQ(f.edit->Text(), "xyz");
+}
+
+TEST(PickEdit, EnterTypesNothingAndAltDownClicksTheButton) {
+  PickForm f;
+  f.Show();
+  Focus(f.edit);
+  TypeText(L"ab");
+  PostKey(VK_RETURN);
+  EXPECT_EQ(f.edit->Text(), "ab");
+  ::SendMessageW(f.edit->ButtonContainer()->Handle(), WM_SYSKEYDOWN, VK_DOWN, 1 << 29);
+  EXPECT_EQ(f.log.Str(), "down");
+}
+
+// A pick edit whose height is held at 10 pixels, as a maximum-height constraint holds it.
+class TClampedPickEdit : public TQevPickEdit {
+ public:
+  using TQevPickEdit::TQevPickEdit;
+  int Resizes = 0;
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override {
+    ++Resizes;
+    TQevPickEdit::SetBounds(ALeft, ATop, AWidth, std::min(AHeight, 10));
+  }
+};
+
+TEST(PickEdit, AHeightHeldBelowTheMinimumIsLaidOutAsItIs) {
+  std::unique_ptr<TForm> form(new TForm(nullptr));
+  form->SetBounds(80, 80, 300, 160);
+  auto* edit = new TClampedPickEdit(form.get());
+  edit->SetParent(form.get());
+  edit->SetBounds(10, 10, 150, 8);
+  form->Show();
+  Settle();
+  EXPECT_EQ(edit->Height(), 10);
+  EXPECT_LE(edit->Resizes, 4);
+  EXPECT_EQ(edit->ButtonContainer()->Left(), 150 - 15 - 5);  // laid out at the height it has
 }

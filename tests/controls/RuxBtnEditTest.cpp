@@ -4,7 +4,7 @@
 #include "tests/controls/ControlTestUtil.h"
 
 #include "controls/RuxBtnEdit.h"
-#include "ui/Dialogs.h"
+#include "tests/support/ScriptedDialogs.h"
 
 using namespace uitest;
 using ctltest::FocusOn;

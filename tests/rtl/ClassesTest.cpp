@@ -179,3 +179,56 @@ TEST(Component, IdentifierRule) {
   EXPECT_FALSE(IsValidIdent(""));
   EXPECT_FALSE(IsValidIdent("9"));
 }
+
+namespace {
+
+// Anything with the BeginUpdate/EndUpdate pair; its end notice may fail.
+struct TBatchProbe {
+  std::string Log;
+  std::function<void()> OnEnd;
+  void BeginUpdate() { Log += "<"; }
+  void EndUpdate() {
+    Log += ">";
+    if (OnEnd) OnEnd();
+  }
+};
+
+}  // namespace
+
+TEST(UpdateScope, EndsTheUpdateHoweverTheScopeIsLeft) {
+  TBatchProbe b;
+  { TUpdateScope outer(&b); TUpdateScope inner(&b); }
+  try {
+    TUpdateScope update(&b);
+    throw EConvertError("batch failed");
+  } catch (const EConvertError&) {
+  }
+  TUpdateScope<TBatchProbe> none(nullptr);
+  EXPECT_EQ(b.Log, "<<>><>");
+}
+
+TEST(UpdateScope, AFailingEndNoticeReachesTheCaller) {
+  TBatchProbe b;
+  b.OnEnd = [] { throw EConvertError("notice failed"); };
+  bool caught = false;
+  try {
+    TUpdateScope update(&b);
+  } catch (const EConvertError& e) {
+    caught = true;
+    EXPECT_EQ(e.Message(), "notice failed");
+  }
+  EXPECT_TRUE(caught);
+  EXPECT_EQ(b.Log, "<>");
+}
+
+TEST(UpdateScope, WhileUnwindingTheFirstFailureIsTheOneReported) {
+  TBatchProbe b;
+  b.OnEnd = [] { throw EConvertError("notice failed"); };
+  try {
+    TUpdateScope update(&b);
+    throw EConvertError("batch failed");
+  } catch (const EConvertError& e) {
+    EXPECT_EQ(e.Message(), "batch failed");
+  }
+  EXPECT_EQ(b.Log, "<>");
+}

@@ -1,6 +1,6 @@
 // The dialog seam: scripted answers and the record of what was asked.
 #include "UiTest.h"
-#include "ui/Dialogs.h"
+#include "tests/support/ScriptedDialogs.h"
 
 using namespace uitest;
 

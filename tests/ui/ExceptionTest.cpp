@@ -1,7 +1,7 @@
 // Exceptions in event handlers never leave a window procedure: the application's
 // handler shows them and the loop goes on.
 #include "UiTest.h"
-#include "ui/Dialogs.h"
+#include "tests/support/ScriptedDialogs.h"
 #include "ui/StdCtrls.h"
 
 using namespace uitest;

@@ -165,4 +165,24 @@ TEST(Focus, ExitHandlerMayMoveTheFocusElsewhere) {
   Focus(f.c);
   EXPECT_TRUE(f.a->Focused());
   EXPECT_EQ(f.form->ActiveControl(), f.a);
+  // The move to C stops where the handler took over: P and C hear nothing, and A,
+  // which the handler sent the focus back to, is entered again.
+  EXPECT_EQ(f.log.Str(), "A- A+");
+}
+
+TEST(Focus, EnterHandlerMayMoveTheFocusElsewhere) {
+  FocusForm f;
+  f.form->Show();
+  Settle();
+  // C turns the user away on entry, into the panel.
+  f.c->OnEnter = [&](TObject*) {
+    f.log.Add("C+");
+    f.b->SetFocus();
+  };
+  f.log.Clear();
+  Focus(f.c);
+  EXPECT_TRUE(f.b->Focused());
+  EXPECT_EQ(f.form->ActiveControl(), f.b);
+  // C was entered, so it is exited; the panel was exited, so it is entered again.
+  EXPECT_EQ(f.log.Str(), "A- P- C+ C- P+ B+");
 }

@@ -6,7 +6,7 @@
 #include "UiTest.h"
 #include "rtl/PngWriter.h"
 #include "ui/Grids.h"
-#include "ui/Screenshot.h"
+#include "tests/support/Screenshot.h"
 #include "ui/StdCtrls.h"
 
 using namespace uitest;

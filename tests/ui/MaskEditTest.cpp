@@ -1,6 +1,6 @@
 // The masked edit with the date mask of the empty-date control and others.
 #include "UiTest.h"
-#include "ui/Dialogs.h"
+#include "tests/support/ScriptedDialogs.h"
 #include "ui/Mask.h"
 
 using namespace uitest;

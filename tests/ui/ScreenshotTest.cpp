@@ -1,13 +1,15 @@
-// A form with Chinese captions rendered to a PNG whose pixels show the text; the
-// picture is kept as docs/screenshots/framework-sample.png.
+// A form with Chinese captions rendered to a PNG whose pixels show the text. The picture
+// goes to the build folder (screenshots/framework-sample.png); docs/screenshots keeps a
+// copy.
 #include <fstream>
 #include <iterator>
 
 #include "UiTest.h"
+#include "rtl/FileUtils.h"
 #include "rtl/PngWriter.h"
+#include "tests/support/Screenshot.h"
 #include "ui/ComCtrls.h"
 #include "ui/ExtCtrls.h"
-#include "ui/Screenshot.h"
 #include "ui/StdCtrls.h"
 
 using namespace uitest;
@@ -150,14 +152,16 @@ TEST(Screenshot, ChineseCaptionsShowInThePicture) {
   EXPECT_GT(CountInk(px, 460, Rect(er.left + 3, er.top + 3, er.right - 3, er.bottom - 3), Rgb(clWindow)), 20);
 }
 
-TEST(Screenshot, WritesTheSamplePngForTheDocs) {
+TEST(Screenshot, WritesTheSamplePngIntoTheBuildFolder) {
   SampleForm s;
   s.form.Show();
   Settle();
-  std::string path = std::string("Z:") + POS_SOURCE_DIR + "/docs/screenshots/framework-sample.png";
+  const std::string dir = std::string("Z:") + POS_BINARY_DIR + "/screenshots";
+  ASSERT_TRUE(ForceDirectories(dir));
+  const std::string path = dir + "/framework-sample.png";
+  ::DeleteFileA(path.c_str());  // a picture of an earlier run proves nothing
   SaveScreenshot(&s.form, path);
-  std::ifstream in(std::string(POS_SOURCE_DIR) + "/docs/screenshots/framework-sample.png", std::ios::binary);
-  if (!in) in.open(path, std::ios::binary);
+  std::ifstream in(path, std::ios::binary);
   ASSERT_TRUE(in.good());
   std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   int w = 0, h = 0;

@@ -12,13 +12,6 @@ namespace {
 // Deepest nesting of condition lists a reader accepts.
 constexpr int kMaxCriteriaNesting = 64;
 
-// BeginUpdate/EndUpdate as a scope.
-struct UpdateScope {
-  explicit UpdateScope(TkvFilterCriteria& c) : C(c) { C.BeginUpdate(); }
-  ~UpdateScope() { C.EndUpdate(); }
-  TkvFilterCriteria& C;
-};
-
 bool IsNotOperator(TkvFilterBoolOperator op) { return op == fboNotAnd || op == fboNotOr; }
 
 TkvFilterCriteriaItem* FindCondition(TkvFilterCriteriaItemList& list, TObject* link) {
@@ -80,12 +73,11 @@ std::unique_ptr<TkvCustomFilterCriteriaItem> TkvFilterCriteriaItemList::Remove(T
 
 void TkvFilterCriteriaItemList::Clear() {
   TkvFilterCriteria* c = GetCriteria();
-  if (c) c->BeginUpdate();
+  TUpdateScope scope(c);
   while (!FItems.empty()) {
     FItems.pop_back();
     Changed();
   }
-  if (c) c->EndUpdate();
 }
 
 bool TkvFilterCriteriaItemList::IsEmpty() const {
@@ -169,7 +161,7 @@ void TkvFilterCriteria::Changed() {
 }
 
 void TkvFilterCriteria::Clear() {
-  UpdateScope scope(*this);
+  TUpdateScope scope(this);
   FRoot->Clear();
   FRoot->SetBoolOperator(fboAnd);
 }
@@ -177,7 +169,7 @@ void TkvFilterCriteria::Clear() {
 TkvFilterCriteriaItem* TkvFilterCriteria::AddCondition(TkvFilterCriteriaItemList* parent, TObject* link,
                                                        TkvFilterOperatorKind kind, const Variant& value,
                                                        const AnsiString& displayValue) {
-  UpdateScope scope(*this);
+  TUpdateScope scope(this);
   if (!parent) parent = FRoot.get();
   std::unique_ptr<TkvFilterCriteriaItem> item = CreateItem(parent, link, kind, value, displayValue);
   return static_cast<TkvFilterCriteriaItem*>(parent->Add(std::move(item)));
@@ -194,7 +186,7 @@ std::unique_ptr<TkvFilterValueList> TkvFilterCriteria::CreateValueList() {
 }
 
 void TkvFilterCriteria::RemoveItemsByLink(TObject* link) {
-  UpdateScope scope(*this);
+  TUpdateScope scope(this);
   while (TkvFilterCriteriaItem* item = FindCondition(*FRoot, link)) {
     TkvFilterCriteriaItemList* list = item->Parent();
     list->Delete(item);
@@ -413,7 +405,7 @@ void TkvFilterCriteria::SetUnderscoreWildcard(char v) {
 }
 
 void TkvFilterCriteria::SetDefaults() {
-  UpdateScope scope(*this);
+  TUpdateScope scope(this);
   SetOptions(0);
   SetPercentWildcard('%');
   SetSupportedLike(true);
@@ -442,7 +434,7 @@ void TkvFilterCriteria::SaveToStream(TStream& stream) {
 }
 
 void TkvFilterCriteria::LoadFromStream(TStream& stream) {
-  UpdateScope scope(*this);
+  TUpdateScope scope(this);
   TFilterWrapper wrapper(nullptr);
   wrapper.SetFilter(this);
   stream.ReadComponent(&wrapper);
@@ -466,7 +458,7 @@ void TkvFilterCriteria::Assign(TPersistent* source) {
     TPersistent::Assign(source);
     return;
   }
-  UpdateScope scope(*this);
+  TUpdateScope scope(this);
   SetDateTimeFormat(src->FDateTimeFormat);
   FMaxValueListCount = src->FMaxValueListCount;
   SetOptions(src->FOptions);
@@ -527,7 +519,7 @@ void TkvFilterCriteria::ReadList(TStream& stream, TkvFilterCriteriaItemList& lis
 }
 
 void TkvFilterCriteria::ReadData(TStream& stream) {
-  UpdateScope scope(*this);
+  TUpdateScope scope(this);
   // The image is read into a new tree, which replaces the current one only when the
   // whole image was read: a truncated or malformed image leaves the filter as it was.
   auto fresh = std::make_unique<TkvFilterCriteriaItemList>(nullptr, fboAnd);

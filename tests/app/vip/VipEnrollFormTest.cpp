@@ -10,8 +10,8 @@
 #include "app/uPublic.h"
 #include "app/uposVipEnroll.h"
 #include "tests/support/TextPacket.h"
-#include "ui/Dialogs.h"
-#include "ui/Screenshot.h"
+#include "tests/support/ScriptedDialogs.h"
+#include "tests/support/Screenshot.h"
 
 using namespace uitest;
 

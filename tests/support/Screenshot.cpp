@@ -1,5 +1,5 @@
 // Rendering controls into bitmaps and PNG files.
-#include "ui/Screenshot.h"
+#include "tests/support/Screenshot.h"
 
 #include "rtl/PngWriter.h"
 #include "ui/Forms.h"

@@ -1,4 +1,4 @@
-// Renders a form or control to pixels and PNG files (docs/screenshots/, tests).
+// Renders a form or control to pixels and PNG files (pictures for tests and the docs).
 //
 // Our own windows paint through their paint path into a memory DC; system controls
 // print themselves (WM_PRINT); children are composed in z-order. A form is drawn with
