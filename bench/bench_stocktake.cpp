@@ -155,6 +155,20 @@ void BM_TerminalCheckIn(benchmark::State& state) {
   Record(state, "checkin/" + std::to_string(n), seconds);
 }
 
+// Removes the bills the save benchmarks stored, so that every iteration and every run
+// starts from the same tables.
+void RemoveBenchBills() {
+  sqlite3* db = nullptr;
+  sqlite3_open((DataDir() + "/" + kDemoStoreDbName + ".db").c_str(), &db);
+  sqlite3_busy_timeout(db, 5000);
+  sqlite3_exec(db,
+               "delete from CommonPosPtypeCheckList where CheckCode in (select CheckCode from "
+               "CommonPosPtypeCheckNdx where UniqueID = 'bench'); "
+               "delete from CommonPosPtypeCheckNdx where UniqueID = 'bench'",
+               nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+}
+
 pdbill::TPdMemorySheet BillOf(const std::vector<TGoodsRow>& rows) {
   pdbill::TPdMemorySheet s;
   for (size_t i = 0; i < rows.size(); ++i) {
@@ -169,6 +183,7 @@ pdbill::TPdMemorySheet BillOf(const std::vector<TGoodsRow>& rows) {
 
 void BM_SaveBillViaServer(benchmark::State& state) {
   const std::vector<TGoodsRow> rows = GoodsRows(kSaveLines);
+  RemoveBenchBills();
   Remote remote;
   pdbill::TRecordedMessages messages;
   double seconds = 0;
@@ -179,12 +194,14 @@ void BM_SaveBillViaServer(benchmark::State& state) {
     saver.Save(sheet, {"00001", "00001", "2024-03-05", "0001", "bench", "bench"});
     seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     if (saver.LocalCheckCode() == 0) state.SkipWithError("save failed");
+    RemoveBenchBills();
   }
   Record(state, "save-server", seconds);
 }
 
 void BM_SaveBillDirect(benchmark::State& state) {
   const std::vector<TGoodsRow> rows = GoodsRows(kSaveLines);
+  RemoveBenchBills();
   sqlite3* db = nullptr;
   sqlite3_open((DataDir() + "/" + kDemoStoreDbName + ".db").c_str(), &db);
   sqlite3_busy_timeout(db, 5000);
@@ -205,6 +222,7 @@ void BM_SaveBillDirect(benchmark::State& state) {
     }
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    RemoveBenchBills();
   }
   sqlite3_close(db);
   Record(state, "save-direct", seconds);
