@@ -83,6 +83,16 @@ WideString LineInsertSql(int CheckCode, const TPDBillRec& Line) {
               NumericId(Line.SizeId, "尺码ID") + ", " + QuantitySql(Line.Qty) + ", 0)");
 }
 
+std::vector<WideString> LineInsertBatches(int CheckCode, const std::vector<TPDBillRec>& Lines, size_t PerBatch) {
+  std::vector<WideString> batches;
+  for (size_t i = 0; i < Lines.size(); ++i) {
+    if (i % PerBatch == 0) batches.emplace_back();
+    else batches.back() += u"\r\n";
+    batches.back() += LineInsertSql(CheckCode, Lines[i]);
+  }
+  return batches;
+}
+
 WideString MarkUploadedSql(int UploadCode, int LocalCheckCode) {
   return Wide("update CommonPosPtypeCheckNdx set IsUpSend = 1, PdVchCode = " + IntToStr(UploadCode) +
               " where CheckCode = " + IntToStr(LocalCheckCode));

@@ -52,6 +52,10 @@ struct TPdBillHeader {
 WideString HeaderInsertSql(const TPdBillHeader& Header, int LocalCheckCode = 0);
 // One line insert under CheckCode.
 WideString LineInsertSql(int CheckCode, const TPDBillRec& Line);
+// The line inserts of a bill in batches of at most PerBatch statements (one after the
+// other, a line end between them), so that a long bill does not take one round trip
+// to the server per line. A batch runs as one unit on the server.
+std::vector<WideString> LineInsertBatches(int CheckCode, const std::vector<TPDBillRec>& Lines, size_t PerBatch);
 // The local header marked as uploaded with the main system's bill code.
 WideString MarkUploadedSql(int UploadCode, int LocalCheckCode);
 

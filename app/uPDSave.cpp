@@ -10,6 +10,9 @@
 namespace pdbill {
 namespace {
 
+// Line inserts sent in one call.
+constexpr size_t kLinesPerBatch = 100;
+
 // The connection's server text: its address or host name, whichever is set.
 AnsiString ServerText(const TfrmDataModule& module) {
   return module.cnZelvoEnt->Address().empty() ? module.cnZelvoEnt->Host() : module.cnZelvoEnt->Address();
@@ -95,7 +98,7 @@ int TPdBillSaver::StoreBill(const std::vector<TPDBillRec>& Lines, const TPdBillH
     TClientDataSet ds(nullptr);
     OpenSQLData(HeaderInsertSql(Header, LocalCheckCode), &ds);
     const int checkCode = CheckCodeOf(ds.FieldByName("CheckCode")->AsString());
-    for (const TPDBillRec& line : Lines) ExecSQL(LineInsertSql(checkCode, line));
+    for (const WideString& batch : LineInsertBatches(checkCode, Lines, kLinesPerBatch)) ExecSQL(batch);
     return checkCode;
   } catch (...) {
     RollbackQuietly();

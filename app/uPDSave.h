@@ -1,7 +1,8 @@
 // Saving a stock-take bill into the store database and uploading it to the main
 // database of head office.
 //
-// The bill is saved in one server transaction (header, then the merged lines). When an
+// The bill is saved in one server transaction (header, then the merged lines, their
+// inserts sent a hundred to a call so that a long bill is not one round trip a line). When an
 // upload server is set, the shared connection moves there (TPdServerSwitch), the copy
 // of the bill and the main system's stored procedure that turns it into a bill of the
 // main system run in one transaction there, and the connection moves back home, where

@@ -149,6 +149,16 @@ TEST(PdStatements, SqlTextQuotesEveryValue) {
   EXPECT_THROW(LineInsertSql(5, {"1", "0", "0", "1);delete from x;--"}), EPdBillError);
 }
 
+TEST(PdStatements, LineInsertsGoInBatches) {
+  std::vector<TPDBillRec> lines;
+  for (int i = 1; i <= 5; ++i) lines.push_back({IntToStr(i), "0", "0", "1"});
+  const std::vector<WideString> batches = LineInsertBatches(9, lines, 2);
+  ASSERT_EQ(batches.size(), 3u);
+  EXPECT_EQ(batches[0], LineInsertSql(9, lines[0]) + u"\r\n" + LineInsertSql(9, lines[1]));
+  EXPECT_EQ(batches[2], LineInsertSql(9, lines[4]));
+  EXPECT_TRUE(LineInsertBatches(9, {}, 2).empty());
+}
+
 TEST(PdStatements, CheckCodeMustBeAPositiveInteger) {
   EXPECT_EQ(CheckCodeOf("57"), 57);
   EXPECT_THROW(CheckCodeOf(""), EPdBillError);
