@@ -57,44 +57,33 @@ TDiaImport::TDiaImport(TComponent* AOwner, pdbill::IPdChooser& Chooser)
   grp1->SetParent(tsCheckOut);
   grp1->SetCaption("条件");
   grp1->SetBounds(8, 8, 310, 120);
-  auto pick = [this](const char* label, const char* edit, const char* button, int top, TLabel*& l, TEdit*& e,
-                     TButton*& b) {
+  auto pick = [this](const char* label, const char* edit, int top, TLabel*& l, TQevPickEdit*& e) {
     l = new TLabel(this);
     l->SetName(label);
     l->SetParent(grp1);
     l->SetBounds(12, top + 4, 50, 14);
-    e = new TEdit(this);
+    e = new TQevPickEdit(this);
     e->SetName(edit);
     e->SetParent(grp1);
-    e->SetBounds(60, top, 200, 21);
+    e->SetBounds(60, top, 226, 21);
     e->SetReadOnly(true);
-    b = new TButton(this);
-    b->SetName(button);
-    b->SetParent(grp1);
-    b->SetCaption("...");
-    b->SetBounds(262, top, 24, 21);
   };
-  pick("lbl1", "edtPtype", "btnPtype", 28, lbl1, edtPtype, btnPtype);
+  pick("lbl1", "edtPtype", 28, lbl1, edtPtype);
   lbl1->SetCaption("商品：");
   edtPtype->SetText(pdimport::kAllGoods);
-  pick("lbl2", "edtStock", "btnStock", 68, lbl2, edtStock, btnStock);
+  pick("lbl2", "edtStock", 68, lbl2, edtStock);
   lbl2->SetCaption("仓库：");
-  auto pickGoods = [this] {
-    FRules->ChooseExportGoods();
-    edtPtype->SetText(FRules->GoodsText());
-  };
-  auto pickStock = [this] {
-    if (FRules->ChooseExportWarehouse()) edtStock->SetText(FRules->ExportWarehouseName());
-  };
-  btnPtype->OnClick = [pickGoods](TObject*) { pickGoods(); };
-  btnStock->OnClick = [pickStock](TObject*) { pickStock(); };
-  edtStock->OnDblClick = [pickStock](TObject*) { pickStock(); };
-  edtPtype->OnKeyDown = [pickGoods](TObject*, WORD& k, TShiftState) {
-    if (k == VK_RETURN) pickGoods();
+  edtPtype->SetOnButtonClick([this](TObject* s) { edtPtypeButtonClick(s); });
+  edtStock->SetOnButtonClick([this](TObject* s) { edtStockButtonClick(s); });
+  edtStock->OnDblClick = [this](TObject* s) { edtStockButtonClick(s); };
+  edtPtype->OnKeyDown = [this](TObject*, WORD& k, TShiftState) {
+    if (k == VK_RETURN) edtPtypeButtonClick(edtPtype);
   };
   edtPtype->OnKeyPress = [](TObject*, char& k) { k = 0; };
-  edtStock->OnKeyDown = [pickStock](TObject*, WORD& k, TShiftState) {
-    if (k == VK_RETURN) pickStock();
+  // Enter runs whatever handler the pick button has, the edit as sender.
+  edtStock->OnKeyDown = [this](TObject*, WORD& k, TShiftState) {
+    if (k != VK_RETURN) return;
+    if (const TNotifyEvent handler = edtStock->OnButtonClick()) handler(edtStock);
   };
 
   redtImport = new TRichEdit(this);
@@ -162,6 +151,15 @@ void TDiaImport::btnEnterClick(TObject*) {
     FOutcome = true;
     Close();
   }
+}
+
+void TDiaImport::edtPtypeButtonClick(TObject*) {
+  FRules->ChooseExportGoods();
+  edtPtype->SetText(FRules->GoodsText());
+}
+
+void TDiaImport::edtStockButtonClick(TObject*) {
+  if (FRules->ChooseExportWarehouse()) edtStock->SetText(FRules->ExportWarehouseName());
 }
 
 void TDiaImport::FormKeyDown(TObject*, WORD& Key, TShiftState Shift) {

@@ -1,14 +1,12 @@
 // The stock-taking terminal dialog ("盘点机信息导入导出"): export of a goods list for a
 // terminal, import of the counts it hands back. Its rules are TPdTerminalDialog
 // (uPDImportRules.h); this form wires its controls to them.
-//
-// The goods and warehouse boxes are plain edits with a pick button beside them, until
-// the pick edit of the form controls is there.
 #pragma once
 #include <memory>
 
 #include "app/ParentDia.h"
 #include "app/uPDImportRules.h"
+#include "controls/QevComponets.h"
 #include "ui/ComCtrls.h"
 #include "ui/Dialogs.h"
 #include "ui/GroupBox.h"
@@ -24,11 +22,9 @@ class TDiaImport : public TdiaParent {
   TTabSheet* tsCheckIn;
   TGroupBox* grp1;
   TLabel* lbl1;
-  TEdit* edtPtype;
-  TButton* btnPtype;
+  TQevPickEdit* edtPtype;
   TLabel* lbl2;
-  TEdit* edtStock;
-  TButton* btnStock;
+  TQevPickEdit* edtStock;
   TRichEdit* redtImport;
   TPanel* pnlOut;
   TPanel* pnlIn;
@@ -43,6 +39,8 @@ class TDiaImport : public TdiaParent {
   const std::vector<pdterminal::TCountLine>& Counts() const { return FRules->Counts(); }
 
   void btnEnterClick(TObject* Sender);
+  void edtPtypeButtonClick(TObject* Sender);
+  void edtStockButtonClick(TObject* Sender);
   void FormKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
   void ShowPage(int Index);
 
