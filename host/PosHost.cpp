@@ -27,6 +27,7 @@
 
 #include "app/HostString.h"
 #include "host/PluginLibrary.h"
+#include "host/PdWalk.h"
 #include "host/ScreenDriver.h"
 #include "host/OwnDesktop.h"
 
@@ -51,6 +52,7 @@ struct HostState {
   std::string DllPath;
   std::vector<std::string> Script;  // "vip" / "pd"
   std::string ShotDir;
+  std::string PdWalkFile;  // --pd-walk: the stock-take screen's walk-through imports this file
   int CloseAfter = 1500;
   HWND Main = nullptr;
   HWND Status = nullptr;
@@ -102,6 +104,7 @@ void RunScreen(const std::string& which, TScreenDriver* driver) {
     return;
   }
   if (driver) driver->SetShotName(which == "vip" ? "vip-enroll" : "pd-manager");
+  if (driver && which == "pd" && !gHost.PdWalkFile.empty()) driver->Prepare = MakePdWalk(gHost.PdWalkFile);
   const int32_t handle = static_cast<int32_t>(reinterpret_cast<intptr_t>(gHost.Main));
   // The host's constant for the unused argument, its strings for the rest.
   THostString reserved = THostString::Constant("POS");
@@ -181,6 +184,7 @@ int Usage(const char* problem) {
   std::fprintf(stderr,
                "usage: poshost [--dll PATH] [--server S] [--db D] [--operator O] [--branch B] [--pos P]\n"
                "               [--upload-server S] [--upload-db D] [--open vip|pd]... [--shots DIR]\n"
+               "               [--pd-walk TERMINAL-FILE] (scans and an import on the stock-take screen)\n"
                "               [--close-after MS] [--own-desktop]\n");
   return problem ? 2 : 0;
 }
@@ -205,6 +209,7 @@ int main(int argc, char** argv) {
     if (known) continue;
     if (a == "--dll") gHost.DllPath = v;
     else if (a == "--open" && (v == "vip" || v == "pd")) gHost.Script.push_back(v);
+    else if (a == "--pd-walk") gHost.PdWalkFile = v;
     else if (a == "--shots") gHost.ShotDir = v;
     else if (a == "--close-after") gHost.CloseAfter = std::atoi(v.c_str());
     else return Usage(("unknown option " + a + " " + v).c_str());

@@ -32,6 +32,10 @@ void CALLBACK TScreenDriver::TimerProc(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 void TScreenDriver::Tick() {
+  if (Prepare) {
+    if (!Prepare()) return;
+    Prepare = nullptr;
+  }
   std::vector<HWND> windows;
   ::EnumThreadWindows(::GetCurrentThreadId(), CollectWindow, reinterpret_cast<LPARAM>(&windows));
   const DWORD now = ::GetTickCount();

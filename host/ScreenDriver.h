@@ -7,6 +7,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,9 @@ class TScreenDriver {
 
   // Pictures of windows seen from now on are named <name>.png, <name>-2.png, ...
   void SetShotName(const std::string& name) { FShotName = name; FShotCount = 0; }
+  // Steps to play on the screen before it is photographed (a walk-through): called each
+  // tick until it returns true; meanwhile the driver leaves every window alone.
+  std::function<bool()> Prepare;
   // Every top-level window that appeared while the driver ran, in order.
   const std::vector<TSeenWindow>& Seen() const { return FSeen; }
   // PNG files written.

@@ -37,7 +37,11 @@ trap '"$server" --stop "$demo/posserver.pid" >/dev/null 2>&1 || true' EXIT
 
 # The plug-in's connection takes the server's port from POS_SERVER_PORT.
 export POS_SERVER_PORT=$port
-args=(--server 127.0.0.1 --db PosStore --upload-server 127.0.0.1 --upload-db PosMain)
+args=(--server 127.0.0.1 --db PosStore --upload-server 127.0.0.1 --upload-db PosMain --pos 0001)
+# The basic-data selection dialog is not there yet: the stock-take screen's choices come
+# from a script (the flagship store's warehouse).
+printf 'StockWarehouse\t00001|001|\xc6\xec\xbd\xa2\xb5\xea\xb2\xd6\xbf\xe2\r\n' > "$demo/pd-chooser.txt"
+export POS_PD_CHOOSER_SCRIPT="Z:$(printf '%s' "$demo/pd-chooser.txt" | tr / '\\')"
 if [ $scripted -eq 0 ]; then
   echo "demo: poshost.exe on $DISPLAY; close its window to end the demo"
   POS_WINE_DISPLAY=host "$top/cmake/wine-run" "$host" "${args[@]}"
@@ -46,8 +50,10 @@ else
   shots="Z:$(printf '%s' "$demo" | tr / '\\')"
   status=0
   # On a desktop of its own: no two-second wait for a window manager at each close.
+  # On the stock-take screen: a few scans and the import of the sample terminal file.
+  sample="Z:$(printf '%s' "$top/host/pd-terminal-sample.txt" | tr / '\\')"
   "$top/cmake/wine-run" "$host" "${args[@]}" --own-desktop --open vip --open pd --shots "$shots" \
-    --close-after 2000 || status=$?
+    --pd-walk "$sample" --close-after 2000 || status=$?
   echo "demo: pictures:"
   ls -1 "$demo"/*.png 2>/dev/null | sed 's/^/  /'
   exit $status

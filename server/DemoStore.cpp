@@ -118,7 +118,7 @@ struct NamedId {
 };
 const NamedId kColors[] = {{1, "BK", u8"黑色"}, {2, "WH", u8"白色"}, {3, "RD", u8"红色"},
                            {4, "NV", u8"藏青"}, {5, "GY", u8"灰色"}, {6, "KH", u8"卡其"},
-                           {7, "CR", u8"米白"}, {8, "PK", u8"粉色"}, {9, "SB", u8"天蓝"},
+                           {7, "CR", u8"皛白"}, {8, "PK", u8"粉色"}, {9, "SB", u8"天蓝"},
                            {10, "AG", u8"军绿"}};
 // Adult sizes 1..7, one size 8, children's sizes 9..12.
 const NamedId kSizes[] = {{1, "XS", u8"XS"},  {2, "S", u8"S"},     {3, "M", u8"M"},

@@ -1,0 +1,74 @@
+// What the stock-take bill screen does with its keys and cell events, apart from the
+// window: the form (uPDManger.h) hands every grid event to a TPdMangerRules and moves
+// its grid's cursor where the answer says.
+//
+// The rules own no window and no grid; they work on the bill sheet the form gives them
+// (its dress grid's data rows), and reach the user through the message and chooser
+// seams. Columns are the bill's logical columns (uPDBillSheet.h), rows data rows from 0.
+#pragma once
+#include "app/uPDCheckIn.h"
+#include "app/uPDGoodsEntry.h"
+#include "app/uPDQuantity.h"
+#include "app/uPDSave.h"
+
+namespace pdbill {
+
+constexpr const char* kExitQuestion = "盘点单中尚有未保存的数据，确认退出？";
+constexpr const char* kNothingCheckedIn = "盘点机文件中没有可以导入的盘点数量。";
+
+class TPdMangerRules {
+ public:
+  TPdMangerRules(IPdBillSheet& Sheet, IPdChooser& Chooser, IPdMessages& Messages, const TPdServers& Servers,
+                 int SwitchPauseMs = 1000)
+      : FSheet(Sheet), FMessages(Messages), FEntry(Sheet, Chooser, Messages), FSaver(Servers, Messages, SwitchPauseMs) {}
+
+  // Context of the bill (from the open call and the set-up).
+  AnsiString OperatorId;
+  AnsiString PosId;
+  AnsiString UniqueId;
+  AnsiString BillNumber;
+  bool ForbidDecimal = false;  // the store's "ForbidDecimal" is "1" (read once by InitBill)
+  AnsiString EmployeeNameText; // the operator's name (InitBill)
+
+  TPdGoodsEntry& Entry() { return FEntry; }
+  const AnsiString& WarehouseId() const { return FEntry.WarehouseId; }
+
+  // Set-up: the operator's name, the bill number of today and "ForbidDecimal".
+  void InitBill(TDateTime Today);
+
+  // F5: the entry mode switches; the mode label's text.
+  AnsiString ToggleEntryMode() { return FEntry.ToggleMode(); }
+
+  // A character typed into (Col, Row): false when it is dropped.
+  bool KeyPress(int Col, int Row, char Key);
+  // Enter in (Col, Row): where the cursor goes (the same cell when nothing happens).
+  TPdCursor Enter(int Col, int Row);
+  // Any other key pressed down in the code or name column marks that cell as typed into.
+  void KeyDown(int Col);
+  // Double-click on (Col, Row): where the cursor goes.
+  TPdCursor DoubleClick(int Col, int Row);
+  // The editor of (Col, Row) closed.
+  void AfterEdit(int Col, int Row);
+  // The bill's totals (amounts recomputed).
+  TPdTotals Totals() { return SumTotals(FSheet); }
+
+  // The warehouse choice; false when cancelled.
+  bool ChooseWarehouse() { return FEntry.ChooseWarehouse(); }
+
+  // The exit button: true when the form may close (asked first when a row holds goods).
+  bool MayClose();
+  // The save button.
+  TSaveOutcome Save(TDateTime Now);
+  // Counts of a terminal file taken onto the bill (an empty entry row below them);
+  // unknown barcodes are told.
+  TCheckInResult CheckIn(const std::vector<pdterminal::TCountLine>& Counts);
+
+ private:
+  IPdBillSheet& FSheet;
+  IPdMessages& FMessages;
+  TPdGoodsEntry FEntry;
+  TPdBillSaver FSaver;
+  bool FCodeNameEdited = false;
+};
+
+}  // namespace pdbill

@@ -1,0 +1,76 @@
+// Quantity text rules and the bill's totals.
+#include "app/uPDQuantity.h"
+
+#include "rtl/NumberFormat.h"
+
+namespace pdbill {
+namespace {
+AnsiString WithLeadingZero(const AnsiString& text) {
+  return !text.empty() && text.front() == '.' ? "0" + text : text;
+}
+int DecimalsOf(const AnsiString& text) {
+  const size_t dot = text.find('.');
+  return dot == AnsiString::npos ? 0 : static_cast<int>(text.size() - dot - 1);
+}
+}  // namespace
+
+bool TryQuantityValue(const AnsiString& Text, double& Value) {
+  const AnsiString text = WithLeadingZero(Text);
+  if (text.empty()) return false;
+  // "0." is a number as it is typed; the platform's reader wants a digit after ".".
+  const AnsiString readable = text.back() == '.' ? text + "0" : text;
+  return TryStrToFloat(readable, Value);
+}
+
+double QuantityValue(const AnsiString& Text) {
+  double v = 0;
+  return TryQuantityValue(Text, v) ? v : 0;
+}
+
+AnsiString QuantityAfterEdit(const AnsiString& Text) {
+  // Mended: the "0" goes in front of a leading "." before the value is read, so a lone
+  // "." becomes "0." instead of a conversion error; text that is no number is cleared.
+  const AnsiString text = WithLeadingZero(Text);
+  double v = 0;
+  if (!TryQuantityValue(text, v)) return "";
+  if (v >= kMaxQuantity) return "100000000";
+  if (DecimalsOf(text) > 2) return FormatFloat("0.00", v);
+  return text;
+}
+
+bool QuantityKeyAccepted(const AnsiString& Cell, char Key, bool HasName, bool ForbidDecimal) {
+  if (!HasName) return false;
+  if (Key == '\b') return true;
+  if (static_cast<int>(Cell.size()) >= kMaxQuantityLength) return false;
+  if (Key >= '0' && Key <= '9') return true;
+  if (Key == '.') return !ForbidDecimal && Cell.find('.') == AnsiString::npos;
+  return false;
+}
+
+TPdTotals SumTotals(IPdBillSheet& Sheet) {
+  TPdTotals totals;
+  for (int r = 0; r < Sheet.RowCount(); ++r) {
+    // Mended: a number cell with text that is no number (pasted into the editor) counts
+    // 0 and is cleared instead of stopping the totals with a conversion error.
+    for (int col : {pcQty, pcStock, pcPrice, pcAmount}) {
+      const AnsiString text = Sheet.Cell(col, r);
+      double v = 0;
+      if (!text.empty() && !TryQuantityValue(text, v)) Sheet.SetCell(col, r, "");
+    }
+    const AnsiString qty = Sheet.Cell(pcQty, r);
+    const AnsiString price = Sheet.Cell(pcPrice, r);
+    if (!qty.empty()) totals.Quantity += QuantityValue(qty);
+    const AnsiString stock = Sheet.Cell(pcStock, r);
+    if (!stock.empty()) totals.Stock += QuantityValue(stock);
+    if (!qty.empty() && !price.empty()) {
+      Sheet.SetCell(pcAmount, r, FormatFloat("0.##", QuantityValue(qty) * QuantityValue(price)));
+    }
+    const AnsiString amount = Sheet.Cell(pcAmount, r);
+    if (!amount.empty()) totals.Amount += QuantityValue(amount);
+  }
+  return totals;
+}
+
+AnsiString TotalText(double Value) { return FloatToStr(Value); }
+
+}  // namespace pdbill

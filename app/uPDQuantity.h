@@ -1,0 +1,48 @@
+// The quantity cell of the stock-take bill and the bill's totals.
+//
+// Quantities are typed by hand or pasted into the cell editor, so the rules never trust
+// the cell: a text that is not a number counts 0 and is cleared, and no conversion
+// error reaches the user.
+#pragma once
+#include "app/uPDBillSheet.h"
+#include "rtl/AnsiString.h"
+
+namespace pdbill {
+
+// The largest quantity a line takes.
+constexpr double kMaxQuantity = 100000000.0;
+constexpr int kMaxQuantityLength = 12;
+
+// The value of a quantity (or any number cell) text; false for text that is not a
+// number ("" included). A lone "." or a text that starts with "." reads as "0" + text.
+bool TryQuantityValue(const AnsiString& Text, double& Value);
+// The value, 0 for text that is not a number.
+double QuantityValue(const AnsiString& Text);
+
+// The quantity cell's text after an edit, in this order: "." in front gets "0"; text
+// that is not a number becomes ""; 100000000 or more becomes "100000000"; more than two
+// digits after the "." are rounded with the format "0.00". Anything else stays as
+// typed ("2.5", "0.").
+AnsiString QuantityAfterEdit(const AnsiString& Text);
+
+// Whether a key typed into the quantity cell reaches it. Cell: its text now; HasName:
+// the row holds goods; ForbidDecimal: the store's "ForbidDecimal" is "1". Backspace
+// (8) and the digits always pass on a row with goods (unless the cell is full), "."
+// once and only when decimals are allowed; everything else is dropped. A cell of 12
+// or more characters takes only Backspace.
+bool QuantityKeyAccepted(const AnsiString& Cell, char Key, bool HasName, bool ForbidDecimal);
+
+// The bill's totals as the labels show them.
+struct TPdTotals {
+  double Quantity = 0;
+  double Stock = 0;
+  double Amount = 0;
+};
+// Over every row: number cells (quantity, stock, price, amount) that hold text that is
+// not a number are cleared; the amount of each row with quantity and price :=
+// quantity x price (format "0.##"); the totals of quantity, stock and amount.
+TPdTotals SumTotals(IPdBillSheet& Sheet);
+// A total as its label shows it ("12.5", "0").
+AnsiString TotalText(double Value);
+
+}  // namespace pdbill

@@ -1,0 +1,176 @@
+// Saving and uploading a stock-take bill.
+#include "app/uPDSave.h"
+
+#include <thread>
+
+#include "app/OpenCall.h"
+#include "app/uDataModule.h"
+#include "db/ClientDataSet.h"
+
+namespace pdbill {
+namespace {
+
+// Line inserts sent in one call.
+constexpr size_t kLinesPerBatch = 100;
+
+// The connection's server text: its address or host name, whichever is set.
+AnsiString ServerText(const TfrmDataModule& module) {
+  return module.cnZelvoEnt->Address().empty() ? module.cnZelvoEnt->Host() : module.cnZelvoEnt->Address();
+}
+
+AnsiString CurrentDbName() {
+  TClientDataSet ds(nullptr);
+  OpenSQLData(u"select DB_Name() As DbName", &ds);
+  return ds.FieldByName("DbName")->AsString();
+}
+
+// Rolls back, ignoring a failure of the rollback itself (the connection may be gone;
+// the server then rolled back on its own).
+void RollbackQuietly() {
+  try {
+    RollbackTrans();
+  } catch (const std::exception&) {
+  }
+}
+
+}  // namespace
+
+bool TPdServerSwitch::SwitchServer() {
+  AnsiString db;
+  try {
+    db = CurrentDbName();
+  } catch (const std::exception&) {
+    // No answer: not at home, so the way leads home.
+  }
+  const bool atHome = DataModule && DataModule->Link().Connected() &&
+                      ServerText(*DataModule) == FServers.HomeServer && SameText(db, FServers.HomeDbName);
+  return atHome ? ConnectTo(FServers.UploadServer, FServers.UploadDbName)
+                : ConnectTo(FServers.HomeServer, FServers.HomeDbName);
+}
+
+bool TPdServerSwitch::ReturnHome() { return ConnectTo(FServers.HomeServer, FServers.HomeDbName); }
+
+bool TPdServerSwitch::ConnectTo(const AnsiString& Server, const AnsiString& DbName) {
+  if (DataModule) DataModule->CloseConnection();
+  if (FPauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(FPauseMs));
+  TfrmDataModule& module = posapp::EnsureDataModule(nullptr);
+  // Mended: the caller learns whether the switch worked, instead of working on against
+  // a closed connection; the message says which server could not be reached.
+  if (!posapp::ConnectDataModule(module, Server, DbName)) {
+    module.CloseConnection();
+    FMessages.Show("无法连接到服务器" + Server + "的数据库" + DbName + "。", kCaptionError, pmError);
+    return false;
+  }
+  return true;
+}
+
+TSaveOutcome TPdBillSaver::Save(IPdBillSheet& Sheet, const TPdBillHeader& Header) {
+  if (FSaving) return TSaveOutcome::Stay;
+  // Mended: a bill is stored once; a second press of Save after the bill went into the
+  // store (the form closes then) stores no second copy.
+  if (FLocalCheckCode > 0) return TSaveOutcome::Close;
+  if (Header.WarehouseId.empty()) {
+    FMessages.Show(kNoWarehouse, kCaptionHint, pmOk);
+    return TSaveOutcome::Stay;
+  }
+  bool anyCount = false;
+  for (int r = 0; r < Sheet.RowCount() && !anyCount; ++r) {
+    anyCount = !Sheet.Cell(pcGoodsId, r).empty() && !Sheet.Cell(pcQty, r).empty();
+  }
+  if (!anyCount) {
+    FMessages.Show(kNoCountData, kCaptionHint, pmInformation);
+    return TSaveOutcome::Stay;
+  }
+  for (int r = 0; r < Sheet.RowCount(); ++r) {
+    if (!Sheet.Cell(pcGoodsId, r).empty() && Sheet.Cell(pcQty, r).empty()) Sheet.SetCell(pcQty, r, "0");
+  }
+  FSaving = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{FSaving};
+  return SaveBill(Sheet, Header);
+}
+
+int TPdBillSaver::StoreBill(const std::vector<TPDBillRec>& Lines, const TPdBillHeader& Header, int LocalCheckCode) {
+  BeginTrans();
+  try {
+    TClientDataSet ds(nullptr);
+    OpenSQLData(HeaderInsertSql(Header, LocalCheckCode), &ds);
+    const int checkCode = CheckCodeOf(ds.FieldByName("CheckCode")->AsString());
+    for (const WideString& batch : LineInsertBatches(checkCode, Lines, kLinesPerBatch)) ExecSQL(batch);
+    return checkCode;
+  } catch (...) {
+    RollbackQuietly();
+    throw;
+  }
+}
+
+TSaveOutcome TPdBillSaver::SaveBill(const IPdBillSheet& Sheet, const TPdBillHeader& Header) {
+  const std::vector<TPDBillRec> lines = MergeBillLines(Sheet);
+  // Mended: a local save that failed is reported and keeps the form with its rows;
+  // nothing is uploaded.
+  try {
+    const int checkCode = StoreBill(lines, Header, 0);
+    CommitTrans();
+    FLocalCheckCode = checkCode;
+  } catch (const std::exception& e) {
+    RollbackQuietly();
+    FMessages.Show(AnsiString(kSaveFailed) + "\r\n" + e.what(), kCaptionError, pmError);
+    return TSaveOutcome::Stay;
+  }
+  if (FServers.UploadServer.empty()) {
+    FMessages.Show(kSavedLocally, kCaptionHint, pmInformation);
+    return TSaveOutcome::Close;
+  }
+  if (!FSwitch.SwitchServer()) return UploadFailed();
+  // The copy and the main system's procedure in one transaction: a refusal or a failure
+  // leaves no copy behind on the main database.
+  bool uploaded = false;
+  try {
+    const int uploadCheckCode = StoreBill(lines, Header, FLocalCheckCode);
+    uploaded = UploadBill(uploadCheckCode);
+    if (uploaded) CommitTrans();
+    else RollbackQuietly();
+  } catch (const std::exception&) {
+    RollbackQuietly();
+    uploaded = false;
+  }
+  if (!uploaded) {
+    FUploadCode = 0;
+    return UploadFailed();
+  }
+  try {
+    if (!FSwitch.ReturnHome()) throw Exception(kMarkFailed);
+    ExecSQL(MarkUploadedSql(FUploadCode, FLocalCheckCode));
+  } catch (const std::exception&) {
+    FMessages.Show(kMarkFailed, kCaptionHint, pmInformation);
+    return TSaveOutcome::Close;
+  }
+  FMessages.Show(kSaved, kCaptionHint, pmInformation);
+  return TSaveOutcome::Close;
+}
+
+// Mended: after any failure on the upload road the connection goes back home and the
+// local bill stays unmarked (IsUpSend 0), so that it can be sent again.
+TSaveOutcome TPdBillSaver::UploadFailed() {
+  FSwitch.ReturnHome();
+  FMessages.Show(kUploadFailed, kCaptionHint, pmInformation);
+  return TSaveOutcome::Close;
+}
+
+bool TPdBillSaver::UploadBill(int Code) {
+  const int result = ExecProc(kUploadProc, {"@IndexValue"}, {Variant(Code)});
+  // Mended: only a result above 0 is a bill code of the main system.
+  switch (result) {
+    case -3: FMessages.Show(kRefusedClosed, kCaptionHint, pmOk); return false;
+    case -2: FMessages.Show(kRefusedNoPrepare, kCaptionHint, pmOk); return false;
+    case -1: FMessages.Show(kRefusedDraft, kCaptionHint, pmOk); return false;
+    default: break;
+  }
+  if (result <= 0) return false;
+  FUploadCode = result;
+  return true;
+}
+
+}  // namespace pdbill

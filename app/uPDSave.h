@@ -1,0 +1,107 @@
+// Saving a stock-take bill into the store database and uploading it to the main
+// database of head office.
+//
+// The bill is saved in one server transaction (header, then the merged lines, their
+// inserts sent a hundred to a call so that a long bill is not one round trip a line). When an
+// upload server is set, the shared connection moves there (TPdServerSwitch), the copy
+// of the bill and the main system's stored procedure that turns it into a bill of the
+// main system run in one transaction there, and the connection moves back home, where
+// the local header is marked as uploaded with the main system's bill code.
+//
+// What the user is told, and where the form goes:
+//   - the local save fails: "盘点单保存失败！" with the reason (caption "错误"); the
+//     form stays open with all its rows; nothing is uploaded; Save may be pressed again;
+//   - no upload server: "盘点单本地保存成功！"; the form closes;
+//   - anything on the upload road fails (the switch, the copy, the procedure, a result
+//     that is no bill code): the connection goes back home, the local bill stays with
+//     IsUpSend 0 (so it can be sent again later), "盘点单本地保存成功！上传失败！"; the
+//     form closes. A refusal (-1, -2, -3) shows its own message first, and the copy on
+//     the main database is rolled back with it;
+//   - the home header cannot be marked: "改写本地记录失败"; the form closes;
+//   - all went through: "盘点单保存成功！"; the form closes.
+// Once a bill is stored locally, a later Save of the same saver stores nothing again.
+#pragma once
+#include "app/uPDBillRec.h"
+#include "app/uPDBillSheet.h"
+#include "app/uPDMessages.h"
+
+namespace pdbill {
+
+// The two ends of the shared connection's road.
+struct TPdServers {
+  AnsiString HomeServer;
+  AnsiString HomeDbName;
+  AnsiString UploadServer;   // empty: bills are not uploaded
+  AnsiString UploadDbName;
+};
+
+// Moves the shared data module's connection between home and the upload server.
+// PauseMs: the wait between closing and opening again.
+class TPdServerSwitch {
+ public:
+  TPdServerSwitch(const TPdServers& Servers, IPdMessages& Messages, int PauseMs = 1000)
+      : FServers(Servers), FMessages(Messages), FPauseMs(PauseMs) {}
+  // To the other end: to the upload server when the connection is at home (its server
+  // text and current database are the home ones), home otherwise. False when the
+  // target could not be reached (the connection is then closed).
+  bool SwitchServer();
+  // Home, from wherever the connection is.
+  bool ReturnHome();
+
+ private:
+  bool ConnectTo(const AnsiString& Server, const AnsiString& DbName);
+
+  TPdServers FServers;
+  IPdMessages& FMessages;
+  int FPauseMs;
+};
+
+constexpr const char* kNoWarehouse = "请选择盘点的仓库!";
+constexpr const char* kNoCountData = "没有盘点数据！";
+constexpr const char* kSaveFailed = "盘点单保存失败！";
+constexpr const char* kSavedLocally = "盘点单本地保存成功！";
+constexpr const char* kUploadFailed = "盘点单本地保存成功！上传失败！";
+constexpr const char* kMarkFailed = "改写本地记录失败";
+constexpr const char* kSaved = "盘点单保存成功！";
+constexpr const char* kRefusedClosed = "当前仓库当前日期已经盘点结束，不能再盘点任何商品！";     // -3
+constexpr const char* kRefusedNoPrepare = "没有盘点日期对应的盘点准备数据！不能保存盘点单！";  // -2
+constexpr const char* kRefusedDraft = "某商品在指定的盘点日期已经生成草稿，不能再盘点此商品！";  // -1
+constexpr const char* kUploadProc = "Pos_J2_PosPdtoMainProPd";
+
+enum class TSaveOutcome { Stay, Close };
+
+class TPdBillSaver {
+ public:
+  TPdBillSaver(const TPdServers& Servers, IPdMessages& Messages, int PauseMs = 1000)
+      : FServers(Servers), FMessages(Messages), FSwitch(Servers, Messages, PauseMs) {}
+
+  // The save button: checks (warehouse, data), empty quantities of goods rows become
+  // "0", then SaveBill. Header.PdDate is the day of the save (yyyy-mm-dd).
+  TSaveOutcome Save(IPdBillSheet& Sheet, const TPdBillHeader& Header);
+
+  // The local CheckCode once the bill is stored (0 before), and the main system's bill
+  // code once it was uploaded (0 otherwise).
+  int LocalCheckCode() const { return FLocalCheckCode; }
+  int UploadCode() const { return FUploadCode; }
+
+  // Runs the main system's procedure for an uploaded copy: True with UploadCode set for
+  // a result above 0; a refusal (-1, -2, -3) shows its message; False for anything but
+  // a bill code.
+  bool UploadBill(int Code);
+
+ private:
+  TSaveOutcome SaveBill(const IPdBillSheet& Sheet, const TPdBillHeader& Header);
+  // Header and lines in one transaction; the new CheckCode. Raises what went wrong,
+  // after rolling back.
+  int StoreBill(const std::vector<TPDBillRec>& Lines, const TPdBillHeader& Header, int LocalCheckCode);
+  TSaveOutcome UploadFailed();
+
+  TPdServers FServers;
+  IPdMessages& FMessages;
+  TPdServerSwitch FSwitch;
+  int FLocalCheckCode = 0;
+  int FUploadCode = 0;
+  bool FSaving = false;
+};
+
+}  // namespace pdbill

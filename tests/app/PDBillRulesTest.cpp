@@ -1,0 +1,194 @@
+// The stock-take bill's window-free rules: quantity text, totals, merged lines, the bill
+// number and the statements that save a bill.
+#include <gtest/gtest.h>
+
+#include "app/uPDBillRec.h"
+#include "app/uPDQuantity.h"
+#include "app/uPDChooser.h"
+
+using namespace pdbill;
+
+namespace {
+
+// Rows of goods id, colour id, size id, quantity, price.
+TPdMemorySheet Sheet(std::initializer_list<std::array<const char*, 5>> rows) {
+  TPdMemorySheet s;
+  int r = 0;
+  for (const auto& row : rows) {
+    if (r >= s.RowCount()) s.AddRow();
+    s.SetCell(pcGoodsId, r, row[0]);
+    s.SetCell(pcColorId, r, row[1]);
+    s.SetCell(pcSizeId, r, row[2]);
+    s.SetCell(pcQty, r, row[3]);
+    s.SetCell(pcPrice, r, row[4]);
+    ++r;
+  }
+  return s;
+}
+
+AnsiString Render(const std::vector<TPDBillRec>& lines) {
+  AnsiString out;
+  for (const TPDBillRec& l : lines) out += l.PtypeId + "/" + l.ColorId + "/" + l.SizeId + " " + l.Qty + "\n";
+  return out;
+}
+
+std::string Utf8(const WideString& w) { return GbkToUtf8(WideToGbk(w)); }
+
+}  // namespace
+
+TEST(PdQuantityAfterEdit, Table) {
+  const struct {
+    const char* typed;
+    const char* kept;
+  } cases[] = {
+      {".5", "0.5"},         {"1.2345", "1.23"},   {"123456789", "100000000"}, {"100000000", "100000000"},
+      {"99999999.99", "99999999.99"}, {"2.5", "2.5"}, {"3", "3"}, {"", ""}, {"1.005", "1.01"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(QuantityAfterEdit(c.typed), c.kept) << c.typed;
+}
+
+// A lone "." used to be read before the "0" went in front, which stopped with a
+// conversion error; it now becomes "0.".
+TEST(PdQuantityAfterEdit, LoneDotBecomesZeroDot) {
+  EXPECT_EQ(QuantityAfterEdit("."), "0.");
+  EXPECT_EQ(QuantityValue("."), 0);
+}
+
+// Text pasted into the editor that is no number counts 0 and is cleared.
+TEST(PdQuantityAfterEdit, NonNumericQuantityIsCleared) {
+  for (const char* t : {"abc", "1,5", "1.2.3", "--1", "1e", "五"}) EXPECT_EQ(QuantityAfterEdit(t), "") << t;
+}
+
+TEST(PdQuantityKeys, OnlyDigitsBackspaceAndOneDotOnRowsWithGoods) {
+  EXPECT_TRUE(QuantityKeyAccepted("1", '5', true, false));
+  EXPECT_TRUE(QuantityKeyAccepted("1", '.', true, false));
+  EXPECT_FALSE(QuantityKeyAccepted("1.", '.', true, false));
+  EXPECT_FALSE(QuantityKeyAccepted("1", '.', true, true));   // ForbidDecimal
+  EXPECT_FALSE(QuantityKeyAccepted("1", 'a', true, false));
+  EXPECT_FALSE(QuantityKeyAccepted("1", '-', true, false));
+  EXPECT_FALSE(QuantityKeyAccepted("", '1', false, false));  // no goods on the row
+  EXPECT_FALSE(QuantityKeyAccepted("", '\b', false, false));
+  EXPECT_FALSE(QuantityKeyAccepted("123456789012", '1', true, false));
+  EXPECT_TRUE(QuantityKeyAccepted("123456789012", '\b', true, false));
+  EXPECT_TRUE(QuantityKeyAccepted("12345678901", '1', true, false));
+}
+
+TEST(PdTotals, AmountsAndTotals) {
+  TPdMemorySheet s = Sheet({{"1", "0", "0", "2", "10.5"}, {"2", "0", "0", "3.5", "100"}, {"3", "0", "0", "", "7"}});
+  s.SetCell(pcStock, 0, "4");
+  s.SetCell(pcStock, 2, "1.25");
+  const TPdTotals t = SumTotals(s);
+  EXPECT_EQ(s.Cell(pcAmount, 0), "21");
+  EXPECT_EQ(s.Cell(pcAmount, 1), "350");
+  EXPECT_EQ(s.Cell(pcAmount, 2), "");
+  EXPECT_EQ(TotalText(t.Quantity), "5.5");
+  EXPECT_EQ(TotalText(t.Stock), "5.25");
+  EXPECT_EQ(TotalText(t.Amount), "371");
+}
+
+// A number cell holding text that is no number stopped the totals with a conversion
+// error; it now counts 0 and is cleared.
+TEST(PdTotals, NonNumericQuantityCountsZeroAndIsCleared) {
+  TPdMemorySheet s = Sheet({{"1", "0", "0", "x1", "10"}, {"2", "0", "0", "2", "五"}, {"3", "0", "0", "1", "3"}});
+  s.SetCell(pcStock, 0, "??");
+  const TPdTotals t = SumTotals(s);
+  EXPECT_EQ(s.Cell(pcQty, 0), "");
+  EXPECT_EQ(s.Cell(pcPrice, 1), "");
+  EXPECT_EQ(s.Cell(pcStock, 0), "");
+  EXPECT_EQ(TotalText(t.Quantity), "3");
+  EXPECT_EQ(TotalText(t.Amount), "3");
+}
+
+TEST(PdMerge, SameGoodsColourAndSizeAddUpOthersStayApart) {
+  const TPdMemorySheet s = Sheet({{"00001", "0", "0", "2", ""},
+                                  {"00002", "1", "2", "1", ""},
+                                  {"", "", "", "9", ""},
+                                  {"00001", "", "", "3.5", ""},
+                                  {"00002", "3", "2", "4", ""},
+                                  {"00003", "1", "1", "", ""}});
+  EXPECT_EQ(Render(MergeBillLines(s)), "00001/0/0 5.5\n00002/1/2 1\n00002/3/2 4\n00003/1/1 0\n");
+}
+
+TEST(PdBillNumber, TerminalDateAndFiveDigitSequence) {
+  EXPECT_EQ(MakeBillNumber("001", "2024-03-05", "1"), "001 2024-03-05 00001");
+  EXPECT_EQ(MakeBillNumber("001", "2024-03-05", "12"), "001 2024-03-05 00012");
+  EXPECT_EQ(MakeBillNumber("001", "2024-03-05", ""), "001 2024-03-05 00001");
+  EXPECT_EQ(MakeBillNumber("001", "2024-03-05", "123456"), "001 2024-03-05 123456");
+}
+
+TEST(PdStatements, TextsOfTheStoreForPlainValues) {
+  const TPdBillHeader h{"01", "00002", "2024-03-05", "3", "U1", "001 2024-03-05 00001"};
+  EXPECT_EQ(Utf8(HeaderInsertSql(h)),
+            "insert into CommonPosPtypeCheckNdx(KTypeID,OperatorID,PDDate,PosID,IsUpSend,UpLoadPosVchCode,UniqueID,"
+            "PDNumber) values('01','00002','2024-03-05','3', 0,0, 'U1','001 2024-03-05 00001') Select @@Identity As "
+            "CheckCode");
+  EXPECT_EQ(Utf8(HeaderInsertSql(h, 57)),
+            "insert into CommonPosPtypeCheckNdx(KTypeID,OperatorID,PDDate,PosID,IsUpSend,UpLoadPosVchCode,UniqueID,"
+            "PDNumber) values('01','00002','2024-03-05','3', 1, 57,'U1','001 2024-03-05 00001') Select @@Identity As "
+            "CheckCode");
+  EXPECT_EQ(Utf8(LineInsertSql(57, {"00001", "0", "0", "5.5"})),
+            "insert into CommonPosPtypeCheckList(CheckCode,PtypeID,ColorID,SizeID,Qty,IsUpSend) values(57,'00001',0,0, "
+            "5.5, 0)");
+  EXPECT_EQ(Utf8(MarkUploadedSql(1234, 57)), "update CommonPosPtypeCheckNdx set IsUpSend = 1, PdVchCode = 1234 where CheckCode = 57");
+  EXPECT_EQ(Utf8(BillSequenceSql("2024-03-05")),
+            "select count(1) + 1 as MaxCode from CommonPosPtypeCheckNdx where PdDate = '2024-03-05'");
+  EXPECT_EQ(Utf8(TerminalCodeSql("3")), "select UserCode from posinfoview where PosId = '3'");
+}
+
+// Values from the host (operator, terminal, unique id) and from the grid are quoted;
+// numbers are written from numbers, so a quote or a word cannot reach the statement.
+TEST(PdStatements, SqlTextQuotesEveryValue) {
+  const TPdBillHeader h{"0'1", "o'p", "2024-03-05", "3'", "U'1; drop table x", "n'"};
+  EXPECT_EQ(Utf8(HeaderInsertSql(h)),
+            "insert into CommonPosPtypeCheckNdx(KTypeID,OperatorID,PDDate,PosID,IsUpSend,UpLoadPosVchCode,UniqueID,"
+            "PDNumber) values('0''1','o''p','2024-03-05','3''', 0,0, 'U''1; drop table x','n''') Select @@Identity As "
+            "CheckCode");
+  EXPECT_EQ(Utf8(LineInsertSql(5, {"a'b", "", "", "1"})),
+            "insert into CommonPosPtypeCheckList(CheckCode,PtypeID,ColorID,SizeID,Qty,IsUpSend) values(5,'a''b',0,0, 1, 0)");
+  EXPECT_THROW(LineInsertSql(5, {"1", "0 or 1=1", "0", "1"}), EPdBillError);
+  EXPECT_THROW(LineInsertSql(5, {"1", "0", "0", "1);delete from x;--"}), EPdBillError);
+}
+
+TEST(PdStatements, LineInsertsGoInBatches) {
+  std::vector<TPDBillRec> lines;
+  for (int i = 1; i <= 5; ++i) lines.push_back({IntToStr(i), "0", "0", "1"});
+  const std::vector<WideString> batches = LineInsertBatches(9, lines, 2);
+  ASSERT_EQ(batches.size(), 3u);
+  EXPECT_EQ(batches[0], LineInsertSql(9, lines[0]) + u"\r\n" + LineInsertSql(9, lines[1]));
+  EXPECT_EQ(batches[2], LineInsertSql(9, lines[4]));
+  EXPECT_TRUE(LineInsertBatches(9, {}, 2).empty());
+}
+
+TEST(PdStatements, CheckCodeMustBeAPositiveInteger) {
+  EXPECT_EQ(CheckCodeOf("57"), 57);
+  EXPECT_THROW(CheckCodeOf(""), EPdBillError);
+  EXPECT_THROW(CheckCodeOf("0"), EPdBillError);
+  EXPECT_THROW(CheckCodeOf("x"), EPdBillError);
+}
+
+// The exit question used to come only for rows with both goods and a quantity, so
+// lines chosen by code or name (quantity still empty) were lost without a word.
+TEST(PdExitQuestion, AsksWheneverAnyRowHoldsGoods) {
+  TPdMemorySheet s = Sheet({{"", "", "", "5", ""}});
+  EXPECT_FALSE(HasGoods(s));
+  s.AddRow();
+  s.SetCell(pcGoodsId, 1, "00001");
+  EXPECT_TRUE(HasGoods(s));
+}
+
+TEST(PdScriptChooser, AnswersByKindInOrderAndCancelsWhenNoneIsLeft) {
+  TPdScriptChooser c(
+      "# walk-through\r\nStockWarehouse\t00001|001|旗舰店仓库\r\n\r\nGoodsBySearch\ta|A|x|1|红|2|S\tb|B\r\n"
+      "GoodsBySearch\r\nStockWarehouse\t00002|002");
+  EXPECT_EQ(c.Choose(TPdChoiceKind::GoodsOfBarcode, "").size(), 0u);
+  const auto w = c.Choose(TPdChoiceKind::StockWarehouse, "");
+  ASSERT_EQ(w.size(), 1u);
+  EXPECT_EQ(w[0].TypeId + "/" + w[0].UserCode + "/" + w[0].FullName, "00001/001/旗舰店仓库");
+  const auto g = c.Choose(TPdChoiceKind::GoodsBySearch, "x");
+  ASSERT_EQ(g.size(), 2u);
+  EXPECT_EQ(g[0].SizeName + g[1].UserCode + g[1].ColorId, "SB");
+  EXPECT_TRUE(c.Choose(TPdChoiceKind::GoodsBySearch, "x").empty());
+  EXPECT_TRUE(c.Choose(TPdChoiceKind::GoodsBySearch, "x").empty());
+  EXPECT_EQ(c.Choose(TPdChoiceKind::StockWarehouse, "")[0].TypeId, "00002");
+  EXPECT_THROW(TPdScriptChooser("Nothing\tx"), EPdChooserScript);
+}

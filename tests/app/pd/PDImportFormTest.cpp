@@ -1,0 +1,88 @@
+// The stock-taking terminal dialog under Wine: its goods and warehouse boxes are pick
+// edits, and the pick button, Enter and (for the warehouse) a double-click ask the
+// chooser, whose answer lands in the box.
+#include "tests/controls/ControlTestUtil.h"
+
+#include "app/uPDImport.h"
+
+using namespace uitest;
+
+namespace {
+
+class TerminalDialog : public testing::Test {
+ protected:
+  void SetUp() override {
+    dialog.reset(CreateForm<TDiaImport>(nullptr, chooser));
+    dialog->Show();
+    Pump();
+    ctltest::Activate(dialog.get());
+  }
+  // A press and release of the left button on a box's pick button.
+  static void ClickPick(TQevPickEdit* e) {
+    HWND h = e->ButtonContainer()->Handle();
+    const LPARAM p = MAKELPARAM(5, 5);
+    ::PostMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, p);
+    Pump();
+    ::PostMessageW(h, WM_LBUTTONUP, 0, p);
+    Pump();
+  }
+  std::string Asked() const {
+    std::string s;
+    for (const auto& a : chooser.Asked)
+      s += (a.Kind == pdbill::TPdChoiceKind::ExportWarehouse ? "warehouse"
+            : a.Kind == pdbill::TPdChoiceKind::ExportGoods   ? "goods"
+                                                             : "other") +
+           std::string(a.SearchText.empty() ? ";" : "(" + a.SearchText + ");");
+    return s;
+  }
+
+  static std::vector<pdbill::TPdChoice> Warehouse(const char* id, const char* code, const char* name) {
+    pdbill::TPdChoice c;
+    c.TypeId = id;
+    c.UserCode = code;
+    c.FullName = name;
+    return {c};
+  }
+
+  pdbill::TScriptedChooser chooser;
+  std::unique_ptr<TDiaImport> dialog;
+};
+
+}  // namespace
+
+TEST_F(TerminalDialog, BothBoxesArePickEditsTheGoodsOneStartingWithAll) {
+  EXPECT_EQ(dialog->edtPtype->Name(), "edtPtype");
+  EXPECT_EQ(dialog->edtStock->Name(), "edtStock");
+  EXPECT_EQ(dialog->edtPtype->Text(), "全部");
+  EXPECT_EQ(dialog->edtStock->Text(), "");
+  for (TQevPickEdit* e : {dialog->edtPtype, dialog->edtStock}) {
+    EXPECT_TRUE(e->ButtonVisible()) << e->Name();
+    EXPECT_EQ(e->ButtonContainer()->Parent(), e) << e->Name();
+  }
+}
+
+TEST_F(TerminalDialog, WarehouseIsPickedByButtonDoubleClickAndEnter) {
+  chooser.Add(Warehouse("00003", "01", "总仓"));
+  ClickPick(dialog->edtStock);
+  EXPECT_EQ(dialog->edtStock->Text(), "总仓");
+
+  chooser.Add(Warehouse("00004", "02", "分仓"));
+  ::PostMessageW(dialog->edtStock->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+  Pump();
+  EXPECT_EQ(dialog->edtStock->Text(), "分仓");
+
+  ctltest::FocusOn(dialog->edtStock);
+  PostKey(VK_RETURN);  // cancelled: the box keeps its warehouse
+  EXPECT_EQ(dialog->edtStock->Text(), "分仓");
+  EXPECT_EQ(Asked(), "warehouse;warehouse;warehouse;");
+}
+
+TEST_F(TerminalDialog, GoodsAreNeverTypedButPickedByButtonAndEnter) {
+  ctltest::FocusOn(dialog->edtPtype);
+  TypeText(L"x");
+  EXPECT_EQ(dialog->edtPtype->Text(), "全部");
+  PostKey(VK_RETURN);
+  ClickPick(dialog->edtPtype);
+  EXPECT_EQ(Asked(), "goods;goods;");
+  EXPECT_EQ(dialog->edtPtype->Text(), "全部");  // nothing picked: every goods again
+}
