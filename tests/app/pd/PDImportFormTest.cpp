@@ -3,7 +3,10 @@
 // chooser, whose answer lands in the box.
 #include "tests/controls/ControlTestUtil.h"
 
+#include <cstdlib>
+
 #include "app/uPDImport.h"
+#include "tests/support/Screenshot.h"
 
 using namespace uitest;
 
@@ -85,4 +88,13 @@ TEST_F(TerminalDialog, GoodsAreNeverTypedButPickedByButtonAndEnter) {
   ClickPick(dialog->edtPtype);
   EXPECT_EQ(Asked(), "goods;goods;");
   EXPECT_EQ(dialog->edtPtype->Text(), "全部");  // nothing picked: every goods again
+}
+
+TEST_F(TerminalDialog, Screenshot) {
+  chooser.Add(Warehouse("00003", "01", "总仓"));
+  ClickPick(dialog->edtStock);
+  const char* env = std::getenv("POS_PD_IMPORT_SCREENSHOT");
+  const std::string path = env && *env ? env : std::string(POS_BINARY_DIR) + "/pd-import.png";
+  SaveScreenshot(dialog.get(), path);
+  EXPECT_EQ(dialog->edtStock->Text(), "总仓") << path;
 }
