@@ -94,7 +94,14 @@ TEST(KvCheckBoxEditors, GetEditorMakesTheMissingBoxesHiddenOnTheGrid) {
   EXPECT_EQ(pool.GetEditor(5), fifth);
   EXPECT_EQ(pool.GetEditor(2), pool.GetEditor(2));
   EXPECT_EQ(pool.Count(), 6);
-  // A negative row offset is refused instead of reading before the list.
+}
+
+TEST(KvCheckBoxEditors, NegativeRowOffsetIsRefusedInsteadOfReadingBeforeTheList) {
+  TForm form(nullptr);
+  auto* grid = new TTestGrid(&form);
+  grid->SetParent(&form);
+  TkvCheckBoxEditors pool(grid);
+  pool.GetEditor(5);
   try {
     pool.GetEditor(-1);
     ADD_FAILURE() << "no error";
