@@ -55,6 +55,10 @@ TEST(ukvDbEditerKeys, DecimalPointOnceAndNeverInIntegers) {
   EXPECT_EQ(Typed(ftBCD, {{"1.5", 0, '.'}}), "1.5|0|. beep\n");
   EXPECT_EQ(Typed(ftInteger, {{"12", 2, '.'}, {"", 0, '.'}}), "12|2|. beep\n|0|. beep\n");
   EXPECT_EQ(Typed(ftLargeint, {{"12", 2, '.'}}), "12|2|. beep\n");
+  // The integer rule holds on its own, for an integer field whose valid characters
+  // were widened.
+  EXPECT_FALSE(NumericKeyAccepted(TNumericKeys::Integer, "12", 2, '.'));
+  EXPECT_TRUE(NumericKeyAccepted(TNumericKeys::None, "1.5", 3, '.'));
 }
 
 TEST(ukvDbEditerKeys, OtherFieldsTakeTheirValidCharactersAndControlKeysPass) {
