@@ -55,6 +55,7 @@ constexpr UINT CM_ACTIVATE = CM_BASE + 0, CM_DEACTIVATE = CM_BASE + 1, CM_DIALOG
                CM_RELEASE = CM_BASE + 19, CM_SHOWHINTCHANGED = CM_BASE + 20,
                CM_PARENTSHOWHINTCHANGED = CM_BASE + 21, CM_HINTSHOW = CM_BASE + 22,
                CM_WANTSPECIALKEY = CM_BASE + 23, CM_CHILDKEY = CM_BASE + 24;
+constexpr UINT CM_CHANGED = CM_BASE + 55;  // a control's value changed (told to its parent)
 // Messages reflected to a child's own object, and keyboard messages offered before
 // translation: CN_BASE + the system message.
 constexpr UINT CN_BASE = 0xBC00;
