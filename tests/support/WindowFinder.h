@@ -5,6 +5,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cwchar>
 #include <string>
 
 namespace postest {
@@ -32,6 +33,28 @@ inline HWND FindChildByName(HWND parent, const std::wstring& name) {
     }
   } ctx{name, nullptr};
   ::EnumChildWindows(parent, &Ctx::Visit, reinterpret_cast<LPARAM>(&ctx));
+  return ctx.found;
+}
+
+// A visible top-level window of this thread with this class (any when null) and caption;
+// null if none.
+inline HWND FindTopLevel(const wchar_t* className, const std::wstring& caption) {
+  struct Ctx {
+    const wchar_t* cls;
+    std::wstring caption;
+    HWND found;
+    static BOOL CALLBACK Visit(HWND h, LPARAM l) {
+      auto* c = reinterpret_cast<Ctx*>(l);
+      wchar_t cls[64] = {};
+      ::GetClassNameW(h, cls, 63);
+      if (::IsWindowVisible(h) && (!c->cls || wcscmp(cls, c->cls) == 0) && WindowText(h) == c->caption) {
+        c->found = h;
+        return FALSE;
+      }
+      return TRUE;
+    }
+  } ctx{className, caption, nullptr};
+  ::EnumThreadWindows(::GetCurrentThreadId(), &Ctx::Visit, reinterpret_cast<LPARAM>(&ctx));
   return ctx.found;
 }
 

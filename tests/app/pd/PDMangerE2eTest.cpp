@@ -25,32 +25,14 @@
 
 namespace {
 
+using postest::FindTopLevel;
+
 std::wstring Utf16(const char* gbk) {
   const WideString w = GbkToWide(gbk);
   return std::wstring(w.begin(), w.end());
 }
 
 std::string Gbk(const std::wstring& w) { return WideToGbk(std::u16string(w.begin(), w.end())); }
-
-HWND FindTopLevel(const wchar_t* className, const std::wstring& caption) {
-  struct Ctx {
-    const wchar_t* cls;
-    std::wstring caption;
-    HWND found;
-    static BOOL CALLBACK Visit(HWND h, LPARAM l) {
-      auto* c = reinterpret_cast<Ctx*>(l);
-      wchar_t cls[64] = {};
-      ::GetClassNameW(h, cls, 63);
-      if (::IsWindowVisible(h) && (!c->cls || wcscmp(cls, c->cls) == 0) && postest::WindowText(h) == c->caption) {
-        c->found = h;
-        return FALSE;
-      }
-      return TRUE;
-    }
-  } ctx{className, caption, nullptr};
-  ::EnumThreadWindows(::GetCurrentThreadId(), &Ctx::Visit, reinterpret_cast<LPARAM>(&ctx));
-  return ctx.found;
-}
 
 HWND Screen() { return FindTopLevel(nullptr, Utf16("盘点单")); }
 
