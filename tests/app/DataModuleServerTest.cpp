@@ -13,30 +13,13 @@
 #include "server/DemoStore.h"
 #include "server/Listener.h"
 #include "server/StoreSession.h"
+#include "tests/app/StoreServer.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class StoreServer {
- public:
-  explicit StoreServer(const std::string& dir)
-      : FLog(posserver::ServerLog::Quiet),
-        FListener(Options(), [dir] { return std::make_unique<posserver::SessionAdapter<StoreSession>>(dir); }, FLog) {
-    FListener.Start();
-  }
-  static posserver::ServerOptions Options() {
-    posserver::ServerOptions o;
-    o.Port = 0;
-    return o;
-  }
-  uint16_t Port() const { return FListener.Port(); }
-  posserver::Listener& Listener() { return FListener; }
-
- private:
-  posserver::ServerLog FLog;
-  posserver::Listener FListener;
-};
+using apptest::StoreServer;
 
 class DataModuleServerTest : public testing::Test {
  protected:

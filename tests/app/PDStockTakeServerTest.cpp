@@ -22,6 +22,7 @@
 #include "server/Listener.h"
 #include "server/SqliteDb.h"
 #include "server/StoreSession.h"
+#include "tests/app/StoreServer.h"
 #include "rtl/NumberFormat.h"
 
 using namespace pdbill;
@@ -30,24 +31,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class StoreServer {
- public:
-  explicit StoreServer(const std::string& dir)
-      : FLog(posserver::ServerLog::Quiet),
-        FListener(Options(), [dir] { return std::make_unique<posserver::SessionAdapter<StoreSession>>(dir); }, FLog) {
-    FListener.Start();
-  }
-  static posserver::ServerOptions Options() {
-    posserver::ServerOptions o;
-    o.Port = 0;
-    return o;
-  }
-  uint16_t Port() const { return FListener.Port(); }
-
- private:
-  posserver::ServerLog FLog;
-  posserver::Listener FListener;
-};
+using apptest::StoreServer;
 
 // One goods in one colour and size of the demo store, with its barcode.
 struct TDemoGoods {
