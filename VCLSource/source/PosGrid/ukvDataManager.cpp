@@ -1,3 +1,6 @@
+// Value definitions and the record storage under the data controller (see
+// ukvDataManager.h): laying out a record from its definitions, and keeping, reading and
+// writing records by index, the internal scratch records included.
 #include "VCLSource/source/PosGrid/ukvDataManager.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// TkvColumnCopy: the typed copy of one field's stored values in record order that the
+// data controller's hot loops read, made again when the storage's stamp moved.
 #include "VCLSource/source/PosGrid/ukvDbHelperColumns.h"
 
 #include <cstring>

@@ -1,3 +1,5 @@
+// The raw comparators of stored values, one per value type, in exactly the order of
+// CompareVariants (texts in the platform's order, numbers by their number key).
 #include "VCLSource/source/PosGrid/ukvDbHelperCompare.h"
 
 #include <algorithm>

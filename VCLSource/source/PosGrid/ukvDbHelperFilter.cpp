@@ -1,3 +1,6 @@
+// The data controller's filter: conditions bound to field items (values cast to the
+// field's type), the typed record test beside the Variant one, the drop-down value list
+// and the hand-over of the criteria to the dataset's Filter.
 #include "VCLSource/source/PosGrid/ukvDbHelperFilter.h"
 
 #include <algorithm>
@@ -550,8 +553,7 @@ void TkvDataFilterCriteria::Assign(TPersistent* source) {
     TkvFilterCriteria::Assign(source);
     return;
   }
-  BeginUpdate();
-  TkvFinally end([this] { EndUpdate(); });
+  TUpdateScope update(this);
   TkvFilterCriteria::Assign(source);
   SetActive(src->FActive);
   OnGetValueList = src->OnGetValueList;
@@ -579,8 +581,7 @@ TkvDBDataFilterCriteria::TkvDBDataFilterCriteria(TkvCustomDbDataController* cont
     : TkvDataFilterCriteria(controller) {}
 
 void TkvDBDataFilterCriteria::Assign(TPersistent* source) {
-  BeginUpdate();
-  TkvFinally end([this] { EndUpdate(); });
+  TUpdateScope update(this);
   TkvDataFilterCriteria::Assign(source);
   if (auto* src = dynamic_cast<TkvDBDataFilterCriteria*>(source)) {
     FAutoDataSetFilter = src->FAutoDataSetFilter;
@@ -591,8 +592,7 @@ void TkvDBDataFilterCriteria::Assign(TPersistent* source) {
 }
 
 void TkvDBDataFilterCriteria::SetDefaults() {
-  BeginUpdate();
-  TkvFinally end([this] { EndUpdate(); });
+  TUpdateScope update(this);
   TkvFilterCriteria::SetDefaults();
   FAutoDataSetFilter = false;
   FIgnoreOrigin = true;

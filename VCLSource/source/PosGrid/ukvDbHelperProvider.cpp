@@ -1,3 +1,5 @@
+// TkvDbDataProvider and its data link: the dataset's notices turned into controller
+// operations, and the controller's dataset operations carried out on the dataset.
 #include "VCLSource/source/PosGrid/ukvDbHelperProvider.h"
 
 #include "VCLSource/source/PosGrid/ukvDbHelperRows.h"
@@ -201,13 +203,8 @@ void TkvDbDataProvider::BeginDataSetChange() {
 
 void TkvDbDataProvider::EndDataSetChange() {
   TDataSet* ds = DataSet();
-  try {
-    if (ds) ds->EnableControls();
-  } catch (...) {
-    --ChangeNesting;
-    throw;
-  }
-  --ChangeNesting;
+  TkvFinally down([this] { --ChangeNesting; });
+  if (ds) ds->EnableControls();
 }
 
 void TkvDbDataProvider::RunOperation(void (TDataSet::*operation)()) {

@@ -1,3 +1,5 @@
+// Key locate and the incremental search of the data controller, and the readers of the
+// bound fields' values and texts.
 #include "VCLSource/source/PosGrid/ukvDbHelperSearch.h"
 
 #include "VCLSource/source/PosGrid/ukvDbHelperRows.h"
