@@ -4,6 +4,7 @@
 // GBK conversion goes through the code-page API with code page 936 on Win32 and through
 // iconv natively; a lead byte never loses its trail byte in any routine here.
 #include "rtl/AnsiString.h"
+#include "rtl/AnsiStringCase.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,5 +1,6 @@
 // String routines: substrings, case, integers, Format and the GBK conversions.
 #include "rtl/AnsiString.h"
+#include "rtl/AnsiStringCase.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
 #include "VCLSource/source/PosGrid/ukvDbHelperColumns.h"
+#include "rtl/AnsiStringCase.h"
 
 #include <cstring>
 

@@ -1,4 +1,5 @@
 #include "VCLSource/source/PosGrid/ukvDbHelperCompare.h"
+#include "rtl/AnsiStringCase.h"
 
 #include <algorithm>
 #include <cmath>

@@ -59,6 +59,13 @@ void TkvDataFocusingInfo::Assign(const TkvDataFocusingInfo& source) {
   RowIndex = source.RowIndex;
 }
 
+void TkvDataFocusingInfo::RefreshRecord() { RecordIndex = FOwner->FController->GetCurrentRecordIndex(); }
+
+void TkvDataFocusingInfo::Resync() {
+  RecordIndex = RowIndex != -1 ? FOwner->FController->GetCurrentRecordIndex() : -1;
+  SavedRecordIndex = RecordIndex;
+}
+
 bool TkvDataFocusingInfo::SameAs(const TkvDataFocusingInfo& other) const {
   if (RecordIndex != other.RecordIndex) return false;
   return !(FOwner->FFlags & kvifSort) || RowIndex == other.RowIndex;
@@ -97,7 +104,7 @@ void TkvCustomDbDataControllerInfo::DataChangedRequest() {
 
 void TkvCustomDbDataControllerInfo::FocusRefreshRequest() {
   Request(kvifFocusRefresh);
-  FFocus.RecordIndex = FController->GetCurrentRecordIndex();
+  FFocus.RefreshRecord();
   ApplyIfNeeded();
 }
 
@@ -360,7 +367,7 @@ void TkvCustomDbDataControllerInfo::ChangeFocus(int row, bool force) {
   if (FPreviousFocus.RowIndex >= RowCount()) FPreviousFocus.RowIndex = -1;
   if (FFocus.RowIndex >= RowCount()) FFocus.RowIndex = -1;
   if (FPreviousFocus.RowIndex != -1 || accepted) {
-    FFocus.RecordIndex = c.GetCurrentRecordIndex();
+    FFocus.RefreshRecord();
     const int fr = FFocus.RowIndex;
     if (fr < 0 || fr >= RowCount() || FRows[static_cast<size_t>(fr)] != FFocus.RecordIndex) {
       int found = FindFocusedRow();

@@ -1,4 +1,5 @@
 #include "VCLSource/source/PosGrid/ukvDbHelperSearch.h"
+#include "rtl/AnsiStringCase.h"
 
 #include "VCLSource/source/PosGrid/ukvDbHelperRows.h"
 #include "db/FieldClasses.h"
@@ -72,6 +73,47 @@ void TkvValueDefUnboundReader::GetValue(TkvValueDef* def, Variant& v) {
 bool TkvValueDefUnboundReader::SkipValueDef(TkvValueDef* def) {
   auto* f = dynamic_cast<TkvDbField*>(def->GetLink());
   return f && !f->DataField();
+}
+
+// --- key locate -----------------------------------------------------------------------------------
+
+void TkvDataControllerLocateObject::ReleaseKeyRecord() {
+  if (FKeyRecord < 0) FController->Storage().DeleteRecord(FKeyRecord);
+  FKeyRecord = 0;
+}
+
+bool TkvDataControllerKeyLocateObject::SetKeyValues(const Variant& values) {
+  TkvValueDefUnboundReader reader;
+  if (Fields.size() == 1) {
+    reader.SetValue(Fields[0]->ValueDef(), values);
+  } else {
+    if (!values.IsArray()) return false;
+    const auto& items = values.ArrayData()->Items;
+    for (size_t i = 0; i < Fields.size(); ++i)
+      reader.SetValue(Fields[i]->ValueDef(), i < items.size() ? items[i] : Variant::Null());
+  }
+  if (FKeyRecord == 0) FKeyRecord = FController->Storage().AppendInternalRecord();
+  FController->Storage().ReadRecord(FKeyRecord, reader);
+  return true;
+}
+
+int TkvDataControllerKeyLocateObject::Locate() {
+  if (FKeyRecord >= 0) return -1;
+  TkvCustomDbDataController& c = *FController;
+  for (TkvDbField* k : Fields) k->SetCompareMode(c.CompareByValues(k) ? (c.CompareByDisplayText(k) ? 2 : 1) : -1);
+  TkvFinally resetModes([this] {
+    for (TkvDbField* k : Fields) k->SetCompareMode(0);
+  });
+  for (int r = 0; r < c.GetRecordCount(); ++r) {
+    bool all = true;
+    for (TkvDbField* k : Fields)
+      if (c.CompareRecordValues(r, FKeyRecord, k) != 0) {
+        all = false;
+        break;
+      }
+    if (all) return r;
+  }
+  return -1;
 }
 
 // --- search -------------------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 #include "VCLSource/source/PosGrid/ukvFilter.h"
 
 #include <algorithm>
+#include "rtl/AnsiStringCase.h"
 #include "rtl/ComponentStreaming.h"
 #include "VCLSource/source/PosGrid/ukvFilterConst.h"
 #include "VCLSource/source/PosGrid/ukvVariant.h"
