@@ -848,7 +848,8 @@ void TkvCustomDbDataController::LoadRecords() {
   ds->First();
   Provider().CurrentRecord = 0;
   FStorage->BeginLoad();
-  TkvValueDefDBReader reader(this);
+  const std::unique_ptr<TkvValueDefDBReader> made = GetReaderClass()(this);
+  TkvValueDefDBReader& reader = *made;
   BeforeLoadRecords(reader);
   // Record rules write into the dataset: only where it may be modified.
   const bool rules = GetCalculator().HasRecordRules() && ds->CanModify();

@@ -30,9 +30,10 @@ void TkvDbDataLink::ActiveChanged() {
     }
     p.ResetMarkers();
     c.ActiveChanged(Active());
-    // A closed dataset freed its default fields: the field items let go of them (with
-    // ReloadLock set, re-binding finds no field) and bind again when it opens.
-    if (TDataSet* closed = DataSet(); closed && !closed->Active() && closed->FieldCount() == 0) {
+    // A closing dataset frees its default fields right after this notice: the field items
+    // let go of them now (with ReloadLock set, re-binding finds no field) and bind again
+    // when it opens.
+    if (TDataSet* closed = DataSet(); closed && !closed->Active() && closed->DefaultFields()) {
       TkvFlagScope lock(c.FReloadLock);
       c.UpdateFields();
     }
