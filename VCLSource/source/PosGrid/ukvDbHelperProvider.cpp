@@ -32,6 +32,13 @@ void TkvDbDataLink::ActiveChanged() {
     }
     p.ResetMarkers();
     c.ActiveChanged(Active());
+    // A closing dataset frees its default fields right after this notice: the field items
+    // let go of them now (with ReloadLock set, re-binding finds no field) and bind again
+    // when it opens.
+    if (TDataSet* closed = DataSet(); closed && !closed->Active() && closed->DefaultFields()) {
+      TkvFlagScope lock(c.FReloadLock);
+      c.UpdateFields();
+    }
   }
   TDataSet* ds = DataSet();
   p.SkipInsertCheck = ds && ds->State() == dsInsert;
@@ -117,10 +124,18 @@ void TkvDbDataLink::UpdateData() {
 
 // --- TkvDbDataProvider -------------------------------------------------------------------------
 
-TkvDbDataProvider::TkvDbDataProvider(TkvCustomDbDataController* controller)
-    : FController(controller), FDataLink(std::make_unique<TkvDbDataLink>(this)) {}
+TkvDbDataProvider::TkvDbDataProvider(TkvCustomDbDataController* controller) : FController(controller) {}
 
-TkvDbDataProvider::~TkvDbDataProvider() { FDataLink->SetDataSource(nullptr); }
+TkvDbDataProvider::~TkvDbDataProvider() {
+  if (FDataLink) FDataLink->SetDataSource(nullptr);
+}
+
+TkvDbDataProvider::TkvDataLinkClass TkvDbDataProvider::GetDataLinkClass() { return &kvMake<TkvDbDataLink, TkvDbDataLink>; }
+
+TkvDbDataLink& TkvDbDataProvider::DataLink() {
+  if (!FDataLink) FDataLink = GetDataLinkClass()(this);
+  return *FDataLink;
+}
 
 bool TkvDbDataProvider::IsKeyMode() { return FController->HasKeyField(); }
 
@@ -176,7 +191,7 @@ bool TkvDbDataProvider::BookmarkValid(const TBookmark& b) {
 }
 
 int TkvDbDataProvider::CompareBookmarks(const TBookmark& a, const TBookmark& b) {
-  if (!FDataLink->Active()) return -1;
+  if (!FDataLink || !FDataLink->Active()) return -1;
   return DataSet()->CompareBookmarks(a, b);
 }
 
@@ -211,7 +226,7 @@ void TkvDbDataProvider::RunOperation(void (TDataSet::*operation)()) {
   TDataSet* ds = DataSet();
   if (!ds) return;
   TkvFlagScope busy(Busy);
-  if (EditingState(ds->State())) FDataLink->UpdateRecord();
+  if (EditingState(ds->State())) DataLink().UpdateRecord();
   (ds->*operation)();
 }
 
@@ -331,7 +346,10 @@ void TkvDbDataProvider::WriteBackEdit() {
     ResetMarkers();
     c.Reload(false);
   }
-  c.Refilter();
+  // The rows are filtered again. A record that its own edit took out of them stays the
+  // dataset's current record, as outside key mode: the controller follows the dataset,
+  // and only a change of its filter asks for a new focus.
+  c.Info().DataChangedRequest();
   c.RequestUpdate(false);
 }
 
