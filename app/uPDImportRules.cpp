@@ -77,9 +77,17 @@ TImportResult ImportTerminalFile(const AnsiString& FileName, const AnsiString& B
   }
   {
     TClientDataSet ds(nullptr);
+    // Mended: a look-up that fails (the connection, the server) is a message of the
+    // dialog's own; the server's raw text used to reach the user as an error box.
+    bool known = false;
+    try {
+      known = OpenSQLData(WarehouseOfCodeSql(file.WarehouseCode), &ds);
+    } catch (const std::exception&) {
+      return Refused(kLookupFailed);
+    }
     // Mended: a warehouse code the store does not know is refused (it no longer passes
     // as "no branch"), and so is a file counted in another warehouse than the bill's.
-    if (!OpenSQLData(WarehouseOfCodeSql(file.WarehouseCode), &ds)) return Refused(kUnknownWarehouse);
+    if (!known) return Refused(kUnknownWarehouse);
     if (ds.FieldByName("BranchId")->AsString() != BranchId) return Refused(kOtherBranch);
     if (BillWarehouseId.empty()) return Refused(kNoBillWarehouse);
     if (ds.FieldByName("KtypeId")->AsString() != BillWarehouseId) return Refused(kOtherWarehouse);

@@ -5,7 +5,8 @@
 // it can be read; its header holds "~"; the header's warehouse code is a warehouse of
 // the store, of this terminal's branch, and the warehouse of the bill; every data line
 // has the terminal's layout; there is at least one data line. A file that fails a check
-// changes nothing.
+// changes nothing. Every failure is one of the messages below or of the reader's; the
+// text of a server error never reaches the user.
 #pragma once
 #include <vector>
 
@@ -21,6 +22,7 @@ constexpr const char* kImported = "导入盘点机文件成功......";
 constexpr const char* kOtherBranch = "对不起，不是本POS机对应仓库的盘点文件，不能导入。";
 constexpr const char* kUnknownWarehouse = "对不起，盘点机文件的仓库在本店的仓库资料中不存在，不能导入。";
 constexpr const char* kOtherWarehouse = "对不起，盘点机文件的仓库不是当前盘点单的仓库，不能导入。";
+constexpr const char* kLookupFailed = "对不起，查询盘点机文件的仓库失败，不能导入。";
 constexpr const char* kNoBillWarehouse = "请选择盘点的仓库!";
 constexpr const char* kNoExportWarehouse = "请选择导出仓库";
 constexpr const char* kNothingPicked = "没有选中商品，无法导出";
@@ -35,7 +37,7 @@ struct TImportResult {
 };
 
 // Reads FileName for the bill of warehouse BillWarehouseId on a terminal of BranchId.
-// The warehouse look-up raises what the server raises.
+// A warehouse look-up that fails is refused with kLookupFailed.
 TImportResult ImportTerminalFile(const AnsiString& FileName, const AnsiString& BranchId,
                                  const AnsiString& BillWarehouseId);
 

@@ -249,10 +249,13 @@ TDressGrid::TDressGrid(TComponent* AOwner) : TAlignGrid(AOwner), FColumns(std::m
   FTitleCols.resize(static_cast<size_t>(ColCount()));
   for (TitleCol& t : FTitleCols) t.SizeCount = t.SizeColCount = 0;
   ResetSort();
+  // Mended: without the host's folder the layout file used to be taken from the working
+  // folder, another file than the host's. The grid then has no layout file: its widths
+  // hold for this run, and nothing is read from or written into a stranger's file.
   try {
-    LayoutFileName = GetHostFolder() + "\\" + kLayoutFileName;
+    LayoutFileName = LayoutFileIn(GetHostFolder());
   } catch (...) {
-    LayoutFileName = kLayoutFileName;
+    LayoutFileName.clear();
   }
 }
 
@@ -264,7 +267,7 @@ std::unique_ptr<TLayoutStore> TDressGrid::LayoutStore() const { return MakeFileL
 
 bool TDressGrid::WriteLayout() noexcept {
   // Placeholders are no columns of the user's: they never overwrite a saved layout.
-  if (FNoteFileName.empty() || FPlaceholders || FTitleCols.empty()) return false;
+  if (FNoteFileName.empty() || LayoutFileName.empty() || FPlaceholders || FTitleCols.empty()) return false;
   try {
     std::vector<int32_t> widths;
     TDressLayout layout;
@@ -283,7 +286,7 @@ bool TDressGrid::WriteLayout() noexcept {
 
 void TDressGrid::SetNoteFileName(const AnsiString& v) {
   FNoteFileName = LayoutKey(v);
-  if (FNoteFileName.empty()) return;
+  if (FNoteFileName.empty() || LayoutFileName.empty()) return;
   // A key with no slot has no saved layout (not the previous key's).
   FSavedLayout = ReadDressLayout(*LayoutStore(), FNoteFileName);
 }

@@ -100,7 +100,8 @@ class TDressGrid : public TAlignGrid {
   // The layout key; assigning a non-empty one reads its saved layout.
   const AnsiString& NoteFileName() const { return FNoteFileName; }
   void SetNoteFileName(const AnsiString& v);
-  // The layout file (the host's folder and ZelvoDerssGrid.dat unless set first).
+  // The layout file (the host's folder and ZelvoDerssGrid.dat unless set first; empty,
+  // so no layout file, when the host's folder is not known).
   AnsiString LayoutFileName;
 
   // --- logical columns and cells ---

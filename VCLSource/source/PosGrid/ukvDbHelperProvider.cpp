@@ -428,6 +428,10 @@ void TkvDbDataProvider::RestorePosition() {
       if (SavePos.Eof) ds->Next();
     }
   } catch (const Exception&) {
+    // Nothing is lost: only the cursor's place is. The dataset refused to go back (its
+    // record went while the rows were read, or a move was refused) and stays on the
+    // record the reading left it on; no value was changed, and the scroll handlers
+    // below come back all the same.
   }
   if (SavePos.Parked) {
     ds->BeforeScroll = std::move(SavePos.BeforeScroll);
