@@ -7,6 +7,7 @@
 // has the terminal's layout; there is at least one data line. A file that fails a check
 // changes nothing.
 #pragma once
+#include <functional>
 #include <vector>
 
 #include "app/uPDChooser.h"
@@ -101,11 +102,14 @@ class TPdTerminalDialog {
   // written. Every outcome is told.
   bool Export(TDateTime Today);
 
-  // Reads a terminal file the user chooses; true when its counts are in Counts().
+  // Reads a terminal file the user chooses; true when its counts are in Counts(). The
+  // log starts afresh once a file is chosen and grows as the import runs.
   bool Import();
   const std::vector<pdterminal::TCountLine>& Counts() const { return FCounts; }
   // The import's progress lines, as the log shows them.
   const std::vector<AnsiString>& Log() const { return FLog; }
+  // Told each time the log changed (cleared or a line added), before the import goes on.
+  std::function<void()> OnLogChanged;
 
  private:
   pdbill::IPdChooser& FChooser;
@@ -118,6 +122,7 @@ class TPdTerminalDialog {
   AnsiString FGoodsText = kAllGoods;
   std::vector<pdterminal::TCountLine> FCounts;
   std::vector<AnsiString> FLog;
+  void Log(const char* Line);
 };
 
 }  // namespace pdimport
