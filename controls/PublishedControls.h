@@ -81,6 +81,8 @@ TPropInfo& BoolField(TPublishedProperties& P, std::string_view name, bool& field
 TPropInfo& StringField(TPublishedProperties& P, std::string_view name, AnsiString& field);
 
 // Framework properties of every control, each under its platform name.
+TPropInfo& Align(TPublishedProperties& P, TControl* c);
+TPropInfo& Enabled(TPublishedProperties& P, TControl* c);
 TPropInfo& Anchors(TPublishedProperties& P, TControl* c);
 TPropInfo& ParentColor(TPublishedProperties& P, TControl* c);
 TPropInfo& ParentFont(TPublishedProperties& P, TControl* c);
