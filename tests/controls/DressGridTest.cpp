@@ -744,6 +744,8 @@ TEST(DressGridSizes, SelectingARowShowsItsSizeLine) {
   SizedForm f;
   f.Show();
   TDressGrid* g = f.grid;
+  EXPECT_EQ(g->RowKey(), "A1");  // the first paint takes the current row's key
+  EXPECT_EQ(g->SelectedSizeLine(), 1);
   f.Click(2, 3);  // C3
   EXPECT_EQ(g->RowKey(), "C3");
   EXPECT_EQ(g->SelectedSizeLine(), 2);
