@@ -493,16 +493,8 @@ bool TDressGrid::SelectCell(int ACol, int ARow) {
   if (ShowNoEditCells && p && p->Col >= 2 && FTitleCols[static_cast<size_t>(p->Col - 1)].Kind == "1" &&
       !FRowKey.empty()) {
     // The number of sizes the row's key has: 0 when no size lists the key (no size data
-    // is ever made, so such cells are read-only rather than read past their arrays).
-    int sizes = 0;
-    for (const DressSize& size : FTitleCols[static_cast<size_t>(p->Col - 1)].Sizes) {
-      const auto it = std::find(size.RowKeys.begin(), size.RowKeys.end(), FRowKey);
-      const size_t at = static_cast<size_t>(it - size.RowKeys.begin());
-      if (it != size.RowKeys.end() && at < size.KeySizeCounts.size()) {
-        sizes = size.KeySizeCounts[at];
-        break;
-      }
-    }
+    // may be there, so such cells are read-only rather than read past their arrays).
+    const int sizes = SizeLineOfKey(FTitleCols[static_cast<size_t>(p->Col - 1)], FRowKey).SizeCount;
     if (p->Size == 0 || p->Size > sizes)
       SetCellEditable(ACol, ARow, false);
     else if (GetEditCol(ACol))
@@ -619,10 +611,7 @@ void TDressGrid::DrawSizeTitleCell(int ACol, const TRect& ARect, const TitleCol&
     const TColor face = cv->Brush()->Color();
     cv->Brush()->SetColor(SelectedSizeColor);
     for (size_t i = 0; i < t.Sizes.size(); ++i) {
-      const DressSize& s = t.Sizes[i];
-      const auto it = std::find(s.RowKeys.begin(), s.RowKeys.end(), FRowKey);
-      const size_t at = static_cast<size_t>(it - s.RowKeys.begin());
-      if (it == s.RowKeys.end() || at >= s.KeySizeCounts.size() || size > s.KeySizeCounts[at]) continue;
+      if (size > KeySizeCount(t.Sizes[i], FRowKey)) continue;  // not listed: -1
       const int top = ARect.Top + static_cast<int>(i) * band;
       cv->FillRect(Rect(ARect.Left, top, ARect.Right, std::min(top + band, ARect.Bottom)));
     }

@@ -198,16 +198,18 @@ int SizeTitleRowHeight(const std::vector<TitleCol>& cols, bool compress, bool no
   return (std::abs(fontHeight) + 3) * static_cast<int>(most);
 }
 
+int KeySizeCount(const DressSize& size, std::string_view key) {
+  const auto it = std::find(size.RowKeys.begin(), size.RowKeys.end(), key);
+  if (it == size.RowKeys.end()) return -1;
+  const size_t at = static_cast<size_t>(it - size.RowKeys.begin());
+  // A key without its count has no sizes (the arrays are never read past their ends).
+  return at < size.KeySizeCounts.size() ? size.KeySizeCounts[at] : 0;
+}
+
 TSizeKeyPos SizeLineOfKey(const TitleCol& t, std::string_view key) {
   if (key.empty()) return {};
-  for (size_t i = 0; i < t.Sizes.size(); ++i) {
-    const DressSize& size = t.Sizes[i];
-    const auto it = std::find(size.RowKeys.begin(), size.RowKeys.end(), key);
-    if (it == size.RowKeys.end()) continue;
-    const size_t at = static_cast<size_t>(it - size.RowKeys.begin());
-    // A key without its count has no sizes (the arrays are never read past their ends).
-    return {static_cast<int>(i) + 1, at < size.KeySizeCounts.size() ? size.KeySizeCounts[at] : 0};
-  }
+  for (size_t i = 0; i < t.Sizes.size(); ++i)
+    if (const int count = KeySizeCount(t.Sizes[i], key); count >= 0) return {static_cast<int>(i) + 1, count};
   return {};
 }
 

@@ -78,6 +78,9 @@ int SizeTitleRowHeight(const std::vector<TitleCol>& cols, bool compress, bool no
 // Where a row key stands among a column's sizes: Line is the position (from 1) of the
 // first size whose key list holds it and SizeCount the number of sizes the key has
 // there; both 0 when no size lists the key (or the key is empty).
+// The number of sizes a row key has in one size entry: its count when the entry lists
+// the key (0 when the count is missing), -1 when it does not list it.
+int KeySizeCount(const DressSize& size, std::string_view key);
 struct TSizeKeyPos {
   int Line = 0;
   int SizeCount = 0;

@@ -765,6 +765,13 @@ TEST(DressGridSizes, SelectingARowShowsItsSizeLine) {
   f.Render(b2);
   EXPECT_GT(SizedForm::InkIn(b2, g->CellRect(4, 1)), 0);
   EXPECT_EQ(SizedForm::InkIn(b2, g->CellRect(5, 1)), 0);
+  // With ShowNoEditCells a size cell past the key's sizes cannot be edited.
+  g->ShowNoEditCells = true;
+  f.Click(6, 3);  // C3, size 4 of 3
+  EXPECT_FALSE(g->CellEditable(6, 3));
+  f.Click(5, 3);  // size 3
+  EXPECT_TRUE(g->CellEditable(5, 3));
+  g->ShowNoEditCells = false;
   f.Click(2, 4);  // Z9: no size line
   EXPECT_EQ(g->SelectedSizeLine(), 0);
   TBitmap z9;
