@@ -195,18 +195,24 @@ bool TPdTerminalDialog::Export(TDateTime Today) {
   return true;
 }
 
+void TPdTerminalDialog::Log(const char* Line) {
+  FLog.push_back(Line);
+  if (OnLogChanged) OnLogChanged();
+}
+
 bool TPdTerminalDialog::Import() {
   AnsiString file = Folder + "*.Txt";
   if (!FFiles.Choose(file, false)) return false;
-  FLog.push_back(kAnalysing);
+  FLog.clear();
+  Log(kAnalysing);
   TImportResult r = ImportTerminalFile(file, BranchId, BillWarehouseId);
   if (!r.Ok) {
     FMessages.Show(r.Message, pdbill::kCaptionHint, pdbill::pmInformation);
     return false;
   }
-  FLog.push_back(kImporting);
+  Log(kImporting);
   FCounts = std::move(r.Counts);
-  FLog.push_back(kImported);
+  Log(kImported);
   return true;
 }
 

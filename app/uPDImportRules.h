@@ -8,6 +8,7 @@
 // changes nothing. Every failure is one of the messages below or of the reader's; the
 // text of a server error never reaches the user.
 #pragma once
+#include <functional>
 #include <vector>
 
 #include "app/uPDChooser.h"
@@ -103,11 +104,14 @@ class TPdTerminalDialog {
   // written. Every outcome is told.
   bool Export(TDateTime Today);
 
-  // Reads a terminal file the user chooses; true when its counts are in Counts().
+  // Reads a terminal file the user chooses; true when its counts are in Counts(). The
+  // log starts afresh once a file is chosen and grows as the import runs.
   bool Import();
   const std::vector<pdterminal::TCountLine>& Counts() const { return FCounts; }
   // The import's progress lines, as the log shows them.
   const std::vector<AnsiString>& Log() const { return FLog; }
+  // Told each time the log changed (cleared or a line added), before the import goes on.
+  std::function<void()> OnLogChanged;
 
  private:
   pdbill::IPdChooser& FChooser;
@@ -120,6 +124,7 @@ class TPdTerminalDialog {
   AnsiString FGoodsText = kAllGoods;
   std::vector<pdterminal::TCountLine> FCounts;
   std::vector<AnsiString> FLog;
+  void Log(const char* Line);
 };
 
 }  // namespace pdimport
