@@ -130,6 +130,30 @@ int TkwSelectedRows::RowOfItem(int index) const {
   return c->GetRecordRowIndex(record);
 }
 
+namespace {
+
+// ASCII letters compare without case; the two bytes of a double-byte character compare
+// as they are, so a trail byte that happens to be a letter never matches another
+// character.
+bool SameFieldName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    const unsigned char x = static_cast<unsigned char>(a[i]);
+    if (IsLeadByte(x) && i + 1 < a.size()) {
+      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+      ++i;
+      continue;
+    }
+    const auto up = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+    if (up(a[i]) != up(b[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 TkwColumn* ColumnByFieldName(const TkwDBGridColumns& columns, std::string_view name) {
-  return columns.FindColumnByFieldName(name);
+  for (int i = 0; i < columns.Count(); ++i)
+    if (SameFieldName(columns.Items(i)->FieldName(), name)) return columns.Items(i);
+  return nullptr;
 }

@@ -100,6 +100,6 @@ class TkwDbGridColumnList {
   std::vector<TkwColumn*> FItems;
 };
 
-// The first column whose FieldName equals name (ASCII letters without case); none when
-// no column matches or there are no columns.
+// The first column whose FieldName equals name (ASCII letters without case, the bytes of
+// a double-byte character as they are); none when no column matches or there are none.
 TkwColumn* ColumnByFieldName(const TkwDBGridColumns& columns, std::string_view name);
