@@ -2,8 +2,11 @@
 // the marked records, purging, SelectRow; and the lookup of a column by field name.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "DbGridFixture.h"
 #include "VCLSource/source/PosGrid/ukvDbHelperFilter.h"
+#include "db/DatabaseError.h"
 #include "rtl/Exceptions.h"
 
 using kwdbtest::Grid;
@@ -116,16 +119,19 @@ TEST(SelectedRecsDelete, DeletesExactlyTheMarkedRecords) {
 
 TEST(SelectedRecsDelete, MarkingOrderDoesNotMatter) {
   const std::vector<std::vector<int>> orders = {{1, 2, 3}, {3, 2, 1}, {2, 3, 1}, {1, 3, 2}, {8, 1, 5, 4}};
-  for (const auto& ids : orders) {
-    Grid<> g(kwdbtest::Numbered(8));
-    g.MarkIds(ids);
-    const int n = g.Recs.DeleteSelected();
-    std::string expected;
-    for (int id = 1; id <= 8; ++id)
-      if (std::find(ids.begin(), ids.end(), id) == ids.end()) expected += (expected.empty() ? "" : " ") + std::to_string(id);
-    EXPECT_EQ(n, static_cast<int>(ids.size()));
-    EXPECT_EQ(g.DataSetIds(), expected);
-    EXPECT_EQ(g.RowIds(), expected);
+  for (const bool keyMode : {false, true}) {
+    for (const auto& ids : orders) {
+      Grid<> g(kwdbtest::Numbered(8));
+      if (keyMode) g.C->SetKeyField(g.Col("ID")->DbField());
+      g.MarkIds(ids);
+      const int n = g.Recs.DeleteSelected();
+      std::string expected;
+      for (int id = 1; id <= 8; ++id)
+        if (std::find(ids.begin(), ids.end(), id) == ids.end()) expected += (expected.empty() ? "" : " ") + std::to_string(id);
+      EXPECT_EQ(n, static_cast<int>(ids.size()));
+      EXPECT_EQ(g.DataSetIds(), expected) << (keyMode ? "key mode" : "record mode");
+      EXPECT_EQ(g.RowIds(), expected);
+    }
   }
 }
 
@@ -155,7 +161,7 @@ TEST(SelectedRecsDelete, ReadOnlyDataSetDeletesNothing) {
   Grid<> g(kwdbtest::Numbered(4));
   g.MarkIds({1, 3});
   g.DataSet->SetReadOnly(true);
-  EXPECT_THROW(g.Recs.DeleteSelected(), Exception);
+  EXPECT_THROW(g.Recs.DeleteSelected(), EDatabaseError);
   EXPECT_EQ(g.DataSetIds(), "1 2 3 4");
   EXPECT_EQ(g.MarkedIds(), "3 1");
 }

@@ -10,6 +10,7 @@
 #include "VCLSource/source/PosGrid/ukvDbGridsLink.h"
 #include "VCLSource/source/PosGrid/ukvDbHelperGuards.h"
 #include "db/DataSet.h"
+#include "db/DatabaseError.h"
 
 namespace {
 
@@ -107,7 +108,8 @@ int TkwSelectedRecs::DeleteSelected() {
     c->FocusRecordIndex(record);
     if (c->FocusedRecordIndex() != record || !c->FocusRecord(record)) RaiseGridError(kvLoadStr(SkvRecordIndexError));
     const int before = ds->RecordCount();
-    if (!ds->CanModify()) ds->Delete();  // the dataset's own refusal
+    // The controller passes over a dataset it may not change: that is a refusal here.
+    if (!ds->CanModify()) DatabaseError(SDataSetReadOnly, ds);
     c->Delete();
     if (ds->RecordCount() != before - 1) RaiseGridError(kvLoadStr(SkvRecordIndexError));
     int index;

@@ -65,7 +65,10 @@ class TkwSelectedRecs {
   // otherwise the row is focused and, with multiSelect, marked.
   void SelectRow(int rowIndex, bool addToSelection, bool makeFocused, bool multiSelect);
 
-  // Deletes the marked records as described above; answers how many were deleted.
+  // Deletes the marked records as described above; answers how many were deleted. A
+  // record the dataset cannot reach or did not delete stops it with
+  // EkwInvalidGridOperation "记录索引超出范围", a read-only dataset with the dataset's
+  // own error, anything the dataset raises passes as it is.
   int DeleteSelected();
   // Drops every entry whose record has no row (deleted or filtered out).
   void PurgeSelection();
