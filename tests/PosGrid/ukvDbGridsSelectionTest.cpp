@@ -184,14 +184,4 @@ TEST(ColumnByFieldName, FindsIgnoringAsciiCaseAndAnswersNoneOtherwise) {
   EXPECT_EQ(ColumnByFieldName(*g.Columns, "USERCODE"), nullptr);
 }
 
-TEST(DbGridColumnList, HoldsColumnsInOrder) {
-  Grid<> g(kwdbtest::Numbered(1));
-  TkwDbGridColumnList list;
-  list.Add(g.Col("QTY"));
-  list.Add(g.Col("ID"));
-  ASSERT_EQ(list.Count(), 2);
-  EXPECT_EQ(list.Items(0), g.Col("QTY"));
-  EXPECT_EQ(list.Items(1), g.Col("ID"));
-}
-
 }  // namespace
