@@ -30,6 +30,12 @@ void TkvDbDataLink::ActiveChanged() {
     }
     p.ResetMarkers();
     c.ActiveChanged(Active());
+    // A closed dataset freed its default fields: the field items let go of them (with
+    // ReloadLock set, re-binding finds no field) and bind again when it opens.
+    if (TDataSet* closed = DataSet(); closed && !closed->Active() && closed->FieldCount() == 0) {
+      TkvFlagScope lock(c.FReloadLock);
+      c.UpdateFields();
+    }
   }
   TDataSet* ds = DataSet();
   p.SkipInsertCheck = ds && ds->State() == dsInsert;
@@ -115,10 +121,18 @@ void TkvDbDataLink::UpdateData() {
 
 // --- TkvDbDataProvider -------------------------------------------------------------------------
 
-TkvDbDataProvider::TkvDbDataProvider(TkvCustomDbDataController* controller)
-    : FController(controller), FDataLink(std::make_unique<TkvDbDataLink>(this)) {}
+TkvDbDataProvider::TkvDbDataProvider(TkvCustomDbDataController* controller) : FController(controller) {}
 
-TkvDbDataProvider::~TkvDbDataProvider() { FDataLink->SetDataSource(nullptr); }
+TkvDbDataProvider::~TkvDbDataProvider() {
+  if (FDataLink) FDataLink->SetDataSource(nullptr);
+}
+
+TkvDbDataProvider::TkvDataLinkClass TkvDbDataProvider::GetDataLinkClass() { return &kvMake<TkvDbDataLink, TkvDbDataLink>; }
+
+TkvDbDataLink& TkvDbDataProvider::DataLink() {
+  if (!FDataLink) FDataLink = GetDataLinkClass()(this);
+  return *FDataLink;
+}
 
 bool TkvDbDataProvider::IsKeyMode() { return FController->HasKeyField(); }
 
@@ -174,7 +188,7 @@ bool TkvDbDataProvider::BookmarkValid(const TBookmark& b) {
 }
 
 int TkvDbDataProvider::CompareBookmarks(const TBookmark& a, const TBookmark& b) {
-  if (!FDataLink->Active()) return -1;
+  if (!FDataLink || !FDataLink->Active()) return -1;
   return DataSet()->CompareBookmarks(a, b);
 }
 
@@ -214,7 +228,7 @@ void TkvDbDataProvider::RunOperation(void (TDataSet::*operation)()) {
   TDataSet* ds = DataSet();
   if (!ds) return;
   TkvFlagScope busy(Busy);
-  if (EditingState(ds->State())) FDataLink->UpdateRecord();
+  if (EditingState(ds->State())) DataLink().UpdateRecord();
   (ds->*operation)();
 }
 
@@ -334,7 +348,10 @@ void TkvDbDataProvider::WriteBackEdit() {
     ResetMarkers();
     c.Reload(false);
   }
-  c.Refilter();
+  // The rows are filtered again. A record that its own edit took out of them stays the
+  // dataset's current record, as outside key mode: the controller follows the dataset,
+  // and only a change of its filter asks for a new focus.
+  c.Info().DataChangedRequest();
   c.RequestUpdate(false);
 }
 
