@@ -84,7 +84,7 @@ class TkwDbGridController : public TkvCustomDbDataController {
   Variant FocusedCellValue(TkwColumn* column);
 
   // A text of the grid that stays empty.
-  void GetOwnerText(AnsiString& text) { text = FOwnerText; }
+  void GetOwnerText(AnsiString& text) override { text = FOwnerText; }
 
   // --- overrides ---------------------------------------------------------------------------
   void BeforeLoadRecords(TkvValueDefReader& reader) override {}
