@@ -40,6 +40,13 @@ AnsiString LowerCase(std::string_view s);
 // and a lead byte never changes, so Chinese text stays as it is.
 AnsiString AnsiUpperCase(std::string_view s);
 AnsiString AnsiLowerCase(std::string_view s);
+// The trail byte of the double-byte character (lead, trail) in upper case, as
+// AnsiUpperCase folds it: the trail itself for every character without a case pair.
+unsigned char AnsiUpperTrail(unsigned char lead, unsigned char trail);
+// A UTF-16 text upper-cased as AnsiUpperCase folds the same text in GBK: ASCII letters
+// and the double-byte letters of GBK with a case pair change, every other unit stays as
+// it is (so characters outside GBK survive).
+WideString AnsiUpperCaseWide(std::u16string_view s);
 bool SameText(std::string_view a, std::string_view b);        // ASCII case-insensitive
 int CompareText(std::string_view a, std::string_view b);      // ASCII case-insensitive, <0/0/>0
 int CompareStr(std::string_view a, std::string_view b);       // byte order, <0/0/>0

@@ -260,4 +260,39 @@ TEST(DataFilter, ValueListHasTwoSpecialEntriesWithoutBlanksAndFourWithThem) {
   EXPECT_EQ(list2->Count(), 3);
 }
 
+// A case-insensitive condition on a wide string field keeps what the same condition on
+// a String field keeps: full-width, Greek and Cyrillic letters fold too.
+TEST(DataFilter, FaultCaseInsensitiveWideConditionFoldedAsciiOnly) {
+  TDataPacket p;
+  p.Fields = {{"S", ftString, 20}, {"W", ftWideString, 20}};
+  for (const char* t : {"\xA3\xE1", "\xA3\xC1", "\xA6\xC1x", "\xA7\xD1", "a", "B"})  // ａ Ａ αx а a B
+    p.Rows.push_back({Variant(t), Variant(GbkToWide(t))});
+  TClientDataSet ds(nullptr);
+  ds.SetData(p);
+  TDataSource source(nullptr);
+  source.SetDataSet(&ds);
+  TkvCustomDbDataController c(nullptr);
+  TkvDbField* s = c.AddField(nullptr, "S");
+  TkvDbField* w = c.AddField(nullptr, "W");
+  c.SetDataSource(&source);
+  auto rows = [&](TkvDbField* f, TkvFilterOperatorKind kind, const char* value) {
+    TkvDBDataFilterCriteria& flt = c.Filter();
+    flt.BeginUpdate();
+    flt.Clear();
+    flt.SetOptions(fcoCaseInsensitive);
+    flt.AddCondition(nullptr, f, kind, f == s ? Variant(value) : Variant(GbkToWide(value)), "");
+    flt.SetActive(true);
+    flt.EndUpdate();
+    std::string out;
+    for (int r : c.Info().Rows()) out += std::to_string(r);
+    return out;
+  };
+  EXPECT_EQ(rows(s, foEqual, "\xA3\xC1"), "01");        // S = 'Ａ' keeps ａ and Ａ
+  EXPECT_EQ(rows(w, foEqual, "\xA3\xC1"), "01");        // W = 'Ａ' as well
+  EXPECT_EQ(rows(w, foEqual, "\xA6\xA1X"), "2");        // ΑX finds αx
+  EXPECT_EQ(rows(w, foEqual, "\xA7\xA1"), "3");         // А finds а
+  EXPECT_EQ(rows(w, foLess, "\xA3\xC2"), rows(s, foLess, "\xA3\xC2"));  // < Ｂ
+  EXPECT_EQ(rows(w, foEqual, "A"), "4");
+}
+
 }  // namespace

@@ -9,7 +9,7 @@ TkvTextKey TextSortKey(const AnsiString& s) {
     const unsigned char c = static_cast<unsigned char>(s[i]);
     if (IsLeadByte(c) && i + 1 < s.size()) {
       folded[taken++] = c;
-      if (taken < 16) folded[taken++] = static_cast<unsigned char>(s[i + 1]);
+      if (taken < 16) folded[taken++] = AnsiUpperTrail(c, static_cast<unsigned char>(s[i + 1]));
       i += 2;
     } else {
       folded[taken++] = static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 32 : c);

@@ -73,9 +73,10 @@ int CmpWideString(TkvConstPlace a, TkvConstPlace b) {
 
 // AnsiCompareStr's answer, found from the first byte where the texts differ: equal
 // bytes fold alike and keep the character boundaries of both texts in step, so only the
-// character holding that byte decides (a double-byte character by its raw bytes, a
-// single one by its upper-case letter). When the two bytes differ only in case the
-// rest decides, and AnsiCompareStr itself carries on.
+// character holding that byte decides: a lead byte by its raw value (lead bytes never
+// fold), a trail byte and a single byte by their upper-case forms, as AnsiUpperCase
+// folds them (double-byte letters too). When the two differ only in case the rest
+// decides, and AnsiCompareStr itself carries on.
 namespace {
 // The lead bytes AnsiCompareStr goes by (code page 936).
 struct LeadTable {
@@ -105,10 +106,17 @@ int CompareAnsiTexts(std::string_view a, std::string_view b) {
     if (start + len > i) break;
     start += len;
   }
-  const bool doubleByte = lead[x[start]] && start + 1 < a.size();
-  if (start < i || doubleByte) return x[i] < y[i] ? -1 : 1;
-  const int ux = (x[i] >= 'a' && x[i] <= 'z') ? x[i] - 32 : x[i];
-  const int uy = (y[i] >= 'a' && y[i] <= 'z') ? y[i] - 32 : y[i];
+  int ux, uy;
+  if (start < i) {
+    // The trail bytes of one lead.
+    ux = AnsiUpperTrail(x[start], x[i]);
+    uy = AnsiUpperTrail(x[start], y[i]);
+  } else if (lead[x[start]] && start + 1 < a.size()) {
+    return x[i] < y[i] ? -1 : 1;
+  } else {
+    ux = (x[i] >= 'a' && x[i] <= 'z') ? x[i] - 32 : x[i];
+    uy = (y[i] >= 'a' && y[i] <= 'z') ? y[i] - 32 : y[i];
+  }
   if (ux != uy) return ux < uy ? -1 : 1;
   const int c = AnsiCompareStr(a, b);
   return c < 0 ? -1 : (c > 0 ? 1 : 0);

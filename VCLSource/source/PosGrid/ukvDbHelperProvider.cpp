@@ -334,7 +334,10 @@ void TkvDbDataProvider::WriteBackEdit() {
     ResetMarkers();
     c.Reload(false);
   }
-  c.Refilter();
+  // The rows are filtered again. A record that its own edit took out of them stays the
+  // dataset's current record, as outside key mode: the controller follows the dataset,
+  // and only a change of its filter asks for a new focus.
+  c.Info().DataChangedRequest();
   c.RequestUpdate(false);
 }
 

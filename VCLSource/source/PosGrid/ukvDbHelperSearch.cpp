@@ -90,15 +90,18 @@ bool MatchText(std::string_view text, std::string_view pattern, bool prefix) {
 namespace {
 
 // The prefix test with the pattern upper-cased once: the text's first bytes are
-// upper-cased a character at a time as AnsiUpperCase does (single-byte letters only,
-// a lead byte with its trail byte kept) and compared on the way.
+// upper-cased a character at a time as AnsiUpperCase does (single-byte letters, and a
+// double-byte letter by its trail byte; a lead byte never changes) and compared on the
+// way.
 bool MatchUpperPrefix(std::string_view text, const AnsiString& upperPattern) {
   const size_t m = upperPattern.size();
   if (m > text.size()) return false;
   for (size_t i = 0; i < m;) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
     if (i + 1 < m && IsLeadByte(c)) {
-      if (text[i] != upperPattern[i] || text[i + 1] != upperPattern[i + 1]) return false;
+      if (text[i] != upperPattern[i] ||
+          static_cast<char>(AnsiUpperTrail(c, static_cast<unsigned char>(text[i + 1]))) != upperPattern[i + 1])
+        return false;
       i += 2;
       continue;
     }

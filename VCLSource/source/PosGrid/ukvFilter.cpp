@@ -232,11 +232,9 @@ void TkvFilterCriteria::PrepareOperand(const Variant& v, Variant& result) const 
       result = (FOptions & fcoCaseInsensitive) ? Variant(AnsiUpperCase(v.RawString())) : v;
       return;
     case varOleStr:
+      // Wide texts fold the letters a String field folds (double-byte letters too).
       if (FOptions & fcoCaseInsensitive) {
-        WideString w = v.RawWide();
-        for (char16_t& c : w)
-          if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
-        result = Variant(w);
+        result = Variant(AnsiUpperCaseWide(v.RawWide()));
       } else {
         result = v;
       }
