@@ -1,6 +1,7 @@
 // The grid library's value engine and data controller against plain C++ doing the same
-// work in one run: loading 1,000,000 records of six value types into record storage,
-// sorting them with CompareVariants, filtering them with a three-condition criteria,
+// work in one run: loading 1,000,000 records of six value types into record storage
+// (typed values), sorting them in CompareVariants' order (the storage's typed
+// comparator), filtering them with a three-condition criteria record by record,
 // evaluating a formula 1,000,000 times; and the data controller loading the same
 // records from a client dataset, sorting its rows by two fields, filtering them with
 // three conditions, computing footer totals and searching a prefix. Each "Plain"
@@ -13,6 +14,7 @@
 #include <cstring>
 #include <numeric>
 #include "VCLSource/source/PosGrid/ukvDataManager.h"
+#include "VCLSource/source/PosGrid/ukvDataManagerCompare.h"
 #include "VCLSource/source/PosGrid/ukvDbHelperController.h"
 #include "VCLSource/source/PosGrid/ukvDbHelperFilter.h"
 #include "VCLSource/source/PosGrid/ukvDbHelperRows.h"
@@ -66,15 +68,16 @@ struct Table {
     Day = d.Add(TkvDateTimeValueTypeClass(), true, false, nullptr);
     Active = d.Add(TkvBooleanValueTypeClass(), true, false, nullptr);
   }
+  // Typed values, as a loader that knows its fields' types fills the storage.
   void Load() {
     Storage.SetRecordCount(kRecords);
     for (int i = 0; i < kRecords; ++i) {
-      Storage.SetValue(i, Qty, QtyOf(i));
-      Storage.SetValue(i, Name, NameOf(i));
-      Storage.SetValue(i, Price, PriceOf(i));
-      Storage.SetValue(i, Amount, Variant::FromCurrency(Currency::FromScaled(int64_t(i) * 10000)));
-      Storage.SetValue(i, Day, Variant::FromDate(46000.0 + i % 365));
-      Storage.SetValue(i, Active, i % 2 == 0);
+      Storage.SetInteger(i, Qty, QtyOf(i));
+      Storage.SetString(i, Name, NameOf(i));
+      Storage.SetFloat(i, Price, PriceOf(i));
+      Storage.SetCurrency(i, Amount, Currency::FromScaled(int64_t(i) * 10000));
+      Storage.SetDateTime(i, Day, 46000.0 + i % 365);
+      Storage.SetBoolean(i, Active, i % 2 == 0);
     }
   }
 };
@@ -115,12 +118,9 @@ void BM_Storage_SortByName(benchmark::State& state) {
   for (auto _ : state) {
     std::vector<int> order(kRecords);
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-      Variant va, vb;
-      t.Storage.GetValue(a, t.Name, va);
-      t.Storage.GetValue(b, t.Name, vb);
-      return CompareVariants(va, vb) < 0;
-    });
+    // The library's typed comparator of the field: CompareVariants' order.
+    const TkvRecordComparator byName(t.Storage, t.Name);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return byName.Less(a, b); });
     benchmark::DoNotOptimize(order.data());
   }
 }
@@ -153,6 +153,14 @@ class StorageItem : public TkvFilterCriteriaItem {
   void GetDataValue(int recordIndex, Variant& v) override {
     auto* c = static_cast<StorageCriteria*>(GetCriteria());
     c->FTable.Storage.GetValue(recordIndex, static_cast<TkvValueDef*>(Link()), v);
+  }
+  // The same values where the storage keeps them: records are tested in place.
+  bool GetTypedSource(TkvFilterTypedSource& source) override {
+    auto* def = static_cast<TkvValueDef*>(Link());
+    source.Type = def->ValueType();
+    source.Storage = &static_cast<StorageCriteria*>(GetCriteria())->FTable.Storage;
+    source.Def = def;
+    return true;
   }
 };
 
