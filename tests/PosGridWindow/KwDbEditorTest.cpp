@@ -11,6 +11,8 @@
 #include "db/ClientDataSet.h"
 #include "db/DataLink.h"
 #include "db/Field.h"
+#include "rtl/PngWriter.h"
+#include "tests/support/Screenshot.h"
 #include "ui/ExtCtrls.h"
 
 using namespace kwtest;
@@ -256,6 +258,12 @@ TEST(KwDbEditor, LookupListWritesTheChosenKeyOnce) {
   ASSERT_EQ(list->Items()->Count(), 3);
   EXPECT_EQ(list->Items()->Strings(1), "香蕉");
   EXPECT_EQ(list->ItemIndex(), 0);  // the bill's goods 1
+  {
+    TBitmap shot;
+    RenderControl(list, shot, false);
+    png::WriteFile(std::string("Z:") + POS_BINARY_DIR + "/kw-db-editor-lookup.png", shot.Width(), shot.Height(),
+                   shot.PixelsRGB());
+  }
   PostKey(VK_DOWN);
   PostKey(VK_ESCAPE);
   EXPECT_EQ(f.writes, 0);

@@ -97,6 +97,12 @@ TEST(KwEditorView, EditorGivenOnlyAViewLoadsTheViewsCell) {
   EXPECT_EQ(f.editor->Text(), "甲乙");
   EXPECT_EQ(f.editor->MaxLength(), 7);
   EXPECT_FALSE(f.editor->Modified());
+  // With a grid's view only window positions show and hide the editor.
+  f.Open();
+  f.editor->SetVisible(false);
+  EXPECT_TRUE(::IsWindowVisible(f.editor->Handle()));
+  f.editor->Hide();
+  EXPECT_FALSE(::IsWindowVisible(f.editor->Handle()));
 }
 
 // Keys the grid takes reach the view's KeyDown and never the edit; their character
