@@ -60,7 +60,7 @@ void TPopupDataList::SetKeyValue(const Variant& v) {
   int found = -1;
   if (!v.IsNull()) {
     for (size_t i = 0; i < FKeys.size() && found < 0; ++i)
-      if (!FKeys[i].IsNull() && FKeys[i].AsString() == v.AsString()) found = static_cast<int>(i);
+      if (VariantsEqual(FKeys[i], v)) found = static_cast<int>(i);
   }
   SetItemIndex(found);
 }
