@@ -122,11 +122,7 @@ void TInplaceDressEdit::DropDown() {
       width = std::max<int>(width, sz.cx + 6);
     }
   }
-  POINT p{0, 0};
-  ::ClientToScreen(FHandle, &p);
-  int y = p.y + Height();
-  if (y + height > ::GetSystemMetrics(SM_CYSCREEN)) y = p.y - height;
-  ::SetWindowPos(list->Handle(), HWND_TOPMOST, p.x, y, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  ShowDropDownList(list->Handle(), FHandle, width, height, HWND_TOPMOST);
   FListVisible = true;
   Invalidate();
   ::SetFocus(FHandle);

@@ -138,6 +138,10 @@ std::vector<TGridStroke> AxisLines(const TGridAxisDrawInfo& a, int cell, bool ve
 int ThumbPos(int firstCell, int minCell, int maxCell);
 // The first cell for a thumb at pos (0..127).
 int CellFromThumb(int pos, int minCell, int maxCell);
+// Where a drop-down list of the wanted size goes for an editor whose screen rectangle
+// is `editor`, inside the work area `work` of its monitor: below the editor, else above
+// it, never taller than the work area and never outside it (a long list scrolls).
+TRect DropDownPlace(const TRect& editor, int width, int height, const TRect& work);
 
 }  // namespace grid_geometry
 

@@ -367,6 +367,19 @@ void TPopupListbox::WndProc(TMessage& m) {
   TCustomListBox::WndProc(m);
 }
 
+void ShowDropDownList(HWND list, HWND editor, int width, int height, HWND insertAfter) {
+  RECT er;
+  ::GetWindowRect(editor, &er);
+  TRect work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+  MONITORINFO mi{};
+  mi.cbSize = sizeof(mi);
+  if (::GetMonitorInfoW(::MonitorFromWindow(editor, MONITOR_DEFAULTTONEAREST), &mi))
+    work = {mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom};
+  const TRect place = grid_geometry::DropDownPlace({er.left, er.top, er.right, er.bottom}, width, height, work);
+  ::SetWindowPos(list, insertAfter, place.Left, place.Top, place.Right - place.Left, place.Bottom - place.Top,
+                 SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
 // ============================================================================ TInplaceEditList
 
 TInplaceEditList::TInplaceEditList(TComponent* AOwner)
@@ -443,11 +456,7 @@ void TInplaceEditList::DropDown() {
       width = std::max<int>(width, sz.cx + (frame.right - frame.left) + ::GetSystemMetrics(SM_CXVSCROLL) + 4);
     }
   }
-  POINT p{Left(), Top()};
-  ::ClientToScreen(Parent() ? Parent()->Handle() : FHandle, &p);
-  int y = p.y + Height();
-  if (y + height > ::GetSystemMetrics(SM_CYSCREEN)) y = p.y - height;
-  ::SetWindowPos(list->Handle(), HWND_TOP, p.x, y, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  ShowDropDownList(list->Handle(), FHandle, width, height, HWND_TOP);
   FListVisible = true;
   Invalidate();
   ::SetFocus(FHandle);

@@ -146,6 +146,11 @@ class TPopupListbox : public TCustomListBox {
   int FItemHeightWanted = 0;
 };
 
+// Shows a popup list of width x height for an editor window: below the editor, else
+// above it, kept on the work area of the editor's monitor (a long list scrolls). The
+// list does not take the activation.
+void ShowDropDownList(HWND list, HWND editor, int width, int height, HWND insertAfter);
+
 // The in-place editor with a drop-down button and a pick list (edit style esPickList)
 // or an ellipsis button (esEllipsis).
 class TInplaceEditList : public TInplaceEdit {

@@ -411,6 +411,40 @@ TEST(DressGridPickList, BackspaceMovesTheSelectionDownAndKeysSearchTheList) {
   EXPECT_FALSE(ed->ListVisible());
 }
 
+// Regression: the list of a cell at the edge of the screen went past it, out of the
+// mouse's reach; it is kept on the work area of the editor's monitor.
+TEST(DressGridPickList, RegressionAListAtTheScreensEdgeStaysOnTheWorkArea) {
+  DressForm f("", "", 3);
+  TStringList* items = f.grid->Columns()->Column(2)->NeedPickList();
+  for (int i = 0; i < 30; ++i) items->Add("项" + std::to_string(i));
+  f.Show();
+  MONITORINFO mi{};
+  mi.cbSize = sizeof(mi);
+  ASSERT_TRUE(::GetMonitorInfoW(::MonitorFromWindow(f.form->Handle(), MONITOR_DEFAULTTONEAREST), &mi));
+  const TRect cell = f.grid->CellRect(3, 2);
+  POINT at{cell.Left, cell.Bottom};
+  ::ClientToScreen(f.grid->Handle(), &at);
+  // The cell's left edge 20 pixels before the work area's right edge, its bottom 30
+  // pixels above the work area's bottom.
+  f.form->SetBounds(f.form->Left() + (mi.rcWork.right - 20) - at.x, f.form->Top() + (mi.rcWork.bottom - 30) - at.y,
+                    f.form->Width(), f.form->Height());
+  f.Click(3, 2);
+  PostKey(VK_F2);
+  PostChar(L' ');
+  auto* ed = dynamic_cast<TInplaceDressEdit*>(f.grid->InplaceEditor());
+  ASSERT_TRUE(ed && ed->ListVisible());
+  RECT lr;
+  ::GetWindowRect(ed->PickList()->Handle(), &lr);
+  const std::string where = std::to_string(lr.left) + "," + std::to_string(lr.top) + "," + std::to_string(lr.right) +
+                            "," + std::to_string(lr.bottom);
+  EXPECT_GE(lr.left, mi.rcWork.left) << where;
+  EXPECT_LE(lr.right, mi.rcWork.right) << where;
+  EXPECT_GE(lr.top, mi.rcWork.top) << where;
+  EXPECT_LE(lr.bottom, mi.rcWork.bottom) << where;
+  EXPECT_LE(lr.bottom - lr.top, 256);
+  PostKey(VK_ESCAPE);
+}
+
 // --- find -----------------------------------------------------------------------------------------
 
 TEST(DressGridFind, CtrlFOpensTheFindWindowAndFindNextMovesToTheMatch) {

@@ -186,6 +186,24 @@ TEST(GridAxis, ThumbFollowsTheFirstCellOverItsRange) {
   EXPECT_EQ(CellFromThumb(127, 1, 11), 11);
 }
 
+// A drop-down list keeps to a work area that does not start at the screen's origin (a
+// taskbar at the top, a monitor left of the main one).
+TEST(GridDropDown, ListKeepsToAWorkAreaAwayFromTheOrigin) {
+  auto s = [](TRect editor, int w, int h, TRect work) {
+    const TRect r = DropDownPlace(editor, w, h, work);
+    return std::to_string(r.Left) + "," + std::to_string(r.Top) + "," + std::to_string(r.Right) + "," +
+           std::to_string(r.Bottom);
+  };
+  const TRect top{0, 40, 1024, 768};
+  EXPECT_EQ(s({10, 60, 90, 78}, 80, 300, top), "10,78,90,378");       // below
+  EXPECT_EQ(s({10, 600, 90, 618}, 80, 300, top), "10,300,90,600");    // above
+  EXPECT_EQ(s({10, 300, 90, 318}, 80, 500, top), "10,40,90,540");     // room on neither side: onto the area
+  EXPECT_EQ(s({-5, 300, 75, 318}, 80, 100, top), "0,318,80,418");     // pulled in from the left
+  const TRect left{-1280, 0, 0, 1024};
+  EXPECT_EQ(s({-40, 100, 20, 118}, 80, 100, left), "-80,118,0,218");  // kept on its own monitor
+  EXPECT_EQ(s({-600, 1000, -520, 1018}, 80, 100, left), "-600,900,-520,1000");
+}
+
 TEST(GridCells, OutOfRangeAndUnwrittenCellsReadEmpty) {
   TGridCells c;
   EXPECT_EQ(c.Get(3, 4), "");

@@ -107,13 +107,4 @@ int HorzThumbPos(const TLayoutInput& in, int maxLeftCol) {
   return std::clamp(LongMulDiv(before, 127, shown - 1), 0, 127);
 }
 
-TRect DropDownPlace(const TRect& editor, int width, int height, const TRect& work) {
-  height = std::min(height, std::max(0, work.Bottom - work.Top));
-  int top = editor.Bottom;
-  if (top + height > work.Bottom) top = editor.Top - height;
-  top = std::clamp(top, work.Top, work.Bottom - height);
-  const int left = std::clamp(editor.Left, work.Left, std::max(work.Left, work.Right - width));
-  return {left, top, left + width, top + height};
-}
-
 }  // namespace kw_grid

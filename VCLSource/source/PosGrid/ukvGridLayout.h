@@ -80,9 +80,7 @@ std::vector<TCellArea> CellAreas(const TGridDrawInfo& info, const TLayoutInput& 
 // shown columns up to maxLeftCol. With at most one shown column the thumb stands at 0.
 int HorzThumbPos(const TLayoutInput& in, int maxLeftCol);
 
-// Where a drop-down list of the wanted size goes for an editor whose screen rectangle
-// is `editor`, inside the work area `work`: below the editor, else above it, never
-// taller than the work area and never outside it.
-TRect DropDownPlace(const TRect& editor, int width, int height, const TRect& work);
+// The drop-down placement of every grid editor is the grid core's.
+using grid_geometry::DropDownPlace;
 
 }  // namespace kw_grid
