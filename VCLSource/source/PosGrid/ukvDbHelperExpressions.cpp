@@ -1,3 +1,4 @@
+// Named-field formulas of the data controller and their field leaves.
 #include "VCLSource/source/PosGrid/ukvDbHelperExpressions.h"
 
 #include <algorithm>
