@@ -3,8 +3,10 @@
 
 #include "ColumnsFixture.h"
 #include "db/DataSet.h"
+#include "tests/support/ErrorText.h"
 
 using kwtest::FakeGrid;
+using postest::ErrorOf;
 
 namespace {
 
@@ -80,7 +82,9 @@ TEST(ColumnText, DisplayFormatOnNumbersOnly) {
   EXPECT_EQ(name->GetDisplayText("梨", 1), "梨");
 }
 
-TEST(ColumnText, ValueFormulaComputesAndAFailureKeepsTheDefaultText) {
+// A formula that fails for a record shows an empty cell: neither the default text nor
+// the stored (or formatted) text of a bound field may pass for its result.
+TEST(ColumnText, ValueFormulaComputesAndAFailureShowsAnEmptyText) {
   Loaded g;
   TkwColumn* total = g.Columns->Add();
   total->SetName("colTotal");
@@ -93,10 +97,19 @@ TEST(ColumnText, ValueFormulaComputesAndAFailureKeepsTheDefaultText) {
   EXPECT_EQ(total->GetDisplayText("", 2), "20.0");
   TkwColumn* text = g.Columns->Add();
   text->SetValueExpression("NAME+1");  // a text that is not a number
-  EXPECT_EQ(text->GetDisplayText("默认", 0), "默认");
+  EXPECT_EQ(text->GetDisplayText("默认", 0), "");
+  TkwColumn* qty = g.Col("QTY");
+  qty->SetValueExpression("NAME*2");
+  EXPECT_EQ(qty->GetDisplayText("3", 1), "");
+  qty->SetDisplayFormat("0.00");
+  EXPECT_EQ(qty->GetDisplayText("3", 1), "");
+  qty->SetValueExpression("PRICE*2");  // the same column computes again once it can
+  EXPECT_EQ(qty->GetDisplayText("3", 1), "4.50");
   EXPECT_THROW(text->SetValueExpression("NOSUCH+1"), Exception);
   EXPECT_FALSE(text->HasValueExpression());
   EXPECT_EQ(text->ValueExpression(), "NOSUCH+1");
+  // A column takes no arguments: written with them it is unknown.
+  EXPECT_EQ(ErrorOf([&] { text->SetValueExpression("QTY(1)*2"); }), "EExpression: Unknown Identifier QTY");
 }
 
 TEST(ColumnText, LookupColumnShowsTheListTextOfTheKey) {

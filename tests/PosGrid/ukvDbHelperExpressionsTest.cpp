@@ -60,6 +60,54 @@ TEST(DbExpressions, FailedCompileLeavesNoTree) {
   EXPECT_EQ(g.C->FieldCount(), fields);
 }
 
+// A field takes no arguments: written with them it is an unknown identifier, never read
+// as the plain field (which could not take the argument list either). Functions still
+// take fields as arguments.
+TEST(DbExpressions, FieldWithArgumentsIsAnUnknownIdentifier) {
+  Grid g = Items();
+  TkvDbExpression* e = g.C->Expressions().Add();
+  const int fields = g.C->FieldCount();
+  for (const char* text : {"ID(1) > 1", "ID() > 1", "NAME('a') = 'a'"}) {
+    e->SetText(text);
+    const std::string name = std::string(text).substr(0, std::string(text).find('('));
+    EXPECT_EQ(ErrorOf([&] { e->Compile(); }), "EExpression: Unknown Identifier " + name) << text;
+    EXPECT_FALSE(e->HasCompiled()) << text;
+    EXPECT_EQ(g.C->FieldCount(), fields) << text;  // no field item left behind
+  }
+  e->SetText("foo(ID) > 1");  // the arguments are parsed first: ID is a field there
+  EXPECT_EQ(ErrorOf([&] { e->Compile(); }), "EExpression: Unknown Identifier FOO");
+  e->SetText("UPPER(NAME) = 'B'");
+  e->Compile();
+  g.C->Reload(true);
+  EXPECT_FALSE(e->IsTrueAt(0));
+  EXPECT_TRUE(e->IsTrueAt(1));
+}
+
+// Every item is compiled even after one has failed, and each failure is reported, in
+// index order, through the first one's class.
+TEST(DbExpressions, RecompileAllCompilesEveryItemAndReportsEachFailure) {
+  Grid g = Items();
+  TkvDbExpressions& list = g.C->Expressions();
+  const char* const texts[] = {"FOO > 1", "ID > 10", "ID(2) > 1", "PRICE > 2", "BAR"};
+  for (const char* t : texts) list.Add()->SetText(t);
+  EXPECT_EQ(ErrorOf([&] { list.RecompileAll(); }),
+            "Exception: 找不到列：FOO\r\nUnknown Identifier ID\r\n找不到列：BAR");
+  std::string compiled;
+  for (int i = 0; i < list.Count(); ++i) compiled += list.Items(i)->HasCompiled() ? '1' : '0';
+  EXPECT_EQ(compiled, "01010");
+  // One failure keeps its own class and text.
+  list.Items(0)->SetText("ID < 10");
+  list.Items(4)->SetText("ACTIVE");
+  EXPECT_EQ(ErrorOf([&] { list.RecompileAll(); }), "EExpression: Unknown Identifier ID");
+  list.Items(2)->SetText("NOT ACTIVE");
+  EXPECT_EQ(ErrorOf([&] { list.RecompileAll(); }), "no error");
+  g.C->Reload(true);
+  std::string rows;
+  for (int r = 0; r < 3; ++r)
+    for (int i = 0; i < list.Count(); ++i) rows += list.Items(i)->IsTrueAt(r) ? '1' : '0';
+  EXPECT_EQ(rows, "10011" "01100" "10110");
+}
+
 // A column whose formula multiplies two other columns, and one that refers to itself.
 class FormulaColumn : public IkwColumn {
  public:

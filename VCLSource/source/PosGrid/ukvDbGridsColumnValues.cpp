@@ -182,7 +182,9 @@ AnsiString TkwColumn::GetDisplayText(const AnsiString& defaultText, int recordIn
         const Variant v = EvaluateValueExpression(recordIndex);
         text = !FDisplayFormat.empty() && !v.IsNull() ? FormatFloat(FDisplayFormat, v.AsDouble()) : VarToStr(v);
       } catch (const Exception&) {
-        // The formula cannot be worked out for this record: the text stays as it was.
+        // The formula cannot be worked out for this record: the cell is empty. The
+        // default (or the bound field's stored) text would pass for a computed result.
+        text.clear();
       }
     }
     g->DoGetDisplayText(this, text, recordIndex);

@@ -204,7 +204,8 @@ class TkwColumn : public TkwInterfaceCollectionItem, public IkwColumn {
   bool Has(TkwColumnOption o) const { return (FColumnOptions & ColumnOption(o)) != 0; }
 
   // --- values, footers, lookups ----------------------------------------------------------------
-  // The text shown for the record's value; defaultText is the stored display text.
+  // The text shown for the record's value; defaultText is the stored display text. A value
+  // formula that cannot be worked out for the record gives an empty text.
   AnsiString GetDisplayText(const AnsiString& defaultText, int recordIndex);
   const AnsiString& FooterText() const { return FFooterText; }
   void SetFooterText(const AnsiString& v) { FFooterText = v; }

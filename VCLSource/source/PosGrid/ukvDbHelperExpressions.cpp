@@ -1,8 +1,9 @@
 // The data controller's named-field formulas: compiling one (a failed compile leaves no
-// tree), its field leaves, and evaluating it for one record.
+// tree), recompiling all of them, their field leaves, and evaluating one for one record.
 #include "VCLSource/source/PosGrid/ukvDbHelperExpressions.h"
 
 #include <algorithm>
+#include <exception>
 #include "VCLSource/source/PosGrid/ukvDbHelperSearch.h"
 
 // --- TkvDbFieldExpression -------------------------------------------------------------------------
@@ -78,7 +79,10 @@ void TkvDbExpression::Compile() {
   Drop();
   TDataSet* ds = FController->DataSet();
   try {
-    FCompiled = CreateExpression(FText, [this, ds](const AnsiString& identifier, TkvParameterListPtr&) -> TkvExpressionPtr {
+    FCompiled = CreateExpression(FText, [this, ds](const AnsiString& identifier, TkvParameterListPtr& params) -> TkvExpressionPtr {
+      // A field takes no arguments: QTY(1) is no field but an unknown function, which
+      // the parser reports ("Unknown Identifier %s").
+      if (params) return nullptr;
       TField* f = ds ? ds->FindField(identifier) : nullptr;
       if (!f) throw Exception("找不到列：" + identifier);
       auto node = std::make_unique<TkvDbFieldExpression>(FController, this, f);
@@ -112,8 +116,28 @@ TkvDbExpression* TkvDbExpressions::Add() {
   return FItems.back().get();
 }
 
+// Every item is compiled, also after one has failed; the failures are then reported
+// together: the first one raised, its message holding each failure's text on a line of
+// its own, in index order.
 void TkvDbExpressions::RecompileAll() {
-  for (auto& e : FItems) e->Compile();
+  std::exception_ptr first;
+  AnsiString messages;
+  for (auto& e : FItems) {
+    try {
+      e->Compile();
+    } catch (const Exception& x) {
+      if (first) messages += "\r\n";
+      else first = std::current_exception();
+      messages += x.Message();
+    }
+  }
+  if (!first) return;
+  try {
+    std::rethrow_exception(first);
+  } catch (Exception& x) {
+    x.SetMessage(messages);
+    throw;
+  }
 }
 
 void TkvDbExpressions::FieldRemoved(TkvDbField* field) {

@@ -5,6 +5,8 @@
 // Decisions:
 //  - a compile that fails leaves no tree behind (HasCompiled is false), and IsTrueAt
 //    without a tree is false;
+//  - a field takes no arguments: a field name written with them (QTY(1)) is an unknown
+//    identifier;
 //  - a Null field value reads as 0, '' or False, never as a conversion error;
 //  - a field node holds the controller's field item by its own reference, so a removed
 //    item cannot be reached from an old tree: the tree is dropped with it.
@@ -64,6 +66,9 @@ class TkvDbExpressions {
   int Count() const { return static_cast<int>(FItems.size()); }
   TkvDbExpression* Items(int index) const { return FItems[static_cast<size_t>(index)].get(); }
   void Clear() { FItems.clear(); }
+  // Compiles every item in index order. Items that fail are left without a tree and
+  // the others are compiled all the same; the failures then raise as one exception
+  // (the first one's class) whose message lists each failure's text, one per line.
   void RecompileAll();
   void FieldRemoved(TkvDbField* field);
 
