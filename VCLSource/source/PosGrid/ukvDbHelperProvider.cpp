@@ -427,6 +427,14 @@ void TkvDbDataProvider::RestorePosition() {
   try {
     if (!SavePos.Bookmark.empty() && ds->BookmarkValid(SavePos.Bookmark)) {
       ds->GotoBookmark(SavePos.Bookmark);
+      // The record goes back to its buffer of the window, so that the other links of the
+      // dataset (a grid's rows) show what they showed: two moves, away and back, slide the
+      // window as far as it needs (towards its end when the index grew, else its start).
+      const int now = ds->ActiveRecord(), saved = SavePos.ActiveRecord;
+      if (saved >= 0 && saved < ds->BufferCount() && now != saved) {
+        const int away = now > saved ? ds->BufferCount() - 1 - saved : -saved;
+        ds->MoveBy(-ds->MoveBy(away));
+      }
       if (SavePos.Bof && !ds->Bof()) ds->Prior();
       if (SavePos.Eof) ds->Next();
     }
