@@ -225,11 +225,27 @@ void TkvDbDataProvider::EndDataSetChange() {
   --ChangeNesting;
 }
 
+// A pending edit is finished first. In key mode the edit is posted and its record read
+// back before the operation (unless the dataset's notice of the post did that already),
+// and the operation runs with the controls disabled: its notices arrive as one change.
 void TkvDbDataProvider::RunOperation(void (TDataSet::*operation)()) {
   TDataSet* ds = DataSet();
   if (!ds) return;
   TkvFlagScope busy(Busy);
-  if (EditingState(ds->State())) DataLink().UpdateRecord();
+  const bool keyMode = IsKeyMode();
+  if (EditingState(ds->State())) {
+    if (!keyMode && IsInserting()) FController->GetEditRecordIndex();
+    DataLink().UpdateRecord();
+    if (keyMode) {
+      ds->CheckBrowseMode();
+      if (EditedRecord != kvNoRecord) WriteBackEdit();
+      EditedRecord = kvNoRecord;
+      EditedRecordNew = -1;
+      EditedIsInsert = false;
+      ResetMarkers();
+    }
+  }
+  TkvControlsScope controls(ds, keyMode);
   (ds->*operation)();
 }
 
@@ -326,9 +342,10 @@ void TkvDbDataProvider::SyncRecord() {
 void TkvDbDataProvider::WriteBackEdit() {
   TkvCustomDbDataController& c = *FController;
   TDataSet* ds = DataSet();
-  const int r = EditedRecord;
+  const int r = EditedRecord < 0 && EditedRecordNew >= 0 ? EditedRecordNew : EditedRecord;
   const bool editEnded = EditWasPending;
   EditedRecord = kvNoRecord;
+  EditedRecordNew = -1;
   EditedIsInsert = false;
   EditWasPending = false;
   if (!ds || !ds->Active()) return;
