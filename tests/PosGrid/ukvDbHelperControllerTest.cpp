@@ -276,6 +276,30 @@ TEST(DataController, ScrollHandlersAreParkedDuringALoadAndComeBack) {
   EXPECT_TRUE(static_cast<bool>(g.DataSet->AfterScroll));
 }
 
+// Another link of the dataset (a grid's rows) keeps its window across a load: the current
+// record goes back to the buffer it was in.
+TEST(DataController, ALoadPutsTheCurrentRecordBackIntoItsBuffer) {
+  std::vector<std::pair<int, const char*>> items;
+  for (int i = 1; i <= 12; ++i) items.push_back({i, "x"});
+  Grid g(Named(items));
+  TDataLink rows;
+  rows.SetBufferCount(5);
+  rows.SetDataSource(g.Source.get());
+  // A jump centres the record in the window; a step from there moves it off the centre.
+  for (const auto& [from, step] : std::vector<std::pair<int, int>>{{6, 1}, {6, -2}, {3, 1}, {10, 2}, {7, 0}}) {
+    g.DataSet->SetRecNo(from);
+    g.DataSet->MoveBy(step);
+    const int recNo = from + step;
+    const int buffer = g.DataSet->ActiveRecord();
+    g.C->Reload(true);
+    EXPECT_EQ(g.DataSet->RecNo(), recNo);
+    EXPECT_EQ(g.DataSet->ActiveRecord(), buffer) << recNo;
+    EXPECT_EQ(g.CurrentId(), std::to_string(recNo));
+    EXPECT_EQ(g.FocusedId(), std::to_string(recNo));
+  }
+  rows.SetDataSource(nullptr);
+}
+
 TEST(DataController, RemovingAFieldItemTakesItOutOfSortingSummariesFilterAndSearch) {
   Grid g(Named({{1, "a"}, {2, "b"}}));
   TkvDbField* name = g.F("NAME");

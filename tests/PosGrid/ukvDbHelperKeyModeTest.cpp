@@ -136,6 +136,33 @@ TEST(DataControllerKeyMode, ControllerAppendPostsThePendingEditFirst) {
   EXPECT_FALSE(g.DataSet->ControlsDisabled());
 }
 
+// In key mode the controller's append posts the pending edit and reads its record back
+// before the dataset appends, and the append runs with the controls disabled (its
+// notices reach the controller as one change); outside key mode the controls stay on.
+TEST(DataControllerKeyMode, AppendFinishesThePendingEditAndRunsWithControlsDisabled) {
+  for (const bool keyMode : {true, false}) {
+    Grid g(Named({{1, "a"}, {2, "b"}}));
+    if (keyMode) g.C->SetKeyField(g.F("ID"));
+    g.DataSet->Edit();
+    g.DataSet->FieldByName("NAME")->SetAsString("A1");
+    std::string seen;
+    bool disabled = !keyMode;
+    g.DataSet->AfterInsert = [&](TDataSet* ds) {
+      seen = NameOf(g, 0);
+      disabled = ds->ControlsDisabled();
+    };
+    g.C->Append();
+    EXPECT_EQ(seen, "A1") << keyMode;
+    EXPECT_EQ(disabled, keyMode);
+    EXPECT_FALSE(g.DataSet->ControlsDisabled());
+    EXPECT_EQ(g.DataSet->State(), dsInsert);
+    g.DataSet->FieldByName("ID")->SetAsInteger(3);
+    g.DataSet->Post();
+    EXPECT_EQ(g.RowIds(), "1 2 3") << keyMode;
+    EXPECT_EQ(g.FocusedId(), "3") << keyMode;
+  }
+}
+
 TEST(DataControllerKeyMode, DeletingThroughTheControllerRemovesOneRecordOnly) {
   KeyGrid g(Named({{1, "a"}, {2, "b"}, {3, "c"}, {4, "d"}}));
   g.C->FocusRowIndex(1);

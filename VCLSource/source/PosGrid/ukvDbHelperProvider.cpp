@@ -222,11 +222,27 @@ void TkvDbDataProvider::EndDataSetChange() {
   if (ds) ds->EnableControls();
 }
 
+// A pending edit is finished first. In key mode the edit is posted and its record read
+// back before the operation (unless the dataset's notice of the post did that already),
+// and the operation runs with the controls disabled: its notices arrive as one change.
 void TkvDbDataProvider::RunOperation(void (TDataSet::*operation)()) {
   TDataSet* ds = DataSet();
   if (!ds) return;
   TkvFlagScope busy(Busy);
-  if (EditingState(ds->State())) DataLink().UpdateRecord();
+  const bool keyMode = IsKeyMode();
+  if (EditingState(ds->State())) {
+    if (!keyMode && IsInserting()) FController->GetEditRecordIndex();
+    DataLink().UpdateRecord();
+    if (keyMode) {
+      ds->CheckBrowseMode();
+      if (EditedRecord != kvNoRecord) WriteBackEdit();
+      EditedRecord = kvNoRecord;
+      EditedRecordNew = -1;
+      EditedIsInsert = false;
+      ResetMarkers();
+    }
+  }
+  TkvControlsScope controls(ds, keyMode);
   (ds->*operation)();
 }
 
@@ -323,9 +339,10 @@ void TkvDbDataProvider::SyncRecord() {
 void TkvDbDataProvider::WriteBackEdit() {
   TkvCustomDbDataController& c = *FController;
   TDataSet* ds = DataSet();
-  const int r = EditedRecord;
+  const int r = EditedRecord < 0 && EditedRecordNew >= 0 ? EditedRecordNew : EditedRecord;
   const bool editEnded = EditWasPending;
   EditedRecord = kvNoRecord;
+  EditedRecordNew = -1;
   EditedIsInsert = false;
   EditWasPending = false;
   if (!ds || !ds->Active()) return;
@@ -424,6 +441,14 @@ void TkvDbDataProvider::RestorePosition() {
   try {
     if (!SavePos.Bookmark.empty() && ds->BookmarkValid(SavePos.Bookmark)) {
       ds->GotoBookmark(SavePos.Bookmark);
+      // The record goes back to its buffer of the window, so that the other links of the
+      // dataset (a grid's rows) show what they showed: two moves, away and back, slide the
+      // window as far as it needs (towards its end when the index grew, else its start).
+      const int now = ds->ActiveRecord(), saved = SavePos.ActiveRecord;
+      if (saved >= 0 && saved < ds->BufferCount() && now != saved) {
+        const int away = now > saved ? ds->BufferCount() - 1 - saved : -saved;
+        ds->MoveBy(-ds->MoveBy(away));
+      }
       if (SavePos.Bof && !ds->Bof()) ds->Prior();
       if (SavePos.Eof) ds->Next();
     }
