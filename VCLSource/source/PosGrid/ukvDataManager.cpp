@@ -47,7 +47,8 @@ void RaiseRecordIndexError() { throw EkvInvalidDataControllerOperation(kvLoadStr
 
 // --- TkvValueDef ------------------------------------------------------------------------
 
-TkvValueDef::TkvValueDef(TkvValueDefs* owner, TkvValueTypeClass valueType) : FOwner(owner), FValueType(valueType) {}
+TkvValueDef::TkvValueDef(TkvValueDefs* owner, TkvValueTypeClass valueType)
+    : FOwner(owner), FValueType(valueType), FUsesCell(valueType->UsesCell()) {}
 
 bool TkvValueDef::IsStored() const { return FStored || !FOwner->Storage()->StoredOnly(); }
 
@@ -72,13 +73,13 @@ void TkvValueDef::Layout(int offset, int cellOffset) {
 TkvValuePlace TkvValueDef::Place(TkvRecord* r) const {
   TkvValuePlace p;
   p.Data = r->Bytes() + FOffset + 1;
-  p.Cell = FValueType->UsesCell() ? &r->Cells()[static_cast<size_t>(FCellOffset)] : nullptr;
+  p.Cell = FUsesCell ? &r->Cells()[static_cast<size_t>(FCellOffset)] : nullptr;
   return p;
 }
 
 TkvConstPlace TkvValueDef::Place(const TkvRecord* r) const {
   return TkvConstPlace(r->Bytes() + FOffset + 1,
-                       FValueType->UsesCell() ? &r->Cells()[static_cast<size_t>(FCellOffset)] : nullptr);
+                       FUsesCell ? &r->Cells()[static_cast<size_t>(FCellOffset)] : nullptr);
 }
 
 int TkvValueDef::CompareRecordValues(const TkvRecord* r1, const TkvRecord* r2) const {

@@ -143,6 +143,7 @@ class TkvValueDef : public TObject {
   bool FTextStored = false;
   TkvValueDefs* FOwner;
   TkvValueTypeClass FValueType;
+  bool FUsesCell;  // FValueType->UsesCell(), asked once
 };
 
 // The twin of a data definition inside the internal definitions: always stored; its
