@@ -295,18 +295,16 @@ Bound& LoadedController() {
   return *b;
 }
 
-// Heap bytes of the controller's record storage: the record table, each record and its
-// bytes and cells blocks, and texts kept outside their strings.
+// Heap bytes of the controller's record storage: the record table, each record's block,
+// and texts kept outside their strings.
 size_t StorageBytes(TkvDataStorage& s) {
   size_t n = static_cast<size_t>(s.RecordCount()) * sizeof(void*);
   for (int i = 0; i < s.RecordCount(); ++i) {
     const TkvRecord* r = s.RecordAt(i);
     if (!r) continue;
     n += malloc_usable_size(const_cast<TkvRecord*>(r));
-    if (!r->Bytes.empty()) n += malloc_usable_size(const_cast<uint8_t*>(r->Bytes.data()));
-    if (!r->Cells.empty()) n += malloc_usable_size(const_cast<TkvCell*>(r->Cells.data()));
-    for (const TkvCell& c : r->Cells)
-      if (const auto* t = std::get_if<AnsiString>(&c); t && t->capacity() > 15) n += t->capacity() + 1;
+    for (size_t c = 0; c < r->CellCount(); ++c)
+      if (const auto* t = std::get_if<AnsiString>(&r->Cells()[c]); t && t->capacity() > 15) n += t->capacity() + 1;
   }
   return n;
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include "VCLSource/source/PosGrid/ukvDbConsts.h"
 
 namespace {
@@ -14,11 +15,43 @@ namespace {
 constexpr int kTextStampBytes = 5;
 }  // namespace
 
+// --- TkvRecord ----------------------------------------------------------------------------
+
+TkvRecordPtr TkvRecord::Make(size_t bytes, size_t cells) {
+  void* block = ::operator new(sizeof(TkvRecord) + cells * sizeof(TkvCell) + bytes);
+  TkvRecordPtr r(new (block) TkvRecord(bytes, cells));
+  TkvCell* c = r->Cells();
+  for (size_t i = 0; i < cells; ++i) new (c + i) TkvCell();
+  std::memset(r->Bytes(), 0, bytes);
+  return r;
+}
+
+TkvRecordPtr TkvRecord::Reshaped(size_t byteAt, size_t removeBytes, size_t insertBytes, size_t cellAt,
+                                 size_t removeCells, size_t insertCells) {
+  TkvRecordPtr r = Make(FByteCount - removeBytes + insertBytes, FCellCount - removeCells + insertCells);
+  r->State = State;
+  r->Id = Id;
+  std::memcpy(r->Bytes(), Bytes(), byteAt);
+  std::memcpy(r->Bytes() + byteAt + insertBytes, Bytes() + byteAt + removeBytes, FByteCount - byteAt - removeBytes);
+  for (size_t i = 0; i < cellAt; ++i) r->Cells()[i] = std::move(Cells()[i]);
+  for (size_t i = cellAt + removeCells; i < FCellCount; ++i)
+    r->Cells()[i - removeCells + insertCells] = std::move(Cells()[i]);
+  return r;
+}
+
+void TkvRecordDeleter::operator()(TkvRecord* r) const {
+  TkvCell* c = r->Cells();
+  for (size_t i = 0; i < r->FCellCount; ++i) c[i].~TkvCell();
+  r->~TkvRecord();
+  ::operator delete(static_cast<void*>(r));
+}
+
 void RaiseRecordIndexError() { throw EkvInvalidDataControllerOperation(kvLoadStr(SkvRecordIndexError)); }
 
 // --- TkvValueDef ------------------------------------------------------------------------
 
-TkvValueDef::TkvValueDef(TkvValueDefs* owner, TkvValueTypeClass valueType) : FOwner(owner), FValueType(valueType) {}
+TkvValueDef::TkvValueDef(TkvValueDefs* owner, TkvValueTypeClass valueType)
+    : FOwner(owner), FValueType(valueType), FUsesCell(valueType->UsesCell()) {}
 
 bool TkvValueDef::IsStored() const { return FStored || !FOwner->Storage()->StoredOnly(); }
 
@@ -42,25 +75,25 @@ void TkvValueDef::Layout(int offset, int cellOffset) {
 
 TkvValuePlace TkvValueDef::Place(TkvRecord* r) const {
   TkvValuePlace p;
-  p.Data = r->Bytes.data() + FOffset + 1;
-  p.Cell = FValueType->UsesCell() ? &r->Cells[static_cast<size_t>(FCellOffset)] : nullptr;
+  p.Data = r->Bytes() + FOffset + 1;
+  p.Cell = FUsesCell ? &r->Cells()[static_cast<size_t>(FCellOffset)] : nullptr;
   return p;
 }
 
 TkvConstPlace TkvValueDef::Place(const TkvRecord* r) const {
-  return TkvConstPlace(r->Bytes.data() + FOffset + 1,
-                       FValueType->UsesCell() ? &r->Cells[static_cast<size_t>(FCellOffset)] : nullptr);
+  return TkvConstPlace(r->Bytes() + FOffset + 1,
+                       FUsesCell ? &r->Cells()[static_cast<size_t>(FCellOffset)] : nullptr);
 }
 
 int TkvValueDef::CompareRecordValues(const TkvRecord* r1, const TkvRecord* r2) const {
-  const bool n1 = !r1 || !IsStored() || r1->Bytes[static_cast<size_t>(FOffset)] == 0;
-  const bool n2 = !r2 || !IsStored() || r2->Bytes[static_cast<size_t>(FOffset)] == 0;
+  const bool n1 = !r1 || !IsStored() || r1->Bytes()[static_cast<size_t>(FOffset)] == 0;
+  const bool n2 = !r2 || !IsStored() || r2->Bytes()[static_cast<size_t>(FOffset)] == 0;
   if (n1 || n2) return n1 == n2 ? 0 : (n1 ? -1 : 1);
   return FValueType->CompareBuffers(Place(r1), Place(r2));
 }
 
 void TkvValueDef::GetRecordValue(const TkvRecord* r, Variant& v) const {
-  if (!r || !IsStored() || r->Bytes[static_cast<size_t>(FOffset)] == 0) {
+  if (!r || !IsStored() || r->Bytes()[static_cast<size_t>(FOffset)] == 0) {
     v = Variant::Null();
     return;
   }
@@ -75,19 +108,19 @@ void TkvValueDef::SetRecordValue(TkvRecord* r, const Variant& v) const {
   }
   // Convert and store first; the flag follows only a stored value.
   FValueType->SetVariant(Place(r), v);
-  r->Bytes[static_cast<size_t>(FOffset)] = 1;
+  r->Bytes()[static_cast<size_t>(FOffset)] = 1;
 }
 
 void TkvValueDef::FreeRecordValue(TkvRecord* r) const {
   if (!r || !IsStored()) return;
   const TkvValuePlace p = Place(r);
   if (p.Cell) FValueType->FreeValue(p);
-  std::memset(r->Bytes.data() + FOffset, 0, static_cast<size_t>(1 + FDataSize));
+  std::memset(r->Bytes() + FOffset, 0, static_cast<size_t>(1 + FDataSize));
 }
 
 void TkvValueDef::GetRecordDisplayText(TkvRecord* r, int recordIndex, AnsiString& text) {
   if (!HasStoredText()) {
-    if (!r || !IsStored() || r->Bytes[static_cast<size_t>(FOffset)] == 0) {
+    if (!r || !IsStored() || r->Bytes()[static_cast<size_t>(FOffset)] == 0) {
       text.clear();
       return;
     }
@@ -98,17 +131,17 @@ void TkvValueDef::GetRecordDisplayText(TkvRecord* r, int recordIndex, AnsiString
     text.clear();
     return;
   }
-  uint8_t* stamp = r->Bytes.data() + FOffset + 1 + FDataSize;
+  uint8_t* stamp = r->Bytes() + FOffset + 1 + FDataSize;
   const size_t textCell = static_cast<size_t>(FCellOffset + (FValueType->UsesCell() ? 1 : 0));
   uint32_t cached;
   std::memcpy(&cached, stamp, 4);
   if (stamp[4] != 0 && cached == FTextStamp) {
-    TkvValueType::GetText(r->Cells[textCell + 1], text);
+    TkvValueType::GetText(r->Cells()[textCell + 1], text);
     return;
   }
-  TkvValueType::GetText(r->Cells[textCell], text);
+  TkvValueType::GetText(r->Cells()[textCell], text);
   if (OnGetText) OnGetText(this, recordIndex, text);
-  TkvValueType::SetText(r->Cells[textCell + 1], text);
+  TkvValueType::SetText(r->Cells()[textCell + 1], text);
   std::memcpy(stamp, &FTextStamp, 4);
   stamp[4] = 1;
 }
@@ -116,8 +149,8 @@ void TkvValueDef::GetRecordDisplayText(TkvRecord* r, int recordIndex, AnsiString
 void TkvValueDef::SetRecordText(TkvRecord* r, const AnsiString& text) const {
   if (!r || !HasStoredText()) return;
   const size_t textCell = static_cast<size_t>(FCellOffset + (FValueType->UsesCell() ? 1 : 0));
-  TkvValueType::SetText(r->Cells[textCell], text);
-  r->Bytes[static_cast<size_t>(FOffset + 1 + FDataSize + 4)] = 0;  // cached text invalid
+  TkvValueType::SetText(r->Cells()[textCell], text);
+  r->Bytes()[static_cast<size_t>(FOffset + 1 + FDataSize + 4)] = 0;  // cached text invalid
 }
 
 TObject* TkvInternalValueDef::GetLink() const {
@@ -161,8 +194,8 @@ TkvValueDef* TkvValueDefs::Add(TkvValueTypeClass valueType, bool stored, bool te
     twin->Layout(internalDefs.FRecordSize, internalDefs.FCellCount);
     for (auto& r : FStorage->FInternalRecords) {
       if (!r) continue;
-      r->Bytes.resize(r->Bytes.size() + static_cast<size_t>(twin->FRecordSize), 0);
-      r->Cells.resize(r->Cells.size() + static_cast<size_t>(twin->FCellCount));
+      r = r->Reshaped(r->ByteCount(), 0, static_cast<size_t>(twin->FRecordSize), r->CellCount(), 0,
+                      static_cast<size_t>(twin->FCellCount));
     }
     internalDefs.FItems.push_back(std::move(twin));
     internalDefs.Prepare();
@@ -170,8 +203,8 @@ TkvValueDef* TkvValueDefs::Add(TkvValueTypeClass valueType, bool stored, bool te
   def->Layout(FRecordSize, FCellCount);
   for (auto& r : FStorage->RangeOf(*this)) {
     if (!r) continue;
-    r->Bytes.resize(r->Bytes.size() + static_cast<size_t>(def->FRecordSize), 0);
-    r->Cells.resize(r->Cells.size() + static_cast<size_t>(def->FCellCount));
+    r = r->Reshaped(r->ByteCount(), 0, static_cast<size_t>(def->FRecordSize), r->CellCount(), 0,
+                    static_cast<size_t>(def->FCellCount));
   }
   TkvValueDef* result = def.get();
   FItems.push_back(std::move(def));
@@ -199,8 +232,8 @@ void TkvValueDefs::Remove(TkvValueDef* def) {
   if (def->FRecordSize > 0 || def->FCellCount > 0) {
     for (auto& r : FStorage->RangeOf(*this)) {
       if (!r) continue;
-      r->Bytes.erase(r->Bytes.begin() + def->FOffset, r->Bytes.begin() + def->FOffset + def->FRecordSize);
-      r->Cells.erase(r->Cells.begin() + def->FCellOffset, r->Cells.begin() + def->FCellOffset + def->FCellCount);
+      r = r->Reshaped(static_cast<size_t>(def->FOffset), static_cast<size_t>(def->FRecordSize), 0,
+                      static_cast<size_t>(def->FCellOffset), static_cast<size_t>(def->FCellCount), 0);
     }
   }
   auto& order = FStorage->DefOrder;
@@ -252,10 +285,7 @@ TkvRecordPtr& TkvDataStorage::Entry(int index) {
 }
 
 TkvRecordPtr TkvDataStorage::NewRecord(const TkvValueDefs& defs) const {
-  auto r = std::make_unique<TkvRecord>();
-  r->Bytes.assign(static_cast<size_t>(defs.RecordSize()), 0);
-  r->Cells.resize(static_cast<size_t>(defs.CellCount()));
-  return r;
+  return TkvRecord::Make(static_cast<size_t>(defs.RecordSize()), static_cast<size_t>(defs.CellCount()));
 }
 
 TkvRecord* TkvDataStorage::Allocate(int index) {
@@ -343,8 +373,8 @@ int TkvDataStorage::CompareRecords(int index1, int index2, TkvValueDef* def) {
   if (d1 == d2) return d1->CompareRecordValues(r1, r2);
   // A data record against an internal one: the definition and its twin have the same
   // value type, each at its own place.
-  const bool n1 = !r1 || !d1->IsStored() || r1->Bytes[static_cast<size_t>(d1->Offset())] == 0;
-  const bool n2 = !r2 || !d2->IsStored() || r2->Bytes[static_cast<size_t>(d2->Offset())] == 0;
+  const bool n1 = !r1 || !d1->IsStored() || r1->Bytes()[static_cast<size_t>(d1->Offset())] == 0;
+  const bool n2 = !r2 || !d2->IsStored() || r2->Bytes()[static_cast<size_t>(d2->Offset())] == 0;
   if (n1 || n2) return n1 == n2 ? 0 : (n1 ? -1 : 1);
   return d1->ValueType()->CompareBuffers(d1->Place(r1), d2->Place(r2));
 }
@@ -395,7 +425,7 @@ TkvValueDef* TkvDataStorage::TypedDef(int index, TkvValueDef* def, TkvValueTypeC
 TkvValuePlace TkvDataStorage::TypedPlace(int index, TkvValueDef* d) {
   if (index >= 0) ++FStamp;
   TkvRecord* r = Allocate(index);
-  r->Bytes[static_cast<size_t>(d->Offset())] = 1;  // the value below cannot fail
+  r->Bytes()[static_cast<size_t>(d->Offset())] = 1;  // the value below cannot fail
   return d->Place(r);
 }
 

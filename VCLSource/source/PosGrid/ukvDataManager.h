@@ -37,14 +37,42 @@ POS_EXCEPTION(EkvInvalidDataControllerOperation, Exception);
 class TkvDataStorage;
 class TkvValueDefs;
 
-// One record: state byte, id, the values' bytes and cells.
-struct TkvRecord {
+class TkvRecord;
+struct TkvRecordDeleter {
+  void operator()(TkvRecord* r) const;
+};
+using TkvRecordPtr = std::unique_ptr<TkvRecord, TkvRecordDeleter>;
+
+// One record: state byte, id, the values' cells and bytes, in one allocation (the
+// header, then the cells, then the bytes): a record costs one block of the heap.
+class TkvRecord {
+ public:
   uint8_t State = 0;  // bit 0: internal record in use
   uint32_t Id = 0;
-  std::vector<uint8_t> Bytes;
-  std::vector<TkvCell> Cells;
+
+  // A record of `bytes` zero bytes and `cells` empty cells.
+  static TkvRecordPtr Make(size_t bytes, size_t cells);
+  // A copy of this record's layout changed at one place: `removeBytes` bytes at
+  // byteAt give way to `insertBytes` zero bytes, and `removeCells` cells at cellAt to
+  // `insertCells` empty cells; the other bytes are copied and the other cells moved.
+  TkvRecordPtr Reshaped(size_t byteAt, size_t removeBytes, size_t insertBytes, size_t cellAt, size_t removeCells,
+                        size_t insertCells);
+
+  uint8_t* Bytes() { return reinterpret_cast<uint8_t*>(Cells() + FCellCount); }
+  const uint8_t* Bytes() const { return reinterpret_cast<const uint8_t*>(Cells() + FCellCount); }
+  size_t ByteCount() const { return FByteCount; }
+  TkvCell* Cells() { return reinterpret_cast<TkvCell*>(this + 1); }
+  const TkvCell* Cells() const { return reinterpret_cast<const TkvCell*>(this + 1); }
+  size_t CellCount() const { return FCellCount; }
+
+ private:
+  friend struct TkvRecordDeleter;
+  TkvRecord(size_t bytes, size_t cells) : FByteCount(static_cast<uint32_t>(bytes)), FCellCount(static_cast<uint32_t>(cells)) {}
+  ~TkvRecord() = default;
+  uint32_t FByteCount;
+  uint32_t FCellCount;
 };
-using TkvRecordPtr = std::unique_ptr<TkvRecord>;
+static_assert(sizeof(TkvRecord) % alignof(TkvCell) == 0, "cells follow the header aligned");
 
 constexpr uint8_t kvRecordInUse = 1;
 
@@ -66,7 +94,7 @@ class TkvValueDef : public TObject {
   // Where the record keeps this definition's value; false (place untouched) when the
   // value is Null. The data controller's typed comparisons read values in place.
   bool GetRecordPlace(const TkvRecord* r, TkvConstPlace& place) const {
-    if (!r || !IsStored() || r->Bytes[static_cast<size_t>(FOffset)] == 0) return false;
+    if (!r || !IsStored() || r->Bytes()[static_cast<size_t>(FOffset)] == 0) return false;
     place = Place(r);
     return true;
   }
@@ -115,6 +143,7 @@ class TkvValueDef : public TObject {
   bool FTextStored = false;
   TkvValueDefs* FOwner;
   TkvValueTypeClass FValueType;
+  bool FUsesCell;  // FValueType->UsesCell(), asked once
 };
 
 // The twin of a data definition inside the internal definitions: always stored; its

@@ -201,7 +201,7 @@ bool TkvFilterCriteria::EvaluateLeaf(Compiled& n, int recordIndex) {
   if (n.Copy) {
     if (!n.Copy->Has(recordIndex)) return TkvFilterCriteria::EvaluateItem(*n.Item, recordIndex);
     p = n.Copy->Place(recordIndex);
-  } else if (!n.Def->GetRecordPlace(n.Storage->RecordAt(recordIndex), p)) {
+  } else if (!n.Def->GetRecordPlace(n.Storage->DataRecordAt(recordIndex), p)) {
     return TkvFilterCriteria::EvaluateItem(*n.Item, recordIndex);
   }
   std::string_view text;
