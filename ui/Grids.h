@@ -76,7 +76,7 @@ class TInplaceEdit : public TCustomMaskEdit {
   void Deselect();
   // Hidden by a zero-size window position (never through Visible); the focus goes back
   // to the grid when the editor had it.
-  void Hide();
+  virtual void Hide();
   void Invalidate() override;
   // Shows the editor over Loc (client coordinates of the grid) and repaints it.
   void Move(const TRect& Loc);
@@ -103,7 +103,7 @@ class TInplaceEdit : public TCustomMaskEdit {
   void WMSetFocus(TMessage& m) override;
   virtual void BoundsChanged();
   virtual bool EditCanModify();
-  void InternalMove(const TRect& Loc, bool Redraw);
+  virtual void InternalMove(const TRect& Loc, bool Redraw);
   // The grid's own handling, for editors made on this one (nothing without a grid).
   void GridKeyDown(WORD& Key, TShiftState Shift);
   void GridKeyPress(char& Key);

@@ -35,6 +35,9 @@ bool TkwGridDataLink::AddMapping(const AnsiString& fieldName) {
   e.Index = field ? field->Index() : -1;
   e.Name = field ? field->FullName() : AnsiString();
   ++FFieldCount;
+  if (field && FGrid) {
+    if (TComponent* grid = FGrid->GridComponent()) field->FreeNotification(grid);
+  }
   return true;
 }
 
