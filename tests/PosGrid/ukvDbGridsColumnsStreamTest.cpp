@@ -143,7 +143,7 @@ TEST(ColumnsStream, FontsOptionsAndTextsRoundTrip) {
   TkwColumn* c = g.Columns->Add();
   c->SetFieldName("NAME");
   c->Font()->SetHeight(-16);
-  c->Font()->SetStyle(1 << fsBold);
+  c->Font()->SetStyle(1 << static_cast<int>(TkwFontStyle::fsBold));
   c->Title()->Font()->SetName("黑体");
   c->Title()->SetAlignment(taCenter);
   c->SetColumnOptions(c->ColumnOptions() | ColumnOption(gcoSortable) | ColumnOption(gcoTotalColumn));
@@ -161,7 +161,7 @@ TEST(ColumnsStream, FontsOptionsAndTextsRoundTrip) {
   TkwColumn* r = back.Columns->Items(0);
   EXPECT_EQ(r->AssignedValues(), c->AssignedValues());
   EXPECT_EQ(r->Font()->Height(), -16);
-  EXPECT_EQ(r->Font()->Style(), 1 << fsBold);
+  EXPECT_EQ(r->Font()->Style(), 1 << static_cast<int>(TkwFontStyle::fsBold));
   EXPECT_EQ(r->Title()->Font()->Name(), "黑体");
   EXPECT_EQ(r->Title()->Font()->Height(), -16);  // it had followed the column font
   EXPECT_EQ(r->Title()->Alignment(), taCenter);

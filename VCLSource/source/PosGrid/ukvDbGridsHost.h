@@ -32,7 +32,8 @@ constexpr TColor BtnFace = static_cast<TColor>(0xFF00000F);
 enum TImeMode : uint8_t { imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata,
                           imChinese, imSHanguel, imHanguel };
 
-enum TkwFontStyle : uint8_t { fsBold, fsItalic, fsUnderline, fsStrikeOut };
+// Scoped: the window side's TFontStyle has the same names in the same order.
+enum class TkwFontStyle : uint8_t { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 
 // A font as a column stores it; the grid makes the drawing font from it. A new font is
 // "宋体" 9 pt (height -12), GB2312, window text. OnChange runs after every change.

@@ -11,9 +11,7 @@
 #include <vector>
 #include "VCLSource/source/PosGrid/ukvDbGridsHost.h"
 #include "db/DataLink.h"
-#include "rtl/Exceptions.h"
-
-POS_EXCEPTION(EkwInvalidGridOperation, Exception);
+#include "VCLSource/source/PosGrid/ukvGridErrors.h"
 
 // Raises EkwInvalidGridOperation with message.
 [[noreturn]] void RaiseGridError(const AnsiString& message);

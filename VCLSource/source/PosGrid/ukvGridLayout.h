@@ -13,10 +13,8 @@
 #pragma once
 #include <vector>
 
-#include "rtl/Exceptions.h"
+#include "VCLSource/source/PosGrid/ukvGridErrors.h"
 #include "ui/GridAxis.h"
-
-POS_EXCEPTION(EkwInvalidGridOperation, Exception);
 
 namespace kw_grid {
 
