@@ -215,7 +215,6 @@ void TfrmSelectBasic::grdSelectDataDrawColumnCell(TObject*, TkwDrawColumnCellArg
                                 FRules->ColorSizeGoods() ? RowText(Args.RowIndex, "sizeid") : AnsiString()))
     return;
   Args.Canvas->Brush()->SetColor(static_cast<TColor>(kMarkedRowColor));
-  Args.Canvas->FillRect(Args.Rect);
 }
 
 void TfrmSelectBasic::FormKeyDown(TObject*, WORD& Key, TShiftState) {
