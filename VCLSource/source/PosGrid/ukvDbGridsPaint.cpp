@@ -73,7 +73,7 @@ void TkwCustomDBGrid::DrawIndicatorCell(int ARow, const TRect& ARect, TGridDrawS
     return;
   }
   const int dataRow = DataRowOf(ARow);
-  AnsiString text = dataRow >= 0 ? GetRowNumberText(dataRow + 1) : AnsiString();
+  AnsiString text = GetRowNumberText(dataRow + 1);  // 0 below the data
   if (dataRow >= 0) {
     DoGetLineText(dataRow, text);
     if (OnGetDisplayLineText) OnGetDisplayLineText(this, text);
