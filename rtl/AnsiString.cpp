@@ -4,8 +4,10 @@
 // GBK conversion goes through the code-page API with code page 936 on Win32 and through
 // iconv natively; a lead byte never loses its trail byte in any routine here.
 #include "rtl/AnsiString.h"
+#include "rtl/AnsiStringCase.h"
 
 #include <algorithm>
+#include <utility>
 #include <charconv>
 #include <climits>
 #include <cstring>
@@ -176,6 +178,45 @@ AnsiString LowerCase(std::string_view s) {
 
 AnsiString AnsiUpperCase(std::string_view s) { return FoldCase(s, LetterCase::kUpper); }
 AnsiString AnsiLowerCase(std::string_view s) { return FoldCase(s, LetterCase::kLower); }
+
+unsigned char AnsiUpperTrail(unsigned char lead, unsigned char trail) {
+  return GbkTrailInCase(lead, trail, LetterCase::kUpper);
+}
+
+namespace {
+// The UTF-16 units of the double-byte letters with a case pair, each with its upper-case
+// unit, sorted by the first: made once from the GBK table through the code-page
+// conversion, so both folds name the same letters.
+struct WideCasePairs {
+  std::vector<std::pair<char16_t, char16_t>> Pairs;
+  WideCasePairs() {
+    for (const GbkCaseRun& r : kGbkCaseRuns)
+      for (int t = r.LowerFirst; t <= r.LowerLast; ++t) {
+        const char lower[2] = {static_cast<char>(r.Lead), static_cast<char>(t)};
+        const char upper[2] = {static_cast<char>(r.Lead),
+                               static_cast<char>(GbkTrailInCase(r.Lead, static_cast<unsigned char>(t), LetterCase::kUpper))};
+        const WideString wl = GbkToWide(std::string_view(lower, 2)), wu = GbkToWide(std::string_view(upper, 2));
+        if (wl.size() == 1 && wu.size() == 1 && wl != wu) Pairs.emplace_back(wl[0], wu[0]);
+      }
+    std::sort(Pairs.begin(), Pairs.end());
+  }
+};
+}  // namespace
+
+WideString AnsiUpperCaseWide(std::u16string_view s) {
+  static const WideCasePairs table;
+  WideString out(s);
+  for (char16_t& c : out) {
+    if (c < 0x80) {
+      if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+      continue;
+    }
+    const auto& p = table.Pairs;
+    const auto it = std::lower_bound(p.begin(), p.end(), std::make_pair(c, char16_t(0)));
+    if (it != p.end() && it->first == c) c = it->second;
+  }
+  return out;
+}
 
 bool SameText(std::string_view a, std::string_view b) { return CompareText(a, b) == 0; }
 

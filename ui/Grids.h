@@ -76,7 +76,7 @@ class TInplaceEdit : public TCustomMaskEdit {
   void Deselect();
   // Hidden by a zero-size window position (never through Visible); the focus goes back
   // to the grid when the editor had it.
-  void Hide();
+  virtual void Hide();
   void Invalidate() override;
   // Shows the editor over Loc (client coordinates of the grid) and repaints it.
   void Move(const TRect& Loc);
@@ -103,7 +103,7 @@ class TInplaceEdit : public TCustomMaskEdit {
   void WMSetFocus(TMessage& m) override;
   virtual void BoundsChanged();
   virtual bool EditCanModify();
-  void InternalMove(const TRect& Loc, bool Redraw);
+  virtual void InternalMove(const TRect& Loc, bool Redraw);
   // The grid's own handling, for editors made on this one (nothing without a grid).
   void GridKeyDown(WORD& Key, TShiftState Shift);
   void GridKeyPress(char& Key);
@@ -414,6 +414,17 @@ class TCustomGrid : public TCustomControl {
   void MoveAndScroll(int Mouse, int CellHit, TGridDrawInfo& info, TGridAxisDrawInfo& axis, int Scrollbar,
                      TPoint MousePt);
   int ClampedCount(int v) const;
+  // Handlers of WndProc's messages, each in the file of its concern. Those returning
+  // bool say whether the message was handled; otherwise the control's switch gets it.
+  void WMGetDlgCode(TMessage& m);
+  bool OfferKeyToForm(TMessage& m);  // CN_KEYDOWN of a dialog key the grid does not want
+  void WMCommand(TMessage& m);
+  bool WMScroll(TMessage& m);
+  void WMMouseWheel(TMessage& m);
+  void WMNCHitTest(TMessage& m);
+  void WMLButtonDown(TMessage& m);
+  bool WMTimer(TMessage& m);
+  void WMCaptureChanged(TMessage& m);
 
   int FColCount = 5;
   int FRowCount = 5;

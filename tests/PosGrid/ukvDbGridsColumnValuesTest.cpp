@@ -124,6 +124,63 @@ TEST(ColumnText, LookupColumnShowsTheListTextOfTheKey) {
   id->SetLookupSource(nullptr);
 }
 
+// A lookup grid that counts repaints and hears of freed sources.
+struct LookupGrid : Loaded {
+  int Repaints = 0;
+  class Listener : public TComponent {
+   public:
+    using TComponent::TComponent;
+    int Removed = 0;
+
+   protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override {
+      TComponent::Notification(AComponent, Operation);
+      if (Operation == opRemove) ++Removed;
+    }
+  };
+  Listener Component{nullptr};
+  void InvalidateGrid() override { ++Repaints; }
+  TComponent* GridComponent() override { return &Component; }
+};
+
+// The lookup link keeps the key and list fields of the open lookup dataset, drops them
+// when it closes (no error) and finds them again when it opens; a change in the lookup
+// dataset repaints the grid, the column's own locate does not; the grid hears of a
+// freed source, and the column keeps no freed source.
+TEST(ColumnText, LookupLinkFollowsTheLookupDataset) {
+  LookupGrid g;
+  TClientDataSet units(nullptr);
+  TDataPacket p;
+  p.Fields = {{"CODE", ftInteger, 0}, {"TITLE", ftString, 20}};
+  p.Rows = {{Variant(1), Variant("个")}, {Variant(2), Variant("斤")}};
+  units.SetData(p);
+  auto source = std::make_unique<TDataSource>(nullptr);
+  source->SetDataSet(&units);
+  TkwColumn* id = g.Col("ID");
+  id->SetLookupSource(source.get());
+  id->SetKeyField("CODE");
+  id->SetListField("TITLE");
+  EXPECT_EQ(id->LookupKeyField(), units.FieldByName("CODE"));
+  EXPECT_EQ(id->LookupListField(), units.FieldByName("TITLE"));
+  g.Repaints = 0;
+  EXPECT_EQ(id->GetDisplayText("2", 1), "斤");
+  EXPECT_EQ(g.Repaints, 0);
+  units.Edit();
+  units.FieldByName("TITLE")->SetAsVariant(Variant("箱"));
+  units.Post();
+  EXPECT_GT(g.Repaints, 0);
+  EXPECT_NO_THROW(units.Close());
+  EXPECT_EQ(id->LookupKeyField(), nullptr);
+  EXPECT_EQ(id->LookupListField(), nullptr);
+  units.SetData(p);  // open again
+  EXPECT_EQ(id->LookupListField(), units.FieldByName("TITLE"));
+  source.reset();
+  EXPECT_EQ(g.Component.Removed, 1);
+  EXPECT_EQ(id->LookupSource(), nullptr);
+  EXPECT_FALSE(id->IsLookupColumn());
+  EXPECT_EQ(id->LookupListField(), nullptr);
+}
+
 TEST(ColumnText, CustomSortAndNoLookupWithoutALookupSource) {
   Loaded g;
   TkwColumn* qty = g.Col("QTY");

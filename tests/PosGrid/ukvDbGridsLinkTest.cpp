@@ -139,3 +139,41 @@ TEST(GridDataLink, ReadOnlyFields) {
 }
 
 }  // namespace
+
+namespace {
+
+// A grid whose component hears of freed fields.
+class NotifiedGrid : public FakeGrid {
+ public:
+  class Listener : public TComponent {
+   public:
+    using TComponent::TComponent;
+    std::vector<TComponent*> Removed;
+
+   protected:
+    // A component being destroyed is no longer its derived class: only its address counts.
+    void Notification(TComponent* AComponent, TOperation Operation) override {
+      TComponent::Notification(AComponent, Operation);
+      if (Operation == opRemove) Removed.push_back(AComponent);
+    }
+  };
+  Listener Component{nullptr};
+  TComponent* GridComponent() override { return &Component; }
+};
+
+}  // namespace
+
+// A mapped field tells the grid when it goes (closing frees the dataset's own fields),
+// so the grid never keeps a freed field.
+TEST(GridDataLink, AMappedFieldTellsTheGridWhenItIsFreed) {
+  NotifiedGrid g;
+  g.Link.AddMapping("NAME");
+  g.Link.AddMapping("QTY");
+  g.Link.SetSparseMap(true);
+  g.Link.AddMapping("NOPE");
+  TComponent* name = g.DataSet->FieldByName("NAME");
+  TComponent* qty = g.DataSet->FieldByName("QTY");
+  EXPECT_TRUE(g.Component.Removed.empty());
+  g.DataSet->Close();
+  EXPECT_EQ(g.Component.Removed, (std::vector<TComponent*>{name, qty}));
+}

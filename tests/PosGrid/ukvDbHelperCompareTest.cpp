@@ -6,6 +6,8 @@
 #include <limits>
 #include <random>
 
+#include "DataControllerFixture.h"
+#include "HardTexts.h"
 #include "VCLSource/source/PosGrid/ukvDbHelperColumns.h"
 #include "VCLSource/source/PosGrid/ukvDbHelperCompare.h"
 #include "VCLSource/source/PosGrid/ukvVariant.h"
@@ -83,6 +85,52 @@ TEST(TypedCompare, TextComparisonAndSortKeysAgreeWithAnsiCompareStr) {
   }
 }
 
+// The order of a text comparison and of a pair of sort keys, where the keys differ.
+void ExpectTextOrder(const std::string& a, const std::string& b) {
+  const int expect = Sign(CompareVariants(Variant(a), Variant(b)));
+  ASSERT_EQ(CompareAnsiTexts(a, b), expect) << a << " / " << b;
+  const TkvTextKey ka = TextSortKey(a), kb = TextSortKey(b);
+  if (ka.Hi != kb.Hi || ka.Lo != kb.Lo) {
+    const int byKey = (ka.Hi != kb.Hi) ? (ka.Hi < kb.Hi ? -1 : 1) : (ka.Lo < kb.Lo ? -1 : 1);
+    ASSERT_EQ(byKey, expect) << "keys of " << a << " / " << b;
+  }
+}
+
+// Every pair of GBK's double-byte letters with a case pair (ａ/Ｂ, α/Β, а/Б, ⅰ/Ⅱ):
+// alone, inside the sort key, right after it, and across its last byte.
+TEST(TypedCompare, FaultDoubleByteLettersOrderedByTheirBytes) {
+  const std::vector<std::string>& letters = kvtest::CaseLetters();
+  ASSERT_EQ(letters.size(), 186u);  // 93 pairs
+  const char* const prefixes[] = {"", "abcdefghijklmn", "ABCDEFGHIJKLMNOP", "abcdefghijklmno"};
+  for (const char* p : prefixes)
+    for (const std::string& a : letters)
+      for (const std::string& b : letters) {
+        ExpectTextOrder(p + a, p + b);
+        ExpectTextOrder(p + a + "b", p + b + "a");
+      }
+  // ａ before Ｂ as the Variant path has it (byte order would put Ｂ first).
+  EXPECT_LT(CompareAnsiTexts("\xA3\xE1", "\xA3\xC2"), 0);
+}
+
+// Random hard texts, as String and as wide string values in a storage: the raw
+// comparators and the typed copies (sort keys included) against CompareVariants.
+TEST(TypedCompare, HardTextsOrderAsCompareVariants) {
+  kvtest::HardTexts texts(11);
+  for (int i = 0; i < 100000; ++i) {
+    const std::string a = texts.Text(), b = texts.Pick(4) == 0 ? a + texts.Piece() : texts.Text();
+    ExpectTextOrder(a, b);
+    if (HasFatalFailure()) return;
+  }
+  std::vector<Variant> narrow, wide;
+  for (int i = 0; i < 250; ++i) {
+    const std::string t = texts.Text();
+    narrow.push_back(texts.Pick(10) == 0 ? Variant::Null() : Variant(t));
+    wide.push_back(texts.Pick(10) == 0 ? Variant::Null() : Variant(GbkToWide(t)));
+  }
+  ExpectSameOrder(TkvStringValueTypeClass(), narrow);
+  ExpectSameOrder(TkvWideStringValueTypeClass(), wide);
+}
+
 TEST(TypedCompare, CopiesFollowTheStorageStamp) {
   TkvDataStorage st;
   TkvValueDef* def = st.ValueDefs().Add(TkvStringValueTypeClass(), true, false, nullptr);
@@ -99,6 +147,118 @@ TEST(TypedCompare, CopiesFollowTheStorageStamp) {
   EXPECT_FALSE(copy.Has(1));
   TkvValueDef* bcd = st.ValueDefs().Add(TkvFMTBcdValueTypeClass(), true, false, nullptr);
   EXPECT_FALSE(copy.Refresh(st, bcd));  // no copy of decimals: they take the record path
+}
+
+// --- the controller's users of the typed comparisons -------------------------------------
+
+// A controller over ID, S (String) and W (wide string, the same text as S): sorting,
+// range conditions and MIN/MAX take the typed path; the Variant path is the oracle for
+// S, and W must see exactly what S sees.
+class TwinTexts {
+ public:
+  explicit TwinTexts(uint32_t seed) : Texts(seed) {
+    TDataPacket p;
+    p.Fields = {{"ID", ftInteger, 0}, {"S", ftString, 200}, {"W", ftWideString, 200}};
+    std::string previous;
+    for (int i = 0; i < 300; ++i) {
+      // Valid GBK only (a lone lead byte has no wide form); some texts twice.
+      const std::string t = i > 0 && Texts.Pick(8) == 0 ? previous : Texts.Text(6, false);
+      previous = t;
+      const bool null = Texts.Pick(12) == 0;
+      p.Rows.push_back({Variant(i), null ? Variant::Null() : Variant(t), null ? Variant::Null() : Variant(GbkToWide(t))});
+    }
+    DataSet.SetData(p);
+    Source.SetDataSet(&DataSet);
+    for (const char* n : {"ID", "S", "W"}) C.AddField(nullptr, n);
+    C.SetDataSource(&Source);
+  }
+  ~TwinTexts() { C.SetDataSource(nullptr); }
+
+  TkvDbField* F(int i) { return C.Fields().Items(i); }
+  std::vector<int> Rows() { return C.Info().Rows(); }
+  Variant Value(int record, int field) {
+    Variant v;
+    C.GetFieldValue(record, F(field), v);
+    return v;
+  }
+
+  kvtest::HardTexts Texts;
+  TClientDataSet DataSet{nullptr};
+  TDataSource Source{nullptr};
+  TkvCustomDbDataController C{nullptr};
+};
+
+TEST(TypedCompare, FaultSortsRangesAndTotalsOrderedDoubleByteLettersByTheirBytes) {
+  TwinTexts g(23);
+  ASSERT_EQ(g.C.GetRecordCount(), 300);
+  TkvSummary* minS = g.F(1)->GetSummary(skMin);
+  TkvSummary* maxS = g.F(1)->GetSummary(skMax);
+  TkvSummary* minW = g.F(2)->GetSummary(skMin);
+  TkvSummary* maxW = g.F(2)->GetSummary(skMax);
+  static const TkvFilterOperatorKind kinds[] = {foLess, foLessEqual, foGreater, foGreaterEqual, foBetween, foEqual, foNotEqual};
+  for (int round = 0; round < 60; ++round) {
+    // Sorting: S against CompareVariants, W the same rows.
+    const uint8_t dir = static_cast<uint8_t>(1 + g.Texts.Pick(2));
+    g.C.ClearSorting();
+    g.C.Filter().Clear();
+    g.C.ChangeSorting(g.F(1), dir);
+    std::vector<int> expect(static_cast<size_t>(g.C.GetRecordCount()));
+    for (int r = 0; r < g.C.GetRecordCount(); ++r) expect[static_cast<size_t>(r)] = r;
+    std::stable_sort(expect.begin(), expect.end(), [&](int a, int b) {
+      const int k = CompareVariants(g.Value(a, 1), g.Value(b, 1));
+      return dir == 2 ? k > 0 : k < 0;
+    });
+    ASSERT_EQ(g.Rows(), expect) << "sort by S, direction " << int(dir);
+    g.C.ClearSorting();
+    g.C.ChangeSorting(g.F(2), dir);
+    ASSERT_EQ(g.Rows(), expect) << "sort by W, direction " << int(dir);
+    // A range condition: S through the typed test against the Variant path, W the same.
+    const TkvFilterOperatorKind kind = kinds[g.Texts.Pick(7)];
+    // Bounds are new texts, or a record's own text in another case (equal when folded).
+    auto bound = [&] {
+      const Variant v = g.Value(g.Texts.Pick(g.C.GetRecordCount()), 1);
+      if (v.IsNull() || g.Texts.Pick(2) == 0) return g.Texts.Text(6, false);
+      return std::string(g.Texts.Pick(2) ? AnsiUpperCase(v.AsString()) : AnsiLowerCase(v.AsString()));
+    };
+    const std::string low = bound(), high = bound();
+    const Variant operand = kind == foBetween ? VarArrayOf({Variant(low), Variant(high)}) : Variant(low);
+    const TkvFilterCriteriaOptions options = g.Texts.Pick(3) == 0 ? fcoCaseInsensitive : 0;
+    std::vector<int> byS, byW;
+    for (int field : {1, 2}) {
+      TkvDBDataFilterCriteria& f = g.C.Filter();
+      f.BeginUpdate();
+      f.Clear();
+      f.SetOptions(options);
+      f.AddCondition(nullptr, g.F(field),kind,
+                     field == 1 ? operand
+                                : (kind == foBetween ? VarArrayOf({Variant(GbkToWide(low)), Variant(GbkToWide(high))})
+                                                     : Variant(GbkToWide(low))),
+                     "");
+      f.SetActive(true);
+      f.EndUpdate();
+      (field == 1 ? byS : byW) = g.Rows();
+      if (field == 1) {
+        std::vector<int> want;
+        for (int r : expect)
+          if (f.Evaluate(r)) want.push_back(r);
+        ASSERT_EQ(byS, want) << "S condition " << int(kind) << " " << low << " / " << high << " options " << options;
+      }
+    }
+    ASSERT_EQ(byW, byS) << "W condition " << int(kind) << " " << low << " / " << high << " options " << options;
+    // MIN and MAX over the rows left, against CompareVariants.
+    Variant mn, mx;
+    for (int r : byS) {
+      const Variant v = g.Value(r, 1);
+      if (v.IsNull()) continue;
+      if (mn.IsEmpty() || CompareVariants(v, mn) < 0) mn = v;
+      if (mx.IsEmpty() || CompareVariants(v, mx) > 0) mx = v;
+    }
+    if (mn.IsEmpty()) continue;
+    ASSERT_EQ(minS->Value().AsString(), mn.AsString()) << "MIN(S)";
+    ASSERT_EQ(maxS->Value().AsString(), mx.AsString()) << "MAX(S)";
+    ASSERT_EQ(minW->Value().AsString(), mn.AsString()) << "MIN(W)";
+    ASSERT_EQ(maxW->Value().AsString(), mx.AsString()) << "MAX(W)";
+  }
 }
 
 }  // namespace

@@ -183,6 +183,51 @@ TEST(DataController, FocusRecordReportsWhetherTheDatasetGotThere) {
   EXPECT_EQ(g.C->Provider().CurrentRecord, 0);
 }
 
+// The controller follows the dataset: a program that moves the dataset to a record the
+// controller's own filter hides leaves it there, and its edit reaches that record. A
+// refocus request of an earlier filter change must not pull the dataset back.
+TEST(DataController, FaultStaleRefocusMovedTheDatasetAProgramHadMoved) {
+  for (const bool keyMode : {false, true}) {
+    Grid g(Named({{1, "a"}, {2, "b"}, {3, "c"}}));
+    if (keyMode) g.C->SetKeyField(g.F("ID"));
+    g.C->FocusRowIndex(0);
+    g.C->Filter().AddCondition(nullptr, g.F("ID"), foNotEqual, 2, "");
+    g.C->Filter().SetActive(true);
+    EXPECT_EQ(g.RowIds(), "1 3");
+    EXPECT_EQ(g.FocusedId(), "1");
+    g.DataSet->SetRecNo(2);
+    EXPECT_EQ(g.CurrentId(), "2") << keyMode;
+    EXPECT_EQ(g.C->FocusedRowIndex(), -1);  // the record is not shown
+    g.DataSet->Edit();
+    g.DataSet->FieldByName("NAME")->SetAsString("edited");
+    g.DataSet->Post();
+    EXPECT_EQ(g.CurrentId(), "2");
+    g.DataSet->First();
+    std::string names;
+    while (!g.DataSet->Eof()) {
+      names += std::string(g.DataSet->FieldByName("NAME")->AsString()) + " ";
+      g.DataSet->Next();
+    }
+    EXPECT_EQ(names, "a edited c ") << keyMode;
+    // Locate and First/Next leave it where they put it too.
+    EXPECT_TRUE(g.DataSet->Locate("ID", 2, 0));
+    g.C->ClearSorting();
+    g.C->Reload(true);
+    EXPECT_EQ(g.CurrentId(), "2");
+    g.DataSet->First();
+    g.DataSet->Next();
+    g.C->SetOptions(dcoCaseInsensitive);
+    EXPECT_EQ(g.CurrentId(), "2");
+    // A filter change that hides the focused row is the controller's own focus change:
+    // row 0 is focused, and the dataset goes there.
+    g.DataSet->Last();
+    EXPECT_EQ(g.FocusedId(), "3");
+    g.C->Filter().AddCondition(nullptr, g.F("ID"), foNotEqual, 3, "");
+    EXPECT_EQ(g.FocusedId(), "1");
+    EXPECT_EQ(g.CurrentId(), "1");
+  }
+}
+
 TEST(DataController, ReloadNeverThrowsAwayAModifiedPendingEdit) {
   Grid g(Named({{1, "a"}, {2, "b"}}));
   g.DataSet->Edit();

@@ -194,6 +194,19 @@ TEST(DataFilter, CopiesAndStreamsKeepTheFields) {
   EXPECT_EQ(f.FilterText(), "(NAME = 'b')");
 }
 
+// A copy takes the source's change handler too; when that raises at the end of the
+// copy, the error reaches the caller, the copy is complete and the criteria unlocked.
+TEST(DataFilter, AFailingNoticeOfACopyReachesTheCaller) {
+  Grid g(Named({{1, "a"}, {2, "b"}}));
+  TkvDataFilterCriteria* source = g.C->AddFilter();
+  source->AddCondition(nullptr, g.F("NAME"), foEqual, "b", "b");
+  source->OnChanged = [](TObject*) { throw Exception("notice failed"); };
+  TkvDBDataFilterCriteria& f = g.C->Filter();
+  EXPECT_THROW(f.Assign(source), Exception);
+  EXPECT_EQ(f.FilterText(), "(NAME = 'b')");
+  EXPECT_EQ(f.LockCount(), 0);
+}
+
 TEST(DataFilter, ItemTextsAreTheFieldNameAndTheCaption) {
   Grid g(Named({{1, "a"}}));
   g.DataSet->FieldByName("NAME")->SetDisplayLabel("名称");
@@ -258,6 +271,41 @@ TEST(DataFilter, ValueListHasTwoSpecialEntriesWithoutBlanksAndFourWithThem) {
   auto list2 = h.C->Filter().CreateValueList();
   static_cast<TkvDataFilterValueList*>(list2.get())->Build(0);
   EXPECT_EQ(list2->Count(), 3);
+}
+
+// A case-insensitive condition on a wide string field keeps what the same condition on
+// a String field keeps: full-width, Greek and Cyrillic letters fold too.
+TEST(DataFilter, FaultCaseInsensitiveWideConditionFoldedAsciiOnly) {
+  TDataPacket p;
+  p.Fields = {{"S", ftString, 20}, {"W", ftWideString, 20}};
+  for (const char* t : {"\xA3\xE1", "\xA3\xC1", "\xA6\xC1x", "\xA7\xD1", "a", "B"})  // ａ Ａ αx а a B
+    p.Rows.push_back({Variant(t), Variant(GbkToWide(t))});
+  TClientDataSet ds(nullptr);
+  ds.SetData(p);
+  TDataSource source(nullptr);
+  source.SetDataSet(&ds);
+  TkvCustomDbDataController c(nullptr);
+  TkvDbField* s = c.AddField(nullptr, "S");
+  TkvDbField* w = c.AddField(nullptr, "W");
+  c.SetDataSource(&source);
+  auto rows = [&](TkvDbField* f, TkvFilterOperatorKind kind, const char* value) {
+    TkvDBDataFilterCriteria& flt = c.Filter();
+    flt.BeginUpdate();
+    flt.Clear();
+    flt.SetOptions(fcoCaseInsensitive);
+    flt.AddCondition(nullptr, f, kind, f == s ? Variant(value) : Variant(GbkToWide(value)), "");
+    flt.SetActive(true);
+    flt.EndUpdate();
+    std::string out;
+    for (int r : c.Info().Rows()) out += std::to_string(r);
+    return out;
+  };
+  EXPECT_EQ(rows(s, foEqual, "\xA3\xC1"), "01");        // S = 'Ａ' keeps ａ and Ａ
+  EXPECT_EQ(rows(w, foEqual, "\xA3\xC1"), "01");        // W = 'Ａ' as well
+  EXPECT_EQ(rows(w, foEqual, "\xA6\xA1X"), "2");        // ΑX finds αx
+  EXPECT_EQ(rows(w, foEqual, "\xA7\xA1"), "3");         // А finds а
+  EXPECT_EQ(rows(w, foLess, "\xA3\xC2"), rows(s, foLess, "\xA3\xC2"));  // < Ｂ
+  EXPECT_EQ(rows(w, foEqual, "A"), "4");
 }
 
 }  // namespace

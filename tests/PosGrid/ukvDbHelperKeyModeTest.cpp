@@ -33,6 +33,26 @@ TEST(DataControllerKeyMode, PostedEditIsWrittenBackIntoItsRecord) {
   EXPECT_EQ(g.FocusedId(), "2");
 }
 
+// A posted edit that takes its record out of the controller's filter leaves the dataset
+// on that record, as outside key mode: writing the edit back asks for no new focus.
+TEST(DataControllerKeyMode, FaultEditLeavingTheFilterMovedTheDatasetToRowZero) {
+  for (const bool keyMode : {false, true}) {
+    Grid g(Named({{1, "a"}, {2, "b"}, {3, "c"}}));
+    if (keyMode) g.C->SetKeyField(g.F("ID"));
+    g.C->Filter().AddCondition(nullptr, g.F("NAME"), foNotEqual, "x", "");
+    g.C->Filter().SetActive(true);
+    g.DataSet->SetRecNo(2);
+    EXPECT_EQ(g.FocusedId(), "2");
+    g.DataSet->Edit();
+    g.DataSet->FieldByName("NAME")->SetAsString("x");
+    g.DataSet->Post();
+    EXPECT_EQ(g.CurrentId(), "2") << keyMode;
+    EXPECT_EQ(g.RowIds(), "1 3");
+    EXPECT_EQ(g.C->FocusedRowIndex(), -1) << keyMode;
+    EXPECT_EQ(NameOf(g, 1), "x");
+  }
+}
+
 TEST(DataControllerKeyMode, EditThatChangesTheKeyIsFoundAgainByItsNewKey) {
   KeyGrid g(Named({{1, "a"}, {2, "b"}, {3, "c"}}));
   g.C->ChangeSorting(g.F("ID"), 1);

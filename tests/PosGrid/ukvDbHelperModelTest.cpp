@@ -12,6 +12,12 @@
 // In key mode the records are found by a unique ID rather than by their place, so the
 // storage is checked against the dataset record by record through the key.
 //
+// A program also moves the dataset itself (RecNo, Locate, First and Next) and sometimes
+// edits the record it moved to: the dataset must be where the program put it, the edit
+// must change that record and no other, and the operations after it that change no
+// focus (criteria, sorting, options, reloads, edits) must leave the dataset there, unless
+// a criteria change hid the row the controller had focused (then row 0 is focused).
+//
 // Every run uses a fixed seed and a second seed drawn for the run; a failure prints
 // both. POS_MODEL_SEED=<n> replays a second seed, POS_MODEL_OPS=<n> sets the length.
 #include <gtest/gtest.h>
@@ -56,13 +62,17 @@ class Model {
 
   void Step(int i) {
     FStep = i;
-    const int op = Pick(20);
+    const int op = Pick(22);
     FLastOp = "operation " + std::to_string(op);
+    const bool browseBefore = Ds().State() == dsBrowse;
+    const int currentBefore = CurrentRecord();
     try {
-      FLastOp = Op(op);
+      FLastOp = op >= 20 ? ProgramMove() : Op(op);
     } catch (const Exception& e) {
       return Fail("operation", std::string(e.ClassName()) + ": " + std::string(e.Message()));
     }
+    if (!Failure.empty()) return;
+    if (op < 20) CheckPinned(browseBefore, op, currentBefore);
     FHistory.push_back(FLastOp + (Ds().Active() ? " [" + std::to_string(Ds().State()) + "]" : ""));
     if (FHistory.size() > 12) FHistory.erase(FHistory.begin());
     CheckAll(FLastOp);
@@ -225,6 +235,102 @@ class Model {
     }
   }
 
+  // The dataset's current record as a record index of the controller (-1 none).
+  int CurrentRecord() {
+    if (!Ds().Active() || Ds().IsEmpty() || Ds().State() != dsBrowse) return -1;
+    return FKeyMode ? C().LocateByKey(Ds().FieldByName("ID")->Value()) : Ds().RecNo() - 1;
+  }
+
+  // A program moves the dataset by RecNo, by Locate or by First and Next, and sometimes
+  // edits the record there.
+  std::string ProgramMove() {
+    TDataSet& ds = Ds();
+    if (Editing() || ds.IsEmpty()) return "skip";
+    const auto records = DataSetRecords();
+    const int k = Pick(static_cast<int>(records.size()));
+    std::string how;
+    switch (Pick(3)) {
+      case 0:
+        how = "program recno";
+        ds.SetRecNo(k + 1);
+        break;
+      case 1: {
+        how = "program locate";
+        const Variant id = records[static_cast<size_t>(k)][0];
+        if (id.IsNull()) return "skip";
+        if (!ds.Locate("ID", id, 0)) {
+          Fail("program move", "locate found nothing");
+          return how;
+        }
+        // Locate finds the first record with the ID.
+        int first = 0;
+        while (!VariantsEqual(records[static_cast<size_t>(first)][0], id)) ++first;
+        if (ds.RecNo() != first + 1) {
+          Fail("program move", "locate stopped at " + std::to_string(ds.RecNo()));
+          return how;
+        }
+        FPinned = ds.Bookmark();
+        return MaybeEdit(how, first);
+      }
+      default:
+        how = "program first/next";
+        ds.First();
+        for (int i = 0; i < k; ++i) ds.Next();
+        break;
+    }
+    if (ds.RecNo() != k + 1) {
+      Fail("program move", "dataset at " + std::to_string(ds.RecNo()) + ", moved to " + std::to_string(k + 1));
+      return how;
+    }
+    FPinned = ds.Bookmark();
+    return MaybeEdit(how, k);
+  }
+
+  // The program edits one field of the record it moved to (index k of the dataset's
+  // records) and posts: exactly that record changes.
+  std::string MaybeEdit(const std::string& how, int k) {
+    if (Pick(2)) return how;
+    TDataSet& ds = Ds();
+    const auto before = DataSetRecords();
+    ds.Edit();
+    const int f = 1 + Pick(5);  // not the ID: the record stays in the dataset's filter
+    ds.FieldByName(kFields[f])->SetValue(RandomValue(f));
+    const Variant value = ds.FieldByName(kFields[f])->Value();
+    ds.Post();
+    if (ds.Bookmark() != FPinned) Fail("program edit", "the dataset left the edited record");
+    auto expect = before;
+    expect[static_cast<size_t>(k)][static_cast<size_t>(f)] = value;
+    const auto after = DataSetRecords();
+    bool same = after.size() == expect.size();
+    for (size_t r = 0; same && r < after.size(); ++r)
+      for (size_t c = 0; same && c < 6; ++c) same = VariantsEqual(after[r][c], expect[r][c]);
+    if (!same) Fail("program edit", "the edit did not change exactly record " + std::to_string(k));
+    return how + " + edit";
+  }
+
+  // After an operation that moves no focus the dataset is still where the program put it.
+  // A criteria change that leaves nothing focused focuses row 0, so it may move the
+  // dataset there when its record (record, before the change) is no longer shown. While
+  // an edit is under way only field changes keep the pin.
+  void CheckPinned(bool browseBefore, int op, int record) {
+    static const bool keeps[20] = {false, false, true, true, true, false, false, false, false, false,
+                                   false, true,  true, false, true, true, true,  true,  false, true};
+    if (FPinned.empty()) return;
+    if (!keeps[op] || FLastOp == "reopen" || (!browseBefore && op != 3 && op != 4)) {
+      FPinned.clear();
+      return;
+    }
+    if (Ds().State() == dsInsert || Ds().Bookmark() == FPinned) return;
+    const bool criteria = op == 11 || op == 12;
+    if (criteria && record >= 0 && C().GetRecordRowIndex(record) < 0 && C().FocusedRowIndex() == 0 &&
+        CurrentRecord() == C().FocusedRecordIndex()) {
+      FPinned.clear();
+      return;
+    }
+    Fail("pinned", "the dataset moved away from where the program put it (now record " + std::to_string(CurrentRecord()) +
+                       ", focused row " + std::to_string(C().FocusedRowIndex()) + ")");
+  }
+
   void Fail(const std::string& where, const std::string& what) {
     if (!Failure.empty()) return;
     std::ostringstream s;
@@ -376,6 +482,7 @@ class Model {
   TkvSummary* FAvg = nullptr;
   TkvSummary* FAmount = nullptr;
   int FDataSetFilter = 0;
+  TBookmark FPinned;  // where a program put the dataset, while it stays there
   int FStep = 0;
   std::string FLastOp;
   std::vector<std::string> FHistory;

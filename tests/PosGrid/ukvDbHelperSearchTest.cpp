@@ -45,6 +45,26 @@ TEST(IncrementalSearch, FindsFromTheFocusedRowAndWrapsAround) {
   EXPECT_EQ(s.Text(), "");
 }
 
+// Both the text and the search text are upper-cased as AnsiUpperCase does, double-byte
+// letters (full-width Latin, Greek, Cyrillic, Roman numerals) included.
+TEST(IncrementalSearch, FaultDoubleByteLettersOfTheRowFoldedAsciiOnly) {
+  EXPECT_TRUE(MatchText("\xA3\xE1\xA3\xE2" "c", "\xA3\xC1\xA3\xC2", true));  // ａｂc / ＡＢ
+  EXPECT_TRUE(MatchText("\xA6\xC1", "\xA6\xA1", false));                    // α / Α
+  EXPECT_FALSE(MatchText("\xA3\xE1", "\xA3\xE2", true));
+  Grid g(Named({{1, "x"}, {2, "\xA3\xE1\xA3\xE2"}, {3, "\xA7\xD1\xA7\xD2"}, {4, "\xA2\xA1z"}}));  // ａｂ аб ⅰz
+  TkvDataControllerSearch& s = g.C->Search();
+  const int name = g.F("NAME")->Index();
+  EXPECT_TRUE(s.Search(name, "\xA3\xE1"));  // ａ finds ａｂ
+  EXPECT_EQ(g.CurrentId(), "2");
+  EXPECT_TRUE(s.Search(name, "\xA7\xA1\xA7\xA2"));  // АБ finds аб
+  EXPECT_EQ(g.CurrentId(), "3");
+  EXPECT_TRUE(s.Search(name, "\xA2\xF1Z"));  // ⅠZ finds ⅰz
+  EXPECT_EQ(g.CurrentId(), "4");
+  EXPECT_TRUE(s.Search(name, "\xA3\xC1\xA3\xC2"));  // ＡＢ finds ａｂ
+  EXPECT_EQ(g.CurrentId(), "2");
+  EXPECT_FALSE(s.Search(name, "\xA3\xC2"));
+}
+
 TEST(IncrementalSearch, NothingToSearchInAnEmptyGrid) {
   Grid g;
   EXPECT_FALSE(g.C->Search().Search(1, "a"));

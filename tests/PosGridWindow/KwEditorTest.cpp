@@ -1,4 +1,5 @@
-// The library's in-place editors inside the grid: Enter toggles, typing opens, the
+// The library's in-place editors inside the grid: Enter closes (or, where the grid
+// always shows its editor, toggles the selection), typing opens, the
 // drop-down list opens, accepts and cancels by keys, a double click steps the list;
 // read-only cells are never changed by the list; an editor without a grid.
 #include <vector>
@@ -41,13 +42,23 @@ TEST(KwEditor, EnterTogglesAndTypingOpensTheEditor) {
   EXPECT_EQ(::GetFocus(), f.Editor()->Handle());
   EXPECT_TRUE(f.Editor()->HasGrid());
   EXPECT_EQ(f.Editor()->SelLength(), 4);  // all selected (GBK bytes)
-  // In the editor Enter toggles the selection and is never typed.
+  // The editor offers Enter to the grid through its view first: the grid closes it.
+  PostKey(VK_RETURN);
+  EXPECT_FALSE(f.grid->EditorMode());
+  EXPECT_EQ(f.grid->Cell(1, 1), "甲乙");
+  // Where the grid always shows its editor it leaves Enter to the editor, which toggles
+  // the selection; Enter is never typed.
+  f.grid->AlwaysShowColumn = 1;
+  PostKey(VK_F2);
+  ASSERT_TRUE(f.grid->EditorMode());
+  f.Editor()->SelectAll();
   PostKey(VK_RETURN);
   EXPECT_TRUE(f.grid->EditorMode());
   EXPECT_EQ(f.Editor()->SelLength(), 0);
   PostKey(VK_RETURN);
   EXPECT_EQ(f.Editor()->SelLength(), 4);
   EXPECT_EQ(f.Editor()->Text(), "甲乙");
+  f.grid->AlwaysShowColumn = -1;
   // Down goes to the grid: the next row, the editor closed.
   PostKey(VK_DOWN);
   EXPECT_EQ(f.Cur(), "1,2");
@@ -141,7 +152,7 @@ TEST(KwEditor, FaultLongDropDownListLeftTheScreen) {
   TkwInplaceEditList* ed = f.OpenPickListCell();
   ASSERT_NE(ed, nullptr);
   ed->SetDropDownRows(0);
-  ed->OnGetPickListItems = [](int, TStrings* items) {
+  ed->OnGetPickListItems = [](int, int, TStrings* items) {
     items->Clear();
     for (int i = 0; i < 400; ++i) items->Add(("项目" + std::to_string(i)).c_str());
   };

@@ -63,7 +63,7 @@ class TTestGrid : public TkwCustomGrid {
   TInplaceEdit* CreateEditor() override {
     auto* e = new TkwInplaceEditList(this);
     e->SetGridView(GetGridView());
-    e->OnGetPickListItems = [](int, TStrings* items) {
+    e->OnGetPickListItems = [](int, int, TStrings* items) {
       items->Clear();
       items->Add("苹果");
       items->Add("香蕉");

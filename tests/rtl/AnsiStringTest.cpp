@@ -1,5 +1,6 @@
 // String routines: substrings, case, integers, Format and the GBK conversions.
 #include "rtl/AnsiString.h"
+#include "rtl/AnsiStringCase.h"
 
 #include <gtest/gtest.h>
 
@@ -129,6 +130,24 @@ TEST(AnsiStringCase, DoubleByteLettersFoldWhenGbkHoldsBothCases) {
   EXPECT_NE(AnsiCompareText("\xA8\xA1", "A"), 0);                                 // ā is no A
   EXPECT_GT(AnsiCompareStr("\xA3\xE1", "\xA3\xC1"), 0);  // equal letters: the bytes decide
   EXPECT_LT(AnsiCompareStr("\xA3\xE1", "\xA3\xC2"), 0);  // ａ < Ｂ: letters first
+}
+
+// A wide text upper-cases exactly the letters its GBK form upper-cases; characters GBK
+// does not hold stay as they are.
+TEST(AnsiStringCase, WideTextsFoldAsTheirGbkForm) {
+  int folded = 0;
+  for (unsigned lead = 0x81; lead <= 0xFE; ++lead)
+    for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+      const AnsiString ch{char(lead), char(trail)};
+      const WideString w = GbkToWide(ch);
+      if (w.size() != 1 || w[0] == 0xFFFD || WideToGbk(w) != ch) continue;
+      const WideString upper = AnsiUpperCaseWide(u"a" + w + u"z");
+      EXPECT_EQ(WideToGbk(upper), "A" + AnsiUpperCase(ch) + "Z") << std::hex << lead << " " << trail;
+      folded += upper != u"A" + w + u"Z";
+    }
+  EXPECT_EQ(folded, 93);
+  EXPECT_EQ(AnsiUpperCaseWide(u"\u00E9\U0001F600\u0101\u03C2"), u"\u00E9\U0001F600\u0101\u03C2");  // é 😀 ā ς
+  EXPECT_EQ(AnsiUpperCaseWide(u"\uFF41\u03B1\u0451\u2170"), u"\uFF21\u0391\u0401\u2160");  // ａαёⅰ
 }
 
 TEST(AnsiStringCase, Comparisons) {

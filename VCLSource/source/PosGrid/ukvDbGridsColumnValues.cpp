@@ -101,21 +101,57 @@ AnsiString TkwColumn::FooterDisplayText() {
 
 // --- lookups ------------------------------------------------------------------------------------
 
-TField* TkwColumn::LookupField(const AnsiString& name) const {
-  TDataSet* ds = FLookupSource ? FLookupSource->DataSet() : nullptr;
-  return ds && !name.empty() ? ds->FindField(name) : nullptr;
+TkwLookupSourceLink& TkwColumn::LookupLink() {
+  if (!FLookupLink) {
+    FLookupLink = std::make_unique<TkwLookupSourceLink>();
+    FLookupLink->OnDataChange = [this](TField*) {
+      if (FInLookupLocate) return;
+      if (IkwColumnsGrid* g = Grid()) g->InvalidateGrid();
+    };
+    FLookupLink->OnFieldsChange = [this](TkwLookupSourceLink*) { LookupFieldsChanged(); };
+  }
+  return *FLookupLink;
+}
+
+TDataSource* TkwColumn::LookupSource() const { return FLookupLink ? FLookupLink->DataSource() : nullptr; }
+
+void TkwColumn::SetLookupSource(TDataSource* v) {
+  LookupLink().SetDataSource(v);
+  if (IkwColumnsGrid* g = Grid(); g && v) {
+    if (TComponent* grid = g->GridComponent()) v->FreeNotification(grid);
+  }
+  LookupFieldsChanged();
+}
+
+void TkwColumn::SetKeyField(const AnsiString& v) {
+  FKeyField = v;
+  LookupFieldsChanged();
+}
+
+void TkwColumn::SetListField(const AnsiString& v) {
+  FListField = v;
+  LookupFieldsChanged();
+}
+
+// Fields of an inactive lookup, or unnamed ones, are none (no error while the lookup
+// dataset closes).
+void TkwColumn::LookupFieldsChanged() {
+  FLookupKeyField = nullptr;
+  FLookupListField = nullptr;
+  if (!FLookupLink || !FLookupLink->Active() || FKeyField.empty()) return;
+  FLookupListField = LinkField(*FLookupLink, FListField);
+  FLookupKeyField = LinkField(*FLookupLink, FKeyField);
 }
 
 bool TkwColumn::IsLookupColumn() const {
-  TDataSet* ds = FLookupSource ? FLookupSource->DataSet() : nullptr;
-  return ds && ds->Active() && !FKeyField.empty();
+  return FLookupLink && FLookupLink->Active() && !FKeyField.empty();
 }
 
 bool TkwColumn::LookupLocate(const Variant& value) {
   if (value.IsNull() || !IsLookupColumn()) return false;
   TkvFlagScope inLocate(FInLookupLocate);
   try {
-    return FLookupSource->DataSet()->Locate(FKeyField, value, 0);
+    return FLookupLink->DataSet()->Locate(FKeyField, value, 0);
   } catch (const Exception&) {
     return false;
   }
@@ -130,7 +166,7 @@ AnsiString TkwColumn::GetDisplayText(const AnsiString& defaultText, int recordIn
   TkvCustomDbDataController* dc = g ? g->DataController() : nullptr;
   const bool lookup = IsLookupColumn();
   TField* field = Field();
-  TField* shown = lookup ? LookupField(FListField) : field;
+  TField* shown = lookup ? FLookupListField : field;
   if (field && shown && dc && FDbField && recordIndex != kvNoRecord) {
     Variant v;
     dc->GetFieldValue(recordIndex, FDbField, v);

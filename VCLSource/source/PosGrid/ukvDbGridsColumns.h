@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <memory>
 #include <vector>
+#include "VCLSource/source/PosGrid/ukvDbEditerLink.h"
 #include "VCLSource/source/PosGrid/ukvDbGridsHelper.h"
 #include "VCLSource/source/PosGrid/ukvDbGridsHost.h"
 #include "VCLSource/source/PosGrid/ukvDbHelperController.h"
@@ -215,12 +216,19 @@ class TkwColumn : public TkwInterfaceCollectionItem, public IkwColumn {
   // The footer's text; never raises for a total or a formula that fails (empty text).
   AnsiString FooterDisplayText();
   bool IsLookupColumn() const;
-  TDataSource* LookupSource() const { return FLookupSource; }
-  void SetLookupSource(TDataSource* v) { FLookupSource = v; }
+  // The lookup source is the data source of the column's lookup link (made on first use);
+  // the grid's component hears when the source is freed. The link's notices repaint the
+  // grid (not while the column locates a key itself) and find the key and list fields
+  // again.
+  TDataSource* LookupSource() const;
+  void SetLookupSource(TDataSource* v);
   const AnsiString& KeyField() const { return FKeyField; }
-  void SetKeyField(const AnsiString& v) { FKeyField = v; }
+  void SetKeyField(const AnsiString& v);
   const AnsiString& ListField() const { return FListField; }
-  void SetListField(const AnsiString& v) { FListField = v; }
+  void SetListField(const AnsiString& v);
+  // The lookup dataset's fields named KeyField and ListField while the link is active.
+  TField* LookupKeyField() const { return FLookupKeyField; }
+  TField* LookupListField() const { return FLookupListField; }
 
   // --- IkwColumn ---------------------------------------------------------------------------------
   int CompareBlankRows(int record1, int record2, int direction) override;
@@ -249,7 +257,8 @@ class TkwColumn : public TkwInterfaceCollectionItem, public IkwColumn {
   void ColumnChanged() { Changed(false); }
   TkvExpressionPtr CompileValueExpression(const AnsiString& text);
   TkvExpressionPtr CompileFooterExpression(const AnsiString& text);
-  TField* LookupField(const AnsiString& name) const;
+  TkwLookupSourceLink& LookupLink();
+  void LookupFieldsChanged();
 
   TAlignment FAlignment = taLeftJustify;
   uint16_t FAssignedValues = 0;
@@ -272,7 +281,9 @@ class TkwColumn : public TkwInterfaceCollectionItem, public IkwColumn {
   TImeMode FImeMode = imDontCare;
   AnsiString FImeName;
   AnsiString FKeyField, FListField;
-  TDataSource* FLookupSource = nullptr;
+  std::unique_ptr<TkwLookupSourceLink> FLookupLink;
+  TField* FLookupKeyField = nullptr;
+  TField* FLookupListField = nullptr;
   bool FInLookupLocate = false;
   TkvDbField* FDbField = nullptr;
   AnsiString FName;

@@ -69,6 +69,9 @@ class IkwColumnsGrid {
 
   // --- data --------------------------------------------------------------------------------
   virtual TkvCustomDbDataController* DataController() = 0;
+  // The grid as a component: a field mapped to a column tells it when it is destroyed
+  // (none: nobody is told).
+  virtual TComponent* GridComponent() { return nullptr; }
   virtual TkwGridDataLink& DataLink() = 0;
   // The calculator of column formulas, made on first use and kept.
   virtual TkvExprCalculator& ExprCalculator() = 0;

@@ -1,3 +1,6 @@
+// TkwGridDataLink, the grid's own data link: the map from columns to dataset fields
+// (found again by name when the fields moved), focusing a field's column and writing an
+// edited cell back.
 #include "VCLSource/source/PosGrid/ukvDbGridsLink.h"
 
 #include <algorithm>
@@ -35,6 +38,9 @@ bool TkwGridDataLink::AddMapping(const AnsiString& fieldName) {
   e.Index = field ? field->Index() : -1;
   e.Name = field ? field->FullName() : AnsiString();
   ++FFieldCount;
+  if (field && FGrid) {
+    if (TComponent* grid = FGrid->GridComponent()) field->FreeNotification(grid);
+  }
   return true;
 }
 

@@ -29,7 +29,8 @@ class TkwGridDataLink : public TDataLink {
 
   // Maps the next column to the field named fieldName (-1 without it under SparseMap;
   // otherwise an unknown name raises the dataset's field-not-found error). Beyond
-  // kMaxMappings: EkwInvalidGridOperation "Grid要求显示的列数大于了256。".
+  // kMaxMappings: EkwInvalidGridOperation "Grid要求显示的列数大于了256。". The field
+  // tells the grid's component (IkwColumnsGrid::GridComponent) when it is destroyed.
   bool AddMapping(const AnsiString& fieldName);
   void ClearMapping();
   // The field of mapped column index; none outside the map, for -1, or when the field

@@ -75,9 +75,10 @@ class TkvColumnCopy {
   std::vector<uint8_t> FHas;
   std::vector<uint64_t> FBits;
   std::vector<const TkvCell*> FCells;
-  // Texts: the first sixteen bytes of the text as CompareAnsiTexts orders it (single-
-  // byte letters upper-cased, double-byte characters as they are), big-endian, padded
-  // with zeros; Null keys 0. Different keys order two texts as CompareAnsiTexts does.
+  // Texts: the first sixteen bytes of the text as CompareAnsiTexts orders it (upper-
+  // cased as AnsiUpperCase does: single-byte letters, and double-byte letters by their
+  // trail byte; lead bytes as they are), big-endian, padded with zeros; Null keys 0.
+  // Different keys order two texts as CompareAnsiTexts does.
   bool FKeyed = false;
   std::vector<TkvTextKey> FKeys;
   std::vector<TkvShortText> FTexts;

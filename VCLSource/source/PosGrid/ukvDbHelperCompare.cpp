@@ -1,3 +1,5 @@
+// The raw comparators of stored values, one per value type, in exactly the order of
+// CompareVariants (texts in the platform's order, numbers by their number key).
 #include "VCLSource/source/PosGrid/ukvDbHelperCompare.h"
 
 #include <algorithm>
@@ -73,9 +75,10 @@ int CmpWideString(TkvConstPlace a, TkvConstPlace b) {
 
 // AnsiCompareStr's answer, found from the first byte where the texts differ: equal
 // bytes fold alike and keep the character boundaries of both texts in step, so only the
-// character holding that byte decides (a double-byte character by its raw bytes, a
-// single one by its upper-case letter). When the two bytes differ only in case the
-// rest decides, and AnsiCompareStr itself carries on.
+// character holding that byte decides: a lead byte by its raw value (lead bytes never
+// fold), a trail byte and a single byte by their upper-case forms, as AnsiUpperCase
+// folds them (double-byte letters too). When the two differ only in case the rest
+// decides, and AnsiCompareStr itself carries on.
 namespace {
 // The lead bytes AnsiCompareStr goes by (code page 936).
 struct LeadTable {
@@ -89,6 +92,18 @@ const LeadTable& Leads() {
   return t;
 }
 }  // namespace
+
+const bool* FoldingLeads() {
+  static const struct Table {
+    bool Lead[256] = {};
+    Table() {
+      for (int l = 0x81; l <= 0xFE; ++l)
+        for (int t = 0x40; t <= 0xFE; ++t)
+          if (AnsiUpperTrail(static_cast<unsigned char>(l), static_cast<unsigned char>(t)) != t) Lead[l] = true;
+    }
+  } table;
+  return table.Lead;
+}
 
 int CompareAnsiTexts(std::string_view a, std::string_view b) {
   const bool* lead = Leads().Lead;
@@ -105,10 +120,18 @@ int CompareAnsiTexts(std::string_view a, std::string_view b) {
     if (start + len > i) break;
     start += len;
   }
-  const bool doubleByte = lead[x[start]] && start + 1 < a.size();
-  if (start < i || doubleByte) return x[i] < y[i] ? -1 : 1;
-  const int ux = (x[i] >= 'a' && x[i] <= 'z') ? x[i] - 32 : x[i];
-  const int uy = (y[i] >= 'a' && y[i] <= 'z') ? y[i] - 32 : y[i];
+  int ux, uy;
+  if (start < i) {
+    // The trail bytes of one lead.
+    const bool* folding = FoldingLeads();
+    ux = UpperTrail(folding, x[start], x[i]);
+    uy = UpperTrail(folding, x[start], y[i]);
+  } else if (lead[x[start]] && start + 1 < a.size()) {
+    return x[i] < y[i] ? -1 : 1;
+  } else {
+    ux = (x[i] >= 'a' && x[i] <= 'z') ? x[i] - 32 : x[i];
+    uy = (y[i] >= 'a' && y[i] <= 'z') ? y[i] - 32 : y[i];
+  }
   if (ux != uy) return ux < uy ? -1 : 1;
   const int c = AnsiCompareStr(a, b);
   return c < 0 ? -1 : (c > 0 ? 1 : 0);

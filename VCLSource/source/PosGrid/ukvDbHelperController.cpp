@@ -1,3 +1,6 @@
+// TkvCustomDbDataController, the model behind the data-aware grid: loading the dataset's
+// records into the storage, the field list, editing, posting and deleting through the
+// provider, the focused row and the change notices.
 #include "VCLSource/source/PosGrid/ukvDbHelperController.h"
 
 #include <algorithm>
@@ -9,6 +12,7 @@
 #include "VCLSource/source/PosGrid/ukvDbHelperRows.h"
 #include "VCLSource/source/PosGrid/ukvDbHelperSearch.h"
 #include "VCLSource/source/PosGrid/ukvDbHelperSummary.h"
+#include "VCLSource/source/PosGrid/ukvDbHelperValueReaders.h"
 #include "db/ClientDataSet.h"
 #include "db/FieldClasses.h"
 
@@ -122,8 +126,11 @@ void TkvDbField::RemakeValueDef() {
       text.clear();
       return;
     }
+    TkvCustomDbDataController* c = Controller();
+    // The column reads the record's other values through the controller's reader.
+    TkvReaderPlacement placed(*c->FDisplayTextReader, recordIndex);
     Variant v;
-    Controller()->GetFieldValue(recordIndex, this, v);
+    c->GetFieldValue(recordIndex, this, v);
     text = FColumn->GetDisplayText(recordIndex, v);
   };
 }
@@ -204,19 +211,18 @@ void TkvCustomDataFieldList::Renumber() {
 // --- TkvCustomDbDataController: life ---------------------------------------------------------
 
 TkvCustomDbDataController::TkvCustomDbDataController(TComponent* owner) : TComponent(owner) {
+  // The provider, calculator, filter and search come from the class functions, which a
+  // descendant overrides: each is made on first use, once the descendant exists.
   FExpressions = std::make_unique<TkvDbExpressions>(this);
-  FProvider = std::make_unique<TkvDbDataProvider>(this);
   FInfo = std::make_unique<TkvCustomDbDataControllerInfo>(this);
   FStorage = std::make_unique<TkvDataStorage>();
   FFields = std::make_unique<TkvCustomDataFieldList>(this);
-  FCalculator = std::make_unique<TkvExpressionCalculator>();
-  FFilter = std::make_unique<TkvDBDataFilterCriteria>(this);
-  FSearch = std::make_unique<TkvDataControllerSearch>(this);
+  FDisplayTextReader = std::make_shared<TkvDbDataControllerDisplayTextReader>(this);
   // Internal records survive every reload; should they ever be cleared, the indexes
   // that name them are forgotten with them.
   FStorage->OnClearInternalRecords = [this](TObject*) {
     FEditRecordIndex = 0;
-    FProvider->EditRecord = kvNoRecord;
+    if (FProvider) FProvider->EditRecord = kvNoRecord;
   };
 }
 
@@ -224,7 +230,7 @@ TkvCustomDbDataController::~TkvCustomDbDataController() {
   FDestroyingController = true;
   OnChanged = nullptr;
   OnFocusedRecordChanged = nullptr;
-  FProvider->DataLink().SetDataSource(nullptr);
+  if (FProvider) FProvider->DataLink().SetDataSource(nullptr);
   FKeyField = nullptr;
   FExpressions->Clear();
   FSearch.reset();
@@ -238,6 +244,45 @@ TkvCustomDbDataController::~TkvCustomDbDataController() {
   FInfo.reset();
   FProvider.reset();
   FExpressions.reset();
+  FDisplayTextReader->Detach();
+}
+
+TkvDbDataProvider& TkvCustomDbDataController::Provider() {
+  if (!FProvider) FProvider = GetProviderClass()(this);
+  return *FProvider;
+}
+
+TkvExpressionCalculator& TkvCustomDbDataController::GetCalculator() {
+  if (!FCalculator) FCalculator = GetCalculatorClass()(this);
+  return *FCalculator;
+}
+
+TkvDBDataFilterCriteria& TkvCustomDbDataController::Filter() {
+  if (!FFilter) FFilter = GetFilterClass()(this);
+  return *FFilter;
+}
+
+TkvDataControllerSearch& TkvCustomDbDataController::Search() {
+  if (!FSearch) FSearch = GetSearchClass()(this);
+  return *FSearch;
+}
+
+TDataSet* TkvCustomDbDataController::DataSet() const { return FProvider ? FProvider->DataSet() : nullptr; }
+
+TkvCustomDbDataController::TkvProviderClass TkvCustomDbDataController::GetProviderClass() {
+  return &kvMake<TkvDbDataProvider, TkvDbDataProvider>;
+}
+TkvCustomDbDataController::TkvCalculatorClass TkvCustomDbDataController::GetCalculatorClass() {
+  return [](TkvCustomDbDataController*) { return std::make_unique<TkvExpressionCalculator>(); };
+}
+TkvCustomDbDataController::TkvFilterClass TkvCustomDbDataController::GetFilterClass() {
+  return &kvMake<TkvDBDataFilterCriteria, TkvDBDataFilterCriteria>;
+}
+TkvCustomDbDataController::TkvSearchClass TkvCustomDbDataController::GetSearchClass() {
+  return &kvMake<TkvDataControllerSearch, TkvDataControllerSearch>;
+}
+TkvCustomDbDataController::TkvReaderClass TkvCustomDbDataController::GetReaderClass() {
+  return &kvMake<TkvValueDefDBReader, TkvValueDefDBReader>;
 }
 
 // --- field items ----------------------------------------------------------------------------
@@ -282,8 +327,8 @@ void TkvCustomDbDataController::FieldRemoved(TkvDbField* field) {
   if (at >= 0) FInfo->SortingFields().Delete(at);
   FInfo->RemoveSummaries(field);
   for (auto& c : FFilters) c->RemoveField(field);
-  FFilter->RemoveField(field);
-  FSearch->FieldRemoved(field);
+  Filter().RemoveField(field);
+  Search().FieldRemoved(field);
   FExpressions->FieldRemoved(field);
   if (FKeyField == field) FKeyField = nullptr;
   FInfo->DataChangedRequest();
@@ -296,7 +341,7 @@ void TkvCustomDbDataController::CheckFieldIndex(int fieldIndex) const {
 void TkvCustomDbDataController::CheckRecordIndex(int recordIndex) {
   GetEditRecordIndex();
   if (recordIndex >= 0 && recordIndex < GetRecordCount()) return;
-  if (recordIndex == FEditRecordIndex || (recordIndex < 0 && recordIndex == FProvider->EditRecord)) return;
+  if (recordIndex == FEditRecordIndex || (recordIndex < 0 && recordIndex == Provider().EditRecord)) return;
   RaiseRecordIndexError();
 }
 
@@ -326,11 +371,11 @@ int TkvCustomDbDataController::AppendRecord() {
 
 void TkvCustomDbDataController::DeleteRecord(int recordIndex) {
   CheckRecordIndex(recordIndex);
-  if (FProvider->InsertingRecord == recordIndex) FProvider->InsertingRecord = kvNoRecord;
+  if (Provider().InsertingRecord == recordIndex) Provider().InsertingRecord = kvNoRecord;
   FStorage->DeleteRecord(recordIndex);
   RecordRemoved(recordIndex);
   if (FEditRecordIndex == recordIndex) FEditRecordIndex = 0;
-  FProvider->NotifyDataChanged(3, recordIndex, -1);
+  Provider().NotifyDataChanged(3, recordIndex, -1);
 }
 
 int TkvCustomDbDataController::GetEditRecordIndex() {
@@ -428,8 +473,7 @@ void TkvCustomDbDataController::ReadRecord(int sourceRecord, int recordIndex) {
 
 // One notice carries the new values and the totals that follow from them.
 void TkvCustomDbDataController::ReloadRecord(int recordIndex) {
-  BeginUpdate();
-  TkvFinally end([this] { EndUpdate(); });
+  TUpdateScope update(this);
   TkvValueDefRecordReader reader(this, recordIndex);
   FStorage->ReadRecord(recordIndex, reader);
   RecordLoaded(recordIndex);
@@ -541,7 +585,7 @@ bool TkvCustomDbDataController::IsLastRow() const {
 int TkvCustomDbDataController::GetCurrentRecordIndex() {
   TDataSet* ds = DataSet();
   if (!ds || !ds->Active()) return FInfo->FocusedRecord();
-  return FProvider->GetCurrentRecord();
+  return Provider().GetCurrentRecord();
 }
 
 bool TkvCustomDbDataController::FocusRecord(int recordIndex) {
@@ -553,15 +597,17 @@ bool TkvCustomDbDataController::FocusRecord(int recordIndex) {
     Variant key, current;
     GetKeyValue(recordIndex, key);
     if (TField* kf = FKeyField->DataField()) current = DataFieldValue(kf);
-    if (VariantsEqual(key, current) && recordIndex == FProvider->CurrentRecord) return true;
+    if (VariantsEqual(key, current) && recordIndex == Provider().CurrentRecord) return true;
     if (!FKeyField->DataField()) return false;
     const bool found = ds->Locate(FKeyField->FieldName(), key, 0);
-    if (found) FProvider->CurrentRecord = recordIndex;
+    if (found) Provider().CurrentRecord = recordIndex;
     return found;
   }
   Post();
-  if (FProvider->IsInserting()) return false;
-  return FProvider->SetRecNoTracked(recordIndex + 1);
+  // An insert that is still under way (its post was refused or is running) stays where
+  // it is: the dataset is on the inserting record and nowhere else.
+  if (Provider().IsInserting()) return recordIndex == Provider().InsertingRecord;
+  return Provider().SetRecNoTracked(recordIndex + 1);
 }
 
 bool TkvCustomDbDataController::FocusRow(int rowIndex) { return FocusRecord(FInfo->GetRowRecord(rowIndex)); }
@@ -650,12 +696,11 @@ bool TkvCustomDbDataController::DoFilterRecord(int recordIndex) {
 
 // --- dataset ---------------------------------------------------------------------------------------
 
-void TkvCustomDbDataController::SetDataSource(TDataSource* source) { FProvider->DataLink().SetDataSource(source); }
+void TkvCustomDbDataController::SetDataSource(TDataSource* source) { Provider().DataLink().SetDataSource(source); }
 
-TDataSet* TkvCustomDbDataController::DataSet() const { return FProvider->DataSet(); }
 
 void TkvCustomDbDataController::Append() {
-  if (FProvider->CanModify()) FProvider->Append();
+  if (Provider().CanModify()) Provider().Append();
 }
 
 void TkvCustomDbDataController::Post() {
@@ -676,7 +721,7 @@ void TkvCustomDbDataController::CancelEditAndRefocus() {
   if (FFocusLock) return;
   TkvFlagScope lock(FFocusLock);
   int row = FocusedRowIndex();
-  if (FProvider->IsEditing()) FProvider->CancelEdit();
+  if (Provider().IsEditing()) Provider().CancelEdit();
   row = std::min(row, RowCount() - 1);
   if (!FInfo->MovingFocus()) FInfo->FocusRow(row);
 }
@@ -684,38 +729,38 @@ void TkvCustomDbDataController::CancelEditAndRefocus() {
 void TkvCustomDbDataController::EndEdit() {
   FRefilterPending = true;
   TDataSet* ds = DataSet();
-  if (ds && FProvider->IsEditing()) ds->CheckBrowseMode();
+  if (ds && Provider().IsEditing()) ds->CheckBrowseMode();
 }
 
 void TkvCustomDbDataController::Delete() {
   if (FocusedRowIndex() < 0) return;
-  if (!FProvider->CanDelete()) return;
-  FProvider->RememberDeleteNeighbour();
+  if (!Provider().CanDelete()) return;
+  Provider().RememberDeleteNeighbour();
   if (FPendingFocusRecord >= 0 && FocusedRecordIndex() <= FPendingFocusRecord) --FPendingFocusRecord;
   TkvFinally reset([this] { FPendingFocusRecord = -1; });
-  FProvider->Delete();
-  FProvider->AfterDelete();
+  Provider().Delete();
+  Provider().AfterDelete();
 }
 
 uint8_t TkvCustomDbDataController::GetEditState() {
   uint8_t s = 0;
-  if (FProvider->IsInserting()) s |= desInserting;
-  if (FProvider->IsEditing()) s |= desEditing;
+  if (Provider().IsInserting()) s |= desInserting;
+  if (Provider().IsEditing()) s |= desEditing;
   if (s) {
-    if (FProvider->IsModified()) s |= desProviderModified;
-    if (FProvider->IsDataSetModified()) s |= desDataSetModified;
+    if (Provider().IsModified()) s |= desProviderModified;
+    if (Provider().IsDataSetModified()) s |= desDataSetModified;
   }
   return s;
 }
 
 void TkvCustomDbDataController::SuspendDataSetEvents() {
-  ++FProvider->ChangeNesting;
-  FProvider->MovingBy = true;
+  ++Provider().ChangeNesting;
+  Provider().MovingBy = true;
 }
 
 void TkvCustomDbDataController::ResumeDataSetEvents() {
-  if (FProvider->ChangeNesting > 0) --FProvider->ChangeNesting;
-  FProvider->MovingBy = false;
+  if (Provider().ChangeNesting > 0) --Provider().ChangeNesting;
+  Provider().MovingBy = false;
 }
 
 void TkvCustomDbDataController::UpdateFields() {
@@ -726,13 +771,13 @@ void TkvCustomDbDataController::UpdateFields() {
     if (f->Internal() && !f->DataField()) continue;
     f->SetDataField(ds && !FReloadLock ? ds->FindField(f->FieldName()) : nullptr);
   }
-  FCalculator->SetDataSet(ds);
-  if (ds && ds->Active()) FCalculator->RebindAll();
+  GetCalculator().SetDataSet(ds);
+  if (ds && ds->Active()) GetCalculator().RebindAll();
 }
 
 void TkvCustomDbDataController::ActiveChanged(bool active) {
   FActive = active;
-  FCalculator->SetDataSet(DataSet());
+  GetCalculator().SetDataSet(DataSet());
   ReloadGuarded(false);
 }
 
@@ -755,7 +800,7 @@ void TkvCustomDbDataController::RunDeferredReload() {
 void TkvCustomDbDataController::Reload(bool force) {
   // A modified pending edit is never thrown away: the reload waits for browse mode.
   TDataSet* ds = DataSet();
-  if (ds && ds->Active() && FProvider->IsEditing() && ds->Modified()) {
+  if (ds && ds->Active() && Provider().IsEditing() && ds->Modified()) {
     FReloadPending = true;
     return;
   }
@@ -764,7 +809,7 @@ void TkvCustomDbDataController::Reload(bool force) {
     FInfo->DataChangedRequest();
     FInfo->Unlock();
   });
-  if (force || FProvider->HasFields()) {
+  if (force || Provider().HasFields()) {
     if (FLoading) {
       FReloadPending = true;
       return;
@@ -777,38 +822,38 @@ void TkvCustomDbDataController::Reload(bool force) {
 }
 
 void TkvCustomDbDataController::ReloadBody() {
-  BeginUpdate();
-  TkvFinally end([this] { EndUpdate(); });
+  TUpdateScope update(this);
   // Internal records (edit buffer, locate records) are kept: their indexes stay valid.
   FStorage->Clear(true);
-  if (FProvider->InsertingRecord >= 0) FProvider->ResetMarkers();
-  if (FProvider->CanLoad()) LoadRecords();
+  if (Provider().InsertingRecord >= 0) Provider().ResetMarkers();
+  if (Provider().CanLoad()) LoadRecords();
   Refresh();
   Changed(dcmData);
-  FProvider->EditWasPending = false;
+  Provider().EditWasPending = false;
 }
 
 void TkvCustomDbDataController::LoadRecords() {
   TDataSet* ds = DataSet();
-  FProvider->BeginDataSetChange();
-  TkvFinally endChange([this] { FProvider->EndDataSetChange(); });
-  FProvider->SavePosition();
+  Provider().BeginDataSetChange();
+  TkvFinally endChange([this] { Provider().EndDataSetChange(); });
+  Provider().SavePosition();
   // The provider follows where the dataset really ends up, also when the saved record
   // is gone.
   TkvFinally restore([this, ds] {
-    FProvider->RestorePosition();
-    if (!HasKeyField() && ds->RecNo() > 0) FProvider->CurrentRecord = ds->RecNo() - 1;
+    Provider().RestorePosition();
+    if (!HasKeyField() && ds->RecNo() > 0) Provider().CurrentRecord = ds->RecNo() - 1;
   });
   // A load replaces the records under an edit: only an unmodified one gets here
   // (Reload puts itself off for a modified one), and it is dropped.
-  if (FProvider->IsEditing()) ds->Cancel();
+  if (Provider().IsEditing()) ds->Cancel();
   ds->First();
-  FProvider->CurrentRecord = 0;
+  Provider().CurrentRecord = 0;
   FStorage->BeginLoad();
-  TkvValueDefDBReader reader(this);
+  const std::unique_ptr<TkvValueDefDBReader> made = GetReaderClass()(this);
+  TkvValueDefDBReader& reader = *made;
   BeforeLoadRecords(reader);
   // Record rules write into the dataset: only where it may be modified.
-  const bool rules = FCalculator->HasRecordRules() && ds->CanModify();
+  const bool rules = GetCalculator().HasRecordRules() && ds->CanModify();
   // The typed copies are made on the way, while each record is at hand.
   std::vector<TkvDbField*> copied;
   for (int i = 0; i < FFields->Count(); ++i) {
@@ -821,7 +866,7 @@ void TkvCustomDbDataController::LoadRecords() {
   while (!ds->Eof()) {
     if (rules) {
       ds->Edit();
-      FCalculator->EvaluateRecordRules();
+      GetCalculator().EvaluateRecordRules();
     }
     const int r = FStorage->AppendRecord();
     FStorage->ReadRecord(r, reader);
@@ -835,24 +880,24 @@ void TkvCustomDbDataController::LoadRecords() {
     if (TkvValueDef* d = FFields->Items(i)->ValueDef()) d->InvalidateTexts();
   AfterLoadRecords();
   FStorage->EndLoad();
-  FProvider->LoadedInActiveChanged = FProvider->ActiveChanging;
+  Provider().LoadedInActiveChanged = Provider().ActiveChanging;
 }
 
 void TkvCustomDbDataController::RecordLoaded(int recordIndex) {
   if (HasKeyField()) return;
   TDataSet* ds = DataSet();
-  if (!ds || FProvider->SavePos.Bookmark.empty()) return;
-  if (ds->Bookmark() == FProvider->SavePos.Bookmark) FProvider->CurrentRecord = recordIndex;
+  if (!ds || Provider().SavePos.Bookmark.empty()) return;
+  if (ds->Bookmark() == Provider().SavePos.Bookmark) Provider().CurrentRecord = recordIndex;
 }
 
 void TkvCustomDbDataController::Refresh() {
   FInfo->Lock();
   TkvFinally unlock([this] { FInfo->Unlock(); });
-  if (!(FProvider->ChangeNesting > 0 && FInfo->InFocusChange())) FInfo->FocusRefreshRequest();
+  if (!(Provider().ChangeNesting > 0 && FInfo->InFocusChange())) FInfo->FocusRefreshRequest();
   if (HasKeyField()) {
     const int r = LocateCurrentKey();
-    if (r >= 0 && r != FProvider->CurrentRecord) {
-      FProvider->CurrentRecord = r;
+    if (r >= 0 && r != Provider().CurrentRecord) {
+      Provider().CurrentRecord = r;
       FInfo->FocusRefreshRequest();
     }
   }
@@ -861,19 +906,19 @@ void TkvCustomDbDataController::Refresh() {
 void TkvCustomDbDataController::RecordRemoved(int recordIndex) {
   if (recordIndex < 0) return;
   CheckInsertMarkers(recordIndex);
-  if (FProvider->EditRecord == recordIndex) FProvider->EditRecord = kvNoRecord;
-  if (FProvider->DeletedRecordMark == recordIndex) FProvider->DeletedRecordMark = -1;
+  if (Provider().EditRecord == recordIndex) Provider().EditRecord = kvNoRecord;
+  if (Provider().DeletedRecordMark == recordIndex) Provider().DeletedRecordMark = -1;
 }
 
 void TkvCustomDbDataController::CheckInsertMarkers(int recordIndex) {
-  const int ins = FProvider->InsertingRecord;
+  const int ins = Provider().InsertingRecord;
   if (ins == kvNoRecord) return;
-  if ((recordIndex >= 0 && recordIndex <= ins) || GetRecordCount() <= ins) FProvider->ResetMarkers();
+  if ((recordIndex >= 0 && recordIndex <= ins) || GetRecordCount() <= ins) Provider().ResetMarkers();
 }
 
 // --- key mode and filters ------------------------------------------------------------------------
 
-bool TkvCustomDbDataController::UsesKeyLocate() { return FProvider->IsKeyMode(); }
+bool TkvCustomDbDataController::UsesKeyLocate() { return Provider().IsKeyMode(); }
 
 int TkvCustomDbDataController::LocateCurrentKey() {
   if (!FKeyField || !FKeyField->DataField()) return -1;
@@ -883,38 +928,22 @@ int TkvCustomDbDataController::LocateCurrentKey() {
 }
 
 int TkvCustomDbDataController::LocateByKey(const Variant& values) {
-  if (!FKeyField || !FKeyField->ValueDef()) return -1;
-  std::vector<TkvDbField*> keys{FKeyField};
-  TkvValueDefUnboundReader reader;
-  if (keys.size() == 1) {
-    reader.SetValue(FKeyField->ValueDef(), values);
-  } else {
-    if (!values.IsArray()) return -1;
-    const auto& items = values.ArrayData()->Items;
-    for (size_t i = 0; i < keys.size(); ++i)
-      reader.SetValue(keys[i]->ValueDef(), i < items.size() ? items[i] : Variant::Null());
+  if (!FKeyField) return -1;
+  return LocateByFields({FKeyField}, values);
+}
+
+int TkvCustomDbDataController::LocateByFields(const std::vector<TkvDbField*>& fields, const Variant& values) {
+  TkvDataControllerKeyLocateObject locate(this);
+  for (TkvDbField* f : fields) {
+    if (!f || !f->ValueDef()) return -1;
+    locate.Fields.push_back(f);
   }
-  const int keyRecord = FStorage->AppendInternalRecord();
-  TkvFinally release([&] { FStorage->DeleteRecord(keyRecord); });
-  FStorage->ReadRecord(keyRecord, reader);
-  for (TkvDbField* k : keys) k->SetCompareMode(CompareByValues(k) ? (CompareByDisplayText(k) ? 2 : 1) : -1);
-  TkvFinally resetModes([&] {
-    for (TkvDbField* k : keys) k->SetCompareMode(0);
-  });
-  for (int r = 0; r < GetRecordCount(); ++r) {
-    bool all = true;
-    for (TkvDbField* k : keys)
-      if (CompareRecordValues(r, keyRecord, k) != 0) {
-        all = false;
-        break;
-      }
-    if (all) return r;
-  }
-  return -1;
+  if (!locate.SetKeyValues(values)) return -1;
+  return locate.Locate();
 }
 
 TkvDataFilterCriteria* TkvCustomDbDataController::AddFilter() {
-  FFilters.push_back(std::make_unique<TkvDBDataFilterCriteria>(this));
+  FFilters.push_back(GetFilterClass()(this));
   return FFilters.back().get();
 }
 
@@ -953,6 +982,21 @@ int TkvCustomDbDataController::GetItemKey(TObject* item) {
   return f ? f->Index() : -1;
 }
 
+// The items are the field items: criteria stream a field under its index (GetItemKey)
+// and find it again among the items.
 TObject* TkvCustomDbDataController::FindItemByKey(int key) {
-  return key >= 0 && key < FFields->Count() ? FFields->Items(key) : nullptr;
+  const int n = GetItemCount();
+  for (int i = 0; i < n; ++i)
+    if (TObject* item = GetItem(i); item && GetItemKey(item) == key) return item;
+  return nullptr;
+}
+
+TObject* TkvCustomDbDataController::GetItem(int index) {
+  return index >= 0 && index < FFields->Count() ? FFields->Items(index) : nullptr;
+}
+
+int TkvCustomDbDataController::GetItemCount() { return FFields->Count(); }
+
+std::shared_ptr<IkwDisplayTextValueReader> TkvCustomDbDataController::DisplayTextReader() const {
+  return FDisplayTextReader;
 }

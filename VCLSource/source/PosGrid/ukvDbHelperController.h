@@ -43,6 +43,10 @@ class TkvDbExpressions;
 class TkvSummary;
 class TkvDbField;
 class IkwField;
+class IkwDisplayTextValueReader;
+class TkvDbDataControllerDisplayTextReader;
+class TkvExpressionCalculator;
+class TkvValueDefDBReader;
 // A column's title as the grid's dialogs see it (no operations of its own).
 class IkwColumnTitle {
  public:
@@ -51,6 +55,14 @@ class IkwColumnTitle {
 struct TkvSortingEntry;
 
 constexpr int kvNoRecord = static_cast<int>(0x80000001);
+
+// The class functions of the controller (GetProviderClass, ...) answer a maker of the
+// object: kvMake<T, Base> makes a T for the controller. A descendant overrides the class
+// function to substitute its own class.
+template <class T, class Base, class Owner>
+std::unique_ptr<Base> kvMake(Owner* owner) {
+  return std::make_unique<T>(owner);
+}
 
 enum TkvSummaryKind : uint8_t { skNone, skSum, skMin, skMax, skCount, skAverage };
 
@@ -212,6 +224,11 @@ class TkvCustomDbDataController : public TComponent {
   using TFilterRecordEvent = std::function<void(TObject* Sender, int RecordIndex, bool& Accept)>;
   using TDataSetChangeEvent = std::function<void(TObject* Sender, TkvDatasetChange* Change)>;
   using TChangedEvent = std::function<void(TObject* Sender, uint16_t Mask)>;
+  using TkvProviderClass = std::unique_ptr<TkvDbDataProvider> (*)(TkvCustomDbDataController*);
+  using TkvCalculatorClass = std::unique_ptr<TkvExpressionCalculator> (*)(TkvCustomDbDataController*);
+  using TkvFilterClass = std::unique_ptr<TkvDBDataFilterCriteria> (*)(TkvCustomDbDataController*);
+  using TkvSearchClass = std::unique_ptr<TkvDataControllerSearch> (*)(TkvCustomDbDataController*);
+  using TkvReaderClass = std::unique_ptr<TkvValueDefDBReader> (*)(TkvCustomDbDataController*);
 
   explicit TkvCustomDbDataController(TComponent* owner);
   ~TkvCustomDbDataController() override;
@@ -324,8 +341,11 @@ class TkvCustomDbDataController : public TComponent {
   // key field takes values as it is; several need an array with one element each.
   int LocateByKey(const Variant& values);
   virtual int LocateCurrentKey();
-  TkvDataControllerSearch& Search() { return *FSearch; }
-  TkvDBDataFilterCriteria& Filter() { return *FFilter; }
+  // The first record (record order) whose fields equal values: one field takes values as
+  // it is, several need an array with one element per field (else -1); -1 when none.
+  int LocateByFields(const std::vector<TkvDbField*>& fields, const Variant& values);
+  TkvDataControllerSearch& Search();
+  TkvDBDataFilterCriteria& Filter();
   TkvDataFilterCriteria* AddFilter();
   int FilterCount() const { return static_cast<int>(FFilters.size()); }
   bool IsExtraFilter(const TkvDataFilterCriteria* c) const;
@@ -337,7 +357,16 @@ class TkvCustomDbDataController : public TComponent {
   virtual int GetItemKey(TObject* item);
   virtual TObject* FindItemByKey(int key);
   TkvDbExpressions& Expressions() { return *FExpressions; }
-  virtual TkvExpressionCalculator& GetCalculator() { return *FCalculator; }
+  virtual TkvExpressionCalculator& GetCalculator();
+  // The items of the controller's criteria links (its field items; a descendant may
+  // show others): FindItemByKey looks among them.
+  virtual TObject* GetItem(int index);
+  virtual int GetItemCount();
+  // A text naming the controller's owner for messages; empty here.
+  virtual void GetOwnerText(AnsiString& text) { text.clear(); }
+  // The reader that hands one record's values and display texts to expressions and
+  // editors; the display-text callback of the field items places it on the record.
+  std::shared_ptr<IkwDisplayTextValueReader> DisplayTextReader() const;
 
   // --- hooks ------------------------------------------------------------------------------
   virtual void BeforeLoadRecords(TkvValueDefReader& reader) {}
@@ -351,7 +380,7 @@ class TkvCustomDbDataController : public TComponent {
   TkvCustomDbDataControllerInfo& Info() { return *FInfo; }
   const TkvCustomDbDataControllerInfo& Info() const { return *FInfo; }
   TkvDataStorage& Storage() { return *FStorage; }
-  TkvDbDataProvider& Provider() { return *FProvider; }
+  TkvDbDataProvider& Provider();
   bool Active() const { return FActive; }
   TkvDataControllerOptions Options() const { return FOptions; }
   void SetOptions(TkvDataControllerOptions v);
@@ -389,9 +418,17 @@ class TkvCustomDbDataController : public TComponent {
 
  protected:
   virtual std::unique_ptr<TkvDbField> CreateField() { return std::make_unique<TkvDbField>(FFields.get()); }
+  // Class functions: each object is made on its first use.
+  virtual TkvProviderClass GetProviderClass();
+  virtual TkvCalculatorClass GetCalculatorClass();
+  virtual TkvFilterClass GetFilterClass();
+  virtual TkvSearchClass GetSearchClass();
+  virtual TkvReaderClass GetReaderClass();
 
  private:
   friend class TkvDbDataProvider;
+  friend class TkvDbDataLink;
+  friend class TkvDbField;
   friend class TkvCustomDbDataControllerInfo;
   void ReloadBody();
   void DeliverChanges();
@@ -427,6 +464,7 @@ class TkvCustomDbDataController : public TComponent {
   std::unique_ptr<TkvExpressionCalculator> FCalculator;
   std::unique_ptr<TkvDBDataFilterCriteria> FFilter;
   std::unique_ptr<TkvDataControllerSearch> FSearch;
+  std::shared_ptr<TkvDbDataControllerDisplayTextReader> FDisplayTextReader;
 };
 
 // EkvInvalidDataControllerOperation "项目索引超出范围" / "行索引超出范围".

@@ -1,3 +1,5 @@
+// TkvDbDataProvider and its data link: the dataset's notices turned into controller
+// operations, and the controller's dataset operations carried out on the dataset.
 #include "VCLSource/source/PosGrid/ukvDbHelperProvider.h"
 
 #include "VCLSource/source/PosGrid/ukvDbHelperRows.h"
@@ -30,6 +32,13 @@ void TkvDbDataLink::ActiveChanged() {
     }
     p.ResetMarkers();
     c.ActiveChanged(Active());
+    // A closing dataset frees its default fields right after this notice: the field items
+    // let go of them now (with ReloadLock set, re-binding finds no field) and bind again
+    // when it opens.
+    if (TDataSet* closed = DataSet(); closed && !closed->Active() && closed->DefaultFields()) {
+      TkvFlagScope lock(c.FReloadLock);
+      c.UpdateFields();
+    }
   }
   TDataSet* ds = DataSet();
   p.SkipInsertCheck = ds && ds->State() == dsInsert;
@@ -115,10 +124,18 @@ void TkvDbDataLink::UpdateData() {
 
 // --- TkvDbDataProvider -------------------------------------------------------------------------
 
-TkvDbDataProvider::TkvDbDataProvider(TkvCustomDbDataController* controller)
-    : FController(controller), FDataLink(std::make_unique<TkvDbDataLink>(this)) {}
+TkvDbDataProvider::TkvDbDataProvider(TkvCustomDbDataController* controller) : FController(controller) {}
 
-TkvDbDataProvider::~TkvDbDataProvider() { FDataLink->SetDataSource(nullptr); }
+TkvDbDataProvider::~TkvDbDataProvider() {
+  if (FDataLink) FDataLink->SetDataSource(nullptr);
+}
+
+TkvDbDataProvider::TkvDataLinkClass TkvDbDataProvider::GetDataLinkClass() { return &kvMake<TkvDbDataLink, TkvDbDataLink>; }
+
+TkvDbDataLink& TkvDbDataProvider::DataLink() {
+  if (!FDataLink) FDataLink = GetDataLinkClass()(this);
+  return *FDataLink;
+}
 
 bool TkvDbDataProvider::IsKeyMode() { return FController->HasKeyField(); }
 
@@ -174,7 +191,7 @@ bool TkvDbDataProvider::BookmarkValid(const TBookmark& b) {
 }
 
 int TkvDbDataProvider::CompareBookmarks(const TBookmark& a, const TBookmark& b) {
-  if (!FDataLink->Active()) return -1;
+  if (!FDataLink || !FDataLink->Active()) return -1;
   return DataSet()->CompareBookmarks(a, b);
 }
 
@@ -201,20 +218,15 @@ void TkvDbDataProvider::BeginDataSetChange() {
 
 void TkvDbDataProvider::EndDataSetChange() {
   TDataSet* ds = DataSet();
-  try {
-    if (ds) ds->EnableControls();
-  } catch (...) {
-    --ChangeNesting;
-    throw;
-  }
-  --ChangeNesting;
+  TkvFinally down([this] { --ChangeNesting; });
+  if (ds) ds->EnableControls();
 }
 
 void TkvDbDataProvider::RunOperation(void (TDataSet::*operation)()) {
   TDataSet* ds = DataSet();
   if (!ds) return;
   TkvFlagScope busy(Busy);
-  if (EditingState(ds->State())) FDataLink->UpdateRecord();
+  if (EditingState(ds->State())) DataLink().UpdateRecord();
   (ds->*operation)();
 }
 
@@ -334,7 +346,10 @@ void TkvDbDataProvider::WriteBackEdit() {
     ResetMarkers();
     c.Reload(false);
   }
-  c.Refilter();
+  // The rows are filtered again. A record that its own edit took out of them stays the
+  // dataset's current record, as outside key mode: the controller follows the dataset,
+  // and only a change of its filter asks for a new focus.
+  c.Info().DataChangedRequest();
   c.RequestUpdate(false);
 }
 
@@ -413,6 +428,10 @@ void TkvDbDataProvider::RestorePosition() {
       if (SavePos.Eof) ds->Next();
     }
   } catch (const Exception&) {
+    // Nothing is lost: only the cursor's place is. The dataset refused to go back (its
+    // record went while the rows were read, or a move was refused) and stays on the
+    // record the reading left it on; no value was changed, and the scroll handlers
+    // below come back all the same.
   }
   if (SavePos.Parked) {
     ds->BeforeScroll = std::move(SavePos.BeforeScroll);

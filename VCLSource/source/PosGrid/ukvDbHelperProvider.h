@@ -74,9 +74,12 @@ class TkvDbDataProvider : public TObject {
   virtual bool IsReadOnly() { return !CanModify(); }
   virtual void ResetMarkers();
   virtual void RecordChanged(TField* field);
+  using TkvDataLinkClass = std::unique_ptr<TkvDbDataLink> (*)(TkvDbDataProvider*);
+  virtual TkvDataLinkClass GetDataLinkClass();
 
-  TDataSet* DataSet() const { return FDataLink->DataSet(); }
-  TkvDbDataLink& DataLink() { return *FDataLink; }
+  TDataSet* DataSet() const { return FDataLink ? FDataLink->DataSet() : nullptr; }
+  // Made on first use from GetDataLinkClass.
+  TkvDbDataLink& DataLink();
   bool IsKeyMode();
   bool IsInserting();
   bool IsActive();
@@ -116,6 +119,9 @@ class TkvDbDataProvider : public TObject {
   int DeletedRecordMark = -1;
   // The record an edit or insert was last written to, and whether it was an insert.
   int EditedRecord = kvNoRecord;
+  // The record a key-mode insert was given when its edit ended (-1 none): the
+  // write-back reads it when EditedRecord is no record.
+  int EditedRecordNew = -1;
   bool EditedIsInsert = false;
   TkvDBDataSavePosInfo SavePos;
 

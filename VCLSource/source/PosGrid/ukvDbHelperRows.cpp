@@ -1,3 +1,6 @@
+// TkvCustomDbDataControllerInfo, the controller's view state: rebuilding, filtering and
+// sorting the rows, the focused row and the summaries, applied in one pass when the
+// last lock is released.
 #include "VCLSource/source/PosGrid/ukvDbHelperRows.h"
 
 #include <algorithm>
@@ -59,6 +62,13 @@ void TkvDataFocusingInfo::Assign(const TkvDataFocusingInfo& source) {
   RowIndex = source.RowIndex;
 }
 
+void TkvDataFocusingInfo::RefreshRecord() { RecordIndex = FOwner->FController->GetCurrentRecordIndex(); }
+
+void TkvDataFocusingInfo::Resync() {
+  RecordIndex = RowIndex != -1 ? FOwner->FController->GetCurrentRecordIndex() : -1;
+  SavedRecordIndex = RecordIndex;
+}
+
 bool TkvDataFocusingInfo::SameAs(const TkvDataFocusingInfo& other) const {
   if (RecordIndex != other.RecordIndex) return false;
   return !(FOwner->FFlags & kvifSort) || RowIndex == other.RowIndex;
@@ -97,7 +107,7 @@ void TkvCustomDbDataControllerInfo::DataChangedRequest() {
 
 void TkvCustomDbDataControllerInfo::FocusRefreshRequest() {
   Request(kvifFocusRefresh);
-  FFocus.RecordIndex = FController->GetCurrentRecordIndex();
+  FFocus.RefreshRecord();
   ApplyIfNeeded();
 }
 
@@ -125,13 +135,8 @@ int TkvCustomDbDataControllerInfo::NeighbourRow(int row) const {
 
 void TkvCustomDbDataControllerInfo::FocusRow(int row) {
   Lock();
-  try {
-    ChangeFocus(row, false);
-  } catch (...) {
-    Unlock();
-    throw;
-  }
-  Unlock();
+  TkvFinally unlock([this] { Unlock(); });
+  ChangeFocus(row, false);
 }
 
 // Passes run until no step asked for more work: a focus move during the pass may make
@@ -148,6 +153,9 @@ void TkvCustomDbDataControllerInfo::Apply() {
   }
   FFlags = 0;
   c.SetSortChanged(false);
+  // A refocus request lives for one pass: kept longer, a later notice (a program moving
+  // the dataset to a record the rows do not show) would pull the dataset back to row 0.
+  c.SetRefocusPending(false);
   c.FChangeMask |= mask;
 }
 
@@ -172,10 +180,21 @@ void TkvCustomDbDataControllerInfo::ApplyPass(uint16_t& mask) {
 }
 
 void TkvCustomDbDataControllerInfo::Rebuild() {
-  const int n = FController->GetRecordCount();
+  TkvCustomDbDataController& c = *FController;
+  const int focused = FFocus.RecordIndex;
+  const bool focusShown = FFocus.RowIndex >= 0 && FFocus.RowIndex < RowCount() &&
+                          FRows[static_cast<size_t>(FFocus.RowIndex)] == focused;
+  const int n = c.GetRecordCount();
   FRows.resize(static_cast<size_t>(n));
   for (int i = 0; i < n; ++i) FRows[static_cast<size_t>(i)] = i;
-  if (!(FController->Options() & dcoNoFiltering)) FilterRows();
+  if (!(c.Options() & dcoNoFiltering)) FilterRows();
+  // A refilter that hid the focused row asks for a new focus (row 0). Nothing else
+  // does: the controller follows the dataset, and a dataset that stands on a record the
+  // rows do not show stays there.
+  if (c.RefilterPending()) {
+    c.SetRefilterPending(false);
+    if (focusShown && IndexOfRecord(focused) < 0) c.SetRefocusPending(true);
+  }
 }
 
 void TkvCustomDbDataControllerInfo::FilterRows() {
@@ -187,26 +206,14 @@ void TkvCustomDbDataControllerInfo::FilterRows() {
   filter.InvalidateCompiled();
   const int inserting = c.Provider().InsertingRecord;
   // Rows are still in record order: keep those that pass, in order.
-  const size_t before = FRows.size();
-  if (!event && filter.FilterRows(FRows, inserting)) {
-    if (FRows.size() != before && c.RefilterPending()) {
-      c.SetRefilterPending(false);
-      c.SetRefocusPending(true);
-    }
-    return;
-  }
+  if (!event && filter.FilterRows(FRows, inserting)) return;
   size_t out = 0;
   for (size_t i = 0; i < FRows.size(); ++i) {
     const int r = FRows[i];
     bool keep = r == inserting || (event ? c.DoFilterRecord(r) : filter.EvaluateRecord(r));
     if (keep) FRows[out++] = r;
   }
-  const bool removed = out != FRows.size();
   FRows.resize(out);
-  if (removed && c.RefilterPending()) {
-    c.SetRefilterPending(false);
-    c.SetRefocusPending(true);
-  }
 }
 
 int TkvCustomDbDataControllerInfo::CompareRows(int a, int b) {
@@ -358,7 +365,7 @@ void TkvCustomDbDataControllerInfo::ChangeFocus(int row, bool force) {
   if (FPreviousFocus.RowIndex >= RowCount()) FPreviousFocus.RowIndex = -1;
   if (FFocus.RowIndex >= RowCount()) FFocus.RowIndex = -1;
   if (FPreviousFocus.RowIndex != -1 || accepted) {
-    FFocus.RecordIndex = c.GetCurrentRecordIndex();
+    FFocus.RefreshRecord();
     const int fr = FFocus.RowIndex;
     if (fr < 0 || fr >= RowCount() || FRows[static_cast<size_t>(fr)] != FFocus.RecordIndex) {
       int found = FindFocusedRow();

@@ -74,6 +74,11 @@ class TkvDataFocusingInfo {
   void Assign(const TkvDataFocusingInfo& source);
   void Reset() { RecordIndex = RowIndex = -1; }
   bool SameAs(const TkvDataFocusingInfo& other) const;
+  // RecordIndex := the controller's current record (GetCurrentRecordIndex).
+  void RefreshRecord();
+  // RecordIndex := the controller's current record while a row is focused, else -1;
+  // SavedRecordIndex := RecordIndex.
+  void Resync();
   int SavedRecordIndex = -1;
   int RecordIndex = -1;
   int RowIndex = -1;

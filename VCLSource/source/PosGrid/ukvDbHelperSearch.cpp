@@ -1,3 +1,5 @@
+// Key locate and the incremental search of the data controller, and the readers of the
+// bound fields' values and texts.
 #include "VCLSource/source/PosGrid/ukvDbHelperSearch.h"
 
 #include "VCLSource/source/PosGrid/ukvDbHelperRows.h"
@@ -74,6 +76,47 @@ bool TkvValueDefUnboundReader::SkipValueDef(TkvValueDef* def) {
   return f && !f->DataField();
 }
 
+// --- key locate -----------------------------------------------------------------------------------
+
+void TkvDataControllerLocateObject::ReleaseKeyRecord() {
+  if (FKeyRecord < 0) FController->Storage().DeleteRecord(FKeyRecord);
+  FKeyRecord = 0;
+}
+
+bool TkvDataControllerKeyLocateObject::SetKeyValues(const Variant& values) {
+  TkvValueDefUnboundReader reader;
+  if (Fields.size() == 1) {
+    reader.SetValue(Fields[0]->ValueDef(), values);
+  } else {
+    if (!values.IsArray()) return false;
+    const auto& items = values.ArrayData()->Items;
+    for (size_t i = 0; i < Fields.size(); ++i)
+      reader.SetValue(Fields[i]->ValueDef(), i < items.size() ? items[i] : Variant::Null());
+  }
+  if (FKeyRecord == 0) FKeyRecord = FController->Storage().AppendInternalRecord();
+  FController->Storage().ReadRecord(FKeyRecord, reader);
+  return true;
+}
+
+int TkvDataControllerKeyLocateObject::Locate() {
+  if (FKeyRecord >= 0) return -1;
+  TkvCustomDbDataController& c = *FController;
+  for (TkvDbField* k : Fields) k->SetCompareMode(c.CompareByValues(k) ? (c.CompareByDisplayText(k) ? 2 : 1) : -1);
+  TkvFinally resetModes([this] {
+    for (TkvDbField* k : Fields) k->SetCompareMode(0);
+  });
+  for (int r = 0; r < c.GetRecordCount(); ++r) {
+    bool all = true;
+    for (TkvDbField* k : Fields)
+      if (c.CompareRecordValues(r, FKeyRecord, k) != 0) {
+        all = false;
+        break;
+      }
+    if (all) return r;
+  }
+  return -1;
+}
+
 // --- search -------------------------------------------------------------------------------------
 
 bool MatchText(std::string_view text, std::string_view pattern, bool prefix) {
@@ -90,15 +133,19 @@ bool MatchText(std::string_view text, std::string_view pattern, bool prefix) {
 namespace {
 
 // The prefix test with the pattern upper-cased once: the text's first bytes are
-// upper-cased a character at a time as AnsiUpperCase does (single-byte letters only,
-// a lead byte with its trail byte kept) and compared on the way.
+// upper-cased a character at a time as AnsiUpperCase does (single-byte letters, and a
+// double-byte letter by its trail byte; a lead byte never changes) and compared on the
+// way.
 bool MatchUpperPrefix(std::string_view text, const AnsiString& upperPattern) {
   const size_t m = upperPattern.size();
   if (m > text.size()) return false;
+  const bool* folding = FoldingLeads();
   for (size_t i = 0; i < m;) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
     if (i + 1 < m && IsLeadByte(c)) {
-      if (text[i] != upperPattern[i] || text[i + 1] != upperPattern[i + 1]) return false;
+      if (text[i] != upperPattern[i] ||
+          static_cast<char>(UpperTrail(folding, c, static_cast<unsigned char>(text[i + 1]))) != upperPattern[i + 1])
+        return false;
       i += 2;
       continue;
     }

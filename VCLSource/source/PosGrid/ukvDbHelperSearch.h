@@ -47,6 +47,38 @@ class TkvValueDefUnboundReader : public TkvValueDefReader {
   std::vector<Variant> FValues;
 };
 
+// Finds a record of the controller by values written into a temporary internal record
+// (KeyRecord), so that they compare exactly as stored values do.
+class TkvDataControllerLocateObject {
+ public:
+  explicit TkvDataControllerLocateObject(TkvCustomDbDataController* controller) : FController(controller) {}
+  virtual ~TkvDataControllerLocateObject() { ReleaseKeyRecord(); }
+  TkvDataControllerLocateObject(const TkvDataControllerLocateObject&) = delete;
+  TkvDataControllerLocateObject& operator=(const TkvDataControllerLocateObject&) = delete;
+  // Gives the key record back to the storage.
+  virtual void ReleaseKeyRecord();
+  // The record found, -1 when none.
+  virtual int Locate() = 0;
+  int KeyRecord() const { return FKeyRecord; }
+
+ protected:
+  TkvCustomDbDataController* FController;
+  int FKeyRecord = 0;  // 0 while none
+};
+
+// The first record (record order) whose key fields all equal the key record's values.
+class TkvDataControllerKeyLocateObject : public TkvDataControllerLocateObject {
+ public:
+  using TkvDataControllerLocateObject::TkvDataControllerLocateObject;
+  // Writes values into the key record: one key field takes values as it is, several need
+  // an array with one element per field (a missing element reads Null). False (nothing
+  // written) for several fields and no array.
+  bool SetKeyValues(const Variant& values);
+  int Locate() override;
+
+  std::vector<TkvDbField*> Fields;
+};
+
 // The field value of a dataset field as a Variant (aggregates, Null, wide strings).
 Variant DataFieldValue(const TField* field);
 

@@ -1,4 +1,5 @@
-// The library's in-place editors over the platform grid's editors, asking a grid view.
+// The library's in-place editors: the text editor and the drop-down editor, both asking
+// their grid view, and the pick list.
 #include "VCLSource/source/PosGrid/ukvEditer.h"
 
 #include <algorithm>
@@ -7,85 +8,584 @@
 #include "ui/GdiScopes.h"
 #include "ui/WinApi.h"
 
-IkwGridView& TkwGridViewLink::View() {
-  if (!FView) FView = std::make_shared<TkwEmptyGridView>();
-  return *FView;
+using ui_win::Wide;
+
+void KillMessage(HWND Window, UINT Msg) {
+  MSG m;
+  if (::PeekMessageW(&m, Window, Msg, Msg, PM_REMOVE) && m.message == WM_QUIT)
+    ::PostQuitMessage(static_cast<int>(m.wParam));
 }
 
 namespace {
 
-void ApplyViewStyle(TCustomMaskEdit* e, bool hasGrid) {
-  e->SetBorderStyle(hasGrid ? bsNone : bsSingle);
-  e->SetTabStop(!hasGrid);
+// A dialog key (Tab, Enter, Esc, arrows) the control does not want is the form's first.
+bool OfferDialogKey(TWinControl* c, bool wanted, TMessage& m) {
+  const WORD key = static_cast<WORD>(m.WParam);
+  switch (key) {
+    case VK_TAB: case VK_RETURN: case VK_ESCAPE: case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: break;
+    default: return false;
+  }
+  if (wanted) return false;
+  TCustomForm* form = GetParentForm(c);
+  return form && form != c && form->Perform(CM_DIALOGKEY, key, m.LParam) != 0;
 }
 
-// Enter: all selected -> caret to the end, else all selected; the key is used up.
-bool ToggleSelectionOnEnter(TCustomMaskEdit* e, char& Key) {
-  if (Key != '\r') return false;
-  DWORD s = 0, t = 0;
-  ::SendMessageW(e->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&t));
-  if (s == 0 && t == static_cast<DWORD>(::GetWindowTextLengthW(e->Handle())))
-    ::SendMessageW(e->Handle(), EM_SETSEL, 0x7FFFFFFF, -1);
-  else
-    e->SelectAll();
-  Key = 0;
-  return true;
+void GetSelection(HWND h, DWORD& s, DWORD& e) {
+  ::SendMessageW(h, EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
 }
 
-// Takes a pending message of one kind for the window off the queue; a quit request
-// taken with it is put back.
-void RemovePendingMessage(HWND h, UINT msg) {
-  MSG m;
-  if (::PeekMessageW(&m, h, msg, msg, PM_REMOVE) && m.message == WM_QUIT) ::PostQuitMessage(static_cast<int>(m.wParam));
-}
+DWORD TextLength(HWND h) { return static_cast<DWORD>(::GetWindowTextLengthW(h)); }
 
 }  // namespace
 
 // ============================================================================ TkwInplaceEdit
 
-TkwInplaceEdit::TkwInplaceEdit(TComponent* AOwner) : TInplaceEdit(AOwner) {}
+TkwInplaceEdit::TkwInplaceEdit(TComponent* AOwner) : TInplaceEdit(AOwner) { SetDoubleBuffered(false); }
 
-void TkwInplaceEdit::SetGridView(std::shared_ptr<IkwGridView> v) {
-  FView.Set(std::move(v));
-  ApplyViewStyle(this, FView.HasGrid());
+std::shared_ptr<IkwGridView> TkwInplaceEdit::GetGridViewFallback() { return std::make_shared<TkwEmptyGridView>(); }
+
+IkwGridView& TkwInplaceEdit::GridView() {
+  if (!FGridView) SetGridView(GetGridViewFallback());
+  return *FGridView;
 }
 
-bool TkwInplaceEdit::EditCanModify() { return GridView().CanEditModify(); }
+void TkwInplaceEdit::SetGridView(std::shared_ptr<IkwGridView> v) {
+  if (!v) v = GetGridViewFallback();
+  if (v == FGridView) return;
+  FGridView = std::move(v);
+  const bool g = FGridView->HasGrid();
+  SetTabStop(!g);
+  SetBorderStyle(g ? bsNone : bsSingle);
+}
+
+bool TkwInplaceEdit::HasGrid() const { return FGridView && FGridView->HasGrid(); }
+
+void TkwInplaceEdit::CreateParams(TCreateParams& p) {
+  GridView();  // the window's styles follow the view, the fallback one at the latest
+  TCustomMaskEdit::CreateParams(p);
+  // A multi-line edit honours the formatting rectangle.
+  p.Style |= ES_MULTILINE;
+  if (HasGrid()) p.Style &= ~static_cast<DWORD>(WS_VISIBLE | WS_TABSTOP);
+}
+
+void TkwInplaceEdit::SetVisible(bool v) {
+  if (!HasGrid()) TInplaceEdit::SetVisible(v);
+}
+
+void TkwInplaceEdit::Invalidate() {
+  if (!HandleAllocated()) return;
+  ::ValidateRect(Handle(), nullptr);
+  ::InvalidateRect(Handle(), nullptr, TRUE);
+  if (!HasGrid()) return;
+  const HWND grid = GridView().GetHandle();
+  if (!grid) return;
+  RECT cur;
+  ::GetClientRect(Handle(), &cur);
+  ::MapWindowPoints(Handle(), grid, reinterpret_cast<POINT*>(&cur), 2);
+  ::ValidateRect(grid, &cur);
+  ::InvalidateRect(grid, &cur, FALSE);
+}
+
+void TkwInplaceEdit::Hide() {
+  if (!HandleAllocated()) return;
+  Invalidate();
+  ::SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE);
+  if (HasGrid() && ::GetFocus() == Handle()) {
+    if (const HWND grid = GridView().GetHandle()) ::SetFocus(grid);
+  }
+}
+
+void TkwInplaceEdit::InternalMove(const TRect& Loc, bool Redraw) {
+  if (Loc.Right <= Loc.Left || Loc.Bottom <= Loc.Top) {
+    Hide();
+    return;
+  }
+  HandleNeeded();
+  Redraw = Redraw || !::IsWindowVisible(Handle());
+  Invalidate();
+  ::SetWindowPos(Handle(), HWND_TOP, Loc.Left, Loc.Top, Loc.Right - Loc.Left, Loc.Bottom - Loc.Top,
+                 SWP_SHOWWINDOW | SWP_NOREDRAW | SWP_NOACTIVATE);
+  BoundsChanged();
+  if (Redraw) Invalidate();
+  if (HasGrid() && GridView().Focused()) ::SetFocus(Handle());
+}
+
+void TkwInplaceEdit::UpdateContents() {
+  IkwGridView& view = GridView();
+  SetText("");
+  SetEditMask(view.GetEditMask(view.Col(), view.Row()));
+  SetText(view.GetEditText(view.Col(), view.Row()));
+  SetModified(false);
+  SetMaxLength(view.GetEditLimit());
+}
+
+bool TkwInplaceEdit::EditCanModify() { return !HasGrid() || GridView().CanEditModify(); }
+
+void TkwInplaceEdit::DblClick() {
+  if (HasGrid()) GridView().DblClick();
+}
+
+void TkwInplaceEdit::WMSetFocus(TMessage& m) {
+  if (!HasGrid()) {
+    TCustomMaskEdit::WMSetFocus(m);
+    return;
+  }
+  DefaultHandler(m);
+  TCustomForm* form = GetParentForm(this);
+  if (!form) return;
+  if (TWinControl* owner = TWinControl::FindOwningControl(GridView().GetHandle()))
+    form->SetFocusedControl(owner);
+  else
+    form->SetFocusedControl(this);
+}
+
+void TkwInplaceEdit::WndProc(TMessage& m) {
+  switch (m.Msg) {
+    case WM_KEYDOWN:
+      if (FSwallowKeyDown) {
+        FSwallowKeyDown = false;
+        m.Result = 0;
+        return;
+      }
+      break;
+    case WM_GETDLGCODE:
+      TCustomMaskEdit::WndProc(m);
+      if (HasGrid()) m.Result |= DLGC_WANTTAB;
+      return;
+    case WM_MOUSEWHEEL:
+      // The grid scrolls; the editor's caret never moves (without a grid the empty view
+      // drops the wheel).
+      GridView().WndProc(m);
+      return;
+    default: break;
+  }
+  // The click time (a press soon after the grid's becomes a double click) and the
+  // cut/paste/clear guard of the platform's editor.
+  TInplaceEdit::WndProc(m);
+}
+
+void TkwInplaceEdit::CNKeyDown(TMessage& m) {
+  if (HasGrid()) {
+    MSG msg{Handle(), WM_KEYDOWN, m.WParam, m.LParam, 0, {0, 0}};
+    if (OfferDialogKey(this, WantsKey(static_cast<WORD>(m.WParam), &msg), m)) {
+      m.Result = 1;
+      return;
+    }
+  }
+  FKeyToGrid = false;
+  TCustomMaskEdit::CNKeyDown(m);
+  if (m.Result != 0 && FKeyToGrid) {
+    // The grid had the key: its character still comes, the key itself goes no further.
+    m.Result = 0;
+    FSwallowKeyDown = true;
+  }
+  FKeyToGrid = false;
+}
+
+void TkwInplaceEdit::KeyDown(WORD& Key, TShiftState Shift) {
+  if (!HasGrid()) {
+    TCustomMaskEdit::KeyDown(Key, Shift);
+    return;
+  }
+  IkwGridView& view = GridView();
+  const HWND h = Handle();
+  auto toGrid = [&] {
+    view.KeyDown(Key, Shift);
+    Key = 0;
+    FKeyToGrid = true;
+  };
+  const bool forward = view.AlwaysShowEditor();
+  const bool ctrl = Shift.Contains(ssCtrl);
+  auto caretPos = [h] {
+    POINT p{0, 0};
+    ::GetCaretPos(&p);
+    return static_cast<DWORD>(LOWORD(::SendMessageW(h, EM_CHARFROMPOS, 0, MAKELPARAM(p.x, p.y))));
+  };
+  auto leftSide = [&] {
+    DWORD s = 0, e = 0;
+    GetSelection(h, s, e);
+    return caretPos() == 0 && s == 0 && (e == 0 || e == TextLength(h));
+  };
+  auto rightSide = [&] {
+    DWORD s = 0, e = 0;
+    GetSelection(h, s, e);
+    const DWORD len = TextLength(h);
+    return caretPos() == len && (s == 0 || e == s) && e == len;
+  };
+  switch (Key) {
+    case VK_UP: case VK_DOWN: case VK_PRIOR: case VK_NEXT: case VK_ESCAPE:
+      toGrid();
+      break;
+    case VK_INSERT:
+      if (Shift.Empty())
+        toGrid();
+      else if (Shift == TShiftState{ssShift} && !view.CanEditModify())
+        Key = 0;
+      break;
+    case VK_LEFT: case VK_HOME:
+      if (forward && (ctrl || leftSide())) toGrid();
+      break;
+    case VK_RIGHT: case VK_END:
+      if (forward && (ctrl || rightSide())) toGrid();
+      break;
+    case VK_TAB:
+      if (!Shift.Contains(ssAlt)) toGrid();
+      break;
+    case VK_DELETE:
+      if (ctrl)
+        toGrid();
+      else if (!view.CanEditModify())
+        Key = 0;
+      break;
+    default: break;
+  }
+  if (Key != 0) {
+    view.KeyDownEvent(Key, Shift);
+    if (Key != 0) TCustomMaskEdit::KeyDown(Key, Shift);
+  }
+}
 
 void TkwInplaceEdit::KeyPress(char& Key) {
-  if (!ToggleSelectionOnEnter(this, Key)) TInplaceEdit::KeyPress(Key);
+  IkwGridView& view = GridView();
+  view.KeyPress(Key);
+  const unsigned char k = static_cast<unsigned char>(Key);
+  if (k >= 32 && !view.CanEditAcceptKey(Key)) {
+    Key = 0;
+    ::MessageBeep(0);
+  }
+  switch (static_cast<unsigned char>(Key)) {
+    case 0: break;
+    case 9: case 27: Key = 0; break;
+    case 13: {
+      DWORD s = 0, e = 0;
+      GetSelection(Handle(), s, e);
+      if (s == 0 && e == TextLength(Handle()))
+        Deselect();
+      else
+        SelectAll();
+      Key = 0;
+      break;
+    }
+    default:
+      if ((Key == 8 || Key == 22 || Key == 24 || static_cast<unsigned char>(Key) >= 32) && !view.CanEditModify())
+        Key = 0;
+      break;
+  }
+  if (Key != 0) TCustomMaskEdit::KeyPress(Key);
+}
+
+void TkwInplaceEdit::KeyUp(WORD& Key, TShiftState Shift) {
+  if (HasGrid())
+    GridView().KeyUp(Key, Shift);
+  else
+    TCustomMaskEdit::KeyUp(Key, Shift);
+}
+
+// ============================================================================ TkwPopupListbox
+
+TkwPopupListbox::TkwPopupListbox(TkwInplaceEditList* AOwner) : TPopupListbox(AOwner), FEditor(AOwner) {}
+
+void TkwPopupListbox::CreateParams(TCreateParams& p) {
+  TPopupListbox::CreateParams(p);
+  p.ClassStyle |= CS_SAVEBITS;
+}
+
+void TkwPopupListbox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TPopupListbox::MouseUp(Button, Shift, X, Y);
+  if (Button == mbLeft && FEditor) FEditor->CloseUp(X >= 0 && Y >= 0 && X < Width() && Y < Height());
 }
 
 // ============================================================================ TkwInplaceEditList
 
-TkwInplaceEditList::TkwInplaceEditList(TComponent* AOwner) : TInplaceEditList(AOwner) {}
+TkwInplaceEditList::TkwInplaceEditList(TComponent* AOwner)
+    : TkwInplaceEdit(AOwner), FButtonWidth(::GetSystemMetrics(SM_CXVSCROLL)) {}
 
-void TkwInplaceEditList::SetGridView(std::shared_ptr<IkwGridView> v) {
-  FView.Set(std::move(v));
-  ApplyViewStyle(this, FView.HasGrid());
+TkwPopupListbox* TkwInplaceEditList::PickList() {
+  if (!FPickList) {
+    FPickList = new TkwPopupListbox(this);
+    FPickList->SetIntegralHeight(true);
+    FPickList->SetColor(clWindow);
+    FPickList->SetParent(this);
+  }
+  return FPickList;
 }
 
-bool TkwInplaceEditList::EditCanModify() { return GridView().CanEditModify(); }
+void TkwInplaceEditList::SetEditStyle(TEditStyle v) {
+  if (v == FEditStyle) return;
+  FEditStyle = v;
+  BoundsChanged();
+  Invalidate();
+}
 
-void TkwInplaceEditList::KeyPress(char& Key) {
-  if (!ToggleSelectionOnEnter(this, Key)) TInplaceEditList::KeyPress(Key);
+bool TkwInplaceEditList::MayModify() { return !ReadOnly() && EditCanModify(); }
+
+bool TkwInplaceEditList::ButtonShown() { return !ReadOnly() && FEditStyle != esSimple && FFocused; }
+
+TRect TkwInplaceEditList::ButtonRect() {
+  if (ReadOnly()) return TRect();
+  if (GridView().UseRightToLeftAlignment()) return Rect(0, 0, FButtonWidth, Height());
+  const int edge = BorderStyle() == bsSingle ? 4 : 0;
+  const int w = Width() - edge, h = Height() - edge;
+  if (FEditStyle == esEllipsis) return Rect(w - Height(), 0, w, h);
+  return Rect(w - FButtonWidth, 0, w, h);
+}
+
+void TkwInplaceEditList::BoundsChanged() {
+  if (!HandleAllocated()) return;
+  RECT r{2, 2, Width() - 2, Height()};
+  if (FEditStyle != esSimple && FFocused) {
+    if (GridView().UseRightToLeftAlignment())
+      r.left += FButtonWidth - 2;
+    else
+      r.right -= FEditStyle == esEllipsis ? Height() : FButtonWidth;
+  }
+  ::SendMessageW(Handle(), EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&r));
+  ::SendMessageW(Handle(), EM_SCROLLCARET, 0, 0);
+}
+
+void TkwInplaceEditList::UpdateContents() {
+  FActiveList = nullptr;
+  FPickListLoaded = false;
+  if (HasGrid()) SetEditStyle(GridView().GetEditStyle(GridView().Col(), GridView().Row()));
+  if (FEditStyle == esPickList) FActiveList = PickList();
+  TkwInplaceEdit::UpdateContents();
+}
+
+void TkwInplaceEditList::DoGetPickListItems() {
+  if (FPickListLoaded) return;
+  IkwGridView& view = GridView();
+  if (OnGetPickListItems) OnGetPickListItems(view.Col(), view.Row(), PickList()->Items());
+  FPickListLoaded = PickList()->Items()->Count() > 0;
+}
+
+void TkwInplaceEditList::DoEditButtonClick() {
+  if (OnEditButtonClick) OnEditButtonClick(this);
+}
+
+void TkwInplaceEditList::InvalidateForList() {
+  if (HasGrid())
+    Invalidate();
+  else if (HandleAllocated())
+    ::InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void TkwInplaceEditList::SetTextDirect(const AnsiString& v) {
+  ::SendMessageW(Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(v).c_str()));
+}
+
+// The platform places a long list below or above the editor whatever its height, so
+// its ends could lie off the screen out of the mouse's reach; here it is kept inside
+// the work area of the editor's monitor and scrolls.
+TRect TkwInplaceEditList::ListPlace(int width, int height) {
+  RECT er;
+  ::GetWindowRect(Handle(), &er);
+  MONITORINFO mi{};
+  mi.cbSize = sizeof(mi);
+  RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+  if (::GetMonitorInfoW(::MonitorFromWindow(Handle(), MONITOR_DEFAULTTONEAREST), &mi)) work = mi.rcWork;
+  return kw_grid::DropDownPlace({er.left, er.top, er.right, er.bottom}, width, height,
+                                {work.left, work.top, work.right, work.bottom});
+}
+
+void TkwInplaceEditList::DropDown() {
+  if (FListVisible || !FActiveList) return;
+  FActiveList->HandleNeeded();
+  int width = Width();
+  int height = FActiveList->Height();
+  if (FActiveList == FPickList) {
+    DoGetPickListItems();
+    TkwPopupListbox* list = FPickList;
+    list->SetColor(clWindow);
+    list->SetFont(Font());
+    const int count = list->Items()->Count();
+    const int rows = (FDropDownRows > 0 && count >= FDropDownRows) ? FDropDownRows : count;
+    height = rows * list->ItemHeight() + 4;
+    list->SetItemIndex(Text().empty() ? -1 : list->Items()->IndexOf(Text()));
+    RECT frame{0, 0, 0, 0};
+    ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrW(list->Handle(), GWL_STYLE)), FALSE,
+                         static_cast<DWORD>(::GetWindowLongPtrW(list->Handle(), GWL_EXSTYLE)));
+    ui_win::WindowDC dc(list->Handle());
+    ui_win::Selected font(dc.dc(), list->Font()->Handle());
+    for (int i = 0; i < count; ++i) {
+      const std::wstring w = Wide(list->Items()->Strings(i));
+      SIZE sz{0, 0};
+      ::GetTextExtentPoint32W(dc.dc(), w.c_str(), static_cast<int>(w.size()), &sz);
+      width = std::max<int>(width, sz.cx + (frame.right - frame.left) + ::GetSystemMetrics(SM_CXVSCROLL) + 4);
+    }
+  }
+  const TRect place = ListPlace(width, height);
+  ::SetWindowPos(FActiveList->Handle(), HWND_TOP, place.Left, place.Top, place.Right - place.Left,
+                 place.Bottom - place.Top, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  FListVisible = true;
+  InvalidateForList();
+  ::SetFocus(Handle());
+}
+
+// A list value reaches the cell only when the cell may be modified.
+void TkwInplaceEditList::CloseUp(bool Accept) {
+  if (!FListVisible || !FPickList || FActiveList != FPickList) return;
+  if (HWND cap = ::GetCapture()) ::SendMessageW(cap, WM_CANCELMODE, 0, 0);
+  const int index = FPickList->ItemIndex();
+  const bool chosen = index >= 0;
+  const AnsiString value = chosen ? FPickList->Items()->Strings(index) : AnsiString();
+  ::SetWindowPos(FPickList->Handle(), nullptr, 0, 0, 0, 0,
+                 SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_HIDEWINDOW);
+  FListVisible = false;
+  InvalidateForList();
+  if (Accept && chosen && value != Text() && MayModify()) {
+    SetTextDirect(value);
+    SetModified(true);
+    if (OnChange) OnChange(this);
+    IkwGridView& view = GridView();
+    view.SetEditText(view.Col(), view.Row(), value);
+  }
+}
+
+void TkwInplaceEditList::DoDropDownKeys(WORD& Key, TShiftState Shift) {
+  switch (Key) {
+    case VK_UP: case VK_DOWN:
+      if (Shift.Contains(ssAlt)) {
+        if (FListVisible) CloseUp(true); else DropDown();
+        Key = 0;
+      }
+      break;
+    case VK_RETURN: case VK_ESCAPE:
+      if (FListVisible && !Shift.Contains(ssAlt)) {
+        CloseUp(Key == VK_RETURN);
+        Key = 0;
+      }
+      break;
+    default: break;
+  }
+}
+
+// A double click steps a pick-list cell through its list, but never in a cell that may
+// not be modified.
+void TkwInplaceEditList::DblClick() {
+  switch (FEditStyle) {
+    case esSimple: TkwInplaceEdit::DblClick(); break;
+    case esPickList: {
+      if (FActiveList != FPickList || !MayModify()) return;
+      DoGetPickListItems();
+      TkwPopupListbox* list = PickList();
+      const int count = list->Items()->Count();
+      if (count == 0) return;
+      int index = list->ItemIndex() + 1;
+      if (index >= count) index = 0;
+      list->SetItemIndex(index);
+      const AnsiString value = list->Items()->Strings(index);
+      SetTextDirect(value);
+      SetModified(true);
+      IkwGridView& view = GridView();
+      view.SetEditText(view.Col(), view.Row(), value);
+      SelectAll();
+      break;
+    }
+    case esEllipsis: DoEditButtonClick(); break;
+  }
+}
+
+// The key was translated to a line feed before it got here; that character would
+// otherwise break the cell's text in two.
+void TkwInplaceEditList::KeyDown(WORD& Key, TShiftState Shift) {
+  if (FEditStyle == esEllipsis && Key == VK_RETURN && Shift == TShiftState{ssCtrl}) {
+    DoEditButtonClick();
+    KillMessage(Handle(), WM_CHAR);
+    Key = 0;
+    return;
+  }
+  TkwInplaceEdit::KeyDown(Key, Shift);
+}
+
+void TkwInplaceEditList::TrackButton(int X, int Y) {
+  const bool pressed = OverButton({X, Y});
+  if (pressed == FPressed) return;
+  FPressed = pressed;
+  if (!HandleAllocated()) return;
+  const TRect b = ButtonRect();
+  const RECT r{b.Left, b.Top, b.Right, b.Bottom};
+  ::InvalidateRect(Handle(), &r, FALSE);
+}
+
+void TkwInplaceEditList::StopTracking() {
+  if (!FTracking) return;
+  TrackButton(-1, -1);
+  FTracking = false;
+  if (::GetCapture() == Handle()) ::ReleaseCapture();
+}
+
+void TkwInplaceEditList::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (Button == mbLeft && FEditStyle != esSimple && OverButton({X, Y})) {
+    if (FListVisible) {
+      CloseUp(false);
+    } else {
+      ::SetCapture(Handle());
+      FTracking = true;
+      TrackButton(X, Y);
+      if (FActiveList) DropDown();
+    }
+  }
+  TkwInplaceEdit::MouseDown(Button, Shift, X, Y);
+}
+
+void TkwInplaceEditList::MouseMove(TShiftState Shift, int X, int Y) {
+  if (FTracking) {
+    TrackButton(X, Y);
+    if (FListVisible && FActiveList && FActiveList->HandleAllocated()) {
+      POINT p{X, Y};
+      ::MapWindowPoints(Handle(), FActiveList->Handle(), &p, 1);
+      RECT cr;
+      ::GetClientRect(FActiveList->Handle(), &cr);
+      if (::PtInRect(&cr, p)) {
+        StopTracking();
+        ::SendMessageW(FActiveList->Handle(), WM_LBUTTONDOWN, 0, MAKELPARAM(p.x, p.y));
+        return;
+      }
+    }
+  }
+  TkwInplaceEdit::MouseMove(Shift, X, Y);
+}
+
+void TkwInplaceEditList::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  const bool wasPressed = FPressed;
+  StopTracking();
+  if (Button == mbLeft && FEditStyle == esEllipsis && wasPressed) DoEditButtonClick();
+  TkwInplaceEdit::MouseUp(Button, Shift, X, Y);
 }
 
 void TkwInplaceEditList::WndProc(TMessage& m) {
   switch (m.Msg) {
+    case CN_KEYDOWN: case CN_SYSKEYDOWN: case CN_CHAR:
+      // Keys of the pick list come first; while it is open every other key goes to it.
+      if (FEditStyle == esPickList) {
+        WORD key = static_cast<WORD>(m.WParam);
+        if (m.Msg != CN_CHAR) DoDropDownKeys(key, KeyDataToShiftState(m.LParam));
+        if (key == 0) {
+          m.Result = 1;
+          return;
+        }
+        if (FListVisible && FActiveList) {
+          const UINT msg = m.Msg == CN_CHAR ? WM_CHAR : m.Msg == CN_SYSKEYDOWN ? WM_SYSKEYDOWN : WM_KEYDOWN;
+          ::SendMessageW(FActiveList->Handle(), msg, m.WParam, m.LParam);
+          m.Result = 1;
+          return;
+        }
+      }
+      break;
     case WM_KEYDOWN:
-      if (m.WParam == VK_RETURN && !HasGrid() && EditStyle() == esEllipsis && OnReturnKey) OnReturnKey(this);
+      if (m.WParam == VK_RETURN && !HasGrid() && FEditStyle == esEllipsis && OnReturnKey) OnReturnKey(this);
       break;
     case WM_SETFOCUS:
       FFocused = true;
-      TInplaceEditList::WndProc(m);
+      TkwInplaceEdit::WndProc(m);
       BoundsChanged();
-      ::InvalidateRect(Handle(), nullptr, TRUE);
+      if (HandleAllocated()) ::InvalidateRect(Handle(), nullptr, TRUE);
       return;
     case WM_KILLFOCUS:
       FFocused = false;
       BoundsChanged();
-      TInplaceEditList::WndProc(m);  // closes the list
+      TkwInplaceEdit::WndProc(m);
+      CloseUp(false);
       if (HandleAllocated()) ::InvalidateRect(Handle(), nullptr, TRUE);
       return;
     case WM_PAINT:
@@ -94,27 +594,28 @@ void TkwInplaceEditList::WndProc(TMessage& m) {
       else
         PaintOffScreen();
       return;
+    case WM_CANCELMODE:
+      StopTracking();
+      break;
+    case WM_LBUTTONDBLCLK:
+      if (FEditStyle != esSimple && OverButton({static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam))}))
+        return;
+      break;
+    case WM_SETCURSOR:
+      if (FEditStyle != esSimple) {
+        POINT p;
+        ::GetCursorPos(&p);
+        ::ScreenToClient(Handle(), &p);
+        if (OverButton({p.x, p.y})) {
+          ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+          m.Result = 1;
+          return;
+        }
+      }
+      break;
     default: break;
   }
-  TInplaceEditList::WndProc(m);
-}
-
-bool TkwInplaceEditList::ButtonShown() { return !ReadOnly() && EditStyle() != esSimple && FFocused; }
-
-TRect TkwInplaceEditList::ButtonRect() {
-  if (ReadOnly()) return TRect();
-  const int edge = BorderStyle() == bsSingle ? 4 : 0;
-  const int w = Width() - edge, h = Height() - edge;
-  if (EditStyle() == esEllipsis) return Rect(w - Height(), 0, w, h);
-  return Rect(w - ButtonWidth(), 0, w, h);
-}
-
-void TkwInplaceEditList::BoundsChanged() {
-  if (!HandleAllocated()) return;
-  RECT r{2, 2, Width() - 2, Height()};
-  if (EditStyle() != esSimple && FFocused) r.right -= EditStyle() == esEllipsis ? Height() : ButtonWidth();
-  ::SendMessageW(Handle(), EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&r));
-  ::SendMessageW(Handle(), EM_SCROLLCARET, 0, 0);
+  TkwInplaceEdit::WndProc(m);
 }
 
 void TkwInplaceEditList::PaintOffScreen() {
@@ -148,102 +649,17 @@ void TkwInplaceEditList::PaintInto(HDC dc) {
 void TkwInplaceEditList::DrawButton(HDC dc) {
   const TRect b = ButtonRect();
   RECT r{b.Left, b.Top, b.Right, b.Bottom};
-  if (EditStyle() == esEllipsis) {
-    ::DrawEdge(dc, &r, EDGE_RAISED, BF_RECT | BF_MIDDLE | (Pressed() ? BF_FLAT : 0));
-    const int side = std::max(1, ButtonWidth() / 8);
-    const int shift = Pressed() ? 1 : 0;
+  if (FEditStyle == esEllipsis) {
+    ::DrawEdge(dc, &r, EDGE_RAISED, BF_RECT | BF_MIDDLE | (FPressed ? BF_FLAT : 0));
+    const int side = std::max(1, FButtonWidth / 8);
+    const int shift = FPressed ? 1 : 0;
     const int x = r.left + (r.right - r.left) / 2 - 1 + shift;
     const int y = r.top + (r.bottom - r.top) / 2 - 1 + shift;
     for (int dx : {-2 * side, 0, 2 * side}) ::PatBlt(dc, x + dx, y, side, side, BLACKNESS);
   } else {
     UINT state = DFCS_SCROLLCOMBOBOX;
-    if (!ActiveList()) state |= DFCS_INACTIVE;
-    if (Pressed()) state |= DFCS_FLAT | DFCS_PUSHED;
+    if (!FActiveList) state |= DFCS_INACTIVE;
+    if (FPressed) state |= DFCS_FLAT | DFCS_PUSHED;
     ::DrawFrameControl(dc, &r, DFC_SCROLL, state);
   }
-}
-
-// The key was translated to a line feed before it got here; that character would
-// otherwise break the cell's text in two.
-void TkwInplaceEditList::KeyDown(WORD& Key, TShiftState Shift) {
-  if (EditStyle() == esEllipsis && Key == VK_RETURN && Shift == TShiftState{ssCtrl}) {
-    DoEditButtonClick();
-    RemovePendingMessage(Handle(), WM_CHAR);
-    Key = 0;
-    return;
-  }
-  TInplaceEditList::KeyDown(Key, Shift);
-}
-
-void TkwInplaceEditList::DoGetPickListItems() {
-  if (FPickListLoaded) return;
-  if (OnGetPickListItems) OnGetPickListItems(GridView().Col(), PickList()->Items());
-  FPickListLoaded = PickList()->Items()->Count() > 0;
-}
-
-void TkwInplaceEditList::DoEditButtonClick() {
-  if (OnEditButtonClick) OnEditButtonClick(this);
-}
-
-bool TkwInplaceEditList::MayModify() { return !ReadOnly() && EditCanModify(); }
-
-// Without a grid the edit style stays as it was set.
-void TkwInplaceEditList::UpdateContents() {
-  const TEditStyle kept = EditStyle();
-  FPickListLoaded = false;
-  TInplaceEditList::UpdateContents();
-  if (HasGrid())
-    SetEditStyle(GridView().GetEditStyle(GridView().Col(), GridView().Row()));
-  else
-    SetEditStyle(kept);
-}
-
-// The platform places a long list below or above the editor whatever its height, so
-// its ends could lie off the screen out of the mouse's reach; here it is kept inside
-// the work area of the editor's monitor and scrolls.
-void TkwInplaceEditList::DropDown() {
-  TInplaceEditList::DropDown();
-  if (!ListVisible() || !PickList()->HandleAllocated()) return;
-  HWND list = PickList()->Handle();
-  RECT lr, er;
-  ::GetWindowRect(list, &lr);
-  ::GetWindowRect(Handle(), &er);
-  MONITORINFO mi{};
-  mi.cbSize = sizeof(mi);
-  if (!::GetMonitorInfoW(::MonitorFromWindow(Handle(), MONITOR_DEFAULTTONEAREST), &mi)) return;
-  const TRect place = kw_grid::DropDownPlace({er.left, er.top, er.right, er.bottom}, lr.right - lr.left,
-                                               lr.bottom - lr.top,
-                                               {mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom});
-  ::SetWindowPos(list, HWND_TOP, place.Left, place.Top, place.Right - place.Left, place.Bottom - place.Top,
-                 SWP_NOACTIVATE);
-}
-
-// A list value reaches the cell only when the cell may be modified; a changed text
-// fires OnChange.
-void TkwInplaceEditList::CloseUp(bool Accept) {
-  const AnsiString before = Text();
-  TInplaceEditList::CloseUp(Accept && MayModify());
-  if (Text() != before && OnChange) OnChange(this);
-}
-
-// A double click steps a pick-list cell through its list, but never in a cell that may
-// not be modified.
-void TkwInplaceEditList::DblClick() {
-  if (EditStyle() == esPickList) {
-    if (!MayModify()) return;
-    TPopupListbox* list = PickList();
-    DoGetPickListItems();
-    const int count = list->Items()->Count();
-    if (count == 0) return;
-    int index = list->ItemIndex() + 1;
-    if (index >= count) index = 0;
-    list->SetItemIndex(index);
-    const AnsiString value = list->Items()->Strings(index);
-    ::SendMessageW(Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(ui_win::Wide(value).c_str()));
-    SetModified(true);
-    GridView().SetEditText(GridView().Col(), GridView().Row(), value);
-    SelectAll();
-    return;
-  }
-  TInplaceEditList::DblClick();
 }

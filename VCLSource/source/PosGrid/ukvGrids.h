@@ -43,6 +43,9 @@ class TkwCustomGrid : public TCustomGrid {
   std::shared_ptr<IkwGridView> GetGridView();
   // The window-free layout input of the grid as it stands.
   kw_grid::TLayoutInput LayoutInput();
+  // Whether the grid lays its cells and editor out for right-to-left reading. The
+  // framework reads left to right only; a descendant may answer otherwise.
+  virtual bool UseRightToLeftAlignment() { return false; }
 
  protected:
   friend class TkwCustomGridView;

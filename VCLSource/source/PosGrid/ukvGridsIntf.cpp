@@ -17,6 +17,9 @@ void TkwCustomGridView::KeyPress(char& Key) {
 void TkwCustomGridView::KeyUp(WORD& Key, TShiftState Shift) {
   if (FGrid) FGrid->KeyUp(Key, Shift);
 }
+bool TkwCustomGridView::UseRightToLeftAlignment() {
+  return FGrid ? FGrid->UseRightToLeftAlignment() : TkwEmptyGridView::UseRightToLeftAlignment();
+}
 void TkwCustomGridView::WndProc(TMessage& Message) {
   if (FGrid) FGrid->WndProc(Message);
 }

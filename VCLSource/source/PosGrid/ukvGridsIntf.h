@@ -2,7 +2,8 @@
 // IkwGuiView is the grid as a window (keys, focus, handle, messages), IkwGridView the
 // grid as a source of editable cells. TkwCustomGridView forwards every question to a
 // TkwCustomGrid; TkwEmptyGridView answers for an editor without a grid with neutral
-// values.
+// values. IkwCustomDbGridView is what the data-aware editor further asks of a data-aware
+// grid's view.
 //
 // Views are shared (std::shared_ptr): the grid keeps one reference and hands out more.
 // The grid detaches its view when it is destroyed; a detached view answers as the
@@ -89,7 +90,7 @@ class TkwCustomGridView : public TkwEmptyGridView {
   void KeyDown(WORD& Key, TShiftState Shift) override;
   void KeyPress(char& Key) override;
   void KeyUp(WORD& Key, TShiftState Shift) override;
-  bool UseRightToLeftAlignment() override { return false; }
+  bool UseRightToLeftAlignment() override;
   void WndProc(TMessage& Message) override;
   bool CanEditAcceptKey(char Key) override;
   bool CanEditModify() override;
@@ -108,6 +109,34 @@ class TkwCustomGridView : public TkwEmptyGridView {
 
  private:
   TkwCustomGrid* FGrid;
+};
+
+class IkwField;
+class TStrings;
+
+// What the data-aware editor asks of a data-aware grid's view, all on the grid's current
+// column. A view that serves a data-aware grid implements it beside IkwGridView; the
+// editor finds it on its view (a view without it counts as the empty one).
+class IkwCustomDbGridView {
+ public:
+  static constexpr const char* IID = "{5BCC3BFD-B299-43E9-BE7D-6F33038CE85B}";
+  virtual ~IkwCustomDbGridView() = default;
+  // Fires the column's OnEditButtonClick.
+  virtual void EditButtonClick() = 0;
+  virtual int DropDownRows() = 0;
+  // The column's field; none without one.
+  virtual std::shared_ptr<IkwField> GetField() = 0;
+  // The column's pick list (none: no items).
+  virtual TStrings* PickList() = 0;
+  virtual bool ReadOnly() = 0;
+  // The editor's lookup list loses its list source, list field and key field.
+  virtual void ClearLookupList() = 0;
+  // The editor takes the column's read-only state and font, its lookup list the
+  // column's lookup source, list field and key field.
+  virtual void AssignEditorFromColumn() = 0;
+  // For a lookup column: the editor's lookup list becomes its active list, and its
+  // edit-button and return-key events go to the column.
+  virtual void HookEditorEvents() = 0;
 };
 
 // Makes the view of a grid: what a grid class answers to GetGridViewClass.
