@@ -48,6 +48,9 @@ TkwCustomDBGrid::TkwCustomDBGrid(TComponent* AOwner) : TkwCustomGrid(AOwner) {
   Font()->SetColor(clBlack);
   SetParentColor(false);
   SetFooterColor(FixedColor());
+  // A double-click reaches DblClick through MouseDown only (after the title sort had its
+  // say), so OnDblClick fires once.
+  SetControlStyle(ControlStyle() >> csDoubleClicks);
   HideEditor();
 }
 
@@ -281,7 +284,9 @@ void TkwCustomDBGrid::ClearSelection() {
 }
 
 void TkwCustomDBGrid::SelectRow(int RowIndex, bool AddToSelection, bool MakeFocused) {
-  if (!FDataLink->Active()) return;
+  TkvCustomDbDataController* c = DataController();
+  // A row without a record (past the last) has nothing to focus or mark.
+  if (!FDataLink->Active() || !c || RowIndex < 0 || RowIndex >= c->RowCount()) return;
   FSelectedRecs->SelectRow(RowIndex, AddToSelection, MakeFocused, HasGridOption(FOptions, dgMultiSelect));
   UpdateActive();
   if (HandleAllocated()) Invalidate();

@@ -190,7 +190,10 @@ void TkwCustomDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
       const int focused = FocusedRowIndex();
       if (focused >= 0 && dataRow != focused) view.MoveBy(dataRow - focused);
       UpdateActive();
-      if (HasGridOption(FOptions, dgMultiSelect)) SelectByClick(Shift, focused);
+      if (HasGridOption(FOptions, dgMultiSelect)) {
+        SelectByClick(Shift, focused);
+        Shift >> ssShift;  // the marks are the range; the base grid moves no anchor
+      }
     } else if (cell.Y >= FTitleOffset) {
       // A row below the data: nothing to focus there.
       if (CanFocus() && !Focused()) SetFocus();
