@@ -327,6 +327,8 @@ void TkwCustomDBGrid::RecordChanged(TField*) {
 // ============================================================================ the column model's host
 
 TkvCustomDbDataController* TkwDbGridColumnsHost::DataController() { return FGrid.DataController(); }
+TComponent* TkwDbGridColumnsHost::GridComponent() { return &FGrid; }
+void TkwDbGridColumnsHost::UpdateData() { FGrid.UpdateData(); }
 TkwGridDataLink& TkwDbGridColumnsHost::DataLink() { return *FGrid.FDataLink; }
 TkvExprCalculator& TkwDbGridColumnsHost::ExprCalculator() { return FGrid.GetExprCalculator(); }
 bool TkwDbGridColumnsHost::IsLoading() { return FGrid.HasState(csLoading); }

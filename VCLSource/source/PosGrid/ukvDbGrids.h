@@ -218,6 +218,17 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   virtual bool CanEditCurrentColumn();
   virtual void SetColumnAttributes();
   virtual void AfterSetFieldText(const AnsiString& Text) {}
+
+  // --- editing (ukvDbGridsEditing.cpp) -------------------------------------------------------
+  TInplaceEdit* CreateEditor() override;
+  AnsiString GetEditText(int ACol, int ARow) override;
+  void SetEditText(int ACol, int ARow, const AnsiString& Value) override;
+  int GetEditLimit() override;
+  bool CanEditModify() override;
+  // The editor's text to the current column's field (the data link's post).
+  virtual void UpdateData();
+  // A click on a check-box cell: the current row's value inverted and written.
+  void ToggleCheckBox();
   // Makes the column collection again with the class's own column class: for the
   // constructor of a class that answers GetColumnClass otherwise (the base constructor
   // could only ask the base). The collection must still be empty.
@@ -318,4 +329,5 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   std::unique_ptr<TkwSelectedRows> FSelectedRows;
   bool FSelecting = false;
   int FDblClickRow = -1;
+  AnsiString FEditText;
 };

@@ -190,6 +190,11 @@ void TkwCustomDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
       const int focused = FocusedRowIndex();
       if (focused >= 0 && dataRow != focused) view.MoveBy(dataRow - focused);
       UpdateActive();
+      const int index = RawToDataColumn(cell.X);
+      if (index >= 0 && index < FColumns->Count() && FColumns->Items(index)->ButtonStyle() == gcbsCheckBox) {
+        if (cell.X != Col()) SetCol(cell.X);
+        ToggleCheckBox();
+      }
       if (HasGridOption(FOptions, dgMultiSelect)) {
         SelectByClick(Shift, focused);
         Shift >> ssShift;  // the marks are the range; the base grid moves no anchor
