@@ -5,6 +5,8 @@ namespace {
 
 template <class String, class View>
 String Quote(View value) {
+  for (auto c : value)
+    if (c == 0) throw ESqlLiteralError(kNulInLiteral);
   String s;
   s.reserve(value.size() + 2);
   s.push_back('\'');

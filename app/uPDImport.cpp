@@ -32,6 +32,7 @@ class TDiaImport::TMessages final : public pdbill::IPdMessages {
 TDiaImport::TDiaImport(TComponent* AOwner, pdbill::IPdChooser& Chooser)
     : TdiaParent(AOwner), FFiles(std::make_unique<TFiles>(*this)), FMessages(std::make_unique<TMessages>()) {
   FRules = std::make_unique<pdimport::TPdTerminalDialog>(Chooser, *FFiles, *FMessages);
+  FRules->OnLogChanged = [this] { ShowLog(); };
   SetName("DiaImport");
   SetCaption("盘点机信息导入导出");
   SetPosition(poScreenCenter);
@@ -47,6 +48,7 @@ TDiaImport::TDiaImport(TComponent* AOwner, pdbill::IPdChooser& Chooser)
   tsCheckOut->SetName("tsCheckOut");
   tsCheckOut->SetPageControl(pgc1);
   tsCheckOut->SetCaption("数据导出   ");
+  tsCheckOut->OnContextPopup = [this](TObject* s, TPoint p, bool& h) { tsCheckOutContextPopup(s, p, h); };
   tsCheckIn = new TTabSheet(this);
   tsCheckIn->SetName("tsCheckIn");
   tsCheckIn->SetPageControl(pgc1);
@@ -144,13 +146,21 @@ void TDiaImport::btnEnterClick(TObject*) {
     FRules->Export(Date());
     return;
   }
-  const bool ok = FRules->Import();
-  redtImport->Lines()->Clear();
-  for (const AnsiString& line : FRules->Log()) redtImport->Lines()->Add(line);
-  if (ok) {
+  if (FRules->Import()) {
     FOutcome = true;
     Close();
   }
+}
+
+// The log as the import has written it so far, on screen before the import goes on.
+void TDiaImport::ShowLog() {
+  redtImport->Lines()->Clear();
+  for (const AnsiString& line : FRules->Log()) redtImport->Lines()->Add(line);
+  redtImport->Update();
+}
+
+void TDiaImport::tsCheckOutContextPopup(TObject*, TPoint, bool&) {
+  if (edtPtype->CanFocus()) edtPtype->SetFocus();
 }
 
 void TDiaImport::edtPtypeButtonClick(TObject*) {

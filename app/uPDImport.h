@@ -41,6 +41,8 @@ class TDiaImport : public TdiaParent {
   void btnEnterClick(TObject* Sender);
   void edtPtypeButtonClick(TObject* Sender);
   void edtStockButtonClick(TObject* Sender);
+  // A right-click on the export page puts the focus in the goods box.
+  void tsCheckOutContextPopup(TObject* Sender, TPoint MousePos, bool& Handled);
   void FormKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
   void ShowPage(int Index);
 
@@ -51,6 +53,7 @@ class TDiaImport : public TdiaParent {
   std::unique_ptr<TMessages> FMessages;
   std::unique_ptr<pdimport::TPdTerminalDialog> FRules;
   bool FOutcome = false;
+  void ShowLog();
 };
 
 // Runs the dialog modally for a bill of BillWarehouseId; true (with the counts, sorted by

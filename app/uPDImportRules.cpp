@@ -77,9 +77,17 @@ TImportResult ImportTerminalFile(const AnsiString& FileName, const AnsiString& B
   }
   {
     TClientDataSet ds(nullptr);
+    // Mended: a look-up that fails (the connection, the server) is a message of the
+    // dialog's own; the server's raw text used to reach the user as an error box.
+    bool known = false;
+    try {
+      known = OpenSQLData(WarehouseOfCodeSql(file.WarehouseCode), &ds);
+    } catch (const std::exception&) {
+      return Refused(kLookupFailed);
+    }
     // Mended: a warehouse code the store does not know is refused (it no longer passes
     // as "no branch"), and so is a file counted in another warehouse than the bill's.
-    if (!OpenSQLData(WarehouseOfCodeSql(file.WarehouseCode), &ds)) return Refused(kUnknownWarehouse);
+    if (!known) return Refused(kUnknownWarehouse);
     if (ds.FieldByName("BranchId")->AsString() != BranchId) return Refused(kOtherBranch);
     if (BillWarehouseId.empty()) return Refused(kNoBillWarehouse);
     if (ds.FieldByName("KtypeId")->AsString() != BillWarehouseId) return Refused(kOtherWarehouse);
@@ -187,18 +195,24 @@ bool TPdTerminalDialog::Export(TDateTime Today) {
   return true;
 }
 
+void TPdTerminalDialog::Log(const char* Line) {
+  FLog.push_back(Line);
+  if (OnLogChanged) OnLogChanged();
+}
+
 bool TPdTerminalDialog::Import() {
   AnsiString file = Folder + "*.Txt";
   if (!FFiles.Choose(file, false)) return false;
-  FLog.push_back(kAnalysing);
+  FLog.clear();
+  Log(kAnalysing);
   TImportResult r = ImportTerminalFile(file, BranchId, BillWarehouseId);
   if (!r.Ok) {
     FMessages.Show(r.Message, pdbill::kCaptionHint, pdbill::pmInformation);
     return false;
   }
-  FLog.push_back(kImporting);
+  Log(kImporting);
   FCounts = std::move(r.Counts);
-  FLog.push_back(kImported);
+  Log(kImported);
   return true;
 }
 

@@ -5,8 +5,10 @@
 // it can be read; its header holds "~"; the header's warehouse code is a warehouse of
 // the store, of this terminal's branch, and the warehouse of the bill; every data line
 // has the terminal's layout; there is at least one data line. A file that fails a check
-// changes nothing.
+// changes nothing. Every failure is one of the messages below or of the reader's; the
+// text of a server error never reaches the user.
 #pragma once
+#include <functional>
 #include <vector>
 
 #include "app/uPDChooser.h"
@@ -21,6 +23,7 @@ constexpr const char* kImported = "导入盘点机文件成功......";
 constexpr const char* kOtherBranch = "对不起，不是本POS机对应仓库的盘点文件，不能导入。";
 constexpr const char* kUnknownWarehouse = "对不起，盘点机文件的仓库在本店的仓库资料中不存在，不能导入。";
 constexpr const char* kOtherWarehouse = "对不起，盘点机文件的仓库不是当前盘点单的仓库，不能导入。";
+constexpr const char* kLookupFailed = "对不起，查询盘点机文件的仓库失败，不能导入。";
 constexpr const char* kNoBillWarehouse = "请选择盘点的仓库!";
 constexpr const char* kNoExportWarehouse = "请选择导出仓库";
 constexpr const char* kNothingPicked = "没有选中商品，无法导出";
@@ -35,7 +38,7 @@ struct TImportResult {
 };
 
 // Reads FileName for the bill of warehouse BillWarehouseId on a terminal of BranchId.
-// The warehouse look-up raises what the server raises.
+// A warehouse look-up that fails is refused with kLookupFailed.
 TImportResult ImportTerminalFile(const AnsiString& FileName, const AnsiString& BranchId,
                                  const AnsiString& BillWarehouseId);
 
@@ -101,11 +104,14 @@ class TPdTerminalDialog {
   // written. Every outcome is told.
   bool Export(TDateTime Today);
 
-  // Reads a terminal file the user chooses; true when its counts are in Counts().
+  // Reads a terminal file the user chooses; true when its counts are in Counts(). The
+  // log starts afresh once a file is chosen and grows as the import runs.
   bool Import();
   const std::vector<pdterminal::TCountLine>& Counts() const { return FCounts; }
   // The import's progress lines, as the log shows them.
   const std::vector<AnsiString>& Log() const { return FLog; }
+  // Told each time the log changed (cleared or a line added), before the import goes on.
+  std::function<void()> OnLogChanged;
 
  private:
   pdbill::IPdChooser& FChooser;
@@ -118,6 +124,7 @@ class TPdTerminalDialog {
   AnsiString FGoodsText = kAllGoods;
   std::vector<pdterminal::TCountLine> FCounts;
   std::vector<AnsiString> FLog;
+  void Log(const char* Line);
 };
 
 }  // namespace pdimport

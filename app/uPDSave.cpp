@@ -127,18 +127,20 @@ TSaveOutcome TPdBillSaver::SaveBill(const IPdBillSheet& Sheet, const TPdBillHead
   // The copy and the main system's procedure in one transaction: a refusal or a failure
   // leaves no copy behind on the main database.
   bool uploaded = false;
+  AnsiString reason;
   try {
     const int uploadCheckCode = StoreBill(lines, Header, FLocalCheckCode);
     uploaded = UploadBill(uploadCheckCode);
     if (uploaded) CommitTrans();
     else RollbackQuietly();
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
     RollbackQuietly();
     uploaded = false;
+    reason = e.what();
   }
   if (!uploaded) {
     FUploadCode = 0;
-    return UploadFailed();
+    return UploadFailed(reason);
   }
   try {
     if (!FSwitch.ReturnHome()) throw Exception(kMarkFailed);
@@ -152,10 +154,12 @@ TSaveOutcome TPdBillSaver::SaveBill(const IPdBillSheet& Sheet, const TPdBillHead
 }
 
 // Mended: after any failure on the upload road the connection goes back home and the
-// local bill stays unmarked (IsUpSend 0), so that it can be sent again.
-TSaveOutcome TPdBillSaver::UploadFailed() {
+// local bill stays unmarked (IsUpSend 0), so that it can be sent again. Mended too: the
+// reason of a failed copy or procedure follows the message (it used to be dropped).
+TSaveOutcome TPdBillSaver::UploadFailed(const AnsiString& Reason) {
   FSwitch.ReturnHome();
-  FMessages.Show(kUploadFailed, kCaptionHint, pmInformation);
+  FMessages.Show(Reason.empty() ? AnsiString(kUploadFailed) : kUploadFailed + ("\r\n" + Reason), kCaptionHint,
+                 pmInformation);
   return TSaveOutcome::Close;
 }
 

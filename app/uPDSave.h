@@ -14,8 +14,8 @@
 //   - no upload server: "盘点单本地保存成功！"; the form closes;
 //   - anything on the upload road fails (the switch, the copy, the procedure, a result
 //     that is no bill code): the connection goes back home, the local bill stays with
-//     IsUpSend 0 (so it can be sent again later), "盘点单本地保存成功！上传失败！"; the
-//     form closes. A refusal (-1, -2, -3) shows its own message first, and the copy on
+//     IsUpSend 0 (so it can be sent again later), "盘点单本地保存成功！上传失败！" (with
+//     the reason of a copy or procedure that failed on the next line); the form closes. A refusal (-1, -2, -3) shows its own message first, and the copy on
 //     the main database is rolled back with it;
 //   - the home header cannot be marked: "改写本地记录失败"; the form closes;
 //   - all went through: "盘点单保存成功！"; the form closes.
@@ -94,7 +94,8 @@ class TPdBillSaver {
   // Header and lines in one transaction; the new CheckCode. Raises what went wrong,
   // after rolling back.
   int StoreBill(const std::vector<TPDBillRec>& Lines, const TPdBillHeader& Header, int LocalCheckCode);
-  TSaveOutcome UploadFailed();
+  // Goes home and tells kUploadFailed, with Reason on a line of its own when given.
+  TSaveOutcome UploadFailed(const AnsiString& Reason = AnsiString());
 
   TPdServers FServers;
   IPdMessages& FMessages;

@@ -28,17 +28,31 @@ std::vector<AnsiString> SplitLines(std::string_view bytes) {
   return lines;
 }
 
-// Field with separators and line ends written as blanks, character by character.
+
+// A control character (00-1F, 7F). Checked byte by byte: a GBK trail byte is never
+// one (trail bytes are 40-FE without 7F), so a control byte is never part of a
+// character and a lead byte cannot hide one.
+bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
+
+bool HasControl(std::string_view text) {
+  return std::any_of(text.begin(), text.end(), [](char c) { return IsControl(static_cast<unsigned char>(c)); });
+}
+
+// Field with separators and control characters (line ends among them) written as
+// blanks, character by character, so that an exported file always reads back.
 AnsiString FieldText(std::string_view field) {
   AnsiString out(field);
   for (size_t i = 0; i < out.size(); i += CharLength(out, i)) {
-    if (out[i] == kSeparator || out[i] == '\r' || out[i] == '\n') out[i] = ' ';
+    if (out[i] == kSeparator || IsControl(static_cast<unsigned char>(out[i]))) out[i] = ' ';
   }
   return out;
 }
 
+// The byte-order mark that editors put before UTF-8 text.
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
 bool IsFileNameBreaker(unsigned char c) {
-  return c < 0x20 || c == 0x7F || c == '\\' || c == '/' || c == ':' || c == '*' || c == '?' ||
+  return IsControl(c) || c == '\\' || c == '/' || c == ':' || c == '*' || c == '?' ||
          c == '"' || c == '<' || c == '>' || c == '|';
 }
 
@@ -65,11 +79,16 @@ bool HasEmptySeparatorPair(std::string_view line) {
 }
 
 TTerminalFile ParseTerminalFile(std::string_view Bytes) {
+  // Mended: a file saved as UTF-8 (it begins with the byte-order mark) is not the
+  // terminal's GBK text; its mark used to end up in the warehouse code.
+  if (Bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark) throw ETerminalFileError(kNotTerminalFile);
   std::vector<AnsiString> lines = SplitLines(Bytes);
   if (lines.empty()) throw ETerminalFileError(kNotTerminalFile);
   const AnsiString& header = lines.front();
   const std::vector<size_t> separators = SeparatorOffsets(header);
-  if (separators.empty()) throw ETerminalFileError(kNotTerminalFile);
+  // Mended: a control character (a NUL above all) in the header used to travel on into
+  // the warehouse look-up's SQL text.
+  if (separators.empty() || HasControl(header)) throw ETerminalFileError(kNotTerminalFile);
   TTerminalFile file;
   file.WarehouseCode = header.substr(0, separators.front());
   file.WarehouseName = header.substr(separators.back() + 1);
@@ -99,6 +118,9 @@ std::vector<TCountLine> CountLinesOf(const TTerminalFile& File) {
     if (separators != 3 || pair) throw ETerminalFileError(LineFormatMessage(number));
     TCountLine count;
     count.Barcode = line.substr(0, first);
+    // Mended: barcodes go into the look-up's SQL text; one holding a control character
+    // is a line of the wrong format.
+    if (HasControl(count.Barcode)) throw ETerminalFileError(LineFormatMessage(number));
     count.Quantity = line.substr(last + 1);
     if (count.Quantity.empty()) count.Quantity = "0";
     counts.push_back(std::move(count));

@@ -53,11 +53,13 @@ struct TCountLine {
 };
 
 // Splits Bytes into lines (ended by CR LF, LF or CR; a last line without an end
-// counts) and reads the header. ETerminalFileError kNotTerminalFile when there is no
-// line or the first holds no "~".
+// counts) and reads the header. ETerminalFileError kNotTerminalFile when the bytes
+// begin with a UTF-8 byte-order mark, there is no line, or the first holds no "~" or
+// holds a control character (00-1F, 7F).
 TTerminalFile ParseTerminalFile(std::string_view Bytes);
 // The counts of the data lines in file order. ETerminalFileError LineFormatMessage(n)
-// for the first line that does not hold exactly three "~" or holds "~~";
+// for the first line that does not hold exactly three "~", holds "~~", or whose
+// barcode holds a control character;
 // kNoCountLines when there is no data line.
 std::vector<TCountLine> CountLinesOf(const TTerminalFile& File);
 // The counts sorted by barcode in byte order; equal barcodes keep their file order.
@@ -70,8 +72,8 @@ struct TGoodsLine {
   AnsiString Name;
 };
 // The export file: the header, then barcode "~" code "~" name "~" per goods, every line
-// ended by CR LF. A "~", CR or LF inside a field (it would break the line's layout for
-// the terminal and for the import) is written as a blank.
+// ended by CR LF. A "~" or a control character (CR, LF, NUL ...) inside a field (it
+// would break the line's layout, or be refused by the import) is written as a blank.
 AnsiString WriteTerminalFile(const AnsiString& WarehouseCode, const AnsiString& WarehouseName,
                              const std::vector<TGoodsLine>& Goods);
 

@@ -14,52 +14,7 @@ constexpr TkwDBGridOptions kGridOptions =
     GridOption(dgRowLines) | GridOption(dgTabs) | GridOption(dgRowSelect) | GridOption(dgTwoColor) |
     GridOption(dgConfirmDelete) | GridOption(dgCancelOnExit);
 
-// Sets a flag for its own lifetime.
-class TScopedFlag {
- public:
-  explicit TScopedFlag(bool& Flag) : FFlag(Flag) { FFlag = true; }
-  ~TScopedFlag() { FFlag = false; }
-  TScopedFlag(const TScopedFlag&) = delete;
-  TScopedFlag& operator=(const TScopedFlag&) = delete;
-
- private:
-  bool& FFlag;
-};
-
 }  // namespace
-
-// The dialog's grid: a TJbDbGrid that remembers whether its last double-click hit a data
-// row. The grid hands a double-click on a title of a column that does not sort (every
-// column here) to its double-click event like one on a row; the dialog marks a row only
-// for the latter.
-//
-// The control's mouse handling fires the double-click event before MouseDown, and the
-// data-aware grid's MouseDown fires it once more; a mark toggled twice would stay as it
-// was. Only the event of MouseDown, which knows the cell hit, goes through.
-class TfrmSelectBasic::TDataGrid final : public TJbDbGrid {
- public:
-  using TJbDbGrid::TJbDbGrid;
-  bool LastDblClickOnData() const { return FDblClickOnData; }
-  void DblClick() override {
-    if (FInDblMouseDown) TJbDbGrid::DblClick();
-  }
-
- protected:
-  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override {
-    if (Button != mbLeft || !Shift.Contains(ssDouble)) {
-      TJbDbGrid::MouseDown(Button, Shift, X, Y);
-      return;
-    }
-    const TGridCoord cell = MouseCoord(X, Y);
-    FDblClickOnData = cell.Y >= TitleOffset() && DataRowOf(cell.Y) >= 0;
-    const TScopedFlag inDblMouseDown(FInDblMouseDown);
-    TJbDbGrid::MouseDown(Button, Shift, X, Y);
-  }
-
- private:
-  bool FDblClickOnData = false;
-  bool FInDblMouseDown = false;
-};
 
 TfrmSelectBasic::TfrmSelectBasic(TComponent* AOwner) : TForm(AOwner) {
   SetName("frmSelectBasic");
@@ -101,7 +56,7 @@ TfrmSelectBasic::TfrmSelectBasic(TComponent* AOwner) : TForm(AOwner) {
   dC1->SetName("dC1");
   dC1->SetDataSet(PosCds);
 
-  grdSelectData = new TDataGrid(this);
+  grdSelectData = new TJbDbGrid(this);
   grdSelectData->SetName("grdSelectData");
   grdSelectData->SetParent(pnlMain);
   grdSelectData->SetAlign(alClient);
@@ -203,7 +158,8 @@ void TfrmSelectBasic::btnExitClick(TObject*) {
 }
 
 void TfrmSelectBasic::grdSelectDataDblClick(TObject*) {
-  if (!static_cast<TDataGrid*>(grdSelectData)->LastDblClickOnData()) return;
+  // A double-click on a title (the columns do not sort) or below the data chooses nothing.
+  if (grdSelectData->DblClickRowIndex() < 0) return;
   if (FRules->MultiSelect()) ToggleFocusedMark();
   else btnOKClick(btnOK);
 }

@@ -54,7 +54,6 @@ class TfrmSelectBasic : public TForm {
   void FormKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
 
  private:
-  class TDataGrid;
   void BuildColumns();
   // The grid's display text of the focused row in the column of FieldName; empty when
   // no row is focused or no column has the field.

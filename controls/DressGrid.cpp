@@ -3,6 +3,7 @@
 #include "controls/DressGrid.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "controls/ControlUtils.h"
 #include "controls/DressGridSort.h"
@@ -32,6 +33,16 @@ TDressColumn* TDressColumns::Column(int n) const {
   return ItemsAs<TDressColumn>(n);
 }
 
+// ============================================================================ the pop-up list
+
+void TDressPopupListbox::KeyPress(char& Key) {
+  if (Key == 8 || Key == 27) {
+    const int next = ItemIndex() + 1;
+    if (next <= Items()->Count()) SetItemIndex(next < Items()->Count() ? next : -1);
+  }
+  TPopupListbox::KeyPress(Key);  // clears the typed text
+}
+
 // ============================================================================ the editor
 
 TInplaceDressEdit::TInplaceDressEdit(TComponent* AOwner)
@@ -39,12 +50,12 @@ TInplaceDressEdit::TInplaceDressEdit(TComponent* AOwner)
 
 TDressGrid* TInplaceDressEdit::DressGrid() const { return dynamic_cast<TDressGrid*>(Grid()); }
 
-TPopupListbox* TInplaceDressEdit::PickList() {
+TDressPopupListbox* TInplaceDressEdit::PickList() {
   if (!FPickList) {
-    FPickList = new TPopupListbox(this);
-    // Items 11 pixels high and the list exactly as high as computed below (integral
-    // height would trim it to whole items).
-    FPickList->SetIntegralHeight(false);
+    FPickList = new TDressPopupListbox(this);
+    // Whole items only (integral height); items 11 pixels high, or a line of the list's
+    // font where that is more (see DropDown).
+    FPickList->SetIntegralHeight(true);
     FPickList->SetItemHeight(11);
     FPickList->SetVisible(false);
     FPickList->SetParent(this);
@@ -192,7 +203,15 @@ void TInplaceDressEdit::WndProc(TMessage& m) {
         if (FListVisible && FPickList) {
           const UINT msg = m.Msg == CN_CHAR ? WM_CHAR : m.Msg == CN_SYSKEYDOWN ? WM_SYSKEYDOWN : WM_KEYDOWN;
           ::SendMessageW(FPickList->Handle(), msg, m.WParam, m.LParam);
-          m.Result = 1;
+          if (m.Msg == CN_CHAR) {
+            m.Result = 1;
+          } else {
+            // The key is not used up, so that it is still translated and its character
+            // (Backspace, a letter of the typed search) reaches the list too; the key
+            // message itself then passes the editor by.
+            FSwallowKeyDown = true;
+            m.Result = 0;
+          }
           return;
         }
       }
@@ -220,6 +239,13 @@ void TInplaceDressEdit::WndProc(TMessage& m) {
       if (!FPickList || !FPickList->HandleAllocated() || reinterpret_cast<HWND>(m.WParam) != FPickList->Handle())
         CloseUp(false);
       return;
+    case WM_KEYDOWN: case WM_SYSKEYDOWN:
+      if (FSwallowKeyDown) {
+        FSwallowKeyDown = false;
+        m.Result = 0;
+        return;
+      }
+      break;
     case WM_CANCELMODE:
       return;  // the window's cancel mode is ignored
     case WM_LBUTTONDBLCLK:
@@ -249,10 +275,13 @@ TDressGrid::TDressGrid(TComponent* AOwner) : TAlignGrid(AOwner), FColumns(std::m
   FTitleCols.resize(static_cast<size_t>(ColCount()));
   for (TitleCol& t : FTitleCols) t.SizeCount = t.SizeColCount = 0;
   ResetSort();
+  // Mended: without the host's folder the layout file used to be taken from the working
+  // folder, another file than the host's. The grid then has no layout file: its widths
+  // hold for this run, and nothing is read from or written into a stranger's file.
   try {
-    LayoutFileName = GetHostFolder() + "\\" + kLayoutFileName;
+    LayoutFileName = LayoutFileIn(GetHostFolder());
   } catch (...) {
-    LayoutFileName = kLayoutFileName;
+    LayoutFileName.clear();
   }
 }
 
@@ -264,7 +293,7 @@ std::unique_ptr<TLayoutStore> TDressGrid::LayoutStore() const { return MakeFileL
 
 bool TDressGrid::WriteLayout() noexcept {
   // Placeholders are no columns of the user's: they never overwrite a saved layout.
-  if (FNoteFileName.empty() || FPlaceholders || FTitleCols.empty()) return false;
+  if (FNoteFileName.empty() || LayoutFileName.empty() || FPlaceholders || FTitleCols.empty()) return false;
   try {
     std::vector<int32_t> widths;
     TDressLayout layout;
@@ -283,7 +312,7 @@ bool TDressGrid::WriteLayout() noexcept {
 
 void TDressGrid::SetNoteFileName(const AnsiString& v) {
   FNoteFileName = LayoutKey(v);
-  if (FNoteFileName.empty()) return;
+  if (FNoteFileName.empty() || LayoutFileName.empty()) return;
   // A key with no slot has no saved layout (not the previous key's).
   FSavedLayout = ReadDressLayout(*LayoutStore(), FNoteFileName);
 }
@@ -299,8 +328,15 @@ void TDressGrid::SetFirstColWidth(int v) {
 }
 
 void TDressGrid::SetCompressTitleHeight(bool v) {
+  if (v == FCompressTitleHeight) return;
   FCompressTitleHeight = v;
-  RebuildSizeTitles();
+  if (!v) {
+    RebuildSizeTitles();
+    return;
+  }
+  // One line high again: the line of the current row's key.
+  SetRowHeights(1, SizeTitleRowHeight(FTitleCols, true, true, FFirstRowHeight, Font()->Height()));
+  FSelectedSizeLine = ::SelectedSizeLine(FTitleCols, FRowKey);
   InvalidateRow(1);
 }
 
@@ -313,15 +349,53 @@ void TDressGrid::ResetSort() {
 }
 
 void TDressGrid::RebuildSizeTitles() {
-  // No operation of the system gives a column sizes, so the size title row stays hidden;
-  // the caption row keeps the text of cell (0, 0).
-  for (int c = 1; c < ColCount(); ++c) {
-    SetCells(c, 0, "");
+  // Both title rows are emptied; the caption row keeps the text of cell (0, 0).
+  for (int c = 0; c < ColCount(); ++c) {
+    if (c > 0) SetCells(c, 0, "");
     SetCells(c, 1, "");
   }
-  bool sizes = false;
-  for (const TitleCol& t : FTitleCols) sizes = sizes || !t.Sizes.empty();
-  SetRowHeights(1, sizes && DisplayType == dsNormal ? FFirstRowHeight : -1);
+  SetRowHeights(1, SizeTitleRowHeight(FTitleCols, FCompressTitleHeight, DisplayType == dsNormal, FFirstRowHeight,
+                                      Font()->Height()));
+  // Each multi-size column gets as many grid columns as it has size numbers, with their
+  // size captions centred in row 1; every other column takes one grid column.
+  int grid = 1;
+  for (TitleCol& t : FTitleCols) {
+    if (t.Kind != "1") {
+      ++grid;
+      continue;
+    }
+    const int want = std::max(t.SizeCount, 0);
+    for (; t.SizeColCount < want; ++t.SizeColCount) InsertCol(grid + t.SizeColCount);
+    for (; t.SizeColCount > want; --t.SizeColCount) DeleteColumn(grid + t.SizeColCount - 1);
+    for (int size = 1; size <= want; ++size) {
+      if (DisplayType == dsNormal) SetCells(grid + size - 1, 1, SizeTitleText(t, size));
+      SetCellAlignment(grid + size - 1, 1, al_Center);
+    }
+    grid += want;
+  }
+}
+
+void TDressGrid::SetColumnSizes(int ACol, int SizeCount, const std::vector<DressSize>& Sizes) {
+  if (ACol < 1 || ACol > static_cast<int>(FTitleCols.size())) return;
+  TitleCol& t = FTitleCols[static_cast<size_t>(ACol - 1)];
+  t.SizeCount = SizeCount;
+  t.Sizes = Sizes;
+  RebuildSizeTitles();
+  FSelectedSizeLine = ::SelectedSizeLine(FTitleCols, FRowKey);
+  Invalidate();
+}
+
+AnsiString TDressGrid::RowKeyOf(int ARow) const {
+  for (size_t i = 0; i < FTitleCols.size(); ++i)
+    if (FTitleCols[i].Kind == "0") return Cells(FirstGridColOf(FTitleCols, static_cast<int>(i) + 1), ARow);
+  return "";
+}
+
+// The size title row for the row key: the line shown while compressed, or the bands of
+// the key's sizes; row 1 is painted again.
+void TDressGrid::RefreshSizeTitles() {
+  FSelectedSizeLine = ::SelectedSizeLine(FTitleCols, FRowKey);
+  if (HandleAllocated() && RowHeights(1) > 0) InvalidateRow(1);
 }
 
 void TDressGrid::AddColumn(const AnsiString& Caption, const AnsiString& Kind, int Width,
@@ -413,27 +487,17 @@ TInplaceEdit* TDressGrid::CreateEditor() { return new TInplaceDressEdit(this); }
 bool TDressGrid::SelectCell(int ACol, int ARow) {
   TAlignGrid::SelectCell(ACol, ARow);  // its event fires, but the move is always allowed
   if (DisplayType != dsNormal) return true;
-  FRowKey.clear();
-  for (size_t i = 0; i < FTitleCols.size(); ++i)
-    if (FTitleCols[i].Kind == "0") {
-      FRowKey = Cells(FirstGridColOf(FTitleCols, static_cast<int>(i) + 1), ARow);
-      break;
-    }
-  if (ARow != FLastSelectedRow) FLastSelectedRow = ARow;
+  FRowKey = RowKeyOf(ARow);
+  if (ARow != FLastSelectedRow) {
+    FLastSelectedRow = ARow;
+    RefreshSizeTitles();
+  }
   const auto p = ::GridColToTitleCol(FTitleCols, ACol);
   if (ShowNoEditCells && p && p->Col >= 2 && FTitleCols[static_cast<size_t>(p->Col - 1)].Kind == "1" &&
       !FRowKey.empty()) {
     // The number of sizes the row's key has: 0 when no size lists the key (no size data
-    // is ever made, so such cells are read-only rather than read past their arrays).
-    int sizes = 0;
-    for (const DressSize& size : FTitleCols[static_cast<size_t>(p->Col - 1)].Sizes) {
-      const auto it = std::find(size.RowKeys.begin(), size.RowKeys.end(), FRowKey);
-      const size_t at = static_cast<size_t>(it - size.RowKeys.begin());
-      if (it != size.RowKeys.end() && at < size.KeySizeCounts.size()) {
-        sizes = size.KeySizeCounts[at];
-        break;
-      }
-    }
+    // may be there, so such cells are read-only rather than read past their arrays).
+    const int sizes = SizeLineOfKey(FTitleCols[static_cast<size_t>(p->Col - 1)], FRowKey).SizeCount;
     if (p->Size == 0 || p->Size > sizes)
       SetCellEditable(ACol, ARow, false);
     else if (GetEditCol(ACol))
@@ -496,6 +560,11 @@ void TDressGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState
     ShowCellEditor();
   const auto p = ::GridColToTitleCol(FTitleCols, ACol);
   const TitleCol* title = p ? &FTitleCols[static_cast<size_t>(p->Col - 1)] : nullptr;
+  if (ARow == 1 && title && title->Kind == "1") {
+    DrawSizeTitleCell(ACol, ARect, *title, p->Size);
+    TDrawGrid::DrawCell(ACol, ARow, ARect, AState);
+    return;
+  }
   const bool masked = title && !title->FixedText.empty();
   const T_Align align = masked ? al_Left : CellAlignment(ACol, ARow);
   const AnsiString& text = Cells(ACol, ARow);
@@ -532,6 +601,52 @@ void TDressGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState
   TDrawGrid::DrawCell(ACol, ARow, ARect, AState);  // OnDrawCell; the string grid's own text is not drawn again
 }
 
+// A size title cell of a multi-size column. Compressed, only the selected size line is
+// drawn, at the top of the cell (the lines skipped take no room), and drawn empty when the
+// row's key has fewer sizes than this size number. Otherwise every line is drawn, over the
+// band of each size that lists the row's key, filled in the size columns up to the key's
+// number of sizes.
+void TDressGrid::DrawSizeTitleCell(int ACol, const TRect& ARect, const TitleCol& t, int size) {
+  TCanvas* cv = Canvas();
+  cv->FillRect(ARect);
+  const int band = std::abs(Font()->Height()) + 3;
+  if (!FCompressTitleHeight && !FRowKey.empty()) {
+    const TColor face = cv->Brush()->Color();
+    cv->Brush()->SetColor(SelectedSizeColor);
+    for (size_t i = 0; i < t.Sizes.size(); ++i) {
+      if (size > KeySizeCount(t.Sizes[i], FRowKey)) continue;  // not listed: -1
+      const int top = ARect.Top + static_cast<int>(i) * band;
+      cv->FillRect(Rect(ARect.Left, top, ARect.Right, std::min(top + band, ARect.Bottom)));
+    }
+    cv->Brush()->SetColor(face);
+  }
+  const T_Align align = CellAlignment(ACol, 1);
+  const bool emptyLine = FCompressTitleHeight && SizeLineOfKey(t, FRowKey).SizeCount < size;
+  cv->Brush()->SetStyle(bsClear);
+  const AnsiString& text = Cells(ACol, 1);
+  // Uncompressed, line i is centred in its band (|font height| + 3 high, as the row's
+  // height counts it), so that a font with internal leading keeps every line inside the
+  // row and on its band; compressed, the one line starts 2 pixels down.
+  const int textHeight = cv->TextHeight("国");
+  int y = FCompressTitleHeight ? ARect.Top + 2 : ARect.Top + (band - textHeight) / 2;
+  int number = 1;
+  for (size_t from = 0; from < text.size(); ++number) {
+    const size_t cr = text.find('\r', from);
+    const size_t end = cr == AnsiString::npos ? text.size() : cr;
+    AnsiString line = text.substr(from, end - from);
+    from = cr == AnsiString::npos ? text.size() : cr + 1;
+    if (from < text.size() && text[from] == '\n') ++from;
+    if (FCompressTitleHeight && (number != FSelectedSizeLine || emptyLine)) continue;
+    const int w = cv->TextWidth(line);
+    const int x = align == al_Left    ? ARect.Left + 2
+                  : align == al_Right ? ARect.Right - w - 2
+                                      : ARect.Left + (ARect.Right - ARect.Left - w) / 2;
+    cv->TextRect(ARect, x, y, line);
+    y += band;
+  }
+  cv->Brush()->SetStyle(bsSolid);
+}
+
 void TDressGrid::DrawTitleCell(const TRect& r, const AnsiString& text) {
   TCanvas* cv = Canvas();
   cv->Font()->Assign(Font());
@@ -556,11 +671,55 @@ void TDressGrid::DrawTitleCell(const TRect& r, const AnsiString& text) {
   cv->Brush()->SetStyle(bsSolid);
 }
 
+void TDressGrid::PaintSizeSeparators(const TitleCol& t, int first, int last) {
+  TRect area;
+  bool any = false;
+  for (int c = first; c <= last && c < ColCount(); ++c) {
+    const TRect r = CellRect(c, 1);
+    if (r.Right <= r.Left || r.Bottom <= r.Top) continue;
+    if (!any) area = r;
+    area.Right = r.Right;
+    any = true;
+  }
+  if (!any) return;
+  TCanvas* cv = Canvas();
+  cv->Pen()->SetColor(clBtnShadow);
+  const int band = std::abs(Font()->Height()) + 3;
+  for (size_t i = 1; i <= t.Sizes.size(); ++i) {
+    const int y = area.Top + static_cast<int>(i) * band - 1;
+    if (y >= area.Bottom) break;
+    cv->MoveTo(area.Left, y);
+    cv->LineTo(area.Right, y);
+  }
+  for (int c = first; c < last && c < ColCount(); ++c) {
+    const TRect r = CellRect(c, 1);
+    if (r.Right <= r.Left) continue;
+    cv->MoveTo(r.Right - 1, area.Top);
+    cv->LineTo(r.Right - 1, area.Bottom);
+  }
+}
+
 void TDressGrid::PaintTitles() {
   if (DisplayType == dsMutiSizeRow) return;
   for (size_t i = 0; i < FTitleCols.size(); ++i) {
     const int col = FirstGridColOf(FTitleCols, static_cast<int>(i) + 1);
     if (col < 0 || col >= ColCount() || FTitleCols[i].SizeColCount < 1) continue;
+    if (FTitleCols[i].Kind == "1") {
+      // The caption over row 0 of the part of the size columns on screen.
+      const int last = col + FTitleCols[i].SizeColCount - 1;
+      TRect span;
+      bool any = false;
+      for (int c = col; c <= last && c < ColCount(); ++c) {
+        const TRect r = CellRect(c, 0);
+        if (r.Right <= r.Left) continue;
+        if (!any) span = r;
+        span.Right = r.Right;
+        any = true;
+      }
+      if (any) DrawTitleCell(span, FTitleCols[i].Caption);
+      if (!FCompressTitleHeight && RowHeights(1) > 0) PaintSizeSeparators(FTitleCols[i], col, last);
+      continue;
+    }
     TRect r = CellRect(col, 0);
     if (r.Right <= r.Left) continue;  // not on screen
     const TRect r1 = CellRect(col, 1);
@@ -568,7 +727,12 @@ void TDressGrid::PaintTitles() {
     DrawTitleCell(r, FTitleCols[i].Caption);
   }
   if (FSortCol >= 1 && FSortCol < ColCount() && !FTitleCols.empty()) {
-    const TRect r = CellRect(FSortCol, 0);
+    // R is the right edge of the sort column's title cell: the size title cell of a
+    // multi-size column (while row 1 is shown), else the caption cell.
+    const auto pos = ::GridColToTitleCol(FTitleCols, FSortCol);
+    const bool sized = pos && FTitleCols[static_cast<size_t>(pos->Col - 1)].Kind == "1";
+    const TRect sizeCell = sized ? CellRect(FSortCol, 1) : TRect();
+    const TRect r = sizeCell.Right > sizeCell.Left ? sizeCell : CellRect(FSortCol, 0);
     if (r.Right <= r.Left) return;
     const TRect last = CellRect(FSortCol, FixedRows() - 1);
     const int R = r.Right;
@@ -588,9 +752,15 @@ void TDressGrid::PaintTitles() {
 }
 
 void TDressGrid::Paint() {
+  // The first paint (after construction, ClearColumns or ClearRows) takes the size
+  // titles of the current row's key.
+  if (!FTitleInitialised) {
+    FRowKey = RowKeyOf(Row());
+    FSelectedSizeLine = ::SelectedSizeLine(FTitleCols, FRowKey);
+    FTitleInitialised = true;
+  }
   TAlignGrid::Paint();
   PaintTitles();
-  if (!FTitleInitialised) FTitleInitialised = true;
 }
 
 void TDressGrid::TopLeftChanged() {
@@ -614,6 +784,10 @@ void TDressGrid::DblClick() {
     return;
   }
   DoExit();  // an open edit is finished first
+  // The old sort column's size title cell loses its mark.
+  if (const auto old = ::GridColToTitleCol(FTitleCols, FSortCol);
+      FSortCol >= 1 && old && FTitleCols[static_cast<size_t>(old->Col - 1)].Kind == "1")
+    InvalidateCell(FSortCol, 1);
   FSortCol = c;
   FSortDirection = -FSortDirection;
   const auto pos = ::GridColToTitleCol(FTitleCols, c);

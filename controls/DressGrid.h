@@ -47,6 +47,16 @@ class TDressColumns : public TCollection {
   TDressGrid* FGrid;
 };
 
+// The dress grid's pop-up list: the platform's, where Backspace and Esc also move the
+// selection one item down (from the last item to none).
+class TDressPopupListbox : public TPopupListbox {
+ public:
+  using TPopupListbox::TPopupListbox;
+
+ protected:
+  void KeyPress(char& Key) override;
+};
+
 // The dress grid's editor: the aligned grid's, with a drop-down pick list for columns
 // whose item has one.
 class TInplaceDressEdit : public TNewInplaceEdit {
@@ -54,7 +64,7 @@ class TInplaceDressEdit : public TNewInplaceEdit {
   explicit TInplaceDressEdit(TComponent* AOwner);
   TEditStyle EditStyle() const { return FEditStyle; }
   bool ListVisible() const { return FListVisible; }
-  TPopupListbox* PickList();
+  TDressPopupListbox* PickList();
   TRect ButtonRect();
   int ButtonWidth() const { return FButtonWidth; }
   void UpdateContents() override;
@@ -70,8 +80,9 @@ class TInplaceDressEdit : public TNewInplaceEdit {
   TDressGrid* DressGrid() const;
 
  private:
-  TPopupListbox* FPickList = nullptr;  // owned as a component
+  TDressPopupListbox* FPickList = nullptr;  // owned as a component
   TWinControl* FActiveList = nullptr;
+  bool FSwallowKeyDown = false;  // the key went to the open list: the editor ignores it
   TEditStyle FEditStyle = esSimple;
   int FButtonWidth;
   bool FListVisible = false;
@@ -100,7 +111,8 @@ class TDressGrid : public TAlignGrid {
   // The layout key; assigning a non-empty one reads its saved layout.
   const AnsiString& NoteFileName() const { return FNoteFileName; }
   void SetNoteFileName(const AnsiString& v);
-  // The layout file (the host's folder and ZelvoDerssGrid.dat unless set first).
+  // The layout file (the host's folder and ZelvoDerssGrid.dat unless set first; empty,
+  // so no layout file, when the host's folder is not known).
   AnsiString LayoutFileName;
 
   // --- logical columns and cells ---
@@ -118,6 +130,18 @@ class TDressGrid : public TAlignGrid {
   TDressColumns* Columns() const { return FColumns.get(); }
   // 0-based index of the current column's TitleCol (-1 when none).
   int CurrentTitleColIndex() const;
+
+  // --- multi-size columns ---
+  // Gives logical column ACol (from 1) SizeCount size columns and its sizes (captions, row
+  // keys and the keys' size counts), then rebuilds the size title row. The stock-take
+  // screen gives no column sizes; nothing happens for a column that does not exist.
+  void SetColumnSizes(int ACol, int SizeCount, const std::vector<DressSize>& Sizes);
+  // The size title row: kind "1" columns take SizeCount grid columns each, row 1 holds
+  // their size captions and its height follows CompressTitleHeight.
+  void RebuildSizeTitles();
+  // The size line shown while compressed (from 1; 0 none) and the row key it is for.
+  int SelectedSizeLine() const { return FSelectedSizeLine; }
+  const AnsiString& RowKey() const { return FRowKey; }
 
   // --- sorting and searching ---
   int SortCol() const { return FSortCol; }
@@ -152,8 +176,11 @@ class TDressGrid : public TAlignGrid {
   friend class TFindWindow;
   TPoint FDblClickPos;  // where the last double click was (client coordinates)
   void ResetSort();
-  void RebuildSizeTitles();
+  AnsiString RowKeyOf(int ARow) const;
+  void RefreshSizeTitles();
   void PaintTitles();
+  void PaintSizeSeparators(const TitleCol& t, int first, int last);
+  void DrawSizeTitleCell(int ACol, const TRect& ARect, const TitleCol& t, int size);
   void DrawTitleCell(const TRect& r, const AnsiString& text);
   bool WriteLayout() noexcept;
   std::unique_ptr<TLayoutStore> LayoutStore() const;

@@ -46,11 +46,21 @@ bool ReadExactly(TLayoutFile& file, int64_t offset, uint8_t* buffer, int64_t cou
 
 }  // namespace
 
+AnsiString LayoutFileIn(const AnsiString& hostFolder) {
+  return hostFolder.empty() ? AnsiString() : hostFolder + "\\" + kLayoutFileName;
+}
+
 AnsiString LayoutKey(std::string_view noteFileName) { return CutAtCharacter(noteFileName, 255); }
 
+int64_t LayoutSlotCount(int64_t fileSize) {
+  if (fileSize <= 0) return 0;
+  return std::min<int64_t>((fileSize + kLayoutSlotSize - 1) / kLayoutSlotSize, kLayoutMaxSlots);
+}
+
 std::optional<int64_t> FindLayoutSlot(TLayoutFile& file, std::string_view key) {
-  const int64_t size = file.Size();
-  const int64_t slots = (size + kLayoutSlotSize - 1) / kLayoutSlotSize;
+  // Mended: a huge (sparse) file used to be searched slot by slot to its end, for
+  // minutes, also under a writer's lock; the search now stops at the size limit.
+  const int64_t slots = LayoutSlotCount(file.Size());
   uint8_t header[kLayoutHeaderSize];
   for (int64_t i = 0; i < slots; ++i) {
     // A slot cut short before its count is no slot: it never matches.
@@ -120,8 +130,10 @@ bool WriteDressLayout(TLayoutStore& store, std::string_view noteFileName, const 
     const auto file = store.OpenExclusive();
     const auto slot = FindLayoutSlot(*file, key);
     const int64_t size = file->Size();
-    const int64_t at = slot ? *slot * kLayoutSlotSize
-                            : (size + kLayoutSlotSize - 1) / kLayoutSlotSize * kLayoutSlotSize;
+    const int64_t slots = (size + kLayoutSlotSize - 1) / kLayoutSlotSize;
+    // No room for a new slot where slots are read: the layout is not saved.
+    if (!slot && slots >= kLayoutMaxSlots) return false;
+    const int64_t at = slot ? *slot * kLayoutSlotSize : slots * kLayoutSlotSize;
     // A last slot cut short before its count holds nothing, but once the new slot
     // beyond it fills the gap with zeros its header would be complete and could match
     // this key ahead of the new slot: its key is blanked first.

@@ -11,7 +11,10 @@
 //   - a write takes the file's exclusive lock for the whole find-and-write, a read the
 //     shared lock, so two hosts appending new slots at once cannot both take the same
 //     slot, and no reader sees a half-written slot;
-//   - texts are cut at a character boundary (a GBK character is never split).
+//   - texts are cut at a character boundary (a GBK character is never split);
+//   - only the first kLayoutMaxSlots slots are looked at (a file past 10 MiB, a sparse
+//     one of a terabyte say, is read only that far), so finding a slot is bounded work
+//     in a read and under a write's lock; a key without a slot there gets none.
 // File access is behind TLayoutStore so that the portable logic is tested with files
 // in memory, and each platform opens and locks files its own way.
 #pragma once
@@ -28,6 +31,9 @@ constexpr int kLayoutCaptionSize = 256;
 constexpr int kLayoutKindSize = 4;
 constexpr int kLayoutHeaderSize = kLayoutKeySize + 4;
 constexpr int kLayoutMaxRecords = 37;  // 260 + 37 x 264 = 10028 bytes; 38 would pass the slot
+// Slots of a file that are read and written: 1024 x 10240 bytes = 10 MiB, far more
+// than the grids of every screen need.
+constexpr int64_t kLayoutMaxSlots = 1024;
 constexpr const char* kLayoutFileName = "ZelvoDerssGrid.dat";
 
 // One saved column: caption (up to 255 bytes), kind code (up to 3 bytes), width of the
@@ -64,12 +70,18 @@ class TLayoutStore {
 // The store of a real file (Win32: CreateFileW and LockFileEx; natively: open and flock).
 std::unique_ptr<TLayoutStore> MakeFileLayoutStore(const AnsiString& fileName);
 
+// The layout file in the host's folder; "" (no layout file) when the folder is not
+// known, never a name relative to the working folder, which would be another file.
+AnsiString LayoutFileIn(const AnsiString& hostFolder);
+
 // --- the format -------------------------------------------------------------------------
 // NoteFileName as a key: at most 255 bytes, cut at a character boundary.
 AnsiString LayoutKey(std::string_view noteFileName);
-// The slot whose key matches (exact bytes); none when no complete header matches. Slot
-// count = file size / 10240 rounded up; a slot shorter than its 260-byte header never
-// matches.
+// Slots of a file of that size that are looked at: file size / 10240 rounded up, at
+// most kLayoutMaxSlots.
+int64_t LayoutSlotCount(int64_t fileSize);
+// The slot whose key matches (exact bytes); none when no complete header matches among
+// the LayoutSlotCount slots; a slot shorter than its 260-byte header never matches.
 std::optional<int64_t> FindLayoutSlot(TLayoutFile& file, std::string_view key);
 // The records of a slot: min(count, 37) records, fewer when the file ends; a negative
 // count gives none.
@@ -87,6 +99,7 @@ bool LayoutChanged(const TDressLayout& saved, const std::vector<int32_t>& curren
 // be read. Never throws.
 TDressLayout ReadDressLayout(TLayoutStore& store, std::string_view noteFileName) noexcept;
 // Writes key's slot (the matching one, else a new one at the next 10240 boundary) under
-// the exclusive lock. False when the key is empty or the file could not be written.
+// the exclusive lock. False when the key is empty, when a new slot would lie past the
+// first kLayoutMaxSlots (it could never be read), or the file could not be written.
 // Never throws.
 bool WriteDressLayout(TLayoutStore& store, std::string_view noteFileName, const TDressLayout& layout) noexcept;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "rtl/FormatSettings.h"
 #include "rtl/NumberFormat.h"
@@ -161,4 +162,60 @@ int FirstGridColOf(const std::vector<TitleCol>& cols, int aCol) {
   int grid = 1;
   for (int i = 0; i + 1 < aCol; ++i) grid += cols[i].SizeColCount;
   return grid;
+}
+
+AnsiString SizeCaptionPart(std::string_view captions, int s) {
+  int part = 1;
+  size_t from = 0, i = 0;
+  while (i < captions.size()) {
+    if (captions[i] == '~') {
+      if (part == s) return AnsiString(captions.substr(from, i - from));
+      ++part;
+      from = ++i;
+      continue;
+    }
+    i += static_cast<size_t>(CharLength(captions, i));
+  }
+  return part == s ? AnsiString(captions.substr(from)) : AnsiString();
+}
+
+AnsiString SizeTitleText(const TitleCol& t, int s) {
+  AnsiString text;
+  for (const DressSize& size : t.Sizes) {
+    const AnsiString part = SizeCaptionPart(size.Captions, s);
+    text += part.empty() ? AnsiString(" ") : part;
+    text += "\r\n";
+  }
+  return text;
+}
+
+int SizeTitleRowHeight(const std::vector<TitleCol>& cols, bool compress, bool normalDisplay, int firstRowHeight,
+                       int fontHeight) {
+  size_t most = 0;
+  for (const TitleCol& t : cols) most = std::max(most, t.Sizes.size());
+  if (!normalDisplay || most == 0) return -1;
+  if (compress) return firstRowHeight;
+  return (std::abs(fontHeight) + 3) * static_cast<int>(most);
+}
+
+int KeySizeCount(const DressSize& size, std::string_view key) {
+  const auto it = std::find(size.RowKeys.begin(), size.RowKeys.end(), key);
+  if (it == size.RowKeys.end()) return -1;
+  const size_t at = static_cast<size_t>(it - size.RowKeys.begin());
+  // A key without its count has no sizes (the arrays are never read past their ends).
+  return at < size.KeySizeCounts.size() ? size.KeySizeCounts[at] : 0;
+}
+
+TSizeKeyPos SizeLineOfKey(const TitleCol& t, std::string_view key) {
+  if (key.empty()) return {};
+  for (size_t i = 0; i < t.Sizes.size(); ++i)
+    if (const int count = KeySizeCount(t.Sizes[i], key); count >= 0) return {static_cast<int>(i) + 1, count};
+  return {};
+}
+
+int SelectedSizeLine(const std::vector<TitleCol>& cols, std::string_view key) {
+  for (const TitleCol& t : cols)
+    if (t.Kind == "1")
+      if (const TSizeKeyPos p = SizeLineOfKey(t, key); p.Line > 0) return p.Line;
+  return 0;
 }

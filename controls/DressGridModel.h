@@ -57,3 +57,35 @@ struct TTitleColPos {
 std::optional<TTitleColPos> GridColToTitleCol(const std::vector<TitleCol>& cols, int gridCol);
 // First grid column of logical column aCol (from 1); -1 when there is none.
 int FirstGridColOf(const std::vector<TitleCol>& cols, int aCol);
+
+// --- multi-size columns (kind "1") ---------------------------------------------------
+// A multi-size column takes SizeCount grid columns, one per size number; its size title
+// cells (grid row 1) hold one line per entry of Sizes, line i showing the s-th
+// "~"-separated part of Sizes[i].Captions in size column s.
+
+// The s-th (from 1) "~"-separated part of a size's captions, "~" counted by whole GBK
+// characters; '' past the last part.
+AnsiString SizeCaptionPart(std::string_view captions, int s);
+// The size title text of size column s: for each size its s-th part (a single space when
+// empty) followed by CR LF.
+AnsiString SizeTitleText(const TitleCol& t, int s);
+// Height of grid row 1 (the size title row): with compress and the normal display type,
+// firstRowHeight when some column has sizes; without compress, with the normal display
+// type and sizes, (|fontHeight| + 3) per line of the column with the most sizes;
+// otherwise -1 (hidden).
+int SizeTitleRowHeight(const std::vector<TitleCol>& cols, bool compress, bool normalDisplay, int firstRowHeight,
+                       int fontHeight);
+// Where a row key stands among a column's sizes: Line is the position (from 1) of the
+// first size whose key list holds it and SizeCount the number of sizes the key has
+// there; both 0 when no size lists the key (or the key is empty).
+// The number of sizes a row key has in one size entry: its count when the entry lists
+// the key (0 when the count is missing), -1 when it does not list it.
+int KeySizeCount(const DressSize& size, std::string_view key);
+struct TSizeKeyPos {
+  int Line = 0;
+  int SizeCount = 0;
+};
+TSizeKeyPos SizeLineOfKey(const TitleCol& t, std::string_view key);
+// The selected size line of a row key: its line in the first multi-size column that
+// lists it, 0 when none does.
+int SelectedSizeLine(const std::vector<TitleCol>& cols, std::string_view key);

@@ -1,9 +1,22 @@
 // Find matching and the scan of one field.
 #include "controls/DressGridSearch.h"
 
+namespace {
+
+// ASCII letters of single-byte characters to lower case; double-byte characters stay as
+// they are, whole (full-width, Greek and Cyrillic letters keep their case too).
+AnsiString FoldAsciiLetters(std::string_view text) {
+  AnsiString out(text);
+  for (size_t i = 0; i < out.size(); i += static_cast<size_t>(CharLength(out, i)))
+    if (out[i] >= 'A' && out[i] <= 'Z') out[i] = static_cast<char>(out[i] - 'A' + 'a');
+  return out;
+}
+
+}  // namespace
+
 bool MatchText(std::string_view searchText, std::string_view cellText, bool caseSensitive, bool wholeCell) {
-  const AnsiString s = caseSensitive ? AnsiString(searchText) : AnsiLowerCase(searchText);
-  const AnsiString c = caseSensitive ? AnsiString(cellText) : AnsiLowerCase(cellText);
+  const AnsiString s = caseSensitive ? AnsiString(searchText) : FoldAsciiLetters(searchText);
+  const AnsiString c = caseSensitive ? AnsiString(cellText) : FoldAsciiLetters(cellText);
   if (wholeCell) return s == c;
   if (s.empty() || s.size() > c.size()) return false;
   // Only at character starts of the cell text, and only when the match ends on one.
@@ -31,4 +44,11 @@ std::optional<TFindCell> FindNextCell(int firstCol, int lastCol, int col, int ro
         if (matches(c, r)) return TFindCell{c, r};
   }
   return std::nullopt;
+}
+
+int SizeCaptionParts(std::string_view captions) {
+  int parts = 1;
+  for (size_t i = 0; i < captions.size(); i += static_cast<size_t>(CharLength(captions, i)))
+    if (captions[i] == '~') ++parts;
+  return parts;
 }

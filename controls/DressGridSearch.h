@@ -12,6 +12,10 @@
 // equals an empty cell with wholeCell).
 bool MatchText(std::string_view searchText, std::string_view cellText, bool caseSensitive, bool wholeCell);
 
+// Number of "~"-separated parts of a size's captions, counting "~" by whole characters
+// (a GBK trail byte 0x7E is no separator).
+int SizeCaptionParts(std::string_view captions);
+
 struct TFindCell {
   int Col, Row;
 };

@@ -39,7 +39,7 @@ void TFindWindow::FieldChanged() {
     FFirstCol = FirstGridColOf(cols, static_cast<int>(i) + 1);
     int parts = 1;
     for (const DressSize& s : cols[i].Sizes)
-      parts = std::max(parts, static_cast<int>(std::count(s.Captions.begin(), s.Captions.end(), '~')) + 1);
+      parts = std::max(parts, SizeCaptionParts(s.Captions));
     FLastCol = FFirstCol + parts - 1;
     break;
   }

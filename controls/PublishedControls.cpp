@@ -31,6 +31,15 @@ TPropInfo& StringField(TPublishedProperties& P, std::string_view name, AnsiStrin
   return P.AddString(name, [&field] { return field; }, [&field](const AnsiString& v) { field = v; });
 }
 
+TPropInfo& Align(TPublishedProperties& P, TControl* c) {
+  return P.AddEnumeration("Align", {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient", "alCustom"}, c,
+                          &TControl::Align, &TControl::SetAlign);
+}
+
+TPropInfo& Enabled(TPublishedProperties& P, TControl* c) {
+  return P.AddBoolean("Enabled", c, &TControl::Enabled, &TControl::SetEnabled);
+}
+
 TPropInfo& Anchors(TPublishedProperties& P, TControl* c) {
   return P.AddSet("Anchors", {"akLeft", "akTop", "akRight", "akBottom"},
                   [c] { return static_cast<int64_t>(c->Anchors().Bits()); },

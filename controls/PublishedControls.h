@@ -4,10 +4,11 @@
 //
 // The controls list their published properties in the order their classes declare them,
 // base class first. A property that a descendant publishes again keeps its first place
-// and is not listed twice. Properties of the platform that the framework does not have (bevels, reading
-// direction, size constraints, 3-D look, drag and dock, input method, popup menus, the
-// button glyph's picture, combo box items) are not listed: a form naming one fails to
-// read with "Property X does not exist" as for any unknown name.
+// and is not listed twice. Properties of the platform that the framework does not have
+// (bevels, reading direction, size constraints, 3-D look, drag and dock, input method,
+// popup menus, auto-size and the panel's Locked, the button glyph's picture, combo box
+// items) are not listed: a form naming one fails to read with "Property X does not
+// exist" as for any unknown name.
 #pragma once
 #include <array>
 #include <utility>
@@ -81,6 +82,8 @@ TPropInfo& BoolField(TPublishedProperties& P, std::string_view name, bool& field
 TPropInfo& StringField(TPublishedProperties& P, std::string_view name, AnsiString& field);
 
 // Framework properties of every control, each under its platform name.
+TPropInfo& Align(TPublishedProperties& P, TControl* c);
+TPropInfo& Enabled(TPublishedProperties& P, TControl* c);
 TPropInfo& Anchors(TPublishedProperties& P, TControl* c);
 TPropInfo& ParentColor(TPublishedProperties& P, TControl* c);
 TPropInfo& ParentFont(TPublishedProperties& P, TControl* c);

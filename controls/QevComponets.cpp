@@ -35,6 +35,9 @@ void DefaultPickGlyph(TBitmap& b) {
 }  // namespace
 
 TCPickButton::TCPickButton(TComponent* AOwner) : TWinControl(AOwner) {
+  // A framed, opaque window that holds no controls of the form and has no caption.
+  SetControlStyle(ControlStyle() - TControlStyle{csAcceptsControls, csSetCaption} + TControlStyle{csFramed, csOpaque});
+  SetTabStop(false);
   FButton = new TPickButton(this);
   FButton->SetParent(this);
   FButton->OnClick = [this](TObject*) {
@@ -75,11 +78,6 @@ void TCPickButton::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   if (FButton) FButton->SetBounds(0, 0, Width(), Height());
 }
 
-void TCPickButton::KeyDown(WORD& Key, TShiftState Shift) {
-  if (Key == VK_DOWN && Shift == TShiftState{ssAlt}) FButton->Click();
-  TWinControl::KeyDown(Key, Shift);
-}
-
 // The container hands the focus on to the edit it sits in.
 void TCPickButton::WMSetFocus(TMessage& m) {
   TWinControl::WMSetFocus(m);
@@ -87,7 +85,10 @@ void TCPickButton::WMSetFocus(TMessage& m) {
 }
 
 void TCPickButton::WndProc(TMessage& m) {
-  if (m.Msg == WM_SYSKEYDOWN && m.WParam == VK_DOWN) {
+  // Alt+Down and nothing else held (Alt+Shift+Down is no click). The key comes here as
+  // the window's own message whether it was sent or went through the loop, so it clicks
+  // once either way.
+  if (m.Msg == WM_SYSKEYDOWN && m.WParam == VK_DOWN && KeyDataToShiftState(m.LParam) == TShiftState{ssAlt}) {
     FButton->Click();
     m.Result = 0;
     return;
@@ -107,7 +108,42 @@ TQevPickEditClass::TQevPickEditClass(TComponent* AOwner) : TCustomEdit(AOwner), 
   FLine = new TShape(this);
   FLine->SetParent(this);
   FLine->SetBounds(0, Height() - 1, Width(), 1);
+  SetControlStyle(ControlStyle() - TControlStyle{csSetCaption});
   SetText("");
+}
+
+void TQevPickEditClass::DefinePublished(TPublishedProperties& P) {
+  TCustomEdit::DefinePublished(P);
+  published::Anchors(P, this);
+  P.AddBoolean("AutoSelect", this, &TQevPickEditClass::AutoSelect, &TQevPickEditClass::SetAutoSelect).Default(1);
+  P.AddBoolean("ButtonEnabled", this, &TQevPickEditClass::ButtonEnabled, &TQevPickEditClass::SetButtonEnabled)
+      .Default(1);
+  published::BoolField(P, "EditorEnabled", EditorEnabled).Default(1);
+  published::Enabled(P, this);
+  P.AddClass("Font", [this]() -> TPersistent* { return &FFontProperties; });
+  P.AddInteger("MaxLength", this, &TQevPickEditClass::MaxLength, &TQevPickEditClass::SetMaxLength);
+  published::ParentFont(P, this);
+  published::ParentShowHint(P, this);
+  P.AddBoolean("ReadOnly", this, &TQevPickEditClass::ReadOnly, &TQevPickEditClass::SetReadOnly);
+  published::ShowHint(P, this);
+  published::TabOrder(P, this);
+  published::TabStop(P, this).Default(1);
+  P.AddString("Text", [this] { return Text(); }, [this](const AnsiString& v) { SetText(v); });
+  published::Visible(P, this);
+}
+
+void TCPickButton::DefinePublished(TPublishedProperties& P) {
+  TWinControl::DefinePublished(P);
+  published::Align(P, this);
+  published::Anchors(P, this);
+  P.AddClass("Btn", [this]() -> TPersistent* { return FButton; });
+  P.AddInteger("DownNumGlyphs", this, &TCPickButton::DownNumGlyphs, &TCPickButton::SetDownNumGlyphs).Default(1);
+  published::Enabled(P, this);
+  published::ParentShowHint(P, this);
+  published::ShowHint(P, this);
+  published::TabOrder(P, this);
+  published::TabStop(P, this).Default(0);
+  published::Visible(P, this);
 }
 
 void TQevPickEditClass::CreateParams(TCreateParams& p) {
@@ -198,7 +234,18 @@ void TQevPickEditClass::WndProc(TMessage& m) {
 void TQevPickEdit::SetButtonVisible(bool v) {
   if (v == ButtonContainer()->Visible()) return;
   ButtonContainer()->SetVisible(v);
-  Layout();
+  SetEditRect();
+}
+
+void TQevPickEdit::DefinePublished(TPublishedProperties& P) {
+  TQevPickEditClass::DefinePublished(P);
+  P.AddInteger("BottomLineColor", this, &TQevPickEdit::BottomLineColor, &TQevPickEdit::SetBottomLineColor);
+  P.AddEnumeration("BorderStyle", {"bsNone", "bsSingle"}, this, &TQevPickEdit::BorderStyle,
+                   &TQevPickEdit::SetBorderStyle)
+      .Default(bsSingle);
+  P.AddInteger("Color", this, &TControl::Color, &TControl::SetColor).Default(clWindow);
+  published::ParentColor(P, this).Default(0);
+  P.AddBoolean("ButtonVisible", this, &TQevPickEdit::ButtonVisible, &TQevPickEdit::SetButtonVisible).Default(1);
 }
 
 constexpr TColor kMaroonPanelColor = 0xD2DCDD;
@@ -206,6 +253,26 @@ constexpr TColor kMaroonPanelColor = 0xD2DCDD;
 TPXMaroonPanel::TPXMaroonPanel(TComponent* AOwner) : TCustomPanel(AOwner) {
   SetAlign(alBottom);
   SetColor(kMaroonPanelColor);
+}
+
+void TPXMaroonPanel::DefinePublished(TPublishedProperties& P) {
+  TCustomPanel::DefinePublished(P);
+  published::Align(P, this);
+  P.AddEnumeration("Alignment", {"taLeftJustify", "taRightJustify", "taCenter"}, this, &TPXMaroonPanel::Alignment,
+                   &TPXMaroonPanel::SetAlignment);
+  published::Anchors(P, this);
+  P.AddInteger("Color", this, &TControl::Color, &TControl::SetColor);
+  published::Enabled(P, this);
+  P.AddBoolean("FullRepaint", this, &TPXMaroonPanel::FullRepaint, &TPXMaroonPanel::SetFullRepaint);
+  P.AddClass("Font", [this]() -> TPersistent* { return &FFontProperties; });
+  published::ParentFont(P, this);
+  published::ParentShowHint(P, this);
+  published::ShowHint(P, this);
+  published::TabOrder(P, this);
+  published::TabStop(P, this);
+  published::Visible(P, this);
+  P.AddEnumeration("Version", {"gvPX", "gvQB"}, this, &TPXMaroonPanel::Version, &TPXMaroonPanel::SetVersion);
+  P.AddBoolean("NoPaint", this, &TPXMaroonPanel::NoPaint, &TPXMaroonPanel::SetNoPaint);
 }
 
 void TPXMaroonPanel::SetNoPaint(bool v) {

@@ -16,8 +16,4 @@ std::vector<uint8_t> Encode(int width, int height, const std::vector<uint32_t>& 
 // Throws EFCreateError when the file cannot be written.
 void WriteFile(const std::string& path, int width, int height, const std::vector<uint32_t>& pixels);
 
-// Reads back a PNG written by Encode (stored blocks only); used by tests to check pixels.
-// Throws EReadError on anything else or on damaged data.
-std::vector<uint32_t> Decode(const std::vector<uint8_t>& bytes, int& width, int& height);
-
 }  // namespace png

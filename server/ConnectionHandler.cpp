@@ -1,6 +1,8 @@
 // One client connection of the application server (see ConnectionHandler.h).
 #include "server/ConnectionHandler.h"
 
+#include "server/StoreErrors.h"
+
 #include <new>
 #include <string>
 #include <vector>
@@ -214,6 +216,11 @@ void ConnectionHandler::HandleCall(const posnet::Frame& request) {
       if (call.Args[i].ByRef) result.ByRef.push_back(std::move(args[i]));
   } catch (const std::bad_alloc&) {
     SendError("Out of memory while running " + call.Method);
+    return;
+  } catch (const EReadOnlyDatabase& e) {
+    // A store that cannot write is the operator's to mend: every refused write is logged.
+    FLog.Info(FPeer, e.what());
+    SendError(e.what());
     return;
   } catch (const std::exception& e) {
     FLog.Trace(FPeer, "error: " + std::string(e.what()));

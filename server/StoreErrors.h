@@ -10,6 +10,8 @@
 //   EParamError        a procedure parameter is missing, unknown, or of a value that
 //                      does not convert to the parameter's type
 //   ETransactionError  TransactionController out of order (commit without begin, ...)
+//   EReadOnlyDatabase  a write to a database whose files cannot be written now (the
+//                      network side also logs each one)
 #pragma once
 #include "rtl/Exceptions.h"
 
@@ -19,3 +21,4 @@ POS_EXCEPTION(EUnknownProcedure, EStoreError);
 POS_EXCEPTION(ESqlError, EStoreError);
 POS_EXCEPTION(EParamError, EStoreError);
 POS_EXCEPTION(ETransactionError, EStoreError);
+POS_EXCEPTION(EReadOnlyDatabase, EStoreError);

@@ -13,6 +13,10 @@
 //     is held from the transaction's first statement (when SQLite's transaction begins)
 //     to commit or rollback; a write outside a transaction takes a turn for its own
 //     length. So writers get SQLite's write lock in arrival order.
+//   - ReadOnly is true while the connection cannot write (SQLite opened the file
+//     read-only, or a write failed for that reason): every write is then refused with
+//     EReadOnlyDatabase before it starts, and each call outside an SQLite transaction
+//     opens the file again once it is writable, so writes go on without a new session.
 //   - Cache holds prepared statements of FDb only (it is emptied before FDb changes),
 //     each reset, keyed by the client's text of a batch of exactly that one statement,
 //     and none of them returns rows.
@@ -22,6 +26,7 @@
 #include <filesystem>
 #include <list>
 #include <optional>
+#include "server/DatabaseFiles.h"
 #include "server/PacketReader.h"
 #include "server/ParamPacking.h"
 #include "server/Procedures.h"
@@ -116,7 +121,9 @@ struct StoreSession::Impl {
   std::string DataDir;
   AnsiString Computer, Address;
   AnsiString DbName;
+  std::string Path;  // Db's file
   std::unique_ptr<SqliteDb> Db;
+  bool ReadOnly = false;
   StatementCache Cache;  // after Db: destroyed first
   std::shared_ptr<store::WriterQueue> Writers;  // of Db's file
   std::optional<WriteTurn> TransactionTurn;
@@ -131,6 +138,7 @@ struct StoreSession::Impl {
 
   SqliteDb& RequireDb() {
     if (!Db) throw EStoreError("No database selected: call ChangeDb first.");
+    if (ReadOnly && Db->AutoCommit()) ReopenWhenWritable();
     if (TransactionLost) {
       throw ETransactionError(
           "The transaction was rolled back after an error; roll it back to go on.");
@@ -142,15 +150,68 @@ struct StoreSession::Impl {
   // Begins the transaction the client asked for: its turn in the writer queue, then
   // SQLite's write lock at once. Left pending when the turn does not come.
   void BeginNow() {
+    RefuseWriteWhenReadOnly();
     std::optional<WriteTurn> turn;
     try {
       turn.emplace(*Writers, store::kBusyTimeoutMs);
       Db->Exec("BEGIN IMMEDIATE");
     } catch (const ESqlError& e) {
+      if (IsReadOnlyFailure(e)) RefuseWrite();
       throw ESqlError(store::Utf8ToClient(e.Message()));
     }
     TransactionTurn = std::move(turn);
     BeginPending = false;
+  }
+
+  // A connection of the database at path, with DB_Name() and the clients' authorizer.
+  // Side files left read-only by a read-only spell get the file's modes back first.
+  std::unique_ptr<SqliteDb> OpenConnection(const std::string& path, const AnsiString& name) {
+    store::MatchSideFileModes(path);
+    std::unique_ptr<SqliteDb> opened;
+    try {
+      opened = std::make_unique<SqliteDb>(path, SqliteDb::OpenMode::ExistingFile);
+    } catch (const ESqlError& e) {
+      throw EUnknownDatabase("Cannot open database '" + name + "': " + store::Utf8ToClient(e.Message()));
+    }
+    char* userName = sqlite3_mprintf("%s", name.c_str());
+    if (!userName ||
+        sqlite3_create_function_v2(opened->Handle(), "DB_Name", 0, SQLITE_UTF8 | SQLITE_DETERMINISTIC, userName,
+                                   &DbNameFunction, nullptr, nullptr, &sqlite3_free) != SQLITE_OK) {
+      throw EStoreError("Cannot open database '" + name + "': out of memory.");
+    }
+    sqlite3_set_authorizer(opened->Handle(), &ClientAuthorizer, &PreparingClientStatement);
+    return opened;
+  }
+  static bool OpenedReadOnly(const SqliteDb& db) { return sqlite3_db_readonly(db.Handle(), "main") == 1; }
+
+  // A read-only connection is replaced by a new one once the file can be written again
+  // (called outside an SQLite transaction only). Nothing changes while it cannot.
+  void ReopenWhenWritable() {
+    if (!store::DatabaseFileWritable(Path)) return;
+    std::unique_ptr<SqliteDb> again;
+    try {
+      again = OpenConnection(Path, DbName);
+    } catch (const EStoreError&) {
+      return;
+    }
+    if (OpenedReadOnly(*again)) return;
+    Cache.Clear();
+    Db = std::move(again);
+    ReadOnly = false;
+  }
+
+  // SQLite's words for a write to a database it cannot write.
+  static bool IsReadOnlyFailure(const ESqlError& e) {
+    return e.Message().find(sqlite3_errstr(SQLITE_READONLY)) != std::string::npos;
+  }
+  [[noreturn]] void RefuseWrite() {
+    ReadOnly = true;
+    throw EReadOnlyDatabase("The database '" + DbName +
+                            "' cannot be written: its file (or its -wal or -shm file) is read-only. Nothing was "
+                            "changed; writes go on once the files are writable again.");
+  }
+  void RefuseWriteWhenReadOnly() {
+    if (ReadOnly) RefuseWrite();
   }
 
   // After any statement: notices SQLite abandoning the session's transaction.
@@ -169,6 +230,7 @@ struct StoreSession::Impl {
       return result;
     } catch (const ESqlError& e) {
       CheckTransaction();
+      if (IsReadOnlyFailure(e)) RefuseWrite();
       throw ESqlError(store::Utf8ToClient(e.Message()));
     } catch (...) {
       CheckTransaction();
@@ -212,6 +274,12 @@ std::optional<TDataPacket> StoreSession::Impl::RunBatch(const WideString& sql,
                                                         bool wantRecordSet, int& changes) {
   SqliteDb& db = RequireDb();
   const std::string source = WideToUtf8(sql);
+  // The whole text is the client's statement: SQLite would stop reading at a NUL and
+  // run (or fail on) the part before it, so a NUL anywhere refuses the text.
+  if (const size_t nul = sql.find(u'\0'); nul != WideString::npos) {
+    throw ESqlError("The SQL text holds a NUL character (at character " + std::to_string(nul) +
+                    "); a statement cannot hold one.");
+  }
   Statement* cached = Cache.Find(source);
   std::vector<std::string> statements;
   if (!cached) {
@@ -227,13 +295,17 @@ std::optional<TDataPacket> StoreSession::Impl::RunBatch(const WideString& sql,
     std::optional<WriteTurn> turn;  // before unit: released after it ends
     std::optional<WriteUnit> unit;
     if (statements.size() > 1) {
+      RefuseWriteWhenReadOnly();
       TakeTurnOutsideTransaction(turn);
       unit.emplace(db);
     }
     const auto run = [&](Statement& st) {
       ResetOnExit reset(st);
       const bool readOnly = sqlite3_stmt_readonly(st.Handle()) != 0;
-      if (!readOnly) TakeTurnOutsideTransaction(turn);
+      if (!readOnly) {
+        RefuseWriteWhenReadOnly();
+        TakeTurnOutsideTransaction(turn);
+      }
       // A lone statement is atomic by itself, except that a record set was asked for
       // and may turn out missing: then what it wrote must be undone.
       if (!unit && wantRecordSet && !readOnly) unit.emplace(db);
@@ -277,6 +349,7 @@ store::ProcResult StoreSession::Impl::RunProc(const AnsiString& name, const Vari
     std::optional<WriteTurn> turn;
     std::optional<WriteUnit> unit;
     if (def.Writes) {
+      RefuseWriteWhenReadOnly();
       TakeTurnOutsideTransaction(turn);
       unit.emplace(db);
     }
@@ -326,24 +399,13 @@ void StoreSession::ChangeDb(const AnsiString& db) {
   }
   if (path.empty()) throw EUnknownDatabase("Unknown database '" + name + "'.");
 
-  std::unique_ptr<SqliteDb> opened;
-  try {
-    opened = std::make_unique<SqliteDb>(path, SqliteDb::OpenMode::ExistingFile);
-  } catch (const ESqlError& e) {
-    throw EUnknownDatabase("Cannot open database '" + name + "': " +
-                           store::Utf8ToClient(e.Message()));
-  }
-  char* userName = sqlite3_mprintf("%s", name.c_str());
-  if (!userName ||
-      sqlite3_create_function_v2(opened->Handle(), "DB_Name", 0,
-                                 SQLITE_UTF8 | SQLITE_DETERMINISTIC, userName, &DbNameFunction,
-                                 nullptr, nullptr, &sqlite3_free) != SQLITE_OK) {
-    throw EStoreError("Cannot open database '" + name + "': out of memory.");
-  }
-  sqlite3_set_authorizer(opened->Handle(), &ClientAuthorizer, &FImpl->PreparingClientStatement);
+  std::unique_ptr<SqliteDb> opened = FImpl->OpenConnection(path, name);
+  const bool readOnly = Impl::OpenedReadOnly(*opened);
   std::shared_ptr<store::WriterQueue> writers = store::WriterQueue::ForFile(path);
   FImpl->Cache.Clear();
   FImpl->Db = std::move(opened);
+  FImpl->Path = path;
+  FImpl->ReadOnly = readOnly;
   FImpl->Writers = std::move(writers);
   FImpl->DbName = name;
   FImpl->TransactionLost = false;

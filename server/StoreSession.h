@@ -44,13 +44,17 @@ class StoreSession {
 
   // Makes db the current database. EUnknownDatabase when the folder holds no such
   // file (or the name is not a valid database name); ETransactionError while a
-  // transaction is open. On failure the previous database stays current.
+  // transaction is open. On failure the previous database stays current. A database
+  // whose file cannot be written is served read-only: reads go on, every write raises
+  // EReadOnlyDatabase, and once the file is writable again the next call outside a
+  // transaction opens it anew (side files left read-only get the file's modes back).
   void ChangeDb(const AnsiString& db);
   // The current database's name as the client gave it to ChangeDb ("" before): the
   // value of DB_Name(), which the screens compare with the name they switched to.
   AnsiString CurrentDb() const;
 
-  // Runs T-SQL text (one statement or a batch) on the current database. The result is
+  // Runs T-SQL text (one statement or a batch) on the current database; a text holding
+  // a NUL anywhere is refused (ESqlError) and nothing runs. The result is
   // the number of rows the batch inserted, updated or deleted. Rows a statement
   // returns are dropped.
   int ExecuteSQL(const WideString& sql);

@@ -414,6 +414,17 @@ class TCustomGrid : public TCustomControl {
   void MoveAndScroll(int Mouse, int CellHit, TGridDrawInfo& info, TGridAxisDrawInfo& axis, int Scrollbar,
                      TPoint MousePt);
   int ClampedCount(int v) const;
+  // Handlers of WndProc's messages, each in the file of its concern. Those returning
+  // bool say whether the message was handled; otherwise the control's switch gets it.
+  void WMGetDlgCode(TMessage& m);
+  bool OfferKeyToForm(TMessage& m);  // CN_KEYDOWN of a dialog key the grid does not want
+  void WMCommand(TMessage& m);
+  bool WMScroll(TMessage& m);
+  void WMMouseWheel(TMessage& m);
+  void WMNCHitTest(TMessage& m);
+  void WMLButtonDown(TMessage& m);
+  bool WMTimer(TMessage& m);
+  void WMCaptureChanged(TMessage& m);
 
   int FColCount = 5;
   int FRowCount = 5;

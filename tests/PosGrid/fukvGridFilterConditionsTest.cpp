@@ -212,6 +212,22 @@ TEST(FilterDialogApply, EachRangeInOneUpdate) {
   }
 }
 
+// The filter's EndUpdate may raise (its change notice fails): the error reaches the
+// dialog, and the filter is not switched on over conditions that did not apply.
+TEST(FilterDialogApply, AFailingEndOfTheUpdateReachesTheCaller) {
+  struct FailingEnd : RecordingFilter {
+    void EndUpdate() override {
+      RecordingFilter::EndUpdate();
+      throw Exception("notice failed");
+    }
+  };
+  StubField f(kNumeric);
+  StubColumn c(&f);
+  FailingEnd r;
+  EXPECT_THROW(ApplyFilterConditions(r, &c, frFromAll, {{foGreaterEqual, Variant(1.0), "1"}}), Exception);
+  EXPECT_EQ(r.Log.str(), "begin\nclear\nadd 5 1 '1'\nend\n");
+}
+
 TEST_F(DataModuleFormats, NumericRangeFiltersTheControllersRows) {
   FakeGrid g;
   TkwColumn* qty = g.Columns->Add();

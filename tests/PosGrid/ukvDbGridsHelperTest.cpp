@@ -34,6 +34,21 @@ TEST(GridFilter, ItemsOnTheColumnsFieldItems) {
   EXPECT_EQ(g.C->Filter().LockCount(), 0);
 }
 
+// The change notice at the end of Clear may raise (a handler fails): the error reaches
+// the caller and the criteria are unlocked.
+TEST(GridFilter, AFailingNoticeOfClearReachesTheCaller) {
+  FakeGrid g;
+  TkwColumn* qty = g.Columns->Add();
+  qty->SetFieldName("QTY");
+  g.Load();
+  TkwGridFilter filter(g.C->Filter());
+  filter.AddItem(qty, foGreater, Variant(2), "2");
+  g.C->Filter().OnChanged = [](TObject*) { throw Exception("notice failed"); };
+  EXPECT_THROW(filter.Clear(), Exception);
+  EXPECT_EQ(filter.ItemCount(), 0);
+  EXPECT_EQ(g.C->Filter().LockCount(), 0);
+}
+
 TEST(Field, KindsOfFields) {
   FakeGrid g;
   TkwField id(g.DataSet->FieldByName("ID"));

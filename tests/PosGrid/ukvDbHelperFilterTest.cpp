@@ -194,6 +194,19 @@ TEST(DataFilter, CopiesAndStreamsKeepTheFields) {
   EXPECT_EQ(f.FilterText(), "(NAME = 'b')");
 }
 
+// A copy takes the source's change handler too; when that raises at the end of the
+// copy, the error reaches the caller, the copy is complete and the criteria unlocked.
+TEST(DataFilter, AFailingNoticeOfACopyReachesTheCaller) {
+  Grid g(Named({{1, "a"}, {2, "b"}}));
+  TkvDataFilterCriteria* source = g.C->AddFilter();
+  source->AddCondition(nullptr, g.F("NAME"), foEqual, "b", "b");
+  source->OnChanged = [](TObject*) { throw Exception("notice failed"); };
+  TkvDBDataFilterCriteria& f = g.C->Filter();
+  EXPECT_THROW(f.Assign(source), Exception);
+  EXPECT_EQ(f.FilterText(), "(NAME = 'b')");
+  EXPECT_EQ(f.LockCount(), 0);
+}
+
 TEST(DataFilter, ItemTextsAreTheFieldNameAndTheCaption) {
   Grid g(Named({{1, "a"}}));
   g.DataSet->FieldByName("NAME")->SetDisplayLabel("名称");

@@ -290,3 +290,24 @@ TEST(KwDbGrid, DeferredLayoutPostsOnceAndLaysOutWhenFree) {
   // The current column is a shown one, not the expanded parent before it.
   EXPECT_EQ(f.grid->SelectedColumn()->FieldName(), "NAME");
 }
+
+// Regression: a double-click on the first column's title sorted nothing when the grid
+// had no indicator column (the first data column is then grid column 0).
+TEST(KwDbGrid, FaultFirstDataColumnSortsWithoutIndicator) {
+  DbGridForm f(20);
+  f.grid->SetOptions(f.grid->Options() & ~GridOption(dgIndicator));
+  f.Bind();
+  f.Show();
+  TkwColumn* id = f.grid->Columns()->Items(0);
+  id->SetColumnOptions(id->ColumnOptions() | ColumnOption(gcoSortable));
+  const TRect t = f.grid->CellRect(0, 0);
+  const POINT p{(t.Left + t.Right) / 2, (t.Top + t.Bottom) / 2};
+  for (int i = 0; i < 2; ++i) {
+    ::PostMessageW(f.grid->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    ::PostMessageW(f.grid->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+    Pump();
+  }
+  Variant first;
+  f.grid->DataController()->GetRowValue(0, id->DbField(), first);
+  EXPECT_EQ(first.AsInteger(), 20);  // descending after the second double-click
+}

@@ -675,3 +675,29 @@ TEST_F(StockTakeServerTest, TerminalDialogExportsAndImportsBack) {
   ASSERT_TRUE(dialog.Import());
   EXPECT_EQ(dialog.Counts().size(), pdimport::AllGoodsWithBarcodes("1").size());
 }
+
+// The log used to be kept across imports and was only read after an import ended: each
+// import now starts it afresh and every line is told as it is written, before the
+// import's message comes.
+TEST_F(StockTakeServerTest, RegressionImportLogGrowsAsItRunsAndStartsAfreshEachTime) {
+  TScriptedChooser chooser;
+  ScriptedFiles files;
+  pdimport::TPdTerminalDialog dialog(chooser, files, messages);
+  dialog.Folder = dir + "/";
+  dialog.BranchId = "00001";
+  dialog.BillWarehouseId = "00001";
+  std::vector<size_t> told;
+  dialog.OnLogChanged = [&] { told.push_back(dialog.Log().size()); };
+  std::ofstream(dir + "/no-header.txt", std::ios::binary) << "001旗舰仓库\r\n6901~A~x~1\r\n";
+  files.Answer = dir + "/no-header.txt";
+  messages.Shown.clear();
+  EXPECT_FALSE(dialog.Import());
+  EXPECT_EQ(told, (std::vector<size_t>{1}));
+  EXPECT_EQ(messages.Shown.size(), 1u);
+  EXPECT_FALSE(dialog.Import());
+  EXPECT_EQ(dialog.Log(), (std::vector<AnsiString>{pdimport::kAnalysing}));
+  files.Answer.clear();  // a cancelled file dialog leaves the last log
+  EXPECT_FALSE(dialog.Import());
+  EXPECT_EQ(dialog.Log(), (std::vector<AnsiString>{pdimport::kAnalysing}));
+  EXPECT_EQ(told, (std::vector<size_t>{1, 1}));
+}

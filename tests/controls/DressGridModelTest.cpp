@@ -87,3 +87,69 @@ TEST(DressColumns, ZeroFollowsTheFormatAndTheSeparators) {
   EXPECT_EQ(FormatDressValueByFloat("abc", "#,##0.000", false), "0.000");
   EXPECT_EQ(FormatDressValueByFloat("abc", "0.00", true), "");
 }
+
+// --- multi-size columns -----------------------------------------------------------------
+
+namespace {
+DressSize Size(const char* captions, std::vector<AnsiString> keys, std::vector<int> counts) {
+  DressSize s;
+  s.Captions = captions;
+  s.RowKeys = std::move(keys);
+  s.KeySizeCounts = std::move(counts);
+  return s;
+}
+TitleCol SizeColumn() {
+  TitleCol t = MakeTitleCol("尺码", "1", 40, "", "", false, false);
+  t.SizeCount = 4;
+  t.Sizes = {Size("S~M~L~XL", {"A1", "B2"}, {4, 3}), Size("160~~170", {"C3", "B2"}, {3, 2}),
+             Size("亊~垀", {"D4"}, {})};
+  return t;
+}
+}  // namespace
+
+// Parts split at "~" by whole characters (亊 and 垀 end in the byte of "~").
+TEST(DressSizeTitles, CaptionPartsAndTitleTexts) {
+  EXPECT_EQ(SizeCaptionPart("S~M~L", 1), "S");
+  EXPECT_EQ(SizeCaptionPart("S~M~L", 3), "L");
+  EXPECT_EQ(SizeCaptionPart("S~M~L", 4), "");
+  EXPECT_EQ(SizeCaptionPart("S~M~L", 0), "");
+  EXPECT_EQ(SizeCaptionPart("160~~170", 2), "");
+  EXPECT_EQ(SizeCaptionPart("亊~垀", 2), "垀");
+  EXPECT_EQ(SizeCaptionPart("亊垀", 1), "亊垀");
+  const TitleCol t = SizeColumn();
+  EXPECT_EQ(SizeTitleText(t, 1), "S\r\n160\r\n亊\r\n");
+  EXPECT_EQ(SizeTitleText(t, 2), "M\r\n \r\n垀\r\n");
+  EXPECT_EQ(SizeTitleText(t, 4), "XL\r\n \r\n \r\n");
+  EXPECT_EQ(SizeTitleText(MakeTitleCol("x", "1", 40, "", "", false, false), 1), "");
+}
+
+TEST(DressSizeTitles, RowHeightWithAndWithoutCompressing) {
+  std::vector<TitleCol> cols{MakeTitleCol("款号", "0", 60, "", "", false, false)};
+  EXPECT_EQ(SizeTitleRowHeight(cols, true, true, 30, -12), -1);  // no sizes: hidden
+  EXPECT_EQ(SizeTitleRowHeight(cols, false, true, 30, -12), -1);
+  cols.push_back(SizeColumn());
+  EXPECT_EQ(SizeTitleRowHeight(cols, true, true, 30, -12), 30);
+  EXPECT_EQ(SizeTitleRowHeight(cols, false, true, 30, -12), 45);  // 3 lines of 12 + 3
+  EXPECT_EQ(SizeTitleRowHeight(cols, false, true, 30, 14), 51);
+  EXPECT_EQ(SizeTitleRowHeight(cols, true, false, 30, -12), -1);
+  EXPECT_EQ(SizeTitleRowHeight(cols, false, false, 30, -12), -1);
+}
+
+TEST(DressSizeTitles, SizeLineOfARowKey) {
+  const TitleCol t = SizeColumn();
+  auto pos = [&](const char* key) {
+    const TSizeKeyPos p = SizeLineOfKey(t, key);
+    return std::to_string(p.Line) + "/" + std::to_string(p.SizeCount);
+  };
+  EXPECT_EQ(pos("A1"), "1/4");
+  EXPECT_EQ(pos("B2"), "1/3");  // the first size that lists it
+  EXPECT_EQ(pos("C3"), "2/3");
+  EXPECT_EQ(pos("D4"), "3/0");  // listed without a count: no sizes
+  EXPECT_EQ(pos("Z9"), "0/0");
+  EXPECT_EQ(pos(""), "0/0");
+  std::vector<TitleCol> cols{MakeTitleCol("款号", "0", 60, "", "", false, false), SizeColumn()};
+  EXPECT_EQ(SelectedSizeLine(cols, "C3"), 2);
+  EXPECT_EQ(SelectedSizeLine(cols, "Z9"), 0);
+  cols[1].Kind = "2";  // only multi-size columns count
+  EXPECT_EQ(SelectedSizeLine(cols, "C3"), 0);
+}

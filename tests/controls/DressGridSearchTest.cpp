@@ -30,6 +30,27 @@ TEST(MatchText, RegressionMatchesWholeGbkCharactersOnly) {
   EXPECT_FALSE(MatchText("\xE9\x66", "镕", false, true));
 }
 
+// Case is folded for ASCII letters only: the double-byte letters that have a case pair in
+// GBK (full-width ａ/Ａ, Greek α/Α, Cyrillic а/А, Roman numerals ⅰ/Ⅰ) keep their case.
+TEST(MatchText, RegressionFoldsAsciiLettersOnly) {
+  EXPECT_FALSE(MatchText("ａ", "Ａ", false, true));
+  EXPECT_FALSE(MatchText("α", "ΑΒ", false, false));
+  EXPECT_FALSE(MatchText("а", "кА", false, false));
+  EXPECT_FALSE(MatchText("ⅰ", "Ⅰ", false, true));
+  EXPECT_TRUE(MatchText("ａ", "ａ", false, true));
+  EXPECT_TRUE(MatchText("xL", "货号XLl", false, false));
+  EXPECT_TRUE(MatchText("Αb", "ΑB", false, true));
+}
+
+// 亊 is 81 7E and 垀 is 88 7E: their trail byte is "~" but no separator.
+TEST(SizeCaptionParts, RegressionCountsTildesByWholeCharacters) {
+  EXPECT_EQ(SizeCaptionParts(""), 1);
+  EXPECT_EQ(SizeCaptionParts("S~M~L"), 3);
+  EXPECT_EQ(SizeCaptionParts("亊~垀"), 2);
+  EXPECT_EQ(SizeCaptionParts("亊垀"), 1);
+  EXPECT_EQ(SizeCaptionParts("~~"), 3);
+}
+
 namespace {
 
 // A 6 x 5 grid (2 fixed rows) with the texts given by "col,row".

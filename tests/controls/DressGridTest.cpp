@@ -1,6 +1,7 @@
 // The dress grid under Wine with real messages: columns and cell texts, a large grid
 // scrolling, the title double-click sort, the pick list, Ctrl+F search, and the layout
 // file across a free and a re-create, damaged, read-only and shared with another process.
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -9,6 +10,8 @@
 #include "controls/FindWindow.h"
 #include "rtl/FileUtils.h"
 #include "rtl/Streams.h"
+#include "rtl/PngWriter.h"
+#include "tests/support/Screenshot.h"
 #include "tests/ui/UiTest.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "ui/Dialogs.h"
@@ -323,7 +326,10 @@ TEST(DressGridPickList, SpaceOpensTheListArrowsChooseEnterTakes) {
   PostChar(L' ');
   EXPECT_TRUE(ed->ListVisible());
   EXPECT_GE(ed->PickList()->ItemHeight(), 11);
-  EXPECT_EQ(ed->PickList()->Height(), 3 * ed->PickList()->ItemHeight() + 4);
+  // 3 items and 4 pixels asked, the list showing whole items inside its border.
+  RECT client;
+  ::GetClientRect(ed->PickList()->Handle(), &client);
+  EXPECT_EQ(client.bottom, 3 * ed->PickList()->ItemHeight());
   EXPECT_EQ(ed->PickList()->ItemIndex(), 0);  // an empty cell selects the first item
   PostKey(VK_DOWN);
   PostKey(VK_RETURN);
@@ -352,7 +358,9 @@ TEST(DressGridPickList, RegressionLogicalColumnOneAndColumnsPastTheLastEditPlain
   EXPECT_EQ(small.Columns()->Column(5), nullptr);
 }
 
-TEST(DressGridPickList, ThirtyItemsAreCappedAt256Pixels) {
+// 30 items ask for 256 pixels (capped, not 30 x item height + 4); the list shows whole
+// items only, so it ends at the last whole item inside that.
+TEST(DressGridPickList, ThirtyItemsAreCappedAt256PixelsOfWholeItems) {
   DressForm f("", "", 3);
   TStringList* items = f.grid->Columns()->Column(2)->NeedPickList();
   for (int i = 0; i < 30; ++i) items->Add("项" + std::to_string(i));
@@ -362,8 +370,45 @@ TEST(DressGridPickList, ThirtyItemsAreCappedAt256Pixels) {
   PostChar(L' ');
   auto* ed = dynamic_cast<TInplaceDressEdit*>(f.grid->InplaceEditor());
   ASSERT_TRUE(ed && ed->ListVisible());
-  EXPECT_EQ(ed->PickList()->Height(), 256);
+  const int item = ed->PickList()->ItemHeight();
+  RECT client;
+  ::GetClientRect(ed->PickList()->Handle(), &client);
+  EXPECT_EQ(client.bottom % item, 0) << client.bottom << " " << item;
+  EXPECT_LE(ed->PickList()->Height(), 256);
+  EXPECT_GT(ed->PickList()->Height(), 256 - item - 4);
   PostKey(VK_ESCAPE);
+}
+
+// Backspace (and Esc, were it to reach the list) moves the selection one item down, from
+// the last item to none; letters typed on the keyboard search the open list.
+TEST(DressGridPickList, BackspaceMovesTheSelectionDownAndKeysSearchTheList) {
+  DressForm f("", "", 3);
+  TStringList* items = f.grid->Columns()->Column(2)->NeedPickList();
+  for (const char* s : {"XS", "S", "M", "L"}) items->Add(s);
+  f.Show();
+  f.Click(3, 2);
+  PostKey(VK_F2);
+  PostChar(L' ');
+  auto* ed = dynamic_cast<TInplaceDressEdit*>(f.grid->InplaceEditor());
+  ASSERT_TRUE(ed && ed->ListVisible());
+  TPopupListbox* list = ed->PickList();
+  EXPECT_EQ(list->ItemIndex(), 0);
+  PostKey(VK_BACK);
+  EXPECT_EQ(list->ItemIndex(), 1);
+  EXPECT_TRUE(ed->ListVisible());
+  PostKey('M');
+  EXPECT_EQ(list->ItemIndex(), 2);
+  EXPECT_EQ(list->SearchText(), "m");
+  PostKey(VK_BACK);
+  EXPECT_EQ(list->SearchText(), "");
+  EXPECT_EQ(list->ItemIndex(), 3);
+  PostKey(VK_BACK);  // from the last item: none
+  EXPECT_EQ(list->ItemIndex(), -1);
+  ::SendMessageW(list->Handle(), WM_CHAR, 27, 1);
+  EXPECT_EQ(list->ItemIndex(), 0);
+  EXPECT_EQ(ed->Text(), "");  // nothing taken while the list is open
+  PostKey(VK_ESCAPE);
+  EXPECT_FALSE(ed->ListVisible());
 }
 
 // --- find -----------------------------------------------------------------------------------------
@@ -581,10 +626,202 @@ TEST(DressGridLayout, RegressionTwoProcessesWritingAtOnceKeepEverySlot) {
   }
 }
 
+// --- multi-size titles ---------------------------------------------------------------------------
+
+namespace {
+
+DressSize SizeLine(const char* captions, std::vector<AnsiString> keys, std::vector<int> counts) {
+  DressSize s;
+  s.Captions = captions;
+  s.RowKeys = std::move(keys);
+  s.KeySizeCounts = std::move(counts);
+  return s;
+}
+
+// 款号 (the key), 颜色, 尺码 with four size columns and two size lines (S M L XL for A1
+// with four sizes and B2 with two; 160 165 170 for C3 with three), 数量.
+struct SizedForm {
+  std::unique_ptr<TForm> form{new TForm(nullptr)};
+  TDressGrid* grid;
+  explicit SizedForm(bool compress = true) {
+    form->SetBounds(60, 60, 520, 260);
+    form->SetCaption("多尺码");
+    grid = new TDressGrid(form.get());
+    grid->SetName("grdSizes");
+    grid->SetParent(form.get());
+    grid->SetBounds(8, 8, 490, 200);
+    grid->AddColumn("款号", "0", 60, "", "", false, false);
+    grid->AddColumn("颜色", "2", 60, "", "", false, false);
+    grid->AddColumn("尺码", "1", 44, "", "", false, false);
+    grid->AddColumn("数量", "2", 60, "0.00", "", false, false);
+    grid->SetCompressTitleHeight(compress);
+    grid->SetColumnSizes(3, 4, {SizeLine("S~M~L~XL", {"A1", "B2"}, {4, 2}), SizeLine("160~165~170", {"C3"}, {3})});
+    grid->SetRowCount(6);
+    const char* keys[] = {"A1", "C3", "Z9", "B2"};
+    const char* colours[] = {"红色", "黑色", "白色", "藏青"};
+    for (int r = 1; r <= 4; ++r) {
+      grid->SetCells(0, r + 1, std::to_string(r));
+      grid->SetDressCell(r, 1, 1, keys[r - 1]);
+      grid->SetDressCell(r, 2, 1, colours[r - 1]);
+      for (int size = 1; size <= 4; ++size) grid->SetDressCell(r, 3, size, std::to_string(r + size));
+      grid->SetDressCell(r, 4, 1, std::to_string(r * 4));
+    }
+  }
+  void Show() {
+    form->Show();
+    Settle();
+    Focus(grid);
+  }
+  void Click(int c, int r) {
+    const TRect rc = grid->CellRect(c, r);
+    const LPARAM p = MAKELPARAM((rc.Left + rc.Right) / 2, (rc.Top + rc.Bottom) / 2);
+    ::PostMessageW(grid->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, p);
+    Pump();
+    ::PostMessageW(grid->Handle(), WM_LBUTTONUP, 0, p);
+    Pump();
+  }
+  // The grid as painted now.
+  void Render(TBitmap& out) {
+    Pump();
+    RenderControl(grid, out, false);
+  }
+  // Pixels of a cell's inside that differ from its top-left inner pixel.
+  static int InkIn(const TBitmap& b, const TRect& r) {
+    const uint32_t face = b.PixelRGB(r.Left + 1, r.Top + 1);
+    int ink = 0;
+    for (int y = r.Top + 1; y < r.Bottom - 1; ++y)
+      for (int x = r.Left + 1; x < r.Right - 1; ++x) ink += b.PixelRGB(x, y) != face;
+    return ink;
+  }
+};
+
+}  // namespace
+
+TEST(DressGridSizes, SizeColumnsAreInsertedWithTheirCaptions) {
+  SizedForm f;
+  TDressGrid* g = f.grid;
+  EXPECT_EQ(g->ColCount(), 8);
+  EXPECT_EQ(g->TitleCols()[2].SizeColCount, 4);
+  EXPECT_EQ(g->TitleColToGridCol(3, 1), 3);
+  EXPECT_EQ(g->TitleColToGridCol(3, 4), 6);
+  EXPECT_EQ(g->TitleColToGridCol(4, 1), 7);
+  EXPECT_EQ(g->Cells(3, 1), "S\r\n160\r\n");
+  EXPECT_EQ(g->Cells(6, 1), "XL\r\n \r\n");
+  EXPECT_EQ(g->CellAlignment(5, 1), al_Center);
+  EXPECT_EQ(g->GetDressCell(2, 3, 3), "5");
+  EXPECT_EQ(g->GetDressCell(2, 4, 1), "8");
+  int c = 0, size = 0;
+  g->GridColToTitleCol(5, c, size);
+  EXPECT_EQ(std::to_string(c) + "/" + std::to_string(size), "3/3");
+  // Fewer sizes give grid columns back; both title rows are rebuilt, cell (0, 0) kept.
+  g->SetCells(0, 0, "序");
+  g->SetCells(0, 1, "x");
+  g->SetColumnSizes(3, 2, {SizeLine("S~M", {"A1"}, {2})});
+  EXPECT_EQ(g->ColCount(), 6);
+  EXPECT_EQ(g->TitleColToGridCol(4, 1), 5);
+  EXPECT_EQ(g->Cells(4, 1), "M\r\n");
+  EXPECT_EQ(g->Cells(0, 0), "序");
+  EXPECT_EQ(g->Cells(0, 1), "");
+  EXPECT_EQ(g->GetDressCell(2, 4, 1), "8");
+}
+
+TEST(DressGridSizes, TitleRowHeightWithCompressTitleHeightOffAndOn) {
+  SizedForm f;
+  TDressGrid* g = f.grid;
+  EXPECT_EQ(g->RowHeights(1), 30);
+  g->SetCompressTitleHeight(false);
+  EXPECT_EQ(g->RowHeights(1), (std::abs(g->Font()->Height()) + 3) * 2);
+  g->SetCompressTitleHeight(true);
+  EXPECT_EQ(g->RowHeights(1), 30);
+  g->ClearRows();  // the sizes go with the rows: the size title row hides
+  EXPECT_EQ(g->RowHeights(1), -1);
+  EXPECT_EQ(g->ColCount(), 8);
+}
+
+// Clicking rows changes the row key; the compressed size title row shows the key's line
+// only, and nothing past the key's number of sizes.
+TEST(DressGridSizes, SelectingARowShowsItsSizeLine) {
+  SizedForm f;
+  f.Show();
+  TDressGrid* g = f.grid;
+  EXPECT_EQ(g->RowKey(), "A1");  // the first paint takes the current row's key
+  EXPECT_EQ(g->SelectedSizeLine(), 1);
+  f.Click(2, 3);  // C3
+  EXPECT_EQ(g->RowKey(), "C3");
+  EXPECT_EQ(g->SelectedSizeLine(), 2);
+  TBitmap c3;
+  f.Render(c3);
+  f.Click(2, 2);  // A1
+  EXPECT_EQ(g->RowKey(), "A1");
+  EXPECT_EQ(g->SelectedSizeLine(), 1);
+  TBitmap a1;
+  f.Render(a1);
+  EXPECT_GT(SizedForm::InkIn(a1, g->CellRect(6, 1)), 0);  // XL
+  EXPECT_EQ(SizedForm::InkIn(c3, g->CellRect(6, 1)), 0);  // C3 has three sizes
+  EXPECT_GT(SizedForm::InkIn(c3, g->CellRect(5, 1)), 0);  // 170
+  f.Click(2, 5);  // B2: line 1, two sizes
+  EXPECT_EQ(g->SelectedSizeLine(), 1);
+  TBitmap b2;
+  f.Render(b2);
+  EXPECT_GT(SizedForm::InkIn(b2, g->CellRect(4, 1)), 0);
+  EXPECT_EQ(SizedForm::InkIn(b2, g->CellRect(5, 1)), 0);
+  // With ShowNoEditCells a size cell past the key's sizes cannot be edited.
+  g->ShowNoEditCells = true;
+  f.Click(6, 3);  // C3, size 4 of 3
+  EXPECT_FALSE(g->CellEditable(6, 3));
+  f.Click(5, 3);  // size 3
+  EXPECT_TRUE(g->CellEditable(5, 3));
+  g->ShowNoEditCells = false;
+  f.Click(2, 4);  // Z9: no size line
+  EXPECT_EQ(g->SelectedSizeLine(), 0);
+  TBitmap z9;
+  f.Render(z9);
+  for (int col = 3; col <= 6; ++col) EXPECT_EQ(SizedForm::InkIn(z9, g->CellRect(col, 1)), 0) << col;
+}
+
+// Uncompressed: every size line, separator lines, and the key's sizes marked in
+// SelectedSizeColor in the band of its line; the caption spans the size columns.
+TEST(DressGridSizes, UncompressedTitlesMarkTheKeysSizes) {
+  SizedForm f(false);
+  f.Show();
+  TDressGrid* g = f.grid;
+  f.Click(2, 3);  // C3: line 2, sizes 1 to 3
+  TBitmap b;
+  f.Render(b);
+  const int band = std::abs(g->Font()->Height()) + 3;
+  const uint32_t red = 0xFF0000, face = ColorToRGB(clBtnFace), shadow = ColorToRGB(clBtnShadow);
+  auto rgb = [](uint32_t bgr) { return (bgr & 0xFF) << 16 | (bgr & 0xFF00) | (bgr >> 16 & 0xFF); };
+  for (int col = 3; col <= 5; ++col) {
+    const TRect r = g->CellRect(col, 1);
+    EXPECT_EQ(b.PixelRGB(r.Left + 2, r.Top + band + 2), red) << col;
+    EXPECT_NE(b.PixelRGB(r.Left + 2, r.Top + 2), red) << col;
+  }
+  const TRect xl = g->CellRect(6, 1);
+  EXPECT_NE(b.PixelRGB(xl.Left + 2, xl.Top + band + 2), red);
+  EXPECT_EQ(b.PixelRGB(xl.Left + 2, xl.Top + band - 1), rgb(shadow));  // a line under each size line
+  // One caption cell over the four size columns: no column edge inside it on row 0.
+  const TRect t = g->CellRect(3, 0);
+  EXPECT_EQ(b.PixelRGB(t.Right, t.Top + 4), rgb(face));
+  EXPECT_EQ(b.PixelRGB(t.Right + 1, t.Top + 4), rgb(face));
+  const std::string path = std::string(POS_BINARY_DIR) + "/dress-grid-sizes.png";
+  SaveScreenshot(f.form.get(), "Z:" + path);
+  // A double-click on a size title sorts by that size column.
+  g->EnableSort = true;
+  const TRect s = g->CellRect(4, 1);
+  const LPARAM p = MAKELPARAM((s.Left + s.Right) / 2, (s.Top + s.Bottom) / 2);
+  for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) {
+    ::PostMessageW(g->Handle(), m, m == WM_LBUTTONUP ? 0 : MK_LBUTTON, p);
+    Pump();
+  }
+  EXPECT_EQ(g->SortCol(), 4);
+  EXPECT_EQ(Column(g, 4, 2, 5), "3 4 5 6");
+  TBitmap sorted;
+  f.Render(sorted);
+  EXPECT_EQ(sorted.PixelRGB(s.Right - 10, s.Bottom - 8), 0x008000u);
+}
+
 // --- the picture ----------------------------------------------------------------------------------
 
-#include "rtl/PngWriter.h"
-#include "tests/support/Screenshot.h"
 
 TEST(DressGridPicture, ChineseTitlesSortMarkAndOpenPickList) {
   DressForm f("", "", 12);

@@ -4,6 +4,7 @@
 // (docs/formats/component-stream.md), not by the writer.
 #include "tests/controls/ControlTestUtil.h"
 
+#include "controls/QevComponets.h"
 #include "controls/basiccom.h"
 #include "rtl/ComponentStreaming.h"
 #include "rtl/PublishedProperties.h"
@@ -253,4 +254,60 @@ TEST(PublishedControls, OddMemberNamesLoadIntoTheirOrdinals) {
     EXPECT_NE(std::string(x.Message()).find("Invalid property value"), std::string::npos) << x.Message();
   }
   EXPECT_EQ(static_cast<int>(e->BasicType()), 112);
+}
+
+// The pick edit, its button container and the maroon panel publish like the others.
+TEST(PublishedControls, PickEditContainerAndMaroonPanelListTheirProperties) {
+  Host h;
+  using V = std::vector<std::string>;
+  auto* pick = h.Make<TQevPickEdit>("edtStock");
+  EXPECT_EQ(PublishedNames(*pick),
+            (V{"Anchors", "AutoSelect", "ButtonEnabled", "EditorEnabled", "Enabled", "Font", "MaxLength",
+               "ParentFont", "ParentShowHint", "ReadOnly", "ShowHint", "TabOrder", "TabStop", "Text", "Visible",
+               "BottomLineColor", "BorderStyle", "Color", "ParentColor", "ButtonVisible"}));
+  EXPECT_EQ(PublishedNames(*pick->ButtonContainer()),
+            (V{"Align", "Anchors", "Btn", "DownNumGlyphs", "Enabled", "ParentShowHint", "ShowHint", "TabOrder",
+               "TabStop", "Visible"}));
+  EXPECT_EQ(PublishedNames(*h.Make<TPXMaroonPanel>("pnlBottom")),
+            (V{"Align", "Alignment", "Anchors", "Color", "Enabled", "FullRepaint", "Font", "ParentFont",
+               "ParentShowHint", "ShowHint", "TabOrder", "TabStop", "Visible", "Version", "NoPaint"}));
+}
+
+// Values off their defaults go through the stream and back; the edit's button container
+// and bottom line are not written as children.
+TEST(PublishedControls, PickEditAndMaroonPanelGoThroughTheStream) {
+  Host h;
+  auto* pick = h.Make<TQevPickEdit>("edtPtype");
+  pick->SetText("全部");
+  pick->EditorEnabled = false;
+  pick->SetButtonVisible(false);
+  pick->SetBottomLineColor(clRed);
+  pick->SetBorderStyle(bsNone);
+  pick->SetReadOnly(true);
+  const std::string image = Written(pick);
+  EXPECT_EQ(image.find("TCPickButton"), std::string::npos);
+  EXPECT_NE(image.find(Image().Prop("EditorEnabled").False().s), std::string::npos);
+  EXPECT_NE(image.find(Image().Prop("BorderStyle").Ident("bsNone").s), std::string::npos);
+  EXPECT_NE(image.find(Image().Prop("ButtonVisible").False().s), std::string::npos);
+  EXPECT_EQ(image.find("AutoSelect"), std::string::npos);  // at its default
+  Host other;
+  auto* back = other.Make<TQevPickEdit>("x");
+  ReadInto(image, back);
+  EXPECT_EQ(back->Text(), "全部");
+  EXPECT_FALSE(back->EditorEnabled);
+  EXPECT_FALSE(back->ButtonVisible());
+  EXPECT_EQ(back->BottomLineColor(), clRed);
+  EXPECT_EQ(back->BorderStyle(), bsNone);
+  EXPECT_TRUE(back->ReadOnly());
+  EXPECT_EQ(Written(back), image);
+
+  auto* panel = h.Make<TPXMaroonPanel>("pnlBottom");
+  panel->SetVersion(gvQB);
+  panel->SetNoPaint(true);
+  auto* panelBack = other.Make<TPXMaroonPanel>("y");
+  ReadInto(Written(panel), panelBack);
+  EXPECT_EQ(panelBack->Version(), gvQB);
+  EXPECT_EQ(panelBack->Color(), clBtnFace);
+  EXPECT_TRUE(panelBack->NoPaint());
+  EXPECT_EQ(panelBack->Align(), alBottom);
 }

@@ -103,8 +103,77 @@ TEST(PickEdit, ButtonPlaceWithAndWithoutBorder) {
   EXPECT_EQ(f.edit->BottomLine()->Top(), 19);
   EXPECT_EQ(f.edit->BottomLine()->Width(), 103);
   f.edit->SetButtonVisible(false);
+  f.edit->SetBounds(10, 10, 120, 20);  // the next resize lays the hidden button out
+  f.edit->SetBounds(10, 10, 121, 20);
   EXPECT_EQ(f.edit->ButtonContainer()->Top(), 30);
   EXPECT_EQ(f.edit->BottomLine()->Width(), 121);
+}
+
+namespace {
+RECT EditRect(TQevPickEdit* e) {
+  RECT r{};
+  ::SendMessageW(e->Handle(), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&r));
+  return r;
+}
+}  // namespace
+
+// Hiding or showing the button at run time re-lays the edit rectangle only: the container
+// and the line stay where they are until the next resize.
+TEST(PickEdit, ButtonVisibleAtRunTimeMovesOnlyTheEditRectangle) {
+  PickForm f;
+  f.Show();
+  const int withButton = EditRect(f.edit).right;
+  const int lineWidth = f.edit->BottomLine()->Width();
+  f.edit->SetButtonVisible(false);
+  EXPECT_FALSE(f.edit->ButtonVisible());
+  EXPECT_EQ(EditRect(f.edit).right, withButton + 15);
+  EXPECT_EQ(Bounds(f.edit->ButtonContainer()), "101,0 15x15");
+  EXPECT_EQ(f.edit->BottomLine()->Width(), lineWidth);
+  f.edit->SetButtonVisible(true);
+  EXPECT_EQ(EditRect(f.edit).right, withButton);
+  EXPECT_EQ(Bounds(f.edit->ButtonContainer()), "101,0 15x15");
+}
+
+TEST(PickEdit, ContainerStyleAndItsGlyphReadBack) {
+  PickForm f;
+  TCPickButton* c = f.edit->ButtonContainer();
+  EXPECT_TRUE(c->ControlStyle().Contains(csFramed));
+  EXPECT_TRUE(c->ControlStyle().Contains(csOpaque));
+  EXPECT_FALSE(c->ControlStyle().Contains(csAcceptsControls));
+  EXPECT_FALSE(c->ControlStyle().Contains(csSetCaption));
+  EXPECT_FALSE(f.edit->ControlStyle().Contains(csSetCaption));
+  EXPECT_FALSE(c->TabStop());
+  EXPECT_EQ(c->DownGlyph()->Width(), 12);  // the default glyph
+  EXPECT_EQ(c->DownGlyph()->Height(), 12);
+  TBitmap own;
+  own.SetSize(16, 14);
+  c->SetDownGlyph(&own);
+  EXPECT_EQ(c->DownGlyph()->Width(), 16);
+  c->SetDownGlyph(nullptr);
+  EXPECT_EQ(c->DownGlyph()->Width(), 12);
+}
+
+// Only Alt+Down clicks the button: with Shift or Ctrl held as well it does nothing; a key
+// that comes through the message loop clicks once.
+TEST(PickEdit, RegressionAltDownClicksOnceAndOnlyWithAltAlone) {
+  PickForm f;
+  f.Show();
+  BYTE keys[256];
+  ::GetKeyboardState(keys);
+  const auto post = [&](BYTE extra) {
+    BYTE held[256];
+    std::memcpy(held, keys, sizeof held);
+    if (extra) held[extra] = 0x80;
+    ::SetKeyboardState(held);
+    ::PostMessageW(f.edit->ButtonContainer()->Handle(), WM_SYSKEYDOWN, VK_DOWN, KeyData(VK_DOWN, false, true));
+    Pump();
+    ::SetKeyboardState(keys);
+  };
+  post(VK_SHIFT);
+  post(VK_CONTROL);
+  EXPECT_EQ(f.log.Str(), "");
+  post(0);
+  EXPECT_EQ(f.log.Str(), "down");
 }
 
 TEST(PickEdit, ButtonClickFiresTheContainersEventUntilAHandlerIsSet) {

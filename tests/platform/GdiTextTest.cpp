@@ -9,6 +9,7 @@
 
 #include "rtl/AnsiString.h"
 #include "rtl/PngWriter.h"
+#include "tests/support/PngReader.h"
 
 namespace {
 

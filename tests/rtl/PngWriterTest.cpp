@@ -1,4 +1,7 @@
+// The PNG writer against the tests' reader: pixels come back as written, and a cut
+// image is refused.
 #include "rtl/PngWriter.h"
+#include "tests/support/PngReader.h"
 
 #include <gtest/gtest.h>
 #include "rtl/Exceptions.h"

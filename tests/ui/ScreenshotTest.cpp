@@ -7,6 +7,7 @@
 #include "UiTest.h"
 #include "rtl/FileUtils.h"
 #include "rtl/PngWriter.h"
+#include "tests/support/PngReader.h"
 #include "tests/support/Screenshot.h"
 #include "ui/ComCtrls.h"
 #include "ui/ExtCtrls.h"

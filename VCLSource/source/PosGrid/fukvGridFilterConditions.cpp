@@ -1,6 +1,7 @@
 // The filter dialog's conditions; see fukvGridFilterConditions.h.
 #include "VCLSource/source/PosGrid/fukvGridFilterConditions.h"
 
+#include "rtl/Classes.h"
 #include "rtl/NumberFormat.h"
 
 namespace kw_filter_dialog {
@@ -18,18 +19,6 @@ const char* const EndLabel = "时间止";
 }  // namespace kw_filter_dialog
 
 namespace {
-
-// Holds the grid filter's update open for the life of the scope.
-class TFilterUpdate {
- public:
-  explicit TFilterUpdate(IkwGridFilter& filter) : FFilter(filter) { FFilter.BeginUpdate(); }
-  ~TFilterUpdate() { FFilter.EndUpdate(); }
-  TFilterUpdate(const TFilterUpdate&) = delete;
-  TFilterUpdate& operator=(const TFilterUpdate&) = delete;
-
- private:
-  IkwGridFilter& FFilter;
-};
 
 // A typed bound that is not a number refuses the OK: filtering by 0 while showing the
 // typed text would apply another condition than the one the user sees.
@@ -98,7 +87,7 @@ TkwFilterConditions BuildFilterConditions(IkwColumn* column, TkwFilterRange rang
 void ApplyFilterConditions(IkwGridFilter& filter, IkwColumn* column, TkwFilterRange range,
                            const TkwFilterConditions& conditions) {
   {
-    TFilterUpdate update(filter);
+    TUpdateScope update(&filter);
     if (range != frFromCurrent) filter.Clear();
     if (range != frCancelAll)
       for (const TkwFilterCondition& c : conditions) filter.AddItem(column, c.OperatorKind, c.Value, c.DisplayText);

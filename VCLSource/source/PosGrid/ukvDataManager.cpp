@@ -1,3 +1,6 @@
+// Value definitions and the record storage under the data controller (see
+// ukvDataManager.h): laying out a record from its definitions, and keeping, reading and
+// writing records by index, the internal scratch records included.
 #include "VCLSource/source/PosGrid/ukvDataManager.h"
 
 #include <algorithm>
@@ -380,6 +383,161 @@ void TkvDataStorage::SetDisplayText(int index, TkvValueDef* def, const AnsiStrin
   TkvValueDef* d = DefFor(index, def);
   TkvRecord* r = Allocate(index);
   if (d && d->HasStoredText()) d->SetRecordText(r, text);
+}
+
+// --- typed values ---------------------------------------------------------------------------
+
+TkvValueDef* TkvDataStorage::TypedDef(int index, TkvValueDef* def, TkvValueTypeClass t) {
+  TkvValueDef* d = DefFor(index, def);
+  return d && d->ValueType() == t && d->IsStored() ? d : nullptr;
+}
+
+TkvValuePlace TkvDataStorage::TypedPlace(int index, TkvValueDef* d) {
+  if (index >= 0) ++FStamp;
+  TkvRecord* r = Allocate(index);
+  r->Bytes[static_cast<size_t>(d->Offset())] = 1;  // the value below cannot fail
+  return d->Place(r);
+}
+
+TkvDataStorage::TypedRead TkvDataStorage::TypedValue(int index, TkvValueDef* def, TkvValueTypeClass t,
+                                                     TkvConstPlace& place) {
+  const TkvRecord* r = RecordAt(index);
+  const TkvValueDef* d = DefFor(index, def);
+  if (!d || d->ValueType() != t) return TypedRead::kOtherType;
+  return d->GetRecordPlace(r, place) ? TypedRead::kPlace : TypedRead::kNull;
+}
+
+namespace {
+template <class T>
+void StoreValue(uint8_t* p, T v) {
+  std::memcpy(p, &v, sizeof v);
+}
+template <class T>
+T LoadValue(const uint8_t* p) {
+  T v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+}  // namespace
+
+void TkvDataStorage::SetInteger(int index, TkvValueDef* def, int32_t v) {
+  if (TkvValueDef* d = TypedDef(index, def, TkvIntegerValueTypeClass())) StoreValue(TypedPlace(index, d).Data, v);
+  else SetValue(index, def, Variant(static_cast<int>(v)));
+}
+
+void TkvDataStorage::SetFloat(int index, TkvValueDef* def, double v) {
+  if (TkvValueDef* d = TypedDef(index, def, TkvFloatValueTypeClass())) StoreValue(TypedPlace(index, d).Data, v);
+  else SetValue(index, def, Variant(v));
+}
+
+void TkvDataStorage::SetDateTime(int index, TkvValueDef* def, TDateTime v) {
+  if (TkvValueDef* d = TypedDef(index, def, TkvDateTimeValueTypeClass())) StoreValue(TypedPlace(index, d).Data, double(v));
+  else SetValue(index, def, Variant::FromDate(v));
+}
+
+void TkvDataStorage::SetCurrency(int index, TkvValueDef* def, Currency v) {
+  if (TkvValueDef* d = TypedDef(index, def, TkvCurrencyValueTypeClass())) StoreValue(TypedPlace(index, d).Data, v.Scaled());
+  else SetValue(index, def, Variant::FromCurrency(v));
+}
+
+void TkvDataStorage::SetBoolean(int index, TkvValueDef* def, bool v) {
+  if (TkvValueDef* d = TypedDef(index, def, TkvBooleanValueTypeClass())) TypedPlace(index, d).Data[0] = v ? 1 : 0;
+  else SetValue(index, def, Variant(v));
+}
+
+void TkvDataStorage::SetString(int index, TkvValueDef* def, AnsiString v) {
+  if (TkvValueDef* d = TypedDef(index, def, TkvStringValueTypeClass())) *TypedPlace(index, d).Cell = std::move(v);
+  else SetValue(index, def, Variant(std::move(v)));
+}
+
+bool TkvDataStorage::GetInteger(int index, TkvValueDef* def, int32_t& v) {
+  TkvConstPlace p;
+  switch (TypedValue(index, def, TkvIntegerValueTypeClass(), p)) {
+    case TypedRead::kNull: return false;
+    case TypedRead::kPlace: v = LoadValue<int32_t>(p.Data); return true;
+    default: break;
+  }
+  Variant x;
+  GetValue(index, def, x);
+  if (x.IsNull()) return false;
+  v = x.AsInteger();
+  return true;
+}
+
+bool TkvDataStorage::GetFloat(int index, TkvValueDef* def, double& v) {
+  TkvConstPlace p;
+  switch (TypedValue(index, def, TkvFloatValueTypeClass(), p)) {
+    case TypedRead::kNull: return false;
+    case TypedRead::kPlace: v = LoadValue<double>(p.Data); return true;
+    default: break;
+  }
+  Variant x;
+  GetValue(index, def, x);
+  if (x.IsNull()) return false;
+  v = x.AsDouble();
+  return true;
+}
+
+bool TkvDataStorage::GetDateTime(int index, TkvValueDef* def, TDateTime& v) {
+  TkvConstPlace p;
+  switch (TypedValue(index, def, TkvDateTimeValueTypeClass(), p)) {
+    case TypedRead::kNull: return false;
+    case TypedRead::kPlace: v = LoadValue<double>(p.Data); return true;
+    default: break;
+  }
+  Variant x;
+  GetValue(index, def, x);
+  if (x.IsNull()) return false;
+  v = x.AsDateTime();
+  return true;
+}
+
+bool TkvDataStorage::GetCurrency(int index, TkvValueDef* def, Currency& v) {
+  TkvConstPlace p;
+  switch (TypedValue(index, def, TkvCurrencyValueTypeClass(), p)) {
+    case TypedRead::kNull: return false;
+    case TypedRead::kPlace: v = Currency::FromScaled(LoadValue<int64_t>(p.Data)); return true;
+    default: break;
+  }
+  Variant x;
+  GetValue(index, def, x);
+  if (x.IsNull()) return false;
+  v = x.AsCurrency();
+  return true;
+}
+
+bool TkvDataStorage::GetBoolean(int index, TkvValueDef* def, bool& v) {
+  TkvConstPlace p;
+  switch (TypedValue(index, def, TkvBooleanValueTypeClass(), p)) {
+    case TypedRead::kNull: return false;
+    case TypedRead::kPlace: v = p.Data[0] != 0; return true;
+    default: break;
+  }
+  Variant x;
+  GetValue(index, def, x);
+  if (x.IsNull()) return false;
+  v = x.AsBoolean();
+  return true;
+}
+
+bool TkvDataStorage::GetString(int index, TkvValueDef* def, AnsiString& v) {
+  TkvConstPlace p;
+  switch (TypedValue(index, def, TkvStringValueTypeClass(), p)) {
+    case TypedRead::kNull: return false;
+    case TypedRead::kPlace: {
+      // An emptied cell reads as the Null a Variant would give.
+      const auto* s = std::get_if<AnsiString>(p.Cell);
+      if (!s) return false;
+      v = *s;
+      return true;
+    }
+    default: break;
+  }
+  Variant x;
+  GetValue(index, def, x);
+  if (x.IsNull()) return false;
+  v = x.AsString();
+  return true;
 }
 
 void TkvDataStorage::ReadRecord(int index, TkvValueDefReader& reader) {

@@ -31,6 +31,9 @@
 
 POS_EXCEPTION(EkvInvalidDataControllerOperation, Exception);
 
+// EkvInvalidDataControllerOperation "记录索引超出范围".
+[[noreturn]] void RaiseRecordIndexError();
+
 class TkvDataStorage;
 class TkvValueDefs;
 
@@ -199,6 +202,24 @@ class TkvDataStorage {
   void SetValue(int index, TkvValueDef* def, const Variant& v);
   void GetDisplayText(int index, TkvValueDef* def, AnsiString& text);
   void SetDisplayText(int index, TkvValueDef* def, const AnsiString& text);
+
+  // Typed values. Each Set stores exactly what SetValue stores for a Variant of the
+  // value, and each Get answers what GetValue's Variant read as that type answers
+  // (false, v untouched, for Null). Where def keeps values of that very type the value
+  // goes to or comes from its place directly, without a Variant.
+  void SetInteger(int index, TkvValueDef* def, int32_t v);
+  void SetFloat(int index, TkvValueDef* def, double v);
+  void SetDateTime(int index, TkvValueDef* def, TDateTime v);
+  void SetCurrency(int index, TkvValueDef* def, Currency v);
+  void SetBoolean(int index, TkvValueDef* def, bool v);
+  void SetString(int index, TkvValueDef* def, AnsiString v);
+  bool GetInteger(int index, TkvValueDef* def, int32_t& v);
+  bool GetFloat(int index, TkvValueDef* def, double& v);
+  bool GetDateTime(int index, TkvValueDef* def, TDateTime& v);
+  bool GetCurrency(int index, TkvValueDef* def, Currency& v);
+  bool GetBoolean(int index, TkvValueDef* def, bool& v);
+  bool GetString(int index, TkvValueDef* def, AnsiString& v);
+
   void ReadRecord(int index, TkvValueDefReader& reader);
   uint32_t GetRecordId(int index);
   void SetRecordId(int index, uint32_t id);
@@ -207,6 +228,12 @@ class TkvDataStorage {
 
   // The record at index, null when not allocated.
   TkvRecord* RecordAt(int index);
+  // The data record at index (0..RecordCount-1), null when not allocated; the index
+  // error outside. Inline: sorting reads it for every comparison.
+  const TkvRecord* DataRecordAt(int index) const {
+    if (static_cast<size_t>(index) >= FRecords.size()) RaiseRecordIndexError();
+    return FRecords[static_cast<size_t>(index)].get();
+  }
   static void SetState(TkvRecord* r, uint8_t mask, bool on);
   static bool TestState(const TkvRecord* r, uint8_t mask) { return r && (r->State & mask) == mask; }
 
@@ -240,6 +267,13 @@ class TkvDataStorage {
   // The definition to use for index: the internal twin for a negative index (null
   // when it has none).
   TkvValueDef* DefFor(int index, TkvValueDef* def);
+  // The stored definition for index when it keeps values of type t, else null.
+  TkvValueDef* TypedDef(int index, TkvValueDef* def, TkvValueTypeClass t);
+  // The place of the record's value of d, for a typed store (the record allocated).
+  TkvValuePlace TypedPlace(int index, TkvValueDef* d);
+  // The place of the record's value of def when it is of type t and not Null.
+  enum class TypedRead : uint8_t { kNull, kPlace, kOtherType };
+  TypedRead TypedValue(int index, TkvValueDef* def, TkvValueTypeClass t, TkvConstPlace& place);
   void AssignId(TkvRecord* r);
   void AssignIds(int index);
 
@@ -253,6 +287,3 @@ class TkvDataStorage {
   bool FRecordIds = false;
   std::unique_ptr<TkvValueDefs> FValueDefs;
 };
-
-// EkvInvalidDataControllerOperation "记录索引超出范围".
-[[noreturn]] void RaiseRecordIndexError();

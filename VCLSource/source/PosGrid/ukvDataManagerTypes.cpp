@@ -1,3 +1,5 @@
+// The value types (see ukvDataManagerTypes.h): how each kind of field value is kept in a
+// record, converted to and from a Variant (checked), compared, shown and streamed.
 #include "VCLSource/source/PosGrid/ukvDataManagerTypes.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// The grid library's message table: its own texts (GBK) by resource id.
 #include "VCLSource/source/PosGrid/ukvDbConsts.h"
 
 #include "VCLSource/source/PosGrid/ukvFilterConst.h"

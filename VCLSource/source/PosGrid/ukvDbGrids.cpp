@@ -9,6 +9,7 @@
 #include "VCLSource/source/PosGrid/fukvGridLocate.h"
 #include "VCLSource/source/PosGrid/ukvDbConsts.h"
 #include "VCLSource/source/PosGrid/ukvDbGridsColumnsHost.h"
+#include "VCLSource/source/PosGrid/ukvDbGridsController.h"
 #include "VCLSource/source/PosGrid/ukvDbGridsView.h"
 #include "VCLSource/source/PosGrid/ukvExpressionCalculator.h"
 #include "db/DataSet.h"
@@ -27,6 +28,8 @@ TkwCustomDBGrid::TkwCustomDBGrid(TComponent* AOwner) : TkwCustomGrid(AOwner) {
   FFilterDialog = std::make_unique<TfmGridFilter>(nullptr);
   FLocateDialog = std::make_unique<TfmGridLocate>(nullptr);
   FCustomColumnsDialog = std::make_unique<TfmGridCustomColumns>(nullptr);
+  FSelectedRecs = std::make_unique<TkwSelectedRecs>(*this);
+  FSelectedRows = std::make_unique<TkwSelectedRows>(*FSelectedRecs, *this);
   FHighlightColor = 255;
   FLocateFirst = true;
   LoadGlyphs();
@@ -45,6 +48,9 @@ TkwCustomDBGrid::TkwCustomDBGrid(TComponent* AOwner) : TkwCustomGrid(AOwner) {
   Font()->SetColor(clBlack);
   SetParentColor(false);
   SetFooterColor(FixedColor());
+  // A double-click reaches DblClick through MouseDown only (after the title sort had its
+  // say), so OnDblClick fires once.
+  SetControlStyle(ControlStyle() >> csDoubleClicks);
   HideEditor();
 }
 
@@ -90,7 +96,7 @@ void TkwCustomDBGrid::RecreateColumns() {
 TCollectionItemClass TkwCustomDBGrid::GetColumnClass() { return CollectionItemClassOf<TkwColumn>(); }
 
 TkwDataControllerClass TkwCustomDBGrid::GetDataControllerClass() {
-  return [](TComponent* owner) { return new TkvCustomDbDataController(owner); };
+  return [](TComponent* owner) -> TkvCustomDbDataController* { return new TkwDbGridController(owner); };
 }
 
 TkwGridViewClass TkwCustomDBGrid::GetGridViewClass() {
@@ -102,6 +108,10 @@ TkwCustomDbGridView& TkwCustomDBGrid::DbView() { return static_cast<TkwCustomDbG
 TkvCustomDbDataController* TkwCustomDBGrid::DataController() {
   if (Destroying() && !FColumns) return nullptr;
   return DbView().DataController();
+}
+
+TkwDbGridController* TkwCustomDBGrid::GridController() {
+  return dynamic_cast<TkwDbGridController*>(DataController());
 }
 
 TkvExprCalculator& TkwCustomDBGrid::GetExprCalculator() {
@@ -131,6 +141,11 @@ void TkwCustomDBGrid::SetOptions(TkwDBGridOptions v) {
   // The footer band is the option's: a grid with dgFooter shows it.
   if (footerChanged) SetFooter(HasGridOption(FOptions, dgFooter));
   if (c) c->SetOptions(ch.ControllerOptions);
+  if (TkwDbGridController* gc = GridController()) gc->SetBlankRowsCompared(HasGridOption(FOptions, dgDiscompareBlankRow));
+  if (ch.ClearSelection) {
+    FSelectedRecs->Clear();
+    FSelecting = false;
+  }
   if (ch.SetDefaultRowColors) SetRowColors(kRowSelectOddColor, kRowSelectEvenColor);
   if (ch.LayoutChanged) LayoutChanged();
   if (HandleAllocated()) Invalidate();
@@ -163,6 +178,7 @@ TDataSource* TkwCustomDBGrid::DataSource() const { return FDataLink->DataSource(
 void TkwCustomDBGrid::SetDataSource(TDataSource* v) {
   if (v == DataSource()) return;
   if (v && v->DataSet() && v->DataSet()->IsUnidirectional()) DatabaseError(kvLoadStr(SkvUnidirectionalDataSet));
+  ClearSelection();
   FDataLink->SetDataSource(v);
   if (TkvCustomDbDataController* c = DataController()) c->SetDataSource(v);
   LinkActive(FDataLink->Active());
@@ -243,7 +259,48 @@ void TkwCustomDBGrid::ColWidthsChanged() {
   }
 }
 
-int TkwCustomDBGrid::CompareBlankRows(int, int, int, TkwColumn*) { return 0x7FFFFFFF; }
+// Blank rows go after the others in either direction; two rows with values are left to
+// the value comparison, two blank ones to the record order. The answer is a consistent
+// three-way order whatever the pair's order, so the sort stays an order.
+int TkwCustomDBGrid::CompareBlankRows(int Record1, int Record2, int, TkwColumn*) {
+  TkvCustomDbDataController* c = DataController();
+  if (!HasGridOption(FOptions, dgDiscompareBlankRow) || !c || !FColumns) return 0x7FFFFFFF;
+  return TkwBlankRecords(*c, *FColumns).Compare(Record1, Record2);
+}
+
+// ============================================================================ multi-selection
+
+int TkwCustomDBGrid::CurrentRecordIndex() { return DbView().CurrentRecordIndex(); }
+
+void TkwCustomDBGrid::InvalidateCurrentRow() {
+  if (HandleAllocated()) InvalidateRow(Row());
+}
+
+void TkwCustomDBGrid::ClearSelection() {
+  if (!HasGridOption(FOptions, dgMultiSelect)) return;
+  FSelectedRecs->Clear();
+  FSelecting = false;
+  if (HandleAllocated()) Invalidate();
+}
+
+void TkwCustomDBGrid::SelectRow(int RowIndex, bool AddToSelection, bool MakeFocused) {
+  TkvCustomDbDataController* c = DataController();
+  // A row without a record (past the last) has nothing to focus or mark.
+  if (!FDataLink->Active() || !c || RowIndex < 0 || RowIndex >= c->RowCount()) return;
+  FSelectedRecs->SelectRow(RowIndex, AddToSelection, MakeFocused, HasGridOption(FOptions, dgMultiSelect));
+  UpdateActive();
+  if (HandleAllocated()) Invalidate();
+}
+
+Variant TkwCustomDBGrid::GetCellValue(TkwColumn* Column, int RowIndex) {
+  TkwDbGridController* c = GridController();
+  return c ? c->GetCellValue(Column, RowIndex) : Variant::Null();
+}
+
+Variant TkwCustomDBGrid::FocusedCellValue(TkwColumn* Column) {
+  TkwDbGridController* c = GridController();
+  return c ? c->FocusedCellValue(Column) : Variant::Null();
+}
 
 void TkwCustomDBGrid::DoGetDisplayText(TkwColumn* Column, AnsiString& Text, int RowIndex) {
   if (RowIndex >= 0 && OnGetDisplayText) OnGetDisplayText(this, Column, Text);
@@ -270,6 +327,8 @@ void TkwCustomDBGrid::RecordChanged(TField*) {
 // ============================================================================ the column model's host
 
 TkvCustomDbDataController* TkwDbGridColumnsHost::DataController() { return FGrid.DataController(); }
+TComponent* TkwDbGridColumnsHost::GridComponent() { return &FGrid; }
+void TkwDbGridColumnsHost::UpdateData() { FGrid.UpdateData(); }
 TkwGridDataLink& TkwDbGridColumnsHost::DataLink() { return *FGrid.FDataLink; }
 TkvExprCalculator& TkwDbGridColumnsHost::ExprCalculator() { return FGrid.GetExprCalculator(); }
 bool TkwDbGridColumnsHost::IsLoading() { return FGrid.HasState(csLoading); }

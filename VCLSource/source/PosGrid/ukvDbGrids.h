@@ -21,6 +21,7 @@
 #include "VCLSource/source/PosGrid/ukvDbGridsLayoutRules.h"
 #include "VCLSource/source/PosGrid/ukvDbGridsLink.h"
 #include "VCLSource/source/PosGrid/ukvDbGridsOptions.h"
+#include "VCLSource/source/PosGrid/ukvDbGridsSelection.h"
 #include "VCLSource/source/PosGrid/ukvGrids.h"
 
 class TDataSource;
@@ -30,6 +31,7 @@ class TfmGridLocate;
 class TfmGridCustomColumns;
 class TkwCustomDbGridView;
 class TkvExprCalculator;
+class TkwDbGridController;
 class TkwCustomDBGrid;
 
 // The arguments of OnDrawColumnCell. RowIndex counts in the data controller's row order;
@@ -64,7 +66,10 @@ inline constexpr const char* kIndicatorGlyphs[] = {"kvDBGARROW", "kvDBEDIT", "kv
                                                    "kvDBMULTIARROW"};
 inline constexpr const char* kSortGlyphs[] = {"kvDBSORTUP", "kvDBSORTDOWN"};
 
-class TkwCustomDBGrid : public TkwCustomGrid {
+// The multi-selection (dgMultiSelect) holds record indexes of the data controller: rows
+// are marked by Ctrl clicks (one row toggled), plain clicks (only the clicked row),
+// Shift clicks and Shift+Up/Down (the rows from the focused one to the one reached).
+class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
  public:
   static constexpr UINT WM_KW_DEFERLAYOUT = WM_USER + 100;
   static constexpr UINT WM_KW_DEFERUPDATE = WM_USER + 103;
@@ -80,7 +85,9 @@ class TkwCustomDBGrid : public TkwCustomGrid {
   // changing nothing; the same source again changes nothing.
   void SetDataSource(TDataSource* v);
   TkwGridDataLink& DataLink() { return *FDataLink; }
-  TkvCustomDbDataController* DataController();
+  TkvCustomDbDataController* DataController() override;
+  // The grid's controller as its own class; none while the grid is going.
+  TkwDbGridController* GridController();
   TkwCustomDbGridView& DbView();
   TkvExprCalculator& GetExprCalculator();
   TkwDBGridOptions Options() const { return FOptions; }
@@ -99,6 +106,30 @@ class TkwCustomDBGrid : public TkwCustomGrid {
   TkwColumn* SelectedColumn();
   TField* SelectedField();
   int FocusedRowIndex();
+
+  // --- multi-selection --------------------------------------------------------------------
+  TkwSelectedRecs& SelectedRecs() { return *FSelectedRecs; }
+  TkwSelectedRows& SelectedRows() { return *FSelectedRows; }
+  // Marks or focuses a row of the data controller (only with an active data link):
+  // without AddToSelection the marks are cleared first; with dgMultiSelect and not
+  // MakeFocused the row is marked and the focus stays; otherwise the row is focused
+  // and, with dgMultiSelect, marked.
+  void SelectRow(int RowIndex, bool AddToSelection, bool MakeFocused);
+  // Clears the marks (only with dgMultiSelect).
+  void ClearSelection();
+  // The value of a column at a row of the data controller: Null for no column or a row
+  // past the last; a negative row reads the column's footer value.
+  Variant GetCellValue(TkwColumn* Column, int RowIndex);
+  // The value of a column at the focused row; Null when no row is focused (never the
+  // footer's value).
+  Variant FocusedCellValue(TkwColumn* Column);
+  // The data row the last double-click hit; -1 when it hit none (titles, footer, the
+  // rows below the data). Read it in OnDblClick.
+  int DblClickRowIndex() const { return FDblClickRow; }
+
+  // --- IkwSelectionGrid -------------------------------------------------------------------
+  int CurrentRecordIndex() override;
+  void InvalidateCurrentRow() override;
   // The first column whose FieldName (Name) equals name, ignoring ASCII letter case;
   // none when no column matches.
   TkwColumn* FindColumnByFieldName(const AnsiString& name) const;
@@ -187,6 +218,17 @@ class TkwCustomDBGrid : public TkwCustomGrid {
   virtual bool CanEditCurrentColumn();
   virtual void SetColumnAttributes();
   virtual void AfterSetFieldText(const AnsiString& Text) {}
+
+  // --- editing (ukvDbGridsEditing.cpp) -------------------------------------------------------
+  TInplaceEdit* CreateEditor() override;
+  AnsiString GetEditText(int ACol, int ARow) override;
+  void SetEditText(int ACol, int ARow, const AnsiString& Value) override;
+  int GetEditLimit() override;
+  bool CanEditModify() override;
+  // The editor's text to the current column's field (the data link's post).
+  virtual void UpdateData();
+  // A click on a check-box cell: the current row's value inverted and written.
+  void ToggleCheckBox();
   // Makes the column collection again with the class's own column class: for the
   // constructor of a class that answers GetColumnClass otherwise (the base constructor
   // could only ask the base). The collection must still be empty.
@@ -210,6 +252,8 @@ class TkwCustomDBGrid : public TkwCustomGrid {
   virtual void DrawTitleCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState);
   virtual void DrawDataCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState);
   virtual void DrawFooterCell(int ACol, const TRect& ARect, TGridDrawState AState);
+  // 1 when the cell's row is marked or is the selected cell shown as such, else 0.
+  int HighlightKind(int DataRow, bool Selected);
   void WriteText(const TRect& ARect, int DX, int DY, const AnsiString& Text, TAlignment Alignment);
   AnsiString GetRowNumberText(int RecNo);
   // The data controller's row shown in grid row ARow; -1 for a row below the data.
@@ -228,6 +272,11 @@ class TkwCustomDBGrid : public TkwCustomGrid {
   void LocateNext();
   // A double-click in a title row of a sortable column sorts by it.
   bool TitleDblClick(int X, int Y, TShiftState Shift);
+  // The marks a left click on a data row (now focused) leaves: Ctrl toggles the row,
+  // Shift marks the rows from the previously focused one, a plain click only the row.
+  void SelectByClick(TShiftState Shift, int FromRow);
+  // Shift+Up/Down: the row left and the row reached are marked.
+  void SelectByKey(int FromRow);
   virtual void TitleClick(TkwColumn* Column) {
     if (OnTitleClick) OnTitleClick(Column);
   }
@@ -276,4 +325,9 @@ class TkwCustomDBGrid : public TkwCustomGrid {
   int FMinRowCount = 0;
   std::unique_ptr<TkvExprCalculator> FExprCalculator;
   kw_dbgrid::TVertScroll FLastScroll{-1, -1, -1, -1};
+  std::unique_ptr<TkwSelectedRecs> FSelectedRecs;
+  std::unique_ptr<TkwSelectedRows> FSelectedRows;
+  bool FSelecting = false;
+  int FDblClickRow = -1;
+  AnsiString FEditText;
 };

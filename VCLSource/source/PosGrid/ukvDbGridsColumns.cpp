@@ -4,29 +4,22 @@
 
 #include <algorithm>
 #include "VCLSource/source/PosGrid/ukvDbGridsLink.h"
+#include "VCLSource/source/PosGrid/ukvDbHelperGuards.h"
 #include "VCLSource/source/PosGrid/ukvDbHelperSummary.h"
 #include "db/DataSet.h"
 #include "db/Field.h"
+#include "rtl/Classes.h"
 #include "rtl/PublishedProperties.h"
 
 namespace {
 
-// The grid's layout lock as a scope.
-struct LayoutScope {
-  explicit LayoutScope(IkwColumnsGrid* g) : Grid(g) {
-    if (Grid) Grid->BeginLayout();
-  }
-  ~LayoutScope() {
-    if (Grid) Grid->EndLayout();
-  }
-  IkwColumnsGrid* Grid;
-};
-
-struct FlagScope {
-  explicit FlagScope(bool& f) : Flag(f) { Flag = true; }
-  ~FlagScope() { Flag = false; }
-  bool& Flag;
-};
+// The grid's layout lock for the scope (nothing without a grid).
+auto LayoutScope(IkwColumnsGrid* g) {
+  if (g) g->BeginLayout();
+  return TkvFinally([g] {
+    if (g) g->EndLayout();
+  });
+}
 
 TkwGridFont& PlainFont() {
   static TkwGridFont font;
@@ -106,7 +99,7 @@ void TkwColumnTitle::FontChanged() {
 
 void TkwColumnTitle::RefreshDefaultFont() {
   if (FColumn->IsAssigned(cvTitleFont)) return;
-  FlagScope guard(FRefreshingFont);
+  TkvFlagScope guard(FRefreshingFont);
   FFont.Assign(const_cast<TkwGridFont*>(&DefaultFont()));
 }
 
@@ -197,7 +190,7 @@ void TkwColumnTitle::DefinePublished(TPublishedProperties& P) {
 // --- TkwColumn: creation ----------------------------------------------------------------------
 
 TkwColumn::TkwColumn(TCollection* collection) : TkwInterfaceCollectionItem(collection) {
-  LayoutScope layout(Grid());
+  const auto layout = LayoutScope(Grid());
   if (IkwColumnsGrid* g = Grid(); g && g->DataController()) FDbField = g->DataController()->AddField(this, "");
   FFont.Assign(const_cast<TkwGridFont*>(&DefaultFont()));
   FFont.OnChange = [this] { FontChanged(); };
@@ -286,7 +279,7 @@ void TkwColumn::FontChanged() {
 void TkwColumn::RefreshDefaultFont() {
   if (IsAssigned(cvFont)) return;
   {
-    FlagScope guard(FRefreshingFont);
+    TkvFlagScope guard(FRefreshingFont);
     FFont.Assign(const_cast<TkwGridFont*>(&DefaultFont()));
   }
   if (FTitle) FTitle->RefreshDefaultFont();
@@ -394,7 +387,7 @@ bool TkwColumn::GetVisible() const {
   // A column whose visibility is being worked out counts as visible to the parent or
   // child that asks back, so the question ends (a parent and its child ask each other).
   if (FVisibilityMark) return true;
-  FlagScope mark(FVisibilityMark);
+  TkvFlagScope mark(FVisibilityMark);
   if (!FParent || FParent->GetVisible()) return true;
   return std::any_of(FChildren.begin(), FChildren.end(), [](const TkwColumn* c) { return c->GetVisible(); });
 }
@@ -495,12 +488,9 @@ void TkwColumn::SetField(TField* v) {
   }
   TkwDBGridColumns* cols = Columns();
   if (cols) cols->BeginFieldBinding();
-  struct End {
-    TkwDBGridColumns* c;
-    ~End() {
-      if (c) c->EndFieldBinding();
-    }
-  } end{cols};
+  TkvFinally endBinding([cols] {
+    if (cols) cols->EndFieldBinding();
+  });
   ColumnChanged();
 }
 
@@ -573,7 +563,7 @@ void TkwColumn::SetIndex(int value) {
     return TkwInterfaceCollectionItem::SetIndex(value);
   }
   if (FChildren.empty()) return TkwInterfaceCollectionItem::SetIndex(value);
-  LayoutScope layout(Grid());
+  const auto layout = LayoutScope(Grid());
   const std::vector<TkwColumn*> children = FChildren;
   if (value < old) {
     for (auto it = children.rbegin(); it != children.rend(); ++it) (*it)->SetIndex(value);
@@ -614,13 +604,7 @@ void TkwColumn::Assign(TPersistent* Source) {
   auto* c = dynamic_cast<TkwColumn*>(Source);
   if (!c) return TkwInterfaceCollectionItem::Assign(Source);
   TCollection* owner = Collection();
-  if (owner) owner->BeginUpdate();
-  struct End {
-    TCollection* c;
-    ~End() {
-      if (c) c->EndUpdate();
-    }
-  } end{owner};
+  TUpdateScope update(owner);
   RestoreDefaults();
   SetFieldName(c->FieldName());
   if (c->IsAssigned(cvColor)) SetColor(c->Color());
@@ -724,12 +708,8 @@ void TkwDBGridColumns::SetState(TState v) {
 void TkwDBGridColumns::RebuildColumns() {
   TDataSet* ds = FGrid ? FGrid->DataLink().DataSet() : nullptr;
   if (!ds) return Clear();
-  LayoutScope layout(FGrid);
-  BeginUpdate();
-  struct End {
-    TCollection* c;
-    ~End() { c->EndUpdate(); }
-  } end{this};
+  const auto layout = LayoutScope(FGrid);
+  TUpdateScope update(this);
   Clear();
   // This library's object fields have no sub-fields of their own, so every field,
   // object fields included, gives exactly one column.

@@ -11,6 +11,8 @@ class TkwDbGridColumnsHost : public IkwColumnsGrid {
   explicit TkwDbGridColumnsHost(TkwCustomDBGrid& grid) : FGrid(grid) {}
 
   TkvCustomDbDataController* DataController() override;
+  TComponent* GridComponent() override;
+  void UpdateData() override;
   TkwGridDataLink& DataLink() override;
   TkvExprCalculator& ExprCalculator() override;
   bool IsLoading() override;

@@ -1,9 +1,12 @@
+// TkwField, a dataset field as the grid's dialogs see it (a field not bound raises), and
+// TkwGridFilter, the data controller's filter criteria as IkwGridFilter.
 #include "VCLSource/source/PosGrid/ukvDbGridsHelper.h"
 
 #include "VCLSource/source/PosGrid/ukvDbGridsLink.h"
 #include "VCLSource/source/PosGrid/ukvDbHelperFilter.h"
 #include "db/Field.h"
 #include "db/FieldClasses.h"
+#include "rtl/Classes.h"
 
 TField& TkwField::Checked() const {
   if (!FField) RaiseGridError("Field is not bound");
@@ -32,11 +35,7 @@ void TkwGridFilter::BeginUpdate() { FCriteria.BeginUpdate(); }
 void TkwGridFilter::EndUpdate() { FCriteria.EndUpdate(); }
 
 void TkwGridFilter::Clear() {
-  FCriteria.BeginUpdate();
-  struct Unlock {
-    TkvDataFilterCriteria& c;
-    ~Unlock() { c.EndUpdate(); }
-  } unlock{FCriteria};
+  TUpdateScope update(&FCriteria);
   FCriteria.Clear();
 }
 

@@ -1,6 +1,8 @@
 // TkwCustomDBGrid's keys and mouse: row moves through the grid view (the grid's current
 // row then follows the view), deletion with its question, the locate dialog behind F3,
 // and sorting by a double-click on a title.
+#include <algorithm>
+
 #include "VCLSource/source/PosGrid/fukvGridLocate.h"
 #include "VCLSource/source/PosGrid/ukvDbConsts.h"
 #include "VCLSource/source/PosGrid/ukvDbGrids.h"
@@ -24,20 +26,40 @@ void TkwCustomDBGrid::KeyDown(WORD& Key, TShiftState Shift) {
   TCustomControl::KeyDown(Key, Shift);  // OnKeyDown first
   if (Key == 0) return;
   TkwCustomDbGridView& view = DbView();
+  const bool multi = HasGridOption(FOptions, dgMultiSelect);
+  const bool extend = multi && Shift.Contains(ssShift) && !ctrl;
+  if (ctrl && Key != VK_DELETE) ClearSelection();
   switch (Key) {
-    case VK_UP: view.Prior(); break;
-    case VK_DOWN: view.Next(); break;
-    case VK_PRIOR: view.MoveBy(-view.VisibleRowCount()); break;
-    case VK_NEXT: view.MoveBy(view.VisibleRowCount()); break;
+    case VK_UP:
+    case VK_DOWN: {
+      if (extend) {
+        // Shift+Up/Down marks as it goes and never appends.
+        const int from = FocusedRowIndex();
+        view.MoveBy(Key == VK_UP ? -1 : 1);
+        SelectByKey(from);
+      } else if (Key == VK_UP) {
+        view.Prior();
+      } else {
+        view.Next();
+      }
+      break;
+    }
+    case VK_PRIOR: ClearSelection(); view.MoveBy(-view.VisibleRowCount()); break;
+    case VK_NEXT: ClearSelection(); view.MoveBy(view.VisibleRowCount()); break;
     case VK_HOME: view.First(); break;
     case VK_END: view.Last(); break;
     case VK_DELETE: {
-      // Alt+Delete deletes; Ctrl+Delete does nothing.
+      // Alt+Delete deletes the marked records, else the focused one; Ctrl+Delete does
+      // nothing.
       TDataSet* ds = FDataLink->DataSet();
       TkvCustomDbDataController* c = DataController();
-      if (!ctrl && !FReadOnly && ds && !ds->IsEmpty() && ds->CanModify() && c && c->FocusedRowIndex() >= 0 &&
-          DeletePrompt(1))
+      if (ctrl || FReadOnly || !ds || ds->IsEmpty() || !ds->CanModify() || !c) break;
+      const int marked = FSelectedRecs->Count();
+      if (marked > 0) {
+        if (DeletePrompt(marked)) FSelectedRecs->DeleteSelected();
+      } else if (c->FocusedRowIndex() >= 0 && DeletePrompt(1)) {
         c->Delete();
+      }
       break;
     }
     case VK_F2: SetEditorMode(true); break;
@@ -51,6 +73,33 @@ void TkwCustomDBGrid::KeyDown(WORD& Key, TShiftState Shift) {
   }
   Key = 0;
   UpdateActive();
+}
+
+void TkwCustomDBGrid::SelectByKey(int FromRow) {
+  TkvCustomDbDataController* c = DataController();
+  if (!c || !FSelectedRecs->Active()) return;
+  if (FromRow >= 0 && FromRow < c->RowCount()) FSelectedRecs->Insert(0, c->GetRowRecordIndex(FromRow));
+  FSelectedRecs->SetCurrentRowSelected(true);
+  FSelecting = true;
+  if (HandleAllocated()) Invalidate();
+}
+
+void TkwCustomDBGrid::SelectByClick(TShiftState Shift, int FromRow) {
+  TkvCustomDbDataController* c = DataController();
+  if (!c || !FSelectedRecs->Active()) return;
+  FSelecting = false;
+  if (Shift.Contains(ssCtrl)) {
+    FSelectedRecs->SetCurrentRowSelected(!FSelectedRecs->CurrentRowSelected());
+  } else if (Shift.Contains(ssShift) && FromRow >= 0) {
+    FSelectedRecs->Clear();
+    const int to = c->FocusedRowIndex();
+    for (int r = std::min(FromRow, to); r <= std::max(FromRow, to) && r < c->RowCount(); ++r)
+      FSelectedRecs->Insert(0, c->GetRowRecordIndex(r));
+  } else {
+    FSelectedRecs->Clear();
+    FSelectedRecs->SetCurrentRowSelected(true);
+  }
+  if (HandleAllocated()) Invalidate();
 }
 
 bool TkwCustomDBGrid::DeletePrompt(int selectedCount) {
@@ -128,6 +177,8 @@ bool TkwCustomDBGrid::TitleDblClick(int X, int Y, TShiftState Shift) {
 void TkwCustomDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   if (Button == mbLeft && Shift.Contains(ssDouble)) {
     if (CanFocus() && !Focused()) SetFocus();
+    const TGridCoord cell = MouseCoord(X, Y);
+    FDblClickRow = FDataLink->Active() && cell.Y >= FTitleOffset ? DataRowOf(cell.Y) : -1;
     if (!TitleDblClick(X, Y, Shift)) DblClick();
     return;
   }
@@ -139,6 +190,15 @@ void TkwCustomDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
       const int focused = FocusedRowIndex();
       if (focused >= 0 && dataRow != focused) view.MoveBy(dataRow - focused);
       UpdateActive();
+      const int index = RawToDataColumn(cell.X);
+      if (index >= 0 && index < FColumns->Count() && FColumns->Items(index)->ButtonStyle() == gcbsCheckBox) {
+        if (cell.X != Col()) SetCol(cell.X);
+        ToggleCheckBox();
+      }
+      if (HasGridOption(FOptions, dgMultiSelect)) {
+        SelectByClick(Shift, focused);
+        Shift >> ssShift;  // the marks are the range; the base grid moves no anchor
+      }
     } else if (cell.Y >= FTitleOffset) {
       // A row below the data: nothing to focus there.
       if (CanFocus() && !Focused()) SetFocus();

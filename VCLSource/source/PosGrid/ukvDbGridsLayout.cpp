@@ -292,7 +292,13 @@ void TkwCustomDBGrid::RunDeferredActions(uint8_t mask) {
       case TDeferredAction::RowCount: UpdateRowCount(); break;
       case TDeferredAction::ScrollBars: UpdateScrollBars(); break;
       case TDeferredAction::Footers: FColumns->CompileFooters(); break;
-      case TDeferredAction::Selection: break;  // the multi-selection keeps record indexes
+      case TDeferredAction::Selection:
+        // Marks of records that lost their row (deleted, filtered out) are dropped.
+        if (FSelectedRecs->Count() > 0) {
+          FSelectedRecs->PurgeSelection();
+          if (HandleAllocated()) Invalidate();
+        }
+        break;
       case TDeferredAction::Invalidate:
         if (HandleAllocated()) Invalidate();
         break;
@@ -332,8 +338,10 @@ void TkwCustomDBGrid::Loaded() {
   LayoutChanged();
 }
 
-void TkwCustomDBGrid::LinkActive(bool) {
+void TkwCustomDBGrid::LinkActive(bool Value) {
   DbView();  // the controller exists before the layout asks it
+  FSelectedRecs->SetActive(Value);
+  FSelecting = false;
   LayoutChanged();
   if (HandleAllocated()) {
     UpdateRowCount();

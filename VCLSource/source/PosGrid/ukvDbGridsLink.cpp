@@ -1,3 +1,6 @@
+// TkwGridDataLink, the grid's own data link: the map from columns to dataset fields
+// (found again by name when the fields moved), focusing a field's column and writing an
+// edited cell back.
 #include "VCLSource/source/PosGrid/ukvDbGridsLink.h"
 
 #include <algorithm>

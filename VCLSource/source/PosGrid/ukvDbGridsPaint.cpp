@@ -73,18 +73,22 @@ void TkwCustomDBGrid::DrawIndicatorCell(int ARow, const TRect& ARect, TGridDrawS
     return;
   }
   const int dataRow = DataRowOf(ARow);
-  AnsiString text = dataRow >= 0 ? GetRowNumberText(dataRow + 1) : AnsiString();
+  AnsiString text = GetRowNumberText(dataRow + 1);  // 0 below the data
   if (dataRow >= 0) {
     DoGetLineText(dataRow, text);
     if (OnGetDisplayLineText) OnGetDisplayLineText(this, text);
   }
   WriteText(ARect, 2, 2, text, taRightJustify);
-  // The glyph marks the current row only: the edit and insert glyphs say what happens to
-  // the focused record, not to every row beside it.
-  if (dataRow < 0 || ARow != Row() || FIndicatorImages->Count() < 5) return;
+  // The edit and insert glyphs mark the current row only: they say what happens to the
+  // focused record, not to every row beside it. Marked rows show the multi-selection dot,
+  // the current one its arrow.
+  if (dataRow < 0 || FIndicatorImages->Count() < 5) return;
+  const bool current = ARow == Row();
+  const bool marked = HighlightKind(dataRow, false) == 1;
+  if (!current && !marked) return;
   TkvCustomDbDataController* c = DataController();
-  int image = 0;
-  if (c && dataRow == c->FocusedRowIndex()) {
+  int image = current ? (marked ? 4 : 0) : 3;
+  if (current && c && dataRow == c->FocusedRowIndex()) {
     const uint8_t state = c->GetEditState();
     if (state & desInserting) image = 2;
     else if (state & desEditing) image = 1;
@@ -154,7 +158,9 @@ void TkwCustomDBGrid::DrawDataCell(int ACol, int ARow, const TRect& ARect, TGrid
   TColor fore = column ? column->Font()->Color() : clWindowText;
   const bool current = ARow == Row() && dataRow >= 0;
   const bool showSelection = Focused() || HasGridOption(FOptions, dgAlwaysShowSelection);
-  if (current && showSelection && (HasGridOption(FOptions, dgRowSelect) || ACol == Col())) {
+  const bool selectedCell = current && showSelection && (HasGridOption(FOptions, dgRowSelect) || ACol == Col());
+  if (HighlightKind(dataRow, selectedCell) == 1) {
+    AState << gdSelected;
     back = clHighlight;
     fore = clHighlightText;
   }
@@ -186,6 +192,15 @@ void TkwCustomDBGrid::DrawDataCell(int ACol, int ARow, const TRect& ARect, TGrid
     if (args.Handled || !FDefaultDrawing) return;
   }
   WriteText(ARect, 2, 2, args.DisplayText, column ? column->Alignment() : taLeftJustify);
+}
+
+int TkwCustomDBGrid::HighlightKind(int DataRow, bool Selected) {
+  if (Selected) return 1;
+  if (DataRow < 0 || !HasGridOption(FOptions, dgMultiSelect) || !FDataLink->Active() || FSelectedRecs->Count() == 0)
+    return 0;
+  TkvCustomDbDataController* c = DataController();
+  if (!c || DataRow >= c->RowCount()) return 0;
+  return FSelectedRecs->Contains(c->GetRowRecordIndex(DataRow)) ? 1 : 0;
 }
 
 void TkwCustomDBGrid::DrawFooterCell(int ACol, const TRect& ARect, TGridDrawState) {

@@ -120,6 +120,7 @@ void TkwCustomDbGridView::MoveBy(int Distance) {
 void TkwCustomDbGridView::Next() {
   TkwCustomDBGrid* g = DbGrid();
   if (!g || !FDataController || FDataController->FocusedRowIndex() < 0) return;
+  KeepOrClearSelection();
   if (FinishPendingEdit(true)) return;
   const int focused = FDataController->FocusedRowIndex();
   if (focused >= RowCount() - 1) {
@@ -137,8 +138,15 @@ void TkwCustomDbGridView::Prior() {
   if (!FDataController || FDataController->FocusedRowIndex() < 0) return;
   const int focused = FDataController->FocusedRowIndex();
   const int target = focused == 0 ? 0 : focused - 1;
+  KeepOrClearSelection();
   if (FinishPendingEdit(false)) return;
   if (target != FDataController->FocusedRowIndex() && target < RowCount()) FocusRow(target);
+}
+
+// A read-only grid with dgMultiSelect keeps its marks while the user walks the rows.
+void TkwCustomDbGridView::KeepOrClearSelection() {
+  TkwCustomDBGrid* g = DbGrid();
+  if (g && !(g->ReadOnly() && HasGridOption(g->Options(), dgMultiSelect))) g->ClearSelection();
 }
 
 void TkwCustomDbGridView::SetRecNo(int v) {

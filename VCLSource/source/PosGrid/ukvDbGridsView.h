@@ -67,6 +67,7 @@ class TkwCustomDbGridView : public TkwCustomGridView {
  private:
   // Posts a pending edit before a move; true when that stopped the move.
   bool FinishPendingEdit(bool appending);
+  void KeepOrClearSelection();
   void AdjustTopRecord();
   void FocusRow(int row);
 

@@ -1,3 +1,6 @@
+// TkvExpressionCalculator: the calculation rules of one data controller (change rules
+// and record rules), kept in step with their two lists of definitions, and applied to a
+// record.
 #include "VCLSource/source/PosGrid/ukvDbHelper.h"
 
 #include <algorithm>

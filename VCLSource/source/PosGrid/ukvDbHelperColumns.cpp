@@ -1,16 +1,18 @@
+// TkvColumnCopy: the typed copy of one field's stored values in record order that the
+// data controller's hot loops read, made again when the storage's stamp moved.
 #include "VCLSource/source/PosGrid/ukvDbHelperColumns.h"
-#include "rtl/AnsiStringCase.h"
 
 #include <cstring>
 
 TkvTextKey TextSortKey(const AnsiString& s) {
+  static const bool* const folding = FoldingLeads();
   unsigned char folded[16] = {};
   size_t i = 0, taken = 0;
   while (taken < 16 && i < s.size()) {
     const unsigned char c = static_cast<unsigned char>(s[i]);
     if (IsLeadByte(c) && i + 1 < s.size()) {
       folded[taken++] = c;
-      if (taken < 16) folded[taken++] = AnsiUpperTrail(c, static_cast<unsigned char>(s[i + 1]));
+      if (taken < 16) folded[taken++] = UpperTrail(folding, c, static_cast<unsigned char>(s[i + 1]));
       i += 2;
     } else {
       folded[taken++] = static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 32 : c);

@@ -1,5 +1,6 @@
+// The raw comparators of stored values, one per value type, in exactly the order of
+// CompareVariants (texts in the platform's order, numbers by their number key).
 #include "VCLSource/source/PosGrid/ukvDbHelperCompare.h"
-#include "rtl/AnsiStringCase.h"
 
 #include <algorithm>
 #include <cmath>
@@ -92,6 +93,18 @@ const LeadTable& Leads() {
 }
 }  // namespace
 
+const bool* FoldingLeads() {
+  static const struct Table {
+    bool Lead[256] = {};
+    Table() {
+      for (int l = 0x81; l <= 0xFE; ++l)
+        for (int t = 0x40; t <= 0xFE; ++t)
+          if (AnsiUpperTrail(static_cast<unsigned char>(l), static_cast<unsigned char>(t)) != t) Lead[l] = true;
+    }
+  } table;
+  return table.Lead;
+}
+
 int CompareAnsiTexts(std::string_view a, std::string_view b) {
   const bool* lead = Leads().Lead;
   const size_t n = std::min(a.size(), b.size());
@@ -110,8 +123,9 @@ int CompareAnsiTexts(std::string_view a, std::string_view b) {
   int ux, uy;
   if (start < i) {
     // The trail bytes of one lead.
-    ux = AnsiUpperTrail(x[start], x[i]);
-    uy = AnsiUpperTrail(x[start], y[i]);
+    const bool* folding = FoldingLeads();
+    ux = UpperTrail(folding, x[start], x[i]);
+    uy = UpperTrail(folding, x[start], y[i]);
   } else if (lead[x[start]] && start + 1 < a.size()) {
     return x[i] < y[i] ? -1 : 1;
   } else {

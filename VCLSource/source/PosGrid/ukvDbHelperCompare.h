@@ -14,6 +14,7 @@
 #pragma once
 #include <string_view>
 #include "VCLSource/source/PosGrid/ukvDataManager.h"
+#include "rtl/AnsiStringCase.h"
 
 using TkvRawCompare = int (*)(TkvConstPlace, TkvConstPlace);
 
@@ -46,3 +47,10 @@ inline int CompareNumberKeys(const TkvNumberKey& a, const TkvNumberKey& b) {
 }
 // Two texts in CompareVariants' order of two String values.
 int CompareAnsiTexts(std::string_view a, std::string_view b);
+
+// AnsiUpperTrail with a table of the lead bytes that have letters in front of it (made
+// once from AnsiUpperTrail itself): Chinese text, the most of it, costs one look-up.
+const bool* FoldingLeads();
+inline unsigned char UpperTrail(const bool* foldingLeads, unsigned char lead, unsigned char trail) {
+  return foldingLeads[lead] ? AnsiUpperTrail(lead, trail) : trail;
+}

@@ -1,3 +1,6 @@
+// TkvCustomDbDataController, the model behind the data-aware grid: loading the dataset's
+// records into the storage, the field list, editing, posting and deleting through the
+// provider, the focused row and the change notices.
 #include "VCLSource/source/PosGrid/ukvDbHelperController.h"
 
 #include <algorithm>
@@ -470,8 +473,7 @@ void TkvCustomDbDataController::ReadRecord(int sourceRecord, int recordIndex) {
 
 // One notice carries the new values and the totals that follow from them.
 void TkvCustomDbDataController::ReloadRecord(int recordIndex) {
-  BeginUpdate();
-  TkvFinally end([this] { EndUpdate(); });
+  TUpdateScope update(this);
   TkvValueDefRecordReader reader(this, recordIndex);
   FStorage->ReadRecord(recordIndex, reader);
   RecordLoaded(recordIndex);
@@ -820,8 +822,7 @@ void TkvCustomDbDataController::Reload(bool force) {
 }
 
 void TkvCustomDbDataController::ReloadBody() {
-  BeginUpdate();
-  TkvFinally end([this] { EndUpdate(); });
+  TUpdateScope update(this);
   // Internal records (edit buffer, locate records) are kept: their indexes stay valid.
   FStorage->Clear(true);
   if (Provider().InsertingRecord >= 0) Provider().ResetMarkers();
@@ -848,7 +849,8 @@ void TkvCustomDbDataController::LoadRecords() {
   ds->First();
   Provider().CurrentRecord = 0;
   FStorage->BeginLoad();
-  TkvValueDefDBReader reader(this);
+  const std::unique_ptr<TkvValueDefDBReader> made = GetReaderClass()(this);
+  TkvValueDefDBReader& reader = *made;
   BeforeLoadRecords(reader);
   // Record rules write into the dataset: only where it may be modified.
   const bool rules = GetCalculator().HasRecordRules() && ds->CanModify();

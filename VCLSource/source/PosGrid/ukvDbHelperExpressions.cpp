@@ -1,3 +1,5 @@
+// The data controller's named-field formulas: compiling one (a failed compile leaves no
+// tree), its field leaves, and evaluating it for one record.
 #include "VCLSource/source/PosGrid/ukvDbHelperExpressions.h"
 
 #include <algorithm>

@@ -33,6 +33,8 @@ class TkvDataFilterCriteriaItem : public TkvFilterCriteriaItem {
   void GetFieldCaption(AnsiString& s) override;
   void GetFieldName(AnsiString& s) override;
   TObject* GetLink() const override;
+  // The field's stored values (and its column copy), unless the column computes them.
+  bool GetTypedSource(TkvFilterTypedSource& source) override;
   TkvDbField* Field() const { return static_cast<TkvDbField*>(Link()); }
   TkvCustomDbDataController* Controller() const;
 };
@@ -67,37 +69,16 @@ class TkvDataFilterCriteria : public TkvFilterCriteria {
   TkvCustomDbDataController* Controller() const { return FController; }
   bool Destroying() const { return FDestroying; }
 
-  // The typed tests are made again before the next record is tested (the row filter
-  // calls it once per pass, so a re-bound field is seen).
-  void InvalidateCompiled() { FCompiledValid = false; }
-
   TGetValueListEvent OnGetValueList;
-
-  // A condition (or list) compiled to a typed test.
-  struct Compiled;
 
  protected:
   void DoChanged() override;
-  void Changed() override {
-    FCompiledValid = false;
-    TkvFilterCriteria::Changed();
-  }
-  bool EvaluateItem(TkvFilterCriteriaItem& item, int recordIndex) override;
   TkvDbField* FieldOfLink(TObject* link) const;
 
  private:
-  bool CompileAll();
-  bool EvaluateCompiled(int recordIndex);
-  bool EvaluateNode(Compiled& n, int recordIndex, bool& any);
-  bool EvaluateLeaf(Compiled& n, int recordIndex);
-  AnsiString FUpper;
   bool FActive = false;
   TkvCustomDbDataController* FController;
   bool FDestroying = false;
-  std::vector<std::unique_ptr<Compiled>> FCompiled;
-  bool FCompiledValid = false;
-  bool FCompiledUsable = false;
-  int FCompiledStamp = 0;
 };
 
 class TkvDBDataFilterCriteria : public TkvDataFilterCriteria {

@@ -1,6 +1,7 @@
-// Scope guards of the data controller and its provider: every flag, counter and
-// DisableControls pair they raise comes back down when the scope ends, also when the
-// dataset raises in between.
+// Scope guards of the grid library: every flag, counter and DisableControls pair they
+// raise comes back down when the scope ends, also when the dataset raises in between.
+// BeginUpdate/EndUpdate pairs take TUpdateScope (rtl/Classes.h); any other pair takes
+// TkvFinally.
 #pragma once
 #include <exception>
 #include "db/DataSet.h"
@@ -58,15 +59,26 @@ class TkvControlsScope {
   int FUncaught;
 };
 
-// Runs a callable when the scope ends.
+// Runs a callable when the scope ends. What the callable raises reaches the caller,
+// unless the scope is left by another exception already (then the first one goes on).
 template <class F>
 class TkvFinally {
  public:
-  explicit TkvFinally(F f) : FF(std::move(f)) {}
-  ~TkvFinally() { FF(); }
+  explicit TkvFinally(F f) : FF(std::move(f)), FUncaught(std::uncaught_exceptions()) {}
+  ~TkvFinally() noexcept(false) {
+    if (std::uncaught_exceptions() > FUncaught) {
+      try {
+        FF();
+      } catch (...) {
+      }
+    } else {
+      FF();
+    }
+  }
   TkvFinally(const TkvFinally&) = delete;
   TkvFinally& operator=(const TkvFinally&) = delete;
 
  private:
   F FF;
+  int FUncaught;
 };

@@ -1,3 +1,5 @@
+// TkvDbDataProvider and its data link: the dataset's notices turned into controller
+// operations, and the controller's dataset operations carried out on the dataset.
 #include "VCLSource/source/PosGrid/ukvDbHelperProvider.h"
 
 #include "VCLSource/source/PosGrid/ukvDbHelperRows.h"
@@ -30,9 +32,10 @@ void TkvDbDataLink::ActiveChanged() {
     }
     p.ResetMarkers();
     c.ActiveChanged(Active());
-    // A closed dataset freed its default fields: the field items let go of them (with
-    // ReloadLock set, re-binding finds no field) and bind again when it opens.
-    if (TDataSet* closed = DataSet(); closed && !closed->Active() && closed->FieldCount() == 0) {
+    // A closing dataset frees its default fields right after this notice: the field items
+    // let go of them now (with ReloadLock set, re-binding finds no field) and bind again
+    // when it opens.
+    if (TDataSet* closed = DataSet(); closed && !closed->Active() && closed->DefaultFields()) {
       TkvFlagScope lock(c.FReloadLock);
       c.UpdateFields();
     }
@@ -215,13 +218,8 @@ void TkvDbDataProvider::BeginDataSetChange() {
 
 void TkvDbDataProvider::EndDataSetChange() {
   TDataSet* ds = DataSet();
-  try {
-    if (ds) ds->EnableControls();
-  } catch (...) {
-    --ChangeNesting;
-    throw;
-  }
-  --ChangeNesting;
+  TkvFinally down([this] { --ChangeNesting; });
+  if (ds) ds->EnableControls();
 }
 
 void TkvDbDataProvider::RunOperation(void (TDataSet::*operation)()) {
@@ -430,6 +428,10 @@ void TkvDbDataProvider::RestorePosition() {
       if (SavePos.Eof) ds->Next();
     }
   } catch (const Exception&) {
+    // Nothing is lost: only the cursor's place is. The dataset refused to go back (its
+    // record went while the rows were read, or a move was refused) and stays on the
+    // record the reading left it on; no value was changed, and the scroll handlers
+    // below come back all the same.
   }
   if (SavePos.Parked) {
     ds->BeforeScroll = std::move(SavePos.BeforeScroll);

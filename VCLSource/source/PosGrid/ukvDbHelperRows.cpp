@@ -1,3 +1,6 @@
+// TkvCustomDbDataControllerInfo, the controller's view state: rebuilding, filtering and
+// sorting the rows, the focused row and the summaries, applied in one pass when the
+// last lock is released.
 #include "VCLSource/source/PosGrid/ukvDbHelperRows.h"
 
 #include <algorithm>
@@ -132,13 +135,8 @@ int TkvCustomDbDataControllerInfo::NeighbourRow(int row) const {
 
 void TkvCustomDbDataControllerInfo::FocusRow(int row) {
   Lock();
-  try {
-    ChangeFocus(row, false);
-  } catch (...) {
-    Unlock();
-    throw;
-  }
-  Unlock();
+  TkvFinally unlock([this] { Unlock(); });
+  ChangeFocus(row, false);
 }
 
 // Passes run until no step asked for more work: a focus move during the pass may make

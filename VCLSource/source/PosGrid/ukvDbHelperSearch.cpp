@@ -1,5 +1,6 @@
+// Key locate and the incremental search of the data controller, and the readers of the
+// bound fields' values and texts.
 #include "VCLSource/source/PosGrid/ukvDbHelperSearch.h"
-#include "rtl/AnsiStringCase.h"
 
 #include "VCLSource/source/PosGrid/ukvDbHelperRows.h"
 #include "db/FieldClasses.h"
@@ -138,11 +139,12 @@ namespace {
 bool MatchUpperPrefix(std::string_view text, const AnsiString& upperPattern) {
   const size_t m = upperPattern.size();
   if (m > text.size()) return false;
+  const bool* folding = FoldingLeads();
   for (size_t i = 0; i < m;) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
     if (i + 1 < m && IsLeadByte(c)) {
       if (text[i] != upperPattern[i] ||
-          static_cast<char>(AnsiUpperTrail(c, static_cast<unsigned char>(text[i + 1]))) != upperPattern[i + 1])
+          static_cast<char>(UpperTrail(folding, c, static_cast<unsigned char>(text[i + 1]))) != upperPattern[i + 1])
         return false;
       i += 2;
       continue;

@@ -1,3 +1,5 @@
+// Footer summaries: one total of one field over the rows, its rounding and its footer
+// text.
 #include "VCLSource/source/PosGrid/ukvDbHelperSummary.h"
 
 #include <climits>

@@ -7,8 +7,9 @@ namespace {
 // The controller's field item, when the field is one of its items and the record is one
 // of its storage (a data record or an internal one).
 TkvDbField* ItemOf(TkvCustomDbDataController* c, TObject* field, int record) {
+  if (!c) return nullptr;  // detached: its fields are gone too
   auto* f = dynamic_cast<TkvDbField*>(field);
-  if (!c || !f || f->Controller() != c) return nullptr;
+  if (!f || f->Controller() != c) return nullptr;
   const bool valid = record >= 0 ? record < c->GetRecordCount()
                                  : -static_cast<int64_t>(record) <= c->Storage().InternalRecordCount();
   return valid ? f : nullptr;

@@ -1,3 +1,5 @@
+// The grid's evaluation context for column formulas: leaves that read another column of
+// the record being evaluated or a footer total.
 #include "VCLSource/source/PosGrid/ukvExpressionCalculator.h"
 
 #include "VCLSource/source/PosGrid/ukvDbHelperSummary.h"

@@ -1,3 +1,5 @@
+// TkvExpressionParser: splits a calculation-rule definition into its trigger names, its
+// target and its formula text.
 #include "VCLSource/source/PosGrid/ukvExpressionParser.h"
 
 #include "VCLSource/source/PosGrid/ukvExpressions.h"

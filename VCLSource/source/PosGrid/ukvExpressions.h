@@ -130,6 +130,7 @@ class TkvUnaryOp : public TkvExpression {
   bool AsBoolean() override;
   TkvExprType ExprType() override { return ResultType(FOperator, FOperandType); }
  private:
+  friend class TkvFormulaCompiler;
   TkvExpressionPtr FOperand;
   TkvExprType FOperandType;
   TkvOperator FOperator;
@@ -152,6 +153,7 @@ class TkvBinaryOp : public TkvExpression {
   TkvExprType ExprType() override { return ResultType(FOperator, FOperandType); }
  private:
   friend class TkvBinaryChain;
+  friend class TkvFormulaCompiler;
   TkvExpressionPtr FOperand1, FOperand2;
   TkvBinaryOp* FChainedLeft = nullptr;  // Operand1 when it is a binary node too
   TkvOperator FOperator;
@@ -168,6 +170,7 @@ class TkvRelationalOp : public TkvExpression {
   bool AsBoolean() override;
   TkvExprType ExprType() override { return etBoolean; }
  private:
+  friend class TkvFormulaCompiler;
   TkvExpressionPtr FOperand1, FOperand2;
   TkvOperator FOperator;
 };
@@ -252,9 +255,11 @@ TkvExpressionPtr CreateFunction(const AnsiString& name, TkvParameterListPtr& par
 using TkvIdentifierFunction =
     std::function<TkvExpressionPtr(const AnsiString& identifier, TkvParameterListPtr& params)>;
 
-// Parses Text into a tree. An empty text or blanks only give nullptr. Syntax errors
-// raise EExpression; a failure leaves nothing behind.
+// Parses Text into a tree and compiles it (CompileExpression). An empty text or blanks
+// only give nullptr. Syntax errors raise EExpression; a failure leaves nothing behind.
 TkvExpressionPtr CreateExpression(std::string_view text, const TkvIdentifierFunction& identifierFunction = {});
+// Parses Text into the tree alone: every reading walks the nodes (the interpreted form).
+TkvExpressionPtr CreateExpressionTree(std::string_view text, const TkvIdentifierFunction& identifierFunction = {});
 
 // The word scanner shared with the rule-definition parser. Reads the word at pos
 // (digits and bytes of 65 or above; a GBK character is taken whole), upper-cases its

@@ -45,10 +45,11 @@ inline int32_t IntMod(int32_t a, int32_t b) {
 }
 
 // A float result must be finite: NaN is an invalid operation, an infinity an overflow.
+// Raises for a result that is not finite (NaN: invalid operation, else overflow).
+[[noreturn]] void RaiseFloatError(double r);
 inline double CheckFloat(double r) {
-  if (std::isnan(r)) throw EInvalidOp(kInvalidOpText);
-  if (std::isinf(r)) throw EOverflow(kOverflowText);
-  return r;
+  if (__builtin_expect(std::isfinite(r), 1)) return r;
+  RaiseFloatError(r);
 }
 inline double Divide(double a, double b) {
   if (b == 0) {

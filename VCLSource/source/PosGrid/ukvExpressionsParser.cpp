@@ -12,15 +12,21 @@
 // syntax error, never silently ignored. Nesting (brackets, calls, prefixes) is bounded
 // so that no input can exhaust the stack; a chain of operators of one level is parsed
 // in a loop and may be of any length (its nodes are read and freed in loops too).
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 #include "VCLSource/source/PosGrid/ukvExpressions.h"
 #include "VCLSource/source/PosGrid/ukvExpressionsArith.h"
+#include "VCLSource/source/PosGrid/ukvExpressionProgram.h"
 #include "rtl/NumberFormat.h"
 
 namespace kvexpr {
 AnsiString FloatText(double v) { return FloatToStr(v); }
+void RaiseFloatError(double r) {
+  if (std::isnan(r)) throw EInvalidOp(kInvalidOpText);
+  throw EOverflow(kOverflowText);
+}
 }  // namespace kvexpr
 
 namespace {
@@ -326,7 +332,11 @@ int ScanWord(std::string_view text, size_t& pos, AnsiString& word, TkvOperator& 
   return 0;
 }
 
-TkvExpressionPtr CreateExpression(std::string_view text, const TkvIdentifierFunction& identifierFunction) {
+TkvExpressionPtr CreateExpressionTree(std::string_view text, const TkvIdentifierFunction& identifierFunction) {
   Parser parser(text, identifierFunction);
   return parser.Run();
+}
+
+TkvExpressionPtr CreateExpression(std::string_view text, const TkvIdentifierFunction& identifierFunction) {
+  return CompileExpression(CreateExpressionTree(text, identifierFunction));
 }

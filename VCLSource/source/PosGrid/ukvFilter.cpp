@@ -5,6 +5,7 @@
 #include "rtl/AnsiStringCase.h"
 #include "rtl/ComponentStreaming.h"
 #include "VCLSource/source/PosGrid/ukvFilterConst.h"
+#include "VCLSource/source/PosGrid/ukvFilterTyped.h"
 #include "VCLSource/source/PosGrid/ukvVariant.h"
 #include "VCLSource/source/PosGrid/ukvVariantStream.h"
 
@@ -151,10 +152,12 @@ void TkvFilterCriteria::EndUpdate() {
 
 void TkvFilterCriteria::SetModified() {
   FModified = true;
+  FCompiledValid = false;
   Changed();
 }
 
 void TkvFilterCriteria::Changed() {
+  FCompiledValid = false;
   if (FLockCount > 0 || !FModified) return;
   FModified = false;
   PrepareOperators();
@@ -269,42 +272,6 @@ bool TkvFilterCriteria::EvaluateItem(TkvFilterCriteriaItem& item, int recordInde
     if (FOptions & fcoSoftCompare) return false;
     throw;
   }
-}
-
-// Every child is evaluated (no short cut); empty child lists are skipped. any tells
-// whether some child counted.
-bool TkvFilterCriteria::EvaluateList(TkvFilterCriteriaItemList& list, int recordIndex, bool& any) {
-  bool acc = true;
-  any = false;
-  const TkvFilterBoolOperator op = list.BoolOperator();
-  for (int i = 0; i < list.Count(); ++i) {
-    TkvCustomFilterCriteriaItem* it = list.Items(i);
-    bool r;
-    if (it->IsItemList()) {
-      bool childAny = false;
-      r = EvaluateList(*static_cast<TkvFilterCriteriaItemList*>(it), recordIndex, childAny);
-      if (!childAny) continue;
-    } else {
-      r = EvaluateItem(*static_cast<TkvFilterCriteriaItem*>(it), recordIndex);
-    }
-    if (!any) {
-      acc = IsNotOperator(op) ? !r : r;
-      any = true;
-      continue;
-    }
-    switch (op) {
-      case fboAnd: acc = acc && r; break;
-      case fboOr: acc = acc || r; break;
-      case fboNotAnd: acc = acc || !r; break;
-      default: acc = acc && !r; break;
-    }
-  }
-  return acc;
-}
-
-bool TkvFilterCriteria::Evaluate(int recordIndex) {
-  bool any = false;
-  return EvaluateList(*FRoot, recordIndex, any);
 }
 
 void TkvFilterCriteria::ListText(TkvFilterCriteriaItemList& list, bool useCaption, AnsiString& s) {

@@ -22,6 +22,7 @@
 #include <functional>
 #include <memory>
 #include <vector>
+#include "VCLSource/source/PosGrid/ukvDataManager.h"
 #include "rtl/AnsiString.h"
 #include "rtl/Classes.h"
 #include "rtl/DateTime.h"
@@ -47,6 +48,7 @@ enum : uint8_t {
 };
 using TkvFilterCriteriaOptions = uint8_t;
 
+class TkvColumnCopy;
 class TkvFilterCriteria;
 class TkvFilterCriteriaItem;
 class TkvFilterCriteriaItemList;
@@ -167,6 +169,16 @@ class TkvFilterCriteriaItemList : public TkvCustomFilterCriteriaItem {
   std::vector<std::unique_ptr<TkvCustomFilterCriteriaItem>> FItems;
 };
 
+// Where a condition's field keeps the records' values, for the typed test of a record:
+// the value type, the storage and its definition, and optionally a typed copy of the
+// values by record (the data controller's column copy).
+struct TkvFilterTypedSource {
+  TkvValueTypeClass Type = nullptr;
+  TkvDataStorage* Storage = nullptr;
+  const TkvValueDef* Def = nullptr;
+  const TkvColumnCopy* Copy = nullptr;
+};
+
 class TkvFilterCriteriaItem : public TkvCustomFilterCriteriaItem {
  public:
   TkvFilterCriteriaItem(TkvFilterCriteriaItemList* parent, TObject* link, TkvFilterOperatorKind kind,
@@ -176,6 +188,10 @@ class TkvFilterCriteriaItem : public TkvCustomFilterCriteriaItem {
 
   // The record's value of the condition's field (the data-aware subclass reads it).
   virtual void GetDataValue(int recordIndex, Variant& v) { v = Variant::Null(); }
+  // The typed source of the same values, when the field has one: then records are
+  // tested on the stored values in place (exactly as GetDataValue's Variants would
+  // be). False (the default): every record goes through GetDataValue.
+  virtual bool GetTypedSource(TkvFilterTypedSource& source) { return false; }
   // DisplayValue through the operator's AdjustDisplayValue.
   virtual void GetDisplayValue(AnsiString& s);
   // The display value with captions, else the operator's text of Value.
@@ -221,7 +237,13 @@ class TkvFilterCriteria : public TPersistent {
   void RemoveItemsByLink(TObject* link);
   TkvFilterCriteriaItem* FindItemByLink(TObject* link) const;
   bool IsEmpty() const { return FRoot->Count() == 0; }
+  // Tests one record: conditions whose items give a typed source compare the stored
+  // values in place, the others take the Variant path; both give CompareVariants'
+  // answers. The typed tests are made at the first test after a change.
   bool Evaluate(int recordIndex);
+  // The typed tests are made again before the next test (for a source that changed
+  // without a change of the criteria, such as a field bound anew).
+  void InvalidateCompiled() { FCompiledValid = false; }
   AnsiString FilterText() { AnsiString s; GetFilterText(s); return s; }
   AnsiString DisplayText() { AnsiString s; GetDisplayText(s); return s; }
   virtual void GetFilterText(AnsiString& s) { GetText(false, s); }
@@ -271,6 +293,8 @@ class TkvFilterCriteria : public TPersistent {
   void SetModified();
 
   TkvFilterCriteriaItemList& Root() { return *FRoot; }
+  // A condition (or list) compiled to a typed test (see ukvFilterTyped.h).
+  struct Compiled;
   bool Modified() const { return FModified; }
   const AnsiString& DateTimeFormat() const { return FDateTimeFormat; }
   void SetDateTimeFormat(const AnsiString& v);
@@ -299,9 +323,17 @@ class TkvFilterCriteria : public TPersistent {
   // One condition against one record (prepared operands, the operator's test).
   virtual bool EvaluateItem(TkvFilterCriteriaItem& item, int recordIndex);
 
+  // The typed tests: made from the tree when invalid; true when every condition has one.
+  bool CompiledUsable();
+  const std::vector<std::unique_ptr<Compiled>>& CompiledNodes() const { return FCompiled; }
+  // One condition by its typed test (the Variant path where it has none or the value
+  // is not kept in place).
+  bool EvaluateLeaf(Compiled& n, int recordIndex);
+
  private:
+  bool CompileAll();
+  bool EvaluateNode(Compiled& n, int recordIndex, bool& any);
   friend class TkvCustomFilterCriteriaItem;
-  bool EvaluateList(TkvFilterCriteriaItemList& list, int recordIndex, bool& any);
   void ListText(TkvFilterCriteriaItemList& list, bool useCaption, AnsiString& s);
   void ReadList(TStream& stream, TkvFilterCriteriaItemList& list, int32_t count, int depth);
 
@@ -316,6 +348,10 @@ class TkvFilterCriteria : public TPersistent {
   bool FTranslateBetween = false;
   bool FTranslateIn = false;
   char FUnderscoreWildcard = '_';
+  std::vector<std::unique_ptr<Compiled>> FCompiled;
+  bool FCompiledValid = false;
+  bool FCompiledUsable = false;
+  AnsiString FUpper;
 };
 
 // The component that carries a criteria through component streaming: its one published

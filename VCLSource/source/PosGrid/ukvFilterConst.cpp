@@ -1,3 +1,4 @@
+// The captions of the filter operators and Boolean joins (GBK), by resource id.
 #include "VCLSource/source/PosGrid/ukvFilterConst.h"
 
 namespace {

@@ -1,3 +1,5 @@
+// The library's Variant routines: the one ordering of values, the LIKE matcher, the
+// wildcard helpers, small array builders and week arithmetic.
 #include "VCLSource/source/PosGrid/ukvVariant.h"
 
 #include <cmath>

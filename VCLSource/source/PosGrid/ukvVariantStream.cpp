@@ -1,3 +1,5 @@
+// The tagged variant stream's reader and writer and its fixed-width primitives; every
+// count and length is checked against the bytes left (docs/formats/variant-stream.md).
 #include "VCLSource/source/PosGrid/ukvVariantStream.h"
 
 #include <limits>

@@ -1,3 +1,5 @@
+// TkxEventStringList (a string list that reports each change once), the interface base
+// without reference counting, and AutoFree (frees a held object with its last reference).
 #include "VCLSource/source/PosGrid/ukxClasses.h"
 
 void TkxEventStringList::Report(TkxStringListAction action, int index, const AnsiString& s) {

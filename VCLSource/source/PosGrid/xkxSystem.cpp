@@ -1,3 +1,5 @@
+// The grid library's global state: the global lock, the lead-byte set of the
+// double-byte code pages and the two global object slots.
 #include "VCLSource/source/PosGrid/xkxSystem.h"
 
 #include "rtl/AnsiString.h"

@@ -4,8 +4,11 @@
 #include "tests/controls/ControlTestUtil.h"
 
 #include <cstdlib>
+#include <fstream>
 
 #include "app/uPDImport.h"
+#include "rtl/FileUtils.h"
+#include "tests/support/ScriptedDialogs.h"
 #include "tests/support/Screenshot.h"
 
 using namespace uitest;
@@ -97,4 +100,51 @@ TEST_F(TerminalDialog, Screenshot) {
   const std::string path = env && *env ? env : std::string(POS_BINARY_DIR) + "/pd-import.png";
   SaveScreenshot(dialog.get(), path);
   EXPECT_EQ(dialog->edtStock->Text(), "总仓") << path;
+}
+
+TEST_F(TerminalDialog, RightClickOnTheExportPageFocusesTheGoodsBox) {
+  ctltest::FocusOn(dialog->btnExit);
+  ASSERT_FALSE(dialog->edtPtype->Focused());
+  POINT p{40, 150};
+  ::ClientToScreen(dialog->tsCheckOut->Handle(), &p);
+  ::PostMessageW(dialog->tsCheckOut->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(dialog->tsCheckOut->Handle()),
+                 MAKELPARAM(p.x, p.y));
+  Pump();
+  EXPECT_TRUE(dialog->edtPtype->Focused());
+}
+
+namespace {
+// Keeps what the import log shows at the moment each message box comes up.
+class LogWatchingDialogs final : public TScriptedDialogs {
+ public:
+  explicit LogWatchingDialogs(TRichEdit* log) : Log(log) {}
+  int MessageBox(HWND owner, const AnsiString& text, const AnsiString& caption, unsigned flags) override {
+    Seen.push_back(Log->Lines()->Text());
+    return TScriptedDialogs::MessageBox(owner, text, caption, flags);
+  }
+  TRichEdit* Log;
+  std::vector<AnsiString> Seen;
+};
+}  // namespace
+
+// The log is written while the import runs (the user sees it before the import's message)
+// and starts afresh with the next import.
+TEST_F(TerminalDialog, ImportLogIsWrittenAsTheImportRunsAndClearedByTheNext) {
+  const AnsiString file = AnsiString(POS_BINARY_DIR) + "/pd-import-no-header.txt";
+  std::ofstream(FilePath(file), std::ios::binary) << "01总仓\r\n6901~A~x~1\r\n";
+  LogWatchingDialogs script(dialog->redtImport);
+  TDialogServiceScope scope(&script);
+  dialog->ShowPage(1);
+  dialog->redtImport->Lines()->Add("上次的记录");
+  for (int run = 0; run < 2; ++run) {
+    script.QueueFile(file);
+    script.QueueAnswer(IDOK);
+    ::PostMessageW(dialog->btnEnter->Handle(), BM_CLICK, 0, 0);
+    Pump();
+  }
+  ASSERT_EQ(script.Seen.size(), 2u);
+  EXPECT_EQ(script.Seen[0], "正在分析盘点机导入文件......\r\n");
+  EXPECT_EQ(script.Seen[1], "正在分析盘点机导入文件......\r\n");
+  EXPECT_EQ(dialog->redtImport->Lines()->Text(), "正在分析盘点机导入文件......\r\n");
+  EXPECT_FALSE(dialog->Outcome());
 }

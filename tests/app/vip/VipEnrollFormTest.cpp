@@ -15,6 +15,7 @@
 #include "tests/support/Screenshot.h"
 #include "ui/Dialogs.h"
 #include "rtl/PngWriter.h"
+#include "tests/support/PngReader.h"
 
 using namespace uitest;
 
