@@ -1,8 +1,10 @@
 // The stock-take bill manager form.
 #include "app/uPDManger.h"
 
+#include "app/uPDBasicChooser.h"
 #include "app/uPDImport.h"
 #include "app/uPublic.h"
+#include "app/uSelectBasic.h"
 #include "rtl/Streams.h"
 
 using namespace pdbill;
@@ -26,17 +28,16 @@ const struct {
 };
 constexpr int kReadOnlyGridCols[] = {0, 1, 4, 5, 6, 7, 9, 10, 11, 12};
 
-// Without a selection dialog every choice is cancelled, with a word to the user.
-class TNoDialogChooser final : public IPdChooser {
+// The product's chooser: the basic-data selection dialog.
+class TDialogChooser final : public IPdChooser {
  public:
-  explicit TNoDialogChooser(IPdMessages& m) : FMessages(m) {}
-  std::vector<TPdChoice> Choose(TPdChoiceKind, const AnsiString&) override {
-    FMessages.Show("基础资料选择功能尚未提供。", kCaptionHint, pmInformation);
-    return {};
+  std::vector<TPdChoice> Choose(TPdChoiceKind Kind, const AnsiString& SearchText) override {
+    return FChooser.Choose(Kind, SearchText);
   }
 
  private:
-  IPdMessages& FMessages;
+  TSelectBasicDialog FDialog;
+  TBasicDataChooser FChooser{FDialog};
 };
 
 AnsiString ReadFileText(const AnsiString& name) {
@@ -225,7 +226,7 @@ void TfrmpdManger::EnsureRules() {
     char script[MAX_PATH] = {};
     const DWORD n = ::GetEnvironmentVariableA("POS_PD_CHOOSER_SCRIPT", script, MAX_PATH);
     if (n > 0 && n < MAX_PATH) FOwnChooser = std::make_unique<TPdScriptChooser>(ReadFileText(script));
-    else FOwnChooser = std::make_unique<TNoDialogChooser>(*FMessages);
+    else FOwnChooser = std::make_unique<TDialogChooser>();
     FChooser = FOwnChooser.get();
   }
   FRules = std::make_unique<TPdMangerRules>(*FSheet, *FChooser, *FMessages,

@@ -6,7 +6,9 @@
 // line chosen by code or name through the scripted chooser (POS_PD_CHOOSER_SCRIPT), a
 // quantity typed into it; it reads the totals and the grid from the screen's own
 // objects, presses 保存 and answers the message boxes, reading what they say. The
-// store and the main database are then asked for the bill.
+// store and the main database are then asked for the bill. Without the script the
+// choices go through the selection dialog, played the same way with posted mouse clicks
+// and keys.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -20,6 +22,8 @@
 #include "app/OpenCall.h"
 #include "app/uDataModule.h"
 #include "app/uPDManger.h"
+#include "app/uSelectBasic.h"
+#include "VCLSource/source/PosGrid/ukvDbHelperController.h"
 #include "tests/app/e2e/PluginHostTest.h"
 #include "tests/support/WindowFinder.h"
 
@@ -76,6 +80,46 @@ std::string BoxText(HWND box) {
   return text;
 }
 
+// The selection dialog's own object behind its window, by caption.
+TfrmSelectBasic* Picker(const char* caption) {
+  HWND f = FindTopLevel(nullptr, Utf16(caption));
+  return f ? static_cast<TfrmSelectBasic*>(static_cast<TWinControl*>(::GetPropW(f, L"PosControl"))) : nullptr;
+}
+
+// The value of a field in a data row of the dialog's grid.
+std::string PickerValue(TfrmSelectBasic* d, int row, const char* field) {
+  TkwColumn* c = d->grdSelectData->ColumnByFieldName(field);
+  Variant v;
+  d->grdSelectData->DataController()->GetRowValue(row, c->DbField(), v);
+  return v.AsString();
+}
+
+// A double-click as the mouse sends it in grid row Row of the dialog (0: the title).
+void PickerDblClick(TfrmSelectBasic* d, int row) {
+  TJbDbGrid* g = d->grdSelectData;
+  const TRect r = g->CellRect(0, row);
+  const LPARAM at = MAKELPARAM(r.Right + 20, (r.Top + r.Bottom) / 2);
+  ::PostMessageW(g->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  ::PostMessageW(g->Handle(), WM_LBUTTONUP, 0, at);
+  ::PostMessageW(g->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+  ::PostMessageW(g->Handle(), WM_LBUTTONUP, 0, at);
+}
+
+void PickerClick(TfrmSelectBasic* d, int row) {
+  TJbDbGrid* g = d->grdSelectData;
+  const TRect r = g->CellRect(0, row);
+  const LPARAM at = MAKELPARAM(r.Right + 20, (r.Top + r.Bottom) / 2);
+  ::PostMessageW(g->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  ::PostMessageW(g->Handle(), WM_LBUTTONUP, 0, at);
+}
+
+// The marks of the dialog: goods id, colour id and size id of each, in marking order.
+std::string PickerMarks(TfrmSelectBasic* d) {
+  std::string s;
+  for (const TBaseRecord& r : d->Rules().Marks().Records()) s += r.TypeId + "|" + r.colorid + "|" + r.sizeid + ";";
+  return s;
+}
+
 class ScriptedUser {
  public:
   using Step = std::function<bool()>;
@@ -99,6 +143,9 @@ class ScriptedUser {
       u->Log.push_back("timeout at step " + std::to_string(u->FNext));
       for (const char* caption : {"提示", "错误", "警告"})
         if (HWND box = FindTopLevel(L"#32770", Utf16(caption))) ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+      // A selection dialog still open first, or the screen cannot close.
+      for (const char* dialog : {"仓库", "商品"})
+        if (HWND d = FindTopLevel(nullptr, Utf16(dialog))) ::PostMessageW(d, WM_CLOSE, 0, 0);
       if (HWND f = Screen()) ::PostMessageW(f, WM_CLOSE, 0, 0);
     } else if (u->FNext < u->FSteps.size() && u->FSteps[u->FNext]()) {
       ++u->FNext;
@@ -367,4 +414,105 @@ TEST_F(PdMangerE2eTest, TerminalFileImportedThroughTheDialog) {
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_NE(boxes[0].find("6999999999999"), std::string::npos) << boxes[0];
   EXPECT_EQ(boxes[1], "盘点单中尚有未保存的数据，确认退出？");
+}
+
+// The product's chooser: the selection dialog. The warehouse by a double-click on its
+// row; goods by code through the dialog: a row marked and a new query that clears it,
+// then a double-click on a data row, a double-click on a title (nothing), Space on
+// another row and Enter; exactly the marked rows land on the bill, in marking order,
+// with their colour, size and retail price; saved and uploaded.
+TEST_F(PdMangerE2eTest, WarehouseAndGoodsChosenInTheSelectionDialog) {
+  std::string warehouseRows, marksAfterRequery, marked, expected, lines, quantities;
+  std::vector<std::string> boxes;
+  ScriptedUser user({
+      [] {
+        TfrmpdManger* f = ScreenObject();
+        if (!f || !::GetFocus()) return false;
+        // Entering the box opens the dialog, modally: by a posted click, so that its loop
+        // runs outside this step.
+        ::PostMessageW(f->edtStock->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        ::PostMessageW(f->edtStock->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        return true;
+      },
+      [&warehouseRows] {
+        TfrmSelectBasic* d = Picker("仓库");
+        if (!d) return false;
+        const int rows = d->grdSelectData->DataController()->RowCount();
+        for (int r = 0; r < rows; ++r) {
+          warehouseRows += PickerValue(d, r, "typeid") + ";";
+          if (PickerValue(d, r, "typeid") == "00001") PickerDblClick(d, r + d->grdSelectData->TitleOffset());
+        }
+        return true;
+      },
+      Then([] {}),
+      Then([] { Press(VK_F5); }),
+      Then([] { Type("k00010"); }),
+      Then([] { Press(VK_RETURN); }),
+      [] {
+        TfrmSelectBasic* d = Picker("商品");
+        if (!d || d->grdSelectData->DataController()->RowCount() < 3) return false;
+        PickerDblClick(d, 3 + d->grdSelectData->TitleOffset());
+        return true;
+      },
+      Then([] { ::SetFocus(Picker("商品")->edtSearch->Handle()); }),
+      Then([] { Press(VK_RETURN); }),
+      Then([&marksAfterRequery] {
+        TfrmSelectBasic* d = Picker("商品");
+        marksAfterRequery = PickerMarks(d) + "rows " + std::to_string(d->grdSelectData->DataController()->RowCount());
+        PickerDblClick(d, 2 + d->grdSelectData->TitleOffset());
+      }),
+      Then([] { PickerDblClick(Picker("商品"), 0); }),
+      Then([] { PickerClick(Picker("商品"), 0 + Picker("商品")->grdSelectData->TitleOffset()); }),
+      Then([] { Press(VK_SPACE); }),
+      Then([&marked, &expected] {
+        TfrmSelectBasic* d = Picker("商品");
+        marked = PickerMarks(d);
+        for (int r : {2, 0}) {
+          const std::string id = PickerValue(d, r, "typeid");
+          const std::string price = Query("PosStore",
+                                          "select Price from PosptypepriceView where Ptypeid = '" + id +
+                                              "' and PriceTypeId = 'LSSJ1'",
+                                          "Price");
+          expected += PickerValue(d, r, "UserCode") + "," + PickerValue(d, r, "ColorName") + "," +
+                      PickerValue(d, r, "SizeName") + "," + std::to_string(std::stod(price)) + ";";
+        }
+        Press(VK_RETURN);
+      }),
+      // Up to the last chosen line, right to its quantity, type it.
+      Then([] { Press(VK_UP); }),
+      Then([] { Press(VK_RIGHT); }),
+      Then([] { Type("3"); }),
+      Then([] { Press(VK_RETURN); }),
+      Then([&lines, &quantities] {
+        TfrmpdManger* f = ScreenObject();
+        for (int r = 2; r < f->grdPd->RowCount(); ++r) {
+          const std::string price = f->grdPd->Cells(10, r);
+          lines += f->grdPd->Cells(2, r) + "," + f->grdPd->Cells(5, r) + "," + f->grdPd->Cells(7, r) + "," +
+                   (price.empty() ? std::string() : std::to_string(std::stod(price))) + ";";
+          quantities += f->grdPd->Cells(8, r) + ";";
+        }
+        ::PostMessageW(f->btnSave->Handle(), BM_CLICK, 0, 0);
+      }, 0),
+      AnswerBox("提示", boxes),
+  });
+  EXPECT_GT(OpenPd("E2E-PICK-1"), 0);
+  EXPECT_TRUE(user.Finished()) << (user.Log.empty() ? "" : user.Log.front());
+  EXPECT_EQ(gUnexpected, std::vector<std::string>{});
+  EXPECT_NE(warehouseRows.find("00001;"), std::string::npos) << warehouseRows;
+  EXPECT_EQ(marksAfterRequery.substr(0, 5), "rows ") << marksAfterRequery;
+  EXPECT_EQ(std::count(marked.begin(), marked.end(), ';'), 2) << marked;
+  EXPECT_EQ(lines, expected + ",,,;");
+  EXPECT_EQ(quantities, ";3;;");
+  EXPECT_EQ(boxes, std::vector<std::string>{"盘点单保存成功！"});
+
+  const std::string checkCode = Query("PosStore",
+                                      "select CheckCode || '|' || KTypeID as h from CommonPosPtypeCheckNdx where "
+                                      "UniqueID = 'E2E-PICK-1' order by CheckCode desc limit 1",
+                                      "h");
+  ASSERT_EQ(checkCode.substr(checkCode.find('|')), "|00001\n");
+  EXPECT_EQ(Query("PosStore",
+                  "select PtypeID || '|' || ColorID || '|' || SizeID || ';' as k from CommonPosPtypeCheckList "
+                  "where CheckCode = " + checkCode.substr(0, checkCode.find('|')) + " order by ListId",
+                  "k"),
+            marked.substr(0, marked.find(';') + 1) + "\n" + marked.substr(marked.find(';') + 1) + "\n");
 }

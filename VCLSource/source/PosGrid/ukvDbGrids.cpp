@@ -1,0 +1,371 @@
+// TkwCustomDBGrid: creation and destruction, the glyphs, options, the model's
+// properties, and the column model's host.
+#include "VCLSource/source/PosGrid/ukvDbGrids.h"
+
+#include <algorithm>
+
+#include "VCLSource/source/PosGrid/fukvGridCustomColumns.h"
+#include "VCLSource/source/PosGrid/fukvGridFilter.h"
+#include "VCLSource/source/PosGrid/fukvGridLocate.h"
+#include "VCLSource/source/PosGrid/ukvDbConsts.h"
+#include "VCLSource/source/PosGrid/ukvDbGridsColumnsHost.h"
+#include "VCLSource/source/PosGrid/ukvDbGridsController.h"
+#include "VCLSource/source/PosGrid/ukvDbGridsView.h"
+#include "VCLSource/source/PosGrid/ukvExpressionCalculator.h"
+#include "db/DataSet.h"
+#include "ui/ImgList.h"
+#include "ui/WinApi.h"
+
+using namespace kw_dbgrid;
+
+// ============================================================================ creation
+
+TkwCustomDBGrid::TkwCustomDBGrid(TComponent* AOwner) : TkwCustomGrid(AOwner) {
+  // The base grid's setters below call back into this class, which asks its columns.
+  FHost = std::make_unique<TkwDbGridColumnsHost>(*this);
+  FDataLink = CreateDataLink();
+  FColumns = CreateColumns();
+  FFilterDialog = std::make_unique<TfmGridFilter>(nullptr);
+  FLocateDialog = std::make_unique<TfmGridLocate>(nullptr);
+  FCustomColumnsDialog = std::make_unique<TfmGridCustomColumns>(nullptr);
+  FSelectedRecs = std::make_unique<TkwSelectedRecs>(*this);
+  FSelectedRows = std::make_unique<TkwSelectedRows>(*FSelectedRecs, *this);
+  FHighlightColor = 255;
+  FLocateFirst = true;
+  LoadGlyphs();
+  FTitleOffset = 1;
+  FIndicatorOffset = 1;
+  FDefaultDrawing = true;
+  // The base grid paints nothing of its own: every cell is this grid's.
+  TCustomGrid::SetDefaultDrawing(false);
+  FOptions = DefaultOptions(PRIMARYLANGID(::GetUserDefaultLangID()));
+  TCustomGrid::SetOptions(TGridOptions::FromBits(kDefaultBaseOptions |
+                                                 (HasGridOption(FOptions, dgAlwaysShowEditor) ? uint32_t{kGoAlwaysShowEditor} : 0u)));
+  SetScrollBars(ssVertical);
+  SetRowCount(2);
+  SetColCount(2);
+  SetColor(clWindow);
+  Font()->SetColor(clBlack);
+  SetParentColor(false);
+  SetFooterColor(FixedColor());
+  // A double-click reaches DblClick through MouseDown only (after the title sort had its
+  // say), so OnDblClick fires once.
+  SetControlStyle(ControlStyle() >> csDoubleClicks);
+  HideEditor();
+}
+
+TkwCustomDBGrid::~TkwCustomDBGrid() {
+  TComponent::Destroying();
+  // The columns take their field items out of the data controller, which the grid's
+  // components free after this body.
+  FColumns.reset();
+  if (TkwCustomDbGridView* v = dynamic_cast<TkwCustomDbGridView*>(GetGridView().get())) v->DetachController();
+  if (FDataLink) FDataLink->SetDataSource(nullptr);
+  FDataLink.reset();
+  FExprCalculator.reset();
+}
+
+void TkwCustomDBGrid::LoadGlyphs() {
+  FIndicatorImages = std::make_unique<TImageList>(nullptr);
+  FSortImages = std::make_unique<TImageList>(nullptr);
+  auto fill = [](TImageList& list, const char* const* names, int count, bool ownTransparent) {
+    for (int i = 0; i < count; ++i) {
+      TBitmap bmp;
+      bmp.LoadFromResourceName(ui_win::ModuleInstance(), names[i]);
+      if (i == 0) list.SetSize(bmp.Width(), bmp.Height());
+      list.AddMasked(&bmp, ownTransparent ? bmp.TransparentColor() : static_cast<TColor>(0xFFFFFF));
+    }
+  };
+  fill(*FIndicatorImages, kIndicatorGlyphs, 5, false);
+  fill(*FSortImages, kSortGlyphs, 2, true);
+}
+
+std::unique_ptr<TkwDBGridColumns> TkwCustomDBGrid::CreateColumns() {
+  return std::make_unique<TkwDBGridColumns>(FHost.get(), GetColumnClass());
+}
+
+std::unique_ptr<TkwGridDataLink> TkwCustomDBGrid::CreateDataLink() {
+  return std::make_unique<TkwGridDataLink>(FHost.get());
+}
+
+void TkwCustomDBGrid::RecreateColumns() {
+  FColumns.reset();
+  FColumns = CreateColumns();
+}
+
+TCollectionItemClass TkwCustomDBGrid::GetColumnClass() { return CollectionItemClassOf<TkwColumn>(); }
+
+TkwDataControllerClass TkwCustomDBGrid::GetDataControllerClass() {
+  return [](TComponent* owner) -> TkvCustomDbDataController* { return new TkwDbGridController(owner); };
+}
+
+TkwGridViewClass TkwCustomDBGrid::GetGridViewClass() {
+  return [](TkwCustomGrid* g) { return std::make_shared<TkwCustomDbGridView>(static_cast<TkwCustomDBGrid*>(g)); };
+}
+
+TkwCustomDbGridView& TkwCustomDBGrid::DbView() { return static_cast<TkwCustomDbGridView&>(*GetGridView()); }
+
+TkvCustomDbDataController* TkwCustomDBGrid::DataController() {
+  if (Destroying() && !FColumns) return nullptr;
+  return DbView().DataController();
+}
+
+TkwDbGridController* TkwCustomDBGrid::GridController() {
+  return dynamic_cast<TkwDbGridController*>(DataController());
+}
+
+TkvExprCalculator& TkwCustomDBGrid::GetExprCalculator() {
+  if (!FExprCalculator) FExprCalculator = std::make_unique<TkvExprCalculator>(DataController());
+  return *FExprCalculator;
+}
+
+TkwGridFont* TkwCustomDBGrid::TitleFont() {
+  if (!FTitleFont) {
+    FTitleFont = std::make_unique<TkwGridFont>();
+    FTitleFont->SetColor(0);  // black
+    FTitleFont->OnChange = [this] { LayoutChanged(); };
+  }
+  return FTitleFont.get();
+}
+
+// ============================================================================ options
+
+void TkwCustomDBGrid::SetOptions(TkwDBGridOptions v) {
+  TkvCustomDbDataController* c = DataController();
+  const TOptionChange ch =
+      ChangeOptions(FOptions, v, TCustomGrid::Options().Bits(), c ? c->Options() : 0, FRowColorsAssigned);
+  if (ch.Options == FOptions) return;
+  const bool footerChanged = HasGridOption(FOptions ^ ch.Options, dgFooter);
+  FOptions = ch.Options;
+  TCustomGrid::SetOptions(TGridOptions::FromBits(ch.BaseOptions));
+  // The footer band is the option's: a grid with dgFooter shows it.
+  if (footerChanged) SetFooter(HasGridOption(FOptions, dgFooter));
+  if (c) c->SetOptions(ch.ControllerOptions);
+  if (TkwDbGridController* gc = GridController()) gc->SetBlankRowsCompared(HasGridOption(FOptions, dgDiscompareBlankRow));
+  if (ch.ClearSelection) {
+    FSelectedRecs->Clear();
+    FSelecting = false;
+  }
+  if (ch.SetDefaultRowColors) SetRowColors(kRowSelectOddColor, kRowSelectEvenColor);
+  if (ch.LayoutChanged) LayoutChanged();
+  if (HandleAllocated()) Invalidate();
+}
+
+void TkwCustomDBGrid::SetReadOnly(bool v) {
+  FReadOnly = v;
+  SetOptions(OptionsForReadOnly(FOptions, v));
+}
+
+void TkwCustomDBGrid::SetMinRowCount(int v) {
+  if (v == FMinRowCount) return;
+  FMinRowCount = v;
+  LayoutChanged();
+}
+
+void TkwCustomDBGrid::SetRowColors(TColor odd, TColor even) {
+  FOddRowColor = odd;
+  FEvenRowColor = even;
+  FRowColorsAssigned = true;
+  if (HandleAllocated()) Invalidate();
+}
+
+// ============================================================================ model
+
+void TkwCustomDBGrid::SetColumns(TkwDBGridColumns* v) { FColumns->Assign(v); }
+
+TDataSource* TkwCustomDBGrid::DataSource() const { return FDataLink->DataSource(); }
+
+void TkwCustomDBGrid::SetDataSource(TDataSource* v) {
+  if (v == DataSource()) return;
+  if (v && v->DataSet() && v->DataSet()->IsUnidirectional()) DatabaseError(kvLoadStr(SkvUnidirectionalDataSet));
+  ClearSelection();
+  FDataLink->SetDataSource(v);
+  if (TkvCustomDbDataController* c = DataController()) c->SetDataSource(v);
+  LinkActive(FDataLink->Active());
+}
+
+bool TkwCustomDBGrid::CanModifyData() {
+  return !FReadOnly && FDataLink->Active() && !FDataLink->ReadOnly() && FDataLink->DataSet() &&
+         FDataLink->DataSet()->CanModify();
+}
+
+bool TkwCustomDBGrid::DataControllerActive() {
+  TkvCustomDbDataController* c = DataController();
+  return c && c->Active();
+}
+
+bool TkwCustomDBGrid::CanEditCurrentColumn() {
+  TkwColumn* c = SelectedColumn();
+  return !FReadOnly && c && c->Editable();
+}
+
+int TkwCustomDBGrid::SelectedIndex() {
+  if (!FColumns) return -1;
+  const int i = RawToDataColumn(Col());
+  return i >= 0 && i < FColumns->Count() ? i : -1;
+}
+
+TkwColumn* TkwCustomDBGrid::SelectedColumn() {
+  const int i = SelectedIndex();
+  return i < 0 ? nullptr : FColumns->Items(i);
+}
+
+TField* TkwCustomDBGrid::SelectedField() {
+  TkwColumn* c = SelectedColumn();
+  return c ? c->Field() : nullptr;
+}
+
+int TkwCustomDBGrid::FocusedRowIndex() {
+  TkvCustomDbDataController* c = DataController();
+  return c ? c->FocusedRowIndex() : -1;
+}
+
+TkwColumn* TkwCustomDBGrid::FindColumnByFieldName(const AnsiString& name) const {
+  return FColumns->FindColumnByFieldName(name);
+}
+
+TkwColumn* TkwCustomDBGrid::FindColumnByName(const AnsiString& name) const { return FColumns->FindColumnByName(name); }
+
+TField* TkwCustomDBGrid::GetColumnField(TkwColumn* Column) { return Column ? Column->Field() : nullptr; }
+
+void TkwCustomDBGrid::DoColumnMoved(TkwColumn* FromColumn, TkwColumn* ToColumn) {
+  FromColumn->SetIndex(ToColumn->Index());
+  if (OnColumnMoved) OnColumnMoved(this, FromColumn, ToColumn);
+}
+
+void TkwCustomDBGrid::ColumnMoved(int FromIndex, int ToIndex) {
+  const int from = RawToDataColumn(FromIndex), to = RawToDataColumn(ToIndex);
+  if (from < 0 || to < 0 || from >= FColumns->Count() || to >= FColumns->Count()) return;
+  // The base grid has moved its widths already; the columns follow in one layout.
+  BeginLayout();
+  struct End {
+    TkwCustomDBGrid* g;
+    ~End() { g->EndLayout(); }
+  } end{this};
+  DoColumnMoved(FColumns->Items(from), FColumns->Items(to));
+}
+
+void TkwCustomDBGrid::ColWidthsChanged() {
+  TCustomGrid::ColWidthsChanged();
+  if (FLayoutLock > 0) return;
+  BeginLayout();
+  struct End {
+    TkwCustomDBGrid* g;
+    ~End() { g->EndLayout(); }
+  } end{this};
+  for (int i = 0; i < FColumns->Count(); ++i) {
+    const int w = ColWidths(DataToRawColumn(i));
+    if (w >= 0 && i + FIndicatorOffset < ColCount()) FColumns->Items(i)->SetWidth(w);
+  }
+}
+
+// Blank rows go after the others in either direction; two rows with values are left to
+// the value comparison, two blank ones to the record order. The answer is a consistent
+// three-way order whatever the pair's order, so the sort stays an order.
+int TkwCustomDBGrid::CompareBlankRows(int Record1, int Record2, int, TkwColumn*) {
+  TkvCustomDbDataController* c = DataController();
+  if (!HasGridOption(FOptions, dgDiscompareBlankRow) || !c || !FColumns) return 0x7FFFFFFF;
+  return TkwBlankRecords(*c, *FColumns).Compare(Record1, Record2);
+}
+
+// ============================================================================ multi-selection
+
+int TkwCustomDBGrid::CurrentRecordIndex() { return DbView().CurrentRecordIndex(); }
+
+void TkwCustomDBGrid::InvalidateCurrentRow() {
+  if (HandleAllocated()) InvalidateRow(Row());
+}
+
+void TkwCustomDBGrid::ClearSelection() {
+  if (!HasGridOption(FOptions, dgMultiSelect)) return;
+  FSelectedRecs->Clear();
+  FSelecting = false;
+  if (HandleAllocated()) Invalidate();
+}
+
+void TkwCustomDBGrid::SelectRow(int RowIndex, bool AddToSelection, bool MakeFocused) {
+  TkvCustomDbDataController* c = DataController();
+  // A row without a record (past the last) has nothing to focus or mark.
+  if (!FDataLink->Active() || !c || RowIndex < 0 || RowIndex >= c->RowCount()) return;
+  FSelectedRecs->SelectRow(RowIndex, AddToSelection, MakeFocused, HasGridOption(FOptions, dgMultiSelect));
+  UpdateActive();
+  if (HandleAllocated()) Invalidate();
+}
+
+Variant TkwCustomDBGrid::GetCellValue(TkwColumn* Column, int RowIndex) {
+  TkwDbGridController* c = GridController();
+  return c ? c->GetCellValue(Column, RowIndex) : Variant::Null();
+}
+
+Variant TkwCustomDBGrid::FocusedCellValue(TkwColumn* Column) {
+  TkwDbGridController* c = GridController();
+  return c ? c->FocusedCellValue(Column) : Variant::Null();
+}
+
+void TkwCustomDBGrid::DoGetDisplayText(TkwColumn* Column, AnsiString& Text, int RowIndex) {
+  if (RowIndex >= 0 && OnGetDisplayText) OnGetDisplayText(this, Column, Text);
+}
+
+bool TkwCustomDBGrid::AlwaysShowEditor(int ACol) {
+  if (TkwCustomGrid::AlwaysShowEditor(ACol)) return true;
+  if (!FColumns || Destroying()) return false;
+  const int i = RawToDataColumn(ACol);
+  return i >= 0 && i < FColumns->Count() && FColumns->Items(i)->AlwaysShowEditorColumn();
+}
+
+bool TkwCustomDBGrid::CanEditShow() {
+  if (FLayoutLock > 0) return false;
+  TkwColumn* c = SelectedColumn();
+  if (c && (c->Has(gcoHideContent) || c->ButtonStyle() == gcbsCheckBox)) return false;
+  return TkwCustomGrid::CanEditShow();
+}
+
+void TkwCustomDBGrid::RecordChanged(TField*) {
+  if (HandleAllocated()) Invalidate();
+}
+
+// ============================================================================ the column model's host
+
+TkvCustomDbDataController* TkwDbGridColumnsHost::DataController() { return FGrid.DataController(); }
+TComponent* TkwDbGridColumnsHost::GridComponent() { return &FGrid; }
+void TkwDbGridColumnsHost::UpdateData() { FGrid.UpdateData(); }
+TkwGridDataLink& TkwDbGridColumnsHost::DataLink() { return *FGrid.FDataLink; }
+TkvExprCalculator& TkwDbGridColumnsHost::ExprCalculator() { return FGrid.GetExprCalculator(); }
+bool TkwDbGridColumnsHost::IsLoading() { return FGrid.HasState(csLoading); }
+bool TkwDbGridColumnsHost::InBeginUpdate() { return FGrid.FUpdateCount > 0; }
+bool TkwDbGridColumnsHost::ReadOnly() { return FGrid.ReadOnly(); }
+bool TkwDbGridColumnsHost::CanModifyData() { return FGrid.CanModifyData(); }
+bool TkwDbGridColumnsHost::ShowsMultiLevelTitles() { return HasGridOption(FGrid.Options(), dgTitles); }
+TColor TkwDbGridColumnsHost::Color() { return FGrid.Color(); }
+TColor TkwDbGridColumnsHost::FixedColor() { return FGrid.FixedColor(); }
+int TkwDbGridColumnsHost::DefaultColWidth() { return FGrid.DefaultColWidth(); }
+const TkwGridFont* TkwDbGridColumnsHost::TitleFont() { return FGrid.TitleFont(); }
+void TkwDbGridColumnsHost::BeginLayout() { FGrid.BeginLayout(); }
+void TkwDbGridColumnsHost::EndLayout() { FGrid.EndLayout(); }
+// A grid being destroyed frees its columns: their notices then concern nothing shown.
+void TkwDbGridColumnsHost::ColumnChanged(TkwColumn*) {
+  if (!FGrid.Destroying()) FGrid.LayoutChanged();
+}
+void TkwDbGridColumnsHost::ColumnsChanged() {
+  if (FGrid.Destroying()) return;
+  FGrid.LayoutChanged();
+  if (FGrid.EditorMode() || (FGrid.HandleAllocated() && FGrid.AlwaysShowEditor(FGrid.Col()) && FGrid.CanEditShow()))
+    FGrid.ShowEditor();
+}
+TkwColumn* TkwDbGridColumnsHost::SelectedColumn() { return FGrid.SelectedColumn(); }
+void TkwDbGridColumnsHost::InvalidateGrid() {
+  if (FGrid.HandleAllocated()) FGrid.Invalidate();
+}
+void TkwDbGridColumnsHost::GetFooterDisplayText(TkwColumn* column, AnsiString& text) {
+  if (FGrid.OnGetFooterDisplayText) FGrid.OnGetFooterDisplayText(&FGrid, column, text);
+}
+void TkwDbGridColumnsHost::NeedCustomDisplayText(TkwColumn* column, bool& need) {
+  if (FGrid.OnNeedCustomDisplayTextEvent) FGrid.OnNeedCustomDisplayTextEvent(&FGrid, column, need);
+}
+void TkwDbGridColumnsHost::DoGetDisplayText(TkwColumn* column, AnsiString& text, int recordIndex) {
+  FGrid.DoGetDisplayText(column, text, recordIndex);
+}
+int TkwDbGridColumnsHost::CompareBlankRows(TkwColumn* column, int record1, int record2, int direction) {
+  return FGrid.CompareBlankRows(record1, record2, direction, column);
+}
+void TkwDbGridColumnsHost::RecordChanged(TField* field) { FGrid.RecordChanged(field); }

@@ -1,0 +1,333 @@
+// TkwCustomDBGrid: the library's data-aware grid. A TkwCustomGrid whose columns are the
+// TkwColumn items of a TkwDBGridColumns collection and whose rows are the rows of a data
+// controller, seen through the grid view TkwCustomDbGridView (ukvDbGridsView.h): the
+// grid shows the view's buffer of rows (TopRecord .. TopRecord + BufferCount - 1) in the
+// rows below its titles and never moves the dataset itself.
+//
+// Layout work is batched: BeginLayout/EndLayout nest and the outermost EndLayout lays
+// the grid out once; DeferLayout posts WM_USER + 100 instead. Repaint work is batched by
+// PostDeferredUpdate, which ORs its bits into one pending WM_USER + 103. Work asked for
+// before the window exists is done when the window is created.
+//
+// Ownership: the grid owns its columns, data link, dialogs, image lists and selection
+// state; the data controller is a component owned by the grid. The columns are freed
+// before the controller (each takes its field item out of it).
+#pragma once
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "VCLSource/source/PosGrid/ukvDbGridsColumns.h"
+#include "VCLSource/source/PosGrid/ukvDbGridsLayoutRules.h"
+#include "VCLSource/source/PosGrid/ukvDbGridsLink.h"
+#include "VCLSource/source/PosGrid/ukvDbGridsOptions.h"
+#include "VCLSource/source/PosGrid/ukvDbGridsSelection.h"
+#include "VCLSource/source/PosGrid/ukvGrids.h"
+
+class TDataSource;
+class TImageList;
+class TfmGridFilter;
+class TfmGridLocate;
+class TfmGridCustomColumns;
+class TkwCustomDbGridView;
+class TkvExprCalculator;
+class TkwDbGridController;
+class TkwCustomDBGrid;
+
+// The arguments of OnDrawColumnCell. RowIndex counts in the data controller's row order;
+// Col is the column's index in Columns (the indicator not counted).
+struct TkwDrawColumnCellArgs {
+  TCanvas* Canvas = nullptr;
+  TRect Rect;
+  int RowIndex = -1;
+  int Col = -1;
+  TkwColumn* Column = nullptr;
+  TGridDrawState State;
+  AnsiString DisplayText;
+  bool Handled = false;
+};
+
+using TkwDBGridClickEvent = std::function<void(TkwColumn* Column)>;
+using TMovedColumnEvent = std::function<void(TObject* Sender, TkwColumn* FromColumn, TkwColumn* ToColumn)>;
+using TkwDrawColumnCellEvent = std::function<void(TObject* Sender, TkwDrawColumnCellArgs& ADrawArgs)>;
+using TkwDBGridGetdiplayRowNoText = std::function<void(TObject* Sender, AnsiString& RowNoText)>;
+using TkwDBGridGetdiplayText = std::function<void(TObject* Sender, TkwColumn* AColumn, AnsiString& Value)>;
+using TkwDBGridGetDiplayTitleText = std::function<void(TObject* Sender, TkwColumn* AColumn, AnsiString& Title)>;
+using TkwNeedCustomDisplayTextEvent =
+    std::function<void(TObject* Sender, TkwColumn* AColumn, bool& ANeedCustomDisplayText)>;
+using TkwCheckNeedShowColumnInListEvent = std::function<void(TkwCustomDBGrid* Sender, TkwColumn* AColumn,
+                                                             TkwShowColumnType AShowColumnType, bool& ANeedShow)>;
+
+// Makes the grid's data controller, owned by the grid as a component.
+using TkwDataControllerClass = std::function<TkvCustomDbDataController*(TComponent* owner)>;
+
+// The names of the glyph bitmaps, in image order.
+inline constexpr const char* kIndicatorGlyphs[] = {"kvDBGARROW", "kvDBEDIT", "kvDBINSERT", "kvDBMULTIDOT",
+                                                   "kvDBMULTIARROW"};
+inline constexpr const char* kSortGlyphs[] = {"kvDBSORTUP", "kvDBSORTDOWN"};
+
+// The multi-selection (dgMultiSelect) holds record indexes of the data controller: rows
+// are marked by Ctrl clicks (one row toggled), plain clicks (only the clicked row),
+// Shift clicks and Shift+Up/Down (the rows from the focused one to the one reached).
+class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
+ public:
+  static constexpr UINT WM_KW_DEFERLAYOUT = WM_USER + 100;
+  static constexpr UINT WM_KW_DEFERUPDATE = WM_USER + 103;
+
+  explicit TkwCustomDBGrid(TComponent* AOwner);
+  ~TkwCustomDBGrid() override;
+
+  // --- model ------------------------------------------------------------------------------
+  TkwDBGridColumns* Columns() const { return FColumns.get(); }
+  void SetColumns(TkwDBGridColumns* v);
+  TDataSource* DataSource() const;
+  // Refuses a unidirectional dataset (the database error of the library's message),
+  // changing nothing; the same source again changes nothing.
+  void SetDataSource(TDataSource* v);
+  TkwGridDataLink& DataLink() { return *FDataLink; }
+  TkvCustomDbDataController* DataController() override;
+  // The grid's controller as its own class; none while the grid is going.
+  TkwDbGridController* GridController();
+  TkwCustomDbGridView& DbView();
+  TkvExprCalculator& GetExprCalculator();
+  TkwDBGridOptions Options() const { return FOptions; }
+  bool ReadOnly() const { return FReadOnly; }
+  TkwGridFont* TitleFont();
+  bool DefaultDrawing() const { return FDefaultDrawing; }
+  void SetDefaultDrawing(bool v) { FDefaultDrawing = v; }
+  TColor HighlightColor() const { return FHighlightColor; }
+  void SetHighlightColor(TColor v) { FHighlightColor = v; }
+  TColor OddRowColor() const { return FOddRowColor; }
+  TColor EvenRowColor() const { return FEvenRowColor; }
+  bool RowColorsAssigned() const { return FRowColorsAssigned; }
+  void SetRowColors(TColor odd, TColor even);
+  int MinRowCount() const { return FMinRowCount; }
+  int SelectedIndex();
+  TkwColumn* SelectedColumn();
+  TField* SelectedField();
+  int FocusedRowIndex();
+
+  // --- multi-selection --------------------------------------------------------------------
+  TkwSelectedRecs& SelectedRecs() { return *FSelectedRecs; }
+  TkwSelectedRows& SelectedRows() { return *FSelectedRows; }
+  // Marks or focuses a row of the data controller (only with an active data link):
+  // without AddToSelection the marks are cleared first; with dgMultiSelect and not
+  // MakeFocused the row is marked and the focus stays; otherwise the row is focused
+  // and, with dgMultiSelect, marked.
+  void SelectRow(int RowIndex, bool AddToSelection, bool MakeFocused);
+  // Clears the marks (only with dgMultiSelect).
+  void ClearSelection();
+  // The value of a column at a row of the data controller: Null for no column or a row
+  // past the last; a negative row reads the column's footer value.
+  Variant GetCellValue(TkwColumn* Column, int RowIndex);
+  // The value of a column at the focused row; Null when no row is focused (never the
+  // footer's value).
+  Variant FocusedCellValue(TkwColumn* Column);
+  // The data row the last double-click hit; -1 when it hit none (titles, footer, the
+  // rows below the data). Read it in OnDblClick.
+  int DblClickRowIndex() const { return FDblClickRow; }
+
+  // --- IkwSelectionGrid -------------------------------------------------------------------
+  int CurrentRecordIndex() override;
+  void InvalidateCurrentRow() override;
+  // The first column whose FieldName (Name) equals name, ignoring ASCII letter case;
+  // none when no column matches.
+  TkwColumn* FindColumnByFieldName(const AnsiString& name) const;
+  TkwColumn* FindColumnByName(const AnsiString& name) const;
+
+  // --- layout state ------------------------------------------------------------------------
+  int TitleOffset() const { return FTitleOffset; }
+  int IndicatorOffset() const { return FIndicatorOffset; }
+  int LayoutLock() const { return FLayoutLock; }
+  const std::vector<TkwColumn*>& ShownColumns() const { return FShownColumns; }
+  // The grid column of a column in Columns, and back (-1 for the indicator).
+  int RawToDataColumn(int ACol) const { return ACol - FIndicatorOffset; }
+  int DataToRawColumn(int ACol) const { return ACol + FIndicatorOffset; }
+  const kw_dbgrid::TDeferredUpdates& DeferredUpdates() const { return FDeferred; }
+  TImageList& IndicatorImages() { return *FIndicatorImages; }
+  TImageList& SortImages() { return *FSortImages; }
+  TfmGridFilter& FilterDialog() { return *FFilterDialog; }
+  TfmGridLocate& LocateDialog() { return *FLocateDialog; }
+  TfmGridCustomColumns& CustomColumnsDialog() { return *FCustomColumnsDialog; }
+  bool LocateFirst() const { return FLocateFirst; }
+
+  void BeginLayout();
+  void EndLayout();
+  // Posts the deferred-layout message once and releases one layout lock without laying
+  // out; with no window yet the layout runs when the window is created.
+  void DeferLayout();
+  // ORs mask into the pending deferred update (kw_dbgrid::du* bits) and posts
+  // WM_USER + 103 once; without a window the bits wait for its creation.
+  void PostDeferredUpdate(uint8_t mask);
+  // The platform-style update lock of painting.
+  void BeginPaintUpdate() { ++FUpdateLock; }
+  void EndPaintUpdate() { --FUpdateLock; }
+  bool PaintUpdateLocked() const { return FUpdateLock > 0; }
+  // The public update lock: the first one takes a layout lock, the last one ends it.
+  virtual void BeginUpdate();
+  virtual void EndUpdate();
+
+  // --- options --------------------------------------------------------------------------------
+  virtual void SetOptions(TkwDBGridOptions v);
+  virtual void SetReadOnly(bool v);
+  virtual void SetMinRowCount(int v);
+
+  // --- events ----------------------------------------------------------------------------------
+  TkwDBGridClickEvent OnCellClick;
+  TNotifyEvent OnColEnter;
+  TNotifyEvent OnColExit;
+  TMovedColumnEvent OnColumnMoved;
+  TkwDrawColumnCellEvent OnDrawColumnCell;
+  TNotifyEvent OnEditButtonClick;
+  TkwDBGridGetdiplayRowNoText OnGetDisplayLineText;
+  TkwDBGridGetdiplayText OnGetDisplayText;
+  TkwDBGridGetDiplayTitleText OnGetDisplayTitleText;
+  TkwDBGridGetdiplayText OnGetFooterDisplayText;
+  TkwNeedCustomDisplayTextEvent OnNeedCustomDisplayTextEvent;
+  TkwDBGridClickEvent OnTitleClick;
+  TkwCheckNeedShowColumnInListEvent CheckNeedShowColumnInListEvent;
+
+  // --- operations of the grid view ---------------------------------------------------------------
+  virtual bool CanModifyData();
+  virtual bool DataControllerActive();
+  virtual void LayoutChanged();
+  virtual void LinkActive(bool Value);
+  virtual void RecordChanged(TField* Field);
+  // The current grid row follows the view's ActiveRecord.
+  void UpdateActive();
+  void UpdateScrollBars();
+  void UpdateRowCount();
+  void Loaded() override;
+
+ protected:
+  friend class TkwCustomDbGridView;
+  friend class TkwDbGridColumnsHost;
+
+  // --- new virtual operations ----------------------------------------------------------------------
+  virtual void DoColumnMoved(TkwColumn* FromColumn, TkwColumn* ToColumn);
+  virtual std::unique_ptr<TkwDBGridColumns> CreateColumns();
+  virtual std::unique_ptr<TkwGridDataLink> CreateDataLink();
+  virtual void DefineFieldMap();
+  virtual int CompareBlankRows(int Record1, int Record2, int Direction, TkwColumn* Column);
+  virtual void DoGetDisplayText(TkwColumn* Column, AnsiString& Text, int RowIndex);
+  virtual void DoGetLineText(int RowIndex, AnsiString& Text) {}
+  virtual void DoPressReturnKey(TkwColumn* Column) {}
+  virtual TCollectionItemClass GetColumnClass();
+  virtual TkwDataControllerClass GetDataControllerClass();
+  virtual TField* GetColumnField(TkwColumn* Column);
+  virtual bool CanEditCurrentColumn();
+  virtual void SetColumnAttributes();
+  virtual void AfterSetFieldText(const AnsiString& Text) {}
+
+  // --- editing (ukvDbGridsEditing.cpp) -------------------------------------------------------
+  TInplaceEdit* CreateEditor() override;
+  AnsiString GetEditText(int ACol, int ARow) override;
+  void SetEditText(int ACol, int ARow, const AnsiString& Value) override;
+  int GetEditLimit() override;
+  bool CanEditModify() override;
+  // The editor's text to the current column's field (the data link's post).
+  virtual void UpdateData();
+  // A click on a check-box cell: the current row's value inverted and written.
+  void ToggleCheckBox();
+  // Makes the column collection again with the class's own column class: for the
+  // constructor of a class that answers GetColumnClass otherwise (the base constructor
+  // could only ask the base). The collection must still be empty.
+  void RecreateColumns();
+
+  // --- base grid operations ----------------------------------------------------------------------
+  TkwGridViewClass GetGridViewClass() override;
+  bool AlwaysShowEditor(int ACol) override;
+  bool CanEditShow() override;
+  void ColumnMoved(int FromIndex, int ToIndex) override;
+  void ColWidthsChanged() override;
+  void CreateHandle() override;
+  void WndProc(TMessage& m) override;
+  void UpdateScrollRange() override;
+  void UpdateScrollPos() override;
+  void BoundsChanged(bool sized) override;
+  void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override;
+
+  // --- painting (ukvDbGridsPaint.cpp) ------------------------------------------------------------
+  virtual void DrawIndicatorCell(int ARow, const TRect& ARect, TGridDrawState AState);
+  virtual void DrawTitleCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState);
+  virtual void DrawDataCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState);
+  virtual void DrawFooterCell(int ACol, const TRect& ARect, TGridDrawState AState);
+  // 1 when the cell's row is marked or is the selected cell shown as such, else 0.
+  int HighlightKind(int DataRow, bool Selected);
+  void WriteText(const TRect& ARect, int DX, int DY, const AnsiString& Text, TAlignment Alignment);
+  AnsiString GetRowNumberText(int RecNo);
+  // The data controller's row shown in grid row ARow; -1 for a row below the data.
+  int DataRowOf(int ARow);
+
+  // --- keys and mouse (ukvDbGridsKeys.cpp) ----------------------------------------------------------
+  void KeyDown(WORD& Key, TShiftState Shift) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void WMVScroll(TMessage& m);
+  // The question before a deletion; true when it may go ahead (always without
+  // dgConfirmDelete).
+  bool DeletePrompt(int selectedCount);
+  // Shows the locate dialog over the shown columns and acts on its answer.
+  void LocateFromDialog();
+  // F3 after a locate: the next match of the last locate.
+  void LocateNext();
+  // A double-click in a title row of a sortable column sorts by it.
+  bool TitleDblClick(int X, int Y, TShiftState Shift);
+  // The marks a left click on a data row (now focused) leaves: Ctrl toggles the row,
+  // Shift marks the rows from the previously focused one, a plain click only the row.
+  void SelectByClick(TShiftState Shift, int FromRow);
+  // Shift+Up/Down: the row left and the row reached are marked.
+  void SelectByKey(int FromRow);
+  virtual void TitleClick(TkwColumn* Column) {
+    if (OnTitleClick) OnTitleClick(Column);
+  }
+  virtual void CellClick(TkwColumn* Column) {
+    if (OnCellClick) OnCellClick(Column);
+  }
+
+ private:
+  void RunLayout();
+  void RebuildColumnsFromFieldMap();
+  void DeferredUpdateMessage();
+  void DeferredLayoutMessage();
+  void RunDeferredActions(uint8_t mask);
+  void LoadGlyphs();
+
+  TkwDBGridOptions FOptions = 0;
+  bool FRowColorsAssigned = false;
+  TColor FOddRowColor = 0xFFFFFF;
+  TColor FEvenRowColor = 0xF7F7F7;
+  TColor FHighlightColor = 255;
+  std::unique_ptr<class TkwDbGridColumnsHost> FHost;
+  std::unique_ptr<TkwDBGridColumns> FColumns;
+  std::unique_ptr<TkwGridDataLink> FDataLink;
+  bool FDefaultDrawing = true;
+  bool FLocateFirst = true;
+  int FLocateField = -1;  // the field item the last locate searched
+  AnsiString FLocateText;
+  kw_dbgrid::TDeferredUpdates FDeferred;
+  bool FLayoutPending = false;  // a layout waits for the window
+  std::unique_ptr<TfmGridCustomColumns> FCustomColumnsDialog;
+  std::unique_ptr<TfmGridFilter> FFilterDialog;
+  std::unique_ptr<TfmGridLocate> FLocateDialog;
+  int FIndicatorOffset = 1;
+  std::unique_ptr<TImageList> FIndicatorImages;
+  std::unique_ptr<TImageList> FSortImages;
+  int FLastVisibleRows = -1;
+  int FLayoutLock = 0;
+  int FRowCountNesting = 0;
+  bool FReadOnly = false;
+  std::unique_ptr<TkwGridFont> FTitleFont;
+  int FTitleOffset = 1;
+  int FUpdateLock = 0;
+  std::vector<TkwColumn*> FShownColumns;
+  int FUpdateCount = 0;
+  bool FUpdateTookLayout = false;  // the outermost BeginUpdate took a layout lock
+  int FMinRowCount = 0;
+  std::unique_ptr<TkvExprCalculator> FExprCalculator;
+  kw_dbgrid::TVertScroll FLastScroll{-1, -1, -1, -1};
+  std::unique_ptr<TkwSelectedRecs> FSelectedRecs;
+  std::unique_ptr<TkwSelectedRows> FSelectedRows;
+  bool FSelecting = false;
+  int FDblClickRow = -1;
+  AnsiString FEditText;
+};

@@ -1,0 +1,108 @@
+// TkwCustomDBGrid's editing: the data-aware in-place editor, the text it shows and the
+// write of the typed text (or a check box's toggle) to the current column's field.
+//
+// The text typed into the editor waits in EditText; the grid's data link writes it to
+// the field when the record is posted (a move to another row, Enter), through UpdateData.
+#include <algorithm>
+
+#include "VCLSource/source/PosGrid/ukvDbEditer.h"
+#include "VCLSource/source/PosGrid/ukvDbGrids.h"
+#include "VCLSource/source/PosGrid/ukvDbGridsView.h"
+#include "db/DataSet.h"
+#include "db/Field.h"
+
+namespace {
+
+bool IsNumericField(const TField* f) {
+  switch (f->DataType()) {
+    case ftSmallint: case ftInteger: case ftWord: case ftFloat: case ftCurrency: case ftBCD:
+    case ftAutoInc: case ftLargeint: case ftFMTBcd: return true;
+    default: return false;
+  }
+}
+
+AnsiString Trimmed(const AnsiString& s) {
+  size_t b = 0, e = s.size();
+  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
+  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+  return s.substr(b, e - b);
+}
+
+}  // namespace
+
+TInplaceEdit* TkwCustomDBGrid::CreateEditor() {
+  auto* editor = new TkwDBGridInplaceEdit(this);  // owned by the grid as its component
+  editor->SetGridView(GetGridView());
+  return editor;
+}
+
+AnsiString TkwCustomDBGrid::GetEditText(int, int) {
+  FEditText.clear();
+  TkwColumn* column = SelectedColumn();
+  if (FDataLink->Active() && column && column->Field()) {
+    const Variant v = DbView().GetValue(column->Field());
+    if (!v.IsNull()) FEditText = v.AsString();
+  }
+  return FEditText;
+}
+
+void TkwCustomDBGrid::SetEditText(int, int, const AnsiString& Value) {
+  FEditText = Value;
+  if (FDataLink->Editing()) FDataLink->SetModified(true);
+}
+
+// String fields are limited by their size, which counts GBK bytes as the editor does.
+int TkwCustomDBGrid::GetEditLimit() {
+  TField* f = SelectedField();
+  if (!FDataLink->Active() || !f) return 0;
+  return f->DataType() == ftString || f->DataType() == ftWideString ? f->Size() : 0;
+}
+
+// An empty grid gets its first record only when the column may be written to at all;
+// otherwise the data link starts editing the current record.
+bool TkwCustomDBGrid::CanEditModify() {
+  TkwColumn* column = SelectedColumn();
+  if (!column || !column->CanModify() || !FDataLink->Active()) return false;
+  TkvCustomDbDataController* c = DataController();
+  if (c && c->RowCount() == 0)
+    c->Append();
+  else
+    FDataLink->Edit();
+  return FDataLink->Editing();
+}
+
+void TkwCustomDBGrid::UpdateData() {
+  TkwColumn* column = SelectedColumn();
+  TField* field = column ? column->Field() : nullptr;
+  if (!field || field->Lookup()) return;
+  if (field->Text() == FEditText) return;
+  AnsiString text = FEditText;
+  if (IsNumericField(field)) {
+    text = Trimmed(text);
+    if (text == "+" || text == "-") text = "0";
+  }
+  if (column->ButtonStyle() != gcbsCheckBox) {
+    field->SetText(text);
+  } else if (field->DataType() == ftBoolean) {
+    field->SetAsBoolean(text == "True");
+  } else if (IsNumericField(field)) {
+    // Every numeric kind stores a check box as 1 or 0.
+    field->SetAsInteger(text == "True" ? 1 : 0);
+  } else {
+    field->SetText(text);
+  }
+  FEditText = field->Text();
+  AfterSetFieldText(FEditText);
+  if (InplaceEditor()) UpdateText();
+}
+
+void TkwCustomDBGrid::ToggleCheckBox() {
+  TkwColumn* column = SelectedColumn();
+  TField* field = column ? column->Field() : nullptr;
+  if (!field || !CanEditModify()) return;
+  const Variant value = DbView().GetValue(field);
+  const bool checked = !value.IsNull() && value.AsBoolean();
+  FEditText = checked ? "False" : "True";
+  FDataLink->SetModified(true);
+  FDataLink->UpdateRecord();
+}

@@ -1,0 +1,190 @@
+// The data-aware grid's view: the window of rows, row moves through the data controller,
+// and the controller's notices turned into the grid's deferred updates.
+#include "VCLSource/source/PosGrid/ukvDbGridsView.h"
+
+#include <algorithm>
+
+#include "VCLSource/source/PosGrid/ukvDbGrids.h"
+#include "VCLSource/source/PosGrid/ukvDbHelperRows.h"
+#include "VCLSource/source/PosGrid/ukvExpressionCalculator.h"
+
+using namespace kw_dbgrid;
+
+TkwCustomDbGridView::TkwCustomDbGridView(TkwCustomDBGrid* AGrid) : TkwCustomGridView(AGrid) {
+  FDataController = AGrid->GetDataControllerClass()(AGrid);
+  FDataController->OnFocusedRecordChanged = [this](TObject*) { FocusedRowChanged(); };
+  FDataController->OnChanged = [this](TObject*, uint16_t mask) { DataChanged(mask); };
+  FDataController->OnDataSetChange = [this](TObject*, TkvDatasetChange* c) { DataSetChanged(c); };
+}
+
+TkwCustomDbGridView::~TkwCustomDbGridView() { DetachController(); }
+
+void TkwCustomDbGridView::DetachController() {
+  if (!FDataController) return;
+  FDataController->OnFocusedRecordChanged = nullptr;
+  FDataController->OnChanged = nullptr;
+  FDataController->OnDataSetChange = nullptr;
+  FDataController = nullptr;
+}
+
+TkwCustomDBGrid* TkwCustomDbGridView::DbGrid() const { return static_cast<TkwCustomDBGrid*>(Grid()); }
+
+// ============================================================================ the window of rows
+
+int TkwCustomDbGridView::RowCount() const { return FDataController ? FDataController->RowCount() : 0; }
+
+int TkwCustomDbGridView::VisibleRowCount() const { return ViewVisibleRowCount(FBufferCount, RowCount(), FTopRecord); }
+
+void TkwCustomDbGridView::AdjustTopRecord() {
+  const int focused = FDataController ? FDataController->FocusedRowIndex() : -1;
+  FTopRecord = kw_dbgrid::AdjustTopRecord(FTopRecord, focused, RowCount(), FBufferCount);
+  FActiveRecord = ActiveRecordFor(FTopRecord, focused, FBufferCount);
+}
+
+void TkwCustomDbGridView::SetBufferCount(int v) {
+  v = BufferCountFor(v);
+  if (v == FBufferCount) return;
+  FBufferCount = v;
+  AdjustTopRecord();
+  if (FActiveRecord >= v) FActiveRecord = v - 1;
+}
+
+int TkwCustomDbGridView::CurrentRecordIndex() const {
+  const int n = RowCount();
+  if (n == 0 || RecNo() > n) return -1;
+  return FDataController->GetRowRecordIndex(RecNo() - 1);
+}
+
+Variant TkwCustomDbGridView::GetValue(TField* Field) const {
+  Variant v;
+  const int n = RowCount();
+  if (n == 0 || RecNo() > n || !Field) return v;
+  TkwColumn* c = DbGrid() ? DbGrid()->FindColumnByFieldName(Field->FieldName()) : nullptr;
+  if (c && c->DbField()) FDataController->GetRowValue(RecNo() - 1, c->DbField(), v);
+  return v;
+}
+
+AnsiString TkwCustomDbGridView::GetDisplayText(TField* Field) const {
+  const int n = RowCount();
+  if (n == 0 || RecNo() > n || !Field) return AnsiString();
+  TkwColumn* c = DbGrid() ? DbGrid()->FindColumnByFieldName(Field->FieldName()) : nullptr;
+  if (!c || !c->DbField()) return AnsiString();
+  AnsiString text;
+  FDataController->GetDisplayText(FDataController->GetRowRecordIndex(RecNo() - 1), c->DbField()->Index(), text);
+  return text;
+}
+
+// ============================================================================ moves
+
+void TkwCustomDbGridView::FocusRow(int row) {
+  if (FDataController) FDataController->FocusRow(row);
+}
+
+// An edited record is written before the focus leaves it. An inserted record nobody
+// typed into is dropped instead, unless the move is the one that appends it.
+bool TkwCustomDbGridView::FinishPendingEdit(bool appending) {
+  TkvCustomDbDataController* c = FDataController;
+  if (!c || !DbGrid()) return false;
+  const uint8_t state = c->GetEditState();
+  if (state & desEditing) DbGrid()->DataLink().UpdateRecord();
+  const uint8_t now = c->GetEditState();
+  if (now & desDataSetModified) {
+    c->EndEdit();
+    return false;
+  }
+  if ((now & desInserting) && !(now & (desProviderModified | desDataSetModified))) {
+    const bool differs = c->IsLastRow() != appending;
+    if (differs) c->CancelEditAndRefocus();
+    return differs;
+  }
+  return false;
+}
+
+void TkwCustomDbGridView::First() {
+  if (RowCount() > 0 && FDataController->FocusedRowIndex() != 0) FocusRow(0);
+}
+
+void TkwCustomDbGridView::Last() {
+  const int n = RowCount();
+  if (n > 0 && FDataController->FocusedRowIndex() != n - 1) FocusRow(n - 1);
+}
+
+void TkwCustomDbGridView::MoveBy(int Distance) {
+  const int n = RowCount();
+  if (n == 0 || FDataController->FocusedRowIndex() < 0) return;
+  if (FinishPendingEdit(false)) return;
+  const long long target = static_cast<long long>(FDataController->FocusedRowIndex()) + Distance;
+  FocusRow(static_cast<int>(std::clamp<long long>(target, 0, n - 1)));
+}
+
+void TkwCustomDbGridView::Next() {
+  TkwCustomDBGrid* g = DbGrid();
+  if (!g || !FDataController || FDataController->FocusedRowIndex() < 0) return;
+  KeepOrClearSelection();
+  if (FinishPendingEdit(true)) return;
+  const int focused = FDataController->FocusedRowIndex();
+  if (focused >= RowCount() - 1) {
+    // Appending a record on the last row is part of editing: a grid that does not
+    // edit stays on its last row.
+    if (!g->ReadOnly() && !HasGridOption(g->Options(), dgModifyOnly) && HasGridOption(g->Options(), dgEditing) &&
+        g->CanModifyData())
+      FDataController->Append();
+    return;
+  }
+  FocusRow(focused + 1);
+}
+
+void TkwCustomDbGridView::Prior() {
+  if (!FDataController || FDataController->FocusedRowIndex() < 0) return;
+  const int focused = FDataController->FocusedRowIndex();
+  const int target = focused == 0 ? 0 : focused - 1;
+  KeepOrClearSelection();
+  if (FinishPendingEdit(false)) return;
+  if (target != FDataController->FocusedRowIndex() && target < RowCount()) FocusRow(target);
+}
+
+// A read-only grid with dgMultiSelect keeps its marks while the user walks the rows.
+void TkwCustomDbGridView::KeepOrClearSelection() {
+  TkwCustomDBGrid* g = DbGrid();
+  if (g && !(g->ReadOnly() && HasGridOption(g->Options(), dgMultiSelect))) g->ClearSelection();
+}
+
+void TkwCustomDbGridView::SetRecNo(int v) {
+  if (RowCount() == 0) return;
+  FinishPendingEdit(false);
+  FocusRow(std::clamp(v - 1, 0, RowCount() - 1));
+}
+
+void TkwCustomDbGridView::SortByColumn(TkwColumn* Column, bool ClearOthers) {
+  if (!Column || !Column->DbField() || !FDataController) return;
+  const uint8_t old = FDataController->Info().SortingFields().GetDirection(Column->DbField());
+  const uint8_t direction = old == 1 ? 2 : 1;
+  if (ClearOthers) FDataController->ClearSorting();
+  FDataController->ChangeSorting(Column->DbField(), direction);
+}
+
+// ============================================================================ notices
+
+void TkwCustomDbGridView::FocusedRowChanged() {
+  AdjustTopRecord();
+  if (TkwCustomDBGrid* g = DbGrid()) g->PostDeferredUpdate(duRowCount | duScrollBars | duInvalidate);
+}
+
+void TkwCustomDbGridView::DataChanged(uint16_t mask) {
+  AdjustTopRecord();
+  const uint8_t bits = DeferredBitsOfNotice(mask);
+  if (TkwCustomDBGrid* g = DbGrid(); g && bits) g->PostDeferredUpdate(bits);
+}
+
+void TkwCustomDbGridView::DataSetChanged(TkvDatasetChange* change) {
+  TkwCustomDBGrid* g = DbGrid();
+  if (!g || !change) return;
+  if (auto* a = dynamic_cast<TkvActiveChange*>(change)) {
+    g->LinkActive(a->Active);
+    AdjustTopRecord();
+  } else if (dynamic_cast<TkvLayoutChange*>(change)) {
+    g->LayoutChanged();
+  } else if (auto* r = dynamic_cast<TkvRecordChange*>(change)) {
+    g->RecordChanged(r->Field);
+  }
+}

@@ -1,0 +1,104 @@
+// The data-aware grid's painting: row numbers and the indicator title, two-level titles
+// merged over their columns, the sort mark, two-colour rows and the footer's totals;
+// and a picture of it for the docs.
+#include "KwDbGridTestSupport.h"
+#include "tests/support/Screenshot.h"
+
+using namespace kwtest;
+using namespace uitest;
+using namespace kw_dbgrid;
+
+namespace {
+
+// Goods in a two-level layout: 商品 over 编号/名称, 金额 over 数量/单价; QTY totals.
+void TwoLevelColumns(TkwCustomDBGrid* g) {
+  auto add = [g](const char* field, const char* caption, TkwColumn* parent, int width) {
+    TkwColumn* c = g->Columns()->Add();
+    if (field) c->SetFieldName(field);
+    c->Title()->SetCaption(caption);
+    c->SetWidth(width);
+    c->SetColumnOptions(c->ColumnOptions() | ColumnOption(gcoSortable) | ColumnOption(gcoShowSortIcon));
+    if (parent) c->SetParent(parent);
+    return c;
+  };
+  TkwColumn* goods = add(nullptr, "商品", nullptr, 0);
+  TkwColumn* money = add(nullptr, "金额", nullptr, 0);
+  add("ID", "编号", goods, 50);
+  add("NAME", "名称", goods, 110);
+  TkwColumn* qty = add("QTY", "数量", money, 70);
+  qty->SetTotalColumn(true);
+  qty->SetAlignment(taRightJustify);
+  add("PRICE", "单价", money, 70);
+  goods->SetExpanded(true);
+  money->SetExpanded(true);
+}
+
+uint32_t Pixel(TBitmap& shot, int x, int y) { return shot.PixelRGB(x, y); }
+
+}  // namespace
+
+TEST(KwDbGridPaint, RowColoursTitlesSortMarkAndFooter) {
+  DbGridForm f(40, 440, 19 * 13 + 4);
+  f.form->SetCaption("数据表格");
+  TwoLevelColumns(f.grid);
+  f.grid->SetOptions(f.grid->Options() | GridOption(dgFooter) | GridOption(dgAlwaysShowSelection));
+  f.Bind();
+  f.Show();
+  ASSERT_EQ(f.grid->TitleOffset(), 2);
+  ASSERT_TRUE(f.grid->Footer());
+  // Sort by 数量 descending by two double-clicks on its title.
+  const TRect t = f.grid->CellRect(f.grid->DataToRawColumn(4), 1);
+  const POINT p{(t.Left + t.Right) / 2, (t.Top + t.Bottom) / 2};
+  for (int i = 0; i < 2; ++i) {
+    ::PostMessageW(f.grid->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    ::PostMessageW(f.grid->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+    Pump();
+  }
+  TkvCustomDbDataController* c = f.grid->DataController();
+  Variant first;
+  c->GetRowValue(0, f.grid->Columns()->Items(4)->DbField(), first);
+  EXPECT_EQ(first.AsInteger(), 6);
+  PostKey(VK_DOWN);
+  PostKey(VK_DOWN);
+  Pump();
+  ::UpdateWindow(f.grid->Handle());
+
+  TBitmap shot;
+  RenderControl(f.grid, shot, false);
+  // Row 0 of the data is the even colour, row 1 the odd one (column 编号, no selection).
+  const int idCol = f.grid->DataToRawColumn(2);
+  const TRect r0 = f.grid->CellRect(idCol, 2), r1 = f.grid->CellRect(idCol, 3);
+  EXPECT_EQ(Pixel(shot, r0.Right - 3, r0.Bottom - 3), 0xF7F7F7u);
+  EXPECT_EQ(Pixel(shot, r1.Right - 3, r1.Bottom - 3), 0xFFFFFFu);
+  // The sort mark (descending: image 1) at right - 15, centre - 5 of the title cell.
+  int marked = 0;
+  for (int x = t.Right - 15; x < t.Right - 5; ++x)
+    for (int y = (t.Top + t.Bottom) / 2 - 5; y < (t.Top + t.Bottom) / 2 + 5; ++y)
+      if (Pixel(shot, x, y) == 0x000080u) ++marked;
+  EXPECT_GT(marked, 10);
+  // The parent title 金额 spans 数量 and 单价: no grid line between them in title row 0.
+  const TRect q0 = f.grid->CellRect(f.grid->DataToRawColumn(4), 0);
+  EXPECT_EQ(Pixel(shot, q0.Right, q0.Bottom - 2), Rgb(f.grid->FixedColor()));
+  // The footer shows the sum of QTY: 40 goods, i % 7.
+  EXPECT_EQ(f.grid->Columns()->Items(4)->FooterDisplayText(), "120.00");
+
+  const std::string path = std::string("Z:") + POS_BINARY_DIR + "/kw-dbgrid.png";
+  SaveScreenshot(f.form.get(), path);
+}
+
+// Regression: a row number 0 (a row without a record) aborted the paint with an
+// internal error.
+TEST(KwDbGridPaint, FaultRowNumberZeroDrawsNothing) {
+  DbGridForm f(2);
+  f.grid->SetMinRowCount(5);
+  f.Bind();
+  f.Show();
+  EXPECT_EQ(f.grid->RowCount(), 6);
+  f.grid->Invalidate();
+  ::UpdateWindow(f.grid->Handle());
+  TBitmap shot;
+  RenderControl(f.grid, shot, false);
+  const TRect blank = f.grid->CellRect(0, 4);
+  for (int x = blank.Left + 2; x < blank.Right - 2; ++x)
+    EXPECT_EQ(Pixel(shot, x, (blank.Top + blank.Bottom) / 2), Rgb(f.grid->FixedColor())) << x;
+}
