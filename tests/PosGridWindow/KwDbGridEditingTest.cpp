@@ -109,6 +109,9 @@ TEST(KwDbGridEditing, FaultEditLimitCountsGbkBytes) {
   EditGrid f(2);
   f.Start(1);  // NAME, 20 bytes
   f.Type(L"甲乙丙丁戊己庚辛壬癸子丑");  // 12 characters, 24 bytes
+  ASSERT_NE(f.grid->InplaceEditor(), nullptr);
+  EXPECT_EQ(f.grid->InplaceEditor()->MaxLength(), 20);
+  EXPECT_EQ(f.grid->InplaceEditor()->Text(), "甲乙丙丁戊己庚辛壬癸");
   PostKey(VK_DOWN);
   EXPECT_EQ(f.Text(1, "NAME"), "甲乙丙丁戊己庚辛壬癸");
 }
