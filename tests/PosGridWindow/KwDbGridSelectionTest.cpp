@@ -235,6 +235,7 @@ TEST(KwDbGridSelection, DoubleClickTellsWhichDataRowItHit) {
 
 TEST(KwDbGridSelection, MarkedRowsAreHighlightedWithTheirGlyphs) {
   MultiGrid f(10);
+  f.form->SetCaption("多选");
   f.grid->SetOptions(f.grid->Options() | GridOption(dgAlwaysShowSelection));
   f.grid->SelectRow(4, false, true);
   f.grid->SelectRow(0, true, false);
@@ -266,4 +267,5 @@ TEST(KwDbGridSelection, MarkedRowsAreHighlightedWithTheirGlyphs) {
   EXPECT_GT(glyphPixels(1), 0);
   EXPECT_GT(glyphPixels(3), 0);
   EXPECT_EQ(glyphPixels(2), 0);
+  SaveScreenshot(f.form.get(), std::string("Z:") + POS_BINARY_DIR + "/kw-dbgrid-multiselect.png");
 }
