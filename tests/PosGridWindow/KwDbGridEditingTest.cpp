@@ -115,3 +115,20 @@ TEST(KwDbGridEditing, FaultEditLimitCountsGbkBytes) {
   PostKey(VK_DOWN);
   EXPECT_EQ(f.Text(1, "NAME"), "甲乙丙丁戊己庚辛壬癸");
 }
+
+TEST(KwDbGridEditing, EscapeDropsTheTypedTextThenTheEditAndTheMarks) {
+  EditGrid f(5);
+  f.grid->SetOptions(f.grid->Options() | GridOption(dgMultiSelect));
+  f.Start(2);
+  f.grid->SelectRow(3, true, false);
+  ASSERT_EQ(f.grid->SelectedRecs().Count(), 1);
+  f.Type(L"77");
+  ASSERT_EQ(f.data->State(), dsEdit);
+  PostKey(VK_ESCAPE);
+  EXPECT_EQ(f.grid->SelectedRecs().Count(), 0);
+  PostKey(VK_ESCAPE);
+  EXPECT_EQ(f.data->State(), dsBrowse);
+  PostKey(VK_DOWN);
+  EXPECT_EQ(f.Text(1, "QTY"), "1");
+  EXPECT_EQ(f.data->RecordCount(), 5);
+}
