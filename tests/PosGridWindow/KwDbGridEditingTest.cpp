@@ -109,6 +109,26 @@ TEST(KwDbGridEditing, FaultEditLimitCountsGbkBytes) {
   EditGrid f(2);
   f.Start(1);  // NAME, 20 bytes
   f.Type(L"甲乙丙丁戊己庚辛壬癸子丑");  // 12 characters, 24 bytes
+  ASSERT_NE(f.grid->InplaceEditor(), nullptr);
+  EXPECT_EQ(f.grid->InplaceEditor()->MaxLength(), 20);
+  EXPECT_EQ(f.grid->InplaceEditor()->Text(), "甲乙丙丁戊己庚辛壬癸");
   PostKey(VK_DOWN);
   EXPECT_EQ(f.Text(1, "NAME"), "甲乙丙丁戊己庚辛壬癸");
+}
+
+TEST(KwDbGridEditing, EscapeDropsTheTypedTextThenTheEditAndTheMarks) {
+  EditGrid f(5);
+  f.grid->SetOptions(f.grid->Options() | GridOption(dgMultiSelect));
+  f.Start(2);
+  f.grid->SelectRow(3, true, false);
+  ASSERT_EQ(f.grid->SelectedRecs().Count(), 1);
+  f.Type(L"77");
+  ASSERT_EQ(f.data->State(), dsEdit);
+  PostKey(VK_ESCAPE);
+  EXPECT_EQ(f.grid->SelectedRecs().Count(), 0);
+  PostKey(VK_ESCAPE);
+  EXPECT_EQ(f.data->State(), dsBrowse);
+  PostKey(VK_DOWN);
+  EXPECT_EQ(f.Text(1, "QTY"), "1");
+  EXPECT_EQ(f.data->RecordCount(), 5);
 }

@@ -7,6 +7,7 @@
 #include "KwDbGridTestSupport.h"
 #include "VCLSource/source/PosGrid/ukvDbGridsController.h"
 #include "tests/support/ScriptedDialogs.h"
+#include "tests/support/Screenshot.h"
 
 using namespace kwtest;
 using namespace uitest;
@@ -230,4 +231,41 @@ TEST(KwDbGridSelection, DoubleClickTellsWhichDataRowItHit) {
   EXPECT_EQ(hits[0], 2);
   EXPECT_EQ(hits[1], -1);
   EXPECT_EQ(f.grid->DblClickRowIndex(), -1);
+}
+
+TEST(KwDbGridSelection, MarkedRowsAreHighlightedWithTheirGlyphs) {
+  MultiGrid f(10);
+  f.form->SetCaption("多选");
+  f.grid->SetOptions(f.grid->Options() | GridOption(dgAlwaysShowSelection));
+  f.grid->SelectRow(4, false, true);
+  f.grid->SelectRow(0, true, false);
+  f.grid->SelectRow(2, true, false);
+  Pump();
+  ::UpdateWindow(f.grid->Handle());
+  TBitmap shot;
+  RenderControl(f.grid, shot, false);
+  const uint32_t highlight = Rgb(clHighlight);
+  auto back = [&](int gridRow) {
+    const TRect r = f.grid->CellRect(f.grid->DataToRawColumn(0), gridRow);
+    return shot.PixelRGB(r.Right - 3, r.Bottom - 3);
+  };
+  // Grid rows 1, 3 (marked) and 5 (focused, marked) are highlighted; 2 and 4 are not.
+  EXPECT_EQ(back(1), highlight);
+  EXPECT_EQ(back(3), highlight);
+  EXPECT_EQ(back(5), highlight);
+  EXPECT_NE(back(2), highlight);
+  EXPECT_NE(back(4), highlight);
+  // The indicator draws a glyph on marked rows and none on the others.
+  auto glyphPixels = [&](int gridRow) {
+    const TRect r = f.grid->CellRect(0, gridRow);
+    int n = 0;
+    for (int x = r.Left + 1; x < r.Left + 12; ++x)
+      for (int y = r.Top + 1; y < r.Bottom - 1; ++y)
+        if (shot.PixelRGB(x, y) == 0x000000u) ++n;
+    return n;
+  };
+  EXPECT_GT(glyphPixels(1), 0);
+  EXPECT_GT(glyphPixels(3), 0);
+  EXPECT_EQ(glyphPixels(2), 0);
+  SaveScreenshot(f.form.get(), std::string("Z:") + POS_BINARY_DIR + "/kw-dbgrid-multiselect.png");
 }

@@ -320,8 +320,14 @@ bool TkwCustomDBGrid::CanEditShow() {
   return TkwCustomGrid::CanEditShow();
 }
 
-void TkwCustomDBGrid::RecordChanged(TField*) {
+void TkwCustomDBGrid::RecordChanged(TField* Field) {
   if (HandleAllocated()) Invalidate();
+  // The editor shows the field's text again when it differs from the typed one.
+  TField* current = SelectedField();
+  if (InplaceEditor() && (!Field || Field == current) && current && current->Text() != FEditText) {
+    InvalidateEditor();
+    UpdateText();
+  }
 }
 
 // ============================================================================ the column model's host

@@ -47,6 +47,8 @@ AnsiString TkwCustomDBGrid::GetEditText(int, int) {
 }
 
 void TkwCustomDBGrid::SetEditText(int, int, const AnsiString& Value) {
+  // The editor taking the field's text again is no change by the user.
+  if (Value == FEditText) return;
   FEditText = Value;
   if (FDataLink->Editing()) FDataLink->SetModified(true);
 }

@@ -18,7 +18,7 @@ void TkwCustomDBGrid::KeyDown(WORD& Key, TShiftState Shift) {
       case VK_UP: case VK_DOWN: case VK_PRIOR: case VK_NEXT: mine = !alt; break;
       case VK_HOME: case VK_END: mine = ctrl && !alt; break;
       case VK_DELETE: mine = ctrl || alt; break;
-      case VK_F2: case VK_F3: mine = !ctrl && !alt; break;
+      case VK_F2: case VK_F3: case VK_ESCAPE: mine = !ctrl && !alt; break;
       default: break;
     }
   }
@@ -63,6 +63,13 @@ void TkwCustomDBGrid::KeyDown(WORD& Key, TShiftState Shift) {
       break;
     }
     case VK_F2: SetEditorMode(true); break;
+    case VK_ESCAPE:
+      // The typed text is dropped (a second Escape cancels the record's edit), and so
+      // are the marks.
+      FDataLink->Reset();
+      ClearSelection();
+      if (!AlwaysShowEditor(Col())) HideEditor();
+      break;
     case VK_F3:
       if (FLocateFirst)
         LocateFromDialog();
