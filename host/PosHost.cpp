@@ -104,7 +104,7 @@ void RunScreen(const std::string& which, TScreenDriver* driver) {
     return;
   }
   if (driver) driver->SetShotName(which == "vip" ? "vip-enroll" : "pd-manager");
-  if (driver && which == "pd" && !gHost.PdWalkFile.empty()) driver->Prepare = MakePdWalk(gHost.PdWalkFile);
+  if (driver && which == "pd" && !gHost.PdWalkFile.empty()) driver->Prepare = MakePdWalk(gHost.PdWalkFile, gHost.ShotDir);
   const int32_t handle = static_cast<int32_t>(reinterpret_cast<intptr_t>(gHost.Main));
   // The host's constant for the unused argument, its strings for the rest.
   THostString reserved = THostString::Constant("POS");
