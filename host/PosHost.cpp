@@ -104,7 +104,7 @@ void RunScreen(const std::string& which, TScreenDriver* driver) {
     return;
   }
   if (driver) driver->SetShotName(which == "vip" ? "vip-enroll" : "pd-manager");
-  if (driver && which == "pd" && !gHost.PdWalkFile.empty()) driver->Prepare = MakePdWalk(gHost.PdWalkFile);
+  if (driver && which == "pd" && !gHost.PdWalkFile.empty()) driver->Prepare = MakePdWalk(gHost.PdWalkFile, gHost.ShotDir);
   const int32_t handle = static_cast<int32_t>(reinterpret_cast<intptr_t>(gHost.Main));
   // The host's constant for the unused argument, its strings for the rest.
   THostString reserved = THostString::Constant("POS");
@@ -184,7 +184,8 @@ int Usage(const char* problem) {
   std::fprintf(stderr,
                "usage: poshost [--dll PATH] [--server S] [--db D] [--operator O] [--branch B] [--pos P]\n"
                "               [--upload-server S] [--upload-db D] [--open vip|pd]... [--shots DIR]\n"
-               "               [--pd-walk TERMINAL-FILE] (scans and an import on the stock-take screen)\n"
+               "               [--pd-walk TERMINAL-FILE] (the stock-take walk-through: choices in the selection\n"
+               "               dialog, an export, this file imported, scans, the bill saved)\n"
                "               [--close-after MS] [--own-desktop]\n");
   return problem ? 2 : 0;
 }

@@ -28,7 +28,7 @@ for f in "$server" "$host" "$build/win32/host/Pos_J2DllForPos.dll"; do
 done
 
 mkdir -p "$demo"
-rm -rf "$demo/data" "$demo"/*.png
+rm -rf "$demo/data" "$demo"/*.png "$demo/pd-export.txt"
 "$server" --stop "$demo/posserver.pid" >/dev/null 2>&1 || true
 "$server" --make-demo "$demo/data"
 "$server" --listen "127.0.0.1:$port" --data "$demo/data" \
@@ -38,10 +38,6 @@ trap '"$server" --stop "$demo/posserver.pid" >/dev/null 2>&1 || true' EXIT
 # The plug-in's connection takes the server's port from POS_SERVER_PORT.
 export POS_SERVER_PORT=$port
 args=(--server 127.0.0.1 --db PosStore --upload-server 127.0.0.1 --upload-db PosMain --pos 0001)
-# The basic-data selection dialog is not there yet: the stock-take screen's choices come
-# from a script (the flagship store's warehouse).
-printf 'StockWarehouse\t00001|001|\xc6\xec\xbd\xa2\xb5\xea\xb2\xd6\xbf\xe2\r\n' > "$demo/pd-chooser.txt"
-export POS_PD_CHOOSER_SCRIPT="Z:$(printf '%s' "$demo/pd-chooser.txt" | tr / '\\')"
 if [ $scripted -eq 0 ]; then
   echo "demo: poshost.exe on $DISPLAY; close its window to end the demo"
   POS_WINE_DISPLAY=host "$top/cmake/wine-run" "$host" "${args[@]}"
@@ -50,7 +46,8 @@ else
   shots="Z:$(printf '%s' "$demo" | tr / '\\')"
   status=0
   # On a desktop of its own: no two-second wait for a window manager at each close.
-  # On the stock-take screen: a few scans and the import of the sample terminal file.
+  # On the stock-take screen: the warehouse and goods chosen in the selection dialog, the
+  # bill saved, a goods list exported and the sample terminal file imported, a few scans.
   sample="Z:$(printf '%s' "$top/host/pd-terminal-sample.txt" | tr / '\\')"
   "$top/cmake/wine-run" "$host" "${args[@]}" --own-desktop --open vip --open pd --shots "$shots" \
     --pd-walk "$sample" --close-after 2000 || status=$?
