@@ -228,6 +228,36 @@ TEST(DataController, FaultStaleRefocusMovedTheDatasetAProgramHadMoved) {
   }
 }
 
+// A sort with no edit under way ends nothing: it leaves no refocus request behind for
+// the next rebuild. A program's edit that takes the current record out of the filtered
+// rows leaves the dataset on that record.
+TEST(DataController, FaultSortWithoutAnEditLeftARefocusForALaterEdit) {
+  for (const bool keyMode : {false, true}) {
+    Grid g(Named({{1, "a"}, {2, "b"}, {3, "c"}}));
+    if (keyMode) g.C->SetKeyField(g.F("ID"));
+    g.C->Filter().AddCondition(nullptr, g.F("NAME"), foNotEqual, "x", "");
+    g.C->Filter().SetActive(true);
+    g.DataSet->SetRecNo(2);
+    g.C->ChangeSorting(g.F("ID"), 2);
+    EXPECT_EQ(g.RowIds(), "3 2 1");
+    g.C->ClearSorting();
+    EXPECT_EQ(g.FocusedId(), "2");
+    g.DataSet->Edit();
+    g.DataSet->FieldByName("NAME")->SetAsString("x");
+    g.DataSet->Post();
+    EXPECT_EQ(g.RowIds(), "1 3") << keyMode;
+    EXPECT_EQ(g.CurrentId(), "2") << keyMode;
+    EXPECT_EQ(g.C->FocusedRowIndex(), -1) << keyMode;
+    // An edit the sort ends and the filter then hides does ask for row 0.
+    g.DataSet->First();
+    g.DataSet->Edit();
+    g.DataSet->FieldByName("NAME")->SetAsString("x");
+    g.C->ChangeSorting(g.F("ID"), 1);
+    EXPECT_EQ(g.RowIds(), "3") << keyMode;
+    EXPECT_EQ(g.CurrentId(), "3") << keyMode;
+  }
+}
+
 TEST(DataController, ReloadNeverThrowsAwayAModifiedPendingEdit) {
   Grid g(Named({{1, "a"}, {2, "b"}}));
   g.DataSet->Edit();

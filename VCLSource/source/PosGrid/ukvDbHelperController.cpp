@@ -726,10 +726,15 @@ void TkvCustomDbDataController::CancelEditAndRefocus() {
   if (!FInfo->MovingFocus()) FInfo->FocusRow(row);
 }
 
+// The rebuild after the ended edit may hide the edited row: that asks for a new focus.
+// Without an edit nothing is ended and nothing is asked for; a request left standing
+// would pull the dataset to row 0 at some later, unrelated rebuild (a program's edit of
+// the record it moved to).
 void TkvCustomDbDataController::EndEdit() {
-  FRefilterPending = true;
   TDataSet* ds = DataSet();
-  if (ds && Provider().IsEditing()) ds->CheckBrowseMode();
+  if (!ds || !Provider().IsEditing()) return;
+  FRefilterPending = true;
+  ds->CheckBrowseMode();
 }
 
 void TkvCustomDbDataController::Delete() {
