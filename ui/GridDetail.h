@@ -1,4 +1,4 @@
-// Private to the grid's source files: the id of the scroll timer that runs while the
+// Private to the grid's source files and the editors derived from the grid's editor: the id of the scroll timer that runs while the
 // mouse selects or drags, the directions of a timed scroll, and the hand-over of a dialog
 // key the grid or its editor does not want to the form.
 #pragma once

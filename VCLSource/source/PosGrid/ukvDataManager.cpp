@@ -480,94 +480,64 @@ void TkvDataStorage::SetString(int index, TkvValueDef* def, AnsiString v) {
   else SetValue(index, def, Variant(std::move(v)));
 }
 
-bool TkvDataStorage::GetInteger(int index, TkvValueDef* def, int32_t& v) {
+template <class T, class Load, class Convert>
+bool TkvDataStorage::GetTyped(int index, TkvValueDef* def, TkvValueTypeClass t, T& v, Load load, Convert convert) {
   TkvConstPlace p;
-  switch (TypedValue(index, def, TkvIntegerValueTypeClass(), p)) {
+  switch (TypedValue(index, def, t, p)) {
     case TypedRead::kNull: return false;
-    case TypedRead::kPlace: v = LoadValue<int32_t>(p.Data); return true;
+    case TypedRead::kPlace: return load(p, v);
     default: break;
   }
   Variant x;
   GetValue(index, def, x);
   if (x.IsNull()) return false;
-  v = x.AsInteger();
+  v = convert(x);
   return true;
+}
+
+bool TkvDataStorage::GetInteger(int index, TkvValueDef* def, int32_t& v) {
+  return GetTyped(index, def, TkvIntegerValueTypeClass(), v,
+                  [](const TkvConstPlace& p, int32_t& out) { out = LoadValue<int32_t>(p.Data); return true; },
+                  [](const Variant& x) { return x.AsInteger(); });
 }
 
 bool TkvDataStorage::GetFloat(int index, TkvValueDef* def, double& v) {
-  TkvConstPlace p;
-  switch (TypedValue(index, def, TkvFloatValueTypeClass(), p)) {
-    case TypedRead::kNull: return false;
-    case TypedRead::kPlace: v = LoadValue<double>(p.Data); return true;
-    default: break;
-  }
-  Variant x;
-  GetValue(index, def, x);
-  if (x.IsNull()) return false;
-  v = x.AsDouble();
-  return true;
+  return GetTyped(index, def, TkvFloatValueTypeClass(), v,
+                  [](const TkvConstPlace& p, double& out) { out = LoadValue<double>(p.Data); return true; },
+                  [](const Variant& x) { return x.AsDouble(); });
 }
 
 bool TkvDataStorage::GetDateTime(int index, TkvValueDef* def, TDateTime& v) {
-  TkvConstPlace p;
-  switch (TypedValue(index, def, TkvDateTimeValueTypeClass(), p)) {
-    case TypedRead::kNull: return false;
-    case TypedRead::kPlace: v = LoadValue<double>(p.Data); return true;
-    default: break;
-  }
-  Variant x;
-  GetValue(index, def, x);
-  if (x.IsNull()) return false;
-  v = x.AsDateTime();
-  return true;
+  return GetTyped(index, def, TkvDateTimeValueTypeClass(), v,
+                  [](const TkvConstPlace& p, TDateTime& out) { out = LoadValue<double>(p.Data); return true; },
+                  [](const Variant& x) { return x.AsDateTime(); });
 }
 
 bool TkvDataStorage::GetCurrency(int index, TkvValueDef* def, Currency& v) {
-  TkvConstPlace p;
-  switch (TypedValue(index, def, TkvCurrencyValueTypeClass(), p)) {
-    case TypedRead::kNull: return false;
-    case TypedRead::kPlace: v = Currency::FromScaled(LoadValue<int64_t>(p.Data)); return true;
-    default: break;
-  }
-  Variant x;
-  GetValue(index, def, x);
-  if (x.IsNull()) return false;
-  v = x.AsCurrency();
-  return true;
+  return GetTyped(index, def, TkvCurrencyValueTypeClass(), v,
+                  [](const TkvConstPlace& p, Currency& out) {
+                    out = Currency::FromScaled(LoadValue<int64_t>(p.Data));
+                    return true;
+                  },
+                  [](const Variant& x) { return x.AsCurrency(); });
 }
 
 bool TkvDataStorage::GetBoolean(int index, TkvValueDef* def, bool& v) {
-  TkvConstPlace p;
-  switch (TypedValue(index, def, TkvBooleanValueTypeClass(), p)) {
-    case TypedRead::kNull: return false;
-    case TypedRead::kPlace: v = p.Data[0] != 0; return true;
-    default: break;
-  }
-  Variant x;
-  GetValue(index, def, x);
-  if (x.IsNull()) return false;
-  v = x.AsBoolean();
-  return true;
+  return GetTyped(index, def, TkvBooleanValueTypeClass(), v,
+                  [](const TkvConstPlace& p, bool& out) { out = p.Data[0] != 0; return true; },
+                  [](const Variant& x) { return x.AsBoolean(); });
 }
 
 bool TkvDataStorage::GetString(int index, TkvValueDef* def, AnsiString& v) {
-  TkvConstPlace p;
-  switch (TypedValue(index, def, TkvStringValueTypeClass(), p)) {
-    case TypedRead::kNull: return false;
-    case TypedRead::kPlace: {
-      // An emptied cell reads as the Null a Variant would give.
-      const auto* s = std::get_if<AnsiString>(p.Cell);
-      if (!s) return false;
-      v = *s;
-      return true;
-    }
-    default: break;
-  }
-  Variant x;
-  GetValue(index, def, x);
-  if (x.IsNull()) return false;
-  v = x.AsString();
-  return true;
+  return GetTyped(index, def, TkvStringValueTypeClass(), v,
+                  [](const TkvConstPlace& p, AnsiString& out) {
+                    // An emptied cell reads as the Null a Variant would give.
+                    const auto* s = std::get_if<AnsiString>(p.Cell);
+                    if (!s) return false;
+                    out = *s;
+                    return true;
+                  },
+                  [](const Variant& x) { return x.AsString(); });
 }
 
 void TkvDataStorage::ReadRecord(int index, TkvValueDefReader& reader) {

@@ -303,6 +303,10 @@ class TkvDataStorage {
   // The place of the record's value of def when it is of type t and not Null.
   enum class TypedRead : uint8_t { kNull, kPlace, kOtherType };
   TypedRead TypedValue(int index, TkvValueDef* def, TkvValueTypeClass t, TkvConstPlace& place);
+  // One typed read: the stored value through load when the definition keeps type t,
+  // else the Variant path through convert; false for Null.
+  template <class T, class Load, class Convert>
+  bool GetTyped(int index, TkvValueDef* def, TkvValueTypeClass t, T& v, Load load, Convert convert);
   void AssignId(TkvRecord* r);
   void AssignIds(int index);
 

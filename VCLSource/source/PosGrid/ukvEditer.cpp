@@ -6,6 +6,7 @@
 
 #include "VCLSource/source/PosGrid/ukvGridLayout.h"
 #include "ui/GdiScopes.h"
+#include "ui/GridDetail.h"
 #include "ui/WinApi.h"
 
 using ui_win::Wide;
@@ -18,17 +19,7 @@ void KillMessage(HWND Window, UINT Msg) {
 
 namespace {
 
-// A dialog key (Tab, Enter, Esc, arrows) the control does not want is the form's first.
-bool OfferDialogKey(TWinControl* c, bool wanted, TMessage& m) {
-  const WORD key = static_cast<WORD>(m.WParam);
-  switch (key) {
-    case VK_TAB: case VK_RETURN: case VK_ESCAPE: case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: break;
-    default: return false;
-  }
-  if (wanted) return false;
-  TCustomForm* form = GetParentForm(c);
-  return form && form != c && form->Perform(CM_DIALOGKEY, key, m.LParam) != 0;
-}
+using ui_grid_detail::OfferDialogKey;
 
 void GetSelection(HWND h, DWORD& s, DWORD& e) {
   ::SendMessageW(h, EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
