@@ -187,6 +187,12 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   TkwDBGridClickEvent OnTitleClick;
   TkwCheckNeedShowColumnInListEvent CheckNeedShowColumnInListEvent;
 
+  // The grid's own painting of a data cell (for OnDrawColumnCell handlers too): the
+  // background and font colour of its highlight kind on the canvas's brush and font,
+  // the display text; a selected cell of kind 2 under dgRowSelect gets a line in
+  // HighlightColor above it.
+  void DefaultDrawColumnCell(TkwDrawColumnCellArgs& Args);
+
   // --- operations of the grid view ---------------------------------------------------------------
   virtual bool CanModifyData();
   virtual bool DataControllerActive();
@@ -221,6 +227,9 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
 
   // --- editing (ukvDbGridsEditing.cpp) -------------------------------------------------------
   TInplaceEdit* CreateEditor() override;
+  // A check-box column or one that hides its content has no editor: the grid does not go
+  // into editor mode there (the base grid would, and then never paint the current cell).
+  void ShowEditor() override;
   AnsiString GetEditText(int ACol, int ARow) override;
   void SetEditText(int ACol, int ARow, const AnsiString& Value) override;
   int GetEditLimit() override;
@@ -261,8 +270,19 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   virtual void DrawTitleCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState);
   virtual void DrawDataCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState);
   virtual void DrawFooterCell(int ACol, const TRect& ARect, TGridDrawState AState);
-  // 1 when the cell's row is marked or is the selected cell shown as such, else 0.
-  int HighlightKind(int DataRow, bool Selected);
+  // Fires OnDrawColumnCell.
+  virtual void DrawColumnCell(TkwDrawColumnCellArgs& Args);
+  // The cell of a check-box column: its background and, for a row with a record, the
+  // row's check box of the column's pool over it (checked, unchecked, grayed for Null).
+  virtual void DrawCheckBoxCell(TkwDrawColumnCellArgs& Args);
+  // 0 none, 1 selected (a marked row, or the selected cell shown as such: the selected
+  // state is then added to Args), 2 the second kind (a descendant's).
+  virtual int HighlightKind(TkwDrawColumnCellArgs& Args);
+  // The row carries a mark of the multi-selection.
+  bool RowMarked(int DataRow);
+  // Paints, then hides the check boxes that this paint did not place: those of rows,
+  // columns or button styles no longer shown.
+  void Paint() override;
   void WriteText(const TRect& ARect, int DX, int DY, const AnsiString& Text, TAlignment Alignment);
   AnsiString GetRowNumberText(int RecNo);
   // The data controller's row shown in grid row ARow; -1 for a row below the data.
@@ -337,6 +357,7 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   std::unique_ptr<TkwSelectedRecs> FSelectedRecs;
   std::unique_ptr<TkwSelectedRows> FSelectedRows;
   bool FSelecting = false;
+  std::vector<TWinControl*> FUnplacedBoxes;  // check boxes not placed by the paint under way
   int FDblClickRow = -1;
   AnsiString FEditText;
 };

@@ -41,6 +41,15 @@ TInplaceEdit* TkwCustomDBGrid::CreateEditor() {
   return editor;
 }
 
+void TkwCustomDBGrid::ShowEditor() {
+  TkwColumn* column = SelectedColumn();
+  if (column && (column->ButtonStyle() == gcbsCheckBox || column->Has(gcoHideContent))) {
+    if (EditorMode()) HideEditor();
+    return;
+  }
+  TkwCustomGrid::ShowEditor();
+}
+
 AnsiString TkwCustomDBGrid::GetEditText(int, int) {
   FEditText.clear();
   TkwColumn* column = SelectedColumn();
