@@ -159,6 +159,9 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   // ORs mask into the pending deferred update (kw_dbgrid::du* bits) and posts
   // WM_USER + 103 once; without a window the bits wait for its creation.
   void PostDeferredUpdate(uint8_t mask);
+  // Fills the filter dialog's and the custom-columns dialog's column lists from the
+  // columns (deferred-update bit $10). The locate dialog's list is filled when F3 shows it.
+  void RefreshColumnLists();
   // The platform-style update lock of painting.
   void BeginPaintUpdate() { ++FUpdateLock; }
   void EndPaintUpdate() { --FUpdateLock; }
@@ -247,6 +250,22 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   virtual void UpdateData();
   // A click on a check-box cell: the current row's value inverted and written.
   void ToggleCheckBox();
+  // Enter: the typed text is written to the field (without dgAlwaysShowEditor), the
+  // editor is hidden or shown as the base grid does, the column's return-key event and
+  // DoPressReturnKey run, and unless the grid is read-only the next column becomes
+  // current (after the last one the first of the next row).
+  void KeyPress(char& Key) override;
+  // Leaving the grid: with dgCancelOnExit an inserted record nobody changed is dropped;
+  // otherwise the typed text is written to the field.
+  void DoExit() override;
+  // Entering the grid shows the editor of a column that always shows it.
+  void DoEnter() override;
+  // A change of the current column runs ColExit before and ColEnter after it.
+  void MoveCurrent(int ACol, int ARow, bool MoveAnchor, bool Show) override;
+  // ColEnter shows the editor of a column that always shows it, then OnColEnter;
+  // ColExit fires OnColExit.
+  virtual void ColEnter();
+  virtual void ColExit();
   // Makes the column collection again with the class's own column class: for the
   // constructor of a class that answers GetColumnClass otherwise (the base constructor
   // could only ask the base). The collection must still be empty.
