@@ -261,7 +261,33 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
 
   // --- keys and mouse (ukvDbGridsKeys.cpp) ----------------------------------------------------------
   void KeyDown(WORD& Key, TShiftState Shift) override;
+  void KeyPress(char& Key) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+  bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
+  // A column resize is refused in a title row above a multi-level column's own level.
+  void CalcSizingState(int X, int Y, TGridState& State, int& Index, int& SizingPos, int& SizingOfs,
+                       TGridDrawInfo& FixedInfo) override;
+  // A column dragged by its title moves with its title unit (its ancestor at the row it
+  // was taken at) and lands only beside a unit of the same parent.
+  bool BeginColumnDrag(int& Origin, int& Destination, TPoint MousePt) override;
+  bool CheckColumnDrag(int& Origin, int& Destination, TPoint MousePt) override;
+  bool EndColumnDrag(int& Origin, int& Destination, TPoint MousePt) override;
+  // The next (previous) column that can take the focus, wrapping to the next (previous)
+  // row through the grid view.
+  virtual void MoveCol(bool GoForward, TShiftState Shift);
+  // Makes ARawCol (or, with a Direction, the first column from it that has a width) the
+  // current column, between ColExit and ColEnter; the editor's text is posted first.
+  void SelectColumn(int ARawCol, int Direction);
+  virtual void ColEnter();
+  virtual void ColExit();
+  // The ellipsis of the current column: OnEditButtonClick, else ShowPopupEditor.
+  virtual void EditButtonClick();
+  // The popup editor of a column whose field holds a nested dataset.
+  virtual void ShowPopupEditor(TkwColumn* Column, int X, int Y);
+  // The mouse press first focuses the grid; false when the focus did not come.
+  bool AcquireFocus();
   void WMVScroll(TMessage& m);
   // The question before a deletion; true when it may go ahead (always without
   // dgConfirmDelete).
@@ -290,6 +316,9 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   void DeferredUpdateMessage();
   void DeferredLayoutMessage();
   void RunDeferredActions(uint8_t mask);
+  void DeleteFromKey();
+  void InsertFromKey();
+  int EdgeColumn(bool first);
   void LoadGlyphs();
 
   TkwDBGridOptions FOptions = 0;
@@ -328,6 +357,10 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   std::unique_ptr<TkwSelectedRecs> FSelectedRecs;
   std::unique_ptr<TkwSelectedRows> FSelectedRows;
   bool FSelecting = false;
+  bool FAcquireFocus = true;
+  TkwColumn* FDragColumn = nullptr;  // the title unit being dragged
+  int FDragLevel = 0;
+  bool FInColExit = false;
   int FDblClickRow = -1;
   AnsiString FEditText;
 };
