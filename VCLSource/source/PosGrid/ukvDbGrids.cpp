@@ -13,6 +13,7 @@
 #include "VCLSource/source/PosGrid/ukvDbGridsView.h"
 #include "VCLSource/source/PosGrid/ukvExpressionCalculator.h"
 #include "db/DataSet.h"
+#include "rtl/ComponentStreaming.h"
 #include "ui/ImgList.h"
 #include "ui/WinApi.h"
 
@@ -172,6 +173,22 @@ void TkwCustomDBGrid::SetRowColors(TColor odd, TColor even) {
 // ============================================================================ model
 
 void TkwCustomDBGrid::SetColumns(TkwDBGridColumns* v) { FColumns->Assign(v); }
+
+void TkwCustomDBGrid::DefineProperties(TFiler& Filer) {
+  TkwCustomGrid::DefineProperties(Filer);
+  Filer.DefineProperty(
+      "Columns",
+      [this](TReader& r) {
+        // Anything but a collection raises the reader's invalid-value error and leaves
+        // the columns as they were: ReadListBegin refuses every other kind, and a list
+        // left unread fails the reader's check of what the callback read.
+        if (r.NextValue() != vaCollection) return r.ReadListBegin();
+        r.ReadValue();
+        r.ReadCollection(*FColumns);
+      },
+      [this](TWriter& w) { w.WriteCollection(FColumns.get()); },
+      FColumns->State() == TkwDBGridColumns::csCustomized);
+}
 
 TDataSource* TkwCustomDBGrid::DataSource() const { return FDataLink->DataSource(); }
 

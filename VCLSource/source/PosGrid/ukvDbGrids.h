@@ -198,6 +198,9 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   void UpdateScrollBars();
   void UpdateRowCount();
   void Loaded() override;
+  // "Columns": written when the columns are the form's own (customised); reading it
+  // replaces the columns.
+  void DefineProperties(TFiler& Filer) override;
 
  protected:
   friend class TkwCustomDbGridView;
