@@ -1,9 +1,12 @@
 // The data-aware grid's keys and mouse under Wine, by posted input: Ctrl and Alt keys,
 // columns by Left/Right/Home/End, Tab and Enter with their column events, Insert, the
 // wheel, cell and title clicks, and moving title units by dragging their titles.
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "KwDbGridTestSupport.h"
+#include "VCLSource/source/PosGrid/fukvGridLocate.h"
 
 using namespace kwtest;
 using namespace uitest;
@@ -209,6 +212,84 @@ TEST(KwDbGridKeys, InsertAddsARecordOnlyWhereTheGridEdits) {
   PostKey(VK_ESCAPE);
   EXPECT_EQ(f.data->State(), dsBrowse);
   EXPECT_EQ(f.data->RecordCount(), 5);
+}
+
+// ============================================================================ F3 and the locate dialog
+
+namespace {
+
+constexpr UINT WM_TEST_STEPS = WM_USER + 77;
+
+// Each time the grid shows its locate dialog, `steps` works it (the dialog is closed
+// with mrCancel when the steps leave it open) and its column list is recorded.
+struct LocateScript {
+  std::vector<std::string> items;
+  int shown = 0;
+  LocateScript(TkwCustomDBGrid* g, std::function<void(TfmGridLocate&)> steps) {
+    TfmGridLocate& dlg = g->LocateDialog();
+    dlg.OnShow = [&dlg](TObject*) { ::PostMessageW(dlg.Handle(), WM_TEST_STEPS, 0, 0); };
+    dlg.RegisterMessageHandler(WM_TEST_STEPS, [this, &dlg, steps](TMessage&) {
+      Settle();
+      ++shown;
+      items.clear();
+      for (int i = 0; i < dlg.cbbLocate->Items()->Count(); ++i) items.push_back(dlg.cbbLocate->Items()->Strings(i));
+      steps(dlg);
+      if (dlg.ModalResult() == mrNone) dlg.SetModalResult(mrCancel);
+    });
+  }
+};
+
+void Find(TfmGridLocate& d, int item, const char* text) {
+  d.cbbLocate->SetItemIndex(item);
+  d.edtLocate->SetText(text);
+  d.SetModalResult(kwLocateFind);
+}
+
+}  // namespace
+
+TEST(KwDbGridKeys, F3LocatesThroughTheDialogThenFindsTheNextMatch) {
+  KeysGrid f(30);
+  f.Start();
+  std::string kinds;
+  f.grid->CheckNeedShowColumnInListEvent = [&kinds](TkwCustomDBGrid*, TkwColumn* c, TkwShowColumnType kind,
+                                                    bool& show) {
+    kinds += std::to_string(kind);
+    if (c->FieldName() == "PRICE") show = false;
+  };
+  LocateScript script(f.grid, [](TfmGridLocate& d) { Find(d, 1, "商品2"); });
+  PostKey(VK_F3);
+  EXPECT_EQ(script.shown, 1);
+  // The locate list is asked for as the locate list, and the handler's refusal holds.
+  EXPECT_EQ(kinds, std::string(4, static_cast<char>('0' + sctLocate)));
+  EXPECT_EQ(script.items, (std::vector<std::string>{"ID", "NAME", "QTY"}));
+  EXPECT_EQ(f.Focused(), 1);  // 商品2
+  EXPECT_EQ(f.Field(), "NAME");
+  PostKey(VK_F3);  // no dialog now: the next match
+  EXPECT_EQ(script.shown, 1);
+  EXPECT_EQ(f.Focused(), 19);  // 商品20
+  PostKey(VK_DOWN);
+  PostKey(VK_F3);  // still the next match after another move
+  EXPECT_EQ(script.shown, 1);
+  EXPECT_EQ(f.Focused(), 21);  // 商品22
+}
+
+// Regression: the locate list kept the fields of the list shown before, so after a
+// column change the column chosen searched another column's field.
+TEST(KwDbGridKeys, FaultLocateListSearchesTheFieldOfTheColumnChosen) {
+  KeysGrid f(30);
+  f.Start();
+  LocateScript cancel(f.grid, [](TfmGridLocate&) {});
+  PostKey(VK_F3);
+  ASSERT_EQ(cancel.shown, 1);
+  ASSERT_EQ(cancel.items.size(), 4u);
+  f.grid->Columns()->Items(0)->SetVisible(false);
+  Pump();
+  LocateScript find(f.grid, [](TfmGridLocate& d) { Find(d, 0, "商品3"); });
+  PostKey(VK_F3);
+  ASSERT_EQ(find.shown, 1);
+  EXPECT_EQ(find.items, (std::vector<std::string>{"NAME", "QTY", "PRICE"}));
+  EXPECT_EQ(f.Focused(), 2);
+  EXPECT_EQ(f.Field(), "NAME");
 }
 
 // ============================================================================ mouse

@@ -134,6 +134,10 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   // none when no column matches.
   TkwColumn* FindColumnByFieldName(const AnsiString& name) const;
   TkwColumn* FindColumnByName(const AnsiString& name) const;
+  // Whether a column may stand in the column list of a dialog (kind names the list): one
+  // without child columns and without gcoConfigNoVisible, unless
+  // CheckNeedShowColumnInListEvent, asked with that list's kind, refuses it.
+  bool ColumnMayBeListed(TkwColumn* Column, TkwShowColumnType Kind);
 
   // --- layout state ------------------------------------------------------------------------
   int TitleOffset() const { return FTitleOffset; }

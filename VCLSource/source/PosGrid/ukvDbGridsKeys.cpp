@@ -279,18 +279,25 @@ bool TkwCustomDBGrid::DeletePrompt(int selectedCount) {
                                      MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
+bool TkwCustomDBGrid::ColumnMayBeListed(TkwColumn* Column, TkwShowColumnType Kind) {
+  if (!Column || Column->ChildCount() > 0 || Column->Has(gcoConfigNoVisible)) return false;
+  bool show = true;
+  if (CheckNeedShowColumnInListEvent) CheckNeedShowColumnInListEvent(this, Column, Kind, show);
+  return show;
+}
+
+// The locate list: every visible column that is not expanded, has a field to search and
+// may be listed, in collection order, under the captions of its parents and its own.
 void TkwCustomDBGrid::LocateFromDialog() {
   TkvCustomDbDataController* c = DataController();
   if (!c) return;
   TfmGridLocate& dlg = *FLocateDialog;
-  dlg.cbbLocate->Items()->Clear();
+  dlg.ClearColumns();
   std::vector<TkwColumn*> listed;
-  for (TkwColumn* col : FShownColumns) {
-    if (!col->DbField()) continue;
-    bool show = true;
-    if (CheckNeedShowColumnInListEvent) CheckNeedShowColumnInListEvent(this, col, sctLocate, show);
-    if (!show) continue;
-    dlg.AddColumn(col->Title()->Caption(), col->DbField()->Index());
+  for (int i = 0; i < FColumns->Count(); ++i) {
+    TkwColumn* col = FColumns->Items(i);
+    if (!col->Visible() || col->Expanded() || !col->DbField() || !ColumnMayBeListed(col, sctLocate)) continue;
+    dlg.AddColumn(col->ParentCaption(), col->DbField()->Index());
     listed.push_back(col);
   }
   if (dlg.cbbLocate->ItemIndex() < 0 && !listed.empty()) {
@@ -310,7 +317,7 @@ void TkwCustomDBGrid::LocateFromDialog() {
   }
   if (found && item >= 0 && item < static_cast<int>(listed.size())) {
     const int col = DataToRawColumn(listed[static_cast<size_t>(item)]->Index());
-    if (col < ColCount()) SetCol(col);
+    if (col < ColCount()) SelectColumn(col, 0);
   }
   UpdateActive();
 }
