@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "KwDbGridTestSupport.h"
+#include "VCLSource/source/PosGrid/fukvGridCustomColumns.h"
+#include "VCLSource/source/PosGrid/fukvGridFilter.h"
 #include "VCLSource/source/PosGrid/fukvGridLocate.h"
 
 using namespace kwtest;
@@ -447,4 +449,59 @@ TEST(KwDbGridKeys, EditButtonClickFiresTheEventElseShowsThePopupEditor) {
   g.EditButtonClick();
   EXPECT_EQ(sender, &g);
   EXPECT_EQ(g.popups, "- without a point;");
+}
+
+// ============================================================================ dialog column lists
+
+namespace {
+
+std::string Items(TStrings* s) {
+  std::string r;
+  for (int i = 0; i < s->Count(); ++i) r += (r.empty() ? "" : ",") + s->Strings(i);
+  return r;
+}
+
+// The column dialog's rows: caption and mark, then the row's colour group (A, B, C).
+std::string CustomRows(TfmGridCustomColumns& d) {
+  std::string r;
+  for (int row = 1; row < d.stgrdColumns->RowCount(); ++row) {
+    const TColor c = d.RowColor(row);
+    r += (r.empty() ? "" : ",") + d.stgrdColumns->Cells(1, row) + d.stgrdColumns->Cells(2, row) +
+         (c == clWindow ? "A" : c == static_cast<TColor>(0x00F0FFF0) ? "B" : "C");
+  }
+  return r;
+}
+
+}  // namespace
+
+// Each list asks for its columns with its own kind: a handler keeps QTY out of the filter
+// list only and PRICE out of the column dialog only.
+TEST(KwDbGridKeys, DialogListsAskWithTheirOwnKindAndFollowTheColumns) {
+  GroupGrid f;
+  std::string asked;
+  f.grid->CheckNeedShowColumnInListEvent = [&asked](TkwCustomDBGrid*, TkwColumn* c, TkwShowColumnType kind,
+                                                    bool& show) {
+    static const char* const kinds[] = {"F", "C", "L"};
+    asked += std::string(kinds[kind]) + c->FieldName() + " ";
+    if ((kind == sctFilter && c->FieldName() == "QTY") || (kind == sctCustom && c->FieldName() == "PRICE"))
+      show = false;
+  };
+  f.grid->Columns()->Items(0)->Title()->SetCaption("编号");
+  Pump();
+  EXPECT_EQ(asked, "LID FID CID LNAME FNAME CNAME LQTY FQTY CQTY LPRICE FPRICE CPRICE ");
+  EXPECT_EQ(Items(f.grid->LocateDialog().cbbLocate->Items()), "编号,商品NAME,商品QTY,PRICE");
+  EXPECT_EQ(Items(f.grid->FilterDialog().cbbFilter->Items()), "编号,商品NAME,PRICE");
+  TfmGridCustomColumns& custom = f.grid->CustomColumnsDialog();
+  EXPECT_EQ(CustomRows(custom), "编号*A,NAME*B,QTY*B");
+  EXPECT_EQ(custom.VisibleCount, 3);
+  EXPECT_EQ(custom.stgrdColumns->Cells(0, 3), "3");
+  EXPECT_EQ(custom.stgrdColumns->FixedRows(), 1);
+  EXPECT_EQ(custom.RowColumn(2), static_cast<IkwColumn*>(f.grid->Columns()->Items(2)));
+  // A hidden column leaves the locate and filter lists and stays unmarked in the dialog.
+  f.grid->Columns()->Items(0)->SetVisible(false);
+  Pump();
+  EXPECT_EQ(Items(f.grid->LocateDialog().cbbLocate->Items()), "商品NAME,商品QTY,PRICE");
+  EXPECT_EQ(Items(f.grid->FilterDialog().cbbFilter->Items()), "商品NAME,PRICE");
+  EXPECT_EQ(CustomRows(custom), "编号A,NAME*B,QTY*B");
+  EXPECT_EQ(custom.VisibleCount, 2);
 }

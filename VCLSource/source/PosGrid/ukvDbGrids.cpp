@@ -366,12 +366,16 @@ const TkwGridFont* TkwDbGridColumnsHost::TitleFont() { return FGrid.TitleFont();
 void TkwDbGridColumnsHost::BeginLayout() { FGrid.BeginLayout(); }
 void TkwDbGridColumnsHost::EndLayout() { FGrid.EndLayout(); }
 // A grid being destroyed frees its columns: their notices then concern nothing shown.
+// A change of the columns also renews the dialogs' column lists and the footers' formulas.
 void TkwDbGridColumnsHost::ColumnChanged(TkwColumn*) {
-  if (!FGrid.Destroying()) FGrid.LayoutChanged();
+  if (FGrid.Destroying()) return;
+  FGrid.LayoutChanged();
+  FGrid.PostDeferredUpdate(kw_dbgrid::duColumnLists | kw_dbgrid::duFooters);
 }
 void TkwDbGridColumnsHost::ColumnsChanged() {
   if (FGrid.Destroying()) return;
   FGrid.LayoutChanged();
+  FGrid.PostDeferredUpdate(kw_dbgrid::duColumnLists | kw_dbgrid::duFooters);
   if (FGrid.EditorMode() || (FGrid.HandleAllocated() && FGrid.AlwaysShowEditor(FGrid.Col()) && FGrid.CanEditShow()))
     FGrid.ShowEditor();
 }

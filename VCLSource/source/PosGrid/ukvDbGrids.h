@@ -138,6 +138,11 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   // without child columns and without gcoConfigNoVisible, unless
   // CheckNeedShowColumnInListEvent, asked with that list's kind, refuses it.
   bool ColumnMayBeListed(TkwColumn* Column, TkwShowColumnType Kind);
+  // Fills the three dialogs' column lists again (the deferred update's column lists):
+  // the locate and filter lists with the visible, unexpanded columns that may be listed,
+  // under their parents' captions; the column dialog with every column that may be
+  // listed, visible or not, marked "*" when visible and coloured by its group.
+  void RefreshColumnLists();
 
   // --- layout state ------------------------------------------------------------------------
   int TitleOffset() const { return FTitleOffset; }

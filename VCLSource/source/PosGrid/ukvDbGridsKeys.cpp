@@ -279,13 +279,6 @@ bool TkwCustomDBGrid::DeletePrompt(int selectedCount) {
                                      MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
-bool TkwCustomDBGrid::ColumnMayBeListed(TkwColumn* Column, TkwShowColumnType Kind) {
-  if (!Column || Column->ChildCount() > 0 || Column->Has(gcoConfigNoVisible)) return false;
-  bool show = true;
-  if (CheckNeedShowColumnInListEvent) CheckNeedShowColumnInListEvent(this, Column, Kind, show);
-  return show;
-}
-
 // The locate list: every visible column that is not expanded, has a field to search and
 // may be listed, in collection order, under the captions of its parents and its own.
 void TkwCustomDBGrid::LocateFromDialog() {
