@@ -1,7 +1,6 @@
 // The data-aware grid's keys and mouse under Wine, by posted input: Ctrl and Alt keys,
 // columns by Left/Right/Home/End, Tab and Enter with their column events, Insert, the
 // wheel, cell and title clicks, and moving title units by dragging their titles.
-#include <climits>
 #include <functional>
 #include <string>
 #include <vector>
@@ -427,28 +426,6 @@ TEST(KwDbGridKeys, PressOnAColumnBorderPostsTheTypedText) {
   ::PostMessageW(f.grid->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(r.Right - 1, (r.Top + r.Bottom) / 2));
   Pump();
   EXPECT_EQ(f.data->FieldByName("NAME")->AsString(), "新品");
-}
-
-namespace {
-struct PopupGrid : TkwCustomDBGrid {
-  using TkwCustomDBGrid::EditButtonClick;
-  using TkwCustomDBGrid::TkwCustomDBGrid;
-  std::string popups;
-  void ShowPopupEditor(TkwColumn* c, int x, int y) override {
-    popups += (c ? c->FieldName() : "-") + (x == INT_MIN && y == INT_MIN ? " without a point;" : ";");
-  }
-};
-}  // namespace
-
-TEST(KwDbGridKeys, EditButtonClickFiresTheEventElseShowsThePopupEditor) {
-  PopupGrid g(nullptr);
-  g.EditButtonClick();
-  EXPECT_EQ(g.popups, "- without a point;");
-  TObject* sender = nullptr;
-  g.OnEditButtonClick = [&sender](TObject* s) { sender = s; };
-  g.EditButtonClick();
-  EXPECT_EQ(sender, &g);
-  EXPECT_EQ(g.popups, "- without a point;");
 }
 
 // ============================================================================ dialog column lists
