@@ -50,6 +50,11 @@ void TfmGridLocate::AddColumn(const AnsiString& caption, int fieldIndex) {
   FFieldIndexes.push_back(fieldIndex);
 }
 
+void TfmGridLocate::ClearColumns() {
+  cbbLocate->Items()->Clear();
+  FFieldIndexes.clear();
+}
+
 bool TfmGridLocate::Perform(TModalResult result, TkvDataControllerSearch& search) const {
   if (result == kwLocateAgain) return search.SearchNext(rgRangeOption->ItemIndex() != 2);
   if (result != kwLocateFind) return false;

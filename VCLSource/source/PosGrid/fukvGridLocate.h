@@ -21,6 +21,8 @@ class TfmGridLocate : public TkwDialog {
 
   // The column list: its caption and the field it searches.
   void AddColumn(const AnsiString& caption, int fieldIndex);
+  // Empties the column list (the items and the fields they search).
+  void ClearColumns();
   // Acts on a modal result: Find searches the chosen column for the text, Next goes on
   // upwards (range item 2) or downwards; anything else does nothing. Nothing is searched
   // when no column is chosen. True when a row was found.

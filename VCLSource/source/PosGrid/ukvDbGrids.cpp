@@ -13,6 +13,7 @@
 #include "VCLSource/source/PosGrid/ukvDbGridsView.h"
 #include "VCLSource/source/PosGrid/ukvExpressionCalculator.h"
 #include "db/DataSet.h"
+#include "rtl/ComponentStreaming.h"
 #include "ui/ImgList.h"
 #include "ui/WinApi.h"
 
@@ -107,7 +108,7 @@ TkwCustomDbGridView& TkwCustomDBGrid::DbView() { return static_cast<TkwCustomDbG
 
 TkvCustomDbDataController* TkwCustomDBGrid::DataController() {
   if (Destroying() && !FColumns) return nullptr;
-  return DbView().Controller();
+  return DbView().DataController();
 }
 
 TkwDbGridController* TkwCustomDBGrid::GridController() {
@@ -172,6 +173,22 @@ void TkwCustomDBGrid::SetRowColors(TColor odd, TColor even) {
 // ============================================================================ model
 
 void TkwCustomDBGrid::SetColumns(TkwDBGridColumns* v) { FColumns->Assign(v); }
+
+void TkwCustomDBGrid::DefineProperties(TFiler& Filer) {
+  TkwCustomGrid::DefineProperties(Filer);
+  Filer.DefineProperty(
+      "Columns",
+      [this](TReader& r) {
+        // Anything but a collection raises the reader's invalid-value error and leaves
+        // the columns as they were: ReadListBegin refuses every other kind, and a list
+        // left unread fails the reader's check of what the callback read.
+        if (r.NextValue() != vaCollection) return r.ReadListBegin();
+        r.ReadValue();
+        r.ReadCollection(*FColumns);
+      },
+      [this](TWriter& w) { w.WriteCollection(FColumns.get()); },
+      FColumns->State() == TkwDBGridColumns::csCustomized);
+}
 
 TDataSource* TkwCustomDBGrid::DataSource() const { return FDataLink->DataSource(); }
 
@@ -349,16 +366,16 @@ const TkwGridFont* TkwDbGridColumnsHost::TitleFont() { return FGrid.TitleFont();
 void TkwDbGridColumnsHost::BeginLayout() { FGrid.BeginLayout(); }
 void TkwDbGridColumnsHost::EndLayout() { FGrid.EndLayout(); }
 // A grid being destroyed frees its columns: their notices then concern nothing shown.
-// The dialogs' column lists follow the columns.
+// A change of the columns also renews the dialogs' column lists and the footers' formulas.
 void TkwDbGridColumnsHost::ColumnChanged(TkwColumn*) {
   if (FGrid.Destroying()) return;
   FGrid.LayoutChanged();
-  FGrid.PostDeferredUpdate(duColumnLists);
+  FGrid.PostDeferredUpdate(kw_dbgrid::duColumnLists | kw_dbgrid::duFooters);
 }
 void TkwDbGridColumnsHost::ColumnsChanged() {
   if (FGrid.Destroying()) return;
   FGrid.LayoutChanged();
-  FGrid.PostDeferredUpdate(duColumnLists);
+  FGrid.PostDeferredUpdate(kw_dbgrid::duColumnLists | kw_dbgrid::duFooters);
   if (FGrid.EditorMode() || (FGrid.HandleAllocated() && FGrid.AlwaysShowEditor(FGrid.Col()) && FGrid.CanEditShow()))
     FGrid.ShowEditor();
 }

@@ -134,6 +134,15 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   // none when no column matches.
   TkwColumn* FindColumnByFieldName(const AnsiString& name) const;
   TkwColumn* FindColumnByName(const AnsiString& name) const;
+  // Whether a column may stand in the column list of a dialog (kind names the list): one
+  // without child columns and without gcoConfigNoVisible, unless
+  // CheckNeedShowColumnInListEvent, asked with that list's kind, refuses it.
+  bool ColumnMayBeListed(TkwColumn* Column, TkwShowColumnType Kind);
+  // Fills the three dialogs' column lists again (the deferred update's column lists):
+  // the locate and filter lists with the visible, unexpanded columns that may be listed,
+  // under their parents' captions; the column dialog with every column that may be
+  // listed, visible or not, marked "*" when visible and coloured by its group.
+  void RefreshColumnLists();
 
   // --- layout state ------------------------------------------------------------------------
   int TitleOffset() const { return FTitleOffset; }
@@ -207,6 +216,9 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   void UpdateScrollBars();
   void UpdateRowCount();
   void Loaded() override;
+  // "Columns": written when the columns are the form's own (customised); reading it
+  // replaces the columns.
+  void DefineProperties(TFiler& Filer) override;
 
  protected:
   friend class TkwCustomDbGridView;
@@ -309,7 +321,33 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
 
   // --- keys and mouse (ukvDbGridsKeys.cpp) ----------------------------------------------------------
   void KeyDown(WORD& Key, TShiftState Shift) override;
+  void KeyPress(char& Key) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+  bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
+  // A column resize is refused in a title row above a multi-level column's own level.
+  void CalcSizingState(int X, int Y, TGridState& State, int& Index, int& SizingPos, int& SizingOfs,
+                       TGridDrawInfo& FixedInfo) override;
+  // A column dragged by its title moves with its title unit (its ancestor at the row it
+  // was taken at) and lands only beside a unit of the same parent.
+  bool BeginColumnDrag(int& Origin, int& Destination, TPoint MousePt) override;
+  bool CheckColumnDrag(int& Origin, int& Destination, TPoint MousePt) override;
+  bool EndColumnDrag(int& Origin, int& Destination, TPoint MousePt) override;
+  // The next (previous) column that can take the focus, wrapping to the next (previous)
+  // row through the grid view.
+  virtual void MoveCol(bool GoForward, TShiftState Shift);
+  // Makes ARawCol (or, with a Direction, the first column from it that has a width) the
+  // current column, between ColExit and ColEnter; the editor's text is posted first.
+  void SelectColumn(int ARawCol, int Direction);
+  virtual void ColEnter();
+  virtual void ColExit();
+  // The ellipsis of the current column: OnEditButtonClick, else ShowPopupEditor.
+  virtual void EditButtonClick();
+  // The popup editor of a column whose field holds a nested dataset.
+  virtual void ShowPopupEditor(TkwColumn* Column, int X, int Y);
+  // The mouse press first focuses the grid; false when the focus did not come.
+  bool AcquireFocus();
   void WMVScroll(TMessage& m);
   // The question before a deletion; true when it may go ahead (always without
   // dgConfirmDelete).
@@ -338,6 +376,9 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   void DeferredUpdateMessage();
   void DeferredLayoutMessage();
   void RunDeferredActions(uint8_t mask);
+  void DeleteFromKey();
+  void InsertFromKey();
+  int EdgeColumn(bool first);
   void LoadGlyphs();
 
   TkwDBGridOptions FOptions = 0;
@@ -377,6 +418,10 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   std::unique_ptr<TkwSelectedRows> FSelectedRows;
   bool FSelecting = false;
   std::vector<TWinControl*> FUnplacedBoxes;  // check boxes not placed by the paint under way
+  bool FAcquireFocus = true;
+  TkwColumn* FDragColumn = nullptr;  // the title unit being dragged
+  int FDragLevel = 0;
+  bool FInColExit = false;
   int FDblClickRow = -1;
   AnsiString FEditText;
 };

@@ -1,67 +1,110 @@
 // TkwCustomDBGrid's keys and mouse: row moves through the grid view (the grid's current
-// row then follows the view), deletion with its question, the locate dialog behind F3,
-// and sorting by a double-click on a title.
+// row then follows the view), column moves between ColExit and ColEnter, Enter and Tab,
+// Insert, deletion with its question, the locate dialog behind F3, clicks on cells and
+// titles, the wheel, sorting by a double-click on a title and moving title units by
+// dragging. The base grid never moves the current row of this grid by itself.
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 
 #include "VCLSource/source/PosGrid/fukvGridLocate.h"
 #include "VCLSource/source/PosGrid/ukvDbConsts.h"
+#include "VCLSource/source/PosGrid/ukvDbGridsColumnDrag.h"
 #include "VCLSource/source/PosGrid/ukvDbGrids.h"
 #include "VCLSource/source/PosGrid/ukvDbGridsView.h"
+#include "VCLSource/source/PosGrid/ukvDbHelperProvider.h"
 #include "db/DataSet.h"
 #include "ui/Dialogs.h"
 
 void TkwCustomDBGrid::KeyDown(WORD& Key, TShiftState Shift) {
+  TCustomControl::KeyDown(Key, Shift);  // OnKeyDown first
+  if (Key == 0 || !FDataLink->Active() || !CanGridAcceptKey(Key, Shift)) return;
+  if (UseRightToLeftAlignment()) {
+    if (Key == VK_LEFT)
+      Key = VK_RIGHT;
+    else if (Key == VK_RIGHT)
+      Key = VK_LEFT;
+  }
+  TkwCustomDbGridView& view = DbView();
   const bool ctrl = Shift.Contains(ssCtrl), alt = Shift.Contains(ssAlt);
-  bool mine = false;
-  if (FDataLink->Active()) {
-    switch (Key) {
-      case VK_UP: case VK_DOWN: case VK_PRIOR: case VK_NEXT: mine = !alt; break;
-      case VK_HOME: case VK_END: mine = ctrl && !alt; break;
-      case VK_DELETE: mine = ctrl || alt; break;
-      case VK_F2: case VK_F3: case VK_ESCAPE: mine = !ctrl && !alt; break;
+  const bool rowSelect = HasGridOption(FOptions, dgRowSelect);
+  const WORD key = Key;
+  // Every key the grid knows ends here: the base grid never moves the current row
+  // itself, the view does.
+  switch (key) {
+    case VK_UP: case VK_DOWN: case VK_LEFT: case VK_RIGHT: case VK_PRIOR: case VK_NEXT: case VK_HOME: case VK_END:
+    case VK_DELETE: case VK_INSERT: case VK_TAB: case VK_ESCAPE: case VK_F2: case VK_F3: Key = 0; break;
+    default: return;
+  }
+  if (ctrl) {
+    switch (key) {
+      case VK_UP: case VK_PRIOR: case VK_DOWN: case VK_NEXT: case VK_HOME: case VK_END: ClearSelection(); break;
       default: break;
     }
+    switch (key) {
+      case VK_UP: case VK_PRIOR: view.MoveBy(-view.ActiveRecord()); break;
+      case VK_DOWN: case VK_NEXT: view.MoveBy(view.VisibleRowCount() - view.ActiveRecord() - 1); break;
+      case VK_LEFT: SelectColumn(FIndicatorOffset, 1); break;
+      case VK_RIGHT: SelectColumn(ColCount() - 1, -1); break;
+      case VK_HOME: view.First(); break;
+      case VK_END: view.Last(); break;
+      default: break;  // Ctrl+Delete deletes nothing
+    }
+    UpdateActive();
+    return;
   }
-  if (!mine) return TkwCustomGrid::KeyDown(Key, Shift);
-  TCustomControl::KeyDown(Key, Shift);  // OnKeyDown first
-  if (Key == 0) return;
-  TkwCustomDbGridView& view = DbView();
+  if (alt) {
+    if (key == VK_DELETE) DeleteFromKey();
+    UpdateActive();
+    return;
+  }
   const bool multi = HasGridOption(FOptions, dgMultiSelect);
-  const bool extend = multi && Shift.Contains(ssShift) && !ctrl;
-  if (ctrl && Key != VK_DELETE) ClearSelection();
-  switch (Key) {
+  const bool extend = multi && Shift.Contains(ssShift);
+  switch (key) {
     case VK_UP:
     case VK_DOWN: {
       if (extend) {
         // Shift+Up/Down marks as it goes and never appends.
         const int from = FocusedRowIndex();
-        view.MoveBy(Key == VK_UP ? -1 : 1);
+        view.MoveBy(key == VK_UP ? -1 : 1);
         SelectByKey(from);
-      } else if (Key == VK_UP) {
+      } else if (key == VK_UP) {
         view.Prior();
       } else {
         view.Next();
       }
       break;
     }
-    case VK_PRIOR: ClearSelection(); view.MoveBy(-view.VisibleRowCount()); break;
-    case VK_NEXT: ClearSelection(); view.MoveBy(view.VisibleRowCount()); break;
-    case VK_HOME: view.First(); break;
-    case VK_END: view.Last(); break;
-    case VK_DELETE: {
-      // Alt+Delete deletes the marked records, else the focused one; Ctrl+Delete does
-      // nothing.
-      TDataSet* ds = FDataLink->DataSet();
-      TkvCustomDbDataController* c = DataController();
-      if (ctrl || FReadOnly || !ds || ds->IsEmpty() || !ds->CanModify() || !c) break;
-      const int marked = FSelectedRecs->Count();
-      if (marked > 0) {
-        if (DeletePrompt(marked)) FSelectedRecs->DeleteSelected();
-      } else if (c->FocusedRowIndex() >= 0 && DeletePrompt(1)) {
-        c->Delete();
+    case VK_LEFT:
+      if (rowSelect)
+        view.Prior();
+      else
+        SelectColumn(Col() - 1, -1);
+      break;
+    case VK_RIGHT:
+      if (rowSelect)
+        view.Next();
+      else
+        SelectColumn(Col() + 1, 1);
+      break;
+    case VK_HOME:
+    case VK_END: {
+      const bool home = key == VK_HOME;
+      if (rowSelect || Col() == EdgeColumn(home)) {
+        ClearSelection();
+        if (home)
+          view.First();
+        else
+          view.Last();
+      } else {
+        SelectColumn(home ? FIndicatorOffset : ColCount() - 1, home ? 1 : -1);
       }
       break;
     }
+    case VK_PRIOR: ClearSelection(); view.MoveBy(-view.VisibleRowCount()); break;
+    case VK_NEXT: ClearSelection(); view.MoveBy(view.VisibleRowCount()); break;
+    case VK_INSERT: InsertFromKey(); break;
+    case VK_TAB: MoveCol(!Shift.Contains(ssShift), Shift); break;
     case VK_F2: SetEditorMode(true); break;
     case VK_ESCAPE:
       // The typed text is dropped (a second Escape cancels the record's edit), and so
@@ -78,9 +121,129 @@ void TkwCustomDBGrid::KeyDown(WORD& Key, TShiftState Shift) {
       break;
     default: break;
   }
-  Key = 0;
   UpdateActive();
 }
+
+// Alt+Delete deletes the marked records, else the focused one.
+void TkwCustomDBGrid::DeleteFromKey() {
+  TDataSet* ds = FDataLink->DataSet();
+  TkvCustomDbDataController* c = DataController();
+  if (FReadOnly || !ds || ds->IsEmpty() || !ds->CanModify() || !c) return;
+  const int marked = FSelectedRecs->Count();
+  if (marked > 0) {
+    if (DeletePrompt(marked)) FSelectedRecs->DeleteSelected();
+  } else if (c->FocusedRowIndex() >= 0 && DeletePrompt(1)) {
+    c->Delete();
+  }
+}
+
+// Insert puts a new record before the focused one, through the controller's provider
+// like every other change of the dataset the grid makes.
+void TkwCustomDBGrid::InsertFromKey() {
+  TkvCustomDbDataController* c = DataController();
+  if (!c || FReadOnly || !HasGridOption(FOptions, dgEditing) || HasGridOption(FOptions, dgModifyOnly) ||
+      !CanModifyData() || !c->Provider().CanModify())
+    return;
+  ClearSelection();
+  c->Provider().Insert();
+}
+
+// The first (last) grid column that can take the focus; -1 when none can.
+int TkwCustomDBGrid::EdgeColumn(bool first) {
+  const int n = ColCount();
+  for (int i = 0; i < n - FIndicatorOffset; ++i) {
+    const int c = first ? FIndicatorOffset + i : n - 1 - i;
+    if (ColWidths(c) > 0) return c;
+  }
+  return -1;
+}
+
+void TkwCustomDBGrid::SelectColumn(int ARawCol, int Direction) {
+  FDataLink->UpdateRecord();
+  const int n = ColCount();
+  ARawCol = std::clamp(ARawCol, FIndicatorOffset, std::max(FIndicatorOffset, n - 1));
+  if (Direction != 0) {
+    while (ARawCol < n && ARawCol >= FIndicatorOffset && ColWidths(ARawCol) <= 0) ARawCol += Direction;
+    if (ARawCol >= n || ARawCol < FIndicatorOffset) return;
+  }
+  const int old = Col();
+  if (ARawCol == old || ARawCol >= n) return;
+  if (!FInColExit) {
+    FInColExit = true;
+    struct Done {
+      bool& f;
+      ~Done() { f = false; }
+    } done{FInColExit};
+    ColExit();
+  }
+  // An OnColExit that moved elsewhere has the last word.
+  if (Col() != old) return;
+  if (!HasGridOption(FOptions, dgAlwaysShowEditor)) HideEditor();
+  SetCol(ARawCol);
+  ColEnter();
+}
+
+void TkwCustomDBGrid::MoveCol(bool GoForward, TShiftState) {
+  const int n = ColCount();
+  if (n <= FIndicatorOffset) return;
+  int col = Col();
+  const int original = col;
+  // Each row is walked at most once in each direction before the search gives up.
+  for (int guard = 0; guard <= 2 * n; ++guard) {
+    if (GoForward) {
+      if (++col >= n) {
+        DbView().Next();
+        UpdateActive();
+        col = FIndicatorOffset;
+      }
+    } else if (--col < FIndicatorOffset) {
+      DbView().Prior();
+      UpdateActive();
+      col = n - 1;
+    }
+    if (col == original) return;
+    if (TabStops(col) && ColWidths(col) > 0) {
+      SelectColumn(col, 0);
+      return;
+    }
+  }
+}
+
+void TkwCustomDBGrid::ColExit() {
+  if (OnColExit) OnColExit(this);
+}
+
+// The calculation rules of the column left run before the new column's field becomes
+// the calculator's current one.
+void TkwCustomDBGrid::ColEnter() {
+  if (AlwaysShowEditor(Col()) && CanEditShow()) ShowEditor();
+  if (TkvCustomDbDataController* c = DataController(); c && FDataLink->Active())
+    c->GetCalculator().SetPendingField(SelectedField());
+  if (OnColEnter) OnColEnter(this);
+}
+
+void TkwCustomDBGrid::KeyPress(char& Key) {
+  if (Key != '\r') return TkwCustomGrid::KeyPress(Key);
+  if (!HasGridOption(FOptions, dgAlwaysShowEditor)) FDataLink->UpdateRecord();
+  TkwCustomGrid::KeyPress(Key);
+  if (TkwColumn* column = SelectedColumn()) {
+    column->PressReturnKey();
+    DoPressReturnKey(column);
+  }
+  if (!FReadOnly && FDataLink->Active()) MoveCol(true, TShiftState());
+}
+
+void TkwCustomDBGrid::EditButtonClick() {
+  if (OnEditButtonClick)
+    OnEditButtonClick(this);
+  else
+    ShowPopupEditor(SelectedColumn(), std::numeric_limits<int>::min(), std::numeric_limits<int>::min());
+}
+
+// A column over a dataset field shows its nested dataset in a floating grid; the
+// framework's dataset fields hold none (NestedDataSet is always empty), so there is
+// nothing to show.
+void TkwCustomDBGrid::ShowPopupEditor(TkwColumn*, int, int) {}
 
 void TkwCustomDBGrid::SelectByKey(int FromRow) {
   TkvCustomDbDataController* c = DataController();
@@ -116,18 +279,18 @@ bool TkwCustomDBGrid::DeletePrompt(int selectedCount) {
                                      MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
+// The locate list: every visible column that is not expanded, has a field to search and
+// may be listed, in collection order, under the captions of its parents and its own.
 void TkwCustomDBGrid::LocateFromDialog() {
   TkvCustomDbDataController* c = DataController();
   if (!c) return;
   TfmGridLocate& dlg = *FLocateDialog;
-  dlg.cbbLocate->Items()->Clear();
+  dlg.ClearColumns();
   std::vector<TkwColumn*> listed;
-  for (TkwColumn* col : FShownColumns) {
-    if (!col->DbField()) continue;
-    bool show = true;
-    if (CheckNeedShowColumnInListEvent) CheckNeedShowColumnInListEvent(this, col, sctLocate, show);
-    if (!show) continue;
-    dlg.AddColumn(col->Title()->Caption(), col->DbField()->Index());
+  for (int i = 0; i < FColumns->Count(); ++i) {
+    TkwColumn* col = FColumns->Items(i);
+    if (!col->Visible() || col->Expanded() || !col->DbField() || !ColumnMayBeListed(col, sctLocate)) continue;
+    dlg.AddColumn(col->ParentCaption(), col->DbField()->Index());
     listed.push_back(col);
   }
   if (dlg.cbbLocate->ItemIndex() < 0 && !listed.empty()) {
@@ -147,7 +310,7 @@ void TkwCustomDBGrid::LocateFromDialog() {
   }
   if (found && item >= 0 && item < static_cast<int>(listed.size())) {
     const int col = DataToRawColumn(listed[static_cast<size_t>(item)]->Index());
-    if (col < ColCount()) SetCol(col);
+    if (col < ColCount()) SelectColumn(col, 0);
   }
   UpdateActive();
 }
@@ -181,38 +344,159 @@ bool TkwCustomDBGrid::TitleDblClick(int X, int Y, TShiftState Shift) {
   return true;
 }
 
+bool TkwCustomDBGrid::AcquireFocus() {
+  if (!FAcquireFocus || !CanFocus() || HasState(csDesigning)) return true;
+  if (!Focused()) SetFocus();
+  return Focused() || (InplaceEditor() && InplaceEditor()->Focused());
+}
+
 void TkwCustomDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (!AcquireFocus()) {
+    if (HandleAllocated() && ::GetCapture() == Handle()) ::ReleaseCapture();
+    return;
+  }
+  const TGridCoord cell = MouseCoord(X, Y);
   if (Button == mbLeft && Shift.Contains(ssDouble)) {
-    if (CanFocus() && !Focused()) SetFocus();
-    const TGridCoord cell = MouseCoord(X, Y);
     FDblClickRow = FDataLink->Active() && cell.Y >= FTitleOffset ? DataRowOf(cell.Y) : -1;
     if (!TitleDblClick(X, Y, Shift)) DblClick();
     return;
   }
-  if (FDataLink->Active() && Button == mbLeft) {
-    const TGridCoord cell = MouseCoord(X, Y);
-    const int dataRow = cell.Y >= FTitleOffset ? DataRowOf(cell.Y) : -1;
-    if (dataRow >= 0) {
-      TkwCustomDbGridView& view = DbView();
-      const int focused = FocusedRowIndex();
-      if (focused >= 0 && dataRow != focused) view.MoveBy(dataRow - focused);
-      UpdateActive();
-      const int index = RawToDataColumn(cell.X);
-      if (index >= 0 && index < FColumns->Count() && FColumns->Items(index)->ButtonStyle() == gcbsCheckBox) {
-        if (cell.X != Col()) SetCol(cell.X);
-        ToggleCheckBox();
-      }
-      if (HasGridOption(FOptions, dgMultiSelect)) {
-        SelectByClick(Shift, focused);
-        Shift >> ssShift;  // the marks are the range; the base grid moves no anchor
-      }
-    } else if (cell.Y >= FTitleOffset) {
-      // A row below the data: nothing to focus there.
-      if (CanFocus() && !Focused()) SetFocus();
-      return;
+  {
+    TGridDrawInfo info;
+    CalcDrawInfo(info);
+    TGridState state = gsNormal;
+    int index = 0, pos = 0, ofs = 0;
+    CalcSizingState(X, Y, state, index, pos, ofs, info);
+    if (state != gsNormal) {
+      FDataLink->UpdateRecord();
+      return TkwCustomGrid::MouseDown(Button, Shift, X, Y);
     }
   }
-  TkwCustomGrid::MouseDown(Button, Shift, X, Y);
+  if (cell.X < 0 && cell.Y < 0) return TkwCustomGrid::MouseDown(Button, Shift, X, Y);
+  if (cell.Y >= 0 && cell.Y < FTitleOffset && (HasState(csDesigning) || HasGridOption(FOptions, dgColumnResize))) {
+    // Titles size and move their columns.
+    FDataLink->UpdateRecord();
+    if (cell.X >= FIndicatorOffset) SelectColumn(cell.X, 0);
+    return TkwCustomGrid::MouseDown(Button, Shift, X, Y);
+  }
+  if (!FDataLink->Active() || !DataControllerActive()) return TCustomControl::MouseDown(Button, Shift, X, Y);
+  const int dataRow = cell.Y >= FTitleOffset ? DataRowOf(cell.Y) : -1;
+  // A row below the data has nothing to focus.
+  if (cell.Y >= FTitleOffset && dataRow < 0) return TCustomControl::MouseDown(Button, Shift, X, Y);
+  const int oldCol = Col(), oldRow = Row();
+  const int focused = FocusedRowIndex();
+  {
+    BeginPaintUpdate();
+    struct End {
+      TkwCustomDBGrid* g;
+      ~End() { g->EndPaintUpdate(); }
+    } end{this};
+    FDataLink->UpdateRecord();
+    HideEditor();
+    if (dataRow >= 0 && focused >= 0 && dataRow != focused) DbView().MoveBy(dataRow - focused);
+    UpdateActive();
+    if (cell.X >= FIndicatorOffset) SelectColumn(cell.X, 0);
+    const int index = RawToDataColumn(cell.X);
+    if (dataRow >= 0 && index >= 0 && index < FColumns->Count() &&
+        FColumns->Items(index)->ButtonStyle() == gcbsCheckBox && Col() == cell.X)
+      ToggleCheckBox();
+    if (Button == mbLeft && dataRow >= 0 && HasGridOption(FOptions, dgMultiSelect)) SelectByClick(Shift, focused);
+  }
+  if (Button == mbLeft && dataRow >= 0 && CanEditCurrentColumn()) {
+    if ((cell.X == oldCol && cell.Y == oldRow) || AlwaysShowEditor(Col()))
+      ShowEditor();
+    else
+      InvalidateEditor();
+  }
+  if (HandleAllocated()) Invalidate();
+  TCustomControl::MouseDown(Button, Shift, X, Y);
+}
+
+void TkwCustomDBGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  const TGridState state = GridState();
+  TkwCustomGrid::MouseUp(Button, Shift, X, Y);
+  if (state == gsRowSizing || state == gsColSizing) return;
+  if (TInplaceEdit* e = InplaceEditor(); e && e->Visible() && e->BoundsRect().Contains(Point(X, Y))) return;
+  const TGridCoord cell = MouseCoord(X, Y);
+  if (Button != mbLeft || cell.X < FIndicatorOffset || cell.Y < 0) return;
+  if (cell.Y < FTitleOffset) {
+    const int index = RawToDataColumn(cell.X);
+    if (index < FColumns->Count()) TitleClick(FColumns->Items(index));
+  } else if (TkwColumn* column = SelectedColumn()) {
+    CellClick(column);
+  }
+}
+
+// The wheel walks the rows; it scrolls and never appends a record at the end.
+bool TkwCustomDBGrid::DoMouseWheelDown(TShiftState, TPoint) {
+  TkvCustomDbDataController* c = DataController();
+  if (FDataLink->Active() && c && c->FocusedRowIndex() >= 0 && c->FocusedRowIndex() < c->RowCount() - 1) {
+    DbView().Next();
+    UpdateActive();
+  }
+  return true;
+}
+
+bool TkwCustomDBGrid::DoMouseWheelUp(TShiftState, TPoint) {
+  if (FDataLink->Active()) {
+    DbView().Prior();
+    UpdateActive();
+  }
+  return true;
+}
+
+namespace {
+
+// A column's ancestor at a title level (the column itself at or above its own level).
+TkwColumn* AncestorAt(TkwColumn* column, int level) {
+  while (column && column->Parent() && column->Level() > level) column = column->Parent();
+  return column;
+}
+
+long long UnitId(const TkwColumn* column) { return static_cast<long long>(reinterpret_cast<intptr_t>(column)); }
+
+}  // namespace
+
+void TkwCustomDBGrid::CalcSizingState(int X, int Y, TGridState& State, int& Index, int& SizingPos, int& SizingOfs,
+                                      TGridDrawInfo& FixedInfo) {
+  TkwCustomGrid::CalcSizingState(X, Y, State, Index, SizingPos, SizingOfs, FixedInfo);
+  if (State != gsColSizing || !FColumns) return;
+  const TGridCoord cell = MouseCoord(X, Y);
+  const int index = RawToDataColumn(Index);
+  // Above the column's own level the title is its parent's, shared with its siblings.
+  if (cell.Y >= 0 && cell.Y < FTitleOffset && index >= 0 && index < FColumns->Count() &&
+      FColumns->Items(index)->Level() > cell.Y)
+    State = gsNormal;
+}
+
+bool TkwCustomDBGrid::BeginColumnDrag(int& Origin, int& Destination, TPoint MousePt) {
+  const int index = RawToDataColumn(Origin);
+  if (!FColumns || index < 0 || index >= FColumns->Count()) return false;
+  FDragLevel = std::clamp(MouseCoord(MousePt.X, MousePt.Y).Y, 0, std::max(0, FTitleOffset - 1));
+  FDragColumn = AncestorAt(FColumns->Items(index), FDragLevel);
+  return true;
+}
+
+bool TkwCustomDBGrid::CheckColumnDrag(int& Origin, int& Destination, TPoint) {
+  if (!FDragColumn) return true;
+  kw_dbgrid::TColumnDragUnits units;
+  for (int c = 0; c < ColCount(); ++c) {
+    const int index = RawToDataColumn(c);
+    TkwColumn* unit = index >= 0 && index < FColumns->Count() ? AncestorAt(FColumns->Items(index), FDragLevel) : nullptr;
+    units.Unit.push_back(unit ? UnitId(unit) : kw_dbgrid::kNoUnit);
+    units.Parent.push_back(unit ? UnitId(unit->Parent()) : kw_dbgrid::kNoUnit);
+  }
+  Destination = kw_dbgrid::AdjustColumnDragDestination(units, UnitId(FDragColumn), UnitId(FDragColumn->Parent()),
+                                                       Origin, Destination, FixedCols());
+  return true;
+}
+
+// The unit moves as one: the base grid moves the unit's own column, whose index in
+// Columns carries its children with it.
+bool TkwCustomDBGrid::EndColumnDrag(int& Origin, int& Destination, TPoint) {
+  if (FDragColumn && Origin != Destination) Origin = DataToRawColumn(FDragColumn->Index());
+  FDragColumn = nullptr;
+  return true;
 }
 
 void TkwCustomDBGrid::WMVScroll(TMessage& m) {
