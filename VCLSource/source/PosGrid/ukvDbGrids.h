@@ -168,9 +168,6 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   // ORs mask into the pending deferred update (kw_dbgrid::du* bits) and posts
   // WM_USER + 103 once; without a window the bits wait for its creation.
   void PostDeferredUpdate(uint8_t mask);
-  // Fills the filter dialog's and the custom-columns dialog's column lists from the
-  // columns (deferred-update bit $10). The locate dialog's list is filled when F3 shows it.
-  void RefreshColumnLists();
   // The platform-style update lock of painting.
   void BeginPaintUpdate() { ++FUpdateLock; }
   void EndPaintUpdate() { --FUpdateLock; }
