@@ -387,6 +387,54 @@ TEST_F(JbDbGridGoods, TypedLocateTextFindsTheFirstMatchAndF3TheNext) {
   EXPECT_FALSE(::IsWindowVisible(dlg.Handle()));
 }
 
+// ============================================================================ the scroll bar
+
+namespace {
+// Counts the frame recalculations of one window (a scroll bar shown or hidden) sent to
+// it on this thread while it lives.
+class FrameChanges {
+ public:
+  explicit FrameChanges(HWND h) {
+    sWindow = h;
+    sCount = 0;
+    FHook = ::SetWindowsHookExW(WH_CALLWNDPROC, &Hook, nullptr, ::GetCurrentThreadId());
+  }
+  ~FrameChanges() { ::UnhookWindowsHookEx(FHook); }
+  FrameChanges(const FrameChanges&) = delete;
+  FrameChanges& operator=(const FrameChanges&) = delete;
+  int Count() const { return sCount; }
+
+ private:
+  static LRESULT CALLBACK Hook(int code, WPARAM w, LPARAM l) {
+    const auto* m = reinterpret_cast<const CWPSTRUCT*>(l);
+    if (code == HC_ACTION && m->hwnd == sWindow && m->message == WM_NCCALCSIZE) ++sCount;
+    return ::CallNextHookEx(nullptr, code, w, l);
+  }
+  static inline HWND sWindow = nullptr;
+  static inline int sCount = 0;
+  HHOOK FHook;
+};
+}  // namespace
+
+// Regression: every row count update (each move of the focus, each sort) showed and hid
+// the vertical bar again, the base grid's range of its own rows against the rows' range,
+// each time recalculating the window's frame (a third of a title-click sort's time).
+TEST_F(JbDbGridGoods, FaultRowMovesAndSortsLeaveTheScrollBarAlone) {
+  SCROLLINFO before{sizeof(SCROLLINFO), SIF_ALL};
+  ::GetScrollInfo(G()->Handle(), SB_VERT, &before);
+  FrameChanges frames(G()->Handle());
+  PostKey(VK_DOWN);
+  PostKey(VK_NEXT);
+  DoubleClickTitle(F().name);
+  EXPECT_EQ(frames.Count(), 0);
+  SCROLLINFO after{sizeof(SCROLLINFO), SIF_ALL};
+  ::GetScrollInfo(G()->Handle(), SB_VERT, &after);
+  EXPECT_EQ(before.nMin, 1);
+  EXPECT_EQ(after.nMax, before.nMax);
+  EXPECT_EQ(after.nPage, before.nPage);
+  EXPECT_EQ(after.nPos, F().View().RecNo());
+}
+
 // ============================================================================ the picture
 
 TEST_F(JbDbGridGoods, PictureOfSortedMarkedRowsWithTheFooter) {
