@@ -73,6 +73,15 @@ TEST(DbGridLayoutRules, TopRecordFollowsTheFocusedRow) {
   }
 }
 
+// Regression: with no focused row the window kept its place past the last row after rows
+// went away under it, so the grid showed no row and none could be clicked.
+TEST(DbGridLayoutRules, FaultWindowWithoutAFocusedRowNeverLiesPastTheRows) {
+  EXPECT_EQ(AdjustTopRecord(10, -1, 8, 10), 0);
+  EXPECT_EQ(AdjustTopRecord(12, -1, 12, 5), 7);
+  EXPECT_EQ(AdjustTopRecord(20, -1, 25, 10), 15);
+  EXPECT_EQ(AdjustTopRecord(15, -1, 25, 10), 15);  // still ends at the last row: it stays
+}
+
 TEST(DbGridLayoutRules, DeferredMasksAreOredIntoOnePost) {
   TDeferredUpdates d;
   EXPECT_TRUE(d.Post(duRowCount, false));

@@ -255,9 +255,12 @@ void TkwCustomDBGrid::UpdateScrollBars() {
 }
 
 // The base grid works the horizontal bar out; the vertical one counts the data
-// controller's rows, not the grid's.
+// controller's rows, not the grid's. With an active link and only the vertical bar the
+// base grid has nothing to do: its range of the grid's own rows would show or hide the
+// bar on every row count update (the thousand rows tried for the room, then the rows
+// laid out) before the rows' range is set again, each time moving the window's frame.
 void TkwCustomDBGrid::UpdateScrollRange() {
-  TkwCustomGrid::UpdateScrollRange();
+  if (!(FDataLink->Active() && ScrollBars() == ssVertical)) TkwCustomGrid::UpdateScrollRange();
   UpdateScrollBars();
 }
 

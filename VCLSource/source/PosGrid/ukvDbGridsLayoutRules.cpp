@@ -37,7 +37,10 @@ int AdjustTopRecord(int topRecord, int focusedRow, int rowCount, int bufferCount
     return topRecord;
   }
   if (f >= 0) return f;
-  return rowCount == 0 ? 0 : topRecord;
+  // Without a focused row the window stays where it is, but never past the last row: rows
+  // that were filtered or deleted away under it would leave an empty grid with nothing
+  // to click while rows remain.
+  return rowCount == 0 ? 0 : std::min(topRecord, std::max(0, rowCount - bufferCount));
 }
 
 int ActiveRecordFor(int topRecord, int focusedRow, int bufferCount) {

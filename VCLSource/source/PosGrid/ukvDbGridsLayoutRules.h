@@ -41,7 +41,8 @@ struct TVertScroll {
 TVertScroll VerticalScroll(int rowCount, int bufferCount, int visibleRows, int recNo);
 
 // --- the view's window of rows -----------------------------------------------------------------
-// TopRecord after the focused row (-1: none) or the buffer changed.
+// TopRecord after the focused row (-1: none) or the buffer changed. Without a focused row
+// the window stays, pulled back so that it ends at the last row at the latest.
 int AdjustTopRecord(int topRecord, int focusedRow, int rowCount, int bufferCount);
 // ActiveRecord for the focused row under topRecord, within the buffer.
 int ActiveRecordFor(int topRecord, int focusedRow, int bufferCount);
