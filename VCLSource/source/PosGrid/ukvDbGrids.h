@@ -151,6 +151,21 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   TfmGridCustomColumns& CustomColumnsDialog() { return *FCustomColumnsDialog; }
   bool LocateFirst() const { return FLocateFirst; }
 
+  // --- the dialogs (ukvDbGridsDialogs.cpp) ------------------------------------------------------
+  // The grid's menu, at a right click or the context-menu key, offers its dialogs: locate,
+  // filter (not under dgDisFilter) and the column dialog. OnContextPopup comes first; when
+  // it handles the message there is no menu.
+  // Fills the filter dialog's column list and the column dialog's rows from Columns.
+  void RefreshColumnLists();
+  // Shows the filter dialog; OK applies its conditions to the grid filter.
+  void ShowFilterDialog();
+  // Shows the column dialog; OK shows and hides the columns as marked.
+  void ShowCustomColumnsDialog();
+  // Menu commands of the dialogs' menu.
+  enum TkwDialogCommand : int { dcLocate = 1, dcFilter = 2, dcCustomColumns = 3 };
+  // Runs one command of the menu (what choosing it does).
+  void RunDialogCommand(int command);
+
   void BeginLayout();
   void EndLayout();
   // Posts the deferred-layout message once and releases one layout lock without laying
@@ -246,6 +261,9 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   void UpdateScrollPos() override;
   void BoundsChanged(bool sized) override;
   void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override;
+  void WMContextMenu(TMessage& m) override;
+  // Tracks the dialogs' menu at a screen point; the command chosen, 0 for none.
+  virtual int TrackDialogMenu(POINT screen);
 
   // --- painting (ukvDbGridsPaint.cpp) ------------------------------------------------------------
   virtual void DrawIndicatorCell(int ARow, const TRect& ARect, TGridDrawState AState);
