@@ -13,6 +13,7 @@
 #include "VCLSource/source/PosGrid/ukvDbGridsView.h"
 #include "VCLSource/source/PosGrid/ukvExpressionCalculator.h"
 #include "db/DataSet.h"
+#include "rtl/ComponentStreaming.h"
 #include "ui/ImgList.h"
 #include "ui/WinApi.h"
 
@@ -172,6 +173,18 @@ void TkwCustomDBGrid::SetRowColors(TColor odd, TColor even) {
 // ============================================================================ model
 
 void TkwCustomDBGrid::SetColumns(TkwDBGridColumns* v) { FColumns->Assign(v); }
+
+void TkwCustomDBGrid::DefineProperties(TFiler& Filer) {
+  TkwCustomGrid::DefineProperties(Filer);
+  Filer.DefineProperty(
+      "Columns",
+      [this](TReader& reader) {
+        if (reader.ReadValue() != vaCollection) throw EReadError("Invalid property value: Columns");
+        reader.ReadCollection(*FColumns);
+      },
+      [this](TWriter& writer) { writer.WriteCollection(FColumns.get()); },
+      FColumns->State() == TkwDBGridColumns::csCustomized);
+}
 
 TDataSource* TkwCustomDBGrid::DataSource() const { return FDataLink->DataSource(); }
 

@@ -213,6 +213,10 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   void UpdateScrollBars();
   void UpdateRowCount();
   void Loaded() override;
+  // Columns are streamed as the defined property "Columns", a collection: written only
+  // when they are customised (the default layout is made again from the dataset);
+  // reading replaces them.
+  void DefineProperties(TFiler& Filer) override;
 
  protected:
   friend class TkwCustomDbGridView;
