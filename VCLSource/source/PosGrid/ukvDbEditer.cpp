@@ -183,7 +183,14 @@ void TkwDBGridInplaceEdit::ActivateDataList() {
 void TkwDBGridInplaceEdit::UpdateContents() {
   TkwInplaceEditList::UpdateContents();
   if (FUseDataList) ActivateDataList();
-  if (HasGrid()) DbView().HookEditorEvents();
+  if (!HasGrid()) return;
+  DbView().HookEditorEvents();
+  // In a grid the lookup list opens on the cell's own key.
+  if (FDataList && ActiveList() == FDataList) {
+    const std::shared_ptr<IkwField> field = DbView().GetField();
+    FLookupValue = field ? field->GetAsVariant() : Variant();
+    FLookupText.clear();
+  }
 }
 
 bool TkwDBGridInplaceEdit::SetKeyValue(const Variant& Value) {

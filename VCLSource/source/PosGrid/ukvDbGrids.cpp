@@ -108,7 +108,7 @@ TkwCustomDbGridView& TkwCustomDBGrid::DbView() { return static_cast<TkwCustomDbG
 
 TkvCustomDbDataController* TkwCustomDBGrid::DataController() {
   if (Destroying() && !FColumns) return nullptr;
-  return DbView().DataController();
+  return DbView().Controller();
 }
 
 TkwDbGridController* TkwCustomDBGrid::GridController() {

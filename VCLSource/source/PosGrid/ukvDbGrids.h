@@ -243,6 +243,15 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   AnsiString GetEditText(int ACol, int ARow) override;
   void SetEditText(int ACol, int ARow, const AnsiString& Value) override;
   int GetEditLimit() override;
+  AnsiString GetEditMask(int ACol, int ARow) override;
+  // Simple for a read-only grid or column; an ellipsis button for gcbsEllipsis; a list
+  // for gcbsLookupList when the column has pick-list items, is a lookup column or
+  // shows a lookup field.
+  TEditStyle GetEditStyle(int ACol, int ARow) override;
+  // Not in a check-box column; else the field in charge (a lookup column's key field,
+  // otherwise the column's field) must take the character, numbers through the data-aware
+  // editor's key filter.
+  bool CanEditAcceptKey(char Key) override;
   bool CanEditModify() override;
   // The editor's text to the current column's field (the data link's post).
   virtual void UpdateData();

@@ -1,11 +1,16 @@
-// TkwCustomDBGrid's editing: the data-aware in-place editor, the text it shows and the
-// write of the typed text (or a check box's toggle) to the current column's field.
+// TkwCustomDBGrid's editing: the data-aware in-place editor, the text, mask, limit and
+// style it gets for the current cell, the keys it takes, and the write of the typed text
+// (or a check box's toggle) to the current column's field.
 //
 // The text typed into the editor waits in EditText; the grid's data link writes it to
 // the field when the record is posted (a move to another row, Enter), through UpdateData.
+// A value chosen in a drop-down list is written by the editor itself, once, when the
+// list is accepted. A lookup column's field holds the key, and its editor shows the
+// key's text.
 #include <algorithm>
 
 #include "VCLSource/source/PosGrid/ukvDbEditer.h"
+#include "VCLSource/source/PosGrid/ukvDbEditerKeys.h"
 #include "VCLSource/source/PosGrid/ukvDbGrids.h"
 #include "VCLSource/source/PosGrid/ukvDbGridsView.h"
 #include "db/DataSet.h"
@@ -41,9 +46,49 @@ AnsiString TkwCustomDBGrid::GetEditText(int, int) {
   TkwColumn* column = SelectedColumn();
   if (FDataLink->Active() && column && column->Field()) {
     const Variant v = DbView().GetValue(column->Field());
-    if (!v.IsNull()) FEditText = v.AsString();
+    if (column->IsLookupColumn() && column->LookupKeyField() && column->LookupLocate(v))
+      FEditText = column->LookupKeyField()->Text();
+    else if (!v.IsNull())
+      FEditText = v.AsString();
   }
   return FEditText;
+}
+
+AnsiString TkwCustomDBGrid::GetEditMask(int, int) {
+  TField* f = SelectedField();
+  return FDataLink->Active() && f ? f->EditMask() : AnsiString();
+}
+
+TEditStyle TkwCustomDBGrid::GetEditStyle(int ACol, int) {
+  const int i = RawToDataColumn(ACol);
+  if (FReadOnly || !FColumns || i < 0 || i >= FColumns->Count()) return esSimple;
+  TkwColumn* column = FColumns->Items(i);
+  if (column->ReadOnly()) return esSimple;
+  switch (column->ButtonStyle()) {
+    case gcbsEllipsis:
+      return esEllipsis;
+    case gcbsLookupList: {
+      if (column->HasPickList() && column->PickList()->Count() > 0) return esPickList;
+      // A lookup column drops its lookup list: without this its key could only be typed.
+      if (column->IsLookupColumn()) return esPickList;
+      const TField* f = column->Field();
+      if (f && f->Lookup() && !f->KeyFields().empty() && !f->LookupResultField().empty()) return esPickList;
+      return esSimple;
+    }
+    default:
+      return esSimple;
+  }
+}
+
+bool TkwCustomDBGrid::CanEditAcceptKey(char Key) {
+  TkwColumn* column = SelectedColumn();
+  if (!FDataLink->Active() || !column || column->ButtonStyle() == gcbsCheckBox) return false;
+  const TField* field = column->IsLookupColumn() ? column->LookupKeyField() : column->Field();
+  if (!field) return false;
+  TInplaceEdit* editor = InplaceEditor();
+  const AnsiString text = editor ? editor->Text() : AnsiString();
+  const int at = editor ? editor->SelStart() : 0;
+  return kw_edit::FieldKeyAccepted(*field, text, at, Key);
 }
 
 void TkwCustomDBGrid::SetEditText(int, int, const AnsiString& Value) {

@@ -1,9 +1,11 @@
 // The data-aware grid's view: the window of rows, row moves through the data controller,
-// and the controller's notices turned into the grid's deferred updates.
+// the controller's notices turned into the grid's deferred updates, and the current
+// column as the data-aware editor sees it.
 #include "VCLSource/source/PosGrid/ukvDbGridsView.h"
 
 #include <algorithm>
 
+#include "VCLSource/source/PosGrid/ukvDbEditer.h"
 #include "VCLSource/source/PosGrid/ukvDbGrids.h"
 #include "VCLSource/source/PosGrid/ukvDbHelperRows.h"
 #include "VCLSource/source/PosGrid/ukvExpressionCalculator.h"
@@ -15,6 +17,7 @@ TkwCustomDbGridView::TkwCustomDbGridView(TkwCustomDBGrid* AGrid) : TkwCustomGrid
   FDataController->OnFocusedRecordChanged = [this](TObject*) { FocusedRowChanged(); };
   FDataController->OnChanged = [this](TObject*, uint16_t mask) { DataChanged(mask); };
   FDataController->OnDataSetChange = [this](TObject*, TkvDatasetChange* c) { DataSetChanged(c); };
+  if (TkwDbGridController* c = DataController()) c->SetView(this);
 }
 
 TkwCustomDbGridView::~TkwCustomDbGridView() { DetachController(); }
@@ -24,6 +27,7 @@ void TkwCustomDbGridView::DetachController() {
   FDataController->OnFocusedRecordChanged = nullptr;
   FDataController->OnChanged = nullptr;
   FDataController->OnDataSetChange = nullptr;
+  if (TkwDbGridController* c = DataController(); c && c->View() == this) c->SetView(nullptr);
   FDataController = nullptr;
 }
 
@@ -33,7 +37,11 @@ TkwCustomDBGrid* TkwCustomDbGridView::DbGrid() const { return static_cast<TkwCus
 
 int TkwCustomDbGridView::RowCount() const { return FDataController ? FDataController->RowCount() : 0; }
 
-int TkwCustomDbGridView::VisibleRowCount() const { return ViewVisibleRowCount(FBufferCount, RowCount(), FTopRecord); }
+TkwDbGridController* TkwCustomDbGridView::DataController() {
+  return dynamic_cast<TkwDbGridController*>(FDataController);
+}
+
+int TkwCustomDbGridView::VisibleRowCount() { return ViewVisibleRowCount(FBufferCount, RowCount(), FTopRecord); }
 
 void TkwCustomDbGridView::AdjustTopRecord() {
   const int focused = FDataController ? FDataController->FocusedRowIndex() : -1;
@@ -49,13 +57,13 @@ void TkwCustomDbGridView::SetBufferCount(int v) {
   if (FActiveRecord >= v) FActiveRecord = v - 1;
 }
 
-int TkwCustomDbGridView::CurrentRecordIndex() const {
+int TkwCustomDbGridView::CurrentRecordIndex() {
   const int n = RowCount();
   if (n == 0 || RecNo() > n) return -1;
   return FDataController->GetRowRecordIndex(RecNo() - 1);
 }
 
-Variant TkwCustomDbGridView::GetValue(TField* Field) const {
+Variant TkwCustomDbGridView::GetValue(TField* Field) {
   Variant v;
   const int n = RowCount();
   if (n == 0 || RecNo() > n || !Field) return v;
@@ -64,13 +72,29 @@ Variant TkwCustomDbGridView::GetValue(TField* Field) const {
   return v;
 }
 
-AnsiString TkwCustomDbGridView::GetDisplayText(TField* Field) const {
+AnsiString TkwCustomDbGridView::GetDisplayText(TField* Field) {
   const int n = RowCount();
   if (n == 0 || RecNo() > n || !Field) return AnsiString();
   TkwColumn* c = DbGrid() ? DbGrid()->FindColumnByFieldName(Field->FieldName()) : nullptr;
   if (!c || !c->DbField()) return AnsiString();
   AnsiString text;
   FDataController->GetDisplayText(FDataController->GetRowRecordIndex(RecNo() - 1), c->DbField()->Index(), text);
+  return text;
+}
+
+Variant TkwCustomDbGridView::GetValue(TkvDbField* Field) {
+  Variant v;
+  const int n = RowCount();
+  if (n == 0 || RecNo() > n || !Field) return v;
+  FDataController->GetRowValue(RecNo() - 1, Field, v);
+  return v;
+}
+
+AnsiString TkwCustomDbGridView::GetDisplayText(TkvDbField* Field) {
+  const int n = RowCount();
+  if (n == 0 || RecNo() > n || !Field) return AnsiString();
+  AnsiString text;
+  FDataController->GetDisplayText(FDataController->GetRowRecordIndex(RecNo() - 1), Field->Index(), text);
   return text;
 }
 
@@ -187,4 +211,84 @@ void TkwCustomDbGridView::DataSetChanged(TkvDatasetChange* change) {
   } else if (auto* r = dynamic_cast<TkvRecordChange*>(change)) {
     g->RecordChanged(r->Field);
   }
+}
+
+// ============================================================================ the current column
+
+TkwColumn* TkwCustomDbGridView::CurrentColumn() const {
+  TkwCustomDBGrid* g = DbGrid();
+  return g && g->Columns() ? g->SelectedColumn() : nullptr;
+}
+
+TkwDBGridInplaceEdit* TkwCustomDbGridView::Editor() const {
+  TkwCustomDBGrid* g = DbGrid();
+  return g ? dynamic_cast<TkwDBGridInplaceEdit*>(g->InplaceEditor()) : nullptr;
+}
+
+void TkwCustomDbGridView::EditButtonClick() {
+  TkwColumn* column = CurrentColumn();
+  if (column && column->OnEditButtonClick) {
+    column->EditButtonClick();
+    return;
+  }
+  if (TkwCustomDBGrid* g = DbGrid(); g && g->OnEditButtonClick) g->OnEditButtonClick(g);
+}
+
+int TkwCustomDbGridView::DropDownRows() {
+  TkwColumn* column = CurrentColumn();
+  return column ? column->DropDownRows() : 0;
+}
+
+std::shared_ptr<IkwField> TkwCustomDbGridView::GetField() {
+  TkwColumn* column = CurrentColumn();
+  TField* field = column ? column->Field() : nullptr;
+  return field ? std::make_shared<TkwField>(field) : nullptr;
+}
+
+TStrings* TkwCustomDbGridView::PickList() {
+  TkwColumn* column = CurrentColumn();
+  return column ? column->PickList() : nullptr;
+}
+
+bool TkwCustomDbGridView::ReadOnly() {
+  TkwColumn* column = CurrentColumn();
+  return !column || column->ReadOnly();
+}
+
+void TkwCustomDbGridView::ClearLookupList() {
+  TkwDBGridInplaceEdit* editor = Editor();
+  TPopupDataList* list = editor ? editor->DataList() : nullptr;
+  if (!list) return;
+  list->SetListField(AnsiString());
+  list->SetKeyField(AnsiString());
+  list->SetListSource(nullptr);
+}
+
+void TkwCustomDbGridView::AssignEditorFromColumn() {
+  TkwDBGridInplaceEdit* editor = Editor();
+  TkwColumn* column = CurrentColumn();
+  if (!editor || !column) return;
+  editor->SetReadOnly(column->ReadOnly());
+  const TkwGridFont* font = column->Font();
+  editor->Font()->SetName(font->Name());
+  editor->Font()->SetHeight(font->Height());
+  editor->Font()->SetColor(font->Color());
+  if (TPopupDataList* list = editor->DataList()) {
+    list->SetListSource(column->LookupSource());
+    list->SetListField(column->ListField());
+    list->SetKeyField(column->KeyField());
+  }
+}
+
+void TkwCustomDbGridView::HookEditorEvents() {
+  TkwDBGridInplaceEdit* editor = Editor();
+  TkwColumn* column = CurrentColumn();
+  if (!editor || !column) return;
+  if (column->IsLookupColumn() && editor->EditStyle() == esPickList) editor->ActivateDataList();
+  // The view outlives neither its editor nor its grid unnoticed: a detached view finds
+  // no column and the events do nothing.
+  editor->OnEditButtonClick = [this](TObject*) { EditButtonClick(); };
+  editor->OnReturnKey = [this](TObject*) {
+    if (TkwColumn* c = CurrentColumn()) c->PressReturnKey();
+  };
 }

@@ -4,11 +4,17 @@
 // data controller; the controller's notices come back here and become the grid's
 // deferred updates.
 //
+// To the data-aware editor it answers for the grid's current column
+// (IkwCustomDbGridView): the column's field, pick list, lookup list and read-only state,
+// and the column's button and return-key events. To the controller it is the grid view
+// (IkwDbGridView), set as the controller's View while both live.
+//
 // Invariants: RecNo = TopRecord + ActiveRecord + 1; 0 <= ActiveRecord < BufferCount;
 // BufferCount >= 1.
 #pragma once
 #include <memory>
 
+#include "VCLSource/source/PosGrid/ukvDbGridsController.h"
 #include "VCLSource/source/PosGrid/ukvGridsIntf.h"
 #include "rtl/Variant.h"
 
@@ -17,8 +23,9 @@ class TkvCustomDbDataController;
 class TkvDatasetChange;
 class TkwColumn;
 class TField;
+class TkwDBGridInplaceEdit;
 
-class TkwCustomDbGridView : public TkwCustomGridView {
+class TkwCustomDbGridView : public TkwCustomGridView, public IkwCustomDbGridView, public IkwDbGridView {
  public:
   static constexpr const char* IID_IkwCustomDbGridView = "{5BCC3BFD-B299-43E9-BE7D-6F33038CE85B}";
   static constexpr const char* IID_IkwDbGridView = "{94D7D8C8-2993-4D6B-9FDB-A0A4371F4D33}";
@@ -31,33 +38,54 @@ class TkwCustomDbGridView : public TkwCustomGridView {
   TkwCustomDbGridView& operator=(const TkwCustomDbGridView&) = delete;
 
   TkwCustomDBGrid* DbGrid() const;
-  TkvCustomDbDataController* DataController() const { return FDataController; }
+  // The grid's data controller, of whatever class the grid made.
+  TkvCustomDbDataController* Controller() const { return FDataController; }
   // The grid is going: no notice reaches it any more.
   void DetachController();
 
-  int ActiveRecord() const { return FActiveRecord; }
-  void SetActiveRecord(int v) { FActiveRecord = v; }
-  int BufferCount() const { return FBufferCount; }
+  int ActiveRecord() override { return FActiveRecord; }
+  void SetActiveRecord(int v) override { FActiveRecord = v; }
+  int BufferCount() override { return FBufferCount; }
   // Keeps at least one row; TopRecord and ActiveRecord follow the focused row.
-  void SetBufferCount(int v);
+  void SetBufferCount(int v) override;
   int TopRecord() const { return FTopRecord; }
-  int RecNo() const { return FTopRecord + FActiveRecord + 1; }
-  void SetRecNo(int v);
+  int RecNo() override { return FTopRecord + FActiveRecord + 1; }
+  void SetRecNo(int v) override;
   int RowCount() const;
-  int VisibleRowCount() const;
+  int VisibleRowCount() override;
   // -1 without rows or when RecNo lies past the last row.
-  int CurrentRecordIndex() const;
-  Variant GetValue(TField* Field) const;
-  AnsiString GetDisplayText(TField* Field) const;
+  int CurrentRecordIndex() override;
+  // The value and text of the current row: of the column bound to a dataset field, or
+  // of a field item of the controller. Null and '' past the last row.
+  Variant GetValue(TField* Field);
+  AnsiString GetDisplayText(TField* Field);
+  Variant GetValue(TkvDbField* Field) override;
+  AnsiString GetDisplayText(TkvDbField* Field) override;
+  // The controller as the grid's own controller class (none for another class).
+  TkwDbGridController* DataController() override;
 
-  void First();
-  void Last();
-  void MoveBy(int Distance);
-  void Next();
-  void Prior();
+  void First() override;
+  void Last() override;
+  void MoveBy(int Distance) override;
+  void Next() override;
+  void Prior() override;
   // New direction 2 when the column sorts ascending, else 1; ClearOthers drops every
   // other sort first.
-  void SortByColumn(TkwColumn* Column, bool ClearOthers);
+  void SortByColumn(TkwColumn* Column, bool ClearOthers) override;
+
+  // --- IkwCustomDbGridView: the grid's current column ------------------------------------------
+  // The column's OnEditButtonClick; a column without one leaves the click to the grid's
+  // OnEditButtonClick.
+  void EditButtonClick() override;
+  int DropDownRows() override;
+  std::shared_ptr<IkwField> GetField() override;
+  TStrings* PickList() override;
+  bool ReadOnly() override;
+  void ClearLookupList() override;
+  void AssignEditorFromColumn() override;
+  // A lookup column whose cell drops a list makes the editor's lookup list the active
+  // one; the editor's button and return key go to the column.
+  void HookEditorEvents() override;
 
   // Notices of the data controller.
   void FocusedRowChanged();
@@ -70,6 +98,9 @@ class TkwCustomDbGridView : public TkwCustomGridView {
   void KeepOrClearSelection();
   void AdjustTopRecord();
   void FocusRow(int row);
+  TkwColumn* CurrentColumn() const;
+  TkwDBGridInplaceEdit* Editor() const;
+  TkwColumn* ColumnOfField(TkvDbField* Field) const;
 
   TkvCustomDbDataController* FDataController = nullptr;  // owned by the grid
   int FActiveRecord = 0;

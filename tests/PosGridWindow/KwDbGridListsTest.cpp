@@ -1,0 +1,273 @@
+// Drop-down lists in the data-aware grid under Wine, by posted input: a pick-list column
+// and a lookup column edit through the grid's data-aware editor (the list opened by
+// Alt+Down or the button), the chosen value lands in the field once and is posted as it
+// is; the editor's lists and buttons follow the current column; keys a field refuses are
+// not typed.
+#include "KwDbGridTestSupport.h"
+#include "VCLSource/source/PosGrid/ukvDbEditer.h"
+#include "db/Field.h"
+
+using namespace kwtest;
+using namespace uitest;
+using namespace kw_dbgrid;
+
+namespace {
+
+TDataPacket BillRows() {
+  TDataPacket p;
+  p.Fields = {{"ID", ftInteger, 0}, {"GOODSID", ftInteger, 0}, {"PAY", ftString, 10}, {"QTY", ftFloat, 0}};
+  p.Rows = {{Variant(1), Variant(1), Variant("现金"), Variant(2.0)},
+            {Variant(2), Variant(3), Variant(""), Variant(5.0)},
+            {Variant(3), Variant(2), Variant("刷卡"), Variant(1.0)}};
+  return p;
+}
+
+TDataPacket LookupGoods() {
+  TDataPacket p;
+  p.Fields = {{"ID", ftInteger, 0}, {"NAME", ftString, 20}};
+  p.Rows = {{Variant(1), Variant("苹果")}, {Variant(2), Variant("香蕉")}, {Variant(3), Variant("橙子")}};
+  return p;
+}
+
+// A bill grid: ID, GOODSID shown through the goods' NAME (lookup column), PAY with a
+// pick list, QTY.
+struct ListGrid {
+  std::unique_ptr<TForm> form{new TForm(nullptr)};
+  std::unique_ptr<TClientDataSet> bill{new TClientDataSet(nullptr)};
+  std::unique_ptr<TClientDataSet> goods{new TClientDataSet(nullptr)};
+  std::unique_ptr<TDataSource> billSource{new TDataSource(nullptr)};
+  std::unique_ptr<TDataSource> goodsSource{new TDataSource(nullptr)};
+  TkwCustomDBGrid* grid;
+  TkwColumn* goodsCol;
+  TkwColumn* payCol;
+  TkwColumn* qtyCol;
+  int writes = 0;  // stores into the bill's fields
+
+  ListGrid() {
+    bill->SetData(BillRows());
+    goods->SetData(LookupGoods());
+    billSource->SetDataSet(bill.get());
+    goodsSource->SetDataSet(goods.get());
+    for (int i = 0; i < bill->Fields().Count(); ++i) bill->Fields()[i]->OnChange = [this](TField*) { ++writes; };
+    form->SetBounds(60, 60, 480, 260);
+    grid = new TkwCustomDBGrid(form.get());
+    grid->SetParent(form.get());
+    grid->SetBounds(8, 8, 440, 190);
+    grid->Columns()->Add()->SetFieldName("ID");
+    goodsCol = grid->Columns()->Add();
+    goodsCol->SetFieldName("GOODSID");
+    goodsCol->SetButtonStyle(gcbsLookupList);
+    goodsCol->SetLookupSource(goodsSource.get());
+    goodsCol->SetKeyField("ID");
+    goodsCol->SetListField("NAME");
+    payCol = grid->Columns()->Add();
+    payCol->SetFieldName("PAY");
+    payCol->SetButtonStyle(gcbsLookupList);
+    payCol->PickList()->Add("现金");
+    payCol->PickList()->Add("刷卡");
+    payCol->PickList()->Add("赊账");
+    qtyCol = grid->Columns()->Add();
+    qtyCol->SetFieldName("QTY");
+    grid->SetDataSource(billSource.get());
+    form->Show();
+    Settle();
+    Focus(grid);
+  }
+  ~ListGrid() {
+    form.reset();
+    billSource.reset();
+    goodsSource.reset();
+  }
+  TkwDBGridInplaceEdit* Editor() { return dynamic_cast<TkwDBGridInplaceEdit*>(grid->InplaceEditor()); }
+  // The editor over column dataCol of the focused row, by F2.
+  TkwDBGridInplaceEdit* Edit(int dataCol) {
+    grid->SetCol(grid->DataToRawColumn(dataCol));
+    Pump();
+    PostKey(VK_F2);
+    return Editor();
+  }
+  void AltDown() {
+    HeldKey alt(VK_MENU);
+    ::PostMessageW(KeyTarget(), WM_SYSKEYDOWN, VK_DOWN, KeyData(VK_DOWN, false, true));
+    Pump();
+  }
+  void ClickButton() {
+    const TRect r = Editor()->ButtonRect();
+    const LPARAM at = MAKELPARAM((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+    ::PostMessageW(Editor()->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::PostMessageW(Editor()->Handle(), WM_LBUTTONUP, 0, at);
+    Pump();
+  }
+  AnsiString Text(int recNo, const char* field) {
+    bill->SetRecNo(recNo);
+    return bill->FieldByName(field)->Text();
+  }
+};
+
+}  // namespace
+
+TEST(KwDbGridLists, PickListColumnWritesTheChosenItemOnceAndPostsIt) {
+  ListGrid f;
+  TkwDBGridInplaceEdit* editor = f.Edit(2);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(editor->EditStyle(), esPickList);
+  EXPECT_EQ(editor->Text(), "现金");
+  f.AltDown();
+  ASSERT_TRUE(editor->ListVisible());
+  EXPECT_EQ(editor->ActiveList(), editor->PickList());
+  EXPECT_EQ(editor->PickList()->Items()->Count(), 3);
+  PostKey(VK_DOWN);
+  PostKey(VK_DOWN);
+  PostKey(VK_RETURN);
+  EXPECT_FALSE(editor->ListVisible());
+  EXPECT_EQ(f.bill->FieldByName("PAY")->Text(), "赊账");
+  EXPECT_EQ(editor->Text(), "赊账");
+  EXPECT_EQ(f.writes, 1);
+  PostKey(VK_DOWN);  // to the next row: the record is posted as it is
+  EXPECT_EQ(f.bill->State(), dsBrowse);
+  EXPECT_EQ(f.grid->FocusedRowIndex(), 1);
+  EXPECT_EQ(f.writes, 1);
+  EXPECT_EQ(f.Text(1, "PAY"), "赊账");
+}
+
+// The lookup list shows the goods' names and opens on the cell's key; the key chosen is
+// written once and posted as it is (the editor shows the key's text again, never the
+// name, so the post has nothing else to write).
+TEST(KwDbGridLists, LookupColumnWritesTheChosenKeyOnceAndPostsIt) {
+  ListGrid f;
+  TkwDBGridInplaceEdit* editor = f.Edit(1);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(editor->EditStyle(), esPickList);
+  EXPECT_EQ(editor->ActiveList(), editor->DataList());
+  EXPECT_EQ(editor->Text(), "1");  // the key's text
+  f.ClickButton();
+  ASSERT_TRUE(editor->ListVisible());
+  ASSERT_NE(editor->DataList(), nullptr);
+  ASSERT_EQ(editor->DataList()->Items()->Count(), 3);
+  EXPECT_EQ(editor->DataList()->Items()->Strings(2), "橙子");
+  PostKey(VK_DOWN);
+  PostKey(VK_ESCAPE);
+  EXPECT_FALSE(editor->ListVisible());
+  EXPECT_EQ(f.writes, 0);
+  f.AltDown();
+  ASSERT_TRUE(editor->ListVisible());
+  PostKey(VK_DOWN);
+  PostKey(VK_RETURN);
+  EXPECT_FALSE(editor->ListVisible());
+  EXPECT_EQ(f.bill->FieldByName("GOODSID")->AsInteger(), 2);
+  EXPECT_EQ(editor->Text(), "2");  // the key's text again
+  EXPECT_EQ(f.writes, 1);
+  PostKey(VK_DOWN);
+  EXPECT_EQ(f.bill->State(), dsBrowse);
+  EXPECT_EQ(f.grid->FocusedRowIndex(), 1);
+  EXPECT_EQ(f.writes, 1);
+  EXPECT_EQ(f.Text(1, "GOODSID"), "2");
+  EXPECT_FALSE(f.goods->ControlsDisabled());
+}
+
+// A key typed into the lookup column is a key: it is written as typed.
+TEST(KwDbGridLists, TypedKeyOfALookupColumnIsWritten) {
+  ListGrid f;
+  f.grid->SetCol(f.grid->DataToRawColumn(1));
+  Pump();
+  TypeText(L"3");
+  ASSERT_NE(f.Editor(), nullptr);
+  EXPECT_EQ(f.Editor()->Text(), "3");
+  PostKey(VK_DOWN);
+  EXPECT_EQ(f.bill->State(), dsBrowse);
+  EXPECT_EQ(f.Text(1, "GOODSID"), "3");
+}
+
+// The editor's list, style and button follow the current column.
+TEST(KwDbGridLists, EditorListsFollowTheColumn) {
+  ListGrid f;
+  TkwDBGridInplaceEdit* editor = f.Edit(1);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(editor->ActiveList(), editor->DataList());
+  PostKey(VK_TAB);  // to PAY
+  PostKey(VK_F2);
+  EXPECT_EQ(f.grid->SelectedColumn(), f.payCol);
+  EXPECT_EQ(editor->EditStyle(), esPickList);
+  EXPECT_EQ(editor->ActiveList(), editor->PickList());
+  f.ClickButton();
+  EXPECT_TRUE(editor->ListVisible());
+  EXPECT_EQ(editor->PickList()->Items()->Strings(1), "刷卡");
+  PostKey(VK_ESCAPE);
+  PostKey(VK_TAB);  // to QTY: no list
+  PostKey(VK_F2);
+  EXPECT_EQ(editor->EditStyle(), esSimple);
+  EXPECT_EQ(editor->ActiveList(), nullptr);
+  f.AltDown();
+  EXPECT_FALSE(editor->ListVisible());
+  // A read-only column drops nothing.
+  f.payCol->SetReadOnly(true);
+  PostKey(VK_ESCAPE);
+  f.Edit(2);
+  EXPECT_TRUE(f.grid->EditorMode());
+  EXPECT_EQ(editor->EditStyle(), esSimple);
+  f.AltDown();
+  EXPECT_FALSE(editor->ListVisible());
+  EXPECT_EQ(f.writes, 0);
+}
+
+TEST(KwDbGridLists, EllipsisButtonReachesTheColumnsEvent) {
+  ListGrid f;
+  int clicks = 0;
+  TObject* sender = nullptr;
+  f.qtyCol->SetButtonStyle(gcbsEllipsis);
+  f.qtyCol->OnEditButtonClick = [&](TObject* s) {
+    ++clicks;
+    sender = s;
+  };
+  TkwDBGridInplaceEdit* editor = f.Edit(3);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(editor->EditStyle(), esEllipsis);
+  f.ClickButton();
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(sender, f.qtyCol);
+  EXPECT_EQ(f.writes, 0);
+}
+
+// Letters are not typed into numbers, nor anything into a check-box column; a sign
+// only leads a number.
+TEST(KwDbGridLists, KeysTheFieldRefusesAreNotTyped) {
+  ListGrid f;
+  f.grid->SetCol(f.grid->DataToRawColumn(3));
+  Pump();
+  TypeText(L"a7x.5.");
+  ASSERT_NE(f.Editor(), nullptr);
+  EXPECT_EQ(f.Editor()->Text(), "7.5");
+  TypeText(L"-");
+  EXPECT_EQ(f.Editor()->Text(), "7.5");
+  PostKey(VK_DOWN);
+  EXPECT_EQ(f.Text(1, "QTY"), "7.5");
+  f.grid->SetCol(f.grid->DataToRawColumn(1));
+  Pump();
+  TypeText(L"2.b");  // an integer key: no point, no letters
+  EXPECT_EQ(f.Editor()->Text(), "2");
+  PostKey(VK_ESCAPE);
+  PostKey(VK_ESCAPE);
+  f.qtyCol->SetButtonStyle(gcbsCheckBox);
+  Pump();
+  f.grid->SetCol(f.grid->DataToRawColumn(3));
+  Pump();
+  TypeText(L"9");
+  EXPECT_EQ(f.bill->State(), dsBrowse);
+  EXPECT_EQ(f.Text(2, "QTY"), "5");
+}
+
+// The view is its controller's view while both live.
+TEST(KwDbGridLists, TheViewIsTheControllersView) {
+  ListGrid f;
+  TkwCustomDbGridView& view = f.grid->DbView();
+  ASSERT_NE(f.grid->GridController(), nullptr);
+  EXPECT_EQ(f.grid->GridController()->View(), static_cast<IkwDbGridView*>(&view));
+  EXPECT_EQ(view.DataController(), f.grid->GridController());
+  f.grid->SetCol(f.grid->DataToRawColumn(1));
+  EXPECT_EQ(view.GetField() ? view.GetField()->FieldName() : AnsiString(), "GOODSID");
+  EXPECT_EQ(view.PickList(), f.goodsCol->PickList());
+  EXPECT_EQ(view.DropDownRows(), 7);
+  EXPECT_FALSE(view.ReadOnly());
+  EXPECT_EQ(view.GetDisplayText(f.goodsCol->DbField()), "苹果");
+  EXPECT_EQ(view.GetValue(f.goodsCol->DbField()).AsInteger(), 1);
+}
