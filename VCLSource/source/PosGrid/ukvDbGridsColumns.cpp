@@ -479,6 +479,10 @@ void TkwColumn::SetField(TField* v) {
   if (v && v->HasState(csDestroying)) v = nullptr;
   FField = v;
   FFieldIntf.SetField(v);
+  // The field item reads another dataset field now: its values are read again when the
+  // collection's change is announced (once for a whole batch of columns).
+  if (FDbField && FDbField->DataField() != v)
+    if (TkwDBGridColumns* cols = Columns()) cols->FFieldsRebound = true;
   if (v) {
     FFieldName = v->FullName();
     if (FDbField) FDbField->SetFieldName(FFieldName);
@@ -767,6 +771,10 @@ void TkwDBGridColumns::Update(TCollectionItem* item) {
   // The end of a read: the parents named by index can be set now that every column is in.
   if (!item && SetStreamedParents()) return;
   if (!FGrid || FGrid->IsLoading()) return;
+  if (FFieldsRebound) {
+    FFieldsRebound = false;
+    if (TkvCustomDbDataController* c = FGrid->DataController()) c->ReloadGuarded(false);
+  }
   if (item)
     FGrid->ColumnChanged(static_cast<TkwColumn*>(item));
   else

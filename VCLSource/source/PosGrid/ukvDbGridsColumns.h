@@ -341,4 +341,6 @@ class TkwDBGridColumns : public TCollection {
 
   IkwColumnsGrid* FGrid;
   bool FFieldBinding = false;
+  bool FFieldsRebound = false;  // a column's field item must read its field again
+  friend class TkwColumn;
 };
