@@ -329,3 +329,50 @@ TEST(KwDbGridGoodsForm, FilterByTextNumberRangeAndDateRangeIsWhatTheDatasetAppli
   EXPECT_FALSE(f.data->Filtered());
   EXPECT_EQ(f.Rows(), kGoods);
 }
+
+// Pictures of the three dialogs as the goods form opens them (docs/screenshots).
+TEST(KwDbGridGoodsForm, Screenshots) {
+  GoodsForm f;
+  const std::string dir = std::string("Z:") + POS_BINARY_DIR + "/";
+  TfmGridLocate& locate = f.grid->LocateDialog();
+  WhenShown(locate, [&] {
+    Focus(locate.cbbLocate);
+    PostKey(VK_DOWN);
+    Focus(locate.edtLocate);
+    TypeText(L"橙子7777");
+    SaveScreenshot(&locate, dir + "kw-goods-locate.png");
+    PostKey(VK_ESCAPE);
+  });
+  PostKey(VK_F3);
+  EXPECT_EQ(locate.ModalResult(), mrCancel);
+
+  TfmGridCustomColumns& columns = f.grid->CustomColumnsDialog();
+  WhenShown(columns, [&] {
+    Focus(columns.stgrdColumns);
+    PostKey(VK_DOWN);
+    ClickOn(columns.btnSwitchVisible);
+    Focus(columns.stgrdColumns);
+    // The last column reaches the list's right edge.
+    TStringGrid* g = columns.stgrdColumns;
+    EXPECT_EQ(g->ColWidths(0) + g->ColWidths(1) + g->ColWidths(2) + 3 * g->GridLineWidth(), g->ClientWidth());
+    EXPECT_GT(g->ColWidths(2), 87);
+    SaveScreenshot(&columns, dir + "kw-goods-columns.png");
+    ClickOn(columns.Button2);
+  });
+  f.Menu(3);
+  EXPECT_EQ(columns.ModalResult(), mrCancel);
+
+  TfmGridFilter& filter = f.grid->FilterDialog();
+  WhenShown(filter, [&] {
+    GoodsForm::ChooseFilterColumn(filter, 3);
+    Focus(filter.edtMin);
+    TypeText(L"10");
+    Focus(filter.edtMax);
+    TypeText(L"12");
+    SaveScreenshot(&filter, dir + "kw-goods-filter.png");
+    ClickOn(filter.btnCancel);
+  });
+  f.Menu(2);
+  EXPECT_EQ(filter.ModalResult(), mrCancel);
+  EXPECT_EQ(f.Rows(), kGoods);
+}
