@@ -199,3 +199,29 @@ TEST(KwDbGridDialogs, TheContextMenuKeyOpensTheMenuAndAHandledPopupEventOpensNon
   EXPECT_EQ(popups, 1);
   EXPECT_FALSE(*columnsShown);
 }
+
+// The list event tells each dialog's list apart, so a column can be kept out of the filter
+// dialog only; columns with children or gcoConfigNoVisible are never listed.
+TEST(KwDbGridDialogs, TheListEventNamesTheDialogItFills) {
+  DialogsForm f;
+  TkwColumn* qty = f.grid->Columns()->Items(2);
+  TkwColumn* price = f.grid->Columns()->Items(3);
+  price->SetColumnOptions(price->ColumnOptions() | ColumnOption(gcoConfigNoVisible));
+  std::string asked;
+  f.grid->CheckNeedShowColumnInListEvent = [&](TkwCustomDBGrid*, TkwColumn* c, TkwShowColumnType type,
+                                               bool& show) {
+    asked += std::string(c->FieldName()) + (type == sctFilter ? "F " : type == sctCustom ? "C " : "L ");
+    if (c == qty && type == sctFilter) show = false;
+  };
+  f.grid->RefreshColumnLists();
+  EXPECT_EQ(asked, "IDF NAMEF QTYF IDC NAMEC QTYC ");
+  TfmGridFilter& filter = f.grid->FilterDialog();
+  ASSERT_EQ(filter.cbbFilter->Items()->Count(), 2);
+  EXPECT_EQ(filter.cbbFilter->Items()->Strings(1), "NAME");
+  EXPECT_EQ(filter.cbbFilter->ItemIndex(), 0);
+  TStringGrid* rows = f.grid->CustomColumnsDialog().stgrdColumns;
+  ASSERT_EQ(rows->RowCount(), 4);
+  EXPECT_EQ(rows->FixedRows(), 1);
+  EXPECT_EQ(rows->Cells(1, 3), "QTY");
+  EXPECT_EQ(f.grid->CustomColumnsDialog().VisibleCount, 3);
+}
