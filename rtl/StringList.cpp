@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include "rtl/ComponentStreaming.h"
 #include "rtl/Streams.h"
 
 // --- TStrings ------------------------------------------------------------------------------
@@ -528,4 +529,26 @@ void TStringList::SetCaseSensitive(bool v) {
   if (v == CaseSensitive()) return;
   TStrings::SetCaseSensitive(v);
   if (FSorted) Sort();
+}
+
+void TStrings::DefineProperties(TFiler& Filer) {
+  TPersistent::DefineProperties(Filer);
+  Filer.DefineProperty(
+      "Strings",
+      [this](TReader& reader) {
+        // Read whole before the lines change: a damaged list leaves them as they were.
+        std::vector<AnsiString> lines;
+        reader.ReadListBegin();
+        while (!reader.EndOfList()) lines.push_back(reader.ReadString());
+        reader.ReadListEnd();
+        TUpdateScope update(this);
+        Clear();
+        for (const AnsiString& line : lines) Add(line);
+      },
+      [this](TWriter& writer) {
+        writer.WriteListBegin();
+        for (int i = 0; i < Count(); ++i) writer.WriteString(Strings(i));
+        writer.WriteListEnd();
+      },
+      Count() > 0);
 }

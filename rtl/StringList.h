@@ -112,6 +112,10 @@ class TStrings : public TPersistent {
 
   std::vector<AnsiString> ToVector() const;
 
+  // Component streaming: the lines as the defined property "Strings", a list of strings,
+  // written when there is a line; reading replaces the lines (objects are not streamed).
+  void DefineProperties(TFiler& Filer) override;
+
  protected:
   // Called with true at the first BeginUpdate and false at the last EndUpdate.
   virtual void SetUpdateState(bool updating) {}

@@ -133,7 +133,9 @@ TEST(ColumnsStream, VisibilityGivenByTheParentIsNotWritten) {
   Append(b, {vaSet, 0x00});
   Short(b, "Visible");
   Append(b, {vaFalse, vaNull});
-  Append(b, {vaList, vaNull});  // the child: nothing of its own
+  Append(b, {vaList});  // the child: only its parent, no visibility of its own
+  Short(b, "ParentIndex");
+  Append(b, {vaInt8, 0, vaNull});
   Append(b, {vaNull});
   EXPECT_EQ(Write(*g.Columns), b);
 }
@@ -173,6 +175,168 @@ TEST(ColumnsStream, FontsOptionsAndTextsRoundTrip) {
   EXPECT_EQ(r->Name(), "colName");
   EXPECT_EQ(r->ImeMode(), imChinese);
   EXPECT_EQ(Write(*back.Columns), written);
+}
+
+// A pick list: its lines as "PickList.Strings", a list of strings, among the published
+// properties (after Name). GBK lines whose trail bytes are ASCII signs ('\\', '|', '@')
+// and an empty line come back byte for byte.
+const char* const kPickLines[] = {"\xCA\x5C\xB1\x7C", "", "\x81\x40\xB5\xC6"};
+
+TEST(ColumnsStream, PickListLinesAreWrittenAsAListOfStrings) {
+  FakeGrid g;
+  TkwColumn* c = g.Columns->Add();
+  c->SetFieldName("NAME");
+  for (const char* line : kPickLines) c->PickList()->Add(line);
+  Bytes b;
+  Append(b, {vaCollection, vaList});
+  Short(b, "FieldName");
+  Str(b, "NAME");
+  Short(b, "PickList.Strings");
+  Append(b, {vaList});
+  for (const char* line : kPickLines) Str(b, line);
+  Append(b, {vaNull});
+  Append(b, {vaNull, vaNull});
+  EXPECT_EQ(Write(*g.Columns), b);
+
+  FakeGrid back;
+  Read(*back.Columns, b);
+  ASSERT_EQ(back.Columns->Count(), 1);
+  EXPECT_EQ(back.Columns->Items(0)->PickList()->ToVector(),
+            (std::vector<AnsiString>{kPickLines[0], kPickLines[1], kPickLines[2]}));
+  EXPECT_EQ(Write(*back.Columns), b);
+}
+
+TEST(ColumnsStream, AnEmptyPickListAndOneDroppedByRestoreDefaultsWriteNothing) {
+  FakeGrid g;
+  TkwColumn* c = g.Columns->Add();
+  c->PickList();  // made, no lines
+  Bytes none;
+  Append(none, {vaCollection, vaList, vaNull, vaNull});
+  EXPECT_EQ(Write(*g.Columns), none);
+  c->PickList()->Add("x");
+  c->RestoreDefaults();
+  EXPECT_EQ(Write(*g.Columns), none);
+}
+
+// Titles: alignment, caption and colour, each only when set.
+TEST(ColumnsStream, TitleValuesAreWrittenOnlyWhenSet) {
+  FakeGrid g;
+  TkwColumn* c = g.Columns->Add();
+  c->Title()->SetColor(0x00FFFF);
+  c->Title()->SetAlignment(taCenter);
+  c->Title()->SetCaption("单价");
+  Bytes b;
+  Append(b, {vaCollection, vaList});
+  Short(b, "Title.Alignment");
+  Append(b, {vaIdent});
+  Short(b, "taCenter");
+  Short(b, "Title.Caption");
+  Str(b, "单价");
+  Short(b, "Title.Color");
+  Append(b, {vaInt32, 0xFF, 0xFF, 0x00, 0x00});
+  Append(b, {vaNull, vaNull});
+  EXPECT_EQ(Write(*g.Columns), b);
+  FakeGrid back;
+  Read(*back.Columns, b);
+  TkwColumn* r = back.Columns->Items(0);
+  EXPECT_EQ(r->AssignedValues(), (1 << cvTitleColor) | (1 << cvTitleCaption) | (1 << cvTitleAlignment));
+  EXPECT_EQ(r->Title()->Color(), 0x00FFFF);
+  EXPECT_EQ(r->Title()->Alignment(), taCenter);
+  EXPECT_EQ(r->Title()->Caption(), "单价");
+}
+
+// Multi-level columns: each child names its parent's index as "ParentIndex", after its
+// published properties. A child may come before its parent.
+Bytes ExpectedLevels() {
+  Bytes b;
+  Append(b, {vaCollection});
+  Append(b, {vaList});  // 0: QTY under 金额 (index 2)
+  Short(b, "FieldName");
+  Str(b, "QTY");
+  Short(b, "ParentIndex");
+  Append(b, {vaInt8, 2});
+  Append(b, {vaNull});
+  Append(b, {vaList});  // 1: 商品, top
+  Short(b, "Title.Caption");
+  Str(b, "商品");
+  Append(b, {vaNull});
+  Append(b, {vaList});  // 2: 金额 under 商品
+  Short(b, "Title.Caption");
+  Str(b, "金额");
+  Short(b, "ParentIndex");
+  Append(b, {vaInt8, 1});
+  Append(b, {vaNull});
+  Append(b, {vaList});  // 3: PRICE under 金额
+  Short(b, "FieldName");
+  Str(b, "PRICE");
+  Short(b, "ParentIndex");
+  Append(b, {vaInt8, 2});
+  Append(b, {vaNull});
+  Append(b, {vaNull});
+  return b;
+}
+
+TEST(ColumnsStream, ParentsAreWrittenAsIndexesAndComeBackAsTheSameTree) {
+  FakeGrid g;
+  TkwColumn* qty = g.Columns->Add();
+  qty->SetFieldName("QTY");
+  TkwColumn* goods = g.Columns->Add();
+  goods->Title()->SetCaption("商品");
+  TkwColumn* money = g.Columns->Add();
+  money->Title()->SetCaption("金额");
+  TkwColumn* price = g.Columns->Add();
+  price->SetFieldName("PRICE");
+  money->SetParent(goods);
+  qty->SetParent(money);
+  price->SetParent(money);
+  EXPECT_EQ(Write(*g.Columns), ExpectedLevels());
+
+  FakeGrid back;
+  back.TakeLog();
+  Read(*back.Columns, ExpectedLevels());
+  EXPECT_EQ(back.TakeLog(), "relaid");  // one change for the whole read
+  ASSERT_EQ(back.Columns->Count(), 4);
+  std::vector<TkwColumn*> cols;
+  for (int i = 0; i < 4; ++i) cols.push_back(back.Columns->Items(i));
+  EXPECT_EQ(cols[0]->Parent(), cols[2]);
+  EXPECT_EQ(cols[1]->Parent(), nullptr);
+  EXPECT_EQ(cols[2]->Parent(), cols[1]);
+  EXPECT_EQ(cols[3]->Parent(), cols[2]);
+  EXPECT_EQ(cols[3]->Level(), 2);
+  EXPECT_EQ(cols[2]->ChildCount(), 2);
+  EXPECT_EQ(cols[0]->ParentCaption(), "商品金额QTY");
+  EXPECT_EQ(Write(*back.Columns), ExpectedLevels());
+}
+
+TEST(ColumnsStream, FaultAParentIndexBeyondTheColumnsOrACycleIsRefused) {
+  // Index 4 of four columns.
+  Bytes beyond = ExpectedLevels();
+  const size_t at = beyond.size() - 3;  // PRICE's parent index byte
+  ASSERT_EQ(beyond[at], 2);
+  beyond[at] = 4;
+  FakeGrid g1;
+  EXPECT_THROW(Read(*g1.Columns, beyond), EReadError);
+  // Two columns, each the other's parent.
+  Bytes cycle;
+  Append(cycle, {vaCollection, vaList});
+  Short(cycle, "ParentIndex");
+  Append(cycle, {vaInt8, 1, vaNull, vaList});
+  Short(cycle, "ParentIndex");
+  Append(cycle, {vaInt8, 0, vaNull, vaNull});
+  FakeGrid g2;
+  try {
+    Read(*g2.Columns, cycle);
+    ADD_FAILURE() << "a cycle was read";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), kSelfAsParent);
+  }
+  // A negative index is refused where it is read.
+  Bytes negative;
+  Append(negative, {vaCollection, vaList});
+  Short(negative, "ParentIndex");
+  Append(negative, {vaInt8, 0xFF, vaNull, vaNull});
+  FakeGrid g3;
+  EXPECT_THROW(Read(*g3.Columns, negative), EReadError);
 }
 
 }  // namespace

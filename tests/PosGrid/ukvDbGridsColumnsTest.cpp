@@ -340,6 +340,27 @@ TEST(Columns, CustomisedStateBuildsOneColumnPerFieldAndDefaultClears) {
   EXPECT_EQ(g.C->FieldCount(), 0);  // the columns' field items went with them
 }
 
+// Regression: columns bound to their fields after the data controller had loaded (built
+// from the dataset on a bound grid, or added one by one) read no values: the controller's
+// field items were never given their dataset fields.
+TEST(Columns, FaultColumnsBoundAfterLoadingReadTheirValues) {
+  FakeGrid g;
+  g.Load();
+  const auto value = [&](TkwColumn* c, int record) {
+    Variant v;
+    g.C->GetValue(record, c->DbField(), v);
+    return std::string(VarToStr(v));
+  };
+  g.Columns->SetState(TkwDBGridColumns::csCustomized);
+  ASSERT_EQ(g.Columns->Count(), 4);
+  EXPECT_EQ(value(g.Columns->Items(1), 2), "桃");
+  EXPECT_EQ(value(g.Columns->Items(3), 1), "2.25");
+  TkwColumn* added = g.Columns->Add();
+  added->SetFieldName("NAME");
+  EXPECT_EQ(value(added, 0), "苹果");
+  EXPECT_EQ(g.C->GetRecordCount(), 3);
+}
+
 TEST(Columns, ChangesOfOneColumnAndOfTheLayoutReachTheGrid) {
   FakeGrid g;
   TkwColumn* c = AddColumn(g, "QTY");

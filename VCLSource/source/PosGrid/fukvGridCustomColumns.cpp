@@ -1,6 +1,8 @@
 // The grid's column dialog.
 #include "fukvGridCustomColumns.h"
 
+#include <algorithm>
+
 #include "ui/WinApi.h"
 
 namespace {
@@ -14,6 +16,7 @@ C* Place(TfmGridCustomColumns* form, int l, int t, int w, int h) {
 }
 
 constexpr int kVisibleCol = 2;
+constexpr int kVisibleColWidth = 87;
 const char* const kVisibleMark = "*";
 
 }  // namespace
@@ -26,7 +29,7 @@ TfmGridCustomColumns::TfmGridCustomColumns(TComponent* AOwner) : TkwDialog(AOwne
   stgrdColumns->SetColCount(3);
   stgrdColumns->SetColWidths(0, 64);
   stgrdColumns->SetColWidths(1, 204);
-  stgrdColumns->SetColWidths(2, 87);
+  stgrdColumns->SetColWidths(kVisibleCol, kVisibleColWidth);
   stgrdColumns->SetOptions(TGridOptions{goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect,
                                         goDrawFocusSelected, goColSizing});
   stgrdColumns->SetTabStop(true);
@@ -77,6 +80,20 @@ void TfmGridCustomColumns::ToggleRow(int row) {
     --VisibleCount;
     stgrdColumns->SetCells(kVisibleCol, row, "");
   }
+}
+
+void TfmGridCustomColumns::FitLastColumn() {
+  TStringGrid* g = stgrdColumns;
+  if (!g->HandleAllocated()) return;
+  const int lines = g->ColCount() * g->GridLineWidth();
+  const int rest = g->ClientWidth() - g->ColWidths(0) - g->ColWidths(1) - lines;
+  g->SetColWidths(kVisibleCol, std::max(kVisibleColWidth, rest));
+}
+
+void TfmGridCustomColumns::SetVisible(bool v) {
+  TkwDialog::SetVisible(v);
+  // The rows are in by now: whether the list scrolls is known.
+  if (v) FitLastColumn();
 }
 
 void TfmGridCustomColumns::btnSwitchVisibleClick(TObject* Sender) { ToggleRow(stgrdColumns->Row()); }

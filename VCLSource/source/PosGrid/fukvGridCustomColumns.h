@@ -30,6 +30,10 @@ class TfmGridCustomColumns : public TkwDialog {
 
   // Shows or hides the column of data row `row`; the last visible one is never hidden.
   void ToggleRow(int row);
+  // The last column takes the list's width left by the others (never below its own 87
+  // pixels), so no empty strip stays at the right whether a scroll bar shows or not.
+  void FitLastColumn();
+  void SetVisible(bool v) override;
 
   // The number of rows marked visible, set by the owner when it fills the list.
   int VisibleCount = 0;

@@ -138,11 +138,6 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   // without child columns and without gcoConfigNoVisible, unless
   // CheckNeedShowColumnInListEvent, asked with that list's kind, refuses it.
   bool ColumnMayBeListed(TkwColumn* Column, TkwShowColumnType Kind);
-  // Fills the three dialogs' column lists again (the deferred update's column lists):
-  // the locate and filter lists with the visible, unexpanded columns that may be listed,
-  // under their parents' captions; the column dialog with every column that may be
-  // listed, visible or not, marked "*" when visible and coloured by its group.
-  void RefreshColumnLists();
 
   // --- layout state ------------------------------------------------------------------------
   int TitleOffset() const { return FTitleOffset; }
@@ -159,6 +154,21 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   TfmGridLocate& LocateDialog() { return *FLocateDialog; }
   TfmGridCustomColumns& CustomColumnsDialog() { return *FCustomColumnsDialog; }
   bool LocateFirst() const { return FLocateFirst; }
+
+  // --- the dialogs (ukvDbGridsDialogs.cpp) ------------------------------------------------------
+  // The grid's menu, at a right click or the context-menu key, offers its dialogs: locate,
+  // filter (not under dgDisFilter) and the column dialog. OnContextPopup comes first; when
+  // it handles the message there is no menu.
+  // Fills the filter dialog's column list and the column dialog's rows from Columns.
+  void RefreshColumnLists();
+  // Shows the filter dialog; OK applies its conditions to the grid filter.
+  void ShowFilterDialog();
+  // Shows the column dialog; OK shows and hides the columns as marked.
+  void ShowCustomColumnsDialog();
+  // Menu commands of the dialogs' menu.
+  enum TkwDialogCommand : int { dcLocate = 1, dcFilter = 2, dcCustomColumns = 3 };
+  // Runs one command of the menu (what choosing it does).
+  void RunDialogCommand(int command);
 
   void BeginLayout();
   void EndLayout();
@@ -213,8 +223,9 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   void UpdateScrollBars();
   void UpdateRowCount();
   void Loaded() override;
-  // "Columns": written when the columns are the form's own (customised); reading it
-  // replaces the columns.
+  // Columns are streamed as the defined property "Columns", a collection: written only
+  // when they are customised (the default layout is made again from the dataset);
+  // reading replaces them.
   void DefineProperties(TFiler& Filer) override;
 
  protected:
@@ -292,6 +303,9 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   void UpdateScrollPos() override;
   void BoundsChanged(bool sized) override;
   void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override;
+  void WMContextMenu(TMessage& m) override;
+  // Tracks the dialogs' menu at a screen point; the command chosen, 0 for none.
+  virtual int TrackDialogMenu(POINT screen);
 
   // --- painting (ukvDbGridsPaint.cpp) ------------------------------------------------------------
   virtual void DrawIndicatorCell(int ARow, const TRect& ARect, TGridDrawState AState);

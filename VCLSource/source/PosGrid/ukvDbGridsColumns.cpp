@@ -9,6 +9,8 @@
 #include "db/DataSet.h"
 #include "db/Field.h"
 #include "rtl/Classes.h"
+#include "rtl/ComponentStreaming.h"
+#include "rtl/SysUtils.h"
 #include "rtl/PublishedProperties.h"
 
 namespace {
@@ -477,6 +479,10 @@ void TkwColumn::SetField(TField* v) {
   if (v && v->HasState(csDestroying)) v = nullptr;
   FField = v;
   FFieldIntf.SetField(v);
+  // The field item reads another dataset field now: its values are read again when the
+  // collection's change is announced (once for a whole batch of columns).
+  if (FDbField && FDbField->DataField() != v)
+    if (TkwDBGridColumns* cols = Columns()) cols->FFieldsRebound = true;
   if (v) {
     FFieldName = v->FullName();
     if (FDbField) FDbField->SetFieldName(FFieldName);
@@ -656,7 +662,8 @@ void TkwColumn::DefinePublished(TPublishedProperties& P) {
   P.AddString("ImeName", this, &TkwColumn::ImeName, &TkwColumn::SetImeName)
       .Stored([this] { return IsAssigned(cvImeName) && FImeName != DefaultImeName(); });
   P.AddString("Name", this, &TkwColumn::Name, &TkwColumn::SetName);
-  // PickList is not streamed: the string lists of this framework write no lines yet.
+  P.AddClass("PickList", [this]() -> TPersistent* { return PickList(); })
+      .Stored([this] { return FPickList && FPickList->Count() > 0; });
   P.AddBoolean("ReadOnly", this, &TkwColumn::ReadOnly, &TkwColumn::SetReadOnly)
       .Stored([this] { return IsAssigned(cvReadOnly) && Has(gcoReadOnly) != DefaultReadOnly(); });
   P.AddClass("Title", this, &TkwColumn::Title);
@@ -673,6 +680,18 @@ void TkwColumn::DefinePublished(TPublishedProperties& P) {
   // column and streaming it does not lose its width.
   P.AddInteger("Width", this, &TkwColumn::StoredWidth, &TkwColumn::SetWidth)
       .Stored([this] { return IsAssigned(cvWidth) && FWidth != DefaultWidth(); });
+}
+
+void TkwColumn::DefineProperties(TFiler& Filer) {
+  TkwInterfaceCollectionItem::DefineProperties(Filer);
+  Filer.DefineProperty(
+      "ParentIndex",
+      [this](TReader& reader) {
+        const int index = reader.ReadInteger();
+        if (index < 0) throw EReadError("Invalid column parent index " + IntToStr(index));
+        FStreamedParent = index;
+      },
+      [this](TWriter& writer) { writer.WriteInteger(static_cast<int32_t>(FParent->Index())); }, FParent != nullptr);
 }
 
 // --- TkwDBGridColumns ------------------------------------------------------------------------------
@@ -731,8 +750,31 @@ TkwColumn* TkwDBGridColumns::FindColumnByName(std::string_view name) const {
   return nullptr;
 }
 
+bool TkwDBGridColumns::SetStreamedParents() {
+  std::vector<std::pair<TkwColumn*, int>> pending;
+  for (int i = 0; i < Count(); ++i) {
+    TkwColumn* c = Items(i);
+    if (c->FStreamedParent < 0) continue;
+    pending.emplace_back(c, c->FStreamedParent);
+    c->FStreamedParent = -1;
+  }
+  if (pending.empty()) return false;
+  TUpdateScope update(this);  // its end announces the change
+  for (const auto& [column, index] : pending) {
+    if (index >= Count()) throw EReadError("Invalid column parent index " + IntToStr(index));
+    column->SetParent(Items(index));
+  }
+  return true;
+}
+
 void TkwDBGridColumns::Update(TCollectionItem* item) {
+  // The end of a read: the parents named by index can be set now that every column is in.
+  if (!item && SetStreamedParents()) return;
   if (!FGrid || FGrid->IsLoading()) return;
+  if (FFieldsRebound) {
+    FFieldsRebound = false;
+    if (TkvCustomDbDataController* c = FGrid->DataController()) c->ReloadGuarded(false);
+  }
   if (item)
     FGrid->ColumnChanged(static_cast<TkwColumn*>(item));
   else

@@ -163,6 +163,9 @@ class TkwColumn : public TkwInterfaceCollectionItem, public IkwColumn {
   int DefaultWidth() const;
   int StoredWidth() const { return FWidth; }
   void DefinePublished(TPublishedProperties& P) override;
+  // The parent column is streamed as the defined property "ParentIndex", its index in the
+  // collection; a column read with one gets its parent when the whole collection is in.
+  void DefineProperties(TFiler& Filer) override;
 
   // --- the column ---------------------------------------------------------------------------
   virtual bool LookupLocate(const Variant& value);
@@ -299,6 +302,8 @@ class TkwColumn : public TkwInterfaceCollectionItem, public IkwColumn {
   int FWidth = 0;
   TField* FField = nullptr;
   mutable bool FVisibilityMark = false;  // its visibility is being worked out
+  int FStreamedParent = -1;  // the parent's index read from a stream, until it is set
+  friend class TkwDBGridColumns;
 };
 
 class TkwDBGridColumns : public TCollection {
@@ -328,6 +333,14 @@ class TkwDBGridColumns : public TCollection {
   void Update(TCollectionItem* item) override;
 
  private:
+  // Gives the columns read with a parent index their parents, in collection order, in one
+  // update. A parent index beyond the collection raises EReadError; a parent that would
+  // make a cycle raises Exception kSelfAsParent. True when it set any (its own update then
+  // announced the change).
+  bool SetStreamedParents();
+
   IkwColumnsGrid* FGrid;
   bool FFieldBinding = false;
+  bool FFieldsRebound = false;  // a column's field item must read its field again
+  friend class TkwColumn;
 };
