@@ -303,7 +303,7 @@ size_t StorageBytes(TkvDataStorage& s) {
     const TkvRecord* r = s.RecordAt(i);
     if (!r) continue;
     for (size_t c = 0; c < r->CellCount(); ++c)
-      if (const auto* t = std::get_if<AnsiString>(&r->Cells()[c]); t && t->capacity() > 15) n += t->capacity() + 1;
+      n += r->Cells()[c].HeapBytes();
   }
   return n;
 }

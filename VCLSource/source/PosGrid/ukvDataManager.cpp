@@ -313,6 +313,7 @@ int TkvDataStorage::AppendInternalRecord() {
 int TkvDataStorage::SetRecordCount(int count) {
   ++FStamp;
   if (count < 0) count = 0;
+  if (RecordCount() < count) FRecords.Reserve(static_cast<size_t>(count));
   while (RecordCount() < count) AppendRecord();
   while (RecordCount() > count) DeleteRecord(RecordCount() - 1);
   return RecordCount();
@@ -383,13 +384,17 @@ void TkvDataStorage::SetDisplayText(int index, TkvValueDef* def, const AnsiStrin
 // --- typed values ---------------------------------------------------------------------------
 
 TkvValueDef* TkvDataStorage::TypedDef(int index, TkvValueDef* def, TkvValueTypeClass t) {
+  // A data definition on a data record (the loaders' case): IsStored without the call.
+  if (def && index >= 0 && def->Owner() == FValueDefs.get())
+    return def->ValueType() == t && (def->Stored() || !FStoredOnly) ? def : nullptr;
   TkvValueDef* d = DefFor(index, def);
   return d && d->ValueType() == t && d->IsStored() ? d : nullptr;
 }
 
 TkvValuePlace TkvDataStorage::TypedPlace(int index, TkvValueDef* d) {
   if (index >= 0) ++FStamp;
-  TkvRecord* r = Allocate(index);
+  TkvRecord* r = static_cast<size_t>(index) < FRecords.Size() ? FRecords.At(static_cast<size_t>(index)) : nullptr;
+  if (!r) r = Allocate(index);
   r->Bytes()[static_cast<size_t>(d->Offset())] = 1;  // the value below cannot fail
   return d->Place(r);
 }
@@ -441,7 +446,7 @@ void TkvDataStorage::SetBoolean(int index, TkvValueDef* def, bool v) {
 }
 
 void TkvDataStorage::SetString(int index, TkvValueDef* def, AnsiString v) {
-  if (TkvValueDef* d = TypedDef(index, def, TkvStringValueTypeClass())) *TypedPlace(index, d).Cell = std::move(v);
+  if (TkvValueDef* d = TypedDef(index, def, TkvStringValueTypeClass())) TypedPlace(index, d).Cell->SetText(v);
   else SetValue(index, def, Variant(std::move(v)));
 }
 
@@ -497,9 +502,8 @@ bool TkvDataStorage::GetString(int index, TkvValueDef* def, AnsiString& v) {
   return GetTyped(index, def, TkvStringValueTypeClass(), v,
                   [](const TkvConstPlace& p, AnsiString& out) {
                     // An emptied cell reads as the Null a Variant would give.
-                    const auto* s = std::get_if<AnsiString>(p.Cell);
-                    if (!s) return false;
-                    out = *s;
+                    if (!p.Cell->HasText()) return false;
+                    out.assign(p.Cell->Text());
                     return true;
                   },
                   [](const Variant& x) { return x.AsString(); });

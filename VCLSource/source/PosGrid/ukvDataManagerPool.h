@@ -44,7 +44,7 @@ class TkvRecordPool {
 
  private:
   static constexpr size_t kFirstChunk = 4096;
-  static constexpr size_t kLargestChunk = 256 * 1024;
+  static constexpr size_t kLargestChunk = 64 * 1024;
   // Blocks above this take a heap block of their own.
   static constexpr size_t kLargeBlock = kLargestChunk / 4;
   static size_t Rounded(size_t bytes) { return (bytes + kvRecordBlockAlign - 1) & ~(kvRecordBlockAlign - 1); }

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-TkvTextKey TextSortKey(const AnsiString& s) {
+TkvTextKey TextSortKey(std::string_view s) {
   static const bool* const folding = FoldingLeads();
   unsigned char folded[16] = {};
   size_t i = 0, taken = 0;
@@ -34,44 +34,49 @@ void TkvColumnCopy::Put(size_t i, const TkvRecord* record) {
   TkvConstPlace p;
   if (!FDef->GetRecordPlace(record, p)) return;
   FHas[i] = 1;
-  if (FDef->ValueType()->UsesCell()) {
-    FCells[i] = p.Cell;
-    if (const auto* text = std::get_if<AnsiString>(p.Cell); FKeyed && text) {
-      FKeys[i] = TextSortKey(*text);
-      TkvShortText& t = FTexts[i];
-      if (text->size() <= sizeof t.Bytes) {
-        t.Len = static_cast<uint8_t>(text->size());
-        std::memcpy(t.Bytes, text->data(), text->size());
-      } else {
-        t.Len = kvLongText;
-      }
-    }
-  } else {
+  if (!FUsesCell) {
     std::memcpy(&FBits[i], p.Data, static_cast<size_t>(FDef->ValueType()->DataSize()));
+    return;
+  }
+  FCells[i] = p.Cell;
+  if (FKeyed && p.Cell->HasText()) {
+    const std::string_view text = p.Cell->Text();
+    FKeys[i] = TextSortKey(text);
+    TkvShortText& t = FTexts[i];
+    if (text.size() <= sizeof t.Bytes) {
+      t.Len = static_cast<uint8_t>(text.size());
+      std::memcpy(t.Bytes, text.data(), text.size());
+    } else {
+      t.Len = kvLongText;
+    }
   }
 }
 
-void TkvColumnCopy::Begin(const TkvValueDef* def, int expected) {
+void TkvColumnCopy::Reset(const TkvValueDef* def, size_t n) {
   FDef = def;
   FStamp = ~uint64_t(0);
+  FUsesCell = def->ValueType()->UsesCell();
   FKeyed = def->ValueType() == TkvStringValueTypeClass();
-  FHas.clear();
-  FBits.clear();
-  FCells.clear();
-  FKeys.clear();
-  FTexts.clear();
-  FHas.reserve(static_cast<size_t>(expected));
-  FBits.reserve(static_cast<size_t>(expected));
-  FCells.reserve(static_cast<size_t>(expected));
-  if (FKeyed) FKeys.reserve(static_cast<size_t>(expected));
-  if (FKeyed) FTexts.reserve(static_cast<size_t>(expected));
+  FHas.assign(n, 0);
+  FBits.assign(FUsesCell ? 0 : n, 0);
+  FCells.assign(FUsesCell ? n : 0, nullptr);
+  FKeys.assign(FKeyed ? n : 0, TkvTextKey());
+  FTexts.assign(FKeyed ? n : 0, TkvShortText());
+}
+
+void TkvColumnCopy::Begin(const TkvValueDef* def, int expected) {
+  Reset(def, 0);
+  const size_t n = static_cast<size_t>(expected);
+  FHas.reserve(n);
+  if (FUsesCell) FCells.reserve(n); else FBits.reserve(n);
+  if (FKeyed) FKeys.reserve(n);
+  if (FKeyed) FTexts.reserve(n);
 }
 
 void TkvColumnCopy::Append(const TkvRecord* record) {
   const size_t i = FHas.size();
   FHas.push_back(0);
-  FBits.push_back(0);
-  FCells.push_back(nullptr);
+  if (FUsesCell) FCells.push_back(nullptr); else FBits.push_back(0);
   if (FKeyed) FKeys.emplace_back();
   if (FKeyed) FTexts.emplace_back();
   Put(i, record);
@@ -81,13 +86,7 @@ bool TkvColumnCopy::Refresh(TkvDataStorage& storage, const TkvValueDef* def) {
   if (!def || !Holds(def->ValueType())) return false;
   if (def == FDef && FStamp == storage.Stamp()) return true;
   const int n = storage.RecordCount();
-  FDef = def;
-  FHas.assign(static_cast<size_t>(n), 0);
-  FBits.assign(static_cast<size_t>(n), 0);
-  FCells.assign(static_cast<size_t>(n), nullptr);
-  FKeyed = def->ValueType() == TkvStringValueTypeClass();
-  FKeys.assign(FKeyed ? static_cast<size_t>(n) : 0, TkvTextKey());
-  FTexts.assign(FKeyed ? static_cast<size_t>(n) : 0, TkvShortText());
+  Reset(def, static_cast<size_t>(n));
   for (int r = 0; r < n; ++r) Put(static_cast<size_t>(r), storage.RecordAt(r));
   FStamp = storage.Stamp();
   return true;

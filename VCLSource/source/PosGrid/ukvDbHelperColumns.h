@@ -4,27 +4,27 @@
 //
 // A copy holds, per data record, whether the value is Null and where the value type's
 // raw comparator finds it: the value's bytes themselves for the types kept in at most
-// eight bytes, the record's cell for texts. It is valid for one stamp of the storage
-// and made again (one pass) when the stamp moved; types it cannot hold (decimals,
-// Variants) have no copy and take the record path.
+// eight bytes (no pointer), the record's cell for texts. It is valid for one stamp of
+// the storage and made again (one pass) when the stamp moved; types it cannot hold
+// (decimals, Variants) have no copy and take the record path.
 #pragma once
 #include <cstdint>
 #include <string_view>
 #include <vector>
 #include "VCLSource/source/PosGrid/ukvDbHelperCompare.h"
 
-// A text of up to 23 bytes kept in the copy; longer ones stay in the record.
+// A text of up to 15 bytes kept in the copy; longer ones stay in the record.
 constexpr uint8_t kvLongText = 255;
 struct TkvShortText {
   uint8_t Len = 0;
-  char Bytes[23];
+  char Bytes[15];
 };
 
 // The sort key of a text (see TkvColumnCopy::FKeys).
 struct TkvTextKey {
   uint64_t Hi = 0, Lo = 0;
 };
-TkvTextKey TextSortKey(const AnsiString& s);
+TkvTextKey TextSortKey(std::string_view s);
 
 class TkvColumnCopy {
  public:
@@ -39,9 +39,11 @@ class TkvColumnCopy {
   void Append(const TkvRecord* record);
   void End(uint64_t stamp) { FStamp = stamp; }
   bool Has(int record) const { return FHas[static_cast<size_t>(record)] != 0; }
+  // Fixed-width values from the copy's bits (no cell), cell values from their cell.
   TkvConstPlace Place(int record) const {
     const size_t i = static_cast<size_t>(record);
-    return TkvConstPlace(reinterpret_cast<const uint8_t*>(&FBits[i]), FCells[i]);
+    if (FUsesCell) return TkvConstPlace(nullptr, FCells[i]);
+    return TkvConstPlace(reinterpret_cast<const uint8_t*>(&FBits[i]), nullptr);
   }
   // The raw comparison of two records' values (Null first). Texts first compare their
   // sort keys (below); equal keys leave it to the full comparison.
@@ -56,25 +58,27 @@ class TkvColumnCopy {
     if (!ha || !hb) return ha == hb ? 0 : (ha ? 1 : -1);
     return cmp(Place(a), Place(b));
   }
-  const TkvCell* Cell(int record) const { return FCells[static_cast<size_t>(record)]; }
   // A String value's text ('' for Null): short texts from the copy itself.
   std::string_view Text(int record) const {
     const TkvShortText& t = FTexts[static_cast<size_t>(record)];
     if (t.Len != kvLongText) return std::string_view(t.Bytes, t.Len);
-    const auto* s = std::get_if<AnsiString>(FCells[static_cast<size_t>(record)]);
-    return s ? std::string_view(*s) : std::string_view();
+    return FCells[static_cast<size_t>(record)]->Text();
   }
   bool HasTexts() const { return FKeyed; }
+  // The bits of a fixed-width value (its bytes, zero-padded).
   uint64_t Bits(int record) const { return FBits[static_cast<size_t>(record)]; }
   int Count() const { return static_cast<int>(FHas.size()); }
 
  private:
   void Put(size_t i, const TkvRecord* record);
+  // Empties the copy for def, ready for n records.
+  void Reset(const TkvValueDef* def, size_t n);
   const TkvValueDef* FDef = nullptr;
   uint64_t FStamp = ~uint64_t(0);
+  bool FUsesCell = false;
   std::vector<uint8_t> FHas;
-  std::vector<uint64_t> FBits;
-  std::vector<const TkvCell*> FCells;
+  std::vector<uint64_t> FBits;         // fixed-width types only
+  std::vector<const TkvCell*> FCells;  // cell types only
   // Texts: the first sixteen bytes of the text as CompareAnsiTexts orders it (upper-
   // cased as AnsiUpperCase does: single-byte letters, and double-byte letters by their
   // trail byte; lead bytes as they are), big-endian, padded with zeros; Null keys 0.
