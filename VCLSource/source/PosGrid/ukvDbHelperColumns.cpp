@@ -27,7 +27,7 @@ TkvTextKey TextSortKey(std::string_view s) {
 
 bool TkvColumnCopy::Holds(TkvValueTypeClass t) {
   return t && t != TkvFMTBcdValueTypeClass() && t != TkvVariantValueTypeClass() && t != TkvValueTypeBaseClass() &&
-         (t->UsesCell() || t->DataSize() <= 8);
+         (t->UsesCell() || t->DataSize() == 1 || t->DataSize() == 2 || t->DataSize() == 4 || t->DataSize() == 8);
 }
 
 void TkvColumnCopy::Put(size_t i, const TkvRecord* record) {
@@ -35,7 +35,7 @@ void TkvColumnCopy::Put(size_t i, const TkvRecord* record) {
   if (!FDef->GetRecordPlace(record, p)) return;
   FHas[i] = 1;
   if (!FUsesCell) {
-    std::memcpy(&FBits[i], p.Data, static_cast<size_t>(FDef->ValueType()->DataSize()));
+    std::memcpy(&FData[i * FWidth], p.Data, FWidth);
     return;
   }
   FCells[i] = p.Cell;
@@ -56,9 +56,10 @@ void TkvColumnCopy::Reset(const TkvValueDef* def, size_t n) {
   FDef = def;
   FStamp = ~uint64_t(0);
   FUsesCell = def->ValueType()->UsesCell();
+  FWidth = FUsesCell ? 0 : static_cast<size_t>(def->ValueType()->DataSize());
   FKeyed = def->ValueType() == TkvStringValueTypeClass();
   FHas.assign(n, 0);
-  FBits.assign(FUsesCell ? 0 : n, 0);
+  FData.assign(n * FWidth, 0);
   FCells.assign(FUsesCell ? n : 0, nullptr);
   FKeys.assign(FKeyed ? n : 0, TkvTextKey());
   FTexts.assign(FKeyed ? n : 0, TkvShortText());
@@ -68,7 +69,7 @@ void TkvColumnCopy::Begin(const TkvValueDef* def, int expected) {
   Reset(def, 0);
   const size_t n = static_cast<size_t>(expected);
   FHas.reserve(n);
-  if (FUsesCell) FCells.reserve(n); else FBits.reserve(n);
+  if (FUsesCell) FCells.reserve(n); else FData.reserve(n * FWidth);
   if (FKeyed) FKeys.reserve(n);
   if (FKeyed) FTexts.reserve(n);
 }
@@ -76,7 +77,7 @@ void TkvColumnCopy::Begin(const TkvValueDef* def, int expected) {
 void TkvColumnCopy::Append(const TkvRecord* record) {
   const size_t i = FHas.size();
   FHas.push_back(0);
-  if (FUsesCell) FCells.push_back(nullptr); else FBits.push_back(0);
+  if (FUsesCell) FCells.push_back(nullptr); else FData.resize(FData.size() + FWidth);
   if (FKeyed) FKeys.emplace_back();
   if (FKeyed) FTexts.emplace_back();
   Put(i, record);

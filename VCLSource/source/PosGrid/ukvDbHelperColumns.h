@@ -3,12 +3,13 @@
 // walking the records, which the storage keeps one allocation each.
 //
 // A copy holds, per data record, whether the value is Null and where the value type's
-// raw comparator finds it: the value's bytes themselves for the types kept in at most
-// eight bytes (no pointer), the record's cell for texts. It is valid for one stamp of
+// raw comparator finds it: the value's own bytes (its type's width, no pointer) for the
+// types kept in at most eight bytes, the record's cell for texts. It is valid for one stamp of
 // the storage and made again (one pass) when the stamp moved; types it cannot hold
 // (decimals, Variants) have no copy and take the record path.
 #pragma once
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <vector>
 #include "VCLSource/source/PosGrid/ukvDbHelperCompare.h"
@@ -43,7 +44,7 @@ class TkvColumnCopy {
   TkvConstPlace Place(int record) const {
     const size_t i = static_cast<size_t>(record);
     if (FUsesCell) return TkvConstPlace(nullptr, FCells[i]);
-    return TkvConstPlace(reinterpret_cast<const uint8_t*>(&FBits[i]), nullptr);
+    return TkvConstPlace(&FData[i * FWidth], nullptr);
   }
   // The raw comparison of two records' values (Null first). Texts first compare their
   // sort keys (below); equal keys leave it to the full comparison.
@@ -65,8 +66,18 @@ class TkvColumnCopy {
     return FCells[static_cast<size_t>(record)]->Text();
   }
   bool HasTexts() const { return FKeyed; }
-  // The bits of a fixed-width value (its bytes, zero-padded).
-  uint64_t Bits(int record) const { return FBits[static_cast<size_t>(record)]; }
+  // The bits of a fixed-width value (its bytes, zero-padded to eight).
+  uint64_t Bits(int record) const {
+    const uint8_t* p = &FData[static_cast<size_t>(record) * FWidth];
+    uint64_t v = 0;
+    switch (FWidth) {
+      case 8: std::memcpy(&v, p, 8); break;
+      case 4: std::memcpy(&v, p, 4); break;
+      case 2: std::memcpy(&v, p, 2); break;
+      default: std::memcpy(&v, p, 1); break;
+    }
+    return v;
+  }
   int Count() const { return static_cast<int>(FHas.size()); }
 
  private:
@@ -76,8 +87,9 @@ class TkvColumnCopy {
   const TkvValueDef* FDef = nullptr;
   uint64_t FStamp = ~uint64_t(0);
   bool FUsesCell = false;
+  size_t FWidth = 0;  // bytes of a fixed-width value (its type's DataSize), 0 for cells
   std::vector<uint8_t> FHas;
-  std::vector<uint64_t> FBits;         // fixed-width types only
+  std::vector<uint8_t> FData;          // fixed-width types only: FWidth bytes a record
   std::vector<const TkvCell*> FCells;  // cell types only
   // Texts: the first sixteen bytes of the text as CompareAnsiTexts orders it (upper-
   // cased as AnsiUpperCase does: single-byte letters, and double-byte letters by their
