@@ -39,17 +39,6 @@ void TkvColumnCopy::Put(size_t i, const TkvRecord* record) {
     return;
   }
   FCells[i] = p.Cell;
-  if (FKeyed && p.Cell->HasText()) {
-    const std::string_view text = p.Cell->Text();
-    FKeys[i] = TextSortKey(text);
-    TkvShortText& t = FTexts[i];
-    if (text.size() <= sizeof t.Bytes) {
-      t.Len = static_cast<uint8_t>(text.size());
-      std::memcpy(t.Bytes, text.data(), text.size());
-    } else {
-      t.Len = kvLongText;
-    }
-  }
 }
 
 void TkvColumnCopy::Reset(const TkvValueDef* def, size_t n) {
@@ -61,8 +50,9 @@ void TkvColumnCopy::Reset(const TkvValueDef* def, size_t n) {
   FHas.assign(n, 0);
   FData.assign(n * FWidth, 0);
   FCells.assign(FUsesCell ? n : 0, nullptr);
-  FKeys.assign(FKeyed ? n : 0, TkvTextKey());
-  FTexts.assign(FKeyed ? n : 0, TkvShortText());
+  FSortKeys = false;
+  FKeys.clear();
+  FKeys.shrink_to_fit();
 }
 
 void TkvColumnCopy::Begin(const TkvValueDef* def, int expected) {
@@ -70,17 +60,22 @@ void TkvColumnCopy::Begin(const TkvValueDef* def, int expected) {
   const size_t n = static_cast<size_t>(expected);
   FHas.reserve(n);
   if (FUsesCell) FCells.reserve(n); else FData.reserve(n * FWidth);
-  if (FKeyed) FKeys.reserve(n);
-  if (FKeyed) FTexts.reserve(n);
 }
 
 void TkvColumnCopy::Append(const TkvRecord* record) {
   const size_t i = FHas.size();
   FHas.push_back(0);
   if (FUsesCell) FCells.push_back(nullptr); else FData.resize(FData.size() + FWidth);
-  if (FKeyed) FKeys.emplace_back();
-  if (FKeyed) FTexts.emplace_back();
   Put(i, record);
+}
+
+void TkvColumnCopy::MakeSortKeys() {
+  if (!FKeyed || FSortKeys) return;
+  const size_t n = FHas.size();
+  FKeys.assign(n, TkvTextKey());
+  for (size_t i = 0; i < n; ++i)
+    if (FHas[i] && FCells[i]->HasText()) FKeys[i] = TextSortKey(FCells[i]->Text());
+  FSortKeys = true;
 }
 
 bool TkvColumnCopy::Refresh(TkvDataStorage& storage, const TkvValueDef* def) {

@@ -14,13 +14,6 @@
 #include <vector>
 #include "VCLSource/source/PosGrid/ukvDbHelperCompare.h"
 
-// A text of up to 15 bytes kept in the copy; longer ones stay in the record.
-constexpr uint8_t kvLongText = 255;
-struct TkvShortText {
-  uint8_t Len = 0;
-  char Bytes[15];
-};
-
 // The sort key of a text (see TkvColumnCopy::FKeys).
 struct TkvTextKey {
   uint64_t Hi = 0, Lo = 0;
@@ -39,6 +32,9 @@ class TkvColumnCopy {
   void Begin(const TkvValueDef* def, int expected);
   void Append(const TkvRecord* record);
   void End(uint64_t stamp) { FStamp = stamp; }
+  // Makes the texts' sort keys (below) when the copy has none yet: a sort asks for
+  // them, a copy only filtered, searched or totalled never holds them.
+  void MakeSortKeys();
   bool Has(int record) const { return FHas[static_cast<size_t>(record)] != 0; }
   // Fixed-width values from the copy's bits (no cell), cell values from their cell.
   TkvConstPlace Place(int record) const {
@@ -46,10 +42,10 @@ class TkvColumnCopy {
     if (FUsesCell) return TkvConstPlace(nullptr, FCells[i]);
     return TkvConstPlace(&FData[i * FWidth], nullptr);
   }
-  // The raw comparison of two records' values (Null first). Texts first compare their
-  // sort keys (below); equal keys leave it to the full comparison.
+  // The raw comparison of two records' values (Null first). Texts with sort keys first
+  // compare those (below); equal keys leave it to the full comparison.
   int Compare(TkvRawCompare cmp, int a, int b) const {
-    if (FKeyed) {
+    if (FSortKeys) {
       const TkvTextKey& ka = FKeys[static_cast<size_t>(a)];
       const TkvTextKey& kb = FKeys[static_cast<size_t>(b)];
       if (ka.Hi != kb.Hi) return ka.Hi < kb.Hi ? -1 : 1;
@@ -59,11 +55,10 @@ class TkvColumnCopy {
     if (!ha || !hb) return ha == hb ? 0 : (ha ? 1 : -1);
     return cmp(Place(a), Place(b));
   }
-  // A String value's text ('' for Null): short texts from the copy itself.
+  // A String value's text ('' for Null), where its record's cell keeps it.
   std::string_view Text(int record) const {
-    const TkvShortText& t = FTexts[static_cast<size_t>(record)];
-    if (t.Len != kvLongText) return std::string_view(t.Bytes, t.Len);
-    return FCells[static_cast<size_t>(record)]->Text();
+    const TkvCell* c = FCells[static_cast<size_t>(record)];
+    return c ? c->Text() : std::string_view();
   }
   bool HasTexts() const { return FKeyed; }
   // The bits of a fixed-width value (its bytes, zero-padded to eight).
@@ -94,8 +89,9 @@ class TkvColumnCopy {
   // Texts: the first sixteen bytes of the text as CompareAnsiTexts orders it (upper-
   // cased as AnsiUpperCase does: single-byte letters, and double-byte letters by their
   // trail byte; lead bytes as they are), big-endian, padded with zeros; Null keys 0.
-  // Different keys order two texts as CompareAnsiTexts does.
+  // Different keys order two texts as CompareAnsiTexts does. FKeyed: a copy of String
+  // values; FSortKeys: FKeys made.
   bool FKeyed = false;
+  bool FSortKeys = false;
   std::vector<TkvTextKey> FKeys;
-  std::vector<TkvShortText> FTexts;
 };
