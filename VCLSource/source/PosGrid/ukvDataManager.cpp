@@ -145,6 +145,10 @@ void TkvValueDefs::Prepare() {
 }
 
 TkvValueDef* TkvValueDefs::Add(TkvValueTypeClass valueType, bool stored, bool textStored, TObject* link) {
+  // A definition takes at most three cells (value, source text, shown text); refused
+  // before anything changes when a record could not hold them.
+  if (static_cast<size_t>(std::max(FCellCount, FStorage->FInternalDefs->FCellCount)) + 3 > kvMaxRecordCells)
+    throw EInvalidOperation(kvTooManyCells);
   FStorage->BumpStamp();
   std::unique_ptr<TkvValueDef> twin;
   if (!FInternal) {

@@ -5,23 +5,33 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include "rtl/Exceptions.h"
 
 // --- TkvRecord ----------------------------------------------------------------------------
 
 TkvRecord* TkvRecord::Make(TkvRecordPool& pool, size_t bytes, size_t cells) {
-  TkvRecord* r = new (pool.Allocate(BlockSize(bytes, cells))) TkvRecord(bytes, cells);
+  if (cells > kvMaxRecordCells) throw EInvalidOperation(kvTooManyCells);
+  TkvRecord* r = new (pool.Allocate(BlockSize(bytes, cells))) TkvRecord(cells);
   TkvCell* c = r->Cells();
   for (size_t i = 0; i < cells; ++i) new (c + i) TkvCell();
   std::memset(r->Bytes(), 0, bytes);
   return r;
 }
 
-void TkvRecord::Free(TkvRecordPool& pool, TkvRecord* r) {
-  const size_t size = r->BlockSize();
+void TkvRecord::Free(TkvRecordPool& pool, TkvRecord* r, size_t bytes) {
+  const size_t size = BlockSize(bytes, r->FCellCount);
   TkvCell* c = r->Cells();
   for (size_t i = 0; i < r->FCellCount; ++i) c[i].~TkvCell();
   r->~TkvRecord();
   pool.Release(r, size);
+}
+
+void TkvRecord::Drop(TkvRecordPool& pool, TkvRecord* r, size_t bytes) {
+  const size_t size = BlockSize(bytes, r->FCellCount);
+  TkvCell* c = r->Cells();
+  for (size_t i = 0; i < r->FCellCount; ++i) c[i].~TkvCell();
+  r->~TkvRecord();
+  pool.Drop(r, size);
 }
 
 // --- TkvRecordTable -------------------------------------------------------------------------
@@ -32,22 +42,28 @@ bool TkvRecordTable::AnyAllocated() const {
 
 TkvRecord* TkvRecordTable::Allocate(size_t i, size_t bytes, size_t cells) {
   TkvRecord*& e = FItems[i];
-  if (!e) e = TkvRecord::Make(FPool, bytes, cells);
+  if (!e) {
+    e = TkvRecord::Make(FPool, bytes, cells);
+    FByteCount = bytes;
+  }
   return e;
 }
 
 void TkvRecordTable::Free(size_t i) {
   TkvRecord*& e = FItems[i];
   if (!e) return;
-  TkvRecord::Free(FPool, e);
+  TkvRecord::Free(FPool, e, FByteCount);
   e = nullptr;
 }
 
 void TkvRecordTable::Reshape(size_t byteAt, size_t removeBytes, size_t insertBytes, size_t cellAt,
                              size_t removeCells, size_t insertCells) {
+  const size_t bytes = FByteCount;
+  bool any = false;
   for (TkvRecord*& old : FItems) {
     if (!old) continue;
-    const size_t bytes = old->FByteCount, cells = old->FCellCount;
+    any = true;
+    const size_t cells = old->FCellCount;
     TkvRecord* r = TkvRecord::Make(FPool, bytes - removeBytes + insertBytes, cells - removeCells + insertCells);
     r->State = old->State;
     r->Id = old->Id;
@@ -56,9 +72,10 @@ void TkvRecordTable::Reshape(size_t byteAt, size_t removeBytes, size_t insertByt
     for (size_t i = 0; i < cellAt; ++i) r->Cells()[i] = std::move(old->Cells()[i]);
     for (size_t i = cellAt + removeCells; i < cells; ++i)
       r->Cells()[i - removeCells + insertCells] = std::move(old->Cells()[i]);
-    TkvRecord::Free(FPool, old);
+    TkvRecord::Free(FPool, old, bytes);
     old = r;
   }
+  if (any) FByteCount = bytes - removeBytes + insertBytes;
 }
 
 void TkvRecordTable::Erase(size_t i) {
@@ -68,14 +85,8 @@ void TkvRecordTable::Erase(size_t i) {
 
 void TkvRecordTable::Clear() {
   // The blocks are not handed out again: the whole pool goes at once.
-  for (TkvRecord* r : FItems) {
-    if (!r) continue;
-    const size_t size = r->BlockSize();
-    TkvCell* c = r->Cells();
-    for (size_t k = 0; k < r->FCellCount; ++k) c[k].~TkvCell();
-    r->~TkvRecord();
-    FPool.Drop(r, size);
-  }
+  for (TkvRecord* r : FItems)
+    if (r) TkvRecord::Drop(FPool, r, FByteCount);
   FItems.clear();
   FItems.shrink_to_fit();
   FPool.Reset();
