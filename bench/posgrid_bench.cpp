@@ -295,16 +295,15 @@ Bound& LoadedController() {
   return *b;
 }
 
-// Heap bytes of the controller's record storage: the record table, each record's block,
+// Heap bytes of the controller's record storage: the record table, the records' blocks,
 // and texts kept outside their strings.
 size_t StorageBytes(TkvDataStorage& s) {
-  size_t n = static_cast<size_t>(s.RecordCount()) * sizeof(void*);
+  size_t n = static_cast<size_t>(s.RecordCount()) * sizeof(void*) + s.RecordBlockBytes();
   for (int i = 0; i < s.RecordCount(); ++i) {
     const TkvRecord* r = s.RecordAt(i);
     if (!r) continue;
-    n += malloc_usable_size(const_cast<TkvRecord*>(r));
     for (size_t c = 0; c < r->CellCount(); ++c)
-      if (const auto* t = std::get_if<AnsiString>(&r->Cells()[c]); t && t->capacity() > 15) n += t->capacity() + 1;
+      n += r->Cells()[c].HeapBytes();
   }
   return n;
 }

@@ -15,37 +15,6 @@ namespace {
 constexpr int kTextStampBytes = 5;
 }  // namespace
 
-// --- TkvRecord ----------------------------------------------------------------------------
-
-TkvRecordPtr TkvRecord::Make(size_t bytes, size_t cells) {
-  void* block = ::operator new(sizeof(TkvRecord) + cells * sizeof(TkvCell) + bytes);
-  TkvRecordPtr r(new (block) TkvRecord(bytes, cells));
-  TkvCell* c = r->Cells();
-  for (size_t i = 0; i < cells; ++i) new (c + i) TkvCell();
-  std::memset(r->Bytes(), 0, bytes);
-  return r;
-}
-
-TkvRecordPtr TkvRecord::Reshaped(size_t byteAt, size_t removeBytes, size_t insertBytes, size_t cellAt,
-                                 size_t removeCells, size_t insertCells) {
-  TkvRecordPtr r = Make(FByteCount - removeBytes + insertBytes, FCellCount - removeCells + insertCells);
-  r->State = State;
-  r->Id = Id;
-  std::memcpy(r->Bytes(), Bytes(), byteAt);
-  std::memcpy(r->Bytes() + byteAt + insertBytes, Bytes() + byteAt + removeBytes, FByteCount - byteAt - removeBytes);
-  for (size_t i = 0; i < cellAt; ++i) r->Cells()[i] = std::move(Cells()[i]);
-  for (size_t i = cellAt + removeCells; i < FCellCount; ++i)
-    r->Cells()[i - removeCells + insertCells] = std::move(Cells()[i]);
-  return r;
-}
-
-void TkvRecordDeleter::operator()(TkvRecord* r) const {
-  TkvCell* c = r->Cells();
-  for (size_t i = 0; i < r->FCellCount; ++i) c[i].~TkvCell();
-  r->~TkvRecord();
-  ::operator delete(static_cast<void*>(r));
-}
-
 void RaiseRecordIndexError() { throw EkvInvalidDataControllerOperation(kvLoadStr(SkvRecordIndexError)); }
 
 // --- TkvValueDef ------------------------------------------------------------------------
@@ -176,6 +145,10 @@ void TkvValueDefs::Prepare() {
 }
 
 TkvValueDef* TkvValueDefs::Add(TkvValueTypeClass valueType, bool stored, bool textStored, TObject* link) {
+  // A definition takes at most three cells (value, source text, shown text); refused
+  // before anything changes when a record could not hold them.
+  if (static_cast<size_t>(std::max(FCellCount, FStorage->FInternalDefs->FCellCount)) + 3 > kvMaxRecordCells)
+    throw EInvalidOperation(kvTooManyCells);
   FStorage->BumpStamp();
   std::unique_ptr<TkvValueDef> twin;
   if (!FInternal) {
@@ -192,20 +165,16 @@ TkvValueDef* TkvValueDefs::Add(TkvValueTypeClass valueType, bool stored, bool te
     twin->FLink = def.get();
     TkvValueDefs& internalDefs = *FStorage->FInternalDefs;
     twin->Layout(internalDefs.FRecordSize, internalDefs.FCellCount);
-    for (auto& r : FStorage->FInternalRecords) {
-      if (!r) continue;
-      r = r->Reshaped(r->ByteCount(), 0, static_cast<size_t>(twin->FRecordSize), r->CellCount(), 0,
-                      static_cast<size_t>(twin->FCellCount));
-    }
+    FStorage->FInternalRecords.Reshape(static_cast<size_t>(internalDefs.FRecordSize), 0,
+                                       static_cast<size_t>(twin->FRecordSize),
+                                       static_cast<size_t>(internalDefs.FCellCount), 0,
+                                       static_cast<size_t>(twin->FCellCount));
     internalDefs.FItems.push_back(std::move(twin));
     internalDefs.Prepare();
   }
   def->Layout(FRecordSize, FCellCount);
-  for (auto& r : FStorage->RangeOf(*this)) {
-    if (!r) continue;
-    r = r->Reshaped(r->ByteCount(), 0, static_cast<size_t>(def->FRecordSize), r->CellCount(), 0,
-                    static_cast<size_t>(def->FCellCount));
-  }
+  FStorage->RangeOf(*this).Reshape(static_cast<size_t>(FRecordSize), 0, static_cast<size_t>(def->FRecordSize),
+                                   static_cast<size_t>(FCellCount), 0, static_cast<size_t>(def->FCellCount));
   TkvValueDef* result = def.get();
   FItems.push_back(std::move(def));
   Prepare();
@@ -230,11 +199,8 @@ void TkvValueDefs::Remove(TkvValueDef* def) {
   // The record keeps its header and its other values: only this definition's bytes
   // and cells go.
   if (def->FRecordSize > 0 || def->FCellCount > 0) {
-    for (auto& r : FStorage->RangeOf(*this)) {
-      if (!r) continue;
-      r = r->Reshaped(static_cast<size_t>(def->FOffset), static_cast<size_t>(def->FRecordSize), 0,
-                      static_cast<size_t>(def->FCellOffset), static_cast<size_t>(def->FCellCount), 0);
-    }
+    FStorage->RangeOf(*this).Reshape(static_cast<size_t>(def->FOffset), static_cast<size_t>(def->FRecordSize), 0,
+                                     static_cast<size_t>(def->FCellOffset), static_cast<size_t>(def->FCellCount), 0);
   }
   auto& order = FStorage->DefOrder;
   order.erase(std::remove(order.begin(), order.end(), def), order.end());
@@ -274,27 +240,29 @@ TkvDataStorage::~TkvDataStorage() {
 
 TkvValueDefs& TkvDataStorage::GetValueDefs(int recordIndex) { return recordIndex < 0 ? *FInternalDefs : *FValueDefs; }
 
-TkvRecordPtr& TkvDataStorage::Entry(int index) {
+TkvRecordTable& TkvDataStorage::TableOf(int index, size_t& entry) {
   if (index >= 0) {
     if (index >= RecordCount()) RaiseRecordIndexError();
-    return FRecords[static_cast<size_t>(index)];
+    entry = static_cast<size_t>(index);
+    return FRecords;
   }
-  const size_t k = static_cast<size_t>(-(static_cast<int64_t>(index) + 1));
-  if (k >= FInternalRecords.size()) RaiseRecordIndexError();
-  return FInternalRecords[k];
-}
-
-TkvRecordPtr TkvDataStorage::NewRecord(const TkvValueDefs& defs) const {
-  return TkvRecord::Make(static_cast<size_t>(defs.RecordSize()), static_cast<size_t>(defs.CellCount()));
+  entry = static_cast<size_t>(-(static_cast<int64_t>(index) + 1));
+  if (entry >= FInternalRecords.Size()) RaiseRecordIndexError();
+  return FInternalRecords;
 }
 
 TkvRecord* TkvDataStorage::Allocate(int index) {
-  TkvRecordPtr& e = Entry(index);
-  if (!e) e = NewRecord(GetValueDefs(index));
-  return e.get();
+  size_t entry;
+  TkvRecordTable& table = TableOf(index, entry);
+  if (TkvRecord* r = table.At(entry)) return r;
+  const TkvValueDefs& defs = index < 0 ? *FInternalDefs : *FValueDefs;
+  return table.Allocate(entry, static_cast<size_t>(defs.RecordSize()), static_cast<size_t>(defs.CellCount()));
 }
 
-TkvRecord* TkvDataStorage::RecordAt(int index) { return Entry(index).get(); }
+TkvRecord* TkvDataStorage::RecordAt(int index) {
+  size_t entry;
+  return TableOf(index, entry).At(entry);
+}
 
 TkvValueDef* TkvDataStorage::DefFor(int index, TkvValueDef* def) {
   if (!def) return nullptr;
@@ -312,7 +280,7 @@ void TkvDataStorage::AssignIds(int index) {
 
 int TkvDataStorage::AppendRecord() {
   ++FStamp;
-  FRecords.emplace_back();
+  FRecords.AppendEmpty();
   const int index = RecordCount() - 1;
   AssignIds(index);
   return index;
@@ -321,25 +289,26 @@ int TkvDataStorage::AppendRecord() {
 void TkvDataStorage::InsertRecord(int index) {
   ++FStamp;
   if (index < 0 || index > RecordCount()) RaiseRecordIndexError();
-  FRecords.insert(FRecords.begin() + index, TkvRecordPtr());
+  FRecords.InsertEmpty(static_cast<size_t>(index));
   AssignIds(index);
 }
 
 void TkvDataStorage::DeleteRecord(int index) {
   if (index >= 0) ++FStamp;
-  TkvRecordPtr& e = Entry(index);
+  size_t entry;
+  TkvRecordTable& table = TableOf(index, entry);
   if (index < 0) {
-    e.reset();
+    table.Free(entry);
     return;
   }
-  FRecords.erase(FRecords.begin() + index);
-  if (FRecords.empty()) FNextRecordId = 1;
+  table.Erase(entry);
+  if (FRecords.Empty()) FNextRecordId = 1;
 }
 
 int TkvDataStorage::AppendInternalRecord() {
   size_t k = 0;
-  while (k < FInternalRecords.size() && FInternalRecords[k] && TestState(FInternalRecords[k].get(), kvRecordInUse)) ++k;
-  if (k == FInternalRecords.size()) FInternalRecords.emplace_back();
+  while (k < FInternalRecords.Size() && TestState(FInternalRecords.At(k), kvRecordInUse)) ++k;
+  if (k == FInternalRecords.Size()) FInternalRecords.AppendEmpty();
   const int index = -static_cast<int>(k) - 1;
   SetState(Allocate(index), kvRecordInUse, true);
   return index;
@@ -348,6 +317,7 @@ int TkvDataStorage::AppendInternalRecord() {
 int TkvDataStorage::SetRecordCount(int count) {
   ++FStamp;
   if (count < 0) count = 0;
+  if (RecordCount() < count) FRecords.Reserve(static_cast<size_t>(count));
   while (RecordCount() < count) AppendRecord();
   while (RecordCount() > count) DeleteRecord(RecordCount() - 1);
   return RecordCount();
@@ -356,11 +326,11 @@ int TkvDataStorage::SetRecordCount(int count) {
 void TkvDataStorage::Clear(bool keepInternal) {
   ++FStamp;
   if (!keepInternal) {
-    FInternalRecords.clear();
+    FInternalRecords.Clear();
     // No notice while the storage is being destroyed: its owner is half gone.
     if (!FDestroying && OnClearInternalRecords) OnClearInternalRecords(nullptr);
   }
-  FRecords.clear();
+  FRecords.Clear();
   FNextRecordId = 1;
 }
 
@@ -393,7 +363,7 @@ void TkvDataStorage::SetValue(int index, TkvValueDef* def, const Variant& v) {
   if (index >= 0) ++FStamp;
   TkvValueDef* d = DefFor(index, def);
   if (!d) {
-    Entry(index);  // still checks the index
+    RecordAt(index);  // still checks the index
     return;
   }
   d->SetRecordValue(Allocate(index), v);
@@ -418,13 +388,17 @@ void TkvDataStorage::SetDisplayText(int index, TkvValueDef* def, const AnsiStrin
 // --- typed values ---------------------------------------------------------------------------
 
 TkvValueDef* TkvDataStorage::TypedDef(int index, TkvValueDef* def, TkvValueTypeClass t) {
+  // A data definition on a data record (the loaders' case): IsStored without the call.
+  if (def && index >= 0 && def->Owner() == FValueDefs.get())
+    return def->ValueType() == t && (def->Stored() || !FStoredOnly) ? def : nullptr;
   TkvValueDef* d = DefFor(index, def);
   return d && d->ValueType() == t && d->IsStored() ? d : nullptr;
 }
 
 TkvValuePlace TkvDataStorage::TypedPlace(int index, TkvValueDef* d) {
   if (index >= 0) ++FStamp;
-  TkvRecord* r = Allocate(index);
+  TkvRecord* r = static_cast<size_t>(index) < FRecords.Size() ? FRecords.At(static_cast<size_t>(index)) : nullptr;
+  if (!r) r = Allocate(index);
   r->Bytes()[static_cast<size_t>(d->Offset())] = 1;  // the value below cannot fail
   return d->Place(r);
 }
@@ -476,7 +450,7 @@ void TkvDataStorage::SetBoolean(int index, TkvValueDef* def, bool v) {
 }
 
 void TkvDataStorage::SetString(int index, TkvValueDef* def, AnsiString v) {
-  if (TkvValueDef* d = TypedDef(index, def, TkvStringValueTypeClass())) *TypedPlace(index, d).Cell = std::move(v);
+  if (TkvValueDef* d = TypedDef(index, def, TkvStringValueTypeClass())) TypedPlace(index, d).Cell->SetText(v);
   else SetValue(index, def, Variant(std::move(v)));
 }
 
@@ -532,9 +506,8 @@ bool TkvDataStorage::GetString(int index, TkvValueDef* def, AnsiString& v) {
   return GetTyped(index, def, TkvStringValueTypeClass(), v,
                   [](const TkvConstPlace& p, AnsiString& out) {
                     // An emptied cell reads as the Null a Variant would give.
-                    const auto* s = std::get_if<AnsiString>(p.Cell);
-                    if (!s) return false;
-                    out = *s;
+                    if (!p.Cell->HasText()) return false;
+                    out.assign(p.Cell->Text());
                     return true;
                   },
                   [](const Variant& x) { return x.AsString(); });
@@ -573,10 +546,7 @@ void TkvDataStorage::SetState(TkvRecord* r, uint8_t mask, bool on) {
 void TkvDataStorage::SetStoredOnly(bool v) {
   ++FStamp;
   if (v == FStoredOnly) return;
-  auto allocated = [](const std::vector<TkvRecordPtr>& list) {
-    return std::any_of(list.begin(), list.end(), [](const TkvRecordPtr& r) { return r != nullptr; });
-  };
-  if (allocated(FRecords) || allocated(FInternalRecords))
+  if (FRecords.AnyAllocated() || FInternalRecords.AnyAllocated())
     throw EInvalidOperation("StoredOnly cannot change while records are allocated");
   FStoredOnly = v;
   FValueDefs->Prepare();

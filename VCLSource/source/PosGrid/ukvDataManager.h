@@ -24,6 +24,7 @@
 #include <functional>
 #include <memory>
 #include <vector>
+#include "VCLSource/source/PosGrid/ukvDataManagerRecords.h"
 #include "VCLSource/source/PosGrid/ukvDataManagerTypes.h"
 #include "rtl/Classes.h"
 #include "rtl/Exceptions.h"
@@ -36,43 +37,6 @@ POS_EXCEPTION(EkvInvalidDataControllerOperation, Exception);
 
 class TkvDataStorage;
 class TkvValueDefs;
-
-class TkvRecord;
-struct TkvRecordDeleter {
-  void operator()(TkvRecord* r) const;
-};
-using TkvRecordPtr = std::unique_ptr<TkvRecord, TkvRecordDeleter>;
-
-// One record: state byte, id, the values' cells and bytes, in one allocation (the
-// header, then the cells, then the bytes): a record costs one block of the heap.
-class TkvRecord {
- public:
-  uint8_t State = 0;  // bit 0: internal record in use
-  uint32_t Id = 0;
-
-  // A record of `bytes` zero bytes and `cells` empty cells.
-  static TkvRecordPtr Make(size_t bytes, size_t cells);
-  // A copy of this record's layout changed at one place: `removeBytes` bytes at
-  // byteAt give way to `insertBytes` zero bytes, and `removeCells` cells at cellAt to
-  // `insertCells` empty cells; the other bytes are copied and the other cells moved.
-  TkvRecordPtr Reshaped(size_t byteAt, size_t removeBytes, size_t insertBytes, size_t cellAt, size_t removeCells,
-                        size_t insertCells);
-
-  uint8_t* Bytes() { return reinterpret_cast<uint8_t*>(Cells() + FCellCount); }
-  const uint8_t* Bytes() const { return reinterpret_cast<const uint8_t*>(Cells() + FCellCount); }
-  size_t ByteCount() const { return FByteCount; }
-  TkvCell* Cells() { return reinterpret_cast<TkvCell*>(this + 1); }
-  const TkvCell* Cells() const { return reinterpret_cast<const TkvCell*>(this + 1); }
-  size_t CellCount() const { return FCellCount; }
-
- private:
-  friend struct TkvRecordDeleter;
-  TkvRecord(size_t bytes, size_t cells) : FByteCount(static_cast<uint32_t>(bytes)), FCellCount(static_cast<uint32_t>(cells)) {}
-  ~TkvRecord() = default;
-  uint32_t FByteCount;
-  uint32_t FCellCount;
-};
-static_assert(sizeof(TkvRecord) % alignof(TkvCell) == 0, "cells follow the header aligned");
 
 constexpr uint8_t kvRecordInUse = 1;
 
@@ -220,8 +184,8 @@ class TkvDataStorage {
   // The first free internal index from -1 downward (or a new one), marked in use.
   int AppendInternalRecord();
   int SetRecordCount(int count);              // below 0 counts as 0; returns the count
-  int RecordCount() const { return static_cast<int>(FRecords.size()); }
-  int InternalRecordCount() const { return static_cast<int>(FInternalRecords.size()); }
+  int RecordCount() const { return static_cast<int>(FRecords.Size()); }
+  int InternalRecordCount() const { return static_cast<int>(FInternalRecords.Size()); }
   // Frees every record (and, unless keepInternal, every internal record, then fires
   // OnClearInternalRecords unless the storage is being destroyed).
   void Clear(bool keepInternal);
@@ -257,11 +221,13 @@ class TkvDataStorage {
 
   // The record at index, null when not allocated.
   TkvRecord* RecordAt(int index);
+  // Bytes the records' blocks take (the chunks of both ranges' pools).
+  size_t RecordBlockBytes() const { return FRecords.Pool().ChunkBytes() + FInternalRecords.Pool().ChunkBytes(); }
   // The data record at index (0..RecordCount-1), null when not allocated; the index
   // error outside. Inline: sorting reads it for every comparison.
   const TkvRecord* DataRecordAt(int index) const {
-    if (static_cast<size_t>(index) >= FRecords.size()) RaiseRecordIndexError();
-    return FRecords[static_cast<size_t>(index)].get();
+    if (static_cast<size_t>(index) >= FRecords.Size()) RaiseRecordIndexError();
+    return FRecords.At(static_cast<size_t>(index));
   }
   static void SetState(TkvRecord* r, uint8_t mask, bool on);
   static bool TestState(const TkvRecord* r, uint8_t mask) { return r && (r->State & mask) == mask; }
@@ -287,12 +253,10 @@ class TkvDataStorage {
 
  private:
   friend class TkvValueDefs;
-  std::vector<TkvRecordPtr>& RangeOf(const TkvValueDefs& defs) {
-    return defs.IsInternal() ? FInternalRecords : FRecords;
-  }
-  TkvRecordPtr& Entry(int index);  // raises the index error
+  TkvRecordTable& RangeOf(const TkvValueDefs& defs) { return defs.IsInternal() ? FInternalRecords : FRecords; }
+  // The table and the entry of index there; raises the index error.
+  TkvRecordTable& TableOf(int index, size_t& entry);
   TkvRecord* Allocate(int index);
-  TkvRecordPtr NewRecord(const TkvValueDefs& defs) const;
   // The definition to use for index: the internal twin for a negative index (null
   // when it has none).
   TkvValueDef* DefFor(int index, TkvValueDef* def);
@@ -312,10 +276,10 @@ class TkvDataStorage {
 
   bool FDestroying = false;
   uint64_t FStamp = 0;
-  std::vector<TkvRecordPtr> FInternalRecords;
+  TkvRecordTable FInternalRecords;
   std::unique_ptr<TkvValueDefs> FInternalDefs;
   bool FStoredOnly = false;
-  std::vector<TkvRecordPtr> FRecords;
+  TkvRecordTable FRecords;
   uint32_t FNextRecordId = 1;
   bool FRecordIds = false;
   std::unique_ptr<TkvValueDefs> FValueDefs;

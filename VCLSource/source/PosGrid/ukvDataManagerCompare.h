@@ -25,6 +25,7 @@ class TkvRecordComparator {
         FStored(def->IsStored()),
         FUsesCell(def->ValueType()->UsesCell()) {
     FCopied = FStored && FCopy.Refresh(storage, def);
+    if (FCopied) FCopy.MakeSortKeys();
   }
 
   // Negative, 0 or positive as data record index1's value sorts before, with or after

@@ -35,11 +35,11 @@ int CmpDouble(double a, double b) {
 class CellTypeBase : public TkvValueType {
  public:
   bool UsesCell() const override { return true; }
-  void FreeValue(TkvValuePlace p) const override { *p.Cell = std::monostate(); }
+  void FreeValue(TkvValuePlace p) const override { p.Cell->Clear(); }
   // Nothing sorts before something; two nothings are equal.
   int CompareBuffers(TkvConstPlace p1, TkvConstPlace p2) const override {
-    const bool e1 = std::holds_alternative<std::monostate>(*p1.Cell);
-    const bool e2 = std::holds_alternative<std::monostate>(*p2.Cell);
+    const bool e1 = p1.Cell->Empty();
+    const bool e2 = p2.Cell->Empty();
     if (e1 || e2) return Cmp(e2, e1);
     return CompareValues(p1, p2);
   }
@@ -48,19 +48,15 @@ class CellTypeBase : public TkvValueType {
 class StringType : public CellTypeBase {
  public:
   void GetVariant(TkvConstPlace p, Variant& v) const override {
-    if (auto s = std::get_if<AnsiString>(p.Cell)) v = Variant(*s); else v = Variant::Null();
+    if (p.Cell->HasText()) v = Variant(p.Cell->Text()); else v = Variant::Null();
   }
-  void SetVariant(TkvValuePlace p, const Variant& v) const override { *p.Cell = v.AsString(); }
+  void SetVariant(TkvValuePlace p, const Variant& v) const override { p.Cell->SetText(v.AsString()); }
   int CompareValues(TkvConstPlace p1, TkvConstPlace p2) const override {
-    const auto* a = std::get_if<AnsiString>(p1.Cell);
-    const auto* b = std::get_if<AnsiString>(p2.Cell);
-    if (!a || !b) return Cmp(b == nullptr, a == nullptr);
-    return Cmp(CompareStr(*a, *b), 0);
+    const bool a = p1.Cell->HasText(), b = p2.Cell->HasText();
+    if (!a || !b) return Cmp(a, b);
+    return Cmp(CompareStr(p1.Cell->Text(), p2.Cell->Text()), 0);
   }
-  void WriteValue(TkvConstPlace p, TStream& stream) const override {
-    const auto* s = std::get_if<AnsiString>(p.Cell);
-    WriteAnsiString(stream, s ? *s : AnsiString());
-  }
+  void WriteValue(TkvConstPlace p, TStream& stream) const override { WriteAnsiString(stream, AnsiString(p.Cell->Text())); }
   void ReadValue(TkvValuePlace p, TStream& stream) const override {
     SetVariant(p, Variant(ReadAnsiString(stream)));
   }
@@ -72,19 +68,19 @@ class StringType : public CellTypeBase {
 class WideStringType : public StringType {
  public:
   void GetVariant(TkvConstPlace p, Variant& v) const override {
-    if (auto s = std::get_if<WideString>(p.Cell)) v = Variant(*s); else v = Variant::Null();
+    if (auto s = p.Cell->Wide()) v = Variant(*s); else v = Variant::Null();
   }
-  void SetVariant(TkvValuePlace p, const Variant& v) const override { *p.Cell = v.AsWideString(); }
+  void SetVariant(TkvValuePlace p, const Variant& v) const override { p.Cell->SetWide(v.AsWideString()); }
   int CompareValues(TkvConstPlace p1, TkvConstPlace p2) const override {
-    const auto* a = std::get_if<WideString>(p1.Cell);
-    const auto* b = std::get_if<WideString>(p2.Cell);
+    const WideString* a = p1.Cell->Wide();
+    const WideString* b = p2.Cell->Wide();
     if (!a || !b) return Cmp(b == nullptr, a == nullptr);
     return Cmp(a->compare(*b), 0);
   }
   // The UTF-16 units go to the stream as they are: a text with characters outside
   // GBK comes back unchanged (the stream form holds UTF-16 anyway).
   void WriteValue(TkvConstPlace p, TStream& stream) const override {
-    const auto* s = std::get_if<WideString>(p.Cell);
+    const WideString* s = p.Cell->Wide();
     WriteWideString(stream, s ? *s : WideString());
   }
   void ReadValue(TkvValuePlace p, TStream& stream) const override {
@@ -97,13 +93,10 @@ class WideStringType : public StringType {
 class VariantType : public CellTypeBase {
  public:
   void GetVariant(TkvConstPlace p, Variant& v) const override {
-    const auto* h = std::get_if<std::unique_ptr<Variant>>(p.Cell);
-    v = h && *h ? **h : Variant::Null();
+    const Variant* h = p.Cell->HeldVariant();
+    v = h ? *h : Variant::Null();
   }
-  void SetVariant(TkvValuePlace p, const Variant& v) const override {
-    auto* h = std::get_if<std::unique_ptr<Variant>>(p.Cell);
-    if (h && *h) **h = v; else *p.Cell = std::make_unique<Variant>(v);
-  }
+  void SetVariant(TkvValuePlace p, const Variant& v) const override { p.Cell->SetVariant(v); }
   int CompareValues(TkvConstPlace p1, TkvConstPlace p2) const override {
     Variant a, b;
     GetVariant(p1, a);
@@ -299,11 +292,6 @@ bool TkvValueType::TryCast(Variant& v) const {
   } catch (const EConvertError&) {
     return false;
   }
-}
-
-void TkvValueType::GetText(const TkvCell& cell, AnsiString& s) {
-  const auto* t = std::get_if<AnsiString>(&cell);
-  s = t ? *t : AnsiString();
 }
 
 void TkvValueType::ReadText(TkvCell& cell, TStream& stream) { SetText(cell, ReadAnsiString(stream)); }

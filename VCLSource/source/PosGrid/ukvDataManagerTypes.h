@@ -13,13 +13,10 @@
 #pragma once
 #include <cstdint>
 #include <memory>
-#include <variant>
+#include "VCLSource/source/PosGrid/ukvDataManagerCell.h"
 #include "rtl/AnsiString.h"
 #include "rtl/Streams.h"
 #include "rtl/Variant.h"
-
-// A record's heap slot: nothing, a text, a wide text or a Variant.
-using TkvCell = std::variant<std::monostate, AnsiString, WideString, std::unique_ptr<Variant>>;
 
 // Where one value lives: its bytes in the record (DataSize of them) and, for the
 // types held in a cell, that cell.
@@ -68,9 +65,9 @@ class TkvValueType {
   virtual bool IsString() const { return false; }
 
   // Text cells (a record's stored texts).
-  static void FreeText(TkvCell& cell) { cell = std::monostate(); }
-  static void GetText(const TkvCell& cell, AnsiString& s);
-  static void SetText(TkvCell& cell, const AnsiString& s) { cell = s; }
+  static void FreeText(TkvCell& cell) { cell.Clear(); }
+  static void GetText(const TkvCell& cell, AnsiString& s) { s.assign(cell.Text()); }
+  static void SetText(TkvCell& cell, const AnsiString& s) { cell.SetText(s); }
   static void ReadText(TkvCell& cell, TStream& stream);
   static void WriteText(const TkvCell& cell, TStream& stream);
 };

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-TkvTextKey TextSortKey(const AnsiString& s) {
+TkvTextKey TextSortKey(std::string_view s) {
   static const bool* const folding = FoldingLeads();
   unsigned char folded[16] = {};
   size_t i = 0, taken = 0;
@@ -27,67 +27,62 @@ TkvTextKey TextSortKey(const AnsiString& s) {
 
 bool TkvColumnCopy::Holds(TkvValueTypeClass t) {
   return t && t != TkvFMTBcdValueTypeClass() && t != TkvVariantValueTypeClass() && t != TkvValueTypeBaseClass() &&
-         (t->UsesCell() || t->DataSize() <= 8);
+         (t->UsesCell() || t->DataSize() == 1 || t->DataSize() == 2 || t->DataSize() == 4 || t->DataSize() == 8);
 }
 
 void TkvColumnCopy::Put(size_t i, const TkvRecord* record) {
   TkvConstPlace p;
   if (!FDef->GetRecordPlace(record, p)) return;
   FHas[i] = 1;
-  if (FDef->ValueType()->UsesCell()) {
-    FCells[i] = p.Cell;
-    if (const auto* text = std::get_if<AnsiString>(p.Cell); FKeyed && text) {
-      FKeys[i] = TextSortKey(*text);
-      TkvShortText& t = FTexts[i];
-      if (text->size() <= sizeof t.Bytes) {
-        t.Len = static_cast<uint8_t>(text->size());
-        std::memcpy(t.Bytes, text->data(), text->size());
-      } else {
-        t.Len = kvLongText;
-      }
-    }
-  } else {
-    std::memcpy(&FBits[i], p.Data, static_cast<size_t>(FDef->ValueType()->DataSize()));
+  if (!FUsesCell) {
+    std::memcpy(&FData[i * FWidth], p.Data, FWidth);
+    return;
   }
+  FCells[i] = p.Cell;
+}
+
+void TkvColumnCopy::Reset(const TkvValueDef* def, size_t n) {
+  FDef = def;
+  FStamp = ~uint64_t(0);
+  FUsesCell = def->ValueType()->UsesCell();
+  FWidth = FUsesCell ? 0 : static_cast<size_t>(def->ValueType()->DataSize());
+  FKeyed = def->ValueType() == TkvStringValueTypeClass();
+  FHas.assign(n, 0);
+  FData.assign(n * FWidth, 0);
+  FCells.assign(FUsesCell ? n : 0, nullptr);
+  FSortKeys = false;
+  FKeys.clear();
+  FKeys.shrink_to_fit();
 }
 
 void TkvColumnCopy::Begin(const TkvValueDef* def, int expected) {
-  FDef = def;
-  FStamp = ~uint64_t(0);
-  FKeyed = def->ValueType() == TkvStringValueTypeClass();
-  FHas.clear();
-  FBits.clear();
-  FCells.clear();
-  FKeys.clear();
-  FTexts.clear();
-  FHas.reserve(static_cast<size_t>(expected));
-  FBits.reserve(static_cast<size_t>(expected));
-  FCells.reserve(static_cast<size_t>(expected));
-  if (FKeyed) FKeys.reserve(static_cast<size_t>(expected));
-  if (FKeyed) FTexts.reserve(static_cast<size_t>(expected));
+  Reset(def, 0);
+  const size_t n = static_cast<size_t>(expected);
+  FHas.reserve(n);
+  if (FUsesCell) FCells.reserve(n); else FData.reserve(n * FWidth);
 }
 
 void TkvColumnCopy::Append(const TkvRecord* record) {
   const size_t i = FHas.size();
   FHas.push_back(0);
-  FBits.push_back(0);
-  FCells.push_back(nullptr);
-  if (FKeyed) FKeys.emplace_back();
-  if (FKeyed) FTexts.emplace_back();
+  if (FUsesCell) FCells.push_back(nullptr); else FData.resize(FData.size() + FWidth);
   Put(i, record);
+}
+
+void TkvColumnCopy::MakeSortKeys() {
+  if (!FKeyed || FSortKeys) return;
+  const size_t n = FHas.size();
+  FKeys.assign(n, TkvTextKey());
+  for (size_t i = 0; i < n; ++i)
+    if (FHas[i] && FCells[i]->HasText()) FKeys[i] = TextSortKey(FCells[i]->Text());
+  FSortKeys = true;
 }
 
 bool TkvColumnCopy::Refresh(TkvDataStorage& storage, const TkvValueDef* def) {
   if (!def || !Holds(def->ValueType())) return false;
   if (def == FDef && FStamp == storage.Stamp()) return true;
   const int n = storage.RecordCount();
-  FDef = def;
-  FHas.assign(static_cast<size_t>(n), 0);
-  FBits.assign(static_cast<size_t>(n), 0);
-  FCells.assign(static_cast<size_t>(n), nullptr);
-  FKeyed = def->ValueType() == TkvStringValueTypeClass();
-  FKeys.assign(FKeyed ? static_cast<size_t>(n) : 0, TkvTextKey());
-  FTexts.assign(FKeyed ? static_cast<size_t>(n) : 0, TkvShortText());
+  Reset(def, static_cast<size_t>(n));
   for (int r = 0; r < n; ++r) Put(static_cast<size_t>(r), storage.RecordAt(r));
   FStamp = storage.Stamp();
   return true;

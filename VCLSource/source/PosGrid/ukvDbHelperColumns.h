@@ -3,28 +3,22 @@
 // walking the records, which the storage keeps one allocation each.
 //
 // A copy holds, per data record, whether the value is Null and where the value type's
-// raw comparator finds it: the value's bytes themselves for the types kept in at most
-// eight bytes, the record's cell for texts. It is valid for one stamp of the storage
-// and made again (one pass) when the stamp moved; types it cannot hold (decimals,
-// Variants) have no copy and take the record path.
+// raw comparator finds it: the value's own bytes (its type's width, no pointer) for the
+// types kept in at most eight bytes, the record's cell for texts. It is valid for one stamp of
+// the storage and made again (one pass) when the stamp moved; types it cannot hold
+// (decimals, Variants) have no copy and take the record path.
 #pragma once
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <vector>
 #include "VCLSource/source/PosGrid/ukvDbHelperCompare.h"
-
-// A text of up to 23 bytes kept in the copy; longer ones stay in the record.
-constexpr uint8_t kvLongText = 255;
-struct TkvShortText {
-  uint8_t Len = 0;
-  char Bytes[23];
-};
 
 // The sort key of a text (see TkvColumnCopy::FKeys).
 struct TkvTextKey {
   uint64_t Hi = 0, Lo = 0;
 };
-TkvTextKey TextSortKey(const AnsiString& s);
+TkvTextKey TextSortKey(std::string_view s);
 
 class TkvColumnCopy {
  public:
@@ -38,15 +32,20 @@ class TkvColumnCopy {
   void Begin(const TkvValueDef* def, int expected);
   void Append(const TkvRecord* record);
   void End(uint64_t stamp) { FStamp = stamp; }
+  // Makes the texts' sort keys (below) when the copy has none yet: a sort asks for
+  // them, a copy only filtered, searched or totalled never holds them.
+  void MakeSortKeys();
   bool Has(int record) const { return FHas[static_cast<size_t>(record)] != 0; }
+  // Fixed-width values from the copy's bits (no cell), cell values from their cell.
   TkvConstPlace Place(int record) const {
     const size_t i = static_cast<size_t>(record);
-    return TkvConstPlace(reinterpret_cast<const uint8_t*>(&FBits[i]), FCells[i]);
+    if (FUsesCell) return TkvConstPlace(nullptr, FCells[i]);
+    return TkvConstPlace(&FData[i * FWidth], nullptr);
   }
-  // The raw comparison of two records' values (Null first). Texts first compare their
-  // sort keys (below); equal keys leave it to the full comparison.
+  // The raw comparison of two records' values (Null first). Texts with sort keys first
+  // compare those (below); equal keys leave it to the full comparison.
   int Compare(TkvRawCompare cmp, int a, int b) const {
-    if (FKeyed) {
+    if (FSortKeys) {
       const TkvTextKey& ka = FKeys[static_cast<size_t>(a)];
       const TkvTextKey& kb = FKeys[static_cast<size_t>(b)];
       if (ka.Hi != kb.Hi) return ka.Hi < kb.Hi ? -1 : 1;
@@ -56,30 +55,43 @@ class TkvColumnCopy {
     if (!ha || !hb) return ha == hb ? 0 : (ha ? 1 : -1);
     return cmp(Place(a), Place(b));
   }
-  const TkvCell* Cell(int record) const { return FCells[static_cast<size_t>(record)]; }
-  // A String value's text ('' for Null): short texts from the copy itself.
+  // A String value's text ('' for Null), where its record's cell keeps it.
   std::string_view Text(int record) const {
-    const TkvShortText& t = FTexts[static_cast<size_t>(record)];
-    if (t.Len != kvLongText) return std::string_view(t.Bytes, t.Len);
-    const auto* s = std::get_if<AnsiString>(FCells[static_cast<size_t>(record)]);
-    return s ? std::string_view(*s) : std::string_view();
+    const TkvCell* c = FCells[static_cast<size_t>(record)];
+    return c ? c->Text() : std::string_view();
   }
   bool HasTexts() const { return FKeyed; }
-  uint64_t Bits(int record) const { return FBits[static_cast<size_t>(record)]; }
+  // The bits of a fixed-width value (its bytes, zero-padded to eight).
+  uint64_t Bits(int record) const {
+    const uint8_t* p = &FData[static_cast<size_t>(record) * FWidth];
+    uint64_t v = 0;
+    switch (FWidth) {
+      case 8: std::memcpy(&v, p, 8); break;
+      case 4: std::memcpy(&v, p, 4); break;
+      case 2: std::memcpy(&v, p, 2); break;
+      default: std::memcpy(&v, p, 1); break;
+    }
+    return v;
+  }
   int Count() const { return static_cast<int>(FHas.size()); }
 
  private:
   void Put(size_t i, const TkvRecord* record);
+  // Empties the copy for def, ready for n records.
+  void Reset(const TkvValueDef* def, size_t n);
   const TkvValueDef* FDef = nullptr;
   uint64_t FStamp = ~uint64_t(0);
+  bool FUsesCell = false;
+  size_t FWidth = 0;  // bytes of a fixed-width value (its type's DataSize), 0 for cells
   std::vector<uint8_t> FHas;
-  std::vector<uint64_t> FBits;
-  std::vector<const TkvCell*> FCells;
+  std::vector<uint8_t> FData;          // fixed-width types only: FWidth bytes a record
+  std::vector<const TkvCell*> FCells;  // cell types only
   // Texts: the first sixteen bytes of the text as CompareAnsiTexts orders it (upper-
   // cased as AnsiUpperCase does: single-byte letters, and double-byte letters by their
   // trail byte; lead bytes as they are), big-endian, padded with zeros; Null keys 0.
-  // Different keys order two texts as CompareAnsiTexts does.
+  // Different keys order two texts as CompareAnsiTexts does. FKeyed: a copy of String
+  // values; FSortKeys: FKeys made.
   bool FKeyed = false;
+  bool FSortKeys = false;
   std::vector<TkvTextKey> FKeys;
-  std::vector<TkvShortText> FTexts;
 };

@@ -57,14 +57,13 @@ int CmpFMTBcd(TkvConstPlace a, TkvConstPlace b) {
   return CompareNumberKeys(ScaledKey(Load<int64_t>(a.Data), a.Data[8]), ScaledKey(Load<int64_t>(b.Data), b.Data[8]));
 }
 int CmpString(TkvConstPlace a, TkvConstPlace b) {
-  const auto* x = std::get_if<AnsiString>(a.Cell);
-  const auto* y = std::get_if<AnsiString>(b.Cell);
-  if (!x || !y) return Cmp(y == nullptr, x == nullptr);
-  return CompareAnsiTexts(*x, *y);
+  const bool x = a.Cell->HasText(), y = b.Cell->HasText();
+  if (!x || !y) return Cmp(x, y);
+  return CompareAnsiTexts(a.Cell->Text(), b.Cell->Text());
 }
 int CmpWideString(TkvConstPlace a, TkvConstPlace b) {
-  const auto* x = std::get_if<WideString>(a.Cell);
-  const auto* y = std::get_if<WideString>(b.Cell);
+  const WideString* x = a.Cell->Wide();
+  const WideString* y = b.Cell->Wide();
   if (!x || !y) return Cmp(y == nullptr, x == nullptr);
   if (*x == *y) return 0;
   const int c = CompareAnsiTexts(WideToGbk(*x), WideToGbk(*y));
@@ -150,10 +149,10 @@ TkvRawCompare RawCompareFor(TkvValueTypeClass t) {
   if (t == TkvFMTBcdValueTypeClass()) return CmpFMTBcd;
   // The Variant type (and the base): its own comparison is CompareVariants already.
   return [](TkvConstPlace a, TkvConstPlace b) -> int {
-    const auto* x = std::get_if<std::unique_ptr<Variant>>(a.Cell);
-    const auto* y = std::get_if<std::unique_ptr<Variant>>(b.Cell);
+    const Variant* x = a.Cell->HeldVariant();
+    const Variant* y = b.Cell->HeldVariant();
     const Variant nul = Variant::Null();
-    return CompareVariants(x && *x ? **x : nul, y && *y ? **y : nul);
+    return CompareVariants(x ? *x : nul, y ? *y : nul);
   };
 }
 

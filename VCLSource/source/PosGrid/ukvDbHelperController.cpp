@@ -483,10 +483,12 @@ void TkvCustomDbDataController::ReloadRecord(int recordIndex) {
 
 // --- comparing -----------------------------------------------------------------------------------
 
-const TkvColumnCopy* TkvCustomDbDataController::ColumnCopy(TkvDbField* field) {
+const TkvColumnCopy* TkvCustomDbDataController::ColumnCopy(TkvDbField* field, bool sortKeys) {
   if (!field || !field->ValueDef()) return nullptr;
   if (field->Column() && field->Column()->HasValueExpression()) return nullptr;
-  return field->FCopy.Refresh(*FStorage, field->ValueDef()) ? &field->FCopy : nullptr;
+  if (!field->FCopy.Refresh(*FStorage, field->ValueDef())) return nullptr;
+  if (sortKeys) field->FCopy.MakeSortKeys();
+  return &field->FCopy;
 }
 
 bool TkvCustomDbDataController::SearchTextIsStoredText(TkvDbField* field) {

@@ -268,8 +268,9 @@ class TkvCustomDbDataController : public TComponent {
   virtual void ReloadRecord(int recordIndex);
 
   // The typed copy of the field's stored values, valid until the storage changes; null
-  // when the field has a formula or a type without a copy.
-  const TkvColumnCopy* ColumnCopy(TkvDbField* field);
+  // when the field has a formula or a type without a copy. sortKeys: with its texts'
+  // sort keys (for a sort).
+  const TkvColumnCopy* ColumnCopy(TkvDbField* field, bool sortKeys = false);
   // The search text of the field is its stored text value as it is (no column text, no
   // stored display text): the search may read the stored values. A controller that
   // changes GetSearchText or GetDisplayText answers false for the fields it changes.

@@ -309,7 +309,7 @@ void TkvCustomDbDataControllerInfo::SortRows() {
     if (mode == -1 && !event && f->ValueDef()) {
       k.Def = f->ValueDef();
       k.Raw = RawCompareFor(f->ValueType());
-      k.Copy = c.ColumnCopy(f);
+      k.Copy = c.ColumnCopy(f, true);
     }
     FKeys.push_back(k);
   }

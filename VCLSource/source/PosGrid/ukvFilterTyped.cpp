@@ -209,9 +209,8 @@ bool TkvFilterCriteria::EvaluateLeaf(Compiled& n, int recordIndex) {
     if (n.Copy && n.Copy->HasTexts()) {
       text = n.Copy->Text(recordIndex);
     } else {
-      const auto* s = std::get_if<AnsiString>(p.Cell);
-      if (!s) return TkvFilterCriteria::EvaluateItem(*n.Item, recordIndex);
-      text = *s;
+      if (!p.Cell->HasText()) return TkvFilterCriteria::EvaluateItem(*n.Item, recordIndex);
+      text = p.Cell->Text();
     }
     if (n.Upper) {
       FUpper = AnsiUpperCase(text);
