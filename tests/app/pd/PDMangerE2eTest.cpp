@@ -557,10 +557,10 @@ TEST_F(PdMangerE2eTest, TerminalFileImportedThroughTheDialog) {
 // The product's chooser: the selection dialog. The warehouse by a double-click on its
 // row; goods by code through the dialog: a row marked and a new query that clears it,
 // then a double-click on a data row, a double-click on a title (nothing), Space on
-// another row and Enter; exactly the marked rows land on the bill, in marking order,
-// with their colour, size and retail price; saved and uploaded.
+// another row, Space on the row below it and Enter; exactly the three marked rows land on
+// the bill, in marking order, with their colour, size and retail price; saved and uploaded.
 TEST_F(PdMangerE2eTest, WarehouseAndGoodsChosenInTheSelectionDialog) {
-  std::string warehouseRows, marksAfterRequery, marked, expected, lines, quantities;
+  std::string warehouseRows, marksBeforeRequery, marksAfterRequery, marked, expected, lines, quantities;
   std::vector<std::string> boxes;
   ScriptedUser user({
       [] {
@@ -592,7 +592,10 @@ TEST_F(PdMangerE2eTest, WarehouseAndGoodsChosenInTheSelectionDialog) {
         PickerDblClick(d, 3 + d->grdSelectData->TitleOffset());
         return true;
       },
-      Then([] { ::SetFocus(Picker("商品")->edtSearch->Handle()); }),
+      Then([&marksBeforeRequery] {
+        marksBeforeRequery = PickerMarks(Picker("商品"));
+        ::SetFocus(Picker("商品")->edtSearch->Handle());
+      }),
       Then([] { Press(VK_RETURN); }),
       Then([&marksAfterRequery] {
         TfrmSelectBasic* d = Picker("商品");
@@ -602,10 +605,12 @@ TEST_F(PdMangerE2eTest, WarehouseAndGoodsChosenInTheSelectionDialog) {
       Then([] { PickerDblClick(Picker("商品"), 0); }),
       Then([] { PickerClick(Picker("商品"), 0 + Picker("商品")->grdSelectData->TitleOffset()); }),
       Then([] { Press(VK_SPACE); }),
+      Then([] { Press(VK_DOWN); }),
+      Then([] { Press(VK_SPACE); }),
       Then([&marked, &expected] {
         TfrmSelectBasic* d = Picker("商品");
         marked = PickerMarks(d);
-        for (int r : {2, 0}) {
+        for (int r : {2, 0, 1}) {
           const std::string id = PickerValue(d, r, "typeid");
           const std::string price = Query("PosStore",
                                           "select Price from PosptypepriceView where Ptypeid = '" + id +
@@ -637,22 +642,32 @@ TEST_F(PdMangerE2eTest, WarehouseAndGoodsChosenInTheSelectionDialog) {
   EXPECT_TRUE(user.Finished()) << (user.Log.empty() ? "" : user.Log.front());
   EXPECT_EQ(gUnexpected, std::vector<std::string>{});
   EXPECT_NE(warehouseRows.find("00001;"), std::string::npos) << warehouseRows;
+  EXPECT_EQ(std::count(marksBeforeRequery.begin(), marksBeforeRequery.end(), ';'), 1) << marksBeforeRequery;
   EXPECT_EQ(marksAfterRequery.substr(0, 5), "rows ") << marksAfterRequery;
-  EXPECT_EQ(std::count(marked.begin(), marked.end(), ';'), 2) << marked;
+  EXPECT_EQ(std::count(marked.begin(), marked.end(), ';'), 3) << marked;
   EXPECT_EQ(lines, expected + ",,,;");
-  EXPECT_EQ(quantities, ";3;;");
+  EXPECT_EQ(quantities, ";;3;;");
   EXPECT_EQ(boxes, std::vector<std::string>{"盘点单保存成功！"});
 
-  const std::string checkCode = Query("PosStore",
-                                      "select CheckCode || '|' || KTypeID as h from CommonPosPtypeCheckNdx where "
-                                      "UniqueID = 'E2E-PICK-1' order by CheckCode desc limit 1",
-                                      "h");
-  ASSERT_EQ(checkCode.substr(checkCode.find('|')), "|00001\n");
+  const std::string header = Query("PosStore",
+                                   "select CheckCode || '|' || KTypeID || '|' || IsUpSend || '|' || "
+                                   "ifnull(PdVchCode, 0) as h from CommonPosPtypeCheckNdx where UniqueID = 'E2E-PICK-1'",
+                                   "h");
+  ASSERT_EQ(std::count(header.begin(), header.end(), '\n'), 1) << header;
+  const std::string checkCode = header.substr(0, header.find('|'));
+  const std::string billCode = header.substr(header.rfind('|') + 1, header.size() - header.rfind('|') - 2);
+  EXPECT_EQ(header, checkCode + "|00001|1|" + billCode + "\n");
+  std::string savedLines;
+  for (char c : marked) savedLines += c == ';' ? std::string(";\n") : std::string(1, c);
   EXPECT_EQ(Query("PosStore",
                   "select PtypeID || '|' || ColorID || '|' || SizeID || ';' as k from CommonPosPtypeCheckList "
-                  "where CheckCode = " + checkCode.substr(0, checkCode.find('|')) + " order by ListId",
+                  "where CheckCode = " + checkCode + " order by ListId",
                   "k"),
-            marked.substr(0, marked.find(';') + 1) + "\n" + marked.substr(marked.find(';') + 1) + "\n");
+            savedLines);
+  // Uploaded: the main database holds the bill with its three lines.
+  EXPECT_EQ(Query("PosMain", "select count(*) || '|' || sum(Qty) as n from PdBillDetail where BillCode = " + billCode,
+                  "n"),
+            "3|3\n");
 }
 
 // The terminal dialog's export and import through the selection dialog: the bill's
