@@ -16,6 +16,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -66,6 +67,7 @@ void Type(const std::string& text) {
   for (char c : text) {
     if (c >= '0' && c <= '9') Press(static_cast<WORD>(c));
     else if (c >= 'a' && c <= 'z') Press(static_cast<WORD>(c - 'a' + 'A'));
+    else if (c >= 'A' && c <= 'Z') Press(static_cast<WORD>(c));  // no Shift: the letter comes as lower case
     else if (c == '.') Press(VK_OEM_PERIOD);
   }
 }
@@ -815,4 +817,74 @@ TEST_F(PdMangerE2eTest, GoodsListExportedForAChosenWarehouseAndItsCountsImported
   EXPECT_EQ(totals, std::string("盘点数量合计 : ") + sum);
   ::DeleteFileA(exportFile.c_str());
   ::DeleteFileA(countFile.c_str());
+}
+
+// A barcode that stands for several colours and sizes (the style's code), scanned: the
+// selection dialog opens in barcode mode with its search locked and lists them; the third
+// is chosen by keys (Down, Down, Enter), and that colour and size, not the style's first,
+// lands on the bill with a count of 1. Leaving answers the exit question.
+TEST_F(PdMangerE2eTest, AStyleBarcodeScannedTakesTheColourAndSizeChosenInTheSelectionDialog) {
+  const std::string style =
+      SplitLines(Query("PosStore",
+                       "select FullBarCode from PosBarCodeView where BarTypeId = '2' group by FullBarCode "
+                       "having count(*) > 2 order by FullBarCode limit 1",
+                       "FullBarCode"))
+          .at(0);
+  std::string dialog, first, chosen, line;
+  std::vector<std::string> boxes;
+  ScriptedUser user({
+      [] {
+        TfrmpdManger* f = ScreenObject();
+        if (!f || !::GetFocus()) return false;
+        PostClick(f->edtStock->Handle());
+        return true;
+      },
+      ClickWarehouse("00001"),
+      Then([] { Press(VK_RETURN); }),
+      [] {
+        if (Picker("仓库")) return false;
+        ::PostMessageW(ScreenObject()->Handle(), WM_PD_SHOWEDITOR, 0, 0);
+        return true;
+      },
+      Then([style] { Type(style); }),
+      Then([] { Press(VK_RETURN); }),
+      [&dialog, &first] {
+        TfrmSelectBasic* d = Picker("商品");
+        HWND focus = ::GetFocus();
+        if (!d || !focus || !::IsChild(d->Handle(), focus)) return false;
+        dialog = std::string(d->edtSearch->Enabled() ? "search open" : "search locked") + "|" +
+                 d->edtSearch->Text() + "|" + std::to_string(d->grdSelectData->DataController()->RowCount());
+        first = PickerValue(d, 0, "colorid") + "," + PickerValue(d, 0, "sizeid");
+        Press(VK_DOWN);
+        Press(VK_DOWN);
+        return true;
+      },
+      Then([&chosen] {
+        TfrmSelectBasic* d = Picker("商品");
+        const int r = d->grdSelectData->FocusedRowIndex();
+        for (const char* field : {"typeid", "UserCode", "colorid", "ColorName", "sizeid", "SizeName"})
+          chosen += PickerValue(d, r, field) + ",";
+        chosen += "1;";
+        Press(VK_RETURN);
+      }),
+      Then([&line] {
+        TfrmpdManger* f = ScreenObject();
+        for (int c : {1, 2, 4, 5, 6, 7, 8}) line += f->grdPd->Cells(c, 2) + (c == 8 ? ";" : ",");
+        ::PostMessageW(f->btnCancle->Handle(), BM_CLICK, 0, 0);
+      }, 0),
+      AnswerYes("警告", boxes),
+  });
+  EXPECT_GT(OpenPd("E2E-STYLE-1"), 0);
+  EXPECT_TRUE(user.Finished()) << (user.Log.empty() ? "" : user.Log.front());
+  EXPECT_EQ(gUnexpected, std::vector<std::string>{});
+  const std::string skus = Query("PosStore", "select count(*) as n from PosBarCodeView where FullBarCode = '" + style + "'", "n");
+  std::string lowered = style;
+  for (char& c : lowered) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  EXPECT_EQ(dialog, "search locked|" + lowered + "|" + SplitLines(skus).at(0));
+  // Not the style's first colour and size: the one chosen.
+  const std::vector<std::string> c = Fields(chosen);
+  ASSERT_EQ(c.size(), 7u) << chosen;
+  EXPECT_NE(c[2] + "," + c[4], first);
+  EXPECT_EQ(line, chosen);
+  EXPECT_EQ(boxes, std::vector<std::string>{"盘点单中尚有未保存的数据，确认退出？"});
 }
