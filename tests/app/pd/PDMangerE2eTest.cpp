@@ -653,7 +653,8 @@ TEST_F(PdMangerE2eTest, WarehouseAndGoodsChosenInTheSelectionDialog) {
 
   const std::string header = Query("PosStore",
                                    "select CheckCode || '|' || KTypeID || '|' || IsUpSend || '|' || "
-                                   "ifnull(PdVchCode, 0) as h from CommonPosPtypeCheckNdx where UniqueID = 'E2E-PICK-1'",
+                                   "ifnull(PdVchCode, 0) as h from CommonPosPtypeCheckNdx "
+                                   "where UniqueID = 'E2E-PICK-1'",
                                    "h");
   ASSERT_EQ(std::count(header.begin(), header.end(), '\n'), 1) << header;
   const std::string checkCode = header.substr(0, header.find('|'));
@@ -877,7 +878,8 @@ TEST_F(PdMangerE2eTest, AStyleBarcodeScannedTakesTheColourAndSizeChosenInTheSele
   EXPECT_GT(OpenPd("E2E-STYLE-1"), 0);
   EXPECT_TRUE(user.Finished()) << (user.Log.empty() ? "" : user.Log.front());
   EXPECT_EQ(gUnexpected, std::vector<std::string>{});
-  const std::string skus = Query("PosStore", "select count(*) as n from PosBarCodeView where FullBarCode = '" + style + "'", "n");
+  const std::string skus =
+      Query("PosStore", "select count(*) as n from PosBarCodeView where FullBarCode = '" + style + "'", "n");
   std::string lowered = style;
   for (char& c : lowered) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   EXPECT_EQ(dialog, "search locked|" + lowered + "|" + SplitLines(skus).at(0));
@@ -887,4 +889,110 @@ TEST_F(PdMangerE2eTest, AStyleBarcodeScannedTakesTheColourAndSizeChosenInTheSele
   EXPECT_NE(c[2] + "," + c[4], first);
   EXPECT_EQ(line, chosen);
   EXPECT_EQ(boxes, std::vector<std::string>{"盘点单中尚有未保存的数据，确认退出？"});
+}
+
+// The export's goods chosen in the selection dialog: Enter in the goods box opens it with
+// every goods; two goods are marked with Space, the lower row first, and Enter confirms;
+// the box shows their names, and the exported file holds exactly their barcodes, the goods
+// in marking order.
+TEST_F(PdMangerE2eTest, ExportGoodsMarkedInTheSelectionDialogAreTheOnesExported) {
+  const std::string pid = std::to_string(::GetCurrentProcessId());
+  const std::string exportFile = WinePath(std::string(POS_BINARY_DIR "/tests/app/pd-e2e-picked-") + pid + ".txt");
+  ::DeleteFileA(exportFile.c_str());
+  const char* const terminal = "盘点机信息导入导出";
+  std::vector<std::string> picked;  // goods id|name, in marking order
+  std::string goodsBox, exported;
+  std::vector<std::string> boxes;
+  ScriptedUser user({
+      [] {
+        TfrmpdManger* f = ScreenObject();
+        if (!f || !::GetFocus()) return false;
+        ::PostMessageW(f->btnCheckIn->Handle(), BM_CLICK, 0, 0);
+        return true;
+      },
+      [terminal] {
+        HWND d = FindTopLevel(nullptr, Utf16(terminal));
+        if (!d || !::GetFocus()) return false;
+        PostClick(postest::FindChildByName(d, L"edtPtype"));
+        return true;
+      },
+      Then([] { Press(VK_RETURN); }),
+      // Two goods (leaves of the goods tree): a click on the lower one and Space, then on
+      // the upper one and Space.
+      [&picked] {
+        TfrmSelectBasic* d = Picker("商品");
+        HWND focus = ::GetFocus();
+        if (!d || !focus || !::IsChild(d->Handle(), focus)) return false;
+        std::vector<int> leaves;
+        for (int r = 0; r < d->grdSelectData->DataController()->RowCount() && leaves.size() < 4; ++r)
+          if (PickerValue(d, r, "Sonnum") == "0") leaves.push_back(r);
+        if (leaves.size() < 4) return true;  // nothing marked: the checks below fail
+        for (int r : {leaves[3], leaves[1]})
+          picked.push_back(PickerValue(d, r, "typeid") + "|" + PickerValue(d, r, "FullName"));
+        PickerClick(d, leaves[3] + d->grdSelectData->TitleOffset());
+        Press(VK_SPACE);
+        PickerClick(d, leaves[1] + d->grdSelectData->TitleOffset());
+        Press(VK_SPACE);
+        return true;
+      },
+      Then([] { Press(VK_RETURN); }),
+      [terminal, &goodsBox] {
+        HWND d = FindTopLevel(nullptr, Utf16(terminal));
+        if (Picker("商品") || !d) return false;
+        goodsBox = Gbk(postest::WindowText(postest::FindChildByName(d, L"edtPtype")));
+        PostClick(postest::FindChildByName(d, L"edtStock"));
+        return true;
+      },
+      Then([] { Press(VK_RETURN); }),
+      ClickWarehouse("00001"),
+      Then([] { Press(VK_RETURN); }),
+      [terminal] {
+        HWND d = FindTopLevel(nullptr, Utf16(terminal));
+        if (Picker("仓库") || !d) return false;
+        ::PostMessageW(postest::FindChildByName(d, L"btnEnter"), BM_CLICK, 0, 0);
+        return true;
+      },
+      AnswerFileDialog(exportFile),
+      AnswerBox("提示", boxes),
+      Then([terminal, &exported, exportFile] {
+        exported = FileBytes(exportFile);
+        ::PostMessageW(FindTopLevel(nullptr, Utf16(terminal)), WM_CLOSE, 0, 0);
+      }),
+      Then([] { ::PostMessageW(ScreenObject()->btnCancle->Handle(), BM_CLICK, 0, 0); }, 0),
+  });
+  EXPECT_GT(OpenPd("E2E-PICKED-1"), 0);
+  EXPECT_TRUE(user.Finished()) << (user.Log.empty() ? "" : user.Log.front());
+  EXPECT_EQ(gUnexpected, std::vector<std::string>{});
+  ASSERT_EQ(picked.size(), 2u);
+  EXPECT_EQ(boxes, std::vector<std::string>{"基本信息导出成功！保存路径：" + exportFile});
+  std::string names, expected = "001~旗舰店仓库\n";
+  for (const std::string& goods : picked) {
+    const std::string id = goods.substr(0, goods.find('|'));
+    names += goods.substr(goods.find('|') + 1) + ",";
+    std::vector<std::string> lines = SplitLines(
+        Query("PosStore",
+              "select b.FullBarCode || '~' || p.UserCode || '~' || p.FullName || '~' as l from PosBarCodeView b "
+              "join PosPtypeView p on p.PtypeId = b.PtypeId where b.BarTypeId = '1' and b.PtypeId = '" + id + "'",
+              "l"));
+    ASSERT_FALSE(lines.empty()) << id;
+    std::sort(lines.begin(), lines.end());
+    for (const std::string& l : lines) expected += l + "\n";
+  }
+  EXPECT_EQ(goodsBox, names);
+  // The file's lines in their order, but each run of one goods' lines sorted (the store
+  // gives a goods' barcodes in no set order).
+  std::vector<std::string> written = CrLfLines(exported);
+  auto code = [](const std::string& l) {
+    const size_t from = l.find('~') + 1;
+    return l.substr(from, l.find('~', from) - from);
+  };
+  for (auto run = written.begin() + (written.empty() ? 0 : 1); run != written.end();) {
+    const auto end = std::find_if(run, written.end(), [&](const std::string& l) { return code(l) != code(*run); });
+    std::sort(run, end);
+    run = end;
+  }
+  std::string got;
+  for (const std::string& l : written) got += l + "\n";
+  EXPECT_EQ(got, expected);
+  ::DeleteFileA(exportFile.c_str());
 }
