@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -237,8 +238,19 @@ std::function<bool()> MakePdWalk(const std::string& TerminalFile, const std::str
     if ((*steps)[*next]()) {
       ++*next;
       *waited = 0;
+      // The last step only waits for the saved screen to close, which ends the open call
+      // and with it the ticks: the walk has been played once that step is reached.
+      if (*next + 1 == steps->size()) {
+        std::printf("poshost: stock-take walk-through played (%u steps)\n", static_cast<unsigned>(steps->size()));
+        std::fflush(stdout);
+      }
     } else if (++*waited > 100) {
-      return true;  // a window that did not come: the walk ends here
+      // A window that did not come: the walk ends here, and says so (the pictures of the
+      // steps after it are missing).
+      std::printf("poshost: stock-take walk-through stopped at step %u of %u: its window did not come\n",
+                  static_cast<unsigned>(*next + 1), static_cast<unsigned>(steps->size()));
+      std::fflush(stdout);
+      return true;
     }
     return *next >= steps->size();
   };

@@ -10,7 +10,8 @@
 #include <string>
 
 // The steps, one call per timer tick; true once the walk is over (also when a window it
-// waits for does not come within ten seconds). TerminalFile: the file to import.
+// waits for does not come within ten seconds). Either end is printed on the standard
+// output ("played", or the step where it stopped). TerminalFile: the file to import.
 // ShotDir: where the pictures of the steps (pd-1-*.png ...) and the exported goods list
 // (pd-export.txt) go; empty: no pictures, the export in the plug-in's folder.
 std::function<bool()> MakePdWalk(const std::string& TerminalFile, const std::string& ShotDir);

@@ -8,14 +8,20 @@
 // objects, presses 保存 and answers the message boxes, reading what they say. The
 // store and the main database are then asked for the bill. Without the script the
 // choices go through the selection dialog, played the same way with posted mouse clicks
-// and keys.
+// and keys; so does the terminal dialog's export and import, whose files live in this
+// program's build folder. Every message box, question and file dialog of a walk is
+// answered by a posted command, and a walk has a time limit, after which whatever is
+// still open is closed: a box nobody answers fails the test instead of hanging it.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
 #include <fstream>
 #include <memory>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -61,6 +67,7 @@ void Type(const std::string& text) {
   for (char c : text) {
     if (c >= '0' && c <= '9') Press(static_cast<WORD>(c));
     else if (c >= 'a' && c <= 'z') Press(static_cast<WORD>(c - 'a' + 'A'));
+    else if (c >= 'A' && c <= 'Z') Press(static_cast<WORD>(c));  // no Shift: the letter comes as lower case
     else if (c == '.') Press(VK_OEM_PERIOD);
   }
 }
@@ -113,6 +120,12 @@ void PickerClick(TfrmSelectBasic* d, int row) {
   ::PostMessageW(g->Handle(), WM_LBUTTONUP, 0, at);
 }
 
+// A click as the mouse sends it, near the left top of a control.
+void PostClick(HWND control) {
+  ::PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  ::PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+}
+
 // The marks of the dialog: goods id, colour id and size id of each, in marking order.
 std::string PickerMarks(TfrmSelectBasic* d) {
   std::string s;
@@ -120,18 +133,59 @@ std::string PickerMarks(TfrmSelectBasic* d) {
   return s;
 }
 
+// A box (message box or file dialog) of this thread, whatever its caption; null if none.
+HWND AnyDialogBox() {
+  struct Ctx {
+    HWND found = nullptr;
+    static BOOL CALLBACK Visit(HWND h, LPARAM l) {
+      wchar_t cls[16] = {};
+      ::GetClassNameW(h, cls, 15);
+      if (!::IsWindowVisible(h) || wcscmp(cls, L"#32770") != 0) return TRUE;
+      reinterpret_cast<Ctx*>(l)->found = h;
+      return FALSE;
+    }
+  } ctx;
+  ::EnumThreadWindows(::GetCurrentThreadId(), &Ctx::Visit, reinterpret_cast<LPARAM>(&ctx));
+  return ctx.found;
+}
+
+// Once the time is up, each tick closes the top layer of what is still open, so that the
+// open call returns and the test fails instead of hanging: a question is answered Yes (the
+// exit question then lets the screen go), another box or a file dialog is cancelled (OK
+// where it has no Cancel); then the selection dialogs, the terminal dialog, the screen.
+void CloseTopLayer() {
+  if (HWND box = AnyDialogBox()) {
+    const int answer = ::GetDlgItem(box, IDYES) ? IDYES : ::GetDlgItem(box, IDCANCEL) ? IDCANCEL : IDOK;
+    ::PostMessageW(box, WM_COMMAND, answer, 0);
+    return;
+  }
+  for (const char* dialog : {"仓库", "商品", "盘点机信息导入导出"}) {
+    if (HWND d = FindTopLevel(nullptr, Utf16(dialog))) {
+      ::PostMessageW(d, WM_CLOSE, 0, 0);
+      return;
+    }
+  }
+  if (HWND f = Screen()) ::PostMessageW(f, WM_CLOSE, 0, 0);
+}
+
+// Plays the steps, one try each 60 ms tick, while the screen runs modally. The whole walk,
+// up to the screen's closing, has one minute: after that the open call is made to return
+// (CloseTopLayer) and the walk counts as not finished, so a window or box nobody answers
+// fails the test instead of hanging it.
 class ScriptedUser {
  public:
   using Step = std::function<bool()>;
   explicit ScriptedUser(std::vector<Step> steps) : FSteps(std::move(steps)) {
     sActive = this;
+    FStart = ::GetTickCount();
     FTimer = ::SetTimer(nullptr, 0, 60, &Tick);
   }
   ~ScriptedUser() {
     ::KillTimer(nullptr, FTimer);
     sActive = nullptr;
   }
-  bool Finished() const { return FNext >= FSteps.size(); }
+  // Every step played, and within the time.
+  bool Finished() const { return FNext >= FSteps.size() && Log.empty(); }
   std::vector<std::string> Log;
 
  private:
@@ -139,14 +193,11 @@ class ScriptedUser {
     ScriptedUser* u = sActive;
     if (!u || u->FBusy) return;
     u->FBusy = true;
-    if (++u->FTicks > 600) {
-      u->Log.push_back("timeout at step " + std::to_string(u->FNext));
-      for (const char* caption : {"提示", "错误", "警告"})
-        if (HWND box = FindTopLevel(L"#32770", Utf16(caption))) ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-      // A selection dialog still open first, or the screen cannot close.
-      for (const char* dialog : {"仓库", "商品"})
-        if (HWND d = FindTopLevel(nullptr, Utf16(dialog))) ::PostMessageW(d, WM_CLOSE, 0, 0);
-      if (HWND f = Screen()) ::PostMessageW(f, WM_CLOSE, 0, 0);
+    if (::GetTickCount() - u->FStart > 60000) {
+      if (u->Log.empty())
+        u->Log.push_back(u->FNext < u->FSteps.size() ? "timeout at step " + std::to_string(u->FNext)
+                                                     : std::string("timeout: the screen did not close"));
+      CloseTopLayer();
     } else if (u->FNext < u->FSteps.size() && u->FSteps[u->FNext]()) {
       ++u->FNext;
     }
@@ -155,7 +206,7 @@ class ScriptedUser {
   static inline ScriptedUser* sActive = nullptr;
   std::vector<Step> FSteps;
   size_t FNext = 0;
-  int FTicks = 0;
+  DWORD FStart = 0;
   bool FBusy = false;
   UINT_PTR FTimer = 0;
 };
@@ -167,6 +218,36 @@ ScriptedUser::Step AnswerBox(const char* caption, std::vector<std::string>& seen
     if (!box) return false;
     seen.push_back(BoxText(box));
     ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    return true;
+  };
+}
+
+// A step that waits for the file dialog, puts File (a path as Wine's programs see it) into
+// its name box and presses OK.
+ScriptedUser::Step AnswerFileDialog(const std::string& file) {
+  return [file] {
+    HWND d = FindTopLevel(L"#32770", L"");
+    for (const wchar_t* caption : {L"Open", L"打开"})
+      if (!d) d = FindTopLevel(L"#32770", caption);
+    if (!d) return false;
+    HWND name = ::GetDlgItem(d, 0x47c);
+    if (!name) name = ::GetDlgItem(d, 0x480);
+    if (!name) return false;
+    const std::wstring w = Utf16(file.c_str());
+    ::SetWindowTextW(name, w.c_str());
+    if (HWND edit = ::FindWindowExW(name, nullptr, L"Edit", nullptr)) ::SetWindowTextW(edit, w.c_str());
+    ::PostMessageW(d, WM_COMMAND, IDOK, 0);
+    return true;
+  };
+}
+
+// A step that waits for a question with this caption, records its text and answers Yes.
+ScriptedUser::Step AnswerYes(const char* caption, std::vector<std::string>& seen) {
+  return [caption, &seen] {
+    HWND box = FindTopLevel(L"#32770", Utf16(caption));
+    if (!box) return false;
+    seen.push_back(BoxText(box));
+    ::PostMessageW(box, WM_COMMAND, IDYES, 0);
     return true;
   };
 }
@@ -196,6 +277,84 @@ ScriptedUser::Step Then(std::function<void()> f, int ticks = 3) {
     return (*left)-- == 0;
   };
 }
+
+// A step that waits for the warehouse dialog, ready for input, and clicks the row of the
+// warehouse WarehouseId (Enter then chooses it).
+ScriptedUser::Step ClickWarehouse(const char* WarehouseId) {
+  return [WarehouseId] {
+    TfrmSelectBasic* d = Picker("仓库");
+    HWND focus = ::GetFocus();
+    if (!d || !focus || (focus != d->Handle() && !::IsChild(d->Handle(), focus))) return false;
+    for (int r = 0; r < d->grdSelectData->DataController()->RowCount(); ++r)
+      if (PickerValue(d, r, "typeid") == WarehouseId) PickerClick(d, r + d->grdSelectData->TitleOffset());
+    return true;
+  };
+}
+
+// A path of the build tree as the programs under Wine see it.
+std::string WinePath(std::string path) {
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return "Z:" + path;
+}
+
+std::string FileBytes(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The lines of a text whose every line ends with CR LF. A bare CR or LF inside a line,
+// or text after the last line end, shows as a line of its own saying so.
+std::vector<std::string> CrLfLines(const std::string& bytes) {
+  std::vector<std::string> lines;
+  for (size_t at = 0; at < bytes.size();) {
+    const size_t end = bytes.find("\r\n", at);
+    if (end == std::string::npos) {
+      lines.push_back("<no line end>" + bytes.substr(at));
+      break;
+    }
+    const std::string line = bytes.substr(at, end - at);
+    lines.push_back(line.find_first_of("\r\n") == std::string::npos ? line : "<bare CR or LF>" + line);
+    at = end + 2;
+  }
+  return lines;
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  for (size_t at = 0; at < text.size();) {
+    const size_t end = text.find('\n', at);
+    lines.push_back(text.substr(at, end - at));
+    at = end == std::string::npos ? text.size() : end + 1;
+  }
+  return lines;
+}
+
+// Empty when both hold the same lines in any order; else the first line only one holds.
+std::string FirstDifference(std::vector<std::string> got, std::vector<std::string> want) {
+  std::sort(got.begin(), got.end());
+  std::sort(want.begin(), want.end());
+  std::vector<std::string> onlyGot, onlyWant;
+  std::set_difference(got.begin(), got.end(), want.begin(), want.end(), std::back_inserter(onlyGot));
+  std::set_difference(want.begin(), want.end(), got.begin(), got.end(), std::back_inserter(onlyWant));
+  if (!onlyGot.empty()) return "written but not in the store: " + onlyGot.front();
+  if (!onlyWant.empty()) return "in the store but not written: " + onlyWant.front();
+  return "";
+}
+
+// The comma-separated fields of a one-line answer (its line end dropped).
+std::vector<std::string> Fields(std::string line) {
+  if (!line.empty() && line.back() == '\n') line.pop_back();
+  std::vector<std::string> fields;
+  for (size_t at = 0;;) {
+    const size_t end = line.find(',', at);
+    fields.push_back(line.substr(at, end - at));
+    if (end == std::string::npos) return fields;
+    at = end + 1;
+  }
+}
+
+// A number as text in one form, so that "29", "29.00" and "29.0000" compare equal.
+std::string Number(const std::string& text) { return text.empty() ? text : std::to_string(std::stod(text)); }
 
 // The fixture's store and main database, asked through a data module of this program.
 std::string Query(const char* db, const std::string& sql, const char* field) {
@@ -375,20 +534,7 @@ TEST_F(PdMangerE2eTest, TerminalFileImportedThroughTheDialog) {
         ::PostMessageW(postest::FindChildByName(d, L"btnEnter"), BM_CLICK, 0, 0);
         return true;
       },
-      [file] {
-        HWND d = FindTopLevel(L"#32770", L"");
-        for (const wchar_t* caption : {L"Open", L"打开"})
-          if (!d) d = FindTopLevel(L"#32770", caption);
-        if (!d) return false;
-        HWND name = ::GetDlgItem(d, 0x47c);
-        if (!name) name = ::GetDlgItem(d, 0x480);
-        if (!name) return false;
-        const std::wstring w = Utf16(file.c_str());
-        ::SetWindowTextW(name, w.c_str());
-        if (HWND edit = ::FindWindowExW(name, nullptr, L"Edit", nullptr)) ::SetWindowTextW(edit, w.c_str());
-        ::PostMessageW(d, WM_COMMAND, IDOK, 0);
-        return true;
-      },
+      AnswerFileDialog(file),
       AnswerBox("提示", boxes),
       Then([&lines, &totals] {
         TfrmpdManger* f = ScreenObject();
@@ -397,13 +543,7 @@ TEST_F(PdMangerE2eTest, TerminalFileImportedThroughTheDialog) {
           lines += f->grdPd->Cells(2, r) + "," + f->grdPd->Cells(12, r) + "," + f->grdPd->Cells(8, r) + ";";
         ::PostMessageW(f->btnCancle->Handle(), BM_CLICK, 0, 0);
       }, 0),
-      [&boxes] {
-        HWND box = FindTopLevel(L"#32770", Utf16("警告"));
-        if (!box) return false;
-        boxes.push_back(BoxText(box));
-        ::PostMessageW(box, WM_COMMAND, IDYES, 0);
-        return true;
-      },
+      AnswerYes("警告", boxes),
   });
   EXPECT_GT(OpenPd("E2E-IMPORT-1"), 0);
   EXPECT_TRUE(user.Finished()) << (user.Log.empty() ? "" : user.Log.front());
@@ -419,10 +559,10 @@ TEST_F(PdMangerE2eTest, TerminalFileImportedThroughTheDialog) {
 // The product's chooser: the selection dialog. The warehouse by a double-click on its
 // row; goods by code through the dialog: a row marked and a new query that clears it,
 // then a double-click on a data row, a double-click on a title (nothing), Space on
-// another row and Enter; exactly the marked rows land on the bill, in marking order,
-// with their colour, size and retail price; saved and uploaded.
+// another row, Space on the row below it and Enter; exactly the three marked rows land on
+// the bill, in marking order, with their colour, size and retail price; saved and uploaded.
 TEST_F(PdMangerE2eTest, WarehouseAndGoodsChosenInTheSelectionDialog) {
-  std::string warehouseRows, marksAfterRequery, marked, expected, lines, quantities;
+  std::string warehouseRows, marksBeforeRequery, marksAfterRequery, marked, expected, lines, quantities;
   std::vector<std::string> boxes;
   ScriptedUser user({
       [] {
@@ -454,7 +594,10 @@ TEST_F(PdMangerE2eTest, WarehouseAndGoodsChosenInTheSelectionDialog) {
         PickerDblClick(d, 3 + d->grdSelectData->TitleOffset());
         return true;
       },
-      Then([] { ::SetFocus(Picker("商品")->edtSearch->Handle()); }),
+      Then([&marksBeforeRequery] {
+        marksBeforeRequery = PickerMarks(Picker("商品"));
+        ::SetFocus(Picker("商品")->edtSearch->Handle());
+      }),
       Then([] { Press(VK_RETURN); }),
       Then([&marksAfterRequery] {
         TfrmSelectBasic* d = Picker("商品");
@@ -464,10 +607,12 @@ TEST_F(PdMangerE2eTest, WarehouseAndGoodsChosenInTheSelectionDialog) {
       Then([] { PickerDblClick(Picker("商品"), 0); }),
       Then([] { PickerClick(Picker("商品"), 0 + Picker("商品")->grdSelectData->TitleOffset()); }),
       Then([] { Press(VK_SPACE); }),
+      Then([] { Press(VK_DOWN); }),
+      Then([] { Press(VK_SPACE); }),
       Then([&marked, &expected] {
         TfrmSelectBasic* d = Picker("商品");
         marked = PickerMarks(d);
-        for (int r : {2, 0}) {
+        for (int r : {2, 0, 1}) {
           const std::string id = PickerValue(d, r, "typeid");
           const std::string price = Query("PosStore",
                                           "select Price from PosptypepriceView where Ptypeid = '" + id +
@@ -499,20 +644,355 @@ TEST_F(PdMangerE2eTest, WarehouseAndGoodsChosenInTheSelectionDialog) {
   EXPECT_TRUE(user.Finished()) << (user.Log.empty() ? "" : user.Log.front());
   EXPECT_EQ(gUnexpected, std::vector<std::string>{});
   EXPECT_NE(warehouseRows.find("00001;"), std::string::npos) << warehouseRows;
+  EXPECT_EQ(std::count(marksBeforeRequery.begin(), marksBeforeRequery.end(), ';'), 1) << marksBeforeRequery;
   EXPECT_EQ(marksAfterRequery.substr(0, 5), "rows ") << marksAfterRequery;
-  EXPECT_EQ(std::count(marked.begin(), marked.end(), ';'), 2) << marked;
+  EXPECT_EQ(std::count(marked.begin(), marked.end(), ';'), 3) << marked;
   EXPECT_EQ(lines, expected + ",,,;");
-  EXPECT_EQ(quantities, ";3;;");
+  EXPECT_EQ(quantities, ";;3;;");
   EXPECT_EQ(boxes, std::vector<std::string>{"盘点单保存成功！"});
 
-  const std::string checkCode = Query("PosStore",
-                                      "select CheckCode || '|' || KTypeID as h from CommonPosPtypeCheckNdx where "
-                                      "UniqueID = 'E2E-PICK-1' order by CheckCode desc limit 1",
-                                      "h");
-  ASSERT_EQ(checkCode.substr(checkCode.find('|')), "|00001\n");
+  const std::string header = Query("PosStore",
+                                   "select CheckCode || '|' || KTypeID || '|' || IsUpSend || '|' || "
+                                   "ifnull(PdVchCode, 0) as h from CommonPosPtypeCheckNdx "
+                                   "where UniqueID = 'E2E-PICK-1'",
+                                   "h");
+  ASSERT_EQ(std::count(header.begin(), header.end(), '\n'), 1) << header;
+  const std::string checkCode = header.substr(0, header.find('|'));
+  const std::string billCode = header.substr(header.rfind('|') + 1, header.size() - header.rfind('|') - 2);
+  EXPECT_EQ(header, checkCode + "|00001|1|" + billCode + "\n");
+  std::string savedLines;
+  for (char c : marked) savedLines += c == ';' ? std::string(";\n") : std::string(1, c);
   EXPECT_EQ(Query("PosStore",
                   "select PtypeID || '|' || ColorID || '|' || SizeID || ';' as k from CommonPosPtypeCheckList "
-                  "where CheckCode = " + checkCode.substr(0, checkCode.find('|')) + " order by ListId",
+                  "where CheckCode = " + checkCode + " order by ListId",
                   "k"),
-            marked.substr(0, marked.find(';') + 1) + "\n" + marked.substr(marked.find(';') + 1) + "\n");
+            savedLines);
+  // Uploaded: the main database holds the bill with its three lines.
+  EXPECT_EQ(Query("PosMain", "select count(*) || '|' || sum(Qty) as n from PdBillDetail where BillCode = " + billCode,
+                  "n"),
+            "3|3\n");
+}
+
+// The terminal dialog's export and import through the selection dialog: the bill's
+// warehouse chosen by a click on its row and Enter; in the terminal dialog the export
+// warehouse chosen the same way after Enter in its box, the goods list exported through
+// the file dialog and read back byte for byte against the store; a terminal's count file
+// made from it (four of its lines counted, one of them twice, one left empty) imported on
+// the import page; what lands on the bill checked against the store; leaving the screen
+// answers the exit question. Every box of the flow is answered by a posted command.
+TEST_F(PdMangerE2eTest, GoodsListExportedForAChosenWarehouseAndItsCountsImportedBack) {
+  const std::string pid = std::to_string(::GetCurrentProcessId());
+  const std::string exportFile = WinePath(std::string(POS_BINARY_DIR "/tests/app/pd-e2e-export-") + pid + ".txt");
+  const std::string countFile = WinePath(std::string(POS_BINARY_DIR "/tests/app/pd-e2e-counts-") + pid + ".txt");
+  ::DeleteFileA(exportFile.c_str());
+  const char* const terminal = "盘点机信息导入导出";
+  std::string billWarehouse, exportWarehouse, exported, lines, totals;
+  std::vector<std::string> boxes, counted;
+  ScriptedUser user({
+      [] {
+        TfrmpdManger* f = ScreenObject();
+        if (!f || !::GetFocus()) return false;
+        PostClick(f->edtStock->Handle());
+        return true;
+      },
+      ClickWarehouse("00001"),
+      Then([] { Press(VK_RETURN); }),
+      [&billWarehouse] {
+        if (Picker("仓库")) return false;
+        billWarehouse = ScreenObject()->edtStock->Text();
+        ::PostMessageW(ScreenObject()->btnCheckIn->Handle(), BM_CLICK, 0, 0);
+        return true;
+      },
+      [terminal] {
+        HWND d = FindTopLevel(nullptr, Utf16(terminal));
+        if (!d || !::GetFocus()) return false;
+        PostClick(postest::FindChildByName(d, L"edtStock"));
+        return true;
+      },
+      Then([] { Press(VK_RETURN); }),
+      ClickWarehouse("00001"),
+      Then([] { Press(VK_RETURN); }),
+      [terminal, &exportWarehouse] {
+        HWND d = FindTopLevel(nullptr, Utf16(terminal));
+        if (Picker("仓库") || !d) return false;
+        exportWarehouse = Gbk(postest::WindowText(postest::FindChildByName(d, L"edtStock")));
+        ::PostMessageW(postest::FindChildByName(d, L"btnEnter"), BM_CLICK, 0, 0);
+        return true;
+      },
+      AnswerFileDialog(exportFile),
+      AnswerBox("提示", boxes),
+      // The terminal counts: the file read back, four of its lines given quantities (the
+      // first twice, the second left empty), written as the terminal hands it back.
+      Then([&exported, &counted, countFile, exportFile] {
+        exported = FileBytes(exportFile);
+        const std::vector<std::string> in = CrLfLines(exported);
+        if (in.size() < 5) return;
+        const size_t n = in.size() - 1;
+        counted = {in[n / 2] + "3", in[1] + "2", in[n] + "1.5", in[1] + "1", in[2]};
+        std::string out = in[0] + "\r\n";
+        for (const std::string& line : counted) out += line + "\r\n";
+        std::ofstream(countFile, std::ios::binary) << out;
+        HWND to = ::GetFocus();
+        ::PostMessageW(to, WM_SYSKEYDOWN, 'I', 1 | (1 << 29));
+        ::PostMessageW(to, WM_SYSKEYUP, 'I', 1 | (1 << 29) | (3u << 30));
+      }),
+      [terminal] {
+        ::PostMessageW(postest::FindChildByName(FindTopLevel(nullptr, Utf16(terminal)), L"btnEnter"), BM_CLICK, 0, 0);
+        return true;
+      },
+      AnswerFileDialog(countFile),
+      [terminal] {
+        if (AnswerUnexpected()) return false;
+        return !FindTopLevel(nullptr, Utf16(terminal));
+      },
+      Then([&lines, &totals] {
+        TfrmpdManger* f = ScreenObject();
+        totals = f->lblPdQtyCount->Caption();
+        for (int r = 2; r < f->grdPd->RowCount(); ++r) {
+          lines += f->grdPd->Cells(12, r) + "," + f->grdPd->Cells(2, r) + "," + f->grdPd->Cells(5, r) + "," +
+                   f->grdPd->Cells(7, r) + "," + f->grdPd->Cells(8, r) + "," + Number(f->grdPd->Cells(9, r)) +
+                   "," + Number(f->grdPd->Cells(10, r)) + "," + Number(f->grdPd->Cells(11, r)) + ";";
+        }
+        ::PostMessageW(f->btnCancle->Handle(), BM_CLICK, 0, 0);
+      }, 0),
+      AnswerYes("警告", boxes),
+  });
+  EXPECT_GT(OpenPd("E2E-EXPORT-1"), 0);
+  EXPECT_TRUE(user.Finished()) << (user.Log.empty() ? "" : user.Log.front());
+  EXPECT_EQ(gUnexpected, std::vector<std::string>{});
+  EXPECT_EQ(billWarehouse, "旗舰店仓库");
+  EXPECT_EQ(exportWarehouse, "旗舰店仓库");
+  EXPECT_EQ(boxes, (std::vector<std::string>{"基本信息导出成功！保存路径：" + exportFile,
+                                             "盘点单中尚有未保存的数据，确认退出？"}));
+
+  // The file: the chosen warehouse's code and name, then every goods barcode of the store's
+  // export type with the goods' code and name and an empty quantity; CR LF after each line.
+  std::vector<std::string> written = CrLfLines(exported);
+  ASSERT_GT(written.size(), 5u);
+  EXPECT_EQ(written.front(), "001~旗舰店仓库");
+  written.erase(written.begin());
+  const std::vector<std::string> store = SplitLines(
+      Query("PosStore",
+            "select b.FullBarCode || '~' || p.UserCode || '~' || p.FullName || '~' as l from PosBarCodeView b "
+            "join PosPtypeView p on p.PtypeId = b.PtypeId where b.BarTypeId = '1'",
+            "l"));
+  EXPECT_EQ(written.size(), store.size());
+  EXPECT_EQ(FirstDifference(written, store), "");
+
+  // The bill: one line per counted barcode in barcode order, equal barcodes added up, an
+  // empty count as 0.00; colour, size, the stock of the bill's warehouse and the retail
+  // price from the store; then the empty entry row.
+  ASSERT_EQ(counted.size(), 5u);
+  std::vector<std::pair<std::string, double>> byBarcode;
+  for (const std::string& line : counted) {
+    const std::string barcode = line.substr(0, line.find('~'));
+    const std::string qty = line.substr(line.rfind('~') + 1);
+    auto it = std::find_if(byBarcode.begin(), byBarcode.end(), [&](const auto& b) { return b.first == barcode; });
+    if (it == byBarcode.end()) it = byBarcode.insert(byBarcode.end(), {barcode, 0.0});
+    it->second += qty.empty() ? 0.0 : std::stod(qty);
+  }
+  std::sort(byBarcode.begin(), byBarcode.end());
+  std::string expected;
+  double total = 0;
+  for (const auto& [barcode, qty] : byBarcode) {
+    // code, colour, size, stock, price ("," is never a GBK trail byte).
+    const std::vector<std::string> store = Fields(Query(
+        "PosStore",
+        "select p.UserCode || ',' || c.ColorName || ',' || s.SizeName || ',' || ifnull(g.Qty, 0) || ',' || "
+        "r.Price as k from PosBarCodeView b join PosPtypeView p on p.PtypeId = b.PtypeId "
+        "join PosColorView c on c.colorid = b.ColorId join PosSizeView s on s.sizeid = b.SizeId "
+        "join PosptypepriceView r on r.Ptypeid = b.PtypeId and r.PriceTypeId = 'LSSJ1' "
+        "left join PosGoodsStocksDetailView g on g.KtypeId = '00001' and g.PtypeId = b.PtypeId and "
+        "g.ColorId = b.ColorId and g.SizeId = b.SizeId where b.FullBarCode = '" + barcode + "'",
+        "k"));
+    ASSERT_EQ(store.size(), 5u) << barcode;
+    char quantity[32];
+    std::snprintf(quantity, sizeof quantity, "%.2f", qty);
+    expected += barcode + "," + store[0] + "," + store[1] + "," + store[2] + "," + quantity + "," + Number(store[3]) +
+                "," + Number(store[4]) + "," + std::to_string(qty * std::stod(store[4])) + ";";
+    total += qty;
+  }
+  EXPECT_EQ(lines, expected + ",,,,,,,;");
+  char sum[32];
+  std::snprintf(sum, sizeof sum, "%g", total);
+  EXPECT_EQ(totals, std::string("盘点数量合计 : ") + sum);
+  ::DeleteFileA(exportFile.c_str());
+  ::DeleteFileA(countFile.c_str());
+}
+
+// A barcode that stands for several colours and sizes (the style's code), scanned: the
+// selection dialog opens in barcode mode with its search locked and lists them; the third
+// is chosen by keys (Down, Down, Enter), and that colour and size, not the style's first,
+// lands on the bill with a count of 1. Leaving answers the exit question.
+TEST_F(PdMangerE2eTest, AStyleBarcodeScannedTakesTheColourAndSizeChosenInTheSelectionDialog) {
+  const std::string style =
+      SplitLines(Query("PosStore",
+                       "select FullBarCode from PosBarCodeView where BarTypeId = '2' group by FullBarCode "
+                       "having count(*) > 2 order by FullBarCode limit 1",
+                       "FullBarCode"))
+          .at(0);
+  std::string dialog, first, chosen, line;
+  std::vector<std::string> boxes;
+  ScriptedUser user({
+      [] {
+        TfrmpdManger* f = ScreenObject();
+        if (!f || !::GetFocus()) return false;
+        PostClick(f->edtStock->Handle());
+        return true;
+      },
+      ClickWarehouse("00001"),
+      Then([] { Press(VK_RETURN); }),
+      [] {
+        if (Picker("仓库")) return false;
+        ::PostMessageW(ScreenObject()->Handle(), WM_PD_SHOWEDITOR, 0, 0);
+        return true;
+      },
+      Then([style] { Type(style); }),
+      Then([] { Press(VK_RETURN); }),
+      [&dialog, &first] {
+        TfrmSelectBasic* d = Picker("商品");
+        HWND focus = ::GetFocus();
+        if (!d || !focus || !::IsChild(d->Handle(), focus)) return false;
+        dialog = std::string(d->edtSearch->Enabled() ? "search open" : "search locked") + "|" +
+                 d->edtSearch->Text() + "|" + std::to_string(d->grdSelectData->DataController()->RowCount());
+        first = PickerValue(d, 0, "colorid") + "," + PickerValue(d, 0, "sizeid");
+        Press(VK_DOWN);
+        Press(VK_DOWN);
+        return true;
+      },
+      Then([&chosen] {
+        TfrmSelectBasic* d = Picker("商品");
+        const int r = d->grdSelectData->FocusedRowIndex();
+        for (const char* field : {"typeid", "UserCode", "colorid", "ColorName", "sizeid", "SizeName"})
+          chosen += PickerValue(d, r, field) + ",";
+        chosen += "1;";
+        Press(VK_RETURN);
+      }),
+      Then([&line] {
+        TfrmpdManger* f = ScreenObject();
+        for (int c : {1, 2, 4, 5, 6, 7, 8}) line += f->grdPd->Cells(c, 2) + (c == 8 ? ";" : ",");
+        ::PostMessageW(f->btnCancle->Handle(), BM_CLICK, 0, 0);
+      }, 0),
+      AnswerYes("警告", boxes),
+  });
+  EXPECT_GT(OpenPd("E2E-STYLE-1"), 0);
+  EXPECT_TRUE(user.Finished()) << (user.Log.empty() ? "" : user.Log.front());
+  EXPECT_EQ(gUnexpected, std::vector<std::string>{});
+  const std::string skus =
+      Query("PosStore", "select count(*) as n from PosBarCodeView where FullBarCode = '" + style + "'", "n");
+  std::string lowered = style;
+  for (char& c : lowered) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  EXPECT_EQ(dialog, "search locked|" + lowered + "|" + SplitLines(skus).at(0));
+  // Not the style's first colour and size: the one chosen.
+  const std::vector<std::string> c = Fields(chosen);
+  ASSERT_EQ(c.size(), 7u) << chosen;
+  EXPECT_NE(c[2] + "," + c[4], first);
+  EXPECT_EQ(line, chosen);
+  EXPECT_EQ(boxes, std::vector<std::string>{"盘点单中尚有未保存的数据，确认退出？"});
+}
+
+// The export's goods chosen in the selection dialog: Enter in the goods box opens it with
+// every goods; two goods are marked with Space, the lower row first, and Enter confirms;
+// the box shows their names, and the exported file holds exactly their barcodes, the goods
+// in marking order.
+TEST_F(PdMangerE2eTest, ExportGoodsMarkedInTheSelectionDialogAreTheOnesExported) {
+  const std::string pid = std::to_string(::GetCurrentProcessId());
+  const std::string exportFile = WinePath(std::string(POS_BINARY_DIR "/tests/app/pd-e2e-picked-") + pid + ".txt");
+  ::DeleteFileA(exportFile.c_str());
+  const char* const terminal = "盘点机信息导入导出";
+  std::vector<std::string> picked;  // goods id|name, in marking order
+  std::string goodsBox, exported;
+  std::vector<std::string> boxes;
+  ScriptedUser user({
+      [] {
+        TfrmpdManger* f = ScreenObject();
+        if (!f || !::GetFocus()) return false;
+        ::PostMessageW(f->btnCheckIn->Handle(), BM_CLICK, 0, 0);
+        return true;
+      },
+      [terminal] {
+        HWND d = FindTopLevel(nullptr, Utf16(terminal));
+        if (!d || !::GetFocus()) return false;
+        PostClick(postest::FindChildByName(d, L"edtPtype"));
+        return true;
+      },
+      Then([] { Press(VK_RETURN); }),
+      // Two goods (leaves of the goods tree): a click on the lower one and Space, then on
+      // the upper one and Space.
+      [&picked] {
+        TfrmSelectBasic* d = Picker("商品");
+        HWND focus = ::GetFocus();
+        if (!d || !focus || !::IsChild(d->Handle(), focus)) return false;
+        std::vector<int> leaves;
+        for (int r = 0; r < d->grdSelectData->DataController()->RowCount() && leaves.size() < 4; ++r)
+          if (PickerValue(d, r, "Sonnum") == "0") leaves.push_back(r);
+        if (leaves.size() < 4) return true;  // nothing marked: the checks below fail
+        for (int r : {leaves[3], leaves[1]})
+          picked.push_back(PickerValue(d, r, "typeid") + "|" + PickerValue(d, r, "FullName"));
+        PickerClick(d, leaves[3] + d->grdSelectData->TitleOffset());
+        Press(VK_SPACE);
+        PickerClick(d, leaves[1] + d->grdSelectData->TitleOffset());
+        Press(VK_SPACE);
+        return true;
+      },
+      Then([] { Press(VK_RETURN); }),
+      [terminal, &goodsBox] {
+        HWND d = FindTopLevel(nullptr, Utf16(terminal));
+        if (Picker("商品") || !d) return false;
+        goodsBox = Gbk(postest::WindowText(postest::FindChildByName(d, L"edtPtype")));
+        PostClick(postest::FindChildByName(d, L"edtStock"));
+        return true;
+      },
+      Then([] { Press(VK_RETURN); }),
+      ClickWarehouse("00001"),
+      Then([] { Press(VK_RETURN); }),
+      [terminal] {
+        HWND d = FindTopLevel(nullptr, Utf16(terminal));
+        if (Picker("仓库") || !d) return false;
+        ::PostMessageW(postest::FindChildByName(d, L"btnEnter"), BM_CLICK, 0, 0);
+        return true;
+      },
+      AnswerFileDialog(exportFile),
+      AnswerBox("提示", boxes),
+      Then([terminal, &exported, exportFile] {
+        exported = FileBytes(exportFile);
+        ::PostMessageW(FindTopLevel(nullptr, Utf16(terminal)), WM_CLOSE, 0, 0);
+      }),
+      Then([] { ::PostMessageW(ScreenObject()->btnCancle->Handle(), BM_CLICK, 0, 0); }, 0),
+  });
+  EXPECT_GT(OpenPd("E2E-PICKED-1"), 0);
+  EXPECT_TRUE(user.Finished()) << (user.Log.empty() ? "" : user.Log.front());
+  EXPECT_EQ(gUnexpected, std::vector<std::string>{});
+  ASSERT_EQ(picked.size(), 2u);
+  EXPECT_EQ(boxes, std::vector<std::string>{"基本信息导出成功！保存路径：" + exportFile});
+  std::string names, expected = "001~旗舰店仓库\n";
+  for (const std::string& goods : picked) {
+    const std::string id = goods.substr(0, goods.find('|'));
+    names += goods.substr(goods.find('|') + 1) + ",";
+    std::vector<std::string> lines = SplitLines(
+        Query("PosStore",
+              "select b.FullBarCode || '~' || p.UserCode || '~' || p.FullName || '~' as l from PosBarCodeView b "
+              "join PosPtypeView p on p.PtypeId = b.PtypeId where b.BarTypeId = '1' and b.PtypeId = '" + id + "'",
+              "l"));
+    ASSERT_FALSE(lines.empty()) << id;
+    std::sort(lines.begin(), lines.end());
+    for (const std::string& l : lines) expected += l + "\n";
+  }
+  EXPECT_EQ(goodsBox, names);
+  // The file's lines in their order, but each run of one goods' lines sorted (the store
+  // gives a goods' barcodes in no set order).
+  std::vector<std::string> written = CrLfLines(exported);
+  auto code = [](const std::string& l) {
+    const size_t from = l.find('~') + 1;
+    return l.substr(from, l.find('~', from) - from);
+  };
+  for (auto run = written.begin() + (written.empty() ? 0 : 1); run != written.end();) {
+    const auto end = std::find_if(run, written.end(), [&](const std::string& l) { return code(l) != code(*run); });
+    std::sort(run, end);
+    run = end;
+  }
+  std::string got;
+  for (const std::string& l : written) got += l + "\n";
+  EXPECT_EQ(got, expected);
+  ::DeleteFileA(exportFile.c_str());
 }
