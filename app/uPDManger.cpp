@@ -147,6 +147,7 @@ TfrmpdManger::TfrmpdManger(TComponent* AOwner)
   grdPd->SetOptions(grdPd->Options() + TGridOptions{goEditing, goAlwaysShowEditor, goTabs, goColSizing});
   grdPd->AutoEditNextCell = true;
   grdPd->AfterLastCellEdit = lc_first;
+  grdPd->OnBeforeEdit = [this](TObject* s, int c, int r) { grdPdBeforeEdit(s, c, r); };
   grdPd->OnAfterEdit = [this](TObject* s, int c, int r) { grdPdAfterEdit(s, c, r); };
   grdPd->OnKeyPress = [this](TObject* s, char& k) { grdPdKeyPress(s, k); };
   grdPd->OnKeyDown = [this](TObject* s, WORD& k, TShiftState sh) { grdPdKeyDown(s, k, sh); };
@@ -391,6 +392,13 @@ void TfrmpdManger::GridEnter() {
   const TPdCursor next = FRules->Enter(at.Col, at.Row);
   SumTotals();
   MoveTo(next);
+}
+
+void TfrmpdManger::grdPdBeforeEdit(TObject*, int ACol, int ARow) {
+  int col = 0, size = 0;
+  grdPd->GridColToTitleCol(ACol, col, size);
+  if (!FRules || ARow < kFirstDataRow || col < 1) return;
+  FRules->BeforeEdit(col, ARow - kFirstDataRow);
 }
 
 void TfrmpdManger::grdPdAfterEdit(TObject*, int ACol, int ARow) {

@@ -50,6 +50,21 @@ TPdCursor TPdMangerRules::DoubleClick(int Col, int Row) {
   return at;
 }
 
+void TPdMangerRules::BeforeEdit(int Col, int Row) {
+  if (Row < 0 || Row >= FSheet.RowCount()) return;
+  if (Col == pcName) {
+    const AnsiString name = FSheet.Cell(pcName, Row);
+    if (name.empty()) return;
+    FOldName = name;
+    FOldCode.clear();
+  } else if (Col == pcCode) {
+    const AnsiString code = FSheet.Cell(pcCode, Row);
+    if (code.empty()) return;
+    FOldCode = code;
+    FOldName.clear();
+  }
+}
+
 void TPdMangerRules::AfterEdit(int Col, int Row) { FEntry.AfterEdit(Col, Row, FCodeNameEdited); }
 
 bool TPdMangerRules::MayClose() {

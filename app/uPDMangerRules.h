@@ -47,6 +47,12 @@ class TPdMangerRules {
   void KeyDown(int Col);
   // Double-click on (Col, Row): where the cursor goes.
   TPdCursor DoubleClick(int Col, int Row);
+  // The editor opens on (Col, Row): a name (code) cell holding text remembers that text
+  // and forgets the code (name) remembered before; other cells change nothing.
+  void BeforeEdit(int Col, int Row);
+  // What BeforeEdit remembered last ('' when forgotten or never seen).
+  const AnsiString& OldName() const { return FOldName; }
+  const AnsiString& OldCode() const { return FOldCode; }
   // The editor of (Col, Row) closed.
   void AfterEdit(int Col, int Row);
   // The bill's totals (amounts recomputed).
@@ -69,6 +75,8 @@ class TPdMangerRules {
   TPdGoodsEntry FEntry;
   TPdBillSaver FSaver;
   bool FCodeNameEdited = false;
+  AnsiString FOldName;
+  AnsiString FOldCode;
 };
 
 }  // namespace pdbill

@@ -72,7 +72,8 @@ class TAlignGrid::TNav : public TNavGrid {
   TAlignGrid& G;
 };
 
-TAlignGrid::TAlignGrid(TComponent* AOwner) : TStringGrid(AOwner) {
+TAlignGrid::TAlignGrid(TComponent* AOwner)
+    : TStringGrid(AOwner), FCellChanged(std::make_shared<const std::function<void()>>([this] { Invalidate(); })) {
   OnCompareCol = [this](TObject*, int colrow, int a, int b) { return CompareCells(Cells(colrow, a), Cells(colrow, b)); };
   OnCompareRow = [this](TObject*, int colrow, int a, int b) { return CompareCells(Cells(a, colrow), Cells(b, colrow)); };
   FHintRegistration = std::make_unique<TShowHintRegistration>(TShowHintMethod(this, &TAlignGrid::ShowHintHandler));
@@ -169,11 +170,13 @@ void TAlignGrid::SetEditCol(int ACol, bool Value) {
   Invalidate();
 }
 
-TCellBrush* TAlignGrid::BrushCellOf(int ACol, int ARow) { return FProps.BrushCell.Obtain(ACol, ARow, {Color(), 0, false}); }
-TCellBrush* TAlignGrid::BrushColOf(int ACol) { return FProps.BrushCol.Obtain(ACol, {Color(), 0, false}); }
-TCellBrush* TAlignGrid::BrushRowOf(int ARow) { return FProps.BrushRow.Obtain(ARow, {Color(), 0, false}); }
-TCellBrush* TAlignGrid::BrushFixedColOf(int ACol) { return FProps.BrushFixedCol.Obtain(ACol, {Color(), 0, false}); }
-TCellBrush* TAlignGrid::BrushFixedRowOf(int ARow) { return FProps.BrushFixedRow.Obtain(ARow, {Color(), 0, false}); }
+TCellBrush TAlignGrid::NewBrush() { return TCellBrush{Color(), 0, false, FCellChanged}; }
+
+TCellBrush* TAlignGrid::BrushCellOf(int ACol, int ARow) { return FProps.BrushCell.Obtain(ACol, ARow, NewBrush()); }
+TCellBrush* TAlignGrid::BrushColOf(int ACol) { return FProps.BrushCol.Obtain(ACol, NewBrush()); }
+TCellBrush* TAlignGrid::BrushRowOf(int ARow) { return FProps.BrushRow.Obtain(ARow, NewBrush()); }
+TCellBrush* TAlignGrid::BrushFixedColOf(int ACol) { return FProps.BrushFixedCol.Obtain(ACol, NewBrush()); }
+TCellBrush* TAlignGrid::BrushFixedRowOf(int ARow) { return FProps.BrushFixedRow.Obtain(ARow, NewBrush()); }
 
 // ---------------------------------------------------------------------------- structure
 
@@ -426,7 +429,8 @@ void TAlignGrid::DefineProperties(TFiler& Filer) {
   context.ColCount = ColCount();
   context.RowCount = RowCount();
   context.CellText = [this](int c, int r) { return Cells(c, r); };
-  context.NewBrush = {Color(), 0, false};
+  context.NewBrush = NewBrush();
+  context.Notice = FCellChanged;
   DefineAlignGridProperties(Filer, FProps, context);
 }
 

@@ -98,6 +98,8 @@ class TAlignGrid : public TStringGrid {
   void SetCellAlignment(int ACol, int ARow, T_Align Value);
   void SetCellEditable(int ACol, int ARow, bool Value);
   void SetEditCol(int ACol, bool Value);
+  // The entry, made when absent as a copy of the grid's own brush. Every font and brush
+  // the grid makes or reads repaints the grid when it changes.
   TCellBrush* BrushCellOf(int ACol, int ARow);
   TCellBrush* BrushColOf(int ACol);
   TCellBrush* BrushRowOf(int ARow);
@@ -149,7 +151,11 @@ class TAlignGrid : public TStringGrid {
 
  private:
   t_relation CompareCells(const AnsiString& a, const AnsiString& b) const;
+  // A brush as the grid's own, repainting the grid on change (not yet Modified).
+  TCellBrush NewBrush();
   TAlignGridProps FProps;
+  // The change notice of the grid's fonts and brushes: its repaint.
+  const TCellChangeNotice FCellChanged;
   T_Align FAlignment = al_Left;
   bool FEditable = true;
   bool FShowCellHints = true;

@@ -9,7 +9,10 @@
 // and left as it is when the list is emptied; it decides whether the list is streamed.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <memory>
+#include <utility>
 #include "rtl/AnsiString.h"
 
 enum T_Align : uint8_t { al_Right, al_Left, al_Center };
@@ -22,26 +25,65 @@ constexpr TCellColor kClBtnFace = static_cast<TCellColor>(0xFF00000F);
 constexpr TCellColor kClWindow = static_cast<TCellColor>(0xFF000005);
 constexpr TCellColor kClWindowText = static_cast<TCellColor>(0xFF000008);
 
-// A font of a cell, column or row (the stored form of TMyFont): Modified is set by every
-// change after creation; only modified fonts are streamed.
+// What a font or brush entry calls after each of its changes: the repaint of the grid
+// that made it. The grid owns the notice; entries hold it weakly, so an entry, or a copy
+// of one, that outlives its grid notifies nobody.
+using TCellChangeNotice = std::shared_ptr<const std::function<void()>>;
+using TCellChangeLink = std::weak_ptr<const std::function<void()>>;
+
+inline void NotifyCellChange(const TCellChangeLink& link) {
+  if (const TCellChangeNotice notice = link.lock()) (*notice)();
+}
+
+// A font of a cell, column or row (the stored form of TMyFont). Each setter marks it
+// Modified, then notifies its grid; only modified fonts are streamed. The stream reader
+// fills the fields directly and marks the font itself.
 struct TCellFont {
+  TCellFont() = default;
+  TCellFont(TCellColor color, int32_t height, AnsiString name, uint8_t pitch, uint8_t style, bool modified,
+            TCellChangeLink onChange = {})
+      : Color(color), Height(height), Name(std::move(name)), Pitch(pitch), Style(style), Modified(modified),
+        OnChange(std::move(onChange)) {}
   TCellColor Color = kClWindowText;
   int32_t Height = -12;
   AnsiString Name;
   uint8_t Pitch = 0;  // 0 default, 1 variable, 2 fixed
   uint8_t Style = 0;  // bold 1, italic 2, underline 4, strike-out 8
   bool Modified = false;
-  bool operator==(const TCellFont&) const = default;
+  TCellChangeLink OnChange;
+  void SetColor(TCellColor v) { Color = v; Changed(); }
+  void SetHeight(int32_t v) { Height = v; Changed(); }
+  void SetName(const AnsiString& v) { Name = v; Changed(); }
+  void SetPitch(uint8_t v) { Pitch = v; Changed(); }
+  void SetStyle(uint8_t v) { Style = v; Changed(); }
+  void Changed() {
+    Modified = true;
+    NotifyCellChange(OnChange);
+  }
+  // The values and the Modified flag (not who is notified).
+  bool operator==(const TCellFont& o) const {
+    return Color == o.Color && Height == o.Height && Name == o.Name && Pitch == o.Pitch && Style == o.Style &&
+           Modified == o.Modified;
+  }
 };
 
-// A brush of a cell, column or row (the stored form of TMyBrush).
+// A brush of a cell, column or row (the stored form of TMyBrush), marked and notifying
+// as a font.
 struct TCellBrush {
+  TCellBrush() = default;
+  TCellBrush(TCellColor color, uint8_t style, bool modified, TCellChangeLink onChange = {})
+      : Color(color), Style(style), Modified(modified), OnChange(std::move(onChange)) {}
   TCellColor Color = kClWindow;
   uint8_t Style = 0;  // solid 0, clear 1, horizontal 2, vertical 3, fdiag 4, bdiag 5, cross 6, diagcross 7
   bool Modified = false;
-  void SetColor(TCellColor c) { Color = c; Modified = true; }
-  void SetStyle(uint8_t s) { Style = s; Modified = true; }
-  bool operator==(const TCellBrush&) const = default;
+  TCellChangeLink OnChange;
+  void SetColor(TCellColor c) { Color = c; Changed(); }
+  void SetStyle(uint8_t s) { Style = s; Changed(); }
+  void Changed() {
+    Modified = true;
+    NotifyCellChange(OnChange);
+  }
+  bool operator==(const TCellBrush& o) const { return Color == o.Color && Style == o.Style && Modified == o.Modified; }
 };
 
 // index -> value, absent entries cost nothing.

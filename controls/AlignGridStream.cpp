@@ -248,11 +248,21 @@ void DefineAlignGridProperties(TFiler& filer, TAlignGridProps& p, const TAlignGr
       p.LoadedCells.HasData());
 
   // 11-20: fonts and brushes (only modified ones are written).
+  const auto readFont = [&](TReader& r) {
+    TCellFont f = ReadFont(r);
+    f.OnChange = x.Notice;
+    return f;
+  };
+  const auto readBrush = [&](TReader& r) {
+    TCellBrush b = ReadBrush(r);
+    b.OnChange = x.Notice;
+    return b;
+  };
   const auto fontCells = [&](const char* name, TSparseCells<TCellFont>& l) {
     filer.DefineProperty(
         name,
         [&](TReader& r) {
-          ReadCellList<TCellFont>(r, ReadFont, [&](int c, int row, TCellFont v) { l.Set(c, row, std::move(v)); });
+          ReadCellList<TCellFont>(r, readFont, [&](int c, int row, TCellFont v) { l.Set(c, row, std::move(v)); });
           l.SetHasData(true);
         },
         [&](TWriter& w) { WriteCellList(w, l, cc, rc, IsModified, WriteFont); }, l.HasData());
@@ -261,7 +271,7 @@ void DefineAlignGridProperties(TFiler& filer, TAlignGridProps& p, const TAlignGr
     filer.DefineProperty(
         name,
         [&](TReader& r) {
-          ReadLineList<TCellFont>(r, ReadFont, [&](int i, TCellFont v) { l.Set(i, std::move(v)); });
+          ReadLineList<TCellFont>(r, readFont, [&](int i, TCellFont v) { l.Set(i, std::move(v)); });
           l.SetHasData(true);
         },
         [&, n](TWriter& w) { WriteLineList(w, l, n, IsModified, WriteFont); }, l.HasData());
@@ -275,7 +285,7 @@ void DefineAlignGridProperties(TFiler& filer, TAlignGridProps& p, const TAlignGr
     filer.DefineProperty(
         name,
         [&](TReader& r) {
-          ReadCellList<TCellBrush>(r, ReadBrush, [&](int c, int row, TCellBrush v) { l.Set(c, row, v); });
+          ReadCellList<TCellBrush>(r, readBrush, [&](int c, int row, TCellBrush v) { l.Set(c, row, v); });
           l.SetHasData(true);
         },
         [&](TWriter& w) { WriteCellList(w, l, cc, rc, IsModified, WriteBrush); }, l.HasData());
@@ -284,7 +294,7 @@ void DefineAlignGridProperties(TFiler& filer, TAlignGridProps& p, const TAlignGr
     filer.DefineProperty(
         name,
         [&](TReader& r) {
-          ReadLineList<TCellBrush>(r, ReadBrush, [&](int i, TCellBrush v) { l.Set(i, v); });
+          ReadLineList<TCellBrush>(r, readBrush, [&](int i, TCellBrush v) { l.Set(i, v); });
           l.SetHasData(true);
         },
         [&, n](TWriter& w) { WriteLineList(w, l, n, IsModified, WriteBrush); }, l.HasData());

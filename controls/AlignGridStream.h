@@ -20,6 +20,8 @@ struct TAlignGridStreamContext {
   std::function<AnsiString(int col, int row)> CellText;
   // The brush a cell, column or row gets when a `Color...` record creates one.
   TCellBrush NewBrush;
+  // Given to every font and brush read (the grid's repaint; none by default).
+  TCellChangeLink Notice = {};
 };
 
 // Defines the 28 properties on filer: with a TWriter it writes those whose list has

@@ -1,6 +1,10 @@
 // TShadowPanel (see ShadowPanel.h).
 #include "controls/ShadowPanel.h"
 
+namespace {
+constexpr TColor kFaceColor = static_cast<TColor>(0xF4C664);
+}  // namespace
+
 TShadowPanel::TShadowPanel(TComponent* AOwner) : TPanel(AOwner) {
   SetBevelOuter(bvNone);
   SetBevelInner(bvNone);
@@ -8,7 +12,7 @@ TShadowPanel::TShadowPanel(TComponent* AOwner) : TPanel(AOwner) {
   FShadow->SetParent(this);
   FFace = new TShape(this);
   FFace->SetParent(this);
-  FFace->Brush()->SetColor(static_cast<TColor>(0xF4C664));
+  FFace->Brush()->SetColor(kFaceColor);
   FFace->Pen()->SetColor(clBlack);
   FShadow->Brush()->SetColor(clBlack);
   FShadow->Pen()->SetColor(clBlack);
@@ -60,4 +64,15 @@ bool TShadowPanel::ShapeVisible() const { return FFace->Visible(); }
 void TShadowPanel::SetShapeVisible(bool v) {
   FFace->SetVisible(v);
   FShadow->SetVisible(v);
+}
+
+void TShadowPanel::DefinePublished(TPublishedProperties& P) {
+  TPanel::DefinePublished(P);
+  P.AddInteger("FaceColor", this, &TShadowPanel::FaceColor, &TShadowPanel::SetFaceColor).Default(kFaceColor);
+  P.AddInteger("ShadowColor", this, &TShadowPanel::ShadowColor, &TShadowPanel::SetShadowColor).Default(clBlack);
+  P.AddEnumeration("Shape", {"stRectangle", "stSquare", "stRoundRect", "stRoundSquare", "stEllipse", "stCircle"}, this,
+                   &TShadowPanel::Shape, &TShadowPanel::SetShape)
+      .Default(stRectangle);
+  P.AddInteger("ShadowOffset", this, &TShadowPanel::ShadowOffset, &TShadowPanel::SetShadowOffset).Default(2);
+  P.AddBoolean("ShapeVisible", this, &TShadowPanel::ShapeVisible, &TShadowPanel::SetShapeVisible).Default(true);
 }

@@ -6,7 +6,12 @@
 // shadow has the face's size, ShadowOffset pixels right of and below it. The layout runs
 // at construction, when the offset changes and at the start of every paint; it moves
 // the shapes only when their bounds differ, so a paint never asks for another paint.
+//
+// Published beside the panel's own: FaceColor (default $F4C664), ShadowColor (black),
+// Shape (stRectangle), ShadowOffset (2) and ShapeVisible (True), each written only off
+// its default. The two shapes are the panel's own parts, never written as children.
 #pragma once
+#include "rtl/PublishedProperties.h"
 #include "ui/ExtCtrls.h"
 
 class TShadowPanel : public TPanel {
@@ -28,6 +33,8 @@ class TShadowPanel : public TPanel {
 
   TShape* Face() const { return FFace; }
   TShape* ShadowShape() const { return FShadow; }
+
+  void DefinePublished(TPublishedProperties& P) override;
 
  protected:
   void Paint() override;

@@ -8,7 +8,11 @@
 #include "ui/Grids.h"
 
 #include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
 
+#include "rtl/ComponentStreaming.h"
 #include "ui/GridDetail.h"
 
 using namespace ui_win;
@@ -79,6 +83,54 @@ bool TCustomGrid::TabStops(int index) const { return FTabStops.Get(index, 1) != 
 void TCustomGrid::SetTabStops(int index, bool value) {
   if (index < 0 || index >= FColCount) InvalidOp(SGridIndexOutOfRange);
   FTabStops.Set(index, value ? 1 : 0, FColCount, 1);
+}
+
+// ---------------------------------------------------------------------------- streaming
+
+namespace {
+
+void WriteExtents(TWriter& w, int count, const std::function<int(int)>& extent) {
+  w.WriteListBegin();
+  for (int i = 0; i < count; ++i) w.WriteInteger(int32_t{extent(i)});
+  w.WriteListEnd();
+}
+
+// The whole list; it must hold count integers (the grid's count at reading time).
+std::vector<int> ReadExtents(TReader& r, int count) {
+  const int64_t at = r.Stream().Position();
+  std::vector<int> values;
+  size_t read = 0;
+  r.ReadListBegin();
+  while (!r.EndOfList()) {
+    const int32_t v = r.ReadInteger();
+    if (read++ < static_cast<size_t>(count)) values.push_back(v);
+  }
+  r.ReadListEnd();
+  if (read != static_cast<size_t>(count)) throw EReadError("Invalid property value at offset " + std::to_string(at));
+  return values;
+}
+
+}  // namespace
+
+void TCustomGrid::DefineProperties(TFiler& Filer) {
+  TCustomControl::DefineProperties(Filer);
+  if (!FSaveCellExtents) return;
+  Filer.DefineProperty(
+      "ColWidths",
+      [this](TReader& r) {
+        const std::vector<int> widths = ReadExtents(r, FColCount);
+        for (int i = 0; i < static_cast<int>(widths.size()); ++i) SetColWidths(i, widths[static_cast<size_t>(i)]);
+      },
+      [this](TWriter& w) { WriteExtents(w, FColCount, [this](int i) { return ColWidths(i); }); },
+      FColWidths.Assigned());
+  Filer.DefineProperty(
+      "RowHeights",
+      [this](TReader& r) {
+        const std::vector<int> heights = ReadExtents(r, FRowCount);
+        for (int i = 0; i < static_cast<int>(heights.size()); ++i) SetRowHeights(i, heights[static_cast<size_t>(i)]);
+      },
+      [this](TWriter& w) { WriteExtents(w, FRowCount, [this](int i) { return RowHeights(i); }); },
+      FRowHeights.Assigned());
 }
 
 void TCustomGrid::SetDefaultColWidth(int v) {

@@ -236,6 +236,9 @@ class TCustomGrid : public TCustomControl {
   void SetFixedColor(TColor v);
   bool DefaultDrawing() const { return FDefaultDrawing; }
   void SetDefaultDrawing(bool v);
+  // Whether the widths and heights are stored in a form resource (DefineProperties).
+  bool SaveCellExtents() const { return FSaveCellExtents; }
+  void SetSaveCellExtents(bool v) { FSaveCellExtents = v; }
 
   // The current cell. Setting moves it as a click would (SelectCell may refuse; the
   // anchor follows; the cell is scrolled into view).
@@ -289,6 +292,13 @@ class TCustomGrid : public TCustomControl {
   TNotifyEvent OnTopLeftChanged;
 
  protected:
+  // "ColWidths" and "RowHeights", each a list of one integer per column (row) as
+  // ColWidths (RowHeights) answers it, written when SaveCellExtents is on and a width
+  // (height) was ever set. Reading takes a list only when it holds exactly ColCount
+  // (RowCount) integers; any other list raises EReadError "Invalid property value at
+  // offset N" before a width (height) changes.
+  void DefineProperties(TFiler& Filer) override;
+
   // --- geometry hooks ---
   virtual int GetColWidths(int index);
   virtual int GetRowHeights(int index);
@@ -446,6 +456,7 @@ class TCustomGrid : public TCustomControl {
   TBorderStyle FBorderStyle = bsSingle;
   TColor FFixedColor = clBtnFace;
   bool FDefaultDrawing = true;
+  bool FSaveCellExtents = true;
   bool FPainting = false;
   int FSizingIndex = -1;
   int FSizingPos = 0;

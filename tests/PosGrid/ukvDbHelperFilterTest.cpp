@@ -309,3 +309,115 @@ TEST(DataFilter, FaultCaseInsensitiveWideConditionFoldedAsciiOnly) {
 }
 
 }  // namespace
+
+// --- the data filter in a component stream ------------------------------------------------------
+
+namespace {
+
+std::string Bytes(TMemoryStream& m) {
+  return std::string(reinterpret_cast<const char*>(m.Memory()), static_cast<size_t>(m.Size()));
+}
+std::string Short(std::string_view s) { return std::string(1, static_cast<char>(s.size())) + std::string(s); }
+std::string Int32(int32_t v) {
+  std::string s;
+  for (int i = 0; i < 4; ++i) s += static_cast<char>(static_cast<uint32_t>(v) >> (8 * i) & 0xFF);
+  return s;
+}
+
+}  // namespace
+
+// An untouched filter writes nothing but its wrapper: every setting at its default and
+// no condition tree.
+TEST(DataFilterStream, UntouchedFilterWritesOnlyItsWrapper) {
+  Grid g(Named({{1, "a"}}));
+  TMemoryStream m;
+  g.C->Filter().SaveToStream(m);
+  EXPECT_EQ(Bytes(m), "TPF0" + Short("TFilterWrapper") + std::string(3, '\0'));
+}
+
+// The settings off their defaults in their published order, then the condition tree as
+// the binary property "Criteria"; read back into the filter of another controller over
+// the same fields, it filters the same rows.
+TEST(DataFilterStream, SettingsAndCriteriaGoThroughTheComponentStream) {
+  Grid g(Named({{1, "a"}, {2, "b"}, {3, "b"}}));
+  TkvDBDataFilterCriteria& f = g.C->Filter();
+  f.SetIgnoreOrigin(false);
+  f.SetDateTimeFormat("yyyy-mm-dd");
+  f.SetSupportedLike(false);
+  f.SetTranslateIn(true);
+  f.AddCondition(nullptr, g.F("NAME"), foEqual, "b", "b");
+  f.SetActive(true);
+  ASSERT_EQ(g.RowIds(), "2 3");
+  TMemoryStream m;
+  f.SaveToStream(m);
+
+  const std::string tree = Int32(-1) + '\0' + Int32(1) +  // marked form, AND, one item
+                           '\0' + '\0' + Int32(1) + "b" +  // a condition: Equal, display "b"
+                           Int32(1) + "\x06\x01" "b";      // NAME is field 1; the value 'b'
+  const std::string expected = "TPF0" + Short("TFilterWrapper") + '\0' +       //
+                               Short("Filter.Active") + '\x09' +               //
+                               Short("Filter.IgnoreOrigin") + '\x08' +         //
+                               Short("Filter.DateTimeFormat") + '\x06' + Short("yyyy-mm-dd") +
+                               Short("Filter.SupportedLike") + '\x08' +        //
+                               Short("Filter.TranslateIn") + '\x09' +          //
+                               Short("Filter.Criteria") + '\x0A' + Int32(static_cast<int32_t>(tree.size())) + tree +
+                               '\0' + '\0';
+  EXPECT_EQ(Bytes(m), expected);
+
+  Grid other(Named({{1, "a"}, {2, "b"}, {3, "b"}}));
+  TkvDBDataFilterCriteria& back = other.C->Filter();
+  m.SetPosition(0);
+  back.LoadFromStream(m);
+  EXPECT_TRUE(back.Active());
+  EXPECT_FALSE(back.IgnoreOrigin());
+  EXPECT_EQ(back.DateTimeFormat(), "yyyy-mm-dd");
+  EXPECT_FALSE(back.SupportedLike());
+  EXPECT_TRUE(back.TranslateIn());
+  EXPECT_FALSE(back.TranslateBetween());
+  EXPECT_FALSE(back.AutoDataSetFilter());
+  EXPECT_TRUE(back.IsEqual(f));
+  EXPECT_EQ(other.RowIds(), "2 3");
+  TMemoryStream again;
+  back.SaveToStream(again);
+  EXPECT_EQ(Bytes(again), expected);
+}
+
+// A root OR without conditions is still a condition tree worth keeping; the other
+// boolean settings go through as well.
+TEST(DataFilterStream, AnEmptyRootOtherThanAndIsStored) {
+  Grid g(Named({{1, "a"}}));
+  TkvDBDataFilterCriteria& f = g.C->Filter();
+  f.Root().SetBoolOperator(fboOr);
+  f.SetAutoDataSetFilter(true);
+  f.SetTranslateBetween(true);
+  TMemoryStream m;
+  f.SaveToStream(m);
+  const std::string tree = Int32(-1) + '\x01' + Int32(0);
+  EXPECT_EQ(Bytes(m), "TPF0" + Short("TFilterWrapper") + '\0' + Short("Filter.AutoDataSetFilter") + '\x09' +
+                          Short("Filter.TranslateBetween") + '\x09' + Short("Filter.Criteria") + '\x0A' +
+                          Int32(static_cast<int32_t>(tree.size())) + tree + '\0' + '\0');
+  Grid other(Named({{1, "a"}}));
+  m.SetPosition(0);
+  other.C->Filter().LoadFromStream(m);
+  EXPECT_EQ(other.C->Filter().Root().BoolOperator(), fboOr);
+  EXPECT_TRUE(other.C->Filter().AutoDataSetFilter());
+  EXPECT_TRUE(other.C->Filter().TranslateBetween());
+}
+
+// A damaged condition tree fails the read with the tree's own error and leaves the
+// conditions the filter had.
+TEST(DataFilterStream, ADamagedCriteriaBlockFailsTheReadAndKeepsTheConditions) {
+  Grid g(Named({{1, "a"}, {2, "b"}}));
+  g.C->Filter().AddCondition(nullptr, g.F("ID"), foEqual, 2, "");
+  TMemoryStream m;
+  g.C->Filter().SaveToStream(m);
+  std::string bytes = Bytes(m);
+  const size_t kind = bytes.find(Short("Filter.Criteria")) + Short("Filter.Criteria").size() + 5 + 9 + 1;
+  ASSERT_EQ(bytes[kind], '\0');  // Equal
+  bytes[kind] = '\x40';          // no operator kind
+  Grid other(Named({{1, "a"}, {2, "b"}}));
+  other.C->Filter().AddCondition(nullptr, other.F("NAME"), foEqual, "a", "a");
+  TStringStream damaged(bytes);
+  EXPECT_THROW(other.C->Filter().LoadFromStream(damaged), EReadError);
+  EXPECT_EQ(other.C->Filter().FilterText(), "(NAME = 'a')");
+}

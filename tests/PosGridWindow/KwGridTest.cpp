@@ -1,6 +1,7 @@
 // The library grid's model and views: defaults, the fixed data columns accessor, the
 // footer's geometry, the views and what the grid's destruction leaves them.
 #include "KwGridTestSupport.h"
+#include "rtl/ComponentStreaming.h"
 
 using namespace kwtest;
 using namespace uitest;
@@ -163,4 +164,29 @@ TEST(KwGrid, FaultHorizontalThumbCountedHiddenColumns) {
   const int shown = maxLeft - 1 - 4 + 1;  // columns 1..maxLeft less the four hidden ones
   const int before = 10 - 1 - 4;         // shown columns 1, 6..9
   EXPECT_EQ(::GetScrollPos(f.grid->Handle(), SB_HORZ), LongMulDiv(before, 127, shown - 1));
+}
+
+// The library grid keeps its widths and heights in a form resource as the platform grid
+// does: the rows of the axis only (the footer is no row), hidden columns as 0.
+TEST(KwGrid, WidthsAndHeightsGoThroughAFormResource) {
+  TTestGrid g(nullptr);
+  g.SetName("grd");
+  EXPECT_TRUE(g.SaveCellExtents());
+  g.SetFooter(true);
+  g.SetColWidths(2, 0);
+  g.SetRowHeights(1, 30);
+  TMemoryStream m;
+  m.WriteComponent(&g);
+  const std::string image(reinterpret_cast<const char*>(m.Memory()), static_cast<size_t>(m.Size()));
+  const std::string widths = std::string("\x09" "ColWidths" "\x01") + "\x02\x40\x02\x40\x02" + '\0' + "\x02\x40\x02\x40" + '\0';
+  const std::string heights = std::string("\x0A" "RowHeights" "\x01") + "\x02\x12\x02\x1E\x02\x12\x02\x12\x02\x12" + '\0';
+  EXPECT_NE(image.find(widths + heights), std::string::npos);
+
+  TTestGrid back(nullptr);
+  back.SetName("grd");
+  m.SetPosition(0);
+  m.ReadComponent(&back);
+  EXPECT_EQ(back.ColWidths(2), 0);
+  EXPECT_EQ(back.RowHeights(1), 30);
+  EXPECT_EQ(back.GetRowHeights(-1), 18);
 }

@@ -5,6 +5,8 @@
 #include "app/uPDBillRec.h"
 #include "app/uPDQuantity.h"
 #include "app/uPDChooser.h"
+#include "app/uPDMangerRules.h"
+#include "app/uPDMessages.h"
 
 using namespace pdbill;
 
@@ -191,4 +193,30 @@ TEST(PdScriptChooser, AnswersByKindInOrderAndCancelsWhenNoneIsLeft) {
   EXPECT_TRUE(c.Choose(TPdChoiceKind::GoodsBySearch, "x").empty());
   EXPECT_EQ(c.Choose(TPdChoiceKind::StockWarehouse, "")[0].TypeId, "00002");
   EXPECT_THROW(TPdScriptChooser("Nothing\tx"), EPdChooserScript);
+}
+
+// Opening the editor on a name (code) cell that holds text remembers it and forgets the
+// code (name); an empty cell, another column or a row off the bill changes nothing.
+TEST(PdBeforeEdit, RemembersTheNameOrTheCodeOfTheCellEdited) {
+  TPdMemorySheet s;
+  s.SetCell(pcCode, 0, "K00010");
+  s.SetCell(pcName, 0, "衬衫");
+  s.AddRow();
+  TScriptedChooser chooser;
+  TRecordedMessages messages;
+  TPdMangerRules rules(s, chooser, messages, TPdServers{}, 0);
+  const auto state = [&] { return rules.OldName() + "|" + rules.OldCode(); };
+  rules.BeforeEdit(pcName, 0);
+  EXPECT_EQ(state(), "衬衫|");
+  rules.BeforeEdit(pcCode, 0);
+  EXPECT_EQ(state(), "|K00010");
+  rules.BeforeEdit(pcName, 1);  // the empty entry row
+  rules.BeforeEdit(pcQty, 0);
+  rules.BeforeEdit(pcName, 2);
+  rules.BeforeEdit(pcCode, -1);
+  EXPECT_EQ(state(), "|K00010");
+  rules.BeforeEdit(pcName, 0);
+  EXPECT_EQ(state(), "衬衫|");
+  rules.BeforeEdit(pcCode, 1);
+  EXPECT_EQ(state(), "衬衫|");
 }

@@ -144,3 +144,47 @@ TEST(AlignGridStructure, ExchangeRowsSwapsRowAndCellEntriesOnly) {
   p.ExchangeRows(3, 3);
   EXPECT_EQ(DumpCells(p.HintCell), before);
 }
+
+// --- change notices of fonts and brushes -------------------------------------------------------
+
+// Every setter marks the entry Modified before its grid hears of the change; the notice
+// stays with the entry through structural moves; a copy that outlives the notice's owner
+// notifies nobody.
+TEST(AlignGridChangeNotices, SettersMarkThenNotifyAndOutlivedNoticesAreSilent) {
+  std::vector<bool> heard;  // the watched entry's Modified flag at each notice
+  const bool* watched = nullptr;
+  TAlignGridProps p;
+  TCellBrush outlived;
+  {
+    const TCellChangeNotice notice = std::make_shared<const std::function<void()>>([&] { heard.push_back(*watched); });
+    p.FontCell.Set(3, 4, TCellFont{});
+    TCellFont& font = *p.FontCell.Find(3, 4);
+    font.OnChange = notice;
+    watched = &font.Modified;
+    font.SetColor(1);
+    font.SetHeight(-14);
+    font.SetName("宋体");
+    font.SetPitch(2);
+    font.SetStyle(3);
+    EXPECT_EQ(heard, std::vector<bool>(5, true));
+    heard.clear();
+
+    p.BrushRow.Set(2, TCellBrush{kClWindow, 0, false, notice});
+    p.InsertRow(1);
+    p.ExchangeRows(3, 7);
+    TCellBrush* moved = p.BrushRow.Find(7);
+    ASSERT_NE(moved, nullptr);
+    watched = &moved->Modified;
+    moved->SetColor(255);
+    moved->SetStyle(4);
+    EXPECT_EQ(heard, std::vector<bool>(2, true));
+    outlived = *moved;
+  }
+  heard.clear();
+  outlived.SetColor(0);  // its notice is gone: nobody is called, nothing crashes
+  p.BrushRow.Find(7)->SetStyle(0);
+  EXPECT_TRUE(heard.empty());
+  // Values compare without the notice.
+  EXPECT_EQ(*p.BrushRow.Find(7), (TCellBrush{255, 0, true}));
+  EXPECT_EQ(outlived, (TCellBrush{0, 4, true}));
+}

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "controls/AlignGrid.h"
+#include "rtl/ComponentStreaming.h"
 #include "tests/ui/UiTest.h"
 #include "ui/Edit.h"
 
@@ -277,6 +278,61 @@ TEST(AlignGridEditor, AlignmentFontAndColourOfTheCell) {
   PostKey(VK_F2);
   EXPECT_EQ(ed->Alignment(), al_Left);
   EXPECT_FALSE(::GetWindowLongW(ed->Handle(), GWL_STYLE) & ES_RIGHT);
+}
+
+// --- a changed font or brush repaints the grid ------------------------------------------------
+
+namespace {
+// Paints what is pending on the form, then tells whether the grid asks for a paint.
+bool RepaintAsked(AlignForm& f) { return ::GetUpdateRect(f.grid->Handle(), nullptr, FALSE) != FALSE; }
+void PaintPending(AlignForm& f) { ::RedrawWindow(f.form->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }
+}  // namespace
+
+TEST(AlignGridCellLooks, ChangingAHandedOutBrushRepaintsTheGrid) {
+  AlignForm f;
+  f.Show();
+  using HandOut = TCellBrush* (*)(TAlignGrid&);
+  const std::pair<const char*, HandOut> handOuts[] = {
+      {"BrushCellOf", [](TAlignGrid& g) { return g.BrushCellOf(2, 2); }},
+      {"BrushColOf", [](TAlignGrid& g) { return g.BrushColOf(2); }},
+      {"BrushRowOf", [](TAlignGrid& g) { return g.BrushRowOf(2); }},
+      {"BrushFixedColOf", [](TAlignGrid& g) { return g.BrushFixedColOf(0); }},
+      {"BrushFixedRowOf", [](TAlignGrid& g) { return g.BrushFixedRowOf(0); }},
+  };
+  for (const auto& [name, handOut] : handOuts) {
+    TCellBrush* brush = handOut(*f.grid);
+    PaintPending(f);
+    ASSERT_FALSE(RepaintAsked(f)) << name;
+    brush->SetColor(clRed);
+    EXPECT_TRUE(RepaintAsked(f)) << name << " colour";
+    PaintPending(f);
+    brush->SetStyle(1);
+    EXPECT_TRUE(RepaintAsked(f)) << name << " style";
+    EXPECT_TRUE(handOut(*f.grid)->Modified) << name;
+  }
+}
+
+// Fonts and brushes read from a form resource repaint the grid that read them.
+TEST(AlignGridCellLooks, FontsAndBrushesReadFromAResourceRepaintTheirGrid) {
+  TAlignGrid source(nullptr);
+  source.SetName("grdAlign");
+  source.SetColCount(4);
+  source.SetRowCount(4);
+  source.Props().FontCol.Set(1, {clRed, -16, "黑体", 0, 1, true});
+  source.Props().BrushRow.Set(2, {clYellow, 0, true});
+  TMemoryStream m;
+  m.WriteComponent(&source);
+  m.SetPosition(0);
+  AlignForm f;
+  m.ReadComponent(f.grid);
+  f.Show();
+  PaintPending(f);
+  ASSERT_FALSE(RepaintAsked(f));
+  f.grid->Props().FontCol.Find(1)->SetHeight(-20);
+  EXPECT_TRUE(RepaintAsked(f));
+  PaintPending(f);
+  f.grid->Props().BrushRow.Find(2)->SetColor(clLime);
+  EXPECT_TRUE(RepaintAsked(f));
 }
 
 // --- structure on a real grid ---------------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include "tests/controls/ControlTestUtil.h"
 
 #include "controls/QevComponets.h"
+#include "controls/ShadowPanel.h"
 #include "controls/basiccom.h"
 #include "rtl/ComponentStreaming.h"
 #include "rtl/PublishedProperties.h"
@@ -310,4 +311,42 @@ TEST(PublishedControls, PickEditAndMaroonPanelGoThroughTheStream) {
   EXPECT_EQ(panelBack->Color(), clBtnFace);
   EXPECT_TRUE(panelBack->NoPaint());
   EXPECT_EQ(panelBack->Align(), alBottom);
+}
+
+// The shadow panel publishes its five settings; each is written only off its default
+// and read back through its setter (a read shadow colour outlines the face as well).
+TEST(PublishedControls, ShadowPanelWritesItsSettingsOffTheirDefaults) {
+  Host h;
+  auto* panel = h.Make<TShadowPanel>("pnlTitle");
+  EXPECT_EQ(PublishedNames(*panel), (std::vector<std::string>{"FaceColor", "ShadowColor", "Shape", "ShadowOffset",
+                                                              "ShapeVisible"}));
+  EXPECT_EQ(Written(panel), Image().Raw("TPF0").Short("TShadowPanel").Short("pnlTitle").End().End().s);
+
+  panel->SetFaceColor(clWhite);
+  panel->SetShadowColor(clRed);
+  panel->SetShape(stRoundRect);
+  panel->SetShadowOffset(5);
+  panel->SetShapeVisible(false);
+  Image i;
+  i.Raw("TPF0").Short("TShadowPanel").Short("pnlTitle");
+  i.Prop("FaceColor").Int32(0x00FFFFFF);
+  i.Prop("ShadowColor").Int16(0x00FF);
+  i.Prop("Shape").Ident("stRoundRect");
+  i.Prop("ShadowOffset").Int8(5);
+  i.Prop("ShapeVisible").False();
+  const std::string image = i.End().End().s;
+  EXPECT_EQ(Written(panel), image);
+
+  Host other;
+  auto* back = other.Make<TShadowPanel>("pnlTitle");
+  back->SetBounds(0, 0, 100, 28);
+  ReadInto(image, back);
+  EXPECT_EQ(back->FaceColor(), clWhite);
+  EXPECT_EQ(back->ShadowColor(), clRed);
+  EXPECT_EQ(back->Face()->Pen()->Color(), clRed);
+  EXPECT_EQ(back->ShadowShape()->Shape(), stRoundRect);
+  EXPECT_EQ(back->ShadowOffset(), 5);
+  EXPECT_EQ(back->Face()->Width(), 95);
+  EXPECT_FALSE(back->ShadowShape()->Visible());
+  EXPECT_EQ(Written(back), image);
 }

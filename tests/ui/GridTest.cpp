@@ -4,6 +4,7 @@
 #include <string>
 
 #include "UiTest.h"
+#include "rtl/ComponentStreaming.h"
 #include "rtl/PngWriter.h"
 #include "ui/Grids.h"
 #include "tests/support/Screenshot.h"
@@ -128,6 +129,79 @@ TEST(Grid, CountAndIndexErrorsCarryThePlatformTexts) {
   // A count that falls to the fixed count takes the fixed count down with it.
   g.SetRowCount(1);
   EXPECT_EQ(g.FixedRows(), 0);
+}
+
+// --- widths and heights in a form resource ------------------------------------------------------
+
+namespace {
+
+std::string Image(TComponent* c) {
+  TMemoryStream m;
+  m.WriteComponent(c);
+  return std::string(reinterpret_cast<const char*>(m.Memory()), static_cast<size_t>(m.Size()));
+}
+std::string Short(std::string_view s) { return std::string(1, static_cast<char>(s.size())) + std::string(s); }
+std::string Widths(int count, const std::vector<std::string>& values) {
+  std::string s = "\x01";
+  for (int i = 0; i < count; ++i) s += values[static_cast<size_t>(i)];
+  return s + '\0';
+}
+void ReadImage(const std::string& bytes, TComponent* c) {
+  TStringStream s(bytes);
+  s.ReadComponent(c);
+}
+
+}  // namespace
+
+// Nothing until a width or height is set; then the whole list of the axis, one integer
+// per column or row in the smallest form, hidden ones as -1.
+TEST(GridStream, WidthsAndHeightsAreWrittenOnceSetAndReadBack) {
+  TStringGrid g(nullptr);
+  g.SetName("grd");
+  const std::string head = "TPF0" + Short("TStringGrid") + Short("grd");
+  EXPECT_EQ(Image(&g), head + std::string(2, '\0'));
+  g.SetColWidths(1, 200);
+  g.SetColWidths(3, -1);
+  g.SetRowCount(3);
+  g.SetRowHeights(2, 300);
+  const std::string i8_64 = "\x02\x40", i8_24 = "\x02\x18", i16_200("\x03\xC8\0", 3);
+  const std::string image = head + Short("ColWidths") + Widths(5, {i8_64, i16_200, i8_64, "\x02\xFF", i8_64}) +
+                            Short("RowHeights") + Widths(3, {i8_24, i8_24, "\x03\x2C\x01"}) + std::string(2, '\0');
+  EXPECT_EQ(Image(&g), image);
+
+  TStringGrid back(nullptr);
+  back.SetName("grd");
+  back.SetRowCount(3);
+  ReadImage(image, &back);
+  EXPECT_EQ(back.ColWidths(1), 200);
+  EXPECT_EQ(back.ColWidths(3), -1);
+  EXPECT_EQ(back.RowHeights(2), 300);
+  EXPECT_EQ(Image(&back), image);
+}
+
+TEST(GridStream, WithoutSaveCellExtentsNothingIsWritten) {
+  TStringGrid g(nullptr);
+  g.SetName("grd");
+  g.SetColWidths(1, 200);
+  g.SetSaveCellExtents(false);
+  EXPECT_EQ(Image(&g), "TPF0" + Short("TStringGrid") + Short("grd") + std::string(2, '\0'));
+}
+
+// A list that does not match the grid's count is refused whole.
+TEST(GridStream, AListOfAnotherCountIsRefusedAndChangesNothing) {
+  TStringGrid g(nullptr);
+  g.SetName("grd");
+  g.SetColWidths(2, 90);
+  const std::string image = Image(&g);
+  for (const int count : {4, 6}) {
+    TStringGrid other(nullptr);
+    other.SetName("grd");
+    other.SetColCount(count);
+    other.SetColWidths(1, 33);
+    EXPECT_THROW(ReadImage(image, &other), EReadError) << count;
+    EXPECT_EQ(other.ColWidths(1), 33) << count;
+    EXPECT_EQ(other.ColWidths(2), 64) << count;
+  }
 }
 
 TEST(Grid, CellsAreSparseAndReadEmptyOutsideTheGrid) {

@@ -13,6 +13,7 @@
 #include "VCLSource/source/PosGrid/ukvDbHelperRows.h"
 #include "VCLSource/source/PosGrid/ukvFilterTyped.h"
 #include "VCLSource/source/PosGrid/ukvVariant.h"
+#include "rtl/ComponentStreaming.h"
 
 namespace {
 
@@ -251,6 +252,18 @@ void TkvDataFilterCriteria::SetActive(bool v) {
 
 void TkvDataFilterCriteria::RemoveField(TkvDbField* field) { RemoveItemsByLink(field); }
 
+void TkvDataFilterCriteria::DefinePublished(TPublishedProperties& properties) {
+  TkvFilterCriteria::DefinePublished(properties);
+  properties.AddBoolean("Active", this, &TkvDataFilterCriteria::Active, &TkvDataFilterCriteria::SetActive)
+      .Default(false);
+}
+
+void TkvDataFilterCriteria::DefineProperties(TFiler& filer) {
+  TkvFilterCriteria::DefineProperties(filer);
+  filer.DefineBinaryProperty(
+      "Criteria", [this](TStream& s) { ReadData(s); }, [this](TStream& s) { WriteData(s); }, HasCriteriaData());
+}
+
 void TkvDataFilterCriteria::DoChanged() {
   if (FController->IsExtraFilter(this) || FDestroying || FController->Destroying()) return;
   // No dataset counts as an inactive one.
@@ -280,6 +293,17 @@ void TkvDBDataFilterCriteria::SetDefaults() {
   TkvFilterCriteria::SetDefaults();
   FAutoDataSetFilter = false;
   FIgnoreOrigin = true;
+}
+
+void TkvDBDataFilterCriteria::DefinePublished(TPublishedProperties& properties) {
+  TkvDataFilterCriteria::DefinePublished(properties);
+  using C = TkvDBDataFilterCriteria;
+  properties.AddBoolean("AutoDataSetFilter", this, &C::AutoDataSetFilter, &C::SetAutoDataSetFilter).Default(false);
+  properties.AddBoolean("IgnoreOrigin", this, &C::IgnoreOrigin, &C::SetIgnoreOrigin).Default(true);
+  properties.AddString("DateTimeFormat", this, &C::DateTimeFormat, &C::SetDateTimeFormat);
+  properties.AddBoolean("SupportedLike", this, &C::SupportedLike, &C::SetSupportedLike).Default(true);
+  properties.AddBoolean("TranslateBetween", this, &C::TranslateBetween, &C::SetTranslateBetween).Default(false);
+  properties.AddBoolean("TranslateIn", this, &C::TranslateIn, &C::SetTranslateIn).Default(false);
 }
 
 bool TkvDBDataFilterCriteria::IsActive() {

@@ -69,6 +69,13 @@ class TkvDataFilterCriteria : public TkvFilterCriteria {
   TkvCustomDbDataController* Controller() const { return FController; }
   bool Destroying() const { return FDestroying; }
 
+  // Published after the base criteria's settings: Active (default False). OnGetValueList
+  // is an event: code, not streamed.
+  void DefinePublished(TPublishedProperties& properties) override;
+  // The condition tree as the binary property "Criteria" (the binary form of
+  // WriteData/ReadData, docs/formats/criteria-stream.md), stored when HasCriteriaData.
+  void DefineProperties(TFiler& filer) override;
+
   TGetValueListEvent OnGetValueList;
 
  protected:
@@ -96,6 +103,12 @@ class TkvDBDataFilterCriteria : public TkvDataFilterCriteria {
   void SetAutoDataSetFilter(bool v) { FAutoDataSetFilter = v; }
   bool IgnoreOrigin() const { return FIgnoreOrigin; }
   void SetIgnoreOrigin(bool v) { FIgnoreOrigin = v; }
+
+  // Published after Active: AutoDataSetFilter (default False), IgnoreOrigin (default
+  // True), then from the base criteria DateTimeFormat, SupportedLike (default True),
+  // TranslateBetween and TranslateIn (default False). OnBeforeChange and
+  // OnFormatFilterTextValue are events: not streamed.
+  void DefinePublished(TPublishedProperties& properties) override;
 
   TBeforeChangeEvent OnBeforeChange;
   TFormatFilterTextValueEvent OnFormatFilterTextValue;

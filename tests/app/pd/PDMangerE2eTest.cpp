@@ -447,6 +447,13 @@ TEST_F(PdMangerE2eTest, ScansChoosesTypesSavesAndUploads) {
   std::string totals, lines;
   std::vector<std::string> boxes;
   std::vector<ScriptedUser::Step> steps = Count(totals, lines);
+  // The walk went up into the chosen line's name cell: its editor remembered the name.
+  std::string remembered;
+  steps.push_back([&remembered] {
+    pdbill::TPdMangerRules& rules = ScreenObject()->Rules();
+    remembered = rules.OldName() + "|" + rules.OldCode();
+    return true;
+  });
   steps.push_back(Then([] { ::PostMessageW(ScreenObject()->btnSave->Handle(), BM_CLICK, 0, 0); }, 0));
   steps.push_back(AnswerBox("提示", boxes));
   ScriptedUser user(steps);
@@ -457,6 +464,7 @@ TEST_F(PdMangerE2eTest, ScansChoosesTypesSavesAndUploads) {
   EXPECT_EQ(totals, "盘点数量合计 : 6.5|当前库存合计|当前录入方式：模糊录入(F5)");
   EXPECT_EQ(lines, "A00001,针织手套,2;M00002,简约夹克,1;M00002,简约夹克,1;K00003,条纹童T恤,2.5;,,;");
   EXPECT_EQ(boxes, std::vector<std::string>{"盘点单保存成功！"});
+  EXPECT_EQ(remembered, "条纹童T恤|");
 
   const std::string header = Query("PosStore",
                                    "select CheckCode || '|' || KTypeID || '|' || IsUpSend || '|' || "
