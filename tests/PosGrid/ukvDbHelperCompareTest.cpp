@@ -24,18 +24,22 @@ void ExpectSameOrder(TkvValueTypeClass type, const std::vector<Variant>& values)
   const TkvRawCompare raw = RawCompareFor(type);
   TkvColumnCopy copy;
   const bool copied = copy.Refresh(st, def);
-  for (int a = 0; a < st.RecordCount(); ++a)
-    for (int b = 0; b < st.RecordCount(); ++b) {
-      Variant va, vb;
-      st.GetValue(a, def, va);
-      st.GetValue(b, def, vb);
-      const int expect = Sign(CompareVariants(va, vb));
-      ASSERT_EQ(Sign(CompareStoredValues(def, raw, st.RecordAt(a), st.RecordAt(b))), expect)
-          << type->ShortName() << " " << VarToStr(va) << " / " << VarToStr(vb);
-      if (copied) {
-        ASSERT_EQ(Sign(copy.Compare(raw, a, b)), expect) << type->ShortName() << " copy";
+  // The copy is compared as a filter has it (no sort keys), then as a sort has it.
+  for (const bool keyed : {false, true}) {
+    if (keyed) copy.MakeSortKeys();
+    for (int a = 0; a < st.RecordCount(); ++a)
+      for (int b = 0; b < st.RecordCount(); ++b) {
+        Variant va, vb;
+        st.GetValue(a, def, va);
+        st.GetValue(b, def, vb);
+        const int expect = Sign(CompareVariants(va, vb));
+        ASSERT_EQ(Sign(CompareStoredValues(def, raw, st.RecordAt(a), st.RecordAt(b))), expect)
+            << type->ShortName() << " " << VarToStr(va) << " / " << VarToStr(vb);
+        if (copied) {
+          ASSERT_EQ(Sign(copy.Compare(raw, a, b)), expect) << type->ShortName() << " copy, keys " << keyed;
+        }
       }
-    }
+  }
 }
 
 TEST(TypedCompare, EveryValueTypeOrdersAsCompareVariants) {
@@ -147,6 +151,43 @@ TEST(TypedCompare, CopiesFollowTheStorageStamp) {
   EXPECT_FALSE(copy.Has(1));
   TkvValueDef* bcd = st.ValueDefs().Add(TkvFMTBcdValueTypeClass(), true, false, nullptr);
   EXPECT_FALSE(copy.Refresh(st, bcd));  // no copy of decimals: they take the record path
+}
+
+// Each fixed-width value in the copy has its own bytes, zero-padded to the bits the
+// filter reads; texts come from their record's cell, whatever their length.
+TEST(TypedCompare, CopiesHoldEachValueInItsWidthAndTextsInPlace) {
+  TkvDataStorage st;
+  TkvValueDefs& d = st.ValueDefs();
+  TkvValueDef* small = d.Add(TkvSmallintValueTypeClass(), true, false, nullptr);
+  TkvValueDef* flag = d.Add(TkvBooleanValueTypeClass(), true, false, nullptr);
+  TkvValueDef* whole = d.Add(TkvIntegerValueTypeClass(), true, false, nullptr);
+  TkvValueDef* real = d.Add(TkvFloatValueTypeClass(), true, false, nullptr);
+  TkvValueDef* text = d.Add(TkvStringValueTypeClass(), true, false, nullptr);
+  const std::string longText(40, '\xB0');
+  for (int r = 0; r < 3; ++r) st.AppendRecord();
+  st.SetValue(0, small, Variant(short(-1)));
+  st.SetValue(0, flag, true);
+  st.SetValue(0, whole, INT32_MIN);
+  st.SetValue(0, real, -2.5);
+  st.SetValue(0, text, "");
+  st.SetValue(1, small, Variant(short(0x1234)));
+  st.SetValue(1, whole, 7);
+  st.SetValue(1, text, "\xB0" "a" "12345678901234");  // fifteen bytes, kept inside the cell
+  st.SetValue(2, text, Variant(longText));
+  std::string got;
+  for (TkvValueDef* def : {small, flag, whole, real}) {
+    TkvColumnCopy copy;
+    ASSERT_TRUE(copy.Refresh(st, def));
+    for (int r = 0; r < 3; ++r) got += copy.Has(r) ? IntToHex(static_cast<int64_t>(copy.Bits(r)), 1) + " " : "~ ";
+    got += "| ";
+  }
+  EXPECT_EQ(got, "FFFF 1234 ~ | 1 ~ ~ | 80000000 7 ~ | C004000000000000 ~ ~ | ");
+  TkvColumnCopy copy;
+  ASSERT_TRUE(copy.Refresh(st, text));
+  EXPECT_TRUE(copy.HasTexts());
+  EXPECT_EQ(std::string(copy.Text(0)) + "/" + std::string(copy.Text(1)), "/\xB0" "a" "12345678901234");
+  EXPECT_EQ(copy.Text(2), longText);
+  EXPECT_TRUE(copy.Has(0));
 }
 
 // --- the controller's users of the typed comparisons -------------------------------------

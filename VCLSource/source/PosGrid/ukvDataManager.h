@@ -6,6 +6,10 @@
 // negative indexes are internal scratch records (-1 is the first) that the controller
 // borrows, laid out by the internal twins of the data definitions.
 //
+// Records are blocks of their range's pool (see ukvDataManagerRecords.h), not a heap
+// block each: a deleted record's block serves the next new record of its size, and the
+// blocks go back to the heap at Clear and with the storage.
+//
 // Layout of one stored definition in a record: a null flag byte, the value's bytes
 // (its type's DataSize) and, when the record also keeps a text for it, the 32-bit
 // stamp of the cached display text and a valid flag; the value's cell (for the types

@@ -1,6 +1,6 @@
 // Typed copies of one field's stored values in record order: the data controller's
 // hot loops (sort keys, filter tests, totals, incremental search) read these instead of
-// walking the records, which the storage keeps one allocation each.
+// walking the records.
 //
 // A copy holds, per data record, whether the value is Null and where the value type's
 // raw comparator finds it: the value's own bytes (its type's width, no pointer) for the
