@@ -8,6 +8,7 @@
 #include "VCLSource/source/PosGrid/fukvGridFilter.h"
 #include "db/Field.h"
 #include "ui/Button.h"
+#include "tests/support/ScriptedDialogs.h"
 
 using namespace kwtest;
 using namespace uitest;
@@ -194,4 +195,26 @@ TEST(KwDbGridEnterExit, FaultListHandlerWasToldTheCustomListForEveryList) {
   EXPECT_NE(custom.RowColor(2), custom.RowColor(3));
   EXPECT_NE(custom.RowColor(3), custom.RowColor(4));
   EXPECT_EQ(asked, "0编号 0名称 0单价 1编号 1名称 1数量 1单价 ");
+}
+
+// Regression: after the dataset closed, the column lists' refresh asked the unbound
+// column's field adapter for its kind, which raised (a message box at every refresh).
+// The columns take the new fields when the dataset opens again.
+TEST(KwDbGridEnterExit, FaultColumnListsOfAClosedDatasetRaised) {
+  ExitGrid f(3);
+  TkwColumn* qty = f.grid->Columns()->Add();
+  qty->SetFieldName("QTY");
+  f.Start(0);
+  ASSERT_NE(qty->BoundField(), nullptr);
+  TScriptedDialogs script;
+  TDialogServiceScope scope(&script);
+  f.data->Close();
+  Pump();
+  EXPECT_TRUE(script.Asked().empty());  // nothing raised on the way
+  EXPECT_EQ(qty->BoundField(), nullptr);
+  EXPECT_EQ(qty->FieldName(), "QTY");
+  f.data->SetData(GoodsRows(4));
+  Pump();
+  EXPECT_EQ(qty->BoundField(), f.data->FieldByName("QTY"));
+  EXPECT_EQ(f.grid->GetCellValue(qty, 3).AsDouble(), 4.0);
 }
