@@ -2,10 +2,11 @@
 // and a lookup column edit through the grid's data-aware editor (the list opened by
 // Alt+Down or the button), the chosen value lands in the field once and is posted as it
 // is; the editor's lists and buttons follow the current column; keys a field refuses are
-// not typed.
+// not typed, a typed key is.
 #include "KwDbGridTestSupport.h"
 #include "VCLSource/source/PosGrid/ukvDbEditer.h"
 #include "db/Field.h"
+#include "db/FieldClasses.h"
 
 using namespace kwtest;
 using namespace uitest;
@@ -165,22 +166,12 @@ TEST(KwDbGridLists, LookupColumnWritesTheChosenKeyOnceAndPostsIt) {
   EXPECT_FALSE(f.goods->ControlsDisabled());
 }
 
-// A key typed into the lookup column is a key: it is written as typed.
-TEST(KwDbGridLists, TypedKeyOfALookupColumnIsWritten) {
-  ListGrid f;
-  f.grid->SetCol(f.grid->DataToRawColumn(1));
-  Pump();
-  TypeText(L"3");
-  ASSERT_NE(f.Editor(), nullptr);
-  EXPECT_EQ(f.Editor()->Text(), "3");
-  PostKey(VK_DOWN);
-  EXPECT_EQ(f.bill->State(), dsBrowse);
-  EXPECT_EQ(f.Text(1, "GOODSID"), "3");
-}
-
 // The editor's list, style and button follow the current column.
 TEST(KwDbGridLists, EditorListsFollowTheColumn) {
   ListGrid f;
+  int clicks = 0;
+  f.qtyCol->SetButtonStyle(gcbsEllipsis);
+  f.qtyCol->OnEditButtonClick = [&](TObject* s) { clicks += s == f.qtyCol; };
   TkwDBGridInplaceEdit* editor = f.Edit(1);
   ASSERT_NE(editor, nullptr);
   EXPECT_EQ(editor->ActiveList(), editor->DataList());
@@ -193,10 +184,12 @@ TEST(KwDbGridLists, EditorListsFollowTheColumn) {
   EXPECT_TRUE(editor->ListVisible());
   EXPECT_EQ(editor->PickList()->Items()->Strings(1), "刷卡");
   PostKey(VK_ESCAPE);
-  PostKey(VK_TAB);  // to QTY: no list
+  PostKey(VK_TAB);  // to QTY: an ellipsis button, no list
   PostKey(VK_F2);
-  EXPECT_EQ(editor->EditStyle(), esSimple);
+  EXPECT_EQ(editor->EditStyle(), esEllipsis);
   EXPECT_EQ(editor->ActiveList(), nullptr);
+  f.ClickButton();
+  EXPECT_EQ(clicks, 1);
   f.AltDown();
   EXPECT_FALSE(editor->ListVisible());
   // A read-only column drops nothing.
@@ -207,24 +200,6 @@ TEST(KwDbGridLists, EditorListsFollowTheColumn) {
   EXPECT_EQ(editor->EditStyle(), esSimple);
   f.AltDown();
   EXPECT_FALSE(editor->ListVisible());
-  EXPECT_EQ(f.writes, 0);
-}
-
-TEST(KwDbGridLists, EllipsisButtonReachesTheColumnsEvent) {
-  ListGrid f;
-  int clicks = 0;
-  TObject* sender = nullptr;
-  f.qtyCol->SetButtonStyle(gcbsEllipsis);
-  f.qtyCol->OnEditButtonClick = [&](TObject* s) {
-    ++clicks;
-    sender = s;
-  };
-  TkwDBGridInplaceEdit* editor = f.Edit(3);
-  ASSERT_NE(editor, nullptr);
-  EXPECT_EQ(editor->EditStyle(), esEllipsis);
-  f.ClickButton();
-  EXPECT_EQ(clicks, 1);
-  EXPECT_EQ(sender, f.qtyCol);
   EXPECT_EQ(f.writes, 0);
 }
 
@@ -240,34 +215,97 @@ TEST(KwDbGridLists, KeysTheFieldRefusesAreNotTyped) {
   TypeText(L"-");
   EXPECT_EQ(f.Editor()->Text(), "7.5");
   PostKey(VK_DOWN);
-  EXPECT_EQ(f.Text(1, "QTY"), "7.5");
+  EXPECT_EQ(f.grid->GetCellValue(f.qtyCol, 0).AsDouble(), 7.5);
   f.grid->SetCol(f.grid->DataToRawColumn(1));
   Pump();
-  TypeText(L"2.b");  // an integer key: no point, no letters
-  EXPECT_EQ(f.Editor()->Text(), "2");
-  PostKey(VK_ESCAPE);
-  PostKey(VK_ESCAPE);
+  TypeText(L"9.b");  // an integer key: no point, no letters
+  EXPECT_EQ(f.Editor()->Text(), "9");
+  PostKey(VK_UP);  // a key typed into a lookup column is written as typed
+  EXPECT_EQ(f.grid->GetCellValue(f.goodsCol, 1).AsInteger(), 9);
   f.qtyCol->SetButtonStyle(gcbsCheckBox);
   Pump();
   f.grid->SetCol(f.grid->DataToRawColumn(3));
   Pump();
-  TypeText(L"9");
+  TypeText(L"5");
   EXPECT_EQ(f.bill->State(), dsBrowse);
-  EXPECT_EQ(f.Text(2, "QTY"), "5");
+  EXPECT_EQ(f.grid->GetCellValue(f.qtyCol, 0).AsDouble(), 7.5);
+  EXPECT_EQ(f.writes, 2);
 }
 
-// The view is its controller's view while both live.
+// The view is its controller's view while both live, and answers for the current column.
 TEST(KwDbGridLists, TheViewIsTheControllersView) {
   ListGrid f;
   TkwCustomDbGridView& view = f.grid->DbView();
   ASSERT_NE(f.grid->GridController(), nullptr);
   EXPECT_EQ(f.grid->GridController()->View(), static_cast<IkwDbGridView*>(&view));
-  EXPECT_EQ(view.DataController(), f.grid->GridController());
   f.grid->SetCol(f.grid->DataToRawColumn(1));
-  EXPECT_EQ(view.GetField() ? view.GetField()->FieldName() : AnsiString(), "GOODSID");
-  EXPECT_EQ(view.PickList(), f.goodsCol->PickList());
-  EXPECT_EQ(view.DropDownRows(), 7);
-  EXPECT_FALSE(view.ReadOnly());
+  ASSERT_NE(view.GetField(), nullptr);
+  EXPECT_EQ(view.GetField()->FieldName(), "GOODSID");
   EXPECT_EQ(view.GetDisplayText(f.goodsCol->DbField()), "苹果");
   EXPECT_EQ(view.GetValue(f.goodsCol->DbField()).AsInteger(), 1);
+}
+
+// A lookup field of the bill (GOODSNAME over GOODSID) drops the goods' names, opened on
+// the record's goods; the choice is written to the key field, once, and posted; nothing
+// is typed into the lookup field.
+TEST(KwDbGridLists, LookupFieldDropsItsDatasetAndWritesTheKeyField) {
+  TClientDataSet goods(nullptr), bill(nullptr);
+  TDataSource source(nullptr);
+  goods.SetData(LookupGoods());
+  auto add = [&bill](TField* f, const char* name) {
+    f->SetFieldName(name);
+    f->SetDataSet(&bill);
+    return f;
+  };
+  add(new TIntegerField(&bill), "ID");
+  TField* key = add(new TIntegerField(&bill), "GOODSID");
+  TField* name = add(new TStringField(&bill), "GOODSNAME");
+  name->SetSize(20);
+  name->SetFieldKind(fkLookup);
+  name->SetKeyFields("GOODSID");
+  name->SetLookupDataSet(&goods);
+  name->SetLookupKeyFields("ID");
+  name->SetLookupResultField("NAME");
+  int writes = 0;
+  key->OnChange = [&](TField*) { ++writes; };
+  TDataPacket rows;
+  rows.Fields = {{"ID", ftInteger, 0}, {"GOODSID", ftInteger, 0}};
+  rows.Rows = {{Variant(1), Variant(3)}, {Variant(2), Variant(1)}};
+  bill.SetData(rows);
+  source.SetDataSet(&bill);
+  TForm form(nullptr);  // goes first: the grid before its dataset
+  form.SetBounds(60, 60, 360, 200);
+  auto* grid = new TkwCustomDBGrid(&form);
+  grid->SetParent(&form);
+  grid->SetBounds(8, 8, 320, 140);
+  grid->Columns()->Add()->SetFieldName("ID");
+  TkwColumn* column = grid->Columns()->Add();
+  column->SetFieldName("GOODSNAME");
+  column->SetButtonStyle(gcbsLookupList);
+  grid->SetDataSource(&source);
+  form.Show();
+  Settle();
+  Focus(grid);
+  grid->SetCol(grid->DataToRawColumn(1));
+  PostKey(VK_F2);
+  auto* editor = dynamic_cast<TkwDBGridInplaceEdit*>(grid->InplaceEditor());
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(editor->Text(), "橙子");
+  TypeText(L"x");
+  EXPECT_EQ(editor->Text(), "橙子");
+  HeldKey alt(VK_MENU);
+  ::PostMessageW(KeyTarget(), WM_SYSKEYDOWN, VK_DOWN, KeyData(VK_DOWN, false, true));
+  Pump();
+  ASSERT_TRUE(editor->ListVisible());
+  ASSERT_EQ(editor->DataList()->Items()->Count(), 3);
+  EXPECT_EQ(editor->DataList()->ItemIndex(), 2);
+  PostKey(VK_UP);
+  PostKey(VK_RETURN);
+  EXPECT_EQ(key->AsInteger(), 2);
+  EXPECT_EQ(writes, 1);
+  PostKey(VK_DOWN);
+  EXPECT_EQ(bill.State(), dsBrowse);
+  EXPECT_EQ(writes, 1);
+  EXPECT_EQ(grid->GetCellValue(column, 0).AsString(), "香蕉");
+  form.Hide();
 }
