@@ -30,7 +30,9 @@ class TMenuHandle {
   TMenuHandle(const TMenuHandle&) = delete;
   TMenuHandle& operator=(const TMenuHandle&) = delete;
   HMENU Get() const { return FMenu; }
-  void Add(int id, const char* text) { ::AppendMenuW(FMenu, MF_STRING, static_cast<UINT_PTR>(id), ui_win::Wide(text).c_str()); }
+  void Add(int id, const char* text) {
+    ::AppendMenuW(FMenu, MF_STRING, static_cast<UINT_PTR>(id), ui_win::Wide(text).c_str());
+  }
 
  private:
   HMENU FMenu;
