@@ -243,6 +243,9 @@ TEST(Column, FieldNameBindsTheFieldAndTheFieldItem) {
   TkwColumn* unknown = AddColumn(g, "NOPE");
   EXPECT_EQ(unknown->Field(), nullptr);
   EXPECT_EQ(unknown->FieldName(), "NOPE");
+  // Regression: an unbound column handed out a field adapter that raised at every
+  // question (the filter dialog asked it for the column's condition kind).
+  EXPECT_EQ(unknown->GetField(), nullptr);
   TkwColumn* def = g.Columns->AddDefault();
   def->SetFieldName("NAME");
   def->SetField(nullptr);  // a default column without a field forgets its name

@@ -362,12 +362,16 @@ const TkwGridFont* TkwDbGridColumnsHost::TitleFont() { return FGrid.TitleFont();
 void TkwDbGridColumnsHost::BeginLayout() { FGrid.BeginLayout(); }
 void TkwDbGridColumnsHost::EndLayout() { FGrid.EndLayout(); }
 // A grid being destroyed frees its columns: their notices then concern nothing shown.
+// The dialogs' column lists follow the columns.
 void TkwDbGridColumnsHost::ColumnChanged(TkwColumn*) {
-  if (!FGrid.Destroying()) FGrid.LayoutChanged();
+  if (FGrid.Destroying()) return;
+  FGrid.LayoutChanged();
+  FGrid.PostDeferredUpdate(duColumnLists);
 }
 void TkwDbGridColumnsHost::ColumnsChanged() {
   if (FGrid.Destroying()) return;
   FGrid.LayoutChanged();
+  FGrid.PostDeferredUpdate(duColumnLists);
   if (FGrid.EditorMode() || (FGrid.HandleAllocated() && FGrid.AlwaysShowEditor(FGrid.Col()) && FGrid.CanEditShow()))
     FGrid.ShowEditor();
 }

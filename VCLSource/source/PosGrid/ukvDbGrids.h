@@ -154,9 +154,8 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   // --- the dialogs (ukvDbGridsDialogs.cpp) ------------------------------------------------------
   // The grid's menu, at a right click or the context-menu key, offers its dialogs: locate,
   // filter (not under dgDisFilter) and the column dialog. OnContextPopup comes first; when
-  // it handles the message there is no menu.
-  // Fills the filter dialog's column list and the column dialog's rows from Columns.
-  void RefreshColumnLists();
+  // it handles the message there is no menu. The dialogs' lists are refreshed
+  // (RefreshColumnLists) right before they are shown.
   // Shows the filter dialog; OK applies its conditions to the grid filter.
   void ShowFilterDialog();
   // Shows the column dialog; OK shows and hides the columns as marked.
@@ -174,6 +173,10 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   // ORs mask into the pending deferred update (kw_dbgrid::du* bits) and posts
   // WM_USER + 103 once; without a window the bits wait for its creation.
   void PostDeferredUpdate(uint8_t mask);
+  // Fills the filter dialog's and the custom-columns dialog's column lists from the
+  // columns (deferred-update bit $10; ukvDbGridsDialogs.cpp). The locate dialog's list is
+  // filled when F3 shows it.
+  void RefreshColumnLists();
   // The platform-style update lock of painting.
   void BeginPaintUpdate() { ++FUpdateLock; }
   void EndPaintUpdate() { --FUpdateLock; }
@@ -201,6 +204,12 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   TkwNeedCustomDisplayTextEvent OnNeedCustomDisplayTextEvent;
   TkwDBGridClickEvent OnTitleClick;
   TkwCheckNeedShowColumnInListEvent CheckNeedShowColumnInListEvent;
+
+  // The grid's own painting of a data cell (for OnDrawColumnCell handlers too): the
+  // background and font colour of its highlight kind on the canvas's brush and font,
+  // the display text; a selected cell of kind 2 under dgRowSelect gets a line in
+  // HighlightColor above it.
+  void DefaultDrawColumnCell(TkwDrawColumnCellArgs& Args);
 
   // --- operations of the grid view ---------------------------------------------------------------
   virtual bool CanModifyData();
@@ -240,6 +249,9 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
 
   // --- editing (ukvDbGridsEditing.cpp) -------------------------------------------------------
   TInplaceEdit* CreateEditor() override;
+  // A check-box column or one that hides its content has no editor: the grid does not go
+  // into editor mode there (the base grid would, and then never paint the current cell).
+  void ShowEditor() override;
   AnsiString GetEditText(int ACol, int ARow) override;
   void SetEditText(int ACol, int ARow, const AnsiString& Value) override;
   int GetEditLimit() override;
@@ -257,6 +269,22 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   virtual void UpdateData();
   // A click on a check-box cell: the current row's value inverted and written.
   void ToggleCheckBox();
+  // Enter: the typed text is written to the field (without dgAlwaysShowEditor), the
+  // editor is hidden or shown as the base grid does, the column's return-key event and
+  // DoPressReturnKey run, and unless the grid is read-only the next column becomes
+  // current (after the last one the first of the next row).
+  void KeyPress(char& Key) override;
+  // Leaving the grid: with dgCancelOnExit an inserted record nobody changed is dropped;
+  // otherwise the typed text is written to the field.
+  void DoExit() override;
+  // Entering the grid shows the editor of a column that always shows it.
+  void DoEnter() override;
+  // A change of the current column runs ColExit before and ColEnter after it.
+  void MoveCurrent(int ACol, int ARow, bool MoveAnchor, bool Show) override;
+  // ColEnter shows the editor of a column that always shows it, then OnColEnter;
+  // ColExit fires OnColExit.
+  virtual void ColEnter();
+  virtual void ColExit();
   // Makes the column collection again with the class's own column class: for the
   // constructor of a class that answers GetColumnClass otherwise (the base constructor
   // could only ask the base). The collection must still be empty.
@@ -283,8 +311,19 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   virtual void DrawTitleCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState);
   virtual void DrawDataCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState);
   virtual void DrawFooterCell(int ACol, const TRect& ARect, TGridDrawState AState);
-  // 1 when the cell's row is marked or is the selected cell shown as such, else 0.
-  int HighlightKind(int DataRow, bool Selected);
+  // Fires OnDrawColumnCell.
+  virtual void DrawColumnCell(TkwDrawColumnCellArgs& Args);
+  // The cell of a check-box column: its background and, for a row with a record, the
+  // row's check box of the column's pool over it (checked, unchecked, grayed for Null).
+  virtual void DrawCheckBoxCell(TkwDrawColumnCellArgs& Args);
+  // 0 none, 1 selected (a marked row, or the selected cell shown as such: the selected
+  // state is then added to Args), 2 the second kind (a descendant's).
+  virtual int HighlightKind(TkwDrawColumnCellArgs& Args);
+  // The row carries a mark of the multi-selection.
+  bool RowMarked(int DataRow);
+  // Paints, then hides the check boxes that this paint did not place: those of rows,
+  // columns or button styles no longer shown.
+  void Paint() override;
   void WriteText(const TRect& ARect, int DX, int DY, const AnsiString& Text, TAlignment Alignment);
   AnsiString GetRowNumberText(int RecNo);
   // The data controller's row shown in grid row ARow; -1 for a row below the data.
@@ -359,6 +398,7 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   std::unique_ptr<TkwSelectedRecs> FSelectedRecs;
   std::unique_ptr<TkwSelectedRows> FSelectedRows;
   bool FSelecting = false;
+  std::vector<TWinControl*> FUnplacedBoxes;  // check boxes not placed by the paint under way
   int FDblClickRow = -1;
   AnsiString FEditText;
 };

@@ -469,10 +469,9 @@ TField* TkwColumn::Field() {
   return FField;
 }
 
-IkwField* TkwColumn::GetField() {
-  Field();
-  return &FFieldIntf;
-}
+// None while no field is bound: the adapter of an unbound column would raise at every
+// question asked of it.
+IkwField* TkwColumn::GetField() { return Field() ? &FFieldIntf : nullptr; }
 
 void TkwColumn::SetField(TField* v) {
   if (v == FField) return;

@@ -1,8 +1,8 @@
 // TkwCustomDBGrid: how the grid offers its filter and column dialogs. A right click or the
 // context-menu key opens the grid's menu of its dialogs (locate, filter, columns); the lists
-// of the filter and column dialogs are filled from Columns right before they are shown,
-// and what the user accepts is applied: the filter conditions to the grid filter, the
-// column marks to the columns' Visible.
+// of the filter and column dialogs follow the columns (the deferred update) and are filled
+// again right before they are shown; what the user accepts is applied: the filter
+// conditions to the grid filter, the column marks to the columns' Visible.
 #include <utility>
 #include <vector>
 
@@ -85,6 +85,7 @@ void TkwCustomDBGrid::RunDialogCommand(int command) {
 }
 
 void TkwCustomDBGrid::RefreshColumnLists() {
+  if (!FColumns || Destroying()) return;
   const auto mayList = [this](TkwShowColumnType type) {
     return [this, type](TkwColumn* column) {
       bool show = true;

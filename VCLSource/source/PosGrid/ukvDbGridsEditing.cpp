@@ -41,6 +41,15 @@ TInplaceEdit* TkwCustomDBGrid::CreateEditor() {
   return editor;
 }
 
+void TkwCustomDBGrid::ShowEditor() {
+  TkwColumn* column = SelectedColumn();
+  if (column && (column->ButtonStyle() == gcbsCheckBox || column->Has(gcoHideContent))) {
+    if (EditorMode()) HideEditor();
+    return;
+  }
+  TkwCustomGrid::ShowEditor();
+}
+
 AnsiString TkwCustomDBGrid::GetEditText(int, int) {
   FEditText.clear();
   TkwColumn* column = SelectedColumn();
@@ -152,4 +161,61 @@ void TkwCustomDBGrid::ToggleCheckBox() {
   FEditText = checked ? "False" : "True";
   FDataLink->SetModified(true);
   FDataLink->UpdateRecord();
+}
+
+// ============================================================================ Enter, entering and leaving
+
+void TkwCustomDBGrid::KeyPress(char& Key) {
+  if (Key != '\r') {
+    TkwCustomGrid::KeyPress(Key);
+    return;
+  }
+  if (!HasGridOption(FOptions, dgAlwaysShowEditor) && FDataLink->Active()) FDataLink->UpdateRecord();
+  TkwCustomGrid::KeyPress(Key);
+  TkwColumn* column = SelectedColumn();
+  if (column) column->PressReturnKey();
+  DoPressReturnKey(column);
+  if (FReadOnly || !FDataLink->Active()) return;
+  if (Col() < ColCount() - 1) {
+    SetCol(Col() + 1);
+    return;
+  }
+  // After the last column: the first data column of the next row (the view posts the
+  // record it leaves, and on the last row of an editable grid appends one).
+  DbView().Next();
+  UpdateActive();
+  if (FIndicatorOffset < ColCount()) SetCol(FIndicatorOffset);
+}
+
+void TkwCustomDBGrid::DoExit() {
+  if (FDataLink->Active()) {
+    TDataSet* ds = FDataLink->DataSet();
+    if (HasGridOption(FOptions, dgCancelOnExit) && ds && ds->State() == dsInsert && !ds->Modified() &&
+        !FDataLink->Modified())
+      ds->Cancel();
+    else
+      FDataLink->UpdateRecord();
+  }
+  TkwCustomGrid::DoExit();
+}
+
+void TkwCustomDBGrid::DoEnter() {
+  TkwCustomGrid::DoEnter();
+  if (HandleAllocated() && AlwaysShowEditor(Col()) && CanEditShow()) ShowEditor();
+}
+
+void TkwCustomDBGrid::MoveCurrent(int ACol, int ARow, bool MoveAnchor, bool Show) {
+  const int before = Col();
+  if (ACol != before) ColExit();
+  TkwCustomGrid::MoveCurrent(ACol, ARow, MoveAnchor, Show);
+  if (Col() != before) ColEnter();
+}
+
+void TkwCustomDBGrid::ColEnter() {
+  if (HandleAllocated() && AlwaysShowEditor(Col()) && CanEditShow()) ShowEditor();
+  if (OnColEnter) OnColEnter(this);
+}
+
+void TkwCustomDBGrid::ColExit() {
+  if (OnColExit) OnColExit(this);
 }

@@ -287,7 +287,7 @@ void TkwCustomDBGrid::DeferredUpdateMessage() { RunDeferredActions(FDeferred.Tak
 void TkwCustomDBGrid::RunDeferredActions(uint8_t mask) {
   for (TDeferredAction a : DeferredActions(mask)) {
     switch (a) {
-      case TDeferredAction::ColumnLists: break;  // the dialogs fill their lists when shown
+      case TDeferredAction::ColumnLists: RefreshColumnLists(); break;
       case TDeferredAction::Layout: LayoutChanged(); break;
       case TDeferredAction::RowCount: UpdateRowCount(); break;
       case TDeferredAction::ScrollBars: UpdateScrollBars(); break;

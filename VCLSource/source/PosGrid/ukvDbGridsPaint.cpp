@@ -1,10 +1,12 @@
 // TkwCustomDBGrid's painting: the indicator column (row numbers and glyphs), titles
-// merged over their levels with sort marks, data cells in two colours, the footer band.
+// merged over their levels with sort marks, data cells in two colours or their highlight,
+// the check boxes of check-box columns, the footer band.
 // Cells are read by row index from the data controller: painting moves nothing, so a
 // handler that throws leaves the view and the controller as they were.
 #include <algorithm>
 
 #include "VCLSource/source/PosGrid/ukvDbGrids.h"
+#include "VCLSource/source/PosGrid/ukvDbGridsCheckBoxes.h"
 #include "VCLSource/source/PosGrid/ukvDbGridsView.h"
 #include "VCLSource/source/PosGrid/ukvDbHelperRows.h"
 #include "ui/ImgList.h"
@@ -84,7 +86,7 @@ void TkwCustomDBGrid::DrawIndicatorCell(int ARow, const TRect& ARect, TGridDrawS
   // the current one its arrow.
   if (dataRow < 0 || FIndicatorImages->Count() < 5) return;
   const bool current = ARow == Row();
-  const bool marked = HighlightKind(dataRow, false) == 1;
+  const bool marked = RowMarked(dataRow);
   if (!current && !marked) return;
   TkvCustomDbDataController* c = DataController();
   int image = current ? (marked ? 4 : 0) : 3;
@@ -150,34 +152,20 @@ void TkwCustomDBGrid::DrawDataCell(int ACol, int ARow, const TRect& ARect, TGrid
   const int dataRow = DataRowOf(ARow);
   TkwColumn* column = index < FColumns->Count() ? FColumns->Items(index) : nullptr;
   TkvCustomDbDataController* c = DataController();
-
-  // Background: the selection, else the row's colour, else the column's.
-  TColor back = column ? column->Color() : Color();
-  if (HasGridOption(FOptions, dgTwoColor) && dataRow >= 0 && back == Color())
-    back = dataRow % 2 == 0 ? FEvenRowColor : FOddRowColor;
-  TColor fore = column ? column->Font()->Color() : clWindowText;
-  const bool current = ARow == Row() && dataRow >= 0;
-  const bool showSelection = Focused() || HasGridOption(FOptions, dgAlwaysShowSelection);
-  const bool selectedCell = current && showSelection && (HasGridOption(FOptions, dgRowSelect) || ACol == Col());
-  if (HighlightKind(dataRow, selectedCell) == 1) {
-    AState << gdSelected;
-    back = clHighlight;
-    fore = clHighlightText;
-  }
-  if (!Enabled()) fore = clGrayText;
-  cv->Brush()->SetColor(back);
-  cv->Font()->SetColor(fore);
+  cv->Brush()->SetColor(column ? column->Color() : Color());
+  cv->Brush()->SetStyle(bsSolid);
+  cv->Font()->SetColor(column ? column->Font()->Color() : clWindowText);
   if (column) {
     cv->Font()->SetName(column->Font()->Name());
     cv->Font()->SetHeight(column->Font()->Height());
   }
-
-  AnsiString text;
-  if (column && c && dataRow >= 0 && column->DbField()) {
-    const int record = c->GetRowRecordIndex(dataRow);
-    c->GetDisplayText(record, column->DbField()->Index(), text);
-    text = column->GetDisplayText(text, record);
+  if (!FDataLink->Active() || !column) {
+    cv->FillRect(ARect);
+    return;
   }
+  // The current cell (the current row under dgRowSelect) is the selected one.
+  if (ARow == Row() && dataRow >= 0 && (HasGridOption(FOptions, dgRowSelect) || ACol == Col())) AState << gdSelected;
+
   TkwDrawColumnCellArgs args;
   args.Canvas = cv;
   args.Rect = ARect;
@@ -185,22 +173,129 @@ void TkwCustomDBGrid::DrawDataCell(int ACol, int ARow, const TRect& ARect, TGrid
   args.Col = index;
   args.Column = column;
   args.State = AState;
-  args.DisplayText = text;
+  if (column->ButtonStyle() == gcbsCheckBox) return DrawCheckBoxCell(args);
+  if (c && dataRow >= 0 && column->DbField()) {
+    const int record = c->GetRowRecordIndex(dataRow);
+    c->GetDisplayText(record, column->DbField()->Index(), args.DisplayText);
+    args.DisplayText = column->GetDisplayText(args.DisplayText, record);
+  }
   if (OnDrawColumnCell && dataRow >= 0) {
     cv->FillRect(ARect);
-    OnDrawColumnCell(this, args);
+    DrawColumnCell(args);
     if (args.Handled || !FDefaultDrawing) return;
   }
-  WriteText(ARect, 2, 2, args.DisplayText, column ? column->Alignment() : taLeftJustify);
+  DefaultDrawColumnCell(args);
 }
 
-int TkwCustomDBGrid::HighlightKind(int DataRow, bool Selected) {
-  if (Selected) return 1;
-  if (DataRow < 0 || !HasGridOption(FOptions, dgMultiSelect) || !FDataLink->Active() || FSelectedRecs->Count() == 0)
-    return 0;
+void TkwCustomDBGrid::DrawColumnCell(TkwDrawColumnCellArgs& Args) {
+  if (OnDrawColumnCell) OnDrawColumnCell(this, Args);
+}
+
+namespace {
+TColor Inverse(TColor c) { return static_cast<TColor>(0xFFFFFF - (ColorToRGB(c) & 0xFFFFFF)); }
+}  // namespace
+
+// The colours of a cell by its highlight kind, on the brush and font the cell has so far
+// (a draw handler may have set them).
+static void SetHighlightColours(TkwCustomDBGrid& g, TkwDrawColumnCellArgs& a, int kind) {
+  TCanvas* cv = a.Canvas;
+  const bool selected = a.State.Contains(gdSelected);
+  TColor back = cv->Brush()->Color();
+  if (a.State.Contains(gdFixed)) {
+    back = g.FixedColor();
+  } else if (kind == 0) {
+    if (!selected && !a.State.Contains(gdFocused) && HasGridOption(g.Options(), dgTwoColor) && a.RowIndex >= 0 &&
+        back == g.Color())
+      back = a.RowIndex % 2 == 0 ? g.EvenRowColor() : g.OddRowColor();
+  } else if (kind == 1) {
+    if (selected) back = clHighlight;
+  } else {
+    back = selected ? Inverse(g.HighlightColor()) : g.HighlightColor();
+  }
+  cv->Brush()->SetColor(back);
+  cv->Brush()->SetStyle(bsSolid);
+  TColor fore = cv->Font()->Color();
+  if (kind == 1) fore = Inverse(fore);
+  if (!g.Enabled()) fore = clGrayText;
+  cv->Font()->SetColor(fore);
+}
+
+void TkwCustomDBGrid::DefaultDrawColumnCell(TkwDrawColumnCellArgs& Args) {
+  const int kind = HighlightKind(Args);
+  SetHighlightColours(*this, Args, kind);
+  WriteText(Args.Rect, 2, 2, Args.DisplayText, Args.Column ? Args.Column->Alignment() : taLeftJustify);
+  if (Args.State.Contains(gdSelected) && kind == 2 && HasGridOption(FOptions, dgRowSelect)) {
+    TCanvas* cv = Args.Canvas;
+    cv->Pen()->SetColor(FHighlightColor);
+    cv->Pen()->SetWidth(1);
+    cv->Pen()->SetStyle(psSolid);
+    cv->MoveTo(Args.Rect.Left, Args.Rect.Top - 1);
+    cv->LineTo(Args.Rect.Right, Args.Rect.Top - 1);
+  }
+}
+
+void TkwCustomDBGrid::DrawCheckBoxCell(TkwDrawColumnCellArgs& Args) {
+  TCanvas* cv = Args.Canvas;
+  TkwColumn* column = Args.Column;
   TkvCustomDbDataController* c = DataController();
-  if (!c || DataRow >= c->RowCount()) return 0;
-  return FSelectedRecs->Contains(c->GetRowRecordIndex(DataRow)) ? 1 : 0;
+  SetHighlightColours(*this, Args, HighlightKind(Args));
+  cv->FillRect(Args.Rect);
+  if (!column || !c || Args.RowIndex < 0 || !column->DbField()) return;
+  if (!dynamic_cast<TkvCheckBoxEditors*>(column->CheckBoxEditors()))
+    column->SetCheckBoxEditors(std::make_unique<TkvCheckBoxEditors>(this));
+  auto& pool = static_cast<TkvCheckBoxEditors&>(*column->CheckBoxEditors());
+  TkvInplaceCheckBox* box = pool.GetEditor(Args.RowIndex - DbView().TopRecord());
+  Variant value;
+  c->GetRowValue(Args.RowIndex, column->DbField(), value);
+  // A Null is neither: the box shows it grayed rather than as False.
+  TCheckBoxState state = cbGrayed;
+  if (!value.IsNull()) {
+    try {
+      state = value.AsBoolean() ? cbChecked : cbUnchecked;
+    } catch (const Exception&) {
+      state = cbGrayed;  // a text that is no Boolean is neither either
+    }
+  }
+  box->SetColor(cv->Brush()->Color());
+  box->SetBounds(Args.Rect.Left + 2, Args.Rect.Top + 2, 15, Args.Rect.Bottom - Args.Rect.Top - 4);
+  box->SetState(state);
+  box->Show();
+  FUnplacedBoxes.erase(std::remove(FUnplacedBoxes.begin(), FUnplacedBoxes.end(), box), FUnplacedBoxes.end());
+}
+
+void TkwCustomDBGrid::Paint() {
+  FUnplacedBoxes.clear();
+  for (int i = 0; i < ControlCount(); ++i)
+    if (auto* box = dynamic_cast<TkvInplaceCheckBox*>(Controls(i)); box && box->Visible()) FUnplacedBoxes.push_back(box);
+  // A paint that stops half-way hides nothing: the rows it did not reach keep theirs.
+  struct Forget {
+    std::vector<TWinControl*>& boxes;
+    ~Forget() { boxes.clear(); }
+  } forget{FUnplacedBoxes};
+  TkwCustomGrid::Paint();
+  for (TWinControl* box : FUnplacedBoxes) box->Hide();
+}
+
+int TkwCustomDBGrid::HighlightKind(TkwDrawColumnCellArgs& Args) {
+  int kind = 0;
+  if (RowMarked(Args.RowIndex)) {
+    kind = 1;
+    Args.State << gdSelected;
+  }
+  if (Args.State.Contains(gdSelected)) {
+    const bool shown = HasGridOption(FOptions, dgAlwaysShowSelection) || Focused();
+    const bool locked = PaintUpdateLocked() && !HasGridOption(FOptions, dgRowSelect);
+    if (shown && !locked) kind = 1;
+  }
+  return kind;
+}
+
+bool TkwCustomDBGrid::RowMarked(int DataRow) {
+  if (DataRow < 0 || !HasGridOption(FOptions, dgMultiSelect) || !FDataLink->Active() || FSelectedRecs->Count() == 0)
+    return false;
+  TkvCustomDbDataController* c = DataController();
+  if (!c || DataRow >= c->RowCount()) return false;
+  return FSelectedRecs->Contains(c->GetRowRecordIndex(DataRow));
 }
 
 void TkwCustomDBGrid::DrawFooterCell(int ACol, const TRect& ARect, TGridDrawState) {
