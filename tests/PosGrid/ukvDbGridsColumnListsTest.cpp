@@ -57,7 +57,8 @@ std::string Render(const std::vector<TkwColumnRow>& rows) {
 TEST(ColumnLists, FilterListsVisibleLeavesUnderTheirParentChainCaptions) {
   Levels t;
   t.qty->SetVisible(false);
-  EXPECT_EQ(Render(FilterColumnList(*t.g.Columns, nullptr)), "货品编号|货品名\xCA\x5C|价格进价|价格售价");
+  EXPECT_EQ(Render(FilterColumnList(*t.g.Columns, nullptr)),
+            "货品编号|货品名\xCA\x5C|价格进价|价格售价");
   EXPECT_EQ(FilterColumnList(*t.g.Columns, nullptr)[0].Column, t.id);
 }
 

@@ -119,7 +119,8 @@ TEST(KwDbGridDialogs, RightClickMenuOpensTheFilterDialogWhoseRangeFiltersTheRows
   TfmGridFilter& dlg = f.grid->FilterDialog();
   std::string columns;
   auto shown = WhenShown(dlg, [&] {
-    for (int i = 0; i < dlg.cbbFilter->Items()->Count(); ++i) columns += std::string(dlg.cbbFilter->Items()->Strings(i)) + " ";
+    TStrings* items = dlg.cbbFilter->Items();
+    for (int i = 0; i < items->Count(); ++i) columns += std::string(items->Strings(i)) + " ";
     Focus(dlg.cbbFilter);
     PostKey(VK_DOWN);
     PostKey(VK_DOWN);  // QTY: the numeric panel

@@ -239,7 +239,8 @@ TEST(KwDbGridGoodsForm, LocateFindsARowByTheChosenColumn) {
   TfmGridLocate& dlg = f.grid->LocateDialog();
   std::string listed;
   WhenShown(dlg, [&] {
-    for (int i = 0; i < dlg.cbbLocate->Items()->Count(); ++i) listed += std::string(dlg.cbbLocate->Items()->Strings(i)) + " ";
+    TStrings* items = dlg.cbbLocate->Items();
+    for (int i = 0; i < items->Count(); ++i) listed += std::string(items->Strings(i)) + " ";
     Focus(dlg.cbbLocate);
     PostKey(VK_DOWN);  // from 编号 (the current column) to 名称
     Focus(dlg.edtLocate);

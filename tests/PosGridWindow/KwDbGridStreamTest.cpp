@@ -63,8 +63,8 @@ TEST(KwDbGridStream, CustomisedColumnsAreWrittenAndReadBackWithTheirParents) {
   const size_t at = FindColumnsProperty(written);
   ASSERT_NE(at, std::string::npos);
   ASSERT_GE(written.size(), at + 8 + columns.size());
-  EXPECT_EQ(Bytes(written.begin() + static_cast<long>(at + 8), written.begin() + static_cast<long>(at + 8 + columns.size())),
-            columns);
+  const auto from = written.begin() + static_cast<long>(at + 8);
+  EXPECT_EQ(Bytes(from, from + static_cast<long>(columns.size())), columns);
 
   DbGridForm g(3);
   TMemoryStream m;

@@ -1,8 +1,8 @@
 // TkwCustomDBGrid: how the grid offers its filter and column dialogs. A right click or the
 // context-menu key opens the grid's menu of its dialogs (locate, filter, columns); the lists
-// of the filter and column dialogs are filled from Columns right before they are shown,
-// and what the user accepts is applied: the filter conditions to the grid filter, the
-// column marks to the columns' Visible.
+// of the filter and column dialogs follow the columns (the deferred update) and are filled
+// again right before they are shown; what the user accepts is applied: the filter
+// conditions to the grid filter, the column marks to the columns' Visible.
 #include <utility>
 #include <vector>
 
@@ -30,7 +30,9 @@ class TMenuHandle {
   TMenuHandle(const TMenuHandle&) = delete;
   TMenuHandle& operator=(const TMenuHandle&) = delete;
   HMENU Get() const { return FMenu; }
-  void Add(int id, const char* text) { ::AppendMenuW(FMenu, MF_STRING, static_cast<UINT_PTR>(id), ui_win::Wide(text).c_str()); }
+  void Add(int id, const char* text) {
+    ::AppendMenuW(FMenu, MF_STRING, static_cast<UINT_PTR>(id), ui_win::Wide(text).c_str());
+  }
 
  private:
   HMENU FMenu;
@@ -92,6 +94,7 @@ bool TkwCustomDBGrid::ColumnMayBeListed(TkwColumn* Column, TkwShowColumnType Kin
 }
 
 void TkwCustomDBGrid::RefreshColumnLists() {
+  if (!FColumns || Destroying()) return;
   const auto mayList = [this](TkwShowColumnType type) {
     return [this, type](TkwColumn* column) { return ColumnMayBeListed(column, type); };
   };
