@@ -270,22 +270,11 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   virtual void UpdateData();
   // A click on a check-box cell: the current row's value inverted and written.
   void ToggleCheckBox();
-  // Enter: the typed text is written to the field (without dgAlwaysShowEditor), the
-  // editor is hidden or shown as the base grid does, the column's return-key event and
-  // DoPressReturnKey run, and unless the grid is read-only the next column becomes
-  // current (after the last one the first of the next row).
-  void KeyPress(char& Key) override;
   // Leaving the grid: with dgCancelOnExit an inserted record nobody changed is dropped;
   // otherwise the typed text is written to the field.
   void DoExit() override;
   // Entering the grid shows the editor of a column that always shows it.
   void DoEnter() override;
-  // A change of the current column runs ColExit before and ColEnter after it.
-  void MoveCurrent(int ACol, int ARow, bool MoveAnchor, bool Show) override;
-  // ColEnter shows the editor of a column that always shows it, then OnColEnter;
-  // ColExit fires OnColExit.
-  virtual void ColEnter();
-  virtual void ColExit();
   // Makes the column collection again with the class's own column class: for the
   // constructor of a class that answers GetColumnClass otherwise (the base constructor
   // could only ask the base). The collection must still be empty.
@@ -332,6 +321,10 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
 
   // --- keys and mouse (ukvDbGridsKeys.cpp) ----------------------------------------------------------
   void KeyDown(WORD& Key, TShiftState Shift) override;
+  // Enter: the typed text is written to the field (without dgAlwaysShowEditor), the
+  // editor is hidden or shown as the base grid does, the column's return-key event and
+  // DoPressReturnKey run, and unless the grid is read-only the next column becomes
+  // current (after the last one the first of the next row).
   void KeyPress(char& Key) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
@@ -351,6 +344,8 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   // Makes ARawCol (or, with a Direction, the first column from it that has a width) the
   // current column, between ColExit and ColEnter; the editor's text is posted first.
   void SelectColumn(int ARawCol, int Direction);
+  // ColEnter shows the editor of a column that always shows it, makes the column's field
+  // the calculator's current one, then fires OnColEnter; ColExit fires OnColExit.
   virtual void ColEnter();
   virtual void ColExit();
   // The ellipsis of the current column: OnEditButtonClick, else ShowPopupEditor.

@@ -171,28 +171,6 @@ void TkwCustomDBGrid::ToggleCheckBox() {
 
 // ============================================================================ Enter, entering and leaving
 
-void TkwCustomDBGrid::KeyPress(char& Key) {
-  if (Key != '\r') {
-    TkwCustomGrid::KeyPress(Key);
-    return;
-  }
-  if (!HasGridOption(FOptions, dgAlwaysShowEditor) && FDataLink->Active()) FDataLink->UpdateRecord();
-  TkwCustomGrid::KeyPress(Key);
-  TkwColumn* column = SelectedColumn();
-  if (column) column->PressReturnKey();
-  DoPressReturnKey(column);
-  if (FReadOnly || !FDataLink->Active()) return;
-  if (Col() < ColCount() - 1) {
-    SetCol(Col() + 1);
-    return;
-  }
-  // After the last column: the first data column of the next row (the view posts the
-  // record it leaves, and on the last row of an editable grid appends one).
-  DbView().Next();
-  UpdateActive();
-  if (FIndicatorOffset < ColCount()) SetCol(FIndicatorOffset);
-}
-
 void TkwCustomDBGrid::DoExit() {
   if (FDataLink->Active()) {
     TDataSet* ds = FDataLink->DataSet();
@@ -210,18 +188,3 @@ void TkwCustomDBGrid::DoEnter() {
   if (HandleAllocated() && AlwaysShowEditor(Col()) && CanEditShow()) ShowEditor();
 }
 
-void TkwCustomDBGrid::MoveCurrent(int ACol, int ARow, bool MoveAnchor, bool Show) {
-  const int before = Col();
-  if (ACol != before) ColExit();
-  TkwCustomGrid::MoveCurrent(ACol, ARow, MoveAnchor, Show);
-  if (Col() != before) ColEnter();
-}
-
-void TkwCustomDBGrid::ColEnter() {
-  if (HandleAllocated() && AlwaysShowEditor(Col()) && CanEditShow()) ShowEditor();
-  if (OnColEnter) OnColEnter(this);
-}
-
-void TkwCustomDBGrid::ColExit() {
-  if (OnColExit) OnColExit(this);
-}

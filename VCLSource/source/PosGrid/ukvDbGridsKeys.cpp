@@ -216,7 +216,7 @@ void TkwCustomDBGrid::ColExit() {
 // The calculation rules of the column left run before the new column's field becomes
 // the calculator's current one.
 void TkwCustomDBGrid::ColEnter() {
-  if (AlwaysShowEditor(Col()) && CanEditShow()) ShowEditor();
+  if (HandleAllocated() && AlwaysShowEditor(Col()) && CanEditShow()) ShowEditor();
   if (TkvCustomDbDataController* c = DataController(); c && FDataLink->Active())
     c->GetCalculator().SetPendingField(SelectedField());
   if (OnColEnter) OnColEnter(this);
