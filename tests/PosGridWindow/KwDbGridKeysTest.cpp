@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "KwDbGridTestSupport.h"
+#include "VCLSource/source/PosGrid/ukvDbGridsColumnLists.h"
 #include "VCLSource/source/PosGrid/fukvGridCustomColumns.h"
 #include "VCLSource/source/PosGrid/fukvGridFilter.h"
 #include "VCLSource/source/PosGrid/fukvGridLocate.h"
@@ -444,7 +445,7 @@ std::string CustomRows(TfmGridCustomColumns& d) {
   for (int row = 1; row < d.stgrdColumns->RowCount(); ++row) {
     const TColor c = d.RowColor(row);
     r += (r.empty() ? "" : ",") + d.stgrdColumns->Cells(1, row) + d.stgrdColumns->Cells(2, row) +
-         (c == clWindow ? "A" : c == static_cast<TColor>(0x00F0FFF0) ? "B" : "C");
+         (c == kColumnGroupColors[0] ? "A" : c == kColumnGroupColors[1] ? "B" : "C");
   }
   return r;
 }
@@ -465,7 +466,7 @@ TEST(KwDbGridKeys, DialogListsAskWithTheirOwnKindAndFollowTheColumns) {
   };
   f.grid->Columns()->Items(0)->Title()->SetCaption("编号");
   Pump();
-  EXPECT_EQ(asked, "LID FID CID LNAME FNAME CNAME LQTY FQTY CQTY LPRICE FPRICE CPRICE ");
+  EXPECT_EQ(asked, "LID LNAME LQTY LPRICE FID FNAME FQTY FPRICE CID CNAME CQTY CPRICE ");
   EXPECT_EQ(Items(f.grid->LocateDialog().cbbLocate->Items()), "编号,商品NAME,商品QTY,PRICE");
   EXPECT_EQ(Items(f.grid->FilterDialog().cbbFilter->Items()), "编号,商品NAME,PRICE");
   TfmGridCustomColumns& custom = f.grid->CustomColumnsDialog();

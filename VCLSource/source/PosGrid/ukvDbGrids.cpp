@@ -49,6 +49,9 @@ TkwCustomDBGrid::TkwCustomDBGrid(TComponent* AOwner) : TkwCustomGrid(AOwner) {
   Font()->SetColor(clBlack);
   SetParentColor(false);
   SetFooterColor(FixedColor());
+  // The columns carry the widths and the rows follow the data: streamed cell extents would
+  // only stand in the way of reading "Columns" back (their count is the columns' own).
+  SetSaveCellExtents(false);
   // A double-click reaches DblClick through MouseDown only (after the title sort had its
   // say), so OnDblClick fires once.
   SetControlStyle(ControlStyle() >> csDoubleClicks);

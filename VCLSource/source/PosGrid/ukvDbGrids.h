@@ -159,7 +159,8 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   // The grid's menu, at a right click or the context-menu key, offers its dialogs: locate,
   // filter (not under dgDisFilter) and the column dialog. OnContextPopup comes first; when
   // it handles the message there is no menu.
-  // Fills the filter dialog's column list and the column dialog's rows from Columns.
+  // Fills the locate and filter dialogs' column lists and the column dialog's rows from
+  // Columns (deferred-update bit $10).
   void RefreshColumnLists();
   // Shows the filter dialog; OK applies its conditions to the grid filter.
   void ShowFilterDialog();

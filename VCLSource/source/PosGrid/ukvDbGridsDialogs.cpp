@@ -8,6 +8,7 @@
 
 #include "VCLSource/source/PosGrid/fukvGridCustomColumns.h"
 #include "VCLSource/source/PosGrid/fukvGridFilter.h"
+#include "VCLSource/source/PosGrid/fukvGridLocate.h"
 #include "VCLSource/source/PosGrid/ukvDbGrids.h"
 #include "VCLSource/source/PosGrid/ukvDbGridsColumnLists.h"
 #include "VCLSource/source/PosGrid/ukvDbGridsController.h"
@@ -98,6 +99,13 @@ void TkwCustomDBGrid::RefreshColumnLists() {
   const auto mayList = [this](TkwShowColumnType type) {
     return [this, type](TkwColumn* column) { return ColumnMayBeListed(column, type); };
   };
+
+  TfmGridLocate& locate = *FLocateDialog;
+  locate.ClearColumns();
+  locate.edtLocate->SetText("");
+  for (const TkwFilterListEntry& e : FilterColumnList(*FColumns, mayList(sctLocate)))
+    if (e.Column->DbField()) locate.AddColumn(e.Caption, e.Column->DbField()->Index());
+  if (locate.cbbLocate->Items()->Count() > 0) locate.cbbLocate->SetItemIndex(0);
 
   TfmGridFilter& filter = *FFilterDialog;
   filter.ClearColumns();
