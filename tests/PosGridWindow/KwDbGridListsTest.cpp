@@ -6,6 +6,7 @@
 #include "KwDbGridTestSupport.h"
 #include "VCLSource/source/PosGrid/ukvDbEditer.h"
 #include "db/Field.h"
+#include "db/FieldClasses.h"
 
 using namespace kwtest;
 using namespace uitest;
@@ -242,4 +243,69 @@ TEST(KwDbGridLists, TheViewIsTheControllersView) {
   EXPECT_EQ(view.GetField()->FieldName(), "GOODSID");
   EXPECT_EQ(view.GetDisplayText(f.goodsCol->DbField()), "苹果");
   EXPECT_EQ(view.GetValue(f.goodsCol->DbField()).AsInteger(), 1);
+}
+
+// A lookup field of the bill (GOODSNAME over GOODSID) drops the goods' names, opened on
+// the record's goods; the choice is written to the key field, once, and posted; nothing
+// is typed into the lookup field.
+TEST(KwDbGridLists, LookupFieldDropsItsDatasetAndWritesTheKeyField) {
+  TClientDataSet goods(nullptr), bill(nullptr);
+  TDataSource source(nullptr);
+  goods.SetData(LookupGoods());
+  auto add = [&bill](TField* f, const char* name) {
+    f->SetFieldName(name);
+    f->SetDataSet(&bill);
+    return f;
+  };
+  add(new TIntegerField(&bill), "ID");
+  TField* key = add(new TIntegerField(&bill), "GOODSID");
+  TField* name = add(new TStringField(&bill), "GOODSNAME");
+  name->SetSize(20);
+  name->SetFieldKind(fkLookup);
+  name->SetKeyFields("GOODSID");
+  name->SetLookupDataSet(&goods);
+  name->SetLookupKeyFields("ID");
+  name->SetLookupResultField("NAME");
+  int writes = 0;
+  key->OnChange = [&](TField*) { ++writes; };
+  TDataPacket rows;
+  rows.Fields = {{"ID", ftInteger, 0}, {"GOODSID", ftInteger, 0}};
+  rows.Rows = {{Variant(1), Variant(3)}, {Variant(2), Variant(1)}};
+  bill.SetData(rows);
+  source.SetDataSet(&bill);
+  TForm form(nullptr);  // goes first: the grid before its dataset
+  form.SetBounds(60, 60, 360, 200);
+  auto* grid = new TkwCustomDBGrid(&form);
+  grid->SetParent(&form);
+  grid->SetBounds(8, 8, 320, 140);
+  grid->Columns()->Add()->SetFieldName("ID");
+  TkwColumn* column = grid->Columns()->Add();
+  column->SetFieldName("GOODSNAME");
+  column->SetButtonStyle(gcbsLookupList);
+  grid->SetDataSource(&source);
+  form.Show();
+  Settle();
+  Focus(grid);
+  grid->SetCol(grid->DataToRawColumn(1));
+  PostKey(VK_F2);
+  auto* editor = dynamic_cast<TkwDBGridInplaceEdit*>(grid->InplaceEditor());
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(editor->Text(), "橙子");
+  TypeText(L"x");
+  EXPECT_EQ(editor->Text(), "橙子");
+  HeldKey alt(VK_MENU);
+  ::PostMessageW(KeyTarget(), WM_SYSKEYDOWN, VK_DOWN, KeyData(VK_DOWN, false, true));
+  Pump();
+  ASSERT_TRUE(editor->ListVisible());
+  ASSERT_EQ(editor->DataList()->Items()->Count(), 3);
+  EXPECT_EQ(editor->DataList()->ItemIndex(), 2);
+  PostKey(VK_UP);
+  PostKey(VK_RETURN);
+  EXPECT_EQ(key->AsInteger(), 2);
+  EXPECT_EQ(writes, 1);
+  PostKey(VK_DOWN);
+  EXPECT_EQ(bill.State(), dsBrowse);
+  EXPECT_EQ(writes, 1);
+  EXPECT_EQ(grid->GetCellValue(column, 0).AsString(), "香蕉");
+  form.Hide();
 }

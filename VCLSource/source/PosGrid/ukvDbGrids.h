@@ -260,9 +260,9 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   // for gcbsLookupList when the column has pick-list items, is a lookup column or
   // shows a lookup field.
   TEditStyle GetEditStyle(int ACol, int ARow) override;
-  // Not in a check-box column; else the field in charge (a lookup column's key field,
-  // otherwise the column's field) must take the character, numbers through the data-aware
-  // editor's key filter.
+  // Not in a check-box column nor a lookup field's; else the field in charge (a lookup
+  // column's key field, otherwise the column's field) must take the character, numbers
+  // through the data-aware editor's key filter.
   bool CanEditAcceptKey(char Key) override;
   bool CanEditModify() override;
   // The editor's text to the current column's field (the data link's post).

@@ -93,7 +93,8 @@ bool TkwCustomDBGrid::CanEditAcceptKey(char Key) {
   TkwColumn* column = SelectedColumn();
   if (!FDataLink->Active() || !column || column->ButtonStyle() == gcbsCheckBox) return false;
   const TField* field = column->IsLookupColumn() ? column->LookupKeyField() : column->Field();
-  if (!field) return false;
+  // A lookup field takes its value from the list only: typed text would never be written.
+  if (!field || field->Lookup()) return false;
   TInplaceEdit* editor = InplaceEditor();
   const AnsiString text = editor ? editor->Text() : AnsiString();
   const int at = editor ? editor->SelStart() : 0;
@@ -118,7 +119,12 @@ int TkwCustomDBGrid::GetEditLimit() {
 // otherwise the data link starts editing the current record.
 bool TkwCustomDBGrid::CanEditModify() {
   TkwColumn* column = SelectedColumn();
-  if (!column || !column->CanModify() || !FDataLink->Active()) return false;
+  if (!column || !FDataLink->Active()) return false;
+  // A lookup field is written through the key field it reads.
+  const TField* f = column->Field();
+  const TField* key = f && f->Lookup() && f->DataSet() ? f->DataSet()->FindField(f->KeyFields()) : nullptr;
+  const bool writable = key ? !column->ReadOnly() && CanModifyData() && key->CanModify() : column->CanModify();
+  if (!writable) return false;
   TkvCustomDbDataController* c = DataController();
   if (c && c->RowCount() == 0)
     c->Append();

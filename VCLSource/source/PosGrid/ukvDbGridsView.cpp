@@ -9,6 +9,9 @@
 #include "VCLSource/source/PosGrid/ukvDbGrids.h"
 #include "VCLSource/source/PosGrid/ukvDbHelperRows.h"
 #include "VCLSource/source/PosGrid/ukvExpressionCalculator.h"
+#include "db/DataLink.h"
+#include "db/DataSet.h"
+#include "db/Field.h"
 
 using namespace kw_dbgrid;
 
@@ -239,9 +242,18 @@ int TkwCustomDbGridView::DropDownRows() {
   return column ? column->DropDownRows() : 0;
 }
 
+TField* TkwCustomDbGridView::CurrentLookupField() const {
+  TkwColumn* column = CurrentColumn();
+  TField* field = column && !column->IsLookupColumn() ? column->Field() : nullptr;
+  if (!field || !field->Lookup() || !field->LookupDataSet() || !field->DataSet()) return nullptr;
+  if (column->HasPickList() && column->PickList()->Count() > 0) return nullptr;
+  return field;
+}
+
 std::shared_ptr<IkwField> TkwCustomDbGridView::GetField() {
   TkwColumn* column = CurrentColumn();
   TField* field = column ? column->Field() : nullptr;
+  if (TField* lookup = CurrentLookupField()) field = lookup->DataSet()->FindField(lookup->KeyFields());
   return field ? std::make_shared<TkwField>(field) : nullptr;
 }
 
@@ -273,18 +285,27 @@ void TkwCustomDbGridView::AssignEditorFromColumn() {
   editor->Font()->SetName(font->Name());
   editor->Font()->SetHeight(font->Height());
   editor->Font()->SetColor(font->Color());
-  if (TPopupDataList* list = editor->DataList()) {
-    list->SetListSource(column->LookupSource());
-    list->SetListField(column->ListField());
-    list->SetKeyField(column->KeyField());
+  TPopupDataList* list = editor->DataList();
+  if (!list) return;
+  if (TField* lookup = CurrentLookupField()) {
+    if (!FLookupFieldSource) FLookupFieldSource = std::make_unique<TDataSource>(nullptr);
+    FLookupFieldSource->SetDataSet(lookup->LookupDataSet());
+    list->SetListSource(FLookupFieldSource.get());
+    list->SetListField(lookup->LookupResultField());
+    list->SetKeyField(lookup->LookupKeyFields());
+    return;
   }
+  list->SetListSource(column->LookupSource());
+  list->SetListField(column->ListField());
+  list->SetKeyField(column->KeyField());
 }
 
 void TkwCustomDbGridView::HookEditorEvents() {
   TkwDBGridInplaceEdit* editor = Editor();
   TkwColumn* column = CurrentColumn();
   if (!editor || !column) return;
-  if (column->IsLookupColumn() && editor->EditStyle() == esPickList) editor->ActivateDataList();
+  if ((column->IsLookupColumn() || CurrentLookupField()) && editor->EditStyle() == esPickList)
+    editor->ActivateDataList();
   // The view outlives neither its editor nor its grid unnoticed: a detached view finds
   // no column and the events do nothing.
   editor->OnEditButtonClick = [this](TObject*) { EditButtonClick(); };

@@ -6,7 +6,9 @@
 //
 // To the data-aware editor it answers for the grid's current column
 // (IkwCustomDbGridView): the column's field, pick list, lookup list and read-only state,
-// and the column's button and return-key events. To the controller it is the grid view
+// and the column's button and return-key events. A lookup column's list is its lookup
+// source; a lookup field's list is the field's lookup dataset, and the field handed to
+// the editor is then the key field the lookup field reads. To the controller it is the grid view
 // (IkwDbGridView), set as the controller's View while both live.
 //
 // Invariants: RecNo = TopRecord + ActiveRecord + 1; 0 <= ActiveRecord < BufferCount;
@@ -22,6 +24,7 @@ class TkwCustomDBGrid;
 class TkvCustomDbDataController;
 class TkvDatasetChange;
 class TkwColumn;
+class TDataSource;
 class TField;
 class TkwDBGridInplaceEdit;
 
@@ -100,10 +103,14 @@ class TkwCustomDbGridView : public TkwCustomGridView, public IkwCustomDbGridView
   void FocusRow(int row);
   TkwColumn* CurrentColumn() const;
   TkwDBGridInplaceEdit* Editor() const;
+  // The current column shows a lookup field of its dataset and has no pick list of its
+  // own: its editor drops the field's lookup dataset and writes its key field.
+  TField* CurrentLookupField() const;
   TkwColumn* ColumnOfField(TkvDbField* Field) const;
 
   TkvCustomDbDataController* FDataController = nullptr;  // owned by the grid
   int FActiveRecord = 0;
   int FBufferCount = 1;
   int FTopRecord = 0;
+  std::unique_ptr<TDataSource> FLookupFieldSource;  // over a lookup field's dataset
 };
