@@ -11,6 +11,7 @@
 #include "VCLSource/source/PosGrid/fukvGridFilter.h"
 #include "VCLSource/source/PosGrid/fukvGridLocate.h"
 #include "VCLSource/source/PosGrid/ukvDbEditer.h"
+#include "VCLSource/source/PosGrid/ukvDbGridsCheckBoxes.h"
 #include "VCLSource/source/PosGrid/ukvDbHelperFilter.h"
 #include "db/Field.h"
 #include "rtl/DateTime.h"
@@ -217,6 +218,22 @@ TEST(KwDbGridGoodsForm, CheckBoxAndLookupEditsLandInTheDataset) {
   EXPECT_EQ(f.data->State(), dsBrowse);
   EXPECT_TRUE(f.Of(1, "ONSALE")->AsBoolean());
   EXPECT_TRUE(f.Of(2, "ONSALE")->AsBoolean());  // untouched
+  // A press on the check box of goods 3 itself: the grid takes it as a press on the cell.
+  auto* boxes = dynamic_cast<TkvCheckBoxEditors*>(f.Column(5)->CheckBoxEditors());
+  ASSERT_NE(boxes, nullptr);
+  TkvInplaceCheckBox* box = boxes->GetEditor(2);
+  ASSERT_TRUE(::IsWindowVisible(box->Handle()));
+  EXPECT_FALSE(box->Checked());
+  ::PostMessageW(box->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+  ::PostMessageW(box->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+  Pump();
+  EXPECT_EQ(f.grid->FocusedRowIndex(), 2);
+  PostKey(VK_DOWN);
+  EXPECT_TRUE(f.Of(3, "ONSALE")->AsBoolean());
+  ::UpdateWindow(f.grid->Handle());
+  EXPECT_TRUE(box->Checked());
+  f.ClickCell(0, f.grid->TitleOffset() + 1);  // back to goods 2
+  ASSERT_EQ(f.grid->FocusedRowIndex(), 1);
   // Goods 2 is of kind 3 (服装); the lookup list moves it to 日用 (2).
   f.grid->SetCol(f.grid->DataToRawColumn(2));
   Pump();
