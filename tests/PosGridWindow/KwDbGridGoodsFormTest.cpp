@@ -265,7 +265,8 @@ TEST(KwDbGridGoodsForm, LocateFindsARowByTheChosenColumn) {
     PostKey(VK_RETURN);
   });
   PostKey(VK_F3);
-  EXPECT_EQ(listed, "编号 名称 类别 数量 单价 在售 日期 ");
+  // Each column under its parents' captions.
+  EXPECT_EQ(listed, "商品编号 商品名称 商品类别 金额数量 金额单价 在售 日期 ");
   EXPECT_EQ(dlg.ModalResult(), kwLocateFind);
   EXPECT_EQ(dlg.cbbLocate->ItemIndex(), 1);
   EXPECT_EQ(dlg.edtLocate->Text(), "橙子7777");
