@@ -107,7 +107,7 @@ TEST(KwGridInput, ColumnsAreSizedAndMovedByMouse) {
   f.Mouse(WM_MOUSEMOVE, {edge.x + 20, edge.y}, MK_LBUTTON);
   f.Mouse(WM_LBUTTONUP, {edge.x + 20, edge.y});
   EXPECT_EQ(f.grid->ColWidths(4), 84);
-  f.Mouse(WM_LBUTTONDOWN, f.CellCenter(4, 0), MK_LBUTTON);
+  EXPECT_TRUE(f.Press(f.CellCenter(4, 0)));
   EXPECT_EQ(f.grid->GridState(), gsColMoving);
   f.Mouse(WM_MOUSEMOVE, f.CellCenter(5, 0), MK_LBUTTON);
   f.Mouse(WM_MOUSEMOVE, f.CellCenter(6, 0), MK_LBUTTON);
@@ -135,7 +135,7 @@ TEST(KwGridInput, ColumnMoveMarkerEndsAtTheTitleRows) {
   };
   const int footerY = f.grid->ClientHeight() - 5;
   const COLORREF titleBefore = pixel(titleY), dataBefore = pixel(dataY), footerBefore = pixel(footerY);
-  f.Mouse(WM_LBUTTONDOWN, f.CellCenter(4, 0), MK_LBUTTON);
+  ASSERT_TRUE(f.Press(f.CellCenter(4, 0)));
   ASSERT_EQ(f.grid->GridState(), gsColMoving);
   f.Mouse(WM_MOUSEMOVE, f.CellCenter(5, 0), MK_LBUTTON);
   f.Mouse(WM_MOUSEMOVE, f.CellCenter(6, 0), MK_LBUTTON);

@@ -8,6 +8,7 @@
 
 #include "VCLSource/source/PosGrid/ukvEditer.h"
 #include "VCLSource/source/PosGrid/ukvGrids.h"
+#include "tests/ui/GridPress.h"
 #include "tests/ui/UiTest.h"
 
 namespace kwtest {
@@ -101,8 +102,10 @@ struct GridForm {
     ::PostMessageW(grid->Handle(), msg, keys, MAKELPARAM(p.x, p.y));
     uitest::Pump();
   }
+  // A press; true when it started a selection or a drag (whose scroll timer it stops).
+  bool Press(POINT p) { return uitest::PressWithoutScrollTimer(grid, p); }
   void Click(POINT p) {
-    Mouse(WM_LBUTTONDOWN, p, MK_LBUTTON);
+    Press(p);
     Mouse(WM_LBUTTONUP, p);
   }
 };

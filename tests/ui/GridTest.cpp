@@ -3,6 +3,7 @@
 // scroll-bar commands. Each test asserts the grid's state and the events it recorded.
 #include <string>
 
+#include "GridPress.h"
 #include "UiTest.h"
 #include "rtl/ComponentStreaming.h"
 #include "rtl/PngWriter.h"
@@ -80,9 +81,11 @@ struct GridForm {
     ::PostMessageW(grid->Handle(), msg, keys, MAKELPARAM(p.x, p.y));
     Pump();
   }
+  // A press; true when it started a selection or a drag (whose scroll timer it stops).
+  bool Press(POINT p, WPARAM keys = 0) { return PressWithoutScrollTimer(grid, p, MK_LBUTTON | keys); }
   void Click(int c, int r, WPARAM keys = 0) {
     const POINT p = CellCenter(c, r);
-    Mouse(WM_LBUTTONDOWN, p, MK_LBUTTON | keys);
+    Press(p, keys);
     Mouse(WM_LBUTTONUP, p, keys);
   }
 };
@@ -307,7 +310,7 @@ TEST(Grid, MousePressMakesTheCellCurrentAndShiftPressOrDragSelectsARange) {
   f.Click(4, 4, MK_SHIFT);
   EXPECT_EQ(f.Cur(), "3,2");
   EXPECT_EQ(f.grid->Selection(), (TGridRect{3, 2, 4, 4}));
-  f.Mouse(WM_LBUTTONDOWN, f.CellCenter(2, 3), MK_LBUTTON);
+  EXPECT_TRUE(f.Press(f.CellCenter(2, 3)));
   EXPECT_EQ(f.grid->GridState(), gsSelecting);
   f.Mouse(WM_MOUSEMOVE, f.CellCenter(5, 5), MK_LBUTTON);
   f.Mouse(WM_LBUTTONUP, f.CellCenter(5, 5));
@@ -332,7 +335,7 @@ TEST(Grid, HiddenColumnsAndRowsTakeNoRoomAndNeverTakeAPress) {
   int col = 0, row = 0;
   f.grid->MouseToCell(c1.Right + 1, c1.Top + 2, col, row);
   EXPECT_EQ(col, 3);
-  f.Mouse(WM_LBUTTONDOWN, {c1.Right + 1, f.grid->CellRect(1, 4).Top + 1}, MK_LBUTTON);
+  f.Press({c1.Right + 1, f.grid->CellRect(1, 4).Top + 1});
   f.Mouse(WM_LBUTTONUP, {c1.Right + 1, f.grid->CellRect(1, 4).Top + 1});
   EXPECT_EQ(f.Cur(), "3,4");
 }
@@ -362,7 +365,7 @@ TEST(Grid, DraggingATitleMovesTheColumn) {
   f.grid->SetOptions(f.grid->Options() + TGridOptions{goColMoving});
   for (int c = 1; c < 5; ++c) f.grid->SetCells(c, 1, std::string(1, static_cast<char>('a' + c)));
   f.Show();
-  f.Mouse(WM_LBUTTONDOWN, f.CellCenter(1, 0), MK_LBUTTON);
+  EXPECT_TRUE(f.Press(f.CellCenter(1, 0)));
   EXPECT_EQ(f.grid->GridState(), gsColMoving);
   f.Mouse(WM_MOUSEMOVE, f.CellCenter(2, 0), MK_LBUTTON);
   f.Mouse(WM_MOUSEMOVE, f.CellCenter(3, 0), MK_LBUTTON);
@@ -676,7 +679,7 @@ TEST(Grid, DraggingAFixedColumnEdgeSizesTheRowAndDraggingItMovesTheRow) {
   f.Mouse(WM_LBUTTONUP, {edge.x, edge.y + 16});
   EXPECT_EQ(f.grid->RowHeights(2), 40);
   f.grid->SetOptions(f.grid->Options() - TGridOptions{goRowSizing} + TGridOptions{goRowMoving});
-  f.Mouse(WM_LBUTTONDOWN, f.CellCenter(0, 1), MK_LBUTTON);
+  EXPECT_TRUE(f.Press(f.CellCenter(0, 1)));
   EXPECT_EQ(f.grid->GridState(), gsRowMoving);
   f.Mouse(WM_MOUSEMOVE, f.CellCenter(0, 2), MK_LBUTTON);
   f.Mouse(WM_MOUSEMOVE, f.CellCenter(0, 3), MK_LBUTTON);
