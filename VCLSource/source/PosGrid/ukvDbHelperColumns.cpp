@@ -46,9 +46,10 @@ void TkvColumnCopy::Reset(const TkvValueDef* def, size_t n) {
   FStamp = ~uint64_t(0);
   FUsesCell = def->ValueType()->UsesCell();
   FWidth = FUsesCell ? 0 : static_cast<size_t>(def->ValueType()->DataSize());
+  FMask = FWidth >= 8 ? ~uint64_t(0) : (uint64_t(1) << (8 * FWidth)) - 1;
   FKeyed = def->ValueType() == TkvStringValueTypeClass();
   FHas.assign(n, 0);
-  FData.assign(n * FWidth, 0);
+  FData.assign(FUsesCell ? 0 : n * FWidth + kPad, 0);
   FCells.assign(FUsesCell ? n : 0, nullptr);
   FSortKeys = false;
   FKeys.clear();
@@ -59,7 +60,7 @@ void TkvColumnCopy::Begin(const TkvValueDef* def, int expected) {
   Reset(def, 0);
   const size_t n = static_cast<size_t>(expected);
   FHas.reserve(n);
-  if (FUsesCell) FCells.reserve(n); else FData.reserve(n * FWidth);
+  if (FUsesCell) FCells.reserve(n); else FData.reserve(n * FWidth + kPad);
 }
 
 void TkvColumnCopy::Append(const TkvRecord* record) {

@@ -63,15 +63,9 @@ class TkvColumnCopy {
   bool HasTexts() const { return FKeyed; }
   // The bits of a fixed-width value (its bytes, zero-padded to eight).
   uint64_t Bits(int record) const {
-    const uint8_t* p = &FData[static_cast<size_t>(record) * FWidth];
-    uint64_t v = 0;
-    switch (FWidth) {
-      case 8: std::memcpy(&v, p, 8); break;
-      case 4: std::memcpy(&v, p, 4); break;
-      case 2: std::memcpy(&v, p, 2); break;
-      default: std::memcpy(&v, p, 1); break;
-    }
-    return v;
+    uint64_t v;
+    std::memcpy(&v, &FData[static_cast<size_t>(record) * FWidth], sizeof v);  // FData is padded
+    return v & FMask;
   }
   int Count() const { return static_cast<int>(FHas.size()); }
 
@@ -83,8 +77,12 @@ class TkvColumnCopy {
   uint64_t FStamp = ~uint64_t(0);
   bool FUsesCell = false;
   size_t FWidth = 0;  // bytes of a fixed-width value (its type's DataSize), 0 for cells
+  uint64_t FMask = 0;  // the bits of FWidth bytes
   std::vector<uint8_t> FHas;
-  std::vector<uint8_t> FData;          // fixed-width types only: FWidth bytes a record
+  // Fixed-width types only: FWidth bytes a record, then kPad zero bytes, so that eight
+  // bytes can be read at every record.
+  static constexpr size_t kPad = 7;
+  std::vector<uint8_t> FData;
   std::vector<const TkvCell*> FCells;  // cell types only
   // Texts: the first sixteen bytes of the text as CompareAnsiTexts orders it (upper-
   // cased as AnsiUpperCase does: single-byte letters, and double-byte letters by their
