@@ -215,7 +215,7 @@ TEST(KwDbGridDialogs, TheListEventNamesTheDialogItFills) {
     if (c == qty && type == sctFilter) show = false;
   };
   f.grid->RefreshColumnLists();
-  EXPECT_EQ(asked, "IDF NAMEF QTYF IDC NAMEC QTYC ");
+  EXPECT_EQ(asked, "IDL NAMEL QTYL IDF NAMEF QTYF IDC NAMEC QTYC ");
   TfmGridFilter& filter = f.grid->FilterDialog();
   ASSERT_EQ(filter.cbbFilter->Items()->Count(), 2);
   EXPECT_EQ(filter.cbbFilter->Items()->Strings(1), "NAME");

@@ -175,7 +175,7 @@ TEST(KwDbGridEnterExit, FaultListHandlerWasToldTheCustomListForEveryList) {
   EXPECT_EQ(custom.RowColor(1), custom.RowColor(2));
   EXPECT_NE(custom.RowColor(2), custom.RowColor(3));
   EXPECT_NE(custom.RowColor(3), custom.RowColor(4));
-  EXPECT_EQ(asked, "0编号 0名称 0单价 1编号 1名称 1数量 1单价 ");
+  EXPECT_EQ(asked, "2编号 2名称 2单价 0编号 0名称 0单价 1编号 1名称 1数量 1单价 ");
 }
 
 // Regression: after the dataset closed, the column lists' refresh asked the unbound

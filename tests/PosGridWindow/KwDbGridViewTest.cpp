@@ -39,9 +39,9 @@ TEST(KwDbGridView, ValueReaderReadsTheRowTheKeysReached) {
   EXPECT_EQ(view.ValueReader(), other);
 }
 
-// A padding row below the data (MinRowCount) has no record: Null, no text, and a reader
-// placed on it reads nothing.
-TEST(KwDbGridView, RowPastTheDataReadsNull) {
+// Regression: a padding row below the data (MinRowCount) read Unassigned, not Null. It
+// has no record: Null, no text, and a reader placed on it reads nothing.
+TEST(KwDbGridView, FaultRowPastTheDataReadsNull) {
   DbGridForm f(3);
   f.Bind();
   f.grid->SetMinRowCount(8);

@@ -387,6 +387,8 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   void InsertFromKey();
   int EdgeColumn(bool first);
   void LoadGlyphs();
+  // The indicator column follows the widest row number (IndicatorWidthFor).
+  void UpdateIndicatorWidth();
 
   TkwDBGridOptions FOptions = 0;
   bool FRowColorsAssigned = false;
