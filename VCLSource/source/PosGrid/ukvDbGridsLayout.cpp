@@ -385,6 +385,8 @@ void TkwCustomDBGrid::WndProc(TMessage& m) {
     case WM_KW_DEFERLAYOUT: DeferredLayoutMessage(); return;
     case WM_KW_DEFERUPDATE: DeferredUpdateMessage(); return;
     case WM_VSCROLL: WMVScroll(m); return;
+    case CM_FONTCHANGED: CMFontChanged(m); return;
+    case CM_PARENTFONTCHANGED: CMParentFontChanged(m); return;
     default: TkwCustomGrid::WndProc(m);
   }
 }
