@@ -185,3 +185,28 @@ TEST(KwDbGridMessages, TitleFontFollowsTheParentFont) {
 }
 
 }  // namespace
+
+namespace {
+
+// Over a column border in the titles: the sizing cursor, but the arrow at design time for
+// a grid of default columns without an active link.
+TEST(KwDbGridMessages, DesignTimeGridWithoutDataShowsTheArrow) {
+  DbGridForm f(5);
+  f.Show();
+  const TRect r = f.grid->CellRect(1, 0);
+  const TPoint at = f.grid->ClientToScreen(TPoint{r.Right, (r.Top + r.Bottom) / 2});
+  auto cursorOver = [&] {
+    ::SendMessageW(f.grid->Handle(), WM_NCHITTEST, 0, MAKELPARAM(at.X, at.Y));
+    ::SendMessageW(f.grid->Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(f.grid->Handle()),
+                   MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    return ::GetCursor();
+  };
+  const HCURSOR arrow = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  EXPECT_NE(cursorOver(), arrow);
+  f.grid->SetComponentState(csDesigning, true);
+  EXPECT_EQ(cursorOver(), arrow);
+  f.grid->SetComponentState(csDesigning, false);
+  EXPECT_NE(cursorOver(), arrow);
+}
+
+}  // namespace

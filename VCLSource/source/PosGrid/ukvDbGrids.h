@@ -315,6 +315,9 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   void TopLeftChanged() override;
   // Focus back from the in-place editor: the editor is repainted.
   void WMSetFocus(TMessage& m) override;
+  // At design time a grid of default columns without an active link shows the arrow
+  // everywhere (no sizing cursors over columns that are not there yet).
+  void WMSetCursor(TMessage& m) override;
   // Tracks the dialogs' menu at a screen point; the command chosen, 0 for none.
   virtual int TrackDialogMenu(POINT screen);
 

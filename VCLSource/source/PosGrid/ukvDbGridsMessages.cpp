@@ -1,5 +1,5 @@
 // TkwCustomDBGrid: the window and component messages it answers beyond keys, mouse and
-// painting: the focus coming back from its in-place editor, font changes (the columns'
+// painting: the focus coming back from its in-place editor, the cursor at design time, font changes (the columns'
 // default fonts, the title font following the grid's), the timed scroll of a mouse
 // selection, the title band after a horizontal scroll, and the scroll after the view's
 // active record moved.
@@ -27,6 +27,15 @@ void TkwCustomDBGrid::WMSetFocus(TMessage& m) {
 
 // The columns' default font is the library's plain font, not the grid's: a new grid font
 // changes no column; the grid is laid out once for it.
+void TkwCustomDBGrid::WMSetCursor(TMessage& m) {
+  if (HasState(csDesigning) && FColumns->State() == TkwDBGridColumns::csDefault && !FDataLink->Active()) {
+    ::SetCursor(::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
+    m.Result = 1;
+    return;
+  }
+  TkwCustomGrid::WMSetCursor(m);
+}
+
 void TkwCustomDBGrid::CMFontChanged(TMessage& m) {
   TkwCustomGrid::WndProc(m);
   if (!HandleAllocated() || Destroying()) return;  // the window's creation lays it out
