@@ -117,3 +117,16 @@ TEST(DbGridLayoutRules, FaultEveryVisibleChangeRepaints) {
   EXPECT_EQ(DeferredBitsOfNotice(2048), duInvalidate);
   EXPECT_EQ(DeferredBitsOfNotice(64), 0);
 }
+
+// The indicator keeps its 40 pixels until a centred number would reach the glyph at the
+// right end; then the number keeps a glyph and a margin free on each side.
+TEST(DbGridLayoutRules, IndicatorWidthLeavesTheGlyphItsPlace) {
+  const int cases[][3] = {{0, 12, 40}, {12, 12, 40}, {13, 12, 41}, {30, 12, 58}, {30, 0, 40}, {-5, -1, 40}};
+  for (const auto& c : cases) EXPECT_EQ(kw_dbgrid::IndicatorWidthFor(c[0], c[1]), c[2]) << c[0] << " " << c[1];
+  // The number centred in the width (text area from 2 to width - 2) ends before the glyph.
+  for (int number = 0; number <= 60; ++number) {
+    const int w = kw_dbgrid::IndicatorWidthFor(number, 12);
+    const int textRight = 2 + (w - 4 + number) / 2;
+    EXPECT_LE(textRight, kw_dbgrid::IndicatorGlyphLeft(w, 12)) << number;
+  }
+}

@@ -3,6 +3,7 @@
 // and a picture of it for the docs.
 #include "KwDbGridTestSupport.h"
 #include "tests/support/Screenshot.h"
+#include "ui/ImgList.h"
 
 using namespace kwtest;
 using namespace uitest;
@@ -101,4 +102,51 @@ TEST(KwDbGridPaint, FaultRowNumberZeroDrawsNothing) {
   const TRect blank = f.grid->CellRect(0, 4);
   for (int x = blank.Left + 2; x < blank.Right - 2; ++x)
     EXPECT_EQ(Pixel(shot, x, (blank.Top + blank.Bottom) / 2), Rgb(f.grid->FixedColor())) << x;
+}
+
+// Regression: the glyph of the current row was drawn over five-digit row numbers in the
+// 40-pixel indicator column. The number is centred and the column is wide enough for it
+// to stay clear of the glyph at the right end; few rows keep the 40 pixels.
+TEST(KwDbGridPaint, FaultIndicatorGlyphNeverCoversTheRowNumber) {
+  {
+    DbGridForm few(9);
+    few.Bind();
+    few.Show();
+    EXPECT_EQ(few.grid->ColWidths(0), 40);
+  }
+  DbGridForm f(12345);
+  f.Bind();
+  f.Show();
+  PostKeyWith(VK_CONTROL, VK_END);
+  PostKey(VK_UP);
+  Pump();
+  ASSERT_EQ(f.Focused(), 12343);
+  EXPECT_GT(f.grid->ColWidths(0), 40);
+  f.grid->Invalidate();
+  ::UpdateWindow(f.grid->Handle());
+  TBitmap shot;
+  RenderControl(f.grid, shot, false);
+  const uint32_t fixed = Rgb(f.grid->FixedColor());
+  const int glyphWidth = f.grid->IndicatorImages().Width();
+  // Inked columns of one indicator cell, inside its frame.
+  auto inked = [&](int row) {
+    const TRect r = f.grid->CellRect(0, row);
+    std::string s;
+    for (int x = r.Left + 2; x < r.Right - 1; ++x) {
+      bool ink = false;
+      for (int y = r.Top + 2; y < r.Bottom - 2; ++y) ink = ink || Pixel(shot, x, y) != fixed;
+      s += ink ? '#' : '.';
+    }
+    return s;
+  };
+  const int glyphAt = IndicatorGlyphLeft(f.grid->CellRect(0, 1).Right, glyphWidth) - f.grid->CellRect(0, 1).Left - 2;
+  const std::string current = inked(f.grid->Row()), other = inked(f.grid->Row() - 1);
+  // Another row: its number ends before the glyph's place and is centred.
+  EXPECT_EQ(other.find('#', glyphAt), std::string::npos) << other;
+  const size_t first = other.find('#'), last = other.rfind('#');
+  ASSERT_NE(first, std::string::npos);
+  EXPECT_LE(std::abs(static_cast<int>(first) - static_cast<int>(other.size() - 1 - last)), 2) << other;
+  // The current row: the number as wide as the other one's, then the glyph in its place.
+  EXPECT_EQ(current.find('#'), first) << current;
+  EXPECT_NE(current.find('#', glyphAt), std::string::npos) << current;
 }

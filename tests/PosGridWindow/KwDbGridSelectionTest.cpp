@@ -259,7 +259,7 @@ TEST(KwDbGridSelection, MarkedRowsAreHighlightedWithTheirGlyphs) {
   auto glyphPixels = [&](int gridRow) {
     const TRect r = f.grid->CellRect(0, gridRow);
     int n = 0;
-    for (int x = r.Left + 1; x < r.Left + 12; ++x)
+    for (int x = r.Right - 14; x < r.Right - 1; ++x)
       for (int y = r.Top + 1; y < r.Bottom - 1; ++y)
         if (shot.PixelRGB(x, y) == 0x000000u) ++n;
     return n;

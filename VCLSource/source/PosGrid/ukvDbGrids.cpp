@@ -127,7 +127,7 @@ TkwGridFont* TkwCustomDBGrid::TitleFont() {
   if (!FTitleFont) {
     FTitleFont = std::make_unique<TkwGridFont>();
     FTitleFont->SetColor(0);  // black
-    FTitleFont->OnChange = [this] { LayoutChanged(); };
+    FTitleFont->OnChange = [this] { TitleFontChanged(); };
   }
   return FTitleFont.get();
 }
@@ -348,6 +348,12 @@ void TkwCustomDBGrid::RecordChanged(TField* Field) {
     InvalidateEditor();
     UpdateText();
   }
+  if (!OnFieldColumnsChanged) return;
+  TkwDbGridColumnList bound;
+  if (Field)
+    for (int i = 0; i < FColumns->Count(); ++i)
+      if (FColumns->Items(i)->Field() == Field) bound.Add(FColumns->Items(i));
+  OnFieldColumnsChanged(this, bound);
 }
 
 // ============================================================================ the column model's host

@@ -55,6 +55,9 @@ using TkwDBGridGetdiplayText = std::function<void(TObject* Sender, TkwColumn* AC
 using TkwDBGridGetDiplayTitleText = std::function<void(TObject* Sender, TkwColumn* AColumn, AnsiString& Title)>;
 using TkwNeedCustomDisplayTextEvent =
     std::function<void(TObject* Sender, TkwColumn* AColumn, bool& ANeedCustomDisplayText)>;
+class TkwDbGridColumnList;
+// The columns bound to a field whose value changed (none when no field was named).
+using TkwFieldColumnsChangedEvent = std::function<void(TObject* Sender, const TkwDbGridColumnList& Columns)>;
 using TkwCheckNeedShowColumnInListEvent = std::function<void(TkwCustomDBGrid* Sender, TkwColumn* AColumn,
                                                              TkwShowColumnType AShowColumnType, bool& ANeedShow)>;
 
@@ -161,7 +164,12 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   // it handles the message there is no menu.
   // Fills the locate and filter dialogs' column lists and the column dialog's rows from
   // Columns (deferred-update bit $10).
+  // Postponed while the dialog-list lock is held; the last unlock then refreshes once when
+  // a refresh was asked for meanwhile.
   void RefreshColumnLists();
+  void LockDialogLists() { ++FDialogListLock; }
+  void UnlockDialogLists();
+  int DialogListLock() const { return FDialogListLock; }
   // Shows the filter dialog; OK applies its conditions to the grid filter.
   void ShowFilterDialog();
   // Shows the column dialog; OK shows and hides the columns as marked.
@@ -206,6 +214,8 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   TkwNeedCustomDisplayTextEvent OnNeedCustomDisplayTextEvent;
   TkwDBGridClickEvent OnTitleClick;
   TkwCheckNeedShowColumnInListEvent CheckNeedShowColumnInListEvent;
+  // After a record change: the columns bound to the changed field.
+  TkwFieldColumnsChangedEvent OnFieldColumnsChanged;
 
   // The grid's own painting of a data cell (for OnDrawColumnCell handlers too): the
   // background and font colour of its highlight kind on the canvas's brush and font,
@@ -248,6 +258,9 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   virtual bool CanEditCurrentColumn();
   virtual void SetColumnAttributes();
   virtual void AfterSetFieldText(const AnsiString& Text) {}
+  // The view's active record moved by Distance rows: the current grid row, the rows shown
+  // and the scroll bar follow at once.
+  virtual void Scroll(int Distance);
 
   // --- editing (ukvDbGridsEditing.cpp) -------------------------------------------------------
   TInplaceEdit* CreateEditor() override;
@@ -294,6 +307,17 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   void BoundsChanged(bool sized) override;
   void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override;
   void WMContextMenu(TMessage& m) override;
+  // A mouse selection held past the top (bottom) edge moves to the row above (below) the
+  // rows shown; sideways as the base grid.
+  void TimedScroll(unsigned Direction) override;
+  // The title band is repainted: a parent's title is centred over the part of its
+  // columns in view.
+  void TopLeftChanged() override;
+  // Focus back from the in-place editor: the editor is repainted.
+  void WMSetFocus(TMessage& m) override;
+  // At design time a grid of default columns without an active link shows the arrow
+  // everywhere (no sizing cursors over columns that are not there yet).
+  void WMSetCursor(TMessage& m) override;
   // Tracks the dialogs' menu at a screen point; the command chosen, 0 for none.
   virtual int TrackDialogMenu(POINT screen);
 
@@ -387,6 +411,11 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   void InsertFromKey();
   int EdgeColumn(bool first);
   void LoadGlyphs();
+  void CMFontChanged(TMessage& m);
+  void CMParentFontChanged(TMessage& m);
+  void TitleFontChanged();
+  // The indicator column follows the widest row number (IndicatorWidthFor).
+  void UpdateIndicatorWidth();
 
   TkwDBGridOptions FOptions = 0;
   bool FRowColorsAssigned = false;
@@ -431,4 +460,7 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   bool FInColExit = false;
   int FDblClickRow = -1;
   AnsiString FEditText;
+  int FDialogListLock = 0;
+  int FDialogListsPostponed = 0;  // refreshes asked for under the lock
+  bool FSelfChangingTitleFont = false;
 };

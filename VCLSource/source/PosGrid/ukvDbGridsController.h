@@ -23,6 +23,8 @@
 class TkwColumn;
 class TkwDBGridColumns;
 class TkwDbGridController;
+class IkwValueReader;
+class IkwDisplayTextValueReader;
 
 // The grid view as the grid, its editor and its controller reach it: the current row
 // (TopRecord + ActiveRecord inside a buffer of BufferCount rows) and moves between rows.
@@ -31,6 +33,8 @@ class IkwDbGridView {
  public:
   static constexpr const char* IID = "{94D7D8C8-2993-4D6B-9FDB-A0A4371F4D33}";
   virtual ~IkwDbGridView() = default;
+  // Places Reader on the record of the current row (-1 without rows or past the last).
+  virtual void ReadCurrentRecord(IkwDisplayTextValueReader& Reader) = 0;
   virtual void First() = 0;
   virtual int ActiveRecord() = 0;
   virtual int BufferCount() = 0;
@@ -41,6 +45,9 @@ class IkwDbGridView {
   virtual int CurrentRecordIndex() = 0;
   virtual int RecNo() = 0;
   virtual Variant GetValue(TkvDbField* Field) = 0;
+  // The reader of the current row's values (a TkwGridViewValueReader over the view until
+  // another one is set).
+  virtual std::shared_ptr<IkwValueReader> ValueReader() = 0;
   virtual void Last() = 0;
   virtual void MoveBy(int Distance) = 0;
   virtual void Next() = 0;
@@ -48,6 +55,7 @@ class IkwDbGridView {
   virtual void SetActiveRecord(int Value) = 0;
   virtual void SetBufferCount(int Value) = 0;
   virtual void SetRecNo(int Value) = 0;
+  virtual void SetValueReader(std::shared_ptr<IkwValueReader> Reader) = 0;
   virtual void SortByColumn(TkwColumn* Column, bool ClearOthers) = 0;
 };
 

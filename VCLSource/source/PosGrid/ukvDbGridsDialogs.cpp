@@ -94,8 +94,19 @@ bool TkwCustomDBGrid::ColumnMayBeListed(TkwColumn* Column, TkwShowColumnType Kin
   return show;
 }
 
+void TkwCustomDBGrid::UnlockDialogLists() {
+  if (FDialogListLock <= 0) return;
+  if (--FDialogListLock > 0 || FDialogListsPostponed == 0) return;
+  FDialogListsPostponed = 0;
+  RefreshColumnLists();
+}
+
 void TkwCustomDBGrid::RefreshColumnLists() {
   if (!FColumns || Destroying()) return;
+  if (FDialogListLock > 0) {
+    ++FDialogListsPostponed;
+    return;
+  }
   const auto mayList = [this](TkwShowColumnType type) {
     return [this, type](TkwColumn* column) { return ColumnMayBeListed(column, type); };
   };

@@ -4,6 +4,8 @@
 #include <algorithm>
 
 #include "VCLSource/source/PosGrid/ukvDbGrids.h"
+#include "ui/GdiScopes.h"
+#include "ui/ImgList.h"
 #include "VCLSource/source/PosGrid/ukvDbGridsCheckBoxes.h"
 #include "VCLSource/source/PosGrid/ukvDbGridsView.h"
 #include "db/DataSet.h"
@@ -180,7 +182,32 @@ void TkwCustomDBGrid::SetColumnAttributes() {
     SetTabStops(raw, c->Shown() && !c->ReadOnly() && active && f && !f->Calculated() && !IsReadOnlyField(f));
     SetColWidths(raw, c->Width());
   }
-  if (HasGridOption(FOptions, dgIndicator) && ColCount() > 0) SetColWidths(0, kIndicatorWidth);
+  UpdateIndicatorWidth();
+}
+
+void TkwCustomDBGrid::UpdateIndicatorWidth() {
+  if (!HasGridOption(FOptions, dgIndicator) || ColCount() <= 0) return;
+  int width = kIndicatorWidth;
+  const int rows = FDataLink->Active() ? DbView().RowCount() : 0;
+  if (rows > 0 && HandleAllocated()) {
+    // Digits are equally wide in the grid's fonts: the widest number is as wide as the
+    // row count's count of zeros.
+    const std::wstring zeros(std::to_string(rows).size(), L'0');
+    ui_win::WindowDC dc(Handle());
+    ui_win::Selected font(dc.dc(), Font()->Handle());
+    SIZE size{0, 0};
+    ::GetTextExtentPoint32W(dc.dc(), zeros.c_str(), static_cast<int>(zeros.size()), &size);
+    const int numberWidth = size.cx;
+    width = IndicatorWidthFor(numberWidth, FIndicatorImages->Width());
+  }
+  if (ColWidths(0) == width) return;
+  // Only the indicator changes: no column takes its width, no layout runs for it.
+  ++FLayoutLock;
+  struct Release {
+    int& lock;
+    ~Release() { --lock; }
+  } release{FLayoutLock};
+  SetColWidths(0, width);
 }
 
 // ============================================================================ rows and scroll bar
@@ -212,6 +239,7 @@ void TkwCustomDBGrid::UpdateRowCount() {
     for (int i = 0; i < FColumns->Count(); ++i)
       if (auto* e = dynamic_cast<TkvCheckBoxEditors*>(FColumns->Items(i)->CheckBoxEditors())) e->HideAll();
   }
+  UpdateIndicatorWidth();
   UpdateActive();
   if (HasGridOption(FOptions, dgRowSelect)) SetSelection({Col(), Row(), Col(), Row()});
 }
@@ -357,6 +385,8 @@ void TkwCustomDBGrid::WndProc(TMessage& m) {
     case WM_KW_DEFERLAYOUT: DeferredLayoutMessage(); return;
     case WM_KW_DEFERUPDATE: DeferredUpdateMessage(); return;
     case WM_VSCROLL: WMVScroll(m); return;
+    case CM_FONTCHANGED: CMFontChanged(m); return;
+    case CM_PARENTFONTCHANGED: CMParentFontChanged(m); return;
     default: TkwCustomGrid::WndProc(m);
   }
 }

@@ -9,6 +9,10 @@ int TitleOffset(bool titles, int greatestShownLevel) {
   return titles ? 1 + std::max(0, greatestShownLevel) : 0;
 }
 
+int IndicatorWidthFor(int numberWidth, int glyphWidth) {
+  return std::max(kIndicatorWidth, std::max(numberWidth, 0) + 2 * (std::max(glyphWidth, 0) + 2));
+}
+
 TColumnCounts ColumnCounts(int columnCount, int indicatorOffset) {
   const int cols = columnCount + indicatorOffset;
   return {cols, std::min(indicatorOffset, std::max(cols - 1, 0))};

@@ -21,6 +21,12 @@ struct TColumnCounts {
 };
 TColumnCounts ColumnCounts(int columnCount, int indicatorOffset);
 constexpr int kIndicatorWidth = 40;
+// The indicator column's width: 40 pixels, or wider when the row number, centred, would
+// run under the glyph drawn at the cell's right end: the number keeps a glyph's width
+// and a margin free on both sides.
+int IndicatorWidthFor(int numberWidth, int glyphWidth);
+// The left end of the indicator glyph in a cell ending at `right` (exclusive).
+constexpr int IndicatorGlyphLeft(int right, int glyphWidth) { return right - glyphWidth - 2; }
 
 // --- rows ----------------------------------------------------------------------------------
 // The view's buffer for `room` data rows that fit: never below one row.

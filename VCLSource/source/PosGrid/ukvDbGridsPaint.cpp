@@ -80,7 +80,9 @@ void TkwCustomDBGrid::DrawIndicatorCell(int ARow, const TRect& ARect, TGridDrawS
     DoGetLineText(dataRow, text);
     if (OnGetDisplayLineText) OnGetDisplayLineText(this, text);
   }
-  WriteText(ARect, 2, 2, text, taRightJustify);
+  // The number is centred; the glyph of the current or a marked row stands at the right
+  // end, where a number of the widest kind still leaves room (UpdateIndicatorWidth).
+  WriteText(ARect, 2, 2, text, taCenter);
   // The edit and insert glyphs mark the current row only: they say what happens to the
   // focused record, not to every row beside it. Marked rows show the multi-selection dot,
   // the current one its arrow.
@@ -95,7 +97,8 @@ void TkwCustomDBGrid::DrawIndicatorCell(int ARow, const TRect& ARect, TGridDrawS
     if (state & desInserting) image = 2;
     else if (state & desEditing) image = 1;
   }
-  FIndicatorImages->Draw(cv, ARect.Left + 1, (ARect.Top + ARect.Bottom - FIndicatorImages->Height()) / 2, image);
+  FIndicatorImages->Draw(cv, IndicatorGlyphLeft(ARect.Right, FIndicatorImages->Width()),
+                         (ARect.Top + ARect.Bottom - FIndicatorImages->Height()) / 2, image);
 }
 
 void TkwCustomDBGrid::DrawTitleCell(int ACol, int ARow, const TRect& ARect, TGridDrawState) {

@@ -15,7 +15,10 @@
 
 using namespace kw_dbgrid;
 
-TkwCustomDbGridView::TkwCustomDbGridView(TkwCustomDBGrid* AGrid) : TkwCustomGridView(AGrid) {
+TkwCustomDbGridView::TkwCustomDbGridView(TkwCustomDBGrid* AGrid)
+    : TkwCustomGridView(AGrid),
+      FOwnReader(std::make_shared<TkwGridViewValueReader>(static_cast<IkwDbGridView*>(this))),
+      FValueReader(FOwnReader) {
   FDataController = AGrid->GetDataControllerClass()(AGrid);
   FDataController->OnFocusedRecordChanged = [this](TObject*) { FocusedRowChanged(); };
   FDataController->OnChanged = [this](TObject*, uint16_t mask) { DataChanged(mask); };
@@ -23,7 +26,10 @@ TkwCustomDbGridView::TkwCustomDbGridView(TkwCustomDBGrid* AGrid) : TkwCustomGrid
   if (TkwDbGridController* c = DataController()) c->SetView(this);
 }
 
-TkwCustomDbGridView::~TkwCustomDbGridView() { DetachController(); }
+TkwCustomDbGridView::~TkwCustomDbGridView() {
+  FOwnReader->Detach();  // a reader handed out reads nothing once the view is gone
+  DetachController();
+}
 
 void TkwCustomDbGridView::DetachController() {
   if (!FDataController) return;
@@ -60,6 +66,10 @@ void TkwCustomDbGridView::SetBufferCount(int v) {
   if (FActiveRecord >= v) FActiveRecord = v - 1;
 }
 
+void TkwCustomDbGridView::ReadCurrentRecord(IkwDisplayTextValueReader& Reader) {
+  Reader.SetRecordIndex(CurrentRecordIndex());
+}
+
 int TkwCustomDbGridView::CurrentRecordIndex() {
   const int n = RowCount();
   if (n == 0 || RecNo() > n) return -1;
@@ -67,7 +77,7 @@ int TkwCustomDbGridView::CurrentRecordIndex() {
 }
 
 Variant TkwCustomDbGridView::GetValue(TField* Field) {
-  Variant v;
+  Variant v = Variant::Null();  // past the last row: Null, not Unassigned
   const int n = RowCount();
   if (n == 0 || RecNo() > n || !Field) return v;
   TkwColumn* c = DbGrid() ? DbGrid()->FindColumnByFieldName(Field->FieldName()) : nullptr;
@@ -86,7 +96,7 @@ AnsiString TkwCustomDbGridView::GetDisplayText(TField* Field) {
 }
 
 Variant TkwCustomDbGridView::GetValue(TkvDbField* Field) {
-  Variant v;
+  Variant v = Variant::Null();  // past the last row: Null, not Unassigned
   const int n = RowCount();
   if (n == 0 || RecNo() > n || !Field) return v;
   FDataController->GetRowValue(RecNo() - 1, Field, v);

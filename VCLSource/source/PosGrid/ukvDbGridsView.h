@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "VCLSource/source/PosGrid/ukvDbGridsController.h"
+#include "VCLSource/source/PosGrid/ukvDbGridsViewReader.h"
 #include "VCLSource/source/PosGrid/ukvGridsIntf.h"
 #include "rtl/Variant.h"
 
@@ -66,6 +67,9 @@ class TkwCustomDbGridView : public TkwCustomGridView, public IkwCustomDbGridView
   AnsiString GetDisplayText(TkvDbField* Field) override;
   // The controller as the grid's own controller class (none for another class).
   TkwDbGridController* DataController() override;
+  void ReadCurrentRecord(IkwDisplayTextValueReader& Reader) override;
+  std::shared_ptr<IkwValueReader> ValueReader() override { return FValueReader; }
+  void SetValueReader(std::shared_ptr<IkwValueReader> Reader) override { FValueReader = std::move(Reader); }
 
   void First() override;
   void Last() override;
@@ -113,4 +117,6 @@ class TkwCustomDbGridView : public TkwCustomGridView, public IkwCustomDbGridView
   int FBufferCount = 1;
   int FTopRecord = 0;
   std::unique_ptr<TDataSource> FLookupFieldSource;  // over a lookup field's dataset
+  std::shared_ptr<TkwGridViewValueReader> FOwnReader;  // made over this view, detached when it goes
+  std::shared_ptr<IkwValueReader> FValueReader;
 };

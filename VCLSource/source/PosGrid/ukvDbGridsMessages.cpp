@@ -1,0 +1,93 @@
+// TkwCustomDBGrid: the window and component messages it answers beyond keys, mouse and
+// painting: the focus coming back from its in-place editor, the cursor at design time, font changes (the columns'
+// default fonts, the title font following the grid's), the timed scroll of a mouse
+// selection, the title band after a horizontal scroll, and the scroll after the view's
+// active record moved.
+#include "VCLSource/source/PosGrid/ukvDbGrids.h"
+#include "VCLSource/source/PosGrid/ukvDbGridsView.h"
+#include "VCLSource/source/PosGrid/ukvDbHelperGuards.h"
+#include "rtl/Classes.h"
+#include "ui/GridDetail.h"
+
+using namespace kw_dbgrid;
+using ui_grid_detail::sdDown;
+using ui_grid_detail::sdUp;
+
+void TkwCustomDBGrid::WMSetFocus(TMessage& m) {
+  const HWND from = reinterpret_cast<HWND>(m.WParam);
+  TkwCustomGrid::WMSetFocus(m);
+  // Back from the editor (Enter or Esc hid it, a click on the grid took the focus): the
+  // editor is repainted. Its text is not read again from the field (what was typed and
+  // not yet written would be lost), and the column is not entered again: the column did
+  // not change, and OnColEnter without OnColExit would break their pairing.
+  TInplaceEdit* editor = InplaceEditor();
+  if (!editor || !from || !editor->HandleAllocated() || from != editor->Handle()) return;
+  editor->Invalidate();
+}
+
+// The columns' default font is the library's plain font, not the grid's: a new grid font
+// changes no column; the grid is laid out once for it.
+void TkwCustomDBGrid::WMSetCursor(TMessage& m) {
+  if (HasState(csDesigning) && FColumns->State() == TkwDBGridColumns::csDefault && !FDataLink->Active()) {
+    ::SetCursor(::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
+    m.Result = 1;
+    return;
+  }
+  TkwCustomGrid::WMSetCursor(m);
+}
+
+void TkwCustomDBGrid::CMFontChanged(TMessage& m) {
+  TkwCustomGrid::WndProc(m);
+  if (!HandleAllocated() || Destroying()) return;  // the window's creation lays it out
+  BeginLayout();
+  TkvFinally end([this] { EndLayout(); });
+}
+
+void TkwCustomDBGrid::CMParentFontChanged(TMessage& m) {
+  TkwCustomGrid::WndProc(m);
+  if (ParentFont()) {
+    // The grid sets its title font itself here: that does not end ParentFont.
+    TkvFlagScope self(FSelfChangingTitleFont);
+    TkwGridFont* title = TitleFont();
+    title->SetName(Font()->Name());
+    title->SetHeight(Font()->Height());
+    title->SetStyle(static_cast<uint8_t>(Font()->Style().Bits()));
+    title->SetColor(Font()->Color());
+    title->SetCharset(Font()->Charset());
+  }
+  LayoutChanged();
+}
+
+void TkwCustomDBGrid::TitleFontChanged() {
+  if (!FSelfChangingTitleFont && !HasState(csLoading)) SetParentFont(false);
+  if (HasGridOption(FOptions, dgTitles)) LayoutChanged();
+}
+
+void TkwCustomDBGrid::TimedScroll(unsigned Direction) {
+  if (FDataLink->Active() && (Direction & (sdUp | sdDown))) {
+    TkwCustomDbGridView& view = DbView();
+    const int distance =
+        (Direction & sdUp) ? -view.ActiveRecord() - 1 : view.VisibleRowCount() - view.ActiveRecord();
+    const int before = view.RecNo();
+    view.MoveBy(distance);
+    Scroll(view.RecNo() - before);
+    Direction &= ~(sdUp | sdDown);
+  }
+  if (Direction) TkwCustomGrid::TimedScroll(Direction);
+}
+
+void TkwCustomDBGrid::Scroll(int Distance) {
+  if (!HandleAllocated() || Distance == 0) return;
+  UpdateActive();
+  UpdateScrollBars();
+  Invalidate();
+}
+
+void TkwCustomDBGrid::TopLeftChanged() {
+  if (HandleAllocated() && FTitleOffset > 0) {
+    const TRect last = CellRect(0, FTitleOffset - 1);
+    RECT band{0, 0, ClientWidth(), last.Bottom + GridLineWidth()};
+    ::InvalidateRect(Handle(), &band, FALSE);
+  }
+  TkwCustomGrid::TopLeftChanged();
+}
