@@ -5,6 +5,7 @@
 // text, number range and date range, and the dataset applies the filter's own text.
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "KwDbGridTestSupport.h"
 #include "VCLSource/source/PosGrid/fukvGridCustomColumns.h"
@@ -208,6 +209,55 @@ TEST(KwDbGridGoodsForm, ColumnsAreBuiltFromTheDatasetUnderTwoLevelTitles) {
   EXPECT_EQ(f.Column(4)->ParentCaption(), "金额单价");
   EXPECT_EQ(f.Column(6)->Level(), 0);
   SaveScreenshot(f.form.get(), std::string("Z:") + POS_BINARY_DIR + "/kw-goods-form.png");
+}
+
+// Counts the dataset's walks: the data controller reads the records with the dataset's
+// controls disabled, in one round of DisableControls per reload.
+class TWalkCounter : public TDataLink {
+ public:
+  int Taken() { return std::exchange(FWalks, 0); }
+  void DataEvent(TDataEvent event, intptr_t info) override {
+    if (event == deDisabledStateChange && info == kControlsDisabled) ++FWalks;
+    TDataLink::DataEvent(event, info);
+  }
+
+ private:
+  int FWalks = 0;
+};
+
+// Regression: every column the grid bound to its field in one layout pass (the default
+// columns of a newly bound grid, the columns built from the dataset) had the data
+// controller read all the goods again, one walk over the dataset per column.
+TEST(KwDbGridGoodsForm, FaultColumnsBoundInOneLayoutReadTheGoodsOnce) {
+  std::unique_ptr<TForm> form(new TForm(nullptr));
+  std::unique_ptr<TClientDataSet> data(new TClientDataSet(nullptr));
+  std::unique_ptr<TDataSource> source(new TDataSource(nullptr));
+  data->SetData(TenThousandGoods());
+  source->SetDataSet(data.get());
+  TWalkCounter walks;
+  walks.SetDataSource(source.get());
+  auto* grid = new TkwCustomDBGrid(form.get());
+  grid->SetParent(form.get());
+  grid->SetBounds(8, 8, 690, 270);
+  const auto name = [grid](int record) {
+    Variant v;
+    grid->DataController()->GetValue(record, grid->Columns()->Items(1)->DbField(), v);
+    return std::string(VarToStr(v));
+  };
+  // The load when the link comes up, then one for the default columns (one per field).
+  grid->SetDataSource(source.get());
+  EXPECT_EQ(walks.Taken(), 2);
+  ASSERT_EQ(grid->Columns()->Count(), 7);
+  EXPECT_EQ(name(9), "苹果10");
+  grid->Columns()->SetState(TkwDBGridColumns::csCustomized);
+  EXPECT_EQ(walks.Taken(), 1);
+  EXPECT_EQ(name(9), "苹果10");
+  form->Show();
+  Settle();
+  EXPECT_EQ(walks.Taken(), 0);
+  EXPECT_EQ(grid->DataController()->RowCount(), kGoods);
+  form.reset();
+  walks.SetDataSource(nullptr);
 }
 
 TEST(KwDbGridGoodsForm, CheckBoxAndLookupEditsLandInTheDataset) {

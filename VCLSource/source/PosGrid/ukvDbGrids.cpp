@@ -374,6 +374,7 @@ int TkwDbGridColumnsHost::DefaultColWidth() { return FGrid.DefaultColWidth(); }
 const TkwGridFont* TkwDbGridColumnsHost::TitleFont() { return FGrid.TitleFont(); }
 void TkwDbGridColumnsHost::BeginLayout() { FGrid.BeginLayout(); }
 void TkwDbGridColumnsHost::EndLayout() { FGrid.EndLayout(); }
+bool TkwDbGridColumnsHost::InLayout() { return FGrid.LayoutLock() > 0; }
 // A grid being destroyed frees its columns: their notices then concern nothing shown.
 // A change of the columns also renews the dialogs' column lists and the footers' formulas.
 void TkwDbGridColumnsHost::ColumnChanged(TkwColumn*) {

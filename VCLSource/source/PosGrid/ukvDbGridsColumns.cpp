@@ -734,6 +734,12 @@ void TkwDBGridColumns::RebuildColumns() {
   for (TField* f : ds->Fields()) Add()->SetFieldName(f->FullName());
 }
 
+void TkwDBGridColumns::ReadReboundFields() {
+  if (!FFieldsRebound || !FGrid) return;
+  FFieldsRebound = false;
+  if (TkvCustomDbDataController* c = FGrid->DataController()) c->ReloadGuarded(false);
+}
+
 void TkwDBGridColumns::CompileFooters() {
   for (int i = 0; i < Count(); ++i) Items(i)->CompileFooter();
 }
@@ -770,10 +776,9 @@ void TkwDBGridColumns::Update(TCollectionItem* item) {
   // The end of a read: the parents named by index can be set now that every column is in.
   if (!item && SetStreamedParents()) return;
   if (!FGrid || FGrid->IsLoading()) return;
-  if (FFieldsRebound) {
-    FFieldsRebound = false;
-    if (TkvCustomDbDataController* c = FGrid->DataController()) c->ReloadGuarded(false);
-  }
+  // Inside the grid's layout lock the layout pass at its end reads the rebound fields:
+  // a reload per column (each one a walk over every record of the dataset) is not made.
+  if (!FGrid->InLayout()) ReadReboundFields();
   if (item)
     FGrid->ColumnChanged(static_cast<TkwColumn*>(item));
   else

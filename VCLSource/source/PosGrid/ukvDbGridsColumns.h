@@ -325,6 +325,9 @@ class TkwDBGridColumns : public TCollection {
   // The first column whose FieldName (Name) equals name, ASCII case-insensitively.
   TkwColumn* FindColumnByFieldName(std::string_view name) const;
   TkwColumn* FindColumnByName(std::string_view name) const;
+  // Columns bound to other fields since the data controller loaded: its records are
+  // read again, in one reload for all of them (nothing when none was rebound).
+  void ReadReboundFields();
   bool FieldBinding() const { return FFieldBinding; }
   void BeginFieldBinding() { FFieldBinding = true; }
   void EndFieldBinding() { FFieldBinding = false; }

@@ -27,6 +27,7 @@ class TkwDbGridColumnsHost : public IkwColumnsGrid {
   const TkwGridFont* TitleFont() override;
   void BeginLayout() override;
   void EndLayout() override;
+  bool InLayout() override;
   void ColumnChanged(TkwColumn* column) override;
   void ColumnsChanged() override;
   TkwColumn* SelectedColumn() override;

@@ -98,6 +98,10 @@ class IkwColumnsGrid {
   // --- layout and painting -----------------------------------------------------------------
   virtual void BeginLayout() {}
   virtual void EndLayout() {}
+  // True while the grid's layout is locked: the layout pass at the end of the lock has
+  // the rebound columns read their values (TkwDBGridColumns::ReadReboundFields), once for
+  // every column bound in the meantime.
+  virtual bool InLayout() { return false; }
   // The collection's change notices: one column changed, or all of them (relayout).
   virtual void ColumnChanged(TkwColumn* column) {}
   virtual void ColumnsChanged() {}

@@ -150,6 +150,9 @@ void TkwCustomDBGrid::RunLayout() {
       level = std::max(level, c->Level());
     }
   }
+  // The columns bound above, and those bound while the layout was locked, read their
+  // values now, in one reload.
+  FColumns->ReadReboundFields();
   const TColumnCounts counts = ColumnCounts(FColumns->Count(), FIndicatorOffset);
   SetFixedCols(0);
   SetColCount(counts.ColCount);
