@@ -296,9 +296,10 @@ Bound& LoadedController() {
 }
 
 // Heap bytes of the controller's record storage: the record table, the records' blocks,
-// and texts kept outside their strings.
+// texts kept outside their cells and the texts definitions keep once.
 size_t StorageBytes(TkvDataStorage& s) {
   size_t n = static_cast<size_t>(s.RecordCount()) * sizeof(void*) + s.RecordBlockBytes();
+  for (int d = 0; d < s.ValueDefs().Count(); ++d) n += s.ValueDefs().Items(d)->SharedTexts().HeapBytes();
   for (int i = 0; i < s.RecordCount(); ++i) {
     const TkvRecord* r = s.RecordAt(i);
     if (!r) continue;

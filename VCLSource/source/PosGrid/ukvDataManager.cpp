@@ -13,6 +13,8 @@ namespace {
 // display text and its valid flag. The whole stamp is kept, so no number of
 // invalidations can make a stale text look valid again.
 constexpr int kTextStampBytes = 5;
+// Bytes of the two text numbers of a definition that shares its texts.
+constexpr int kSharedTextBytes = 8;
 }  // namespace
 
 void RaiseRecordIndexError() { throw EkvInvalidDataControllerOperation(kvLoadStr(SkvRecordIndexError)); }
@@ -33,13 +35,14 @@ void TkvValueDef::Layout(int offset, int cellOffset) {
   FDataSize = FValueType->DataSize();
   FOffset = offset;
   FCellOffset = cellOffset;
+  FSharesTexts = HasStoredText() && FValueType == TkvBooleanValueTypeClass();
   if (!IsStored()) {
     FRecordSize = 0;
     FCellCount = 0;
     return;
   }
-  FRecordSize = 1 + FDataSize + (HasStoredText() ? kTextStampBytes : 0);
-  FCellCount = (FValueType->UsesCell() ? 1 : 0) + (HasStoredText() ? 2 : 0);
+  FRecordSize = 1 + FDataSize + (HasStoredText() ? kTextStampBytes : 0) + (FSharesTexts ? kSharedTextBytes : 0);
+  FCellCount = (FValueType->UsesCell() ? 1 : 0) + (HasStoredText() && !FSharesTexts ? 2 : 0);
 }
 
 TkvValuePlace TkvValueDef::Place(TkvRecord* r) const {
@@ -100,7 +103,23 @@ void TkvValueDef::GetRecordDisplayText(TkvRecord* r, int recordIndex, AnsiString
     text.clear();
     return;
   }
-  uint8_t* stamp = r->Bytes() + FOffset + 1 + FDataSize;
+  uint8_t* texts = r->Bytes() + FOffset + 1 + FDataSize;
+  if (FSharesTexts) {
+    uint8_t* stamp = texts + kSharedTextBytes;
+    uint32_t cached;
+    std::memcpy(&cached, stamp, 4);
+    if (stamp[4] != 0 && cached == FTextStamp) {
+      GetSharedText(texts + 4, text);
+      return;
+    }
+    GetSharedText(texts, text);
+    if (OnGetText) OnGetText(this, recordIndex, text);
+    SetSharedText(texts + 4, text);
+    std::memcpy(stamp, &FTextStamp, 4);
+    stamp[4] = 1;
+    return;
+  }
+  uint8_t* stamp = texts;
   const size_t textCell = static_cast<size_t>(FCellOffset + (FValueType->UsesCell() ? 1 : 0));
   uint32_t cached;
   std::memcpy(&cached, stamp, 4);
@@ -117,9 +136,54 @@ void TkvValueDef::GetRecordDisplayText(TkvRecord* r, int recordIndex, AnsiString
 
 void TkvValueDef::SetRecordText(TkvRecord* r, const AnsiString& text) const {
   if (!r || !HasStoredText()) return;
+  if (FSharesTexts) {
+    uint8_t* texts = r->Bytes() + FOffset + 1 + FDataSize;
+    SetSharedText(texts, text);
+    texts[kSharedTextBytes + 4] = 0;  // cached text invalid
+    return;
+  }
   const size_t textCell = static_cast<size_t>(FCellOffset + (FValueType->UsesCell() ? 1 : 0));
   TkvValueType::SetText(r->Cells()[textCell], text);
   r->Bytes()[static_cast<size_t>(FOffset + 1 + FDataSize + 4)] = 0;  // cached text invalid
+}
+
+void TkvValueDef::GetSharedText(const uint8_t* p, AnsiString& text) const {
+  uint32_t id;
+  std::memcpy(&id, p, sizeof id);
+  text.assign(FSharedTexts.Text(id));
+}
+
+void TkvValueDef::SetSharedText(uint8_t* p, std::string_view text) const {
+  const uint32_t id = FSharedTexts.Add(text);
+  std::memcpy(p, &id, sizeof id);
+  if (FSharedTexts.SweepDue()) SweepSharedTexts();
+}
+
+void TkvValueDef::SweepSharedTexts() const {
+  const TkvRecordTable& records = FOwner->Storage()->RangeOf(*FOwner);
+  const size_t at = static_cast<size_t>(FOffset + 1 + FDataSize);
+  std::vector<bool> held(FSharedTexts.Count() + 1, false);
+  for (size_t i = 0; i < records.Size(); ++i) {
+    const TkvRecord* r = records.At(i);
+    if (!r) continue;
+    for (size_t k = 0; k < 2; ++k) {
+      uint32_t id;
+      std::memcpy(&id, r->Bytes() + at + 4 * k, sizeof id);
+      if (id < held.size()) held[id] = true;
+    }
+  }
+  const std::vector<uint32_t> renumbered = FSharedTexts.Sweep(held);
+  for (size_t i = 0; i < records.Size(); ++i) {
+    TkvRecord* r = records.At(i);
+    if (!r) continue;
+    for (size_t k = 0; k < 2; ++k) {
+      uint8_t* p = r->Bytes() + at + 4 * k;
+      uint32_t id;
+      std::memcpy(&id, p, sizeof id);
+      id = id < renumbered.size() ? renumbered[id] : 0;
+      std::memcpy(p, &id, sizeof id);
+    }
+  }
 }
 
 TObject* TkvInternalValueDef::GetLink() const {

@@ -14,7 +14,9 @@
 // (its type's DataSize) and, when the record also keeps a text for it, the 32-bit
 // stamp of the cached display text and a valid flag; the value's cell (for the types
 // held in a cell) and the two text cells (the source's text, the cached display text)
-// sit in the record's cells. The record's state byte and its id are kept beside the
+// sit in the record's cells. A Boolean has few texts: its definition keeps each text
+// once (TkvSharedTexts) and its records keep the two texts' numbers, four bytes each,
+// before the stamp instead of two cells. The record's state byte and its id are kept beside the
 // values, so removing definitions never loses them.
 //
 // Invariants:
@@ -29,6 +31,7 @@
 #include <memory>
 #include <vector>
 #include "VCLSource/source/PosGrid/ukvDataManagerRecords.h"
+#include "VCLSource/source/PosGrid/ukvDataManagerTexts.h"
 #include "VCLSource/source/PosGrid/ukvDataManagerTypes.h"
 #include "rtl/Classes.h"
 #include "rtl/Exceptions.h"
@@ -83,6 +86,9 @@ class TkvValueDef : public TObject {
   int CellOffset() const { return FCellOffset; }
   int CellCount() const { return FCellCount; }
   uint32_t TextStamp() const { return FTextStamp; }
+  // True when the records keep the numbers of texts the definition keeps once.
+  bool SharesTexts() const { return FSharesTexts; }
+  const TkvSharedTexts& SharedTexts() const { return FSharedTexts; }
   bool Stored() const { return FStored; }
   void SetStored(bool v) { FStored = v; }
   bool TextStored() const { return FTextStored; }
@@ -99,6 +105,12 @@ class TkvValueDef : public TObject {
   TkvConstPlace Place(const TkvRecord* r) const;
   // Computes the sizes at the given positions; returns bytes and cells taken.
   void Layout(int offset, int cellOffset);
+  // The text of a shared-text number kept at p, and storing the number of a text there
+  // (the texts swept when due).
+  void GetSharedText(const uint8_t* p, AnsiString& text) const;
+  void SetSharedText(uint8_t* p, std::string_view text) const;
+  // Drops the shared texts no record of the definition's range holds any more.
+  void SweepSharedTexts() const;
 
   int FRecordSize = 0;
   int FDataSize = 0;
@@ -112,6 +124,8 @@ class TkvValueDef : public TObject {
   TkvValueDefs* FOwner;
   TkvValueTypeClass FValueType;
   bool FUsesCell;  // FValueType->UsesCell(), asked once
+  bool FSharesTexts = false;
+  mutable TkvSharedTexts FSharedTexts;
 };
 
 // The twin of a data definition inside the internal definitions: always stored; its
@@ -257,6 +271,7 @@ class TkvDataStorage {
 
  private:
   friend class TkvValueDefs;
+  friend class TkvValueDef;
   TkvRecordTable& RangeOf(const TkvValueDefs& defs) { return defs.IsInternal() ? FInternalRecords : FRecords; }
   // The table and the entry of index there; raises the index error.
   TkvRecordTable& TableOf(int index, size_t& entry);
