@@ -1,6 +1,7 @@
 // What the form controls publish for component streaming beyond their own values: the
-// font as a persistent sub-object, and adders that take an enumeration or set of the
-// controls (componenttype.h) or of the framework with its member names.
+// font as a persistent sub-object (ui/FontProperties.h), and adders that take an
+// enumeration or set of the controls (componenttype.h) or of the framework with its
+// member names.
 //
 // The controls list their published properties in the order their classes declare them,
 // base class first. A property that a descendant publishes again keeps its first place
@@ -17,17 +18,8 @@
 #include "controls/componenttype.h"
 #include "rtl/PublishedProperties.h"
 #include "ui/Controls.h"
+#include "ui/FontProperties.h"
 
-// A control's font as its published sub-object "Font": Charset, Color, Height, Name,
-// Pitch (stored when not fpDefault) and Style, in the platform's order.
-class TFontProperties : public TPersistent {
- public:
-  explicit TFontProperties(TFont& font) : FFont(font) {}
-  void DefinePublished(TPublishedProperties& P) override;
-
- private:
-  TFont& FFont;
-};
 
 namespace published {
 

@@ -4,6 +4,7 @@
 // streaming.
 #pragma once
 #include "VCLSource/source/PosGrid/ukvDbGrids.h"
+#include "ui/FontProperties.h"
 
 class TJbColumn : public TkwColumn {
  public:
@@ -15,16 +16,6 @@ class TJbColumn : public TkwColumn {
 
  private:
   int FTag = 0;
-};
-
-// The grid's window font as the published sub-object "Font".
-class TJbFontProperties : public TPersistent {
- public:
-  explicit TJbFontProperties(TFont& font) : FFont(font) {}
-  void DefinePublished(TPublishedProperties& P) override;
-
- private:
-  TFont& FFont;
 };
 
 class TJbDbGrid : public TkwCustomDBGrid {
@@ -45,5 +36,5 @@ class TJbDbGrid : public TkwCustomDBGrid {
   TColor GetFixedLineColor() override { return static_cast<TColor>(255); }
 
  private:
-  TJbFontProperties FFontProperties{*Font()};
+  TFontProperties FFontProperties{*Font()};
 };
