@@ -52,11 +52,6 @@ TkvValuePlace TkvValueDef::Place(TkvRecord* r) const {
   return p;
 }
 
-TkvConstPlace TkvValueDef::Place(const TkvRecord* r) const {
-  return TkvConstPlace(r->Bytes() + FOffset + 1,
-                       FUsesCell ? &r->Cells()[static_cast<size_t>(FCellOffset)] : nullptr);
-}
-
 int TkvValueDef::CompareRecordValues(const TkvRecord* r1, const TkvRecord* r2) const {
   const bool n1 = !r1 || !IsStored() || r1->Bytes()[static_cast<size_t>(FOffset)] == 0;
   const bool n2 = !r2 || !IsStored() || r2->Bytes()[static_cast<size_t>(FOffset)] == 0;
