@@ -24,8 +24,6 @@ void RaiseRecordIndexError() { throw EkvInvalidDataControllerOperation(kvLoadStr
 TkvValueDef::TkvValueDef(TkvValueDefs* owner, TkvValueTypeClass valueType)
     : FOwner(owner), FValueType(valueType), FUsesCell(valueType->UsesCell()) {}
 
-bool TkvValueDef::IsStored() const { return FStored || !FOwner->Storage()->StoredOnly(); }
-
 void TkvValueDef::Assign(const TkvValueDef& source) {
   FStored = source.IsStored();
   FTextStored = source.HasStoredText();

@@ -54,7 +54,9 @@ class TkvValueDef : public TObject {
   TkvValueDef(TkvValueDefs* owner, TkvValueTypeClass valueType);
 
   virtual TObject* GetLink() const { return FLink; }
-  virtual bool IsStored() const;
+  // Not virtual: the record-by-record filter and the comparisons ask it for every
+  // record. An internal definition is always stored (FAlwaysStored).
+  bool IsStored() const;
   virtual void SetLink(TObject* link) { FLink = link; }
   // Copies Stored from Source's IsStored and TextStored from its HasStoredText.
   virtual void Assign(const TkvValueDef& source);
@@ -127,6 +129,9 @@ class TkvValueDef : public TObject {
   TkvValueDefs* FOwner;
   TkvValueTypeClass FValueType;
   bool FUsesCell;  // FValueType->UsesCell(), asked once
+ protected:
+  bool FAlwaysStored = false;
+ private:
   bool FSharesTexts = false;
   mutable TkvSharedTexts FSharedTexts;
 };
@@ -135,9 +140,10 @@ class TkvValueDef : public TObject {
 // link is the data definition, GetLink answers that definition's link.
 class TkvInternalValueDef : public TkvValueDef {
  public:
-  using TkvValueDef::TkvValueDef;
+  TkvInternalValueDef(TkvValueDefs* owner, TkvValueTypeClass valueType) : TkvValueDef(owner, valueType) {
+    FAlwaysStored = true;
+  }
   TObject* GetLink() const override;
-  bool IsStored() const override { return true; }
   TkvValueDef* DataDef() const { return static_cast<TkvValueDef*>(TkvValueDef::GetLink()); }
 };
 
@@ -306,3 +312,5 @@ class TkvDataStorage {
   bool FRecordIds = false;
   std::unique_ptr<TkvValueDefs> FValueDefs;
 };
+
+inline bool TkvValueDef::IsStored() const { return FAlwaysStored || FStored || !FOwner->Storage()->StoredOnly(); }
