@@ -251,6 +251,47 @@ TEST(TypedCriteria, NumbersAtTheirLimitsAsTheVariantPath) {
   EXPECT_GT(passes, 400 * kRecords / 20);
 }
 
+// One letter anywhere ("%a%"): texts with double-byte characters whose trail byte is
+// that letter, letters with case pairs under both case options, Nulls and empty texts;
+// every record as the Variant path answers.
+TEST(TypedCriteria, OneLetterAnywhereAsTheVariantPath) {
+  Draws d(20261224);
+  Table t;
+  t.Defs.push_back(t.Storage.ValueDefs().Add(TkvStringValueTypeClass(), true, false, nullptr));
+  constexpr int kRecords = 400;
+  t.Storage.SetRecordCount(kRecords);
+  for (int r = 0; r < kRecords; ++r) {
+    const int pick = d.Pick(10);
+    if (pick == 0) continue;  // Null
+    t.Storage.SetString(r, t.Defs[0], pick == 1 ? std::string() : d.Texts().Text(5));
+  }
+  static const char* const letters[] = {"a", "A", "z", "Z", "\\", "~", "@", "0", " ", "_", "\xA3", "\xB0"};
+  static const TkvFilterCriteriaOptions options[] = {0, fcoCaseInsensitive, fcoIgnoreNull | fcoSoftNull};
+  int mismatches = 0, passes = 0;
+  std::string first;
+  for (int n = 0; n < 120; ++n) {
+    StorageCriteria typed(t.Storage, true), variant(t.Storage, false);
+    const TkvFilterCriteriaOptions o = options[d.Pick(3)];
+    typed.SetOptions(o);
+    variant.SetOptions(o);
+    for (int i = 0, count = 1 + d.Pick(2); i < count; ++i) {
+      const Variant pattern(std::string("%") + letters[d.Pick(12)] + "%");
+      const TkvFilterOperatorKind kind = d.Pick(3) == 0 ? foNotLike : foLike;
+      typed.AddCondition(nullptr, t.Defs[0], kind, pattern, "");
+      variant.AddCondition(nullptr, t.Defs[0], kind, pattern, "");
+    }
+    for (int r = 0; r < kRecords; ++r) {
+      const std::string a = Outcome(typed, r), b = Outcome(variant, r);
+      passes += a == "1" ? 1 : 0;
+      if (a != b && mismatches++ == 0)
+        first = "criteria " + std::string(variant.FilterText()) + " record " + std::to_string(r) + ": typed " + a +
+                ", Variant " + b;
+    }
+  }
+  EXPECT_EQ(mismatches, 0) << first;
+  EXPECT_GT(passes, 120 * kRecords / 20);
+}
+
 // A condition made before its field's values change sees the new values: the typed
 // test reads the records in place at every test.
 TEST(TypedCriteria, ReadsTheRecordsAsTheyAreNow) {

@@ -183,6 +183,19 @@ int CompareWith(const TkvFilterCriteria::Compiled& n, const TkvConstPlace& p, st
 // settles every text it fails on; a text it passes needs the character match only when
 // it holds double-byte characters (an ASCII byte may be a trail byte there).
 bool LikeFast(const TkvFilterCriteria::Compiled& n, std::string_view s) {
+  if (n.LikeShape == 3 && n.Literal.size() == 1) {
+    // One letter anywhere: the byte test and the ASCII test in one pass.
+    const unsigned char want = static_cast<unsigned char>(n.Literal[0]);
+    bool found = false, high = false;
+    for (char ch : s) {
+      const auto c = static_cast<unsigned char>(ch);
+      found |= c == want;
+      high |= c >= 0x80;
+    }
+    if (!found) return false;
+    if (!high) return true;
+    return LikeMatch(s, n.Pattern, n.Many, n.One);
+  }
   if (n.LikeShape >= 0) {
     const std::string_view v = s, l = n.Literal;
     bool bytes;
