@@ -24,8 +24,6 @@ void RaiseRecordIndexError() { throw EkvInvalidDataControllerOperation(kvLoadStr
 TkvValueDef::TkvValueDef(TkvValueDefs* owner, TkvValueTypeClass valueType)
     : FOwner(owner), FValueType(valueType), FUsesCell(valueType->UsesCell()) {}
 
-bool TkvValueDef::IsStored() const { return FStored || !FOwner->Storage()->StoredOnly(); }
-
 void TkvValueDef::Assign(const TkvValueDef& source) {
   FStored = source.IsStored();
   FTextStored = source.HasStoredText();
@@ -50,11 +48,6 @@ TkvValuePlace TkvValueDef::Place(TkvRecord* r) const {
   p.Data = r->Bytes() + FOffset + 1;
   p.Cell = FUsesCell ? &r->Cells()[static_cast<size_t>(FCellOffset)] : nullptr;
   return p;
-}
-
-TkvConstPlace TkvValueDef::Place(const TkvRecord* r) const {
-  return TkvConstPlace(r->Bytes() + FOffset + 1,
-                       FUsesCell ? &r->Cells()[static_cast<size_t>(FCellOffset)] : nullptr);
 }
 
 int TkvValueDef::CompareRecordValues(const TkvRecord* r1, const TkvRecord* r2) const {

@@ -54,7 +54,9 @@ class TkvValueDef : public TObject {
   TkvValueDef(TkvValueDefs* owner, TkvValueTypeClass valueType);
 
   virtual TObject* GetLink() const { return FLink; }
-  virtual bool IsStored() const;
+  // Not virtual: the record-by-record filter and the comparisons ask it for every
+  // record. An internal definition is always stored (FAlwaysStored).
+  bool IsStored() const;
   virtual void SetLink(TObject* link) { FLink = link; }
   // Copies Stored from Source's IsStored and TextStored from its HasStoredText.
   virtual void Assign(const TkvValueDef& source);
@@ -102,7 +104,10 @@ class TkvValueDef : public TObject {
   friend class TkvValueDefs;
   friend class TkvDataStorage;
   TkvValuePlace Place(TkvRecord* r) const;
-  TkvConstPlace Place(const TkvRecord* r) const;
+  // Inline: the record-by-record filter reads it for every record and condition.
+  TkvConstPlace Place(const TkvRecord* r) const {
+    return TkvConstPlace(r->Bytes() + FOffset + 1, FUsesCell ? &r->Cells()[static_cast<size_t>(FCellOffset)] : nullptr);
+  }
   // Computes the sizes at the given positions; returns bytes and cells taken.
   void Layout(int offset, int cellOffset);
   // The text of a shared-text number kept at p, and storing the number of a text there
@@ -124,6 +129,9 @@ class TkvValueDef : public TObject {
   TkvValueDefs* FOwner;
   TkvValueTypeClass FValueType;
   bool FUsesCell;  // FValueType->UsesCell(), asked once
+ protected:
+  bool FAlwaysStored = false;
+ private:
   bool FSharesTexts = false;
   mutable TkvSharedTexts FSharedTexts;
 };
@@ -132,9 +140,10 @@ class TkvValueDef : public TObject {
 // link is the data definition, GetLink answers that definition's link.
 class TkvInternalValueDef : public TkvValueDef {
  public:
-  using TkvValueDef::TkvValueDef;
+  TkvInternalValueDef(TkvValueDefs* owner, TkvValueTypeClass valueType) : TkvValueDef(owner, valueType) {
+    FAlwaysStored = true;
+  }
   TObject* GetLink() const override;
-  bool IsStored() const override { return true; }
   TkvValueDef* DataDef() const { return static_cast<TkvValueDef*>(TkvValueDef::GetLink()); }
 };
 
@@ -303,3 +312,5 @@ class TkvDataStorage {
   bool FRecordIds = false;
   std::unique_ptr<TkvValueDefs> FValueDefs;
 };
+
+inline bool TkvValueDef::IsStored() const { return FAlwaysStored || FStored || !FOwner->Storage()->StoredOnly(); }

@@ -128,6 +128,11 @@ bool TkvFilterCriteria::CompileAll() {
     return n;
   };
   build(&Root());
+  for (const auto& n : FCompiled) {
+    n->PlainAnd = n->IsList && n->Op == fboAnd && !n->Children.empty();
+    for (const Compiled* c : n->Children)
+      if (c->IsList || !c->Fast) n->PlainAnd = false;
+  }
   return allFast;
 }
 
@@ -178,6 +183,19 @@ int CompareWith(const TkvFilterCriteria::Compiled& n, const TkvConstPlace& p, st
 // settles every text it fails on; a text it passes needs the character match only when
 // it holds double-byte characters (an ASCII byte may be a trail byte there).
 bool LikeFast(const TkvFilterCriteria::Compiled& n, std::string_view s) {
+  if (n.LikeShape == 3 && n.Literal.size() == 1) {
+    // One letter anywhere: the byte test and the ASCII test in one pass.
+    const unsigned char want = static_cast<unsigned char>(n.Literal[0]);
+    bool found = false, high = false;
+    for (char ch : s) {
+      const auto c = static_cast<unsigned char>(ch);
+      found |= c == want;
+      high |= c >= 0x80;
+    }
+    if (!found) return false;
+    if (!high) return true;
+    return LikeMatch(s, n.Pattern, n.Many, n.One);
+  }
   if (n.LikeShape >= 0) {
     const std::string_view v = s, l = n.Literal;
     bool bytes;
@@ -195,6 +213,43 @@ bool LikeFast(const TkvFilterCriteria::Compiled& n, std::string_view s) {
 
 }  // namespace kvfilter
 
+namespace {
+
+// The answer of a comparing condition from cmp(operand) = CompareVariants(value,
+// operand); -1 for the kinds that do not compare (LIKE and the rest).
+template <class Cmp>
+int DecideByCompare(const TkvFilterCriteria::Compiled& n, Cmp cmp) {
+  switch (n.Kind) {
+    case foEqual: return cmp(n.Operands[0]) == 0;
+    case foNotEqual: return cmp(n.Operands[0]) != 0;
+    case foLess: return cmp(n.Operands[0]) < 0;
+    case foLessEqual: return cmp(n.Operands[0]) < 1;
+    case foGreater: return cmp(n.Operands[0]) > 0;
+    case foGreaterEqual: return cmp(n.Operands[0]) >= 0;
+    case foBetween:
+    case foNotBetween: {
+      if (!n.ListOperand || n.Operands.size() != 2) return 0;
+      // CompareVariants(low, value) <= 0 is CompareVariants(value, low) >= 0.
+      const bool in = cmp(n.Operands[0]) >= 0 && cmp(n.Operands[1]) <= 0;
+      return n.Kind == foBetween ? in : !in;
+    }
+    case foInList:
+    case foNotInList: {
+      if (!n.ListOperand) return 0;
+      bool found = false;
+      for (const TkvFilterCriteria::Compiled::Operand& o : n.Operands)
+        if (o.Same && cmp(o) == 0) {
+          found = true;
+          break;
+        }
+      return n.Kind == foInList ? found : !found;
+    }
+    default: return -1;
+  }
+}
+
+}  // namespace
+
 bool TkvFilterCriteria::EvaluateLeaf(Compiled& n, int recordIndex) {
   TkvConstPlace p;
   if (!n.Fast || recordIndex < 0) return TkvFilterCriteria::EvaluateItem(*n.Item, recordIndex);
@@ -202,6 +257,27 @@ bool TkvFilterCriteria::EvaluateLeaf(Compiled& n, int recordIndex) {
     if (!n.Copy->Has(recordIndex)) return TkvFilterCriteria::EvaluateItem(*n.Item, recordIndex);
     p = n.Copy->Place(recordIndex);
   } else if (!n.Def->GetRecordPlace(n.Storage->DataRecordAt(recordIndex), p)) {
+    return TkvFilterCriteria::EvaluateItem(*n.Item, recordIndex);
+  }
+  if (n.ValueGroup == Compiled::gNumber && (n.Number == Compiled::nInt32 || n.Number == Compiled::nDouble)) {
+    // Integers and doubles: the double parts of the keys settle every value but an
+    // equal one (and NaN, whose key is not its double); those take CompareWith, so the
+    // order stays CompareNumberKeys'.
+    double d;
+    if (n.Number == Compiled::nInt32) {
+      int32_t v;
+      std::memcpy(&v, p.Data, sizeof v);
+      d = v;
+    } else {
+      std::memcpy(&d, p.Data, sizeof d);
+    }
+    const int r = DecideByCompare(n, [&](const Compiled::Operand& o) {
+      if (!o.Same) return o.Fixed == -2 ? -1 : o.Fixed;
+      if (d < o.Key.D) return -1;
+      if (o.Key.D < d) return 1;
+      return kvfilter::CompareWith(n, p, std::string_view(), o);
+    });
+    if (r >= 0) return r != 0;
     return TkvFilterCriteria::EvaluateItem(*n.Item, recordIndex);
   }
   std::string_view text;
@@ -218,41 +294,24 @@ bool TkvFilterCriteria::EvaluateLeaf(Compiled& n, int recordIndex) {
     }
     // The null test of the options: an empty text under fcoSoftNull.
     if ((Options() & fcoIgnoreNull) && (Options() & fcoSoftNull) && text.empty()) return false;
+    if (n.Kind == foLike) return kvfilter::LikeFast(n, text);
+    if (n.Kind == foNotLike) return !kvfilter::LikeFast(n, text);
   }
-  switch (n.Kind) {
-    case foEqual: return kvfilter::CompareWith(n, p, text, n.Operands[0]) == 0;
-    case foNotEqual: return kvfilter::CompareWith(n, p, text, n.Operands[0]) != 0;
-    case foLess: return kvfilter::CompareWith(n, p, text, n.Operands[0]) < 0;
-    case foLessEqual: return kvfilter::CompareWith(n, p, text, n.Operands[0]) < 1;
-    case foGreater: return kvfilter::CompareWith(n, p, text, n.Operands[0]) > 0;
-    case foGreaterEqual: return kvfilter::CompareWith(n, p, text, n.Operands[0]) >= 0;
-    case foBetween:
-    case foNotBetween: {
-      if (!n.ListOperand || n.Operands.size() != 2) return false;
-      // CompareVariants(low, value) <= 0 is CompareVariants(value, low) >= 0.
-      const bool in = kvfilter::CompareWith(n, p, text, n.Operands[0]) >= 0 && kvfilter::CompareWith(n, p, text, n.Operands[1]) <= 0;
-      return n.Kind == foBetween ? in : !in;
-    }
-    case foInList:
-    case foNotInList: {
-      if (!n.ListOperand) return false;
-      bool found = false;
-      for (const Compiled::Operand& o : n.Operands)
-        if (o.Same && kvfilter::CompareWith(n, p, text, o) == 0) {
-          found = true;
-          break;
-        }
-      return n.Kind == foInList ? found : !found;
-    }
-    case foLike: return kvfilter::LikeFast(n, text);
-    case foNotLike: return !kvfilter::LikeFast(n, text);
-    default: return TkvFilterCriteria::EvaluateItem(*n.Item, recordIndex);
-  }
+  const int r = DecideByCompare(n, [&](const Compiled::Operand& o) { return kvfilter::CompareWith(n, p, text, o); });
+  if (r >= 0) return r != 0;
+  return TkvFilterCriteria::EvaluateItem(*n.Item, recordIndex);
 }
 
 // The list rules of the Variant path (empty lists are skipped; NOT lists negate);
 // conditions without a typed test take the Variant path one by one.
 bool TkvFilterCriteria::EvaluateNode(Compiled& n, int recordIndex, bool& any) {
+  if (n.PlainAnd && FCompiledUsable) {
+    // Every child a typed condition: the list's answer is all of them, the first false settles it.
+    any = true;
+    for (Compiled* c : n.Children)
+      if (!EvaluateLeaf(*c, recordIndex)) return false;
+    return true;
+  }
   bool acc = true;
   any = false;
   for (Compiled* c : n.Children) {

@@ -22,6 +22,8 @@ struct TkvFilterCriteria::Compiled {
   bool IsList = false;
   TkvFilterBoolOperator Op = fboAnd;
   std::vector<Compiled*> Children;
+  // An AND list of typed conditions only (no lists among them): tested as a plain loop.
+  bool PlainAnd = false;
   TkvFilterCriteriaItem* Item = nullptr;
   bool Fast = false;
   // The typed test.
