@@ -141,6 +141,9 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   // without child columns and without gcoConfigNoVisible, unless
   // CheckNeedShowColumnInListEvent, asked with that list's kind, refuses it.
   bool ColumnMayBeListed(TkwColumn* Column, TkwShowColumnType Kind);
+  // Fills the locate dialog's column list (each visible, unexpanded column with a field
+  // that may be listed, under its parents' captions); the columns listed, in order.
+  std::vector<TkwColumn*> FillLocateList();
 
   // --- layout state ------------------------------------------------------------------------
   int TitleOffset() const { return FTitleOffset; }

@@ -101,6 +101,18 @@ void TkwCustomDBGrid::UnlockDialogLists() {
   RefreshColumnLists();
 }
 
+std::vector<TkwColumn*> TkwCustomDBGrid::FillLocateList() {
+  TfmGridLocate& locate = *FLocateDialog;
+  locate.ClearColumns();
+  std::vector<TkwColumn*> listed;
+  for (const TkwFilterListEntry& e :
+       FilterColumnList(*FColumns, [this](TkwColumn* c) { return c->DbField() && ColumnMayBeListed(c, sctLocate); })) {
+    locate.AddColumn(e.Caption, e.Column->DbField()->Index());
+    listed.push_back(e.Column);
+  }
+  return listed;
+}
+
 void TkwCustomDBGrid::RefreshColumnLists() {
   if (!FColumns || Destroying()) return;
   if (FDialogListLock > 0) {
@@ -112,10 +124,8 @@ void TkwCustomDBGrid::RefreshColumnLists() {
   };
 
   TfmGridLocate& locate = *FLocateDialog;
-  locate.ClearColumns();
+  FillLocateList();
   locate.edtLocate->SetText("");
-  for (const TkwFilterListEntry& e : FilterColumnList(*FColumns, mayList(sctLocate)))
-    if (e.Column->DbField()) locate.AddColumn(e.Caption, e.Column->DbField()->Index());
   if (locate.cbbLocate->Items()->Count() > 0) locate.cbbLocate->SetItemIndex(0);
 
   TfmGridFilter& filter = *FFilterDialog;

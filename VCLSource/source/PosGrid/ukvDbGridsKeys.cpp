@@ -279,20 +279,13 @@ bool TkwCustomDBGrid::DeletePrompt(int selectedCount) {
                                      MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
-// The locate list: every visible column that is not expanded, has a field to search and
-// may be listed, in collection order, under the captions of its parents and its own.
+// The locate list is filled afresh (FillLocateList); with nothing chosen yet the current
+// column is.
 void TkwCustomDBGrid::LocateFromDialog() {
   TkvCustomDbDataController* c = DataController();
   if (!c) return;
   TfmGridLocate& dlg = *FLocateDialog;
-  dlg.ClearColumns();
-  std::vector<TkwColumn*> listed;
-  for (int i = 0; i < FColumns->Count(); ++i) {
-    TkwColumn* col = FColumns->Items(i);
-    if (!col->Visible() || col->Expanded() || !col->DbField() || !ColumnMayBeListed(col, sctLocate)) continue;
-    dlg.AddColumn(col->ParentCaption(), col->DbField()->Index());
-    listed.push_back(col);
-  }
+  const std::vector<TkwColumn*> listed = FillLocateList();
   if (dlg.cbbLocate->ItemIndex() < 0 && !listed.empty()) {
     const int current = SelectedIndex();
     int item = 0;
