@@ -2,8 +2,13 @@
 // destroying the window, its text, bounds and visibility, and PosWindowProc, the one
 // window procedure of every window of ours and of every subclassed system control.
 // A window is attached to its object at its first message (gCreating) and detached
-// before it is destroyed; the object is found through the window property "PosControl".
+// before it is destroyed; the object is found through a map of our windows, and tools
+// outside find it through the window property "PosControl".
 #include "ui/Controls.h"
+
+#include <mutex>
+#include <new>
+#include <unordered_map>
 
 #include "ui/Forms.h"
 
@@ -17,6 +22,40 @@ const wchar_t kPropName[] = L"PosName";
 // The control whose window is being created: attached at its window's first message.
 thread_local TWinControl* gCreating = nullptr;
 int gNextChildId = 1000;
+
+// Our windows by handle. The window procedure looks its control up at every message;
+// a window property is asked of the window manager each time (under Wine a call to its
+// server, some 25 microseconds), this map in the process.
+class TControlMap {
+ public:
+  void Add(HWND h, TWinControl* c) {
+    std::lock_guard<std::mutex> lock(FLock);
+    FMap[h] = c;
+  }
+  // Removes the entry of h when it is c's (any entry with c null).
+  void Remove(HWND h, const TWinControl* c = nullptr) {
+    std::lock_guard<std::mutex> lock(FLock);
+    auto it = FMap.find(h);
+    if (it != FMap.end() && (!c || it->second == c)) FMap.erase(it);
+  }
+  TWinControl* Find(HWND h) {
+    std::lock_guard<std::mutex> lock(FLock);
+    auto it = FMap.find(h);
+    return it == FMap.end() ? nullptr : it->second;
+  }
+
+ private:
+  std::mutex FLock;
+  std::unordered_map<HWND, TWinControl*> FMap;
+};
+
+// Never destroyed: controls detach their windows also while the process's statics are
+// destroyed (the application object, a host unloading the library).
+TControlMap& ControlMap() {
+  alignas(TControlMap) static unsigned char storage[sizeof(TControlMap)];
+  static TControlMap* map = new (storage) TControlMap;
+  return *map;
+}
 
 }  // namespace
 
@@ -49,7 +88,7 @@ const wchar_t* PosWindowClass() {
 
 TWinControl* TWinControl::FindControl(HWND h) {
   if (!h) return nullptr;
-  return static_cast<TWinControl*>(::GetPropW(h, kPropObject));
+  return ControlMap().Find(h);
 }
 
 TWinControl* TWinControl::FindOwningControl(HWND h) {
@@ -112,6 +151,7 @@ void TWinControl::CreateWnd() {
 void TWinControl::Attach(HWND h) {
   FHandle = h;
   if (!FDefWndProc) FDefWndProc = ::DefWindowProcW;
+  ControlMap().Add(h, this);
   ::SetPropW(h, kPropObject, this);
   if (!Name().empty()) {
     FNameAtom = ::GlobalAddAtomW(Wide(Name()).c_str());
@@ -134,6 +174,7 @@ void TWinControl::SetName(const AnsiString& value) {
 void TWinControl::Detach() {
   if (!FHandle) return;
   HWND h = FHandle;
+  ControlMap().Remove(h, this);
   ::RemovePropW(h, kPropObject);
   ::RemovePropW(h, kPropName);
   if (FNameAtom) ::GlobalDeleteAtom(FNameAtom);
@@ -300,6 +341,9 @@ LRESULT CALLBACK PosWindowProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     // message counts as handled.
     if (Application) Application->HandleException(c);
   }
+  // The handle may be given to another window from now on: whatever the control did
+  // with its last message, it is no longer found through it.
+  if (msg == WM_NCDESTROY) ControlMap().Remove(h);
   return m.Result;
 }
 

@@ -408,3 +408,39 @@ TEST(Hints, ParentShowHintFollowsTheParent) {
   e->SetShowHint(false);
   EXPECT_FALSE(e->ParentShowHint());
 }
+
+// Our windows are looked up by handle at every message. A window that is gone is no
+// longer found, also when its control kept WM_NCDESTROY to itself and never detached,
+// so that a handle the system gives to a new window never leads to the old control; a
+// window that is not ours is never found.
+TEST(WindowLookup, AWindowThatIsGoneOrNotOursFindsNoControl) {
+  struct KeepsItsEnd : TCustomControl {
+    using TCustomControl::TCustomControl;
+    void WndProc(TMessage& m) override {
+      if (m.Msg == WM_NCDESTROY) {
+        m.Result = ::DefWindowProcW(Handle(), m.Msg, m.WParam, m.LParam);
+        return;
+      }
+      TCustomControl::WndProc(m);
+    }
+  };
+  HostForm f;
+  auto* keeps = f.Add<KeepsItsEnd>("keeps", 10, 10);
+  auto* plain = f.Add<TPanel>("plain", 10, 60);
+  f.Show();
+  const HWND hk = keeps->Handle(), hp = plain->Handle();
+  ASSERT_EQ(TWinControl::FindControl(hk), keeps);
+  ASSERT_EQ(TWinControl::FindControl(hp), plain);
+  ::DestroyWindow(hk);
+  ::DestroyWindow(hp);
+  EXPECT_FALSE(::IsWindow(hk));
+  EXPECT_EQ(TWinControl::FindControl(hk), nullptr);
+  EXPECT_EQ(TWinControl::FindControl(hp), nullptr);
+  EXPECT_FALSE(plain->HandleAllocated());
+
+  const HWND foreign = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, f.form.Handle(), nullptr,
+                                          nullptr, nullptr);
+  ASSERT_TRUE(foreign);
+  EXPECT_EQ(TWinControl::FindControl(foreign), nullptr);
+  ::DestroyWindow(foreign);
+}
