@@ -150,3 +150,47 @@ TEST(KwDbGridPaint, FaultIndicatorGlyphNeverCoversTheRowNumber) {
   EXPECT_EQ(current.find('#'), first) << current;
   EXPECT_NE(current.find('#', glyphAt), std::string::npos) << current;
 }
+
+// The grid leaves its background unfilled under the cells: every pixel of its client
+// area is painted by its cells, their lines or the space beyond them. Painted onto a
+// magenta bitmap, no magenta may be left in any layout: one and two title levels, with
+// and without the footer and the indicator, fewer rows than the room, columns narrower
+// than the grid, scrolled to the last rows, and with the in-place editor shown (the
+// cell under it is the background's).
+TEST(KwDbGridPaint, FaultEveryPixelIsPaintedWithoutTheBackground) {
+  constexpr uint32_t kMagenta = 0xFF00FF;
+  for (int layout = 0; layout < 5; ++layout) {
+    SCOPED_TRACE(layout);
+    const bool few = layout % 2 == 1;
+    DbGridForm f(few ? 5 : 60, 440, 19 * 13 + 4);
+    if (layout >= 2) TwoLevelColumns(f.grid);
+    TkwDBGridOptions o = f.grid->Options();
+    if (few) o |= GridOption(dgFooter);
+    if (layout == 3) o &= ~GridOption(dgIndicator);
+    f.grid->SetOptions(o);
+    f.Bind();
+    f.Show();
+    if (!few) {
+      f.View().SetRecNo(60);
+      f.grid->UpdateActive();
+      Pump();
+    }
+    if (layout == 4) {
+      PostKey(VK_F2);
+      Pump();
+      ASSERT_TRUE(f.grid->EditorMode());
+    }
+    RECT cr;
+    ::GetClientRect(f.grid->Handle(), &cr);
+    TBitmap shot;
+    shot.SetSize(cr.right, cr.bottom);
+    shot.Canvas()->Brush()->SetColor(static_cast<TColor>(0xFF00FF));
+    shot.Canvas()->FillRect(Rect(0, 0, cr.right, cr.bottom));
+    f.grid->PaintTo(shot.Canvas()->Handle(), 0, 0);
+    int left = 0, firstX = -1, firstY = -1;
+    for (int y = 0; y < cr.bottom; ++y)
+      for (int x = 0; x < cr.right; ++x)
+        if (Pixel(shot, x, y) == kMagenta && left++ == 0) firstX = x, firstY = y;
+    EXPECT_EQ(left, 0) << "first at " << firstX << "," << firstY;
+  }
+}

@@ -15,6 +15,7 @@
 #pragma once
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "VCLSource/source/PosGrid/ukvDbGridsColumns.h"
@@ -23,6 +24,7 @@
 #include "VCLSource/source/PosGrid/ukvDbGridsOptions.h"
 #include "VCLSource/source/PosGrid/ukvDbGridsSelection.h"
 #include "VCLSource/source/PosGrid/ukvGrids.h"
+#include "ui/CheckBox.h"
 
 class TDataSource;
 class TImageList;
@@ -31,6 +33,7 @@ class TfmGridLocate;
 class TfmGridCustomColumns;
 class TkwCustomDbGridView;
 class TkvExprCalculator;
+class TkvInplaceCheckBox;
 class TkwDbGridController;
 class TkwCustomDBGrid;
 
@@ -342,6 +345,10 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   // Paints, then hides the check boxes that this paint did not place: those of rows,
   // columns or button styles no longer shown.
   void Paint() override;
+  // The cells, their lines and the space beyond them cover the whole client area, so
+  // the background is filled only for what the cells leave: the cell under the
+  // in-place editor, and cells whose drawing is left to a handler.
+  void PaintBackground(HDC dc) override;
   void WriteText(const TRect& ARect, int DX, int DY, const AnsiString& Text, TAlignment Alignment);
   AnsiString GetRowNumberText(int RecNo);
   // The data controller's row shown in grid row ARow; -1 for a row below the data.
@@ -457,6 +464,8 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   std::unique_ptr<TkwSelectedRows> FSelectedRows;
   bool FSelecting = false;
   std::vector<TWinControl*> FUnplacedBoxes;  // check boxes not placed by the paint under way
+  // The states the paint under way gives its check boxes, set once the cells are drawn.
+  std::vector<std::pair<TkvInplaceCheckBox*, TCheckBoxState>> FBoxStates;
   bool FAcquireFocus = true;
   TkwColumn* FDragColumn = nullptr;  // the title unit being dragged
   int FDragLevel = 0;

@@ -261,22 +261,35 @@ void TkwCustomDBGrid::DrawCheckBoxCell(TkwDrawColumnCellArgs& Args) {
   }
   box->SetColor(cv->Brush()->Color());
   box->SetBounds(Args.Rect.Left + 2, Args.Rect.Top + 2, 15, Args.Rect.Bottom - Args.Rect.Top - 4);
-  box->SetState(state);
   box->Show();
+  FBoxStates.emplace_back(box, state);
   FUnplacedBoxes.erase(std::remove(FUnplacedBoxes.begin(), FUnplacedBoxes.end(), box), FUnplacedBoxes.end());
 }
 
+// A check box redraws itself at once when its state changes; set while the cells are
+// drawn, each such redraw comes between two cells and costs about twice as much (under
+// Wine), so the boxes are placed and coloured cell by cell and their states set once
+// the cells are done.
 void TkwCustomDBGrid::Paint() {
   FUnplacedBoxes.clear();
+  FBoxStates.clear();
   for (int i = 0; i < ControlCount(); ++i)
     if (auto* box = dynamic_cast<TkvInplaceCheckBox*>(Controls(i)); box && box->Visible()) FUnplacedBoxes.push_back(box);
   // A paint that stops half-way hides nothing: the rows it did not reach keep theirs.
   struct Forget {
-    std::vector<TWinControl*>& boxes;
-    ~Forget() { boxes.clear(); }
-  } forget{FUnplacedBoxes};
+    TkwCustomDBGrid& g;
+    ~Forget() {
+      g.FUnplacedBoxes.clear();
+      g.FBoxStates.clear();
+    }
+  } forget{*this};
   TkwCustomGrid::Paint();
+  for (auto [box, state] : FBoxStates) box->SetState(state);
   for (TWinControl* box : FUnplacedBoxes) box->Hide();
+}
+
+void TkwCustomDBGrid::PaintBackground(HDC dc) {
+  if (EditorMode() || !TCustomGrid::DefaultDrawing()) TkwCustomGrid::PaintBackground(dc);
 }
 
 int TkwCustomDBGrid::HighlightKind(TkwDrawColumnCellArgs& Args) {
