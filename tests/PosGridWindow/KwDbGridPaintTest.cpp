@@ -149,6 +149,17 @@ TEST(KwDbGridPaint, FaultIndicatorGlyphNeverCoversTheRowNumber) {
   // The current row: the number as wide as the other one's, then the glyph in its place.
   EXPECT_EQ(current.find('#'), first) << current;
   EXPECT_NE(current.find('#', glyphAt), std::string::npos) << current;
+
+  // The numbers' width is measured once per count of digits and font: a font twice as
+  // tall measures them again and the column widens, at the next row count update too.
+  const int before = f.grid->ColWidths(0);
+  f.grid->Font()->SetHeight(f.grid->Font()->Height() * 2);
+  Pump();
+  EXPECT_GT(f.grid->ColWidths(0), before);
+  const int wider = f.grid->ColWidths(0);
+  PostKey(VK_UP);
+  Pump();
+  EXPECT_EQ(f.grid->ColWidths(0), wider);
 }
 
 // The grid leaves its background unfilled under the cells: every pixel of its client

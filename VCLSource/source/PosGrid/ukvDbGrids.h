@@ -448,6 +448,12 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   std::unique_ptr<TImageList> FIndicatorImages;
   std::unique_ptr<TImageList> FSortImages;
   int FLastVisibleRows = -1;
+  // The width of the widest row number as last measured, for that many digits in that
+  // font: the indicator's width is worked out at every row count update (every move of
+  // the focus), the text measured only when the digits or the font change.
+  int FIndicatorDigits = 0;
+  HFONT FIndicatorFont = nullptr;
+  int FIndicatorNumberWidth = 0;
   int FLayoutLock = 0;
   int FRowCountNesting = 0;
   bool FReadOnly = false;

@@ -195,13 +195,19 @@ void TkwCustomDBGrid::UpdateIndicatorWidth() {
   if (rows > 0 && HandleAllocated()) {
     // Digits are equally wide in the grid's fonts: the widest number is as wide as the
     // row count's count of zeros.
-    const std::wstring zeros(std::to_string(rows).size(), L'0');
-    ui_win::WindowDC dc(Handle());
-    ui_win::Selected font(dc.dc(), Font()->Handle());
-    SIZE size{0, 0};
-    ::GetTextExtentPoint32W(dc.dc(), zeros.c_str(), static_cast<int>(zeros.size()), &size);
-    const int numberWidth = size.cx;
-    width = IndicatorWidthFor(numberWidth, FIndicatorImages->Width());
+    const int digits = static_cast<int>(std::to_string(rows).size());
+    const HFONT handle = Font()->Handle();
+    if (digits != FIndicatorDigits || handle != FIndicatorFont) {
+      const std::wstring zeros(static_cast<size_t>(digits), L'0');
+      ui_win::WindowDC dc(Handle());
+      ui_win::Selected font(dc.dc(), handle);
+      SIZE size{0, 0};
+      ::GetTextExtentPoint32W(dc.dc(), zeros.c_str(), digits, &size);
+      FIndicatorNumberWidth = size.cx;
+      FIndicatorDigits = digits;
+      FIndicatorFont = handle;
+    }
+    width = IndicatorWidthFor(FIndicatorNumberWidth, FIndicatorImages->Width());
   }
   if (ColWidths(0) == width) return;
   // Only the indicator changes: no column takes its width, no layout runs for it.

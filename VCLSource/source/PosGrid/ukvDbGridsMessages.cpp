@@ -37,6 +37,7 @@ void TkwCustomDBGrid::WMSetCursor(TMessage& m) {
 }
 
 void TkwCustomDBGrid::CMFontChanged(TMessage& m) {
+  FIndicatorFont = nullptr;  // a new font may have the old one's handle: measured again
   TkwCustomGrid::WndProc(m);
   if (!HandleAllocated() || Destroying()) return;  // the window's creation lays it out
   BeginLayout();
