@@ -6,9 +6,11 @@
 #       Compiles a resource script of the folder (FILES: what it names) and links the
 #       resources into every module that links TARGET, not into TARGET's archive, where
 #       nothing would pull them in.
-#   pos_test(NAME [SOURCES ...] [DEPS ...])
+#   pos_test(NAME [SOURCES ...] [DEPS ...] [TIMEOUT s] [SHARDS n])
 #       One test program per folder of tests/: all its cases run in one process,
-#       natively or under Wine (one Wine start per program, not per case).
+#       natively or under Wine (one Wine start per program, not per case). A long
+#       program runs as n tests of a share of its cases each (GoogleTest's shards),
+#       which CTest runs side by side.
 
 set(POS_ROOT ${CMAKE_SOURCE_DIR})
 
@@ -92,7 +94,7 @@ else()
 endif()
 
 function(pos_test name)
-  cmake_parse_arguments(A "" "TIMEOUT" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(A "" "TIMEOUT;SHARDS" "SOURCES;DEPS" ${ARGN})
   if(A_SOURCES)
     set(srcs ${A_SOURCES})
   else()
@@ -113,9 +115,20 @@ function(pos_test name)
     target_precompile_headers(${name} PRIVATE <gtest/gtest.h>)
   endif()
   target_compile_definitions(${name} PRIVATE POS_SOURCE_DIR="${POS_ROOT}" POS_BINARY_DIR="${CMAKE_BINARY_DIR}")
-  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
   if(NOT A_TIMEOUT)
     set(A_TIMEOUT 600)
   endif()
-  set_tests_properties(${name} PROPERTIES TIMEOUT ${A_TIMEOUT})
+  if(A_SHARDS)
+    math(EXPR last "${A_SHARDS} - 1")
+    foreach(index RANGE ${last})
+      math(EXPR number "${index} + 1")
+      set(test ${name}_${number}of${A_SHARDS})
+      add_test(NAME ${test} COMMAND ${name} --gtest_brief=1)
+      set_tests_properties(${test} PROPERTIES TIMEOUT ${A_TIMEOUT}
+                           ENVIRONMENT "GTEST_TOTAL_SHARDS=${A_SHARDS};GTEST_SHARD_INDEX=${index}")
+    endforeach()
+  else()
+    add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${A_TIMEOUT})
+  endif()
 endfunction()
