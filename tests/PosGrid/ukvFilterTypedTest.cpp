@@ -149,13 +149,28 @@ std::string Outcome(StorageCriteria& c, int record) {
   }
 }
 
+// The typed and the Variant path's answers over many criteria: how many records
+// differed (the first of them described) and how many passed.
+struct PathComparison {
+  int mismatches = 0, passes = 0;
+  std::string first;
+  void Compare(StorageCriteria& typed, StorageCriteria& variant, int records) {
+    for (int r = 0; r < records; ++r) {
+      const std::string a = Outcome(typed, r), b = Outcome(variant, r);
+      passes += a == "1" ? 1 : 0;
+      if (a != b && mismatches++ == 0)
+        first = "criteria " + std::string(variant.FilterText()) + " record " + std::to_string(r) + ": typed " + a +
+                ", Variant " + b;
+    }
+  }
+};
+
 TEST(TypedCriteria, RecordByRecordAsTheVariantPath) {
   Draws d(20261207);
   Table t;
   constexpr int kRecords = 300;
   Fill(t, d, kRecords);
-  int mismatches = 0, passes = 0;
-  std::string first;
+  PathComparison result;
   for (int n = 0; n < 600; ++n) {
     StorageCriteria typed(t.Storage, true), variant(t.Storage, false);
     static const TkvFilterCriteriaOptions options[] = {0, fcoCaseInsensitive, fcoIgnoreNull | fcoSoftNull,
@@ -164,16 +179,10 @@ TEST(TypedCriteria, RecordByRecordAsTheVariantPath) {
     typed.SetOptions(o);
     variant.SetOptions(o);
     AddConditions(d, t, typed, variant);
-    for (int r = 0; r < kRecords; ++r) {
-      const std::string a = Outcome(typed, r), b = Outcome(variant, r);
-      passes += a == "1" ? 1 : 0;
-      if (a != b && mismatches++ == 0)
-        first = "criteria " + std::string(variant.FilterText()) + " record " + std::to_string(r) + ": typed " + a +
-                ", Variant " + b;
-    }
+    result.Compare(typed, variant, kRecords);
   }
-  EXPECT_EQ(mismatches, 0) << first;
-  EXPECT_GT(passes, 600 * kRecords / 20);  // the conditions let records through too
+  EXPECT_EQ(result.mismatches, 0) << result.first;
+  EXPECT_GT(result.passes, 600 * kRecords / 20);  // the conditions let records through too
 }
 
 // Integer, float and date fields at the limits of their types (NaN, infinities, values
@@ -215,8 +224,7 @@ TEST(TypedCriteria, NumbersAtTheirLimitsAsTheVariantPath) {
       }
     }
   EXPECT_GT(stored, kRecords * 3 / 2);
-  int mismatches = 0, passes = 0;
-  std::string first;
+  PathComparison result;
   static const TkvFilterOperatorKind kinds[] = {foEqual,   foNotEqual,   foLess,   foLessEqual, foGreater,
                                                 foGreaterEqual, foBetween, foNotBetween, foInList, foNotInList};
   for (int n = 0; n < 400; ++n) {
@@ -239,16 +247,10 @@ TEST(TypedCriteria, NumbersAtTheirLimitsAsTheVariantPath) {
       typed.AddCondition(i % 2 ? listA : nullptr, def, kind, value, "");
       variant.AddCondition(i % 2 ? listB : nullptr, def, kind, value, "");
     }
-    for (int r = 0; r < kRecords; ++r) {
-      const std::string a = Outcome(typed, r), b = Outcome(variant, r);
-      passes += a == "1" ? 1 : 0;
-      if (a != b && mismatches++ == 0)
-        first = "criteria " + std::string(variant.FilterText()) + " record " + std::to_string(r) + ": typed " + a +
-                ", Variant " + b;
-    }
+    result.Compare(typed, variant, kRecords);
   }
-  EXPECT_EQ(mismatches, 0) << first;
-  EXPECT_GT(passes, 400 * kRecords / 20);
+  EXPECT_EQ(result.mismatches, 0) << result.first;
+  EXPECT_GT(result.passes, 400 * kRecords / 20);
 }
 
 // One letter anywhere ("%a%"): texts with double-byte characters whose trail byte is
@@ -267,8 +269,7 @@ TEST(TypedCriteria, OneLetterAnywhereAsTheVariantPath) {
   }
   static const char* const letters[] = {"a", "A", "z", "Z", "\\", "~", "@", "0", " ", "_", "\xA3", "\xB0"};
   static const TkvFilterCriteriaOptions options[] = {0, fcoCaseInsensitive, fcoIgnoreNull | fcoSoftNull};
-  int mismatches = 0, passes = 0;
-  std::string first;
+  PathComparison result;
   for (int n = 0; n < 120; ++n) {
     StorageCriteria typed(t.Storage, true), variant(t.Storage, false);
     const TkvFilterCriteriaOptions o = options[d.Pick(3)];
@@ -280,16 +281,10 @@ TEST(TypedCriteria, OneLetterAnywhereAsTheVariantPath) {
       typed.AddCondition(nullptr, t.Defs[0], kind, pattern, "");
       variant.AddCondition(nullptr, t.Defs[0], kind, pattern, "");
     }
-    for (int r = 0; r < kRecords; ++r) {
-      const std::string a = Outcome(typed, r), b = Outcome(variant, r);
-      passes += a == "1" ? 1 : 0;
-      if (a != b && mismatches++ == 0)
-        first = "criteria " + std::string(variant.FilterText()) + " record " + std::to_string(r) + ": typed " + a +
-                ", Variant " + b;
-    }
+    result.Compare(typed, variant, kRecords);
   }
-  EXPECT_EQ(mismatches, 0) << first;
-  EXPECT_GT(passes, 120 * kRecords / 20);
+  EXPECT_EQ(result.mismatches, 0) << result.first;
+  EXPECT_GT(result.passes, 120 * kRecords / 20);
 }
 
 // A condition made before its field's values change sees the new values: the typed
