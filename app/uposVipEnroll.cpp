@@ -47,6 +47,15 @@ TLabelComboBox* MakeCombo(TComponent* owner, TWinControl* parent, const char* na
   return c;
 }
 
+// Rolls back, ignoring a failure of the rollback itself (the connection may be gone;
+// the server then rolled back on its own): the error the user sees is the first one.
+void RollbackQuietly() {
+  try {
+    RollbackTrans();
+  } catch (const std::exception&) {
+  }
+}
+
 }  // namespace
 
 TLabelBtnEdit* TposVipEnroll::MakeEdit(TWinControl* parent, const char* name, const char* caption,
@@ -259,7 +268,8 @@ void TposVipEnroll::SaveCard() {
 
   // The card and its password are written together or not at all. A server error
   // rolls back and goes on to the application's handler, which shows it; the screen
-  // stays open with its entries.
+  // stays open with its entries. Mended: the rollback is quiet, so that its own failure
+  // no longer replaces the server's error or the refusal ("卡号重复") the user must see.
   TSaveOutcome outcome;
   BeginTrans();
   try {
@@ -268,10 +278,10 @@ void TposVipEnroll::SaveCard() {
       ExecSQL(PasswordUpdateSql(e.Password, e.CardNo));
       CommitTrans();
     } else {
-      RollbackTrans();
+      RollbackQuietly();
     }
   } catch (...) {
-    RollbackTrans();
+    RollbackQuietly();
     throw;
   }
   Say(outcome.Text, outcome.Caption);

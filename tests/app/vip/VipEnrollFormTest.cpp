@@ -28,6 +28,7 @@ struct Store {
   std::string lastSql;
   int procResult = 1;
   bool failUpdate = false;
+  bool failRollback = false;  // the rollback's call fails too (the connection is gone)
   std::string Log() const {
     std::string s;
     for (const auto& c : calls) s += c + "\n";
@@ -89,6 +90,7 @@ class FakeLink : public IAppServerLink {
   }
   void TransactionController(int action) override {
     FStore.calls.push_back("trans " + std::to_string(action));
+    if (FStore.failRollback && action == 2) throw Exception("回滚失败");
   }
 
  private:
@@ -352,6 +354,29 @@ TEST_F(VipForm, RegressionAFailedPasswordUpdateRollsTheCardBack) {
   ASSERT_EQ(script.Asked().size(), 1u);  // the error, through the application's handler
   EXPECT_EQ(script.Asked()[0].Text, "连接已断开");
   EXPECT_TRUE(form->Visible());
+}
+
+// A rollback that fails as well: the user sees the first error, never the rollback's
+// (it replaced the server's error, and the refusal of a duplicate number).
+TEST_F(VipForm, RegressionAFailingRollbackLeavesTheFirstErrorShown) {
+  FillGood();
+  store.procResult = -9;
+  store.failRollback = true;
+  ClickSave();
+  EXPECT_EQ(Messages(), "错误:卡号重复，请重新输入\n");
+  EXPECT_EQ(store.calls.back(), "trans 2");
+  EXPECT_FALSE(InTransaction);
+  EXPECT_TRUE(form->Visible());
+
+  store.procResult = 1;
+  store.failUpdate = true;
+  ClickSave();
+  EXPECT_EQ(store.calls.back(), "trans 2");
+  EXPECT_FALSE(InTransaction);
+  ASSERT_EQ(script.Asked().size(), 1u);
+  EXPECT_EQ(script.Asked()[0].Text, "连接已断开");
+  EXPECT_TRUE(form->Visible());
+  EXPECT_EQ(form->lblCardNo->Text(), "VIP20001");
 }
 
 TEST_F(VipForm, NoPasswordAtAllIsAccepted) {
