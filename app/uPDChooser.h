@@ -2,7 +2,7 @@
 // goods (with colour and size) from a search text or from the records a barcode found.
 //
 // The screens ask an IPdChooser; the product's chooser opens the basic-data selection
-// dialog; TScriptedChooser answers from a script, for tests and scripted walk-throughs.
+// dialog; TScriptedChooser answers from a list of answers given in advance.
 #pragma once
 #include <deque>
 #include <optional>
@@ -62,26 +62,5 @@ class TScriptedChooser final : public IPdChooser {
  private:
   std::deque<std::vector<TPdChoice>> FAnswers;
 };
-
-// Answers from a script file (GBK text), for scripted walk-throughs while the
-// selection dialog is not there. One answer a line: the kind's name (StockWarehouse,
-// GoodsBySearch, GoodsOfBarcode, ExportWarehouse, ExportGoods), then one TAB-separated
-// row per chosen entry, its fields (TypeId|UserCode|FullName|ColorId|ColorName|SizeId|
-// SizeName, missing ones empty) separated by "|". A line with the kind alone cancels;
-// lines starting with "#" and empty lines are skipped. Each question takes the first
-// unused answer of its kind; none left cancels.
-class TPdScriptChooser final : public IPdChooser {
- public:
-  // The script's text; EPdChooserScript "chooser script line N: unknown kind" for a
-  // line whose first field is no kind.
-  explicit TPdScriptChooser(std::string_view Script);
-  std::vector<TPdChoice> Choose(TPdChoiceKind Kind, const AnsiString& SearchText) override;
-
- private:
-  std::vector<std::pair<TPdChoiceKind, std::vector<TPdChoice>>> FAnswers;
-  std::vector<bool> FUsed;
-};
-
-POS_EXCEPTION(EPdChooserScript, Exception);
 
 }  // namespace pdbill

@@ -5,7 +5,6 @@
 #include "app/uPDImport.h"
 #include "app/uPublic.h"
 #include "app/uSelectBasic.h"
-#include "rtl/Streams.h"
 
 using namespace pdbill;
 
@@ -39,13 +38,6 @@ class TDialogChooser final : public IPdChooser {
   TSelectBasicDialog FDialog;
   TBasicDataChooser FChooser{FDialog};
 };
-
-AnsiString ReadFileText(const AnsiString& name) {
-  TFileStream f(name, fmOpenRead | fmShareDenyWrite);
-  AnsiString text(static_cast<size_t>(f.Size()), '\0');
-  if (!text.empty()) f.ReadBuffer(text.data(), static_cast<int64_t>(text.size()));
-  return text;
-}
 
 }  // namespace
 
@@ -223,11 +215,10 @@ TfrmpdManger::~TfrmpdManger() = default;
 void TfrmpdManger::EnsureRules() {
   if (FRules) return;
   if (!FChooser) {
-    // The live environment of the process (the host may set it after loading us).
-    char script[MAX_PATH] = {};
-    const DWORD n = ::GetEnvironmentVariableA("POS_PD_CHOOSER_SCRIPT", script, MAX_PATH);
-    if (n > 0 && n < MAX_PATH) FOwnChooser = std::make_unique<TPdScriptChooser>(ReadFileText(script));
-    else FOwnChooser = std::make_unique<TDialogChooser>();
+    // Mended: no environment variable replaces the selection dialog any more (a script
+    // file named by one answered the choices, and a missing file kept the screen from
+    // opening); a test that needs another chooser sets it with SetChooser.
+    FOwnChooser = std::make_unique<TDialogChooser>();
     FChooser = FOwnChooser.get();
   }
   FRules = std::make_unique<TPdMangerRules>(*FSheet, *FChooser, *FMessages,

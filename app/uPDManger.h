@@ -8,8 +8,7 @@
 // where the rules say.
 //
 // The basic-data selection dialog is reached through a chooser (uPDChooser.h): the one
-// set with SetChooser, else a script named by the environment variable
-// POS_PD_CHOOSER_SCRIPT, else none (every choice is cancelled).
+// set with SetChooser before InitBill, else the selection dialog itself.
 //
 // The form keeps what the open call hands it. InitBill is its set-up, run once before
 // the form is shown. Closing the form ends its modal loop; the export that created it

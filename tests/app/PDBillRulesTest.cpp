@@ -5,6 +5,7 @@
 #include "app/uPDBillRec.h"
 #include "app/uPDQuantity.h"
 #include "app/uPDChooser.h"
+#include "tests/app/PdScriptChooser.h"
 #include "app/uPDMangerRules.h"
 #include "app/uPDMessages.h"
 

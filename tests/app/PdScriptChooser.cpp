@@ -1,5 +1,5 @@
-// The scripted chooser of walk-throughs.
-#include "app/uPDChooser.h"
+// The script chooser of the stock-take tests.
+#include "tests/app/PdScriptChooser.h"
 
 namespace pdbill {
 namespace {

@@ -3,15 +3,15 @@
 // the test fixture (port in POS_SERVER_PORT), upload to the fixture's main database.
 // While the screen runs modally a thread timer plays the user with keys posted to the
 // focused window, as a keyboard or a scanner sends them: three barcodes (one twice), a
-// line chosen by code or name through the scripted chooser (POS_PD_CHOOSER_SCRIPT), a
-// quantity typed into it; it reads the totals and the grid from the screen's own
-// objects, presses 保存 and answers the message boxes, reading what they say. The
-// store and the main database are then asked for the bill. Without the script the
-// choices go through the selection dialog, played the same way with posted mouse clicks
-// and keys; so does the terminal dialog's export and import, whose files live in this
-// program's build folder. Every message box, question and file dialog of a walk is
-// answered by a posted command, and a walk has a time limit, after which whatever is
-// still open is closed: a box nobody answers fails the test instead of hanging it.
+// line chosen by code in the selection dialog, a quantity typed into it; it reads the
+// totals and the grid from the screen's own objects, presses 保存 and answers the
+// message boxes, reading what they say. The store and the main database are then asked
+// for the bill. Every choice goes through the selection dialog, played with posted
+// mouse clicks and keys; so does the terminal dialog's export and import, whose files
+// live in this program's build folder. Every message box, question and file dialog of a
+// walk is answered by a posted command, and a walk has a time limit, after which
+// whatever is still open is closed: a box nobody answers fails the test instead of
+// hanging it.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -367,6 +367,20 @@ std::string Query(const char* db, const std::string& sql, const char* field) {
   return out;
 }
 
+// An environment variable of this process (and so of the plug-in) set for a scope.
+class TEnvironmentScope {
+ public:
+  TEnvironmentScope(const char* name, const std::string& value) : FName(name) {
+    ::SetEnvironmentVariableA(name, value.c_str());
+  }
+  ~TEnvironmentScope() { ::SetEnvironmentVariableA(FName, nullptr); }
+  TEnvironmentScope(const TEnvironmentScope&) = delete;
+  TEnvironmentScope& operator=(const TEnvironmentScope&) = delete;
+
+ private:
+  const char* FName;
+};
+
 class PdMangerE2eTest : public PluginHostTest {
  protected:
   void SetUp() override {
@@ -375,40 +389,22 @@ class PdMangerE2eTest : public PluginHostTest {
                                   "where FullBarCode = '6920000000135'",
                                   "k");
     chosen = row.substr(0, row.size() - 1);
-    script = ::testing::TempDir() + "pd-chooser-" + std::to_string(::GetCurrentProcessId()) + ".txt";
   }
-  void WriteScript(const char* warehouse) {
-    const std::string color = chosen.substr(chosen.find('|') + 1, chosen.rfind('|') - chosen.find('|') - 1);
-    const std::string typeId = chosen.substr(0, chosen.find('|'));
-    const std::string size = chosen.substr(chosen.rfind('|') + 1);
-    std::ofstream(script, std::ios::binary) << "StockWarehouse\t" << warehouse << "|x|仓库\r\n"
-                                            << "GoodsBySearch\t" << typeId << "|K00003|条纹童T恤|" << color
-                                            << "|天蓝|" << size << "|120\r\n";
-    ::SetEnvironmentVariableA("POS_PD_CHOOSER_SCRIPT", script.c_str());
-  }
-  void TearDown() override {
-    ::SetEnvironmentVariableA("POS_PD_CHOOSER_SCRIPT", nullptr);
-    ::DeleteFileA(script.c_str());
-    posapp::ReleaseDataModule(1);
-  }
-  static int32_t OpenPd(const char* uniqueId) {
+  void TearDown() override { posapp::ReleaseDataModule(1); }
+  static int32_t OpenPd(const char* uniqueId, const char* store = "PosStore") {
     posapp::THostString reserved = posapp::THostString::Constant(""), op("00001"), branch("00001"),
-                        unique(uniqueId), pos("0001"), srv("127.0.0.1"), db("PosStore"), up("127.0.0.1"),
+                        unique(uniqueId), pos("0001"), srv("127.0.0.1"), db(store), up("127.0.0.1"),
                         upDb("PosMain");
     return plugin->OpenPDManger(Handle(), reserved.Data(), op.Data(), branch.Data(), unique.Data(), pos.Data(),
                                 srv.Data(), db.Data(), up.Data(), upDb.Data());
   }
   // The walk up to the totals: warehouse, scans, F5, a chosen line, its quantity.
-  std::vector<ScriptedUser::Step> Count(std::string& totals, std::string& lines) {
+  std::vector<ScriptedUser::Step> Count(const char* warehouse, std::string& totals, std::string& lines) {
     return {
-        [] {
-          TfrmpdManger* f = ScreenObject();
-          if (!f || !::GetFocus()) return false;
-          // The warehouse: entering its box opens the choice.
-          ::SetFocus(f->edtStock->Handle());
-          ::PostMessageW(f->Handle(), WM_PD_SHOWEDITOR, 0, 0);
-          return true;
-        },
+        ChooseWarehouse(),
+        ClickWarehouse(warehouse),
+        Then([] { Press(VK_RETURN); }),
+        BackInTheGrid(),
         Then([] {}),
         Then([] { Type("6920000000012"); }),
         Then([] { Press(VK_RETURN); }),
@@ -419,8 +415,25 @@ class PdMangerE2eTest : public PluginHostTest {
         Then([] { Type("6920000000081"); }),
         Then([] { Press(VK_RETURN); }),
         Then([] { Press(VK_F5); }),
-        Then([] { Type("x"); }),
+        Then([] { Type("k00003"); }),
         Then([] { Press(VK_RETURN); }),
+        // In the goods dialog the row of the chosen colour and size, then Enter.
+        [this] {
+          TfrmSelectBasic* d = Picker("商品");
+          HWND focus = ::GetFocus();
+          if (!d || !focus || (focus != d->Handle() && !::IsChild(d->Handle(), focus))) return false;
+          for (int r = 0; r < d->grdSelectData->DataController()->RowCount(); ++r) {
+            if (PickerValue(d, r, "typeid") + "|" + PickerValue(d, r, "colorid") + "|" +
+                    PickerValue(d, r, "sizeid") == chosen) {
+              PickerClick(d, r + d->grdSelectData->TitleOffset());
+              return true;
+            }
+          }
+          return false;
+        },
+        Then([] { Press(VK_RETURN); }),
+        [] { return !Picker("商品"); },
+        Then([] {}),
         // Up to the chosen line, right to its quantity, type it.
         Then([] { Press(VK_UP); }),
         Then([] { Press(VK_RIGHT); }),
@@ -436,17 +449,34 @@ class PdMangerE2eTest : public PluginHostTest {
     };
   }
 
-  std::string chosen;  // goods id|colour id|size id of the line chosen by code or name
-  std::string script;
+  // Entering the warehouse box opens the warehouse dialog (by a posted click, so that its
+  // modal loop runs outside the step).
+  static ScriptedUser::Step ChooseWarehouse() {
+    return [] {
+      TfrmpdManger* f = ScreenObject();
+      if (!f || !::GetFocus()) return false;
+      PostClick(f->edtStock->Handle());
+      return true;
+    };
+  }
+  // Once the warehouse dialog has gone, the grid's cell editor.
+  static ScriptedUser::Step BackInTheGrid() {
+    return [] {
+      if (Picker("仓库") || !ScreenObject()) return false;
+      ::PostMessageW(ScreenObject()->Handle(), WM_PD_SHOWEDITOR, 0, 0);
+      return true;
+    };
+  }
+
+  std::string chosen;  // goods id|colour id|size id of the line chosen by code
 };
 
 }  // namespace
 
 TEST_F(PdMangerE2eTest, ScansChoosesTypesSavesAndUploads) {
-  WriteScript("00001");
   std::string totals, lines;
   std::vector<std::string> boxes;
-  std::vector<ScriptedUser::Step> steps = Count(totals, lines);
+  std::vector<ScriptedUser::Step> steps = Count("00001", totals, lines);
   // The walk went up into the chosen line's name cell: its editor remembered the name.
   std::string remembered;
   steps.push_back([&remembered] {
@@ -490,10 +520,10 @@ TEST_F(PdMangerE2eTest, ScansChoosesTypesSavesAndUploads) {
 }
 
 TEST_F(PdMangerE2eTest, RefusedUploadLeavesTheLocalBillUnmarked) {
-  WriteScript("00003");  // no stock-take preparation on the main database: -2
   std::string totals, lines;
   std::vector<std::string> boxes;
-  std::vector<ScriptedUser::Step> steps = Count(totals, lines);
+  // Warehouse 00003: no stock-take preparation on the main database, -2.
+  std::vector<ScriptedUser::Step> steps = Count("00003", totals, lines);
   steps.push_back(Then([] { ::PostMessageW(ScreenObject()->btnSave->Handle(), BM_CLICK, 0, 0); }, 0));
   steps.push_back(AnswerBox("提示", boxes));
   steps.push_back(AnswerBox("提示", boxes));
@@ -515,19 +545,15 @@ TEST_F(PdMangerE2eTest, RefusedUploadLeavesTheLocalBillUnmarked) {
 // sample terminal file (a name whose trail byte is 7E, one barcode twice, one the store
 // does not know); the counts on the bill; the exit question on leaving.
 TEST_F(PdMangerE2eTest, TerminalFileImportedThroughTheDialog) {
-  WriteScript("00001");
   std::string file = "Z:" POS_SOURCE_DIR "/host/pd-terminal-sample.txt";
   std::replace(file.begin(), file.end(), '/', '\\');
   std::string lines, totals;
   std::vector<std::string> boxes;
   ScriptedUser user({
-      [] {
-        TfrmpdManger* f = ScreenObject();
-        if (!f || !::GetFocus()) return false;
-        ::SetFocus(f->edtStock->Handle());
-        ::PostMessageW(f->Handle(), WM_PD_SHOWEDITOR, 0, 0);
-        return true;
-      },
+      ChooseWarehouse(),
+      ClickWarehouse("00001"),
+      Then([] { Press(VK_RETURN); }),
+      BackInTheGrid(),
       Then([] { ::PostMessageW(ScreenObject()->btnCheckIn->Handle(), BM_CLICK, 0, 0); }),
       [] {
         HWND d = FindTopLevel(nullptr, Utf16("盘点机信息导入导出"));
@@ -1003,4 +1029,88 @@ TEST_F(PdMangerE2eTest, ExportGoodsMarkedInTheSelectionDialogAreTheOnesExported)
   for (const std::string& l : written) got += l + "\n";
   EXPECT_EQ(got, expected);
   ::DeleteFileA(exportFile.c_str());
+}
+
+// The plug-in takes its choices from the selection dialog whatever the host's environment
+// holds: a variable that once named a file of answers instead (the file missing, the
+// screen did not open at all) is ignored, and entering the warehouse box opens the
+// warehouse dialog.
+TEST_F(PdMangerE2eTest, RegressionAChooserScriptInTheEnvironmentIsIgnored) {
+  const std::string missing = WinePath(POS_BINARY_DIR "/tests/app/no-such-chooser-script.txt");
+  ::DeleteFileA(missing.c_str());
+  const TEnvironmentScope variable("POS_PD_CHOOSER_SCRIPT", missing);
+  bool dialog = false;
+  ScriptedUser user({
+      ChooseWarehouse(),
+      [&dialog] {
+        TfrmSelectBasic* d = Picker("仓库");
+        if (!d) return false;
+        dialog = true;
+        ::PostMessageW(d->Handle(), WM_CLOSE, 0, 0);
+        return true;
+      },
+      [] {
+        if (Picker("仓库") || AnswerUnexpected()) return false;
+        ::PostMessageW(ScreenObject()->btnCancle->Handle(), BM_CLICK, 0, 0);
+        return true;
+      },
+  });
+  EXPECT_GT(OpenPd("E2E-NOSCRIPT-1"), 0);
+  EXPECT_TRUE(user.Finished()) << (user.Log.empty() ? "" : user.Log.front());
+  EXPECT_TRUE(dialog);
+  EXPECT_EQ(gUnexpected, std::vector<std::string>{});
+}
+
+// A store whose "AllowColorSize" is "0" (PdNoColorSize, the fixture's copy of its store
+// with that value): the bill's colour and size columns, ids and names, are hidden and no
+// other; a scanned line still holds its colour and size ids. The fixture's own store
+// shows them.
+TEST_F(PdMangerE2eTest, ColourAndSizeColumnsHiddenWhenTheStoreDisallowsThem) {
+  ASSERT_EQ(Query("PdNoColorSize", "select SysValue as v from sysdata where SysName = 'AllowColorSize'", "v"),
+            "0\n");
+  const auto widths = [](std::string& into) {
+    TfrmpdManger* f = ScreenObject();
+    for (int c = 1; c <= 8; ++c) into += std::to_string(f->grdPd->ColWidths(c) > 0 ? 1 : 0);
+  };
+  const auto walk = [&widths](std::string& shown, std::string& ids, std::vector<std::string>& boxes) {
+    return std::vector<ScriptedUser::Step>{
+        ChooseWarehouse(),
+        ClickWarehouse("00001"),
+        Then([] { Press(VK_RETURN); }),
+        BackInTheGrid(),
+        Then([] {}),
+        Then([] { Type("6920000000012"); }),
+        Then([] { Press(VK_RETURN); }),
+        Then([&shown, &ids, widths] {
+          widths(shown);
+          TfrmpdManger* f = ScreenObject();
+          ids = f->grdPd->Cells(2, 2) + "," + f->grdPd->Cells(4, 2) + "," + f->grdPd->Cells(6, 2);
+          ::PostMessageW(f->btnCancle->Handle(), BM_CLICK, 0, 0);
+        }, 0),
+        AnswerYes("警告", boxes),
+    };
+  };
+  std::string hidden, hiddenIds, shown, shownIds;
+  std::vector<std::string> boxes;
+  {
+    ScriptedUser user(walk(hidden, hiddenIds, boxes));
+    EXPECT_GT(OpenPd("E2E-NOCS-1", "PdNoColorSize"), 0);
+    EXPECT_TRUE(user.Finished()) << (user.Log.empty() ? "" : user.Log.front());
+  }
+  {
+    ScriptedUser user(walk(shown, shownIds, boxes));
+    EXPECT_GT(OpenPd("E2E-NOCS-2"), 0);
+    EXPECT_TRUE(user.Finished()) << (user.Log.empty() ? "" : user.Log.front());
+  }
+  EXPECT_EQ(gUnexpected, std::vector<std::string>{});
+  // Columns 1-8 (1: shown): goods id, code, name, colour id, colour, size id, size, counted quantity.
+  EXPECT_EQ(hidden, "01100001");
+  EXPECT_EQ(shown, "01101011");
+  const std::string ids = Query("PosStore",
+                                "select UserCode || ',' || ColorId || ',' || SizeId as k from PosBarCodeView b join "
+                                "PosPtypeView p on p.ptypeid = b.PtypeId where FullBarCode = '6920000000012'",
+                                "k");
+  EXPECT_EQ(hiddenIds + "\n", ids);
+  EXPECT_EQ(shownIds, hiddenIds);
+  EXPECT_EQ(boxes, std::vector<std::string>(2, "盘点单中尚有未保存的数据，确认退出？"));
 }
