@@ -77,6 +77,11 @@ WideString HeaderInsertSql(const TPdBillHeader& h, int LocalCheckCode) {
   return Wide(sql);
 }
 
+WideString StoredBillSql(const TPdBillHeader& h, int LocalCheckCode) {
+  return Wide("select CheckCode from CommonPosPtypeCheckNdx where UniqueID = " + SqlQuoted(h.UniqueId) +
+              " and PDNumber = " + SqlQuoted(h.BillNumber) + " and UpLoadPosVchCode = " + IntToStr(LocalCheckCode));
+}
+
 WideString LineInsertSql(int CheckCode, const TPDBillRec& Line) {
   return Wide("insert into CommonPosPtypeCheckList(CheckCode,PtypeID,ColorID,SizeID,Qty,IsUpSend) values(" +
               IntToStr(CheckCode) + "," + SqlQuoted(Line.PtypeId) + "," + NumericId(Line.ColorId, "颜色ID") + "," +

@@ -50,6 +50,10 @@ struct TPdBillHeader {
 // when LocalCheckCode is 0, else the upload copy (IsUpSend 1, UpLoadPosVchCode the
 // local CheckCode).
 WideString HeaderInsertSql(const TPdBillHeader& Header, int LocalCheckCode = 0);
+// The question whether a bill is stored: the CheckCode of the header with the bill's
+// UniqueID and PDNumber, the local one (UpLoadPosVchCode 0) when LocalCheckCode is 0,
+// else the upload copy of that local bill. No row: it is not there.
+WideString StoredBillSql(const TPdBillHeader& Header, int LocalCheckCode = 0);
 // One line insert under CheckCode.
 WideString LineInsertSql(int CheckCode, const TPDBillRec& Line);
 // The line inserts of a bill in batches of at most PerBatch statements (one after the

@@ -24,6 +24,16 @@ AnsiString CurrentDbName() {
   return ds.FieldByName("DbName")->AsString();
 }
 
+bool LinkConnected() { return DataModule && DataModule->Link().Connected(); }
+
+// The CheckCode of the bill's header on the connected database (the local bill for
+// LocalCheckCode 0, else its upload copy); 0 when it is not there.
+int StoredCheckCode(const TPdBillHeader& Header, int LocalCheckCode) {
+  TClientDataSet ds(nullptr);
+  if (!OpenSQLData(StoredBillSql(Header, LocalCheckCode), &ds)) return 0;
+  return CheckCodeOf(ds.FieldByName("CheckCode")->AsString());
+}
+
 // Rolls back, ignoring a failure of the rollback itself (the connection may be gone;
 // the server then rolled back on its own).
 void RollbackQuietly() {
@@ -34,6 +44,11 @@ void RollbackQuietly() {
 }
 
 }  // namespace
+
+TPdServerSwitch::TPdServerSwitch(const TPdServers& Servers, IPdMessages& Messages, int PauseMs, TPdConnect Connect)
+    : FServers(Servers), FMessages(Messages), FPauseMs(PauseMs), FConnect(std::move(Connect)) {
+  if (!FConnect) FConnect = posapp::ConnectDataModule;
+}
 
 bool TPdServerSwitch::SwitchServer() {
   AnsiString db;
@@ -50,13 +65,15 @@ bool TPdServerSwitch::SwitchServer() {
 
 bool TPdServerSwitch::ReturnHome() { return ConnectTo(FServers.HomeServer, FServers.HomeDbName); }
 
+bool TPdServerSwitch::ToUpload() { return ConnectTo(FServers.UploadServer, FServers.UploadDbName); }
+
 bool TPdServerSwitch::ConnectTo(const AnsiString& Server, const AnsiString& DbName) {
   if (DataModule) DataModule->CloseConnection();
   if (FPauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(FPauseMs));
   TfrmDataModule& module = posapp::EnsureDataModule(nullptr);
   // Mended: the caller learns whether the switch worked, instead of working on against
   // a closed connection; the message says which server could not be reached.
-  if (!posapp::ConnectDataModule(module, Server, DbName)) {
+  if (!FConnect(module, Server, DbName)) {
     module.CloseConnection();
     FMessages.Show("无法连接到服务器" + Server + "的数据库" + DbName + "。", kCaptionError, pmError);
     return false;
@@ -106,17 +123,68 @@ int TPdBillSaver::StoreBill(const std::vector<TPDBillRec>& Lines, const TPdBillH
   }
 }
 
+int TPdBillSaver::StoreLocally(const std::vector<TPDBillRec>& Lines, const TPdBillHeader& Header) {
+  // Mended: a commit whose answer was lost may have stored the bill; the store is asked
+  // before the bill is stored again, so that it is never stored twice.
+  if (FCommitUnknown) {
+    const int stored = StoredCheckCode(Header, 0);
+    FCommitUnknown = false;
+    if (stored > 0) return stored;
+  }
+  const int checkCode = StoreBill(Lines, Header, 0);
+  // Once the commit is sent its outcome is unknown until it answers.
+  FCommitUnknown = true;
+  CommitTrans();
+  FCommitUnknown = false;
+  return checkCode;
+}
+
+bool TPdBillSaver::Upload(const std::vector<TPDBillRec>& Lines, const TPdBillHeader& Header, AnsiString& Reason) {
+  // The copy and the main system's procedure in one transaction: a refusal or a failure
+  // leaves no copy behind on the main database.
+  bool commitSent = false;
+  try {
+    const int uploadCheckCode = StoreBill(Lines, Header, FLocalCheckCode);
+    if (!UploadBill(uploadCheckCode)) {
+      RollbackQuietly();
+      return false;
+    }
+    commitSent = true;
+    CommitTrans();
+    return true;
+  } catch (const std::exception& e) {
+    RollbackQuietly();
+    Reason = e.what();
+    if (!commitSent) return false;
+  }
+  // Mended: a commit whose answer was lost used to count as a failed upload although the
+  // copy may be on the main database; the local bill then stayed unmarked, to be sent a
+  // second time. The main database is asked for the copy.
+  try {
+    if (!LinkConnected() && !FSwitch.ToUpload()) return false;
+    if (StoredCheckCode(Header, FLocalCheckCode) == 0) return false;
+    Reason.clear();
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
 TSaveOutcome TPdBillSaver::SaveBill(const IPdBillSheet& Sheet, const TPdBillHeader& Header) {
   const std::vector<TPDBillRec> lines = MergeBillLines(Sheet);
+  // Mended: a connection closed by an earlier failure is opened again, as the open call
+  // opens it; every later Save used to fail on it. The switch says which server could
+  // not be reached.
+  if (!LinkConnected() && !FSwitch.ReturnHome()) return TSaveOutcome::Stay;
   // Mended: a local save that failed is reported and keeps the form with its rows;
   // nothing is uploaded.
   try {
-    const int checkCode = StoreBill(lines, Header, 0);
-    CommitTrans();
-    FLocalCheckCode = checkCode;
+    FLocalCheckCode = StoreLocally(lines, Header);
   } catch (const std::exception& e) {
     RollbackQuietly();
-    FMessages.Show(AnsiString(kSaveFailed) + "\r\n" + e.what(), kCaptionError, pmError);
+    AnsiString text = AnsiString(kSaveFailed) + "\r\n" + e.what();
+    if (FCommitUnknown) text += AnsiString("\r\n") + kSaveUnknown;
+    FMessages.Show(text, kCaptionError, pmError);
     return TSaveOutcome::Stay;
   }
   if (FServers.UploadServer.empty()) {
@@ -124,21 +192,8 @@ TSaveOutcome TPdBillSaver::SaveBill(const IPdBillSheet& Sheet, const TPdBillHead
     return TSaveOutcome::Close;
   }
   if (!FSwitch.SwitchServer()) return UploadFailed();
-  // The copy and the main system's procedure in one transaction: a refusal or a failure
-  // leaves no copy behind on the main database.
-  bool uploaded = false;
   AnsiString reason;
-  try {
-    const int uploadCheckCode = StoreBill(lines, Header, FLocalCheckCode);
-    uploaded = UploadBill(uploadCheckCode);
-    if (uploaded) CommitTrans();
-    else RollbackQuietly();
-  } catch (const std::exception& e) {
-    RollbackQuietly();
-    uploaded = false;
-    reason = e.what();
-  }
-  if (!uploaded) {
+  if (!Upload(lines, Header, reason)) {
     FUploadCode = 0;
     return UploadFailed(reason);
   }

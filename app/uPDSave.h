@@ -20,12 +20,30 @@
 //   - the home header cannot be marked: "改写本地记录失败"; the form closes;
 //   - all went through: "盘点单保存成功！"; the form closes.
 // Once a bill is stored locally, a later Save of the same saver stores nothing again.
+//
+// A commit whose answer never came (the connection dropped on the way) may have gone
+// through. The local save then counts as failed, with a line saying that the bill may
+// be stored; the next Save connects home again (as the open call does) and first asks
+// the store for the bill (its UniqueID and PDNumber): found, it counts as saved and the
+// upload goes on as after any save; not found, the bill is saved. Likewise an upload
+// whose commit went unanswered asks the main database for the copy before it counts
+// as failed, so that the local bill is not left to be sent a second time. A failure
+// before the commit was sent rolled the transaction back and needs no question; a Save
+// that finds the connection closed (by any earlier failure) opens it again first.
 #pragma once
+#include <functional>
+
 #include "app/uPDBillRec.h"
 #include "app/uPDBillSheet.h"
 #include "app/uPDMessages.h"
 
+class TfrmDataModule;
+
 namespace pdbill {
+
+// Connects the shared data module to a server and database; false when it could not.
+// posapp::ConnectDataModule unless given.
+using TPdConnect = std::function<bool(TfrmDataModule& Module, const AnsiString& Server, const AnsiString& DbName)>;
 
 // The two ends of the shared connection's road.
 struct TPdServers {
@@ -39,14 +57,15 @@ struct TPdServers {
 // PauseMs: the wait between closing and opening again.
 class TPdServerSwitch {
  public:
-  TPdServerSwitch(const TPdServers& Servers, IPdMessages& Messages, int PauseMs = 1000)
-      : FServers(Servers), FMessages(Messages), FPauseMs(PauseMs) {}
+  TPdServerSwitch(const TPdServers& Servers, IPdMessages& Messages, int PauseMs = 1000, TPdConnect Connect = {});
   // To the other end: to the upload server when the connection is at home (its server
   // text and current database are the home ones), home otherwise. False when the
   // target could not be reached (the connection is then closed).
   bool SwitchServer();
   // Home, from wherever the connection is.
   bool ReturnHome();
+  // To the upload server, from wherever the connection is.
+  bool ToUpload();
 
  private:
   bool ConnectTo(const AnsiString& Server, const AnsiString& DbName);
@@ -54,11 +73,13 @@ class TPdServerSwitch {
   TPdServers FServers;
   IPdMessages& FMessages;
   int FPauseMs;
+  TPdConnect FConnect;
 };
 
 constexpr const char* kNoWarehouse = "请选择盘点的仓库!";
 constexpr const char* kNoCountData = "没有盘点数据！";
 constexpr const char* kSaveFailed = "盘点单保存失败！";
+constexpr const char* kSaveUnknown = "与服务器的连接在提交时中断，盘点单可能已经保存。请再按保存：先核对，不会重复保存。";
 constexpr const char* kSavedLocally = "盘点单本地保存成功！";
 constexpr const char* kUploadFailed = "盘点单本地保存成功！上传失败！";
 constexpr const char* kMarkFailed = "改写本地记录失败";
@@ -72,8 +93,8 @@ enum class TSaveOutcome { Stay, Close };
 
 class TPdBillSaver {
  public:
-  TPdBillSaver(const TPdServers& Servers, IPdMessages& Messages, int PauseMs = 1000)
-      : FServers(Servers), FMessages(Messages), FSwitch(Servers, Messages, PauseMs) {}
+  TPdBillSaver(const TPdServers& Servers, IPdMessages& Messages, int PauseMs = 1000, TPdConnect Connect = {})
+      : FServers(Servers), FMessages(Messages), FSwitch(Servers, Messages, PauseMs, std::move(Connect)) {}
 
   // The save button: checks (warehouse, data), empty quantities of goods rows become
   // "0", then SaveBill. Header.PdDate is the day of the save (yyyy-mm-dd).
@@ -94,6 +115,12 @@ class TPdBillSaver {
   // Header and lines in one transaction; the new CheckCode. Raises what went wrong,
   // after rolling back.
   int StoreBill(const std::vector<TPDBillRec>& Lines, const TPdBillHeader& Header, int LocalCheckCode);
+  // The bill stored locally (the local CheckCode), asking the store first when an earlier
+  // commit went unanswered. Raises what went wrong, after rolling back.
+  int StoreLocally(const std::vector<TPDBillRec>& Lines, const TPdBillHeader& Header);
+  // The copy on the upload server, committed with the main system's procedure; False
+  // when it is not there (Reason: why, when a call failed).
+  bool Upload(const std::vector<TPDBillRec>& Lines, const TPdBillHeader& Header, AnsiString& Reason);
   // Goes home and tells kUploadFailed, with Reason on a line of its own when given.
   TSaveOutcome UploadFailed(const AnsiString& Reason = AnsiString());
 
@@ -103,6 +130,8 @@ class TPdBillSaver {
   int FLocalCheckCode = 0;
   int FUploadCode = 0;
   bool FSaving = false;
+  // A local commit was sent and its answer lost: whether the bill is stored is unknown.
+  bool FCommitUnknown = false;
 };
 
 }  // namespace pdbill

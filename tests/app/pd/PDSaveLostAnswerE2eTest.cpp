@@ -1,0 +1,477 @@
+// The stock-take bill screen end to end when the answer of a commit is lost: the real
+// DLL, loaded as the host loads it, reaches the stand-in server of the test fixture
+// through a relay in this program (its port handed to the DLL in POS_SERVER_PORT). The
+// relay passes every frame on; armed, it lets a commit reach the server, reads the
+// server's answer, and then drops both ends instead of passing the answer on, as a
+// connection that fails right after the commit. A thread timer plays the user with
+// posted keys and clicks: the warehouse chosen in the selection dialog, a barcode
+// scanned, Save pressed, the message boxes read and answered. The store and the main
+// database are then asked for the bill.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <functional>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/OpenCall.h"
+#include "app/uDataModule.h"
+#include "app/uPDManger.h"
+#include "app/uSelectBasic.h"
+#include "net/Frame.h"
+#include "net/Messages.h"
+#include "net/Socket.h"
+#include "VCLSource/source/PosGrid/ukvDbHelperController.h"
+#include "tests/app/e2e/PluginHostTest.h"
+#include "tests/support/WindowFinder.h"
+
+namespace {
+
+using postest::FindTopLevel;
+
+// The relay between the screen and the stand-in server.
+class CommitRelay {
+ public:
+  explicit CommitRelay(uint16_t serverPort) : FServerPort(serverPort) {
+    FListen = posnet::ListenTcp("127.0.0.1", 0, 8);
+    FAccepting = std::thread([this] { Accept(); });
+  }
+  ~CommitRelay() {
+    FStop = true;
+    FAccepting.join();
+    std::lock_guard<std::mutex> lock(FLock);
+    for (auto& l : FLinks) l->Close();
+    for (auto& l : FLinks) l->Join();
+  }
+  uint16_t Port() const { return FListen->Port(); }
+  // The Nth commit from now (1: the next) goes through and its answer is dropped with
+  // the connection.
+  void DropAnswerOfCommit(int n) {
+    FCommitsSeen = 0;
+    FDropAt = n;
+  }
+  int CommitsSeen() const { return FCommitsSeen; }
+  int Drops() const { return FDrops; }
+
+ private:
+  struct Link {
+    std::unique_ptr<posnet::Socket> Client, Server;
+    std::thread Up, Down;
+    std::atomic<bool> DropNextAnswer{false};
+    void Close() {
+      Client->Shutdown();
+      Server->Shutdown();
+    }
+    void Join() {
+      if (Up.joinable()) Up.join();
+      if (Down.joinable()) Down.join();
+    }
+  };
+
+  void Accept() {
+    while (!FStop) {
+      std::unique_ptr<posnet::Socket> client = FListen->Accept(100);
+      if (!client) continue;
+      auto link = std::make_unique<Link>();
+      link->Client = std::move(client);
+      try {
+        link->Server = posnet::ConnectTcp("127.0.0.1", FServerPort, 5000);
+      } catch (const std::exception&) {
+        continue;
+      }
+      Link* l = link.get();
+      l->Up = std::thread([this, l] { Pass(*l, true); });
+      l->Down = std::thread([this, l] { Pass(*l, false); });
+      std::lock_guard<std::mutex> lock(FLock);
+      FLinks.push_back(std::move(link));
+    }
+  }
+
+  // Passes frames one way until either end goes.
+  void Pass(Link& l, bool up) {
+    posnet::Socket& from = up ? *l.Client : *l.Server;
+    posnet::Socket& to = up ? *l.Server : *l.Client;
+    try {
+      posnet::Frame f;
+      while (posnet::ReceiveFrame(from, f, -1, 15000)) {
+        if (up && IsCommit(f) && ++FCommitsSeen == FDropAt) l.DropNextAnswer = true;
+        if (!up && l.DropNextAnswer) {
+          // The commit went through on the server; its answer never arrives.
+          ++FDrops;
+          l.Close();
+          return;
+        }
+        posnet::WireWriter w = posnet::NewFrame();
+        w.Bytes(f.Payload.data(), f.Payload.size());
+        posnet::SendFrame(to, static_cast<posnet::MessageKind>(f.Kind), w, 5000);
+      }
+    } catch (const std::exception&) {
+    }
+    l.Close();
+  }
+
+  static bool IsCommit(const posnet::Frame& f) {
+    if (f.Kind != static_cast<uint16_t>(posnet::MessageKind::Call)) return false;
+    const posnet::CallMessage call = posnet::ReadCall(f.Payload, posnet::RequestLimits());
+    return SameText(call.Method, "TransactionController") && call.Args.size() == 1 &&
+           call.Args[0].Value.AsInteger() == 1;
+  }
+
+  const uint16_t FServerPort;
+  std::unique_ptr<posnet::ListenSocket> FListen;
+  std::thread FAccepting;
+  std::atomic<bool> FStop{false};
+  std::atomic<int> FCommitsSeen{0}, FDropAt{0}, FDrops{0};
+  std::mutex FLock;
+  std::list<std::unique_ptr<Link>> FLinks;
+};
+
+std::wstring Utf16(const char* gbk) {
+  const WideString w = GbkToWide(gbk);
+  return std::wstring(w.begin(), w.end());
+}
+
+std::string Gbk(const std::wstring& w) { return WideToGbk(std::u16string(w.begin(), w.end())); }
+
+HWND Screen() { return FindTopLevel(nullptr, Utf16("盘点单")); }
+
+TfrmpdManger* ScreenObject() {
+  HWND f = Screen();
+  return f ? static_cast<TfrmpdManger*>(static_cast<TWinControl*>(::GetPropW(f, L"PosControl"))) : nullptr;
+}
+
+TfrmSelectBasic* Picker(const char* caption) {
+  HWND f = FindTopLevel(nullptr, Utf16(caption));
+  return f ? static_cast<TfrmSelectBasic*>(static_cast<TWinControl*>(::GetPropW(f, L"PosControl"))) : nullptr;
+}
+
+void Press(WORD vk) {
+  HWND to = ::GetFocus();
+  const UINT scan = ::MapVirtualKeyW(vk, 0);
+  ::PostMessageW(to, WM_KEYDOWN, vk, 1 | (scan << 16));
+  ::PostMessageW(to, WM_KEYUP, vk, 1 | (scan << 16) | (3u << 30));
+}
+
+void Type(const std::string& text) {
+  for (char c : text) {
+    if (c >= '0' && c <= '9') Press(static_cast<WORD>(c));
+    else if (c >= 'a' && c <= 'z') Press(static_cast<WORD>(c - 'a' + 'A'));
+    else if (c >= 'A' && c <= 'Z') Press(static_cast<WORD>(c));
+  }
+}
+
+BOOL CALLBACK CollectStatic(HWND h, LPARAM l) {
+  wchar_t cls[32] = {};
+  ::GetClassNameW(h, cls, 31);
+  if (_wcsicmp(cls, L"Static") == 0 && !postest::WindowText(h).empty())
+    *reinterpret_cast<std::string*>(l) += Gbk(postest::WindowText(h));
+  return TRUE;
+}
+
+// A message box of this thread: its caption and text; null when none is open.
+HWND OpenBox(std::string& seen) {
+  struct Ctx {
+    HWND found = nullptr;
+    static BOOL CALLBACK Visit(HWND h, LPARAM l) {
+      wchar_t cls[16] = {};
+      ::GetClassNameW(h, cls, 15);
+      if (!::IsWindowVisible(h) || wcscmp(cls, L"#32770") != 0) return TRUE;
+      reinterpret_cast<Ctx*>(l)->found = h;
+      return FALSE;
+    }
+  } ctx;
+  ::EnumThreadWindows(::GetCurrentThreadId(), &Ctx::Visit, reinterpret_cast<LPARAM>(&ctx));
+  if (ctx.found) {
+    seen = Gbk(postest::WindowText(ctx.found)) + ": ";
+    ::EnumChildWindows(ctx.found, &CollectStatic, reinterpret_cast<LPARAM>(&seen));
+  }
+  return ctx.found;
+}
+
+// Plays the steps, one try each 60 ms tick, while the screen runs modally; after a
+// minute whatever is open is closed (a question answered Yes), so that a box nobody
+// answers fails the test instead of hanging it.
+class ScriptedUser {
+ public:
+  using Step = std::function<bool()>;
+  explicit ScriptedUser(std::vector<Step> steps) : FSteps(std::move(steps)) {
+    sActive = this;
+    FStart = ::GetTickCount();
+    FTimer = ::SetTimer(nullptr, 0, 60, &Tick);
+  }
+  ~ScriptedUser() {
+    ::KillTimer(nullptr, FTimer);
+    sActive = nullptr;
+  }
+  // Every step played up to the last, which waits for the screen to close: the open call
+  // returns when it closes, and no tick comes after that.
+  bool Finished() const { return FNext + 1 >= FSteps.size() && !FTimedOut; }
+  size_t Reached() const { return FNext; }
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    ScriptedUser* u = sActive;
+    if (!u || u->FBusy) return;
+    u->FBusy = true;
+    if (::GetTickCount() - u->FStart > 60000) {
+      u->FTimedOut = true;
+      std::string seen;
+      if (HWND box = OpenBox(seen)) {
+        ::PostMessageW(box, WM_COMMAND, ::GetDlgItem(box, IDYES) ? IDYES : IDOK, 0);
+      } else if (HWND d = FindTopLevel(nullptr, Utf16("仓库"))) {
+        ::PostMessageW(d, WM_CLOSE, 0, 0);
+      } else if (HWND f = Screen()) {
+        ::PostMessageW(f, WM_CLOSE, 0, 0);
+      }
+    } else if (u->FNext < u->FSteps.size() && u->FSteps[u->FNext]()) {
+      ++u->FNext;
+    }
+    u->FBusy = false;
+  }
+  static inline ScriptedUser* sActive = nullptr;
+  std::vector<Step> FSteps;
+  size_t FNext = 0;
+  DWORD FStart = 0;
+  bool FBusy = false;
+  bool FTimedOut = false;
+  UINT_PTR FTimer = 0;
+};
+
+// Runs F once, then waits Ticks ticks, so that what it posted is handled.
+ScriptedUser::Step Then(std::function<void()> f, int ticks = 3) {
+  auto left = std::make_shared<int>(-1);
+  return [f, ticks, left] {
+    if (*left < 0) {
+      f();
+      *left = ticks;
+    }
+    return (*left)-- == 0;
+  };
+}
+
+// Waits for a message box, records its caption and text, and presses OK.
+ScriptedUser::Step AnswerBox(std::vector<std::string>& seen) {
+  return [&seen] {
+    std::string text;
+    HWND box = OpenBox(text);
+    if (!box) return false;
+    seen.push_back(text);
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    return true;
+  };
+}
+
+// The last step: waits for the screen to close. A box still met (a question about
+// unsaved data on leaving, say) is recorded and answered Yes or OK, so that the screen
+// goes.
+ScriptedUser::Step ScreenCloses(std::vector<std::string>& seen) {
+  return [&seen] {
+    std::string text;
+    if (HWND box = OpenBox(text)) {
+      seen.push_back(text);
+      ::PostMessageW(box, WM_COMMAND, ::GetDlgItem(box, IDYES) ? IDYES : IDOK, 0);
+    }
+    return false;
+  };
+}
+
+// The |-separated fields of a one-line answer (its line end dropped).
+std::vector<std::string> Fields(std::string line) {
+  if (!line.empty() && line.back() == '\n') line.pop_back();
+  std::vector<std::string> fields;
+  for (size_t at = 0;;) {
+    const size_t end = line.find('|', at);
+    fields.push_back(line.substr(at, end - at));
+    if (end == std::string::npos) return fields;
+    at = end + 1;
+  }
+}
+
+class PdSaveLostAnswerE2eTest : public PluginHostTest {
+ protected:
+  void SetUp() override {
+    const char* port = std::getenv("POS_SERVER_PORT");
+    ASSERT_NE(port, nullptr);
+    serverPort = static_cast<uint16_t>(std::atoi(port));
+    relay = std::make_unique<CommitRelay>(serverPort);
+    // The plug-in's data module reads the port when it is made: none may be left over.
+    plugin->ClosePDManger(1);
+    SetPort(relay->Port());
+  }
+  void TearDown() override {
+    plugin->ClosePDManger(1);
+    SetPort(serverPort);
+    relay.reset();
+    posapp::ReleaseDataModule(1);
+  }
+  static void SetPort(uint16_t port) {
+    const std::string setting = "POS_SERVER_PORT=" + std::to_string(port);
+    _putenv(setting.c_str());
+  }
+  static int32_t OpenPd(const char* uniqueId) {
+    posapp::THostString reserved = posapp::THostString::Constant(""), op("00001"), branch("00001"),
+                        unique(uniqueId), pos("0001"), srv("127.0.0.1"), db("PosStore"), up("127.0.0.1"),
+                        upDb("PosMain");
+    return plugin->OpenPDManger(Handle(), reserved.Data(), op.Data(), branch.Data(), unique.Data(), pos.Data(),
+                                srv.Data(), db.Data(), up.Data(), upDb.Data());
+  }
+  // The rows of a query on the fixture's database, straight to the server, one a line.
+  std::string Query(const char* db, const std::string& sql, const char* field) {
+    TfrmDataModule& m = posapp::EnsureDataModule(nullptr);
+    m.cnZelvoEnt->SetPort(serverPort);
+    if (!posapp::ConnectDataModule(m, "127.0.0.1", db)) return "<no connection>";
+    TClientDataSet ds(nullptr);
+    std::string out;
+    OpenSQLData(GbkToWide(sql), &ds);
+    for (ds.First(); !ds.Eof(); ds.Next()) out += ds.FieldByName(field)->AsString() + "\n";
+    return out;
+  }
+  // A full barcode of goods that no draft bill of warehouse 00001 on the main database
+  // holds yet (the main system refuses goods counted twice in a day), from the end of
+  // the list: the other walks count goods from its start.
+  std::string FreshBarcode() {
+    const std::string drafted = "\n" + Query("PosMain",
+                                              "select distinct d.PtypeId from PdBillDetail d join PdBillNdx n on "
+                                              "n.BillCode = d.BillCode where n.Draft = 1 and n.KtypeId = '00001'",
+                                              "PtypeId");
+    const std::string rows = Query("PosStore",
+                                   "select FullBarCode || '|' || PtypeId as b from PosBarCodeView where BarTypeId = "
+                                   "'1' order by FullBarCode desc",
+                                   "b");
+    for (size_t at = 0; at < rows.size();) {
+      const size_t end = rows.find('\n', at);
+      const std::vector<std::string> b = Fields(rows.substr(at, end - at));
+      if (b.size() == 2 && drafted.find("\n" + b[1] + "\n") == std::string::npos) return b[0];
+      at = end + 1;
+    }
+    return "<none>";
+  }
+  // The walk up to Save: the warehouse 00001 chosen in the selection dialog by a click
+  // on its row and Enter, one goods scanned.
+  static std::vector<ScriptedUser::Step> Count(const std::string& barcode) {
+    return {
+        [] {
+          TfrmpdManger* f = ScreenObject();
+          if (!f || !::GetFocus()) return false;
+          ::PostMessageW(f->edtStock->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+          ::PostMessageW(f->edtStock->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+          return true;
+        },
+        [] {
+          TfrmSelectBasic* d = Picker("仓库");
+          HWND focus = ::GetFocus();
+          if (!d || !focus || (focus != d->Handle() && !::IsChild(d->Handle(), focus))) return false;
+          TJbDbGrid* g = d->grdSelectData;
+          for (int r = 0; r < g->DataController()->RowCount(); ++r) {
+            Variant v;
+            g->DataController()->GetRowValue(r, g->ColumnByFieldName("typeid")->DbField(), v);
+            if (v.AsString() != "00001") continue;
+            const TRect cell = g->CellRect(0, r + g->TitleOffset());
+            const LPARAM at = MAKELPARAM(cell.Right + 20, (cell.Top + cell.Bottom) / 2);
+            ::PostMessageW(g->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+            ::PostMessageW(g->Handle(), WM_LBUTTONUP, 0, at);
+          }
+          return true;
+        },
+        Then([] { Press(VK_RETURN); }),
+        [] {
+          if (Picker("仓库")) return false;
+          ::PostMessageW(ScreenObject()->Handle(), WM_PD_SHOWEDITOR, 0, 0);
+          return true;
+        },
+        Then([barcode] { Type(barcode); }),
+        Then([] { Press(VK_RETURN); }),
+    };
+  }
+  static ScriptedUser::Step PressSave() {
+    return Then([] { ::PostMessageW(ScreenObject()->btnSave->Handle(), BM_CLICK, 0, 0); }, 0);
+  }
+  // Headers of the bill: "CheckCode|IsUpSend|PdVchCode|UpLoadPosVchCode", one a line.
+  std::string Headers(const char* db, const std::string& uniqueId) {
+    return Query(db,
+                 std::string("select CheckCode || '|' || IsUpSend || '|' || ifnull(PdVchCode, 0) || '|' || "
+                             "UpLoadPosVchCode as h from CommonPosPtypeCheckNdx where UniqueID = '") +
+                     uniqueId + "' order by CheckCode",
+                 "h");
+  }
+
+  uint16_t serverPort = 0;
+  std::unique_ptr<CommitRelay> relay;
+};
+
+}  // namespace
+
+// The save's commit reaches the store and its answer is lost: the screen says the save
+// failed and that the bill may be stored; the next Save connects again, finds the bill,
+// stores no second copy, uploads it and says it was saved; the screen then closes
+// without asking about unsaved data. Before, every later Save failed on the closed
+// connection, and leaving asked about unsaved data although the store held the bill.
+TEST_F(PdSaveLostAnswerE2eTest, NextSaveAfterALostCommitAnswerFindsTheBillAndUploadsIt) {
+  std::vector<std::string> boxes, afterwards;
+  std::vector<ScriptedUser::Step> steps = Count(FreshBarcode());
+  steps.push_back(Then([this] { relay->DropAnswerOfCommit(1); }, 0));
+  steps.push_back(PressSave());
+  steps.push_back(AnswerBox(boxes));
+  steps.push_back(PressSave());
+  steps.push_back(AnswerBox(boxes));
+  steps.push_back(ScreenCloses(afterwards));
+  ScriptedUser user(steps);
+  const std::string id = "E2E-LOST-1-" + std::to_string(::GetCurrentProcessId());
+  EXPECT_GT(OpenPd(id.c_str()), 0);
+  EXPECT_TRUE(user.Finished()) << "stopped at step " << user.Reached();
+  EXPECT_EQ(relay->Drops(), 1);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].substr(0, std::string("错误: 盘点单保存失败！").size()), "错误: 盘点单保存失败！") << boxes[0];
+  EXPECT_NE(boxes[0].find("盘点单可能已经保存"), std::string::npos) << boxes[0];
+  EXPECT_EQ(boxes[1], "提示: 盘点单保存成功！");
+  EXPECT_EQ(afterwards, std::vector<std::string>{});
+
+  const std::string local = Headers("PosStore", id);
+  ASSERT_EQ(std::count(local.begin(), local.end(), '\n'), 1) << local;
+  const std::vector<std::string> h = Fields(local);
+  EXPECT_EQ(h[1], "1");
+  EXPECT_GT(std::stoi(h[2]), 0);
+  EXPECT_EQ(Query("PosStore", "select count(*) as n from CommonPosPtypeCheckList where CheckCode = " + h[0], "n"),
+            "1\n");
+  const std::string copy = Headers("PosMain", id);
+  ASSERT_EQ(std::count(copy.begin(), copy.end(), '\n'), 1) << copy;
+  const std::vector<std::string> c = Fields(copy);
+  EXPECT_EQ(c[1] + "|" + c[2] + "|" + c[3], "1|" + h[2] + "|" + h[0]);
+}
+
+// The upload's commit reaches the main database and its answer is lost: the main
+// database is asked for the copy, finds it, and the local bill is marked with the main
+// system's code; the screen says the bill was saved. Before, the upload counted as
+// failed and the local bill was left unmarked, to be sent a second time.
+TEST_F(PdSaveLostAnswerE2eTest, UploadWhoseCommitAnswerWasLostCountsAsUploaded) {
+  std::vector<std::string> boxes, afterwards;
+  std::vector<ScriptedUser::Step> steps = Count(FreshBarcode());
+  steps.push_back(Then([this] { relay->DropAnswerOfCommit(2); }, 0));
+  steps.push_back(PressSave());
+  steps.push_back(AnswerBox(boxes));
+  steps.push_back(ScreenCloses(afterwards));
+  ScriptedUser user(steps);
+  const std::string id = "E2E-LOST-2-" + std::to_string(::GetCurrentProcessId());
+  EXPECT_GT(OpenPd(id.c_str()), 0);
+  EXPECT_TRUE(user.Finished()) << "stopped at step " << user.Reached();
+  EXPECT_EQ(relay->Drops(), 1);
+  EXPECT_EQ(boxes, std::vector<std::string>{"提示: 盘点单保存成功！"});
+  EXPECT_EQ(afterwards, std::vector<std::string>{});
+
+  const std::string local = Headers("PosStore", id);
+  ASSERT_EQ(std::count(local.begin(), local.end(), '\n'), 1) << local;
+  const std::vector<std::string> h = Fields(local);
+  EXPECT_EQ(h[1], "1");
+  EXPECT_GT(std::stoi(h[2]), 0);
+  const std::string copy = Headers("PosMain", id);
+  ASSERT_EQ(std::count(copy.begin(), copy.end(), '\n'), 1) << copy;
+  const std::vector<std::string> c = Fields(copy);
+  EXPECT_EQ(c[1] + "|" + c[2] + "|" + c[3], "1|" + h[2] + "|" + h[0]);
+}
