@@ -242,6 +242,9 @@ TkvDataFilterCriteria::TkvDataFilterCriteria(TkvCustomDbDataController* controll
 
 TkvDataFilterCriteria::~TkvDataFilterCriteria() {
   FDestroying = true;
+  // Mended: criteria made by AddFilter stayed in the controller's list when deleted, and
+  // the controller freed them a second time. They leave the list as they go.
+  FController->RemoveExtraFilter(this);
   FActive = false;
 }
 
