@@ -244,7 +244,7 @@ TkvDataFilterCriteria::~TkvDataFilterCriteria() {
   FDestroying = true;
   // Mended: criteria made by AddFilter stayed in the controller's list when deleted, and
   // the controller freed them a second time. They leave the list as they go.
-  FController->RemoveExtraFilter(this);
+  if (FController) FController->RemoveExtraFilter(this);
   FActive = false;
 }
 
