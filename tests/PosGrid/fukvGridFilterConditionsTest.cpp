@@ -297,4 +297,22 @@ TEST_F(DataModuleFormats, FaultTextOnABooleanColumnClearedTheOldFilter) {
   EXPECT_EQ(Render(BuildFilterConditions(&active, frFromAll, text)), "6 %true% '%true%'\n");
 }
 
+// Mended fault: bounds typed for an integer column were rounded to it ("数值>= 1.5"
+// let 1 through while the condition read 1.5). They filter as they read.
+TEST_F(DataModuleFormats, FaultIntegerColumnRoundedTheTypedBounds) {
+  kvtest::Grid g({{1, "a", 1.0, 0, 45000.0, true}, {2, "b", 2.0, 0, 45000.0, false}, {3, "c", 3.0, 0, 45000.0, true}});
+  ControllerColumn id(g, "ID");
+  TkwGridFilter filter(g.C->Filter());
+  TkwFilterInput in;
+  in.Min = "1.5";
+  in.Max = "2.5";
+  ApplyFilterConditions(filter, &id, frFromAll, BuildFilterConditions(&id, frFromAll, in));
+  EXPECT_EQ(g.RowIds(), "2");
+  EXPECT_EQ(std::string(g.C->Filter().FilterText()), "(ID >= 1.5) AND (ID <= 2.5)");
+  in.Min = "2.5";
+  in.Max = "";
+  ApplyFilterConditions(filter, &id, frFromAll, BuildFilterConditions(&id, frFromAll, in));
+  EXPECT_EQ(g.RowIds(), "3");
+}
+
 }  // namespace
