@@ -456,6 +456,8 @@ class Model {
       if (ins != kvNoRecord && c.GetRecordRowIndex(ins) < 0) return Fail("after", "edited record not shown");
       return;
     }
+    // A reload put off while an edit was pending has run once the edit ended.
+    if (c.ReloadPending()) return Fail("after", "a reload put off by the edit is still pending");
     for (int r = 0; r < c.GetRecordCount(); ++r) {
       const std::vector<Variant>* record = &records[static_cast<size_t>(r)];
       if (FKeyMode && !(record = ByKey(records, r))) return Fail("after", "no dataset record for record " + std::to_string(r));

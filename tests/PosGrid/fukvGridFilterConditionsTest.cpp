@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ColumnsFixture.h"
+#include "DataControllerFixture.h"
 #include "VCLSource/source/PosGrid/fukvGridFilterConditions.h"
 #include "VCLSource/source/PosGrid/ukvDbHelperFilter.h"
 #include "rtl/FormatSettings.h"
@@ -246,6 +247,72 @@ TEST_F(DataModuleFormats, NumericRangeFiltersTheControllersRows) {
   ApplyFilterConditions(filter, qty, frCancelAll, {});
   EXPECT_EQ(g.C->RowCount(), 3);
   EXPECT_FALSE(filter.GetActive());
+}
+
+// A column over one field of the data controller and its dataset field.
+class ControllerColumn : public IkwColumn {
+ public:
+  ControllerColumn(kvtest::Grid& g, const char* name) : FField(g.DataSet->FieldByName(name)), FItem(g.F(name)) {}
+  bool HasValueExpression() override { return false; }
+  Variant EvaluateValueExpression(int) override { return Variant(); }
+  IkwField* GetField() override { return &FField; }
+  TkvDbField* DbField() override { return FItem; }
+
+ private:
+  TkwField FField;
+  TkvDbField* FItem;
+};
+
+// Mended fault: a text the Boolean column cannot take passed the dialog, and the filter
+// refused it only while it was applied, after the old conditions were cleared. The OK is
+// refused now with nothing built, so the old filter stays; a text the column takes
+// (True, in any case) still filters.
+TEST_F(DataModuleFormats, FaultTextOnABooleanColumnClearedTheOldFilter) {
+  kvtest::Grid g({{1, "a", 1.0, 0, 45000.0, true}, {2, "b", 2.0, 0, 45000.0, false}, {3, "c", 3.0, 0, 45000.0, true}});
+  ControllerColumn id(g, "ID"), active(g, "ACTIVE");
+  ASSERT_EQ(ConditionKindOf(&active), fckText);
+  TkwGridFilter filter(g.C->Filter());
+  TkwFilterInput in;
+  in.Min = "2";
+  ApplyFilterConditions(filter, &id, frFromAll, BuildFilterConditions(&id, frFromAll, in));
+  ASSERT_EQ(g.RowIds(), "2 3");
+  const AnsiString before = g.C->Filter().FilterText();
+  TkwFilterInput text;
+  text.Text = "abc";
+  for (TkwFilterRange range : {frFromAll, frFromCurrent}) {
+    try {
+      BuildFilterConditions(&active, range, text);
+      FAIL() << "no error";
+    } catch (const EkwFilterValueError& e) {
+      EXPECT_EQ(std::string(e.Message()), "筛选条件不符合该列的类型：abc");
+    }
+  }
+  EXPECT_EQ(g.C->Filter().FilterText(), before);
+  EXPECT_EQ(g.RowIds(), "2 3");
+  text.Text = "true";
+  ApplyFilterConditions(filter, &active, frFromCurrent, BuildFilterConditions(&active, frFromCurrent, text));
+  EXPECT_EQ(g.RowIds(), "3");
+  // The like condition stays a text pattern on any column.
+  text.Like = true;
+  EXPECT_EQ(Render(BuildFilterConditions(&active, frFromAll, text)), "6 %true% '%true%'\n");
+}
+
+// Mended fault: bounds typed for an integer column were rounded to it ("数值>= 1.5"
+// let 1 through while the condition read 1.5). They filter as they read.
+TEST_F(DataModuleFormats, FaultIntegerColumnRoundedTheTypedBounds) {
+  kvtest::Grid g({{1, "a", 1.0, 0, 45000.0, true}, {2, "b", 2.0, 0, 45000.0, false}, {3, "c", 3.0, 0, 45000.0, true}});
+  ControllerColumn id(g, "ID");
+  TkwGridFilter filter(g.C->Filter());
+  TkwFilterInput in;
+  in.Min = "1.5";
+  in.Max = "2.5";
+  ApplyFilterConditions(filter, &id, frFromAll, BuildFilterConditions(&id, frFromAll, in));
+  EXPECT_EQ(g.RowIds(), "2");
+  EXPECT_EQ(std::string(g.C->Filter().FilterText()), "(ID >= 1.5) AND (ID <= 2.5)");
+  in.Min = "2.5";
+  in.Max = "";
+  ApplyFilterConditions(filter, &id, frFromAll, BuildFilterConditions(&id, frFromAll, in));
+  EXPECT_EQ(g.RowIds(), "3");
 }
 
 }  // namespace

@@ -112,6 +112,35 @@ TEST(ColumnText, ValueFormulaComputesAndAFailureShowsAnEmptyText) {
   EXPECT_EQ(ErrorOf([&] { text->SetValueExpression("QTY(1)*2"); }), "EExpression: Unknown Identifier QTY");
 }
 
+// Mended fault: a formula that came back to its own column read Null for it without a
+// word. Setting it is refused like any other formula error: directly, through other
+// columns' formulas (the column that closes the cycle is named), by Name or FieldName;
+// the column keeps the text and no compiled formula. Formulas that read one column
+// twice or along two ways are no cycle.
+TEST(ColumnText, FaultFormulaReadingItsOwnColumnWasNotReported) {
+  Loaded g;
+  TkwColumn* qty = g.Col("QTY");
+  EXPECT_EQ(ErrorOf([&] { qty->SetValueExpression("QTY*2"); }), "EExpression: 列 QTY 的公式循环引用了自身");
+  EXPECT_FALSE(qty->HasValueExpression());
+  EXPECT_EQ(qty->ValueExpression(), "QTY*2");
+  TkwColumn* a = g.Columns->Add();
+  a->SetName("colA");
+  a->SetValueExpression("PRICE+1");
+  TkwColumn* b = g.Columns->Add();
+  b->SetName("colB");
+  b->SetValueExpression("colA*2 + colA");
+  TkwColumn* c = g.Columns->Add();
+  c->SetName("colC");
+  c->SetValueExpression("colB + colA + QTY");
+  EXPECT_DOUBLE_EQ(c->EvaluateValueExpression(1).AsDouble(), (2.25 + 1) * 3 + (2.25 + 1) + 3);
+  EXPECT_EQ(ErrorOf([&] { a->SetValueExpression("IF(QTY > 1, colC, 0)"); }),
+            "EExpression: 列 colA 的公式循环引用了自身");
+  EXPECT_FALSE(a->HasValueExpression());
+  EXPECT_EQ(ErrorOf([&] { qty->SetValueExpression("colC"); }), "EExpression: 列 QTY 的公式循环引用了自身");
+  EXPECT_EQ(ErrorOf([&] { qty->SetValueExpression("PRICE*2"); }), "no error");
+  EXPECT_TRUE(qty->HasValueExpression());
+}
+
 TEST(ColumnText, LookupColumnShowsTheListTextOfTheKey) {
   Loaded g;
   TClientDataSet units(nullptr);

@@ -273,6 +273,53 @@ TEST(DataController, ReloadNeverThrowsAwayAModifiedPendingEdit) {
   EXPECT_FALSE(g.C->ReloadPending());
 }
 
+// Mended fault: in key mode the end of an edit read back the edited record alone, so a
+// reload put off while the edit was pending never ran: a record out of step with the
+// dataset (made so here) stayed so. It runs once the edit is posted or cancelled.
+TEST(DataController, FaultReloadPutOffByAPendingEditNeverRan) {
+  for (const bool post : {true, false}) {
+    Grid g(Named({{1, "a"}, {2, "b"}, {3, "c"}}));
+    g.C->SetKeyField(g.F("ID"));
+    g.C->Reload(true);
+    g.DataSet->First();
+    g.DataSet->Edit();
+    g.DataSet->FieldByName("NAME")->SetAsString("typed");
+    g.C->SetStoredValue(2, g.F("NAME")->Index(), "stale");
+    g.C->Reload(true);
+    ASSERT_TRUE(g.C->ReloadPending());
+    if (post) g.DataSet->Post();
+    else g.DataSet->Cancel();
+    EXPECT_FALSE(g.C->ReloadPending()) << post;
+    std::string names;
+    for (int r = 0; r < g.C->GetRecordCount(); ++r) {
+      Variant v;
+      g.C->GetFieldValue(r, g.F("NAME"), v);
+      names += std::string(VarToStr(v)) + " ";
+    }
+    EXPECT_EQ(names, post ? "typed b c " : "a b c ") << post;
+    EXPECT_EQ(g.CurrentId(), "1") << post;
+  }
+}
+
+// Mended fault: criteria made by AddFilter stayed in the controller's list when they
+// were deleted, and the controller freed them again (ASan reports the double free).
+TEST(DataController, FaultDeletedExtraFilterWasFreedAgainByTheController) {
+  auto g = std::make_unique<Grid>(Named({{1, "a"}, {2, "b"}}));
+  TkvDataFilterCriteria* first = g->C->AddFilter();
+  TkvDataFilterCriteria* second = g->C->AddFilter();
+  TkvDataFilterCriteria* third = g->C->AddFilter();
+  second->AddCondition(nullptr, g->F("NAME"), foEqual, "b", "b");
+  delete second;  // the caller's to delete, as the controller's
+  EXPECT_EQ(g->C->FilterCount(), 2);
+  EXPECT_TRUE(g->C->IsExtraFilter(first));
+  EXPECT_TRUE(g->C->IsExtraFilter(third));
+  std::unique_ptr<TkvDataFilterCriteria> owned(g->C->AddFilter());
+  owned.reset();
+  EXPECT_EQ(g->C->FilterCount(), 2);
+  EXPECT_EQ(g->RowIds(), "1 2");
+  g.reset();  // frees first and third once each
+}
+
 TEST(DataController, AFailedDatasetOperationLeavesNoFlagOrDisabledControlsBehind) {
   Grid g(Named({{1, "a"}}));
   g.DataSet->FieldByName("NAME")->OnValidate = [](TField*) { throw Exception("refused"); };

@@ -3,11 +3,15 @@
 // with three conditions at a time and records on the equality edges of each operand.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
+#include <limits>
 #include <random>
 
 #include "DataControllerFixture.h"
+#include "rtl/Currency.h"
+#include "rtl/NumberFormat.h"
 
 using kvtest::Grid;
 using kvtest::Row6;
@@ -58,8 +62,9 @@ struct Condition {
 Variant Operand(const char* field, TkvFilterOperatorKind kind, double k, int pick) {
   const bool day = std::string(field) == "DAY";
   const bool whole = std::string(field) == "ID";
+  // On the integer column a bound it holds is an integer; any other stays a real number.
   auto one = [&](double x) {
-    if (whole) return Variant(static_cast<int>(std::floor(x)));
+    if (whole && x == std::floor(x) && x >= INT_MIN && x <= INT_MAX) return Variant(static_cast<int>(x));
     return day ? Variant::FromDate(45000 + x) : Variant(x);
   };
   switch (kind) {
@@ -104,7 +109,6 @@ TEST(DataFilterFastPath, EveryOperatorAgreesWithTheRecordTestAtEqualityEdges) {
   for (const char* field : {"ID", "PRICE", "DAY"}) {
     for (TkvFilterOperatorKind kind : kNumberKinds) {
       for (double k : {-3.0, 0.0, 2.0, 7.0, 2.5}) {
-        if (std::string(field) == "ID" && k != std::floor(k)) continue;
         for (int pick = 0; pick < 3; ++pick) {
           const std::vector<Condition> conditions = {
               {field, kind, Operand(field, kind, k, pick)},
@@ -153,20 +157,84 @@ TEST(DataFilterFastPath, RandomTriplesAgreeWithTheRecordTest) {
   TkvDBDataFilterCriteria& f = g.C->Filter();
   std::mt19937 rnd(31);
   const char* const fields[] = {"ID", "PRICE", "DAY"};
-  const double operands[] = {-3.0, 0.0, 2.0, 7.0, 2.5, INT_MAX, INT_MIN};
+  // Also bounds the integer column cannot hold: fractions, past its limits, past Int64.
+  const double operands[] = {-3.0, 0.0, 2.0, 7.0, 2.5, INT_MAX, INT_MIN, -2.5, 2147483647.5, -2147483648.5, 3e9, -3e9, 1e19};
   int fast = 0;
   for (int round = 0; round < 3000; ++round) {
     std::vector<Condition> conditions;
     for (int c = 0; c < 3; ++c) {
       const char* field = fields[rnd() % 3];
       const TkvFilterOperatorKind kind = kNumberKinds[rnd() % 10];
-      conditions.push_back({field, kind, Operand(field, kind, operands[rnd() % 7], static_cast<int>(rnd() % 3))});
+      conditions.push_back({field, kind, Operand(field, kind, operands[rnd() % 13], static_cast<int>(rnd() % 3))});
     }
     bool wasFast = false;
     ASSERT_EQ(Compare(g, f, conditions, wasFast), "") << "round " << round;
     fast += wasFast ? 1 : 0;
   }
   EXPECT_EQ(fast, 3000);
+}
+
+// Mended fault: a bound the integer column cannot hold was cast to it, so "ID >= 2.5"
+// let 2 through and "ID = 2.5" matched 2, while the condition read 2.5. Each simple
+// comparison on ID with such a bound (fractions, given as numbers, texts or currency;
+// past the Integer and Int64 limits) against a plain comparison of the numbers: the
+// row pass, the record test and the operator's Variant test all answer as it does, and
+// the filter text shows the bound as given.
+TEST(DataFilterFastPath, FaultIntegerColumnRoundedABoundItCannotHold) {
+  Grid g(EdgeRows());
+  TkvDBDataFilterCriteria& f = g.C->Filter();
+  const Variant bounds[] = {Variant(2.5), Variant(-2.5), Variant(6.75), Variant("2.5"), Variant(" -2.5 "),
+                            Variant::FromCurrency(Currency::FromScaled(25000)), Variant(2147483647.5),
+                            Variant(-2147483648.5), Variant(3e9), Variant(-3e9), Variant(1e19),
+                            Variant(static_cast<long long>(3000000000LL)), Variant(static_cast<long long>(-3000000000LL)),
+                            Variant(std::numeric_limits<double>::infinity())};
+  const TkvFilterOperatorKind kinds[] = {foEqual, foNotEqual, foLess, foLessEqual, foGreater, foGreaterEqual};
+  auto plain = [](TkvFilterOperatorKind kind, double v, double b) {
+    switch (kind) {
+      case foEqual: return v == b;
+      case foNotEqual: return v != b;
+      case foLess: return v < b;
+      case foLessEqual: return v <= b;
+      case foGreater: return v > b;
+      default: return v >= b;
+    }
+  };
+  int compared = 0;
+  for (const Variant& bound : bounds) {
+    double b = 0;
+    if (VarIsNumeric(bound)) b = bound.AsDouble();
+    else ASSERT_TRUE(TryStrToFloat(VarToStr(bound), b)) << VarToStr(bound);
+    for (TkvFilterOperatorKind kind : kinds) {
+      f.BeginUpdate();
+      f.Clear();
+      TkvFilterCriteriaItem* item = f.AddCondition(nullptr, g.F("ID"), kind, bound, "");
+      f.SetActive(true);
+      f.EndUpdate();
+      f.InvalidateCompiled();
+      const std::string context = std::string(f.FilterText()) + " (" + std::string(VarToStr(bound)) + ")";
+      EXPECT_NE(std::string(f.FilterText()).find(std::string(VarToStr(item->Value()))), std::string::npos) << context;
+      EXPECT_EQ(item->Value().AsDouble(), b) << context;  // never rounded
+      std::vector<int> rows;
+      for (int r = 0; r < g.C->GetRecordCount(); ++r) rows.push_back(r);
+      ASSERT_TRUE(f.FilterRows(rows, -1)) << context;
+      std::string differ;
+      for (int r = 0; r < g.C->GetRecordCount(); ++r) {
+        Variant v;
+        g.C->GetValue(r, g.F("ID"), v);
+        if (v.IsNull()) continue;
+        const bool want = plain(kind, v.AsDouble(), b);
+        const bool byRows = std::find(rows.begin(), rows.end(), r) != rows.end();
+        const bool byRecord = f.Evaluate(r);
+        const bool byVariant = item->Operator()->Evaluate(v, item->Value());
+        if (byRows != want || byRecord != want || byVariant != want)
+          differ += " ID " + std::string(VarToStr(v)) + ": rows " + std::to_string(byRows) + " record " +
+                    std::to_string(byRecord) + " Variant " + std::to_string(byVariant);
+        ++compared;
+      }
+      EXPECT_EQ(differ, "") << context;
+    }
+  }
+  EXPECT_GT(compared, 14 * 6 * 50);
 }
 
 }  // namespace

@@ -185,6 +185,51 @@ TEST(KwGridFilter, InvalidNumberRefusesOkAndKeepsTheDialogOpen) {
   EXPECT_TRUE(t.dlg.Conditions().empty());
 }
 
+// Mended fault: a text the Boolean column cannot take closed the dialog, and applying it
+// failed after the old filter was cleared. OK is refused with the message, the dialog
+// stays open, and the filter applied before is still there.
+TEST(KwGridFilter, FaultTextOnABooleanColumnClearedTheOldFilter) {
+  FilterCase t;
+  FieldColumn active{t.g, "ACTIVE"};
+  t.dlg.AddColumn("有效", &active);
+  TkwGridFilter filter(t.g.C->Filter());
+  TkwFilterInput before;
+  before.Min = "3";
+  ApplyFilterConditions(filter, &t.qty, frFromAll, BuildFilterConditions(&t.qty, frFromAll, before));
+  ASSERT_EQ(t.g.RowIds(), "2 3");
+  TModalResult afterOk = -1;
+  std::string shown;
+  const TModalResult r = RunModal(t.dlg, [&] {
+    Focus(t.dlg.cbbFilter);
+    for (int i = 0; i < 4; ++i) PostKey(VK_DOWN);  // 有效
+    shown = t.Visible();
+    Focus(t.dlg.edtFilter);
+    TypeText(L"abc");
+    ClickOn(t.dlg.btnFilter);
+    afterOk = t.dlg.ModalResult();
+    ClickOn(t.dlg.btnCancel);
+  });
+  EXPECT_EQ(shown, "text");
+  EXPECT_EQ(afterOk, mrNone);
+  EXPECT_EQ(r, mrCancel);
+  EXPECT_EQ(t.messages, (std::vector<std::string>{"筛选条件不符合该列的类型：abc"}));
+  t.dlg.Apply(r, filter);
+  EXPECT_TRUE(filter.GetActive());
+  EXPECT_EQ(t.g.RowIds(), "2 3");
+  // A text the column takes is accepted and filters the current rows.
+  const TModalResult again = RunModal(t.dlg, [&] {
+    ClickOn(t.dlg.rgFilterRange->Buttons(1));
+    t.dlg.edtFilter->SetText("");
+    Focus(t.dlg.edtFilter);
+    TypeText(L"False");
+    ClickOn(t.dlg.btnFilter);
+  });
+  ASSERT_EQ(again, mrOk);
+  t.dlg.Apply(again, filter);
+  EXPECT_EQ(t.g.RowIds(), "");
+  EXPECT_EQ(t.messages.size(), 1u);
+}
+
 TEST(KwGridFilter, NoColumnChosenAppliesNothing) {
   FilterCase t;
   TkwGridFilter filter(t.g.C->Filter());

@@ -1,6 +1,7 @@
 // The filter dialog's conditions; see fukvGridFilterConditions.h.
 #include "VCLSource/source/PosGrid/fukvGridFilterConditions.h"
 
+#include "VCLSource/source/PosGrid/ukvDbHelperFilter.h"
 #include "rtl/Classes.h"
 #include "rtl/NumberFormat.h"
 
@@ -56,6 +57,21 @@ void AddDateConditions(const TkwFilterInput& input, TkwFilterConditions& out) {
   out.emplace_back(foLess, Variant::FromDate(end + 1), DateTimeToStr(end));
 }
 
+// Mended: a value the column's field cannot take (a text on a Boolean column) was
+// refused by the filter only after the dialog had closed and the old filter was cleared.
+// It refuses the OK now, as a bound that is not a number does.
+void CheckFieldTakes(IkwColumn* column, const TkwFilterConditions& conditions) {
+  TkvDbField* field = column->DbField();
+  if (!field) return;
+  for (const TkwFilterCondition& c : conditions) {
+    try {
+      (void)FilterOperandOf(field, c.OperatorKind, c.Value);
+    } catch (const EkvFilterValueError&) {
+      throw EkwFilterValueError("筛选条件不符合该列的类型：" + c.DisplayText);
+    }
+  }
+}
+
 }  // namespace
 
 TkwFilterConditionKind ConditionKindOf(IkwColumn* column) {
@@ -81,6 +97,7 @@ TkwFilterConditions BuildFilterConditions(IkwColumn* column, TkwFilterRange rang
     case fckNumeric: AddNumericConditions(input, out); break;
     case fckDate: AddDateConditions(input, out); break;
   }
+  CheckFieldTakes(column, out);
   return out;
 }
 

@@ -67,7 +67,8 @@ TkwFilterRange FilterRangeOf(int itemIndex);
 // selected. Text: equal to the text, or with Like a like condition on '%text%'. Numeric:
 // >= Min and <= Max, each only when typed. Date: >= Begin and < the day after End, both
 // always, shown as the two dates. Raises EkwFilterValueError, building nothing, when a
-// typed bound is not a number.
+// typed bound is not a number or a value is one the column's field cannot take (a text
+// on a Boolean column).
 TkwFilterConditions BuildFilterConditions(IkwColumn* column, TkwFilterRange range, const TkwFilterInput& input);
 
 // Applies an accepted dialog to the grid's filter, in one update: from all rows clears the

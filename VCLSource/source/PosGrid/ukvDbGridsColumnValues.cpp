@@ -1,6 +1,8 @@
 // A column's values: display texts, the value formula, the footer (total, formula or
 // text) and the lookup in a second dataset.
+#include <algorithm>
 #include <exception>
+#include <vector>
 
 #include "VCLSource/source/PosGrid/ukvDbGridsColumns.h"
 #include "VCLSource/source/PosGrid/ukvDbGridsLink.h"
@@ -15,17 +17,68 @@
 
 // --- formulas ----------------------------------------------------------------------------------
 
+namespace {
+
+// The column a value formula's identifier names: by Name, else by FieldName; only a
+// column with a field item can be read.
+TkwColumn* NamedColumn(TkwDBGridColumns* cols, const AnsiString& name) {
+  TkwColumn* c = cols->FindColumnByName(name);
+  if (!c) c = cols->FindColumnByFieldName(name);
+  return c && c->DbField() ? c : nullptr;
+}
+
+// The columns a value formula reads (each time it names one), found as its compilation
+// finds them. A text that does not parse reads none.
+std::vector<TkwColumn*> ColumnsRead(TkwDBGridColumns* cols, const AnsiString& text) {
+  std::vector<TkwColumn*> read;
+  auto identifier = [cols, &read](const AnsiString& name, TkvParameterListPtr& params) -> TkvExpressionPtr {
+    TkwColumn* c = params ? nullptr : NamedColumn(cols, name);
+    if (!c) return nullptr;
+    read.push_back(c);
+    return std::make_unique<TkvFloatLiteral>(0.0);
+  };
+  try {
+    (void)CreateExpressionTree(text, identifier);
+  } catch (const Exception&) {
+    read.clear();
+  }
+  return read;
+}
+
+// Whether a formula of column self with text reads self again, directly or through the
+// formulas of the columns it reads.
+bool ReadsItself(TkwDBGridColumns* cols, TkwColumn* self, const AnsiString& text) {
+  std::vector<TkwColumn*> seen;
+  std::vector<TkwColumn*> pending = ColumnsRead(cols, text);
+  while (!pending.empty()) {
+    TkwColumn* c = pending.back();
+    pending.pop_back();
+    if (c == self) return true;
+    if (std::find(seen.begin(), seen.end(), c) != seen.end() || !c->HasValueExpression()) continue;
+    seen.push_back(c);
+    const std::vector<TkwColumn*> next = ColumnsRead(cols, c->ValueExpression());
+    pending.insert(pending.end(), next.begin(), next.end());
+  }
+  return false;
+}
+
+}  // namespace
+
 TkvExpressionPtr TkwColumn::CompileValueExpression(const AnsiString& text) {
   IkwColumnsGrid* g = Grid();
   TkwDBGridColumns* cols = Columns();
   auto identifier = [g, cols](const AnsiString& name, TkvParameterListPtr& params) -> TkvExpressionPtr {
     if (params || !cols || !g) return nullptr;
-    TkwColumn* c = cols->FindColumnByName(name);
-    if (!c) c = cols->FindColumnByFieldName(name);
-    if (!c || !c->DbField()) return nullptr;
+    TkwColumn* c = NamedColumn(cols, name);
+    if (!c) return nullptr;
     return std::make_unique<TkvCalcFieldExpression>(c->DbField(), &g->ExprCalculator());
   };
-  return CreateExpression(text, identifier);
+  TkvExpressionPtr tree = CreateExpression(text, identifier);
+  // Mended: a formula that came back to its own column read Null for it without a word.
+  // The cycle is refused here, as any other error of the formula is.
+  if (tree && cols && ReadsItself(cols, this, text))
+    throw EExpression(Format("列 %s 的公式循环引用了自身", {Name().empty() ? FieldName() : Name()}));
+  return tree;
 }
 
 TkvExpressionPtr TkwColumn::CompileFooterExpression(const AnsiString& text) {

@@ -235,7 +235,11 @@ TkvCustomDbDataController::~TkvCustomDbDataController() {
   FExpressions->Clear();
   FSearch.reset();
   FCalculator.reset();
-  FFilters.clear();
+  // Last to first, each out of the list before it goes (it would remove itself).
+  while (!FFilters.empty()) {
+    const std::unique_ptr<TkvDataFilterCriteria> last = std::move(FFilters.back());
+    FFilters.pop_back();
+  }
   FFilter.reset();
   FInfo->ClearSummaries();
   FFields->Clear();

@@ -347,6 +347,8 @@ class TkvCustomDbDataController : public TComponent {
   int LocateByFields(const std::vector<TkvDbField*>& fields, const Variant& values);
   TkvDataControllerSearch& Search();
   TkvDBDataFilterCriteria& Filter();
+  // Further criteria, owned by the controller (freed last to first with it); one that is
+  // deleted earlier takes itself out of the list.
   TkvDataFilterCriteria* AddFilter();
   int FilterCount() const { return static_cast<int>(FFilters.size()); }
   bool IsExtraFilter(const TkvDataFilterCriteria* c) const;

@@ -14,6 +14,7 @@
 #include "VCLSource/source/PosGrid/ukvFilterTyped.h"
 #include "VCLSource/source/PosGrid/ukvVariant.h"
 #include "rtl/ComponentStreaming.h"
+#include "rtl/NumberFormat.h"
 
 namespace {
 
@@ -22,25 +23,72 @@ const char* const kValueCastError = "过滤条件的值不能转换为该列的�
 bool IsListKind(TkvFilterOperatorKind k) { return k == foBetween || k == foNotBetween || k == foInList || k == foNotInList; }
 bool IsDateWindow(TkvFilterOperatorKind k) { return k >= foYesterday; }
 
+// The values an integer type holds, as [Low, High); false for any other type.
+bool IntegerRange(TkvValueTypeClass type, double& low, double& high) {
+  if (type == TkvIntegerValueTypeClass()) {
+    low = -2147483648.0;
+    high = 2147483648.0;
+  } else if (type == TkvSmallintValueTypeClass()) {
+    low = -32768.0;
+    high = 32768.0;
+  } else if (type == TkvWordValueTypeClass()) {
+    low = 0.0;
+    high = 65536.0;
+  } else if (type == TkvLargeIntValueTypeClass()) {
+    low = -9223372036854775808.0;
+    high = 9223372036854775808.0;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// Mended: a bound an integer field cannot hold (11.2, "12.5", 3e9 on an Integer field)
+// was cast, that is rounded or refused, so "QTY >= 11.2" let 11 through while the
+// condition still read 11.2. Such a bound now keeps a wider type (a real number, or the
+// integer as it came), and the field's values are compared with it in that type, as the
+// condition reads. True when one was kept; a bound the field holds exactly is cast.
+bool KeepWider(TkvValueTypeClass type, const Variant& value, Variant& wider) {
+  double low = 0, high = 0;
+  if (!IntegerRange(type, low, high) || value.VType() == varBoolean) return false;
+  if (VarIsOrdinal(value)) {
+    const double d = static_cast<double>(value.AsInt64());
+    if (d >= low && d < high) return false;
+    wider = value;
+    return true;
+  }
+  double d = 0;
+  if (VarIsFloat(value) || value.VType() == varDate) d = value.AsDouble();
+  else if ((value.VType() != varString && value.VType() != varOleStr) || !TryStrToFloat(VarToStr(value), d)) return false;
+  if (std::isnan(d) || (d >= low && d < high && d == std::floor(d))) return false;
+  wider = Variant(d);
+  return true;
+}
+
+Variant CastElement(TkvValueTypeClass type, const Variant& value) {
+  Variant c = value;
+  if (KeepWider(type, value, c)) return c;
+  if (!type->TryCast(c)) throw EkvFilterValueError(kValueCastError);
+  return c;
+}
+
 // A condition's value as its field's type: elements of a list one by one.
 Variant CastOperand(TkvValueTypeClass type, TkvFilterOperatorKind kind, const Variant& value) {
   if (!type || kind == foLike || kind == foNotLike || IsDateWindow(kind) || value.IsNull()) return value;
   if (value.IsArray()) {
     if (!IsListKind(kind)) return value;  // an Equal over several fields
     std::vector<Variant> items;
-    for (const Variant& e : value.ArrayData()->Items) {
-      Variant c = e;
-      if (!c.IsArray() && !type->TryCast(c)) throw EkvFilterValueError(kValueCastError);
-      items.push_back(c);
-    }
+    for (const Variant& e : value.ArrayData()->Items) items.push_back(e.IsArray() ? e : CastElement(type, e));
     return VarArrayOf(items);
   }
-  Variant c = value;
-  if (!type->TryCast(c)) throw EkvFilterValueError(kValueCastError);
-  return c;
+  return CastElement(type, value);
 }
 
 }  // namespace
+
+Variant FilterOperandOf(TkvDbField* field, TkvFilterOperatorKind kind, const Variant& value) {
+  return CastOperand(field ? field->ValueType() : nullptr, kind, value);
+}
 
 // --- items ----------------------------------------------------------------------------------------
 
@@ -194,6 +242,9 @@ TkvDataFilterCriteria::TkvDataFilterCriteria(TkvCustomDbDataController* controll
 
 TkvDataFilterCriteria::~TkvDataFilterCriteria() {
   FDestroying = true;
+  // Mended: criteria made by AddFilter stayed in the controller's list when deleted, and
+  // the controller freed them a second time. They leave the list as they go.
+  if (FController) FController->RemoveExtraFilter(this);
   FActive = false;
 }
 
@@ -210,7 +261,7 @@ std::unique_ptr<TkvFilterCriteriaItem> TkvDataFilterCriteria::CreateItem(TkvFilt
                                                                          const Variant& value,
                                                                          const AnsiString& displayValue) {
   TkvDbField* f = FieldOfLink(link);
-  const Variant typed = CastOperand(f ? f->ValueType() : nullptr, kind, value);
+  const Variant typed = FilterOperandOf(f, kind, value);
   return std::make_unique<TkvDataFilterCriteriaItem>(parent, f, kind, typed, displayValue);
 }
 

@@ -7,7 +7,10 @@
 //    (added, read from a stream, copied): CompareVariants never converts a text, so a
 //    "5" typed for a number column must become 5 to match; a value that cannot be cast
 //    is refused with EkvFilterValueError, never compared as text. LIKE patterns stay
-//    texts, and the relative date windows take no value;
+//    texts, and the relative date windows take no value. A number an integer field
+//    cannot hold exactly (a fraction, beyond the type's range) is not rounded: it stays
+//    a real number (or the wider integer it is), and the field's values compare with it
+//    in that type, so the condition's text and its result agree;
 //  - criteria stream their fields under the field item's index in the controller, so
 //    copies and streams within the controller keep them;
 //  - an item's field text is the field name, its caption the column's caption; a filter
@@ -22,6 +25,11 @@
 #include "VCLSource/source/PosGrid/ukvFilter.h"
 
 POS_EXCEPTION(EkvFilterValueError, Exception);
+
+// The value a condition of kind on field takes (as CreateItem casts it), so that a
+// caller can refuse it before changing any criteria; raises EkvFilterValueError when the
+// field cannot take it. Without a field the value is taken as it is.
+Variant FilterOperandOf(TkvDbField* field, TkvFilterOperatorKind kind, const Variant& value);
 
 class TkvDataFilterCriteria;
 class TkvDataFilterValueList;

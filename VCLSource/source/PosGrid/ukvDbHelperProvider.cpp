@@ -346,8 +346,10 @@ void TkvDbDataProvider::WriteBackEdit() {
   EditedIsInsert = false;
   EditWasPending = false;
   if (!ds || !ds->Active()) return;
+  // Mended: a reload put off while the edit was pending was dropped here when the record
+  // alone was read back; it runs now that the edit is posted or cancelled.
   bool reload = true;
-  if (editEnded && ds->RecordCount() == c.GetRecordCount() && r != kvNoRecord && r >= 0 &&
+  if (editEnded && !c.ReloadPending() && ds->RecordCount() == c.GetRecordCount() && r != kvNoRecord && r >= 0 &&
       r < c.GetRecordCount() && c.FocusedRecordIndex() == r) {
     Variant stored;
     c.GetKeyValue(r, stored);

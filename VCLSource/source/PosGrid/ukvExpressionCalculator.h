@@ -4,8 +4,10 @@
 //
 // Decisions:
 //  - a Null value or a Null total reads as 0;
-//  - a formula that comes back to its own column reads Null for it (the controller
-//    marks a column while its formula is evaluated), so a cycle ends instead of
+//  - a formula that comes back to its own column, directly or through other columns'
+//    formulas, is refused when it is set (EExpression "列 %s 的公式循环引用了自身");
+//    should a cycle still be met while evaluating, the column reads Null there (the
+//    controller marks a column while its formula is evaluated), so it ends instead of
 //    recursing without end;
 //  - the leaves hold field items of the controller; a removed item is seen at the next
 //    evaluation ("Unknown Identifier %s"), never used after it is gone.
