@@ -336,7 +336,8 @@ namespace {
 // A press on a control: the form's active control hears of it before the press is handled.
 void SendCancelMode(TControl* pressed) {
   TCustomForm* form = GetParentForm(pressed);
-  if (form && form->ActiveControl()) form->ActiveControl()->Perform(CM_CANCELMODE, 0, reinterpret_cast<LPARAM>(pressed));
+  if (form && form->ActiveControl())
+    form->ActiveControl()->Perform(CM_CANCELMODE, 0, reinterpret_cast<LPARAM>(pressed));
 }
 }  // namespace
 

@@ -347,7 +347,8 @@ void TPopupListbox::Search(const AnsiString& ch) {
   FSearchTickCount = now;
   if (FSearchText.size() + ch.size() <= 32) FSearchText += ch;
   if (HandleAllocated())
-    ::SendMessageW(FHandle, LB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(Wide(FSearchText).c_str()));
+    ::SendMessageW(FHandle, LB_SELECTSTRING, static_cast<WPARAM>(-1),
+                   reinterpret_cast<LPARAM>(Wide(FSearchText).c_str()));
 }
 
 void TPopupListbox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
