@@ -400,6 +400,7 @@ void TAlignGrid::DefinePublished(TPublishedProperties& P) {
   P.AddEnumeration("Alignment", kAlignNames, this, &TAlignGrid::Alignment, &TAlignGrid::SetAlignment)
       .Default(al_Left);
   P.AddBoolean("Editable", this, &TAlignGrid::Editable, &TAlignGrid::SetEditable).Default(true);
+  P.AddInteger("FixedColor", this, &TCustomGrid::FixedColor, &TCustomGrid::SetFixedColor).Default(clBtnFace);
   P.AddBoolean("ShowCellHints", this, &TAlignGrid::ShowCellHints, &TAlignGrid::SetShowCellHints).Default(true);
   P.AddInteger("SelectedCellColor", this, &TAlignGrid::SelectedCellColor, &TAlignGrid::SetSelectedCellColor)
       .Default(clActiveCaption);

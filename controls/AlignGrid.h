@@ -118,7 +118,7 @@ class TAlignGrid : public TStringGrid {
   bool EditStarted() const { return FEditStarted; }
   TNewInplaceEdit* Editor() const { return dynamic_cast<TNewInplaceEdit*>(InplaceEditor()); }
 
-  // Alignment, Editable, ShowCellHints, SelectedCellColor, SelectedFontColor,
+  // Alignment, Editable, FixedColor, ShowCellHints, SelectedCellColor, SelectedFontColor,
   // AutoEditNextCell, NextCellEdit, NextCellTab, AfterLastCellEdit, AfterLastCellTab,
   // DrawSelection (events are code, not data).
   void DefinePublished(TPublishedProperties& P) override;

@@ -93,6 +93,7 @@ void TInplaceDressEdit::DropDown() {
   if (FListVisible || !FActiveList || !DressGrid()) return;
   TPopupListbox* list = PickList();
   list->SetWidth(Width());
+  const int previous = list->ItemIndex();
   list->Items()->Clear();
   if (TDressColumn* item = DressGrid()->Columns()->Column(DressGrid()->CurrentTitleColIndex());
       item && item->HasPickList())
@@ -110,7 +111,12 @@ void TInplaceDressEdit::DropDown() {
   ::SendMessageW(list->Handle(), LB_SETITEMHEIGHT, 0, itemHeight);
   const int count = list->Items()->Count();
   const int height = std::min(count * itemHeight + 4, 256);
-  if (Text().empty()) list->SetItemIndex(count > 0 ? 0 : -1);
+  // Mended: assigning the items cleared the selection, so a cell with text opened the
+  // list with nothing selected; such a cell keeps the selection the list had.
+  if (Text().empty())
+    list->SetItemIndex(count > 0 ? 0 : -1);
+  else
+    list->SetItemIndex(previous < count ? previous : -1);
   int width = Width();
   {
     WindowDC dc(list->Handle());
@@ -152,9 +158,13 @@ void TInplaceDressEdit::DblClick() {
   }
   TDressColumn* item = DressGrid()->Columns()->Column(DressGrid()->CurrentTitleColIndex());
   if (!item || !item->HasPickList() || item->PickList()->Count() == 0) return;
+  // Mended: the items used to be assigned before the selection was read, which cleared
+  // it, so every double-click chose the first item. The step starts from the selection
+  // the list had.
   TPopupListbox* list = PickList();
+  const int previous = list->ItemIndex();
   list->Items()->Assign(item->PickList());
-  int index = list->ItemIndex() + 1;
+  int index = previous + 1;
   if (index >= list->Items()->Count()) index = 0;
   list->SetItemIndex(index);
   const AnsiString value = list->Items()->Strings(index);
@@ -244,6 +254,14 @@ void TInplaceDressEdit::WndProc(TMessage& m) {
       break;
     case WM_CANCELMODE:
       return;  // the window's cancel mode is ignored
+    case CM_CANCELMODE: {
+      // Mended: a press on another control (one that takes no focus: a panel, a label, a
+      // speed button) left the list open; a press anywhere but the editor and its list
+      // closes it.
+      const auto* pressed = reinterpret_cast<const TControl*>(m.LParam);
+      if (pressed != this && pressed != FPickList) CloseUp(false);
+      return;
+    }
     case WM_LBUTTONDBLCLK:
       if (FEditStyle == esPickList &&
           ButtonRect().Contains({static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam))}))
@@ -821,8 +839,10 @@ TFindWindow* TDressGrid::FindWindow() {
   return FFindWindow;
 }
 
+// Mended: the key was also compared with 'f', which as a virtual key is VK_NUMPAD6, so
+// Ctrl+NumPad6 opened the find window; the virtual key of F is 'F' alone.
 bool TDressGrid::HandleSearchKey(WORD Key, TShiftState Shift) {
-  if (!EnableSearch || (Key != 'F' && Key != 'f') || !(Shift == TShiftState{ssCtrl})) return false;
+  if (!EnableSearch || Key != 'F' || !(Shift == TShiftState{ssCtrl})) return false;
   const TGridOptions saved = Options();
   SetOptions((saved - TGridOptions{goAlwaysShowEditor}) + TGridOptions{goDrawFocusSelected});
   auto fields = std::make_unique<TStringList>();

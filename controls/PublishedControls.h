@@ -7,9 +7,9 @@
 // base class first. A property that a descendant publishes again keeps its first place
 // and is not listed twice. Properties of the platform that the framework does not have
 // (bevels, reading direction, size constraints, 3-D look, drag and dock, input method,
-// popup menus, auto-size and the panel's Locked, the button glyph's picture, combo box
-// items) are not listed: a form naming one fails to read with "Property X does not
-// exist" as for any unknown name.
+// popup menus, auto-size and the panel's Locked, the button glyph's picture) are not
+// listed: a form naming one fails to read with "Property X does not exist" as for any
+// unknown name.
 #pragma once
 #include <array>
 #include <utility>

@@ -347,6 +347,7 @@ void TLabelComboBox::DefinePublished(TPublishedProperties& P) {
                    &TLabelComboBox::SetStyle);
   P.AddBoolean("Enabled", this, &TControl::Enabled, &TControl::SetEnabled);
   P.AddClass("Font", [this]() -> TPersistent* { return &FFontProperties; });
+  P.AddClass("Items", [this]() -> TPersistent* { return Items(); });
   published::LabelPosition(P, this);
   P.AddInteger("LabelSpacing", this, &TLabelComboBox::LabelSpacing, &TLabelComboBox::SetLabelSpacing);
   P.AddBoolean("LabelVisible", this, &TLabelComboBox::LabelVisible, &TLabelComboBox::SetLabelVisible);

@@ -332,12 +332,28 @@ void TControl::Resize() {
   if (OnResize && !Destroying()) OnResize(this);
 }
 
+namespace {
+// A press on a control: the form's active control hears of it before the press is handled.
+void SendCancelMode(TControl* pressed) {
+  TCustomForm* form = GetParentForm(pressed);
+  if (form && form->ActiveControl())
+    form->ActiveControl()->Perform(CM_CANCELMODE, 0, reinterpret_cast<LPARAM>(pressed));
+}
+}  // namespace
+
 // Mouse messages of a control; coordinates are in its client area. The inherited
 // (system) handling has already run for windowed controls.
 void TControl::WMMouse(TMessage& m) {
   int x = static_cast<short>(LOWORD(m.LParam));
   int y = static_cast<short>(HIWORD(m.LParam));
   TShiftState s = MouseShiftState(m.WParam);
+  switch (m.Msg) {
+    case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN: case WM_MBUTTONDBLCLK:
+      SendCancelMode(this);
+      break;
+    default: break;
+  }
   switch (m.Msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:

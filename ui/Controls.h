@@ -45,7 +45,8 @@ struct TMessage {
 
 // Framework notifications (sent with Perform, never through the system).
 constexpr UINT CM_BASE = 0xB000;
-constexpr UINT CM_ACTIVATE = CM_BASE + 0, CM_DEACTIVATE = CM_BASE + 1, CM_DIALOGKEY = CM_BASE + 5,
+constexpr UINT CM_ACTIVATE = CM_BASE + 0, CM_DEACTIVATE = CM_BASE + 1, CM_CANCELMODE = CM_BASE + 4,
+               CM_DIALOGKEY = CM_BASE + 5,
                CM_DIALOGCHAR = CM_BASE + 6, CM_FOCUSCHANGED = CM_BASE + 7,
                CM_PARENTFONTCHANGED = CM_BASE + 8, CM_PARENTCOLORCHANGED = CM_BASE + 9,
                CM_FONTCHANGED = CM_BASE + 10, CM_COLORCHANGED = CM_BASE + 11,
@@ -56,6 +57,9 @@ constexpr UINT CM_ACTIVATE = CM_BASE + 0, CM_DEACTIVATE = CM_BASE + 1, CM_DIALOG
                CM_PARENTSHOWHINTCHANGED = CM_BASE + 21, CM_HINTSHOW = CM_BASE + 22,
                CM_WANTSPECIALKEY = CM_BASE + 23, CM_CHILDKEY = CM_BASE + 24;
 constexpr UINT CM_CHANGED = CM_BASE + 55;  // a control's value changed (told to its parent)
+// CM_CANCELMODE: a mouse button went down on a control (LParam: the TControl*); the
+// form's active control hears it first, so that what it holds open for the mouse (a
+// drop-down list) closes when the press is elsewhere. A grid passes it to its editor.
 // Messages reflected to a child's own object, and keyboard messages offered before
 // translation: CN_BASE + the system message.
 constexpr UINT CN_BASE = 0xBC00;

@@ -313,21 +313,42 @@ void TPopupListbox::CreateWnd() {
   ::CallWindowProcW(FDefWndProc, FHandle, WM_SETFOCUS, 0, 0);
 }
 
+// Key press sees the typed text one byte at a time, as a list of the ANSI code page does:
+// a Chinese character comes as its lead byte, then its trail byte.
+// Mended: the search used to take the lead byte alone (typing 灰 searched for half a
+// character and found nothing); a lead byte now waits for its trail byte and the search
+// takes the whole character.
 void TPopupListbox::KeyPress(char& Key) {
   const unsigned char k = static_cast<unsigned char>(Key);
   if (k == 8 || k == 27) {
     FSearchText.clear();
+    FLeadByte = 0;
   } else if (k >= 32) {
-    const DWORD now = TickCount();
-    if (now - FSearchTickCount > 2000) FSearchText.clear();
-    FSearchTickCount = now;
-    if (FSearchText.size() < 32) FSearchText += Key;
-    if (HandleAllocated())
-      ::SendMessageW(FHandle, LB_SELECTSTRING, static_cast<WPARAM>(-1),
-                     reinterpret_cast<LPARAM>(Wide(FSearchText).c_str()));
+    if (FLeadByte != 0) {
+      const char ch[2] = {FLeadByte, Key};
+      FLeadByte = 0;
+      Search(AnsiString(ch, 2));
+    } else if (IsLeadByte(k)) {
+      FLeadByte = Key;
+    } else {
+      Search(AnsiString(1, Key));
+    }
     Key = 0;
   }
   TCustomListBox::KeyPress(Key);
+}
+
+// Appends one whole character (while the text stays within 32 bytes; a text typed more
+// than two seconds after the last key starts anew) and selects the first item that
+// begins with the text.
+void TPopupListbox::Search(const AnsiString& ch) {
+  const DWORD now = TickCount();
+  if (now - FSearchTickCount > 2000) FSearchText.clear();
+  FSearchTickCount = now;
+  if (FSearchText.size() + ch.size() <= 32) FSearchText += ch;
+  if (HandleAllocated())
+    ::SendMessageW(FHandle, LB_SELECTSTRING, static_cast<WPARAM>(-1),
+                   reinterpret_cast<LPARAM>(Wide(FSearchText).c_str()));
 }
 
 void TPopupListbox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
@@ -357,9 +378,17 @@ void TPopupListbox::WndProc(TMessage& m) {
       return;
     }
     case WM_CHAR: {
-      char key = CharToKey(m.WParam);
-      KeyPress(key);
-      if (key == 0) return;
+      // The window is a Unicode one: a Chinese character arrives whole, as one message.
+      // Key press gets its GBK bytes one after the other.
+      const wchar_t w = static_cast<wchar_t>(m.WParam);
+      const AnsiString bytes = m.WParam < 0x80 ? AnsiString(1, static_cast<char>(m.WParam)) : Ansi(&w, 1);
+      bool used = !bytes.empty();
+      for (char b : bytes) {
+        char key = b;
+        KeyPress(key);
+        used = used && key == 0;
+      }
+      if (used) return;
       break;
     }
     default: break;

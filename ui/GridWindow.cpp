@@ -72,6 +72,9 @@ void TCustomGrid::WndProc(TMessage& m) {
       if (WMTimer(m)) return;
       break;
     case WM_CANCELMODE: CancelMode(); break;
+    case CM_CANCELMODE:
+      if (FInplaceEdit) FInplaceEdit->Perform(m.Msg, m.WParam, m.LParam);
+      break;
     case WM_CAPTURECHANGED: WMCaptureChanged(m); break;
     default: break;
   }

@@ -126,7 +126,7 @@ class TPopupListbox : public TCustomListBox {
   bool IntegralHeight() const { return FIntegralHeight; }
   void SetIntegralHeight(bool v) { FIntegralHeight = v; }
   void SetItemHeight(int v) { FItemHeightWanted = v; }
-  // The typed search text (for tests and descendants).
+  // The typed search text (for tests and descendants), whole GBK characters.
   const AnsiString& SearchText() const { return FSearchText; }
   // Milliseconds since start-up; replaceable for tests.
   std::function<DWORD()> TickCount = [] { return ::GetTickCount(); };
@@ -140,8 +140,11 @@ class TPopupListbox : public TCustomListBox {
   void WndProc(TMessage& m) override;
 
  private:
+  void Search(const AnsiString& ch);
+
   AnsiString FSearchText;
   DWORD FSearchTickCount = 0;
+  char FLeadByte = 0;  // the first byte of a double-byte character, waiting for its second
   bool FIntegralHeight = true;
   int FItemHeightWanted = 0;
 };

@@ -278,6 +278,22 @@ TEST(KwDbEditor, LookupListWritesTheChosenKeyOnce) {
   EXPECT_FALSE(f.goods->ControlsDisabled());
 }
 
+// Regression: typing a goods name's first character in the open lookup list searched for
+// its lead byte alone and found nothing; the whole character finds the goods.
+TEST(KwDbEditor, FaultChineseTypeAheadInTheLookupListFoundNothing) {
+  DbEditForm f(true);
+  BindLookup(f);
+  f.bill->Edit();
+  f.Open();
+  f.AltDown();
+  ASSERT_TRUE(f.editor->ListVisible());
+  PostChar(L'橙');
+  EXPECT_EQ(f.editor->DataList()->ItemIndex(), 2);
+  PostKey(VK_RETURN);
+  EXPECT_EQ(f.BillText("GOODSID"), "3");
+  EXPECT_EQ(f.editor->Text(), "橙子");
+}
+
 // Closing the lookup dataset, or names that are empty or unknown, give no field and
 // raise nothing.
 TEST(KwDbEditor, ClosedLookupsAndMissingNamesGiveNoField) {

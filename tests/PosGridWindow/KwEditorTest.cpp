@@ -130,6 +130,31 @@ TEST(KwEditor, FaultDoubleClickChangedAReadOnlyCell) {
   EXPECT_EQ(f.grid->Cell(2, 1), "香蕉");
 }
 
+// Regression: a Chinese character typed in the open list searched for its lead byte
+// alone and found nothing. The whole character is searched, whether the window got it as
+// one character or a program of code page 936 posted its two bytes.
+TEST(KwEditor, FaultChineseTypeAheadSearchedForHalfACharacter) {
+  EditForm f;
+  TkwInplaceEditList* ed = f.OpenPickListCell();
+  ASSERT_NE(ed, nullptr);
+  f.AltDown();
+  ASSERT_TRUE(ed->ListVisible());
+  TPopupListbox* list = ed->PickList();
+  DWORD now = 10000;
+  list->TickCount = [&] { return now; };
+  PostChar(L'橙');
+  EXPECT_EQ(list->SearchText(), "橙");
+  EXPECT_EQ(list->ItemIndex(), 2);
+  now += 2500;
+  ::PostMessageA(KeyTarget(), WM_CHAR, 0xCF, 1);  // 香 in code page 936
+  ::PostMessageA(KeyTarget(), WM_CHAR, 0xE3, 1);
+  Pump();
+  EXPECT_EQ(list->SearchText(), "香");
+  EXPECT_EQ(list->ItemIndex(), 1);
+  PostKey(VK_RETURN);
+  EXPECT_EQ(f.grid->Cell(2, 1), "香蕉");
+}
+
 // Regression: accepting an item from the list wrote a cell the grid said may not be
 // modified.
 TEST(KwEditor, FaultListAcceptChangedAReadOnlyCell) {

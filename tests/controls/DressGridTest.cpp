@@ -15,6 +15,8 @@
 #include "tests/ui/UiTest.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "ui/Dialogs.h"
+#include "ui/ExtCtrls.h"
+#include "ui/Label.h"
 
 using namespace uitest;
 
@@ -411,6 +413,132 @@ TEST(DressGridPickList, BackspaceMovesTheSelectionDownAndKeysSearchTheList) {
   EXPECT_FALSE(ed->ListVisible());
 }
 
+// A Chinese character reaches the list whole, however it was typed: the keyboard's (one
+// message with the character), two bytes posted by a program of the ANSI code page
+// (the system makes them one character before the Unicode window gets it), or the input
+// method's character. Regression: the search took the lead byte alone and found nothing.
+TEST(DressGridPickList, RegressionChineseCharactersSearchTheListWhole) {
+  DressForm f("", "", 3);
+  TStringList* items = f.grid->Columns()->Column(2)->NeedPickList();
+  for (const char* s : {"红色", "灰色", "灰白", "黑色", "白色"}) items->Add(s);
+  f.Show();
+  f.Click(3, 2);
+  PostKey(VK_F2);
+  PostChar(L' ');
+  auto* ed = dynamic_cast<TInplaceDressEdit*>(f.grid->InplaceEditor());
+  ASSERT_TRUE(ed && ed->ListVisible());
+  TPopupListbox* list = ed->PickList();
+  DWORD now = 10000;
+  list->TickCount = [&] { return now; };
+  PostChar(L'灰');
+  EXPECT_EQ(list->SearchText(), "灰");
+  EXPECT_EQ(list->ItemIndex(), 1);
+  now += 500;
+  PostChar(L'白');
+  EXPECT_EQ(list->SearchText(), "灰白");
+  EXPECT_EQ(list->ItemIndex(), 2);
+  now += 2500;  // a new search: 黑 as two bytes of code page 936, lead byte first
+  ::PostMessageA(KeyTarget(), WM_CHAR, 0xBA, 1);
+  ::PostMessageA(KeyTarget(), WM_CHAR, 0xDA, 1);
+  Pump();
+  EXPECT_EQ(list->SearchText(), "黑");
+  EXPECT_EQ(list->ItemIndex(), 3);
+  now += 2500;  // the input method's character: the window makes it a typed one
+  ::PostMessageW(KeyTarget(), WM_IME_CHAR, L'白', 1);
+  Pump();
+  EXPECT_EQ(list->SearchText(), "白");
+  EXPECT_EQ(list->ItemIndex(), 4);
+  EXPECT_TRUE(ed->ListVisible());
+  EXPECT_EQ(ed->Text(), "");  // nothing typed into the editor meanwhile
+  PostKey(VK_RETURN);
+  EXPECT_EQ(ed->Text(), "白色");
+}
+
+// Double-clicks in the editor step through the column's items from the one selected, and
+// a list opened again on a cell with text keeps the selection it had. Regressions: the
+// items were assigned again before the selection was read, so every double-click chose
+// the first item and every list opened on a cell with text had nothing selected.
+TEST(DressGridPickList, RegressionDoubleClicksStepOnAndReopeningKeepsTheSelection) {
+  DressForm f("", "", 3);
+  TStringList* items = f.grid->Columns()->Column(2)->NeedPickList();
+  for (const char* s : {"红色", "黑色", "白色"}) items->Add(s);
+  f.Show();
+  f.Click(3, 2);
+  PostKey(VK_F2);
+  auto* ed = dynamic_cast<TInplaceDressEdit*>(f.grid->InplaceEditor());
+  ASSERT_TRUE(ed && ed->EditStyle() == esPickList);
+  const LPARAM inText = MAKELPARAM(4, ed->Height() / 2);
+  std::string chosen;
+  for (int i = 0; i < 4; ++i) {
+    ::PostMessageW(ed->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, inText);
+    ::PostMessageW(ed->Handle(), WM_LBUTTONUP, 0, inText);
+    ::PostMessageW(ed->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, inText);
+    ::PostMessageW(ed->Handle(), WM_LBUTTONUP, 0, inText);
+    Pump();
+    chosen += ed->Text() + " ";
+  }
+  EXPECT_EQ(chosen, "红色 黑色 白色 红色 ");
+  EXPECT_EQ(f.grid->Cells(3, 2), "红色");
+  PostChar(L' ');  // the text is not empty: the list keeps its selection
+  ASSERT_TRUE(ed->ListVisible());
+  EXPECT_EQ(ed->PickList()->ItemIndex(), 0);
+  PostKey(VK_DOWN);
+  PostKey(VK_DOWN);
+  PostKey(VK_ESCAPE);  // closed without taking 白色
+  EXPECT_EQ(ed->Text(), "红色");
+  PostChar(L' ');
+  ASSERT_TRUE(ed->ListVisible());
+  EXPECT_EQ(ed->PickList()->ItemIndex(), 2);
+  PostKey(VK_RETURN);
+  EXPECT_EQ(ed->Text(), "白色");
+}
+
+// A press on a control that takes no focus (a panel, a label on it) closes the open list
+// without taking an item; a press in the editor's text leaves it open. Regression: the
+// list stayed open over the form until the editor lost the focus.
+TEST(DressGridPickList, RegressionAPressOnAnotherControlClosesTheList) {
+  DressForm f("", "", 3);
+  f.grid->SetHeight(300);
+  auto* panel = new TPanel(f.form.get());
+  panel->SetParent(f.form.get());
+  panel->SetBounds(8, 320, 300, 40);
+  auto* label = new TLabel(f.form.get());
+  label->SetParent(panel);
+  label->SetBounds(200, 10, 60, 16);
+  label->SetCaption("合计：");
+  TStringList* items = f.grid->Columns()->Column(2)->NeedPickList();
+  for (const char* s : {"红色", "黑色", "白色"}) items->Add(s);
+  f.Show();
+  f.Click(3, 2);
+  PostKey(VK_F2);
+  auto* ed = dynamic_cast<TInplaceDressEdit*>(f.grid->InplaceEditor());
+  ASSERT_TRUE(ed);
+  auto press = [](HWND h, int x, int y) {
+    ::PostMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    ::PostMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    Pump();
+  };
+  std::string seen;
+  auto open = [&] {
+    PostChar(L' ');
+    PostKey(VK_DOWN);
+    seen += ed->ListVisible() ? "open " : "closed ";
+  };
+  open();
+  press(panel->Handle(), 20, 20);
+  seen += ed->ListVisible() ? "open " : "closed ";
+  open();
+  press(panel->Handle(), 210, 18);  // on the label
+  seen += ed->ListVisible() ? "open " : "closed ";
+  open();
+  press(ed->Handle(), 4, ed->Height() / 2);
+  seen += ed->ListVisible() ? "open" : "closed";
+  EXPECT_EQ(seen, "open closed open closed open open");
+  EXPECT_EQ(ed->Text(), "");  // nothing taken
+  EXPECT_EQ(::GetFocus(), ed->Handle());
+  PostKey(VK_ESCAPE);
+}
+
 // Regression: the list of a cell at the edge of the screen went past it, out of the
 // mouse's reach; it is kept on the work area of the editor's monitor.
 TEST(DressGridPickList, RegressionAListAtTheScreensEdgeStaysOnTheWorkArea) {
@@ -488,6 +616,31 @@ TEST(DressGridFind, CtrlShiftFAndPlainFDoNotOpenIt) {
   { HeldKey ctrl(VK_CONTROL); HeldKey shift(VK_SHIFT); PostKey('F'); }
   Pump();
   EXPECT_FALSE(opened);
+}
+
+// Regression: the key was also compared with 'f', the virtual key of NumPad 6, so
+// Ctrl+NumPad6 opened the find window, on the grid and in its editor.
+TEST(DressGridFind, RegressionCtrlNumPad6DoesNotOpenIt) {
+  DressForm f("", "", 3);
+  f.grid->EnableSearch = true;
+  f.Show();
+  f.Click(2, 2);
+  std::string opened;
+  auto tryKey = [&](WORD vk) {
+    RunLater([&] {
+      const bool shown = f.grid->FindWindow()->Visible();
+      opened += shown ? "opened " : "not ";
+      if (shown) f.grid->FindWindow()->Close();
+    });
+    { HeldKey ctrl(VK_CONTROL); PostKey(vk); }
+    Pump();
+  };
+  tryKey(VK_NUMPAD6);
+  PostKey(VK_F2);
+  ASSERT_TRUE(f.grid->EditorMode());
+  tryKey(VK_NUMPAD6);
+  tryKey('F');
+  EXPECT_EQ(opened, "not not opened ");
 }
 
 TEST(DressGridFind, RegressionNoFieldChosenScansNothingAndSaysNotFound) {

@@ -4,6 +4,9 @@
 // (docs/formats/component-stream.md), not by the writer.
 #include "tests/controls/ControlTestUtil.h"
 
+#include <algorithm>
+
+#include "controls/AlignGrid.h"
 #include "controls/QevComponets.h"
 #include "controls/ShadowPanel.h"
 #include "controls/basiccom.h"
@@ -173,7 +176,7 @@ TEST(PublishedControls, ListsInDeclarationOrder) {
   EXPECT_EQ(PublishedNames(*h.Make<TLabelComboBox>("c")),
             (V{"IsConditionType", "ShowCustomCaption", "CustomCaptionNo", "Sonnum", "FrameWork", "FindField",
                "ShowField", "KeyField", "keyValue", "BasicType", "Anchors", "Caption", "CharCase", "Color",
-               "Style", "Enabled", "Font", "LabelPosition", "LabelSpacing", "LabelVisible", "MaxLength",
+               "Style", "Enabled", "Font", "Items", "LabelPosition", "LabelSpacing", "LabelVisible", "MaxLength",
                "ParentColor", "ParentFont", "ParentShowHint", "ShowHint", "TabOrder", "TabStop", "Text",
                "Visible"}));
   EXPECT_EQ(PublishedNames(*h.Make<TLabelLabel>("t")),
@@ -189,6 +192,45 @@ TEST(PublishedControls, ListsInDeclarationOrder) {
                "FrameWork"}));
   TRuxEdit inner(nullptr);
   EXPECT_EQ(PublishedNames(inner), (V{"PasswordChar", "DataType", "MaxValue", "MinValue"}));
+}
+
+// The combo box's items and the aligned grid's fixed colour are in the form resource: the
+// items as the list "Items.Strings" right after the font (none when there are none), the
+// colour after Editable and only off its default, the button face.
+TEST(PublishedControls, ComboBoxItemsAndGridFixedColourGoThroughTheStream) {
+  Host h;
+  auto* combo = h.Make<TLabelComboBox>("cbbCardType");
+  EXPECT_EQ(Written(combo).find("Items"), std::string::npos);
+  for (const char* s : {"金卡", "银卡", "普通卡"}) combo->Items()->Add(s);
+  const std::string image = Written(combo);
+  const std::string items =
+      Image().Prop("Items.Strings").Byte(0x01).String("金卡").String("银卡").String("普通卡").End().s;
+  const size_t at = image.find(items);
+  ASSERT_NE(at, std::string::npos);
+  EXPECT_LT(image.find("Font.Style"), at);
+  EXPECT_EQ(image.find(Image().Prop("LabelPosition").s), at + items.size());
+  Host other;
+  auto* back = other.Make<TLabelComboBox>("x");
+  ReadInto(image, back);
+  ASSERT_EQ(back->Items()->Count(), 3);
+  EXPECT_EQ(back->Items()->Strings(0) + back->Items()->Strings(1) + back->Items()->Strings(2), "金卡银卡普通卡");
+  EXPECT_EQ(Written(back), image);
+
+  TAlignGrid grid(nullptr);
+  grid.SetName("grdPd");
+  const std::vector<std::string> names = PublishedNames(grid);
+  const auto editable = std::find(names.begin(), names.end(), "Editable");
+  ASSERT_TRUE(editable != names.end() && editable + 2 < names.end());
+  EXPECT_EQ(editable[1], "FixedColor");
+  EXPECT_EQ(editable[2], "ShowCellHints");
+  EXPECT_EQ(Written(&grid).find("FixedColor"), std::string::npos);
+  grid.SetFixedColor(static_cast<TColor>(0x00E0E0E0));
+  const std::string gridImage = Written(&grid);
+  EXPECT_NE(gridImage.find(Image().Prop("FixedColor").Int32(0x00E0E0E0).s), std::string::npos);
+  TAlignGrid gridBack(nullptr);
+  ReadInto(gridImage, &gridBack);
+  EXPECT_EQ(gridBack.FixedColor(), static_cast<TColor>(0x00E0E0E0));
+  EXPECT_EQ(gridBack.CellColor(0, 0), static_cast<TColor>(0x00E0E0E0));  // fixed cells take it
 }
 
 TEST(PublishedControls, LabelledButtonEditWritesItsImage) {
