@@ -67,7 +67,9 @@ class FakeGrid : public IkwColumnsGrid {
   void ColumnChanged(TkwColumn* column) override { Log.push_back("changed " + std::string(column->FieldName())); }
   void ColumnsChanged() override { Log.push_back("relaid"); }
   TkwColumn* SelectedColumn() override { return Selected; }
-  void MoveSelection(int delta) override { Log.push_back("move " + std::to_string(delta)); }
+  void MoveSelection(TkwColumn* from, int delta) override {
+    Log.push_back("move " + std::to_string(delta) + " from " + std::string(from->FieldName()));
+  }
   void GetFooterDisplayText(TkwColumn* column, AnsiString& text) override {
     if (FooterHook) text = "[" + text + "]";
   }

@@ -3,6 +3,7 @@
 
 #include "ColumnsFixture.h"
 #include "db/DataSet.h"
+#include "db/FieldClasses.h"
 #include "tests/support/ErrorText.h"
 
 using kwtest::FakeGrid;
@@ -232,6 +233,61 @@ TEST(ColumnText, CustomSortAndNoLookupWithoutALookupSource) {
   EXPECT_FALSE(qty->IsLookupColumn());
   EXPECT_FALSE(qty->LookupLocate(Variant(1)));
   EXPECT_EQ(qty->CompareBlankRows(0, 1, 1), INT_MAX);
+}
+
+// A grid whose display-text hook marks what it got: <text>; it keeps every text it was
+// handed.
+struct HookGrid : FakeGrid {
+  void DoGetDisplayText(TkwColumn*, AnsiString& text, int) override {
+    Handed.push_back(std::string(text));
+    text = "<" + text + ">";
+  }
+  std::vector<std::string> Handed;
+};
+
+// The dataset's texts of the second goods (梨, 3, 2.25) with a currency PRICE, a QTY
+// with its own display format and a NAME with a text handler.
+struct FormattedGoods : HookGrid {
+  FormattedGoods() {
+    dynamic_cast<TFloatField*>(DataSet->FieldByName("PRICE"))->SetCurrency(true);
+    dynamic_cast<TFloatField*>(DataSet->FieldByName("QTY"))->SetDisplayFormat("0.0件");
+    DataSet->FieldByName("NAME")->OnGetText = [](TField* f, AnsiString& text, bool) { text = "品:" + f->AsString(); };
+    for (const char* n : {"ID", "NAME", "QTY", "PRICE"}) Columns->Add()->SetFieldName(n);
+    Load();
+    DataSet->SetRecNo(2);
+  }
+  std::string FieldText(const char* name) { return std::string(DataSet->FieldByName(name)->DisplayText()); }
+  std::string Cell(const char* name) { return std::string(Columns->FindColumnByFieldName(name)->CellDisplayText(1)); }
+};
+
+// Regression: a cell showed the value's plain text ("2.25" for a currency of ￥2.25),
+// and a text the controller keeps went through the grid's hook twice, the second time
+// on the hook's own output.
+TEST(ColumnCellText, FaultCellsShowTheFieldsDisplayTextThroughTheHookOnce) {
+  FormattedGoods g;
+  EXPECT_NE(g.FieldText("PRICE").find("2.25"), std::string::npos);
+  EXPECT_NE(g.FieldText("PRICE"), "2.25");  // the currency format
+  EXPECT_EQ(g.FieldText("QTY"), "3.0件");
+  EXPECT_EQ(g.FieldText("NAME"), "品:梨");
+  for (const char* n : {"ID", "NAME", "QTY", "PRICE"}) EXPECT_EQ(g.Cell(n), "<" + g.FieldText(n) + ">") << n;
+  // The hook had each field's text, once per cell.
+  const std::vector<std::string> fieldTexts{"2", g.FieldText("NAME"), g.FieldText("QTY"), g.FieldText("PRICE")};
+  EXPECT_EQ(g.Handed, fieldTexts);
+  // A kept text keeps the hook's result: painted again, only the plain ID asks it again.
+  g.Handed.clear();
+  for (const char* n : {"ID", "NAME", "QTY", "PRICE"}) EXPECT_EQ(g.Cell(n), "<" + g.FieldText(n) + ">") << n;
+  EXPECT_EQ(g.Handed, std::vector<std::string>{"2"});
+}
+
+// The column's own display format and the hook, on a text the controller does not keep.
+TEST(ColumnCellText, ColumnFormatOnAPlainNumberThenTheHook) {
+  HookGrid g;
+  for (const char* n : {"ID", "NAME", "QTY", "PRICE"}) g.Columns->Add()->SetFieldName(n);
+  g.Load();
+  TkwColumn* price = g.Columns->FindColumnByFieldName("PRICE");
+  price->SetDisplayFormat("0.000");
+  EXPECT_EQ(price->CellDisplayText(1), "<2.250>");
+  EXPECT_EQ(g.Handed, std::vector<std::string>{"2.250"});
 }
 
 }  // namespace

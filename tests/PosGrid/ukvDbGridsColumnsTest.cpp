@@ -176,7 +176,7 @@ TEST(Column, ExpandedIsTheOptionAndMovesASelectionItHid) {
   EXPECT_TRUE(p->Has(gcoExpanded));
   EXPECT_TRUE(child->Shown());
   EXPECT_FALSE(p->Shown());  // an expanded column is shown by its children
-  EXPECT_EQ(g.TakeLog(), "relaid; move 1");
+  EXPECT_EQ(g.TakeLog(), "relaid; move 1 from ID");
   p->SetExpanded(false);
   EXPECT_FALSE(p->Has(gcoExpanded));
   EXPECT_EQ(g.TakeLog(), "relaid");  // the selected column came back: no move

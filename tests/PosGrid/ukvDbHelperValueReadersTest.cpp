@@ -14,16 +14,17 @@ using kvtest::Row6;
 
 namespace {
 
-// A column whose text is its record's ID and NAME as the controller's reader gives them.
+// A column whose text is its record's ID as the controller's reader gives it and the
+// stored NAME.
 struct ReaderColumn : IkwColumn {
   explicit ReaderColumn(TkvCustomDbDataController* c) : C(c) {}
   bool HasValueExpression() override { return false; }
   Variant EvaluateValueExpression(int) override { return Variant::Null(); }
   bool NeedCustomDisplayText() override { return true; }
-  AnsiString GetDisplayText(int recordIndex, const Variant& value) override {
+  AnsiString GetDisplayText(int recordIndex, const AnsiString& storedText) override {
     auto reader = C->DisplayTextReader();
     Placed = reader->GetRecordIndex();
-    return VarToStr(reader->GetValue(Id)) + ":" + VarToStr(value);
+    return VarToStr(reader->GetValue(Id)) + ":" + storedText;
   }
   TkvCustomDbDataController* C;
   TkvDbField* Id = nullptr;

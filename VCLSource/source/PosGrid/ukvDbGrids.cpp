@@ -14,6 +14,7 @@
 #include "VCLSource/source/PosGrid/ukvExpressionCalculator.h"
 #include "db/DataSet.h"
 #include "rtl/ComponentStreaming.h"
+#include "ui/GdiScopes.h"
 #include "ui/ImgList.h"
 #include "ui/WinApi.h"
 
@@ -406,3 +407,59 @@ int TkwDbGridColumnsHost::CompareBlankRows(TkwColumn* column, int record1, int r
   return FGrid.CompareBlankRows(record1, record2, direction, column);
 }
 void TkwDbGridColumnsHost::RecordChanged(TField* field) { FGrid.RecordChanged(field); }
+
+// Mended: these hooks were left to the interface's defaults, so a column's default font
+// was always the plain font and never the grid's, a field's FocusControl, a dataset
+// entering or leaving edit mode, a default column's new width and the expanding or
+// collapsing of the selected column reached nothing, and the input-method settings of
+// the grid were none.
+const TkwGridFont* TkwDbGridColumnsHost::Font() { return &FGrid.ColumnsFont(); }
+TImeMode TkwDbGridColumnsHost::ImeMode() { return FGrid.ImeMode(); }
+AnsiString TkwDbGridColumnsHost::ImeName() { return FGrid.ImeName(); }
+
+bool TkwDbGridColumnsHost::WriteWidthToField(TkwColumn* column, int width) {
+  TField* field = column->BoundField();
+  if (!field || !FGrid.HandleAllocated() || FGrid.Destroying()) return false;
+  const TkwGridFont* f = column->Font();
+  TFont font;
+  font.SetName(f->Name());
+  font.SetHeight(f->Height());
+  font.SetStyle(TFontStyles::FromBits(f->Style()));
+  font.SetCharset(f->Charset());
+  TEXTMETRICW tm{};
+  {
+    const ui_win::WindowDC dc(FGrid.Handle());
+    const ui_win::Selected selected(dc.dc(), font.Handle());
+    if (!::GetTextMetricsW(dc.dc(), &tm)) return false;
+  }
+  if (tm.tmAveCharWidth <= 0) return false;
+  const int ave = static_cast<int>(tm.tmAveCharWidth), overhang = static_cast<int>(tm.tmOverhang);
+  field->SetDisplayWidth(std::max(0, (width + ave / 2 - overhang - 3) / ave));
+  return false;
+}
+
+void TkwDbGridColumnsHost::MoveSelection(TkwColumn* from, int delta) {
+  if (FGrid.Destroying() || !FGrid.FColumns || !from || from->Collection() != FGrid.FColumns.get()) return;
+  FGrid.SelectColumn(FGrid.DataToRawColumn(from->Index()) + delta, delta);
+}
+
+bool TkwDbGridColumnsHost::FocusField(TField* field) {
+  if (!field || FGrid.Destroying() || !FGrid.FColumns) return false;
+  TkwDBGridColumns& columns = *FGrid.FColumns;
+  for (int i = 0; i < columns.Count(); ++i) {
+    TkwColumn* c = columns.Items(i);
+    if (!c->Shown() || c->Field() != field) continue;
+    FGrid.SelectColumn(FGrid.DataToRawColumn(i), 0);
+    break;
+  }
+  return FGrid.SelectedField() == field && FGrid.AcquireFocus();
+}
+
+void TkwDbGridColumnsHost::ShowEditor() {
+  if (!FGrid.Destroying()) FGrid.ShowEditor();
+}
+
+void TkwDbGridColumnsHost::EditingChanged() {
+  if (FGrid.Destroying() || !FGrid.HandleAllocated() || !HasGridOption(FGrid.Options(), dgIndicator)) return;
+  if (FGrid.IndicatorOffset() > 0 && FGrid.Row() >= FGrid.TitleOffset()) FGrid.InvalidateCell(0, FGrid.Row());
+}

@@ -99,6 +99,15 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   TkwDBGridOptions Options() const { return FOptions; }
   bool ReadOnly() const { return FReadOnly; }
   TkwGridFont* TitleFont();
+  // The grid's Font as its columns take it (their default font), brought up to date
+  // with Font at every read.
+  const TkwGridFont& ColumnsFont();
+  // The input-method settings the grid holds for its columns (their defaults). The
+  // framework sets no input method on a window: the values are kept, nothing more.
+  TImeMode ImeMode() const { return FImeMode; }
+  void SetImeMode(TImeMode v) { FImeMode = v; }
+  const AnsiString& ImeName() const { return FImeName; }
+  void SetImeName(const AnsiString& v) { FImeName = v; }
   bool DefaultDrawing() const { return FDefaultDrawing; }
   void SetDefaultDrawing(bool v) { FDefaultDrawing = v; }
   TColor HighlightColor() const { return FHighlightColor; }
@@ -481,4 +490,7 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   int FDialogListLock = 0;
   int FDialogListsPostponed = 0;  // refreshes asked for under the lock
   bool FSelfChangingTitleFont = false;
+  TkwGridFont FColumnsFont;
+  TImeMode FImeMode = imDontCare;
+  AnsiString FImeName;
 };

@@ -245,6 +245,18 @@ AnsiString TkwColumn::GetDisplayText(const AnsiString& defaultText, int recordIn
   return text;
 }
 
+// Mended: the grid painted the controller's text passed through the hooks once more, so
+// a stored text went through them twice, the second time on their own output.
+AnsiString TkwColumn::CellDisplayText(int recordIndex) {
+  IkwColumnsGrid* g = Grid();
+  TkvCustomDbDataController* dc = g ? g->DataController() : nullptr;
+  if (!dc || !FDbField || FDbField->Index() < 0) return AnsiString();
+  AnsiString text;
+  dc->GetDisplayText(recordIndex, FDbField->Index(), text);
+  if (FDbField->ValueDef() && FDbField->StoresText()) return text;
+  return GetDisplayText(text, recordIndex);
+}
+
 bool TkwColumn::UseCustomDisplayText() {
   return IsLookupColumn() || Has(gcoHideContent) || !FDisplayFormat.empty() || Has(gcoCustomText) ||
          FValueTree != nullptr;

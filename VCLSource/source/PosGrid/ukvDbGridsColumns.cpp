@@ -333,7 +333,9 @@ int TkwColumn::Width() const {
   return IsAssigned(cvWidth) ? FWidth : DefaultWidth();
 }
 void TkwColumn::SetWidth(int v) {
-  if (!FStored && FField) {
+  // Only a width that changes is written to the field: each write is a layout change of
+  // the field's dataset.
+  if (!FStored && FField && v != Width()) {
     if (IkwColumnsGrid* g = Grid(); g && g->WriteWidthToField(this, v)) return;
   }
   if (IsAssigned(cvWidth) && v == FWidth) return;
@@ -422,7 +424,7 @@ void TkwColumn::SetExpanded(bool v) {
   Assigned(cvExpanded);
   SetOption(gcoExpanded, v);
   Relayout();
-  if (g && !g->InBeginUpdate() && wasShown && !selected->Shown()) g->MoveSelection(v ? 1 : -1);
+  if (g && !g->InBeginUpdate() && wasShown && !selected->Shown()) g->MoveSelection(selected, v ? 1 : -1);
 }
 
 void TkwColumn::SetColumnOptions(TkwColumnOptions v) {
@@ -742,6 +744,10 @@ void TkwDBGridColumns::ReadReboundFields() {
 
 void TkwDBGridColumns::CompileFooters() {
   for (int i = 0; i < Count(); ++i) Items(i)->CompileFooter();
+}
+
+void TkwDBGridColumns::RefreshDefaultFonts() {
+  for (int i = 0; i < Count(); ++i) Items(i)->RefreshDefaultFont();
 }
 
 TkwColumn* TkwDBGridColumns::FindColumnByFieldName(std::string_view name) const {

@@ -210,6 +210,11 @@ class TkwColumn : public TkwInterfaceCollectionItem, public IkwColumn {
   // The text shown for the record's value; defaultText is the stored display text. A value
   // formula that cannot be worked out for the record gives an empty text.
   AnsiString GetDisplayText(const AnsiString& defaultText, int recordIndex);
+  // The text of the column's cell at the record (what the grid paints): the field
+  // item's display text, through the column's hooks once. A stored text had them when it
+  // was read (and keeps their result until the texts are read again); any other text
+  // gets them here. Empty without a field item.
+  AnsiString CellDisplayText(int recordIndex);
   const AnsiString& FooterText() const { return FFooterText; }
   void SetFooterText(const AnsiString& v) { FFooterText = v; }
   // A FooterText "$(formula)" of more than 3 bytes is compiled; other texts stay plain.
@@ -237,8 +242,8 @@ class TkwColumn : public TkwInterfaceCollectionItem, public IkwColumn {
   // --- IkwColumn ---------------------------------------------------------------------------------
   int CompareBlankRows(int record1, int record2, int direction) override;
   IkwColumnTitle* GetTitle() override { return FTitle.get(); }
-  AnsiString GetDisplayText(int recordIndex, const Variant& value) override {
-    return GetDisplayText(VarToStr(value), recordIndex);
+  AnsiString GetDisplayText(int recordIndex, const AnsiString& storedText) override {
+    return GetDisplayText(storedText, recordIndex);
   }
   bool NeedCustomSort() override;
   IkwField* GetField() override;
@@ -322,6 +327,9 @@ class TkwDBGridColumns : public TCollection {
   // One customised column per dataset field, in field order (cleared without a dataset).
   void RebuildColumns();
   void CompileFooters();
+  // Every column whose font is not its own takes the grid's font again (no notice: the
+  // grid lays itself out once afterwards).
+  void RefreshDefaultFonts();
   // The first column whose FieldName (Name) equals name, ASCII case-insensitively.
   TkwColumn* FindColumnByFieldName(std::string_view name) const;
   TkwColumn* FindColumnByName(std::string_view name) const;

@@ -105,13 +105,16 @@ class IkwColumnsGrid {
   // The collection's change notices: one column changed, or all of them (relayout).
   virtual void ColumnChanged(TkwColumn* column) {}
   virtual void ColumnsChanged() {}
-  // A default column's width in pixels becomes its field's display width in characters
-  // of the column font; false when the grid does not do that (the width is then kept).
+  // A default column's width in pixels is written to its field's display width in
+  // characters of the column font; true when the width then lives in the field alone
+  // (the column does not keep it).
   virtual bool WriteWidthToField(TkwColumn* column, int width) { return false; }
-  // The grid's selected column, and moving the selection by columns (an expanded or
-  // collapsed column that hid the selected one moves it right or left).
+  // The grid's selected column, and moving the selection off a column no longer shown
+  // (an expanded or collapsed column hid it): to the first column shown after it (delta
+  // 1) or before it (-1). The layout that hid it may have moved the grid's current
+  // column already; the move starts from the column that was selected.
   virtual TkwColumn* SelectedColumn() { return nullptr; }
-  virtual void MoveSelection(int delta) {}
+  virtual void MoveSelection(TkwColumn* from, int delta) {}
   virtual void InvalidateGrid() {}
 
   // --- events of the grid --------------------------------------------------------------------

@@ -131,6 +131,10 @@ void TkwCustomDBGrid::RunLayout() {
     ~Unlock() { --lock; }
   } unlock{FLayoutLock};
 
+  // Mended: the fixed counts set again below put the current column back on the first
+  // one at every layout (a column expanded elsewhere, a width, a title changed); the
+  // current column is kept wherever it is still shown.
+  const int keptCol = Col();
   FIndicatorOffset = HasGridOption(FOptions, dgIndicator) ? 1 : 0;
   FDataLink->ClearMapping();
   if (FDataLink->Active()) DefineFieldMap();
@@ -163,6 +167,8 @@ void TkwCustomDBGrid::RunLayout() {
   UpdateRowCount();
   UpdateScrollBars();
   SetColumnAttributes();
+  if (keptCol != Col() && keptCol >= FixedCols() && keptCol < ColCount() && ColWidths(keptCol) >= 0)
+    TCustomGrid::MoveCurrent(keptCol, Row(), true, false);
   // The current column is never one that is not shown (an expanded parent, a hidden
   // column): it moves to the first shown one.
   if (Col() >= FixedCols() && Col() < ColCount() && ColWidths(Col()) < 0)

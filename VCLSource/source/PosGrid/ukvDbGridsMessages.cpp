@@ -25,8 +25,6 @@ void TkwCustomDBGrid::WMSetFocus(TMessage& m) {
   editor->Invalidate();
 }
 
-// The columns' default font is the library's plain font, not the grid's: a new grid font
-// changes no column; the grid is laid out once for it.
 void TkwCustomDBGrid::WMSetCursor(TMessage& m) {
   if (HasState(csDesigning) && FColumns->State() == TkwDBGridColumns::csDefault && !FDataLink->Active()) {
     ::SetCursor(::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
@@ -36,10 +34,24 @@ void TkwCustomDBGrid::WMSetCursor(TMessage& m) {
   TkwCustomGrid::WMSetCursor(m);
 }
 
+const TkwGridFont& TkwCustomDBGrid::ColumnsFont() {
+  TFont* f = Font();
+  FColumnsFont.SetName(f->Name());
+  FColumnsFont.SetHeight(f->Height());
+  FColumnsFont.SetStyle(static_cast<uint8_t>(f->Style().Bits()));
+  FColumnsFont.SetColor(f->Color());
+  FColumnsFont.SetCharset(f->Charset());
+  return FColumnsFont;
+}
+
+// The columns' default font is the grid's: every column without a font of its own takes
+// the new one, and the grid is laid out once for them all.
 void TkwCustomDBGrid::CMFontChanged(TMessage& m) {
   FIndicatorFont = nullptr;  // a new font may have the old one's handle: measured again
   TkwCustomGrid::WndProc(m);
-  if (!HandleAllocated() || Destroying()) return;  // the window's creation lays it out
+  if (Destroying() || !FColumns) return;
+  FColumns->RefreshDefaultFonts();
+  if (!HandleAllocated()) return;  // the window's creation lays it out
   BeginLayout();
   TkvFinally end([this] { EndLayout(); });
 }

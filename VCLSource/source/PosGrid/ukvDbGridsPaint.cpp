@@ -177,11 +177,7 @@ void TkwCustomDBGrid::DrawDataCell(int ACol, int ARow, const TRect& ARect, TGrid
   args.Column = column;
   args.State = AState;
   if (column->ButtonStyle() == gcbsCheckBox) return DrawCheckBoxCell(args);
-  if (c && dataRow >= 0 && column->DbField()) {
-    const int record = c->GetRowRecordIndex(dataRow);
-    c->GetDisplayText(record, column->DbField()->Index(), args.DisplayText);
-    args.DisplayText = column->GetDisplayText(args.DisplayText, record);
-  }
+  if (c && dataRow >= 0 && column->DbField()) args.DisplayText = column->CellDisplayText(c->GetRowRecordIndex(dataRow));
   if (OnDrawColumnCell && dataRow >= 0) {
     cv->FillRect(ARect);
     DrawColumnCell(args);

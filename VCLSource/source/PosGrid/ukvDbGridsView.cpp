@@ -90,9 +90,7 @@ AnsiString TkwCustomDbGridView::GetDisplayText(TField* Field) {
   if (n == 0 || RecNo() > n || !Field) return AnsiString();
   TkwColumn* c = DbGrid() ? DbGrid()->FindColumnByFieldName(Field->FieldName()) : nullptr;
   if (!c || !c->DbField()) return AnsiString();
-  AnsiString text;
-  FDataController->GetDisplayText(FDataController->GetRowRecordIndex(RecNo() - 1), c->DbField()->Index(), text);
-  return text;
+  return c->CellDisplayText(FDataController->GetRowRecordIndex(RecNo() - 1));
 }
 
 Variant TkwCustomDbGridView::GetValue(TkvDbField* Field) {
@@ -103,11 +101,14 @@ Variant TkwCustomDbGridView::GetValue(TkvDbField* Field) {
   return v;
 }
 
+// A column's field item reads the text its cell shows (the same text the grid paints).
 AnsiString TkwCustomDbGridView::GetDisplayText(TkvDbField* Field) {
   const int n = RowCount();
   if (n == 0 || RecNo() > n || !Field) return AnsiString();
+  const int record = FDataController->GetRowRecordIndex(RecNo() - 1);
+  if (auto* c = dynamic_cast<TkwColumn*>(Field->Column()); c && c->DbField() == Field) return c->CellDisplayText(record);
   AnsiString text;
-  FDataController->GetDisplayText(FDataController->GetRowRecordIndex(RecNo() - 1), Field->Index(), text);
+  FDataController->GetDisplayText(record, Field->Index(), text);
   return text;
 }
 

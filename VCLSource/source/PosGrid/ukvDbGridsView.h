@@ -60,7 +60,8 @@ class TkwCustomDbGridView : public TkwCustomGridView, public IkwCustomDbGridView
   // -1 without rows or when RecNo lies past the last row.
   int CurrentRecordIndex() override;
   // The value and text of the current row: of the column bound to a dataset field, or
-  // of a field item of the controller. Null and '' past the last row.
+  // of a field item of the controller. Null and '' past the last row. A column's text is
+  // the text its cell shows (TkwColumn::CellDisplayText).
   Variant GetValue(TField* Field);
   AnsiString GetDisplayText(TField* Field);
   Variant GetValue(TkvDbField* Field) override;

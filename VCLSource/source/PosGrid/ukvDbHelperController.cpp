@@ -129,9 +129,9 @@ void TkvDbField::RemakeValueDef() {
     TkvCustomDbDataController* c = Controller();
     // The column reads the record's other values through the controller's reader.
     TkvReaderPlacement placed(*c->FDisplayTextReader, recordIndex);
-    Variant v;
-    c->GetFieldValue(recordIndex, this, v);
-    text = FColumn->GetDisplayText(recordIndex, v);
+    // Mended: the column starts from the stored text (the field's display text: its
+    // DisplayFormat, currency, edit mask, OnGetText), not from the value's plain text.
+    text = FColumn->GetDisplayText(recordIndex, text);
   };
 }
 

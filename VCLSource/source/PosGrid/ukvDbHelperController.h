@@ -98,8 +98,9 @@ class IkwColumn {
   // The value of the column's formula for the record; raises on failure.
   virtual Variant EvaluateValueExpression(int recordIndex) = 0;
   virtual bool NeedCustomDisplayText() { return false; }
-  // The text of the record's value as the column shows it.
-  virtual AnsiString GetDisplayText(int recordIndex, const Variant& value) { return VarToStr(value); }
+  // The text the column shows for the record; storedText is the field's display text as
+  // the controller stores it (the dataset field's DisplayText when it was read).
+  virtual AnsiString GetDisplayText(int recordIndex, const AnsiString& storedText) { return storedText; }
   // The grid column's side (the grid's columns answer these; MaxInt: no opinion).
   virtual int CompareBlankRows(int record1, int record2, int direction) { return 0x7FFFFFFF; }
   virtual IkwColumnTitle* GetTitle() { return nullptr; }
