@@ -164,7 +164,7 @@ void TkwCustomDBGrid::DrawTitleCell(int ACol, int ARow, const TRect& ARect, TGri
 
   TkwColumnTitle* title = unit->Title();
   cv->Brush()->SetColor(title->Color() == kwcolor::BtnFace ? FixedColor() : title->Color());
-  UseTitleFont(Canvas(), *TitleFont(), *title);
+  UseTitleFont(cv, *TitleFont(), *title);
   AnsiString caption = title->Caption();
   if (OnGetDisplayTitleText) OnGetDisplayTitleText(this, unit, caption);
   // Mended: a left-justified title was drawn centred; every title keeps its own alignment.
