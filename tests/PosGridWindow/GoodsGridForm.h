@@ -68,8 +68,11 @@ struct GoodsGridForm {
     grid->SetBounds(4, 4, width, height);
     grid->SetOptions(grid->Options() | GridOption(dgFooter) | GridOption(dgMultiSelect) |
                      GridOption(dgConfirmDelete) | GridOption(dgTwoColor));
+    grid->SetRowColors(static_cast<TColor>(0xFFFFFF), static_cast<TColor>(0xF7F7F7));
     TkwColumn* goods = Add(nullptr, "商品", nullptr, 0);
     TkwColumn* money = Add(nullptr, "金额", nullptr, 0);
+    goods->Title()->SetAlignment(taCenter);
+    money->Title()->SetAlignment(taCenter);
     id = Add("ID", "编号", goods, 64);
     name = Add("NAME", "名称", goods, 150);
     price = Add("PRICE", "单价", money, 80);

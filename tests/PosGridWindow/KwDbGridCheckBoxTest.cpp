@@ -67,6 +67,7 @@ struct CheckGrid {
     pass->SetButtonStyle(gcbsCheckBox);
     add("QTY", "数量", 70);
     grid->SetMinRowCount(7);
+    grid->SetRowColors(static_cast<TColor>(0xFFFFFF), static_cast<TColor>(0xF7F7F7));  // two-colour rows
     grid->SetDataSource(source.get());
     form->Show();
     Settle();

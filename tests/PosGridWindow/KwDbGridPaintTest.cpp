@@ -1,8 +1,14 @@
 // The data-aware grid's painting: row numbers and the indicator title, two-level titles
-// merged over their columns, the sort mark, two-colour rows and the footer's totals;
-// and a picture of it for the docs.
+// merged over their columns and aligned as each title says, the raised edges of fixed
+// cells, the focus rectangle, the sort mark, two-colour rows and the footer's totals in
+// the title font; and a picture of it for the docs.
+#include <cstdlib>
+#include <utility>
+#include <vector>
+
 #include "KwDbGridTestSupport.h"
 #include "tests/support/Screenshot.h"
+#include "ui/Edit.h"
 #include "ui/ImgList.h"
 
 using namespace kwtest;
@@ -24,6 +30,8 @@ void TwoLevelColumns(TkwCustomDBGrid* g) {
   };
   TkwColumn* goods = add(nullptr, "商品", nullptr, 0);
   TkwColumn* money = add(nullptr, "金额", nullptr, 0);
+  goods->Title()->SetAlignment(taCenter);
+  money->Title()->SetAlignment(taCenter);
   add("ID", "编号", goods, 50);
   add("NAME", "名称", goods, 110);
   TkwColumn* qty = add("QTY", "数量", money, 70);
@@ -36,6 +44,51 @@ void TwoLevelColumns(TkwCustomDBGrid* g) {
 
 uint32_t Pixel(TBitmap& shot, int x, int y) { return shot.PixelRGB(x, y); }
 
+// The four goods columns, 80 pixels each, with their titles aligned as given.
+void PlainColumns(TkwCustomDBGrid* g, TAlignment idTitle = taLeftJustify, TAlignment nameTitle = taLeftJustify,
+                  TAlignment qtyTitle = taLeftJustify) {
+  const struct {
+    const char* field;
+    const char* caption;
+    TAlignment title;
+  } columns[] = {{"ID", "编号", idTitle}, {"NAME", "名称", nameTitle}, {"QTY", "数量", qtyTitle}, {"PRICE", "单价", taLeftJustify}};
+  for (const auto& c : columns) {
+    TkwColumn* column = g->Columns()->Add();
+    column->SetFieldName(c.field);
+    column->Title()->SetCaption(c.caption);
+    column->Title()->SetAlignment(c.title);
+    column->SetWidth(80);
+  }
+}
+
+// The grid painted afresh.
+void Shot(TkwCustomDBGrid* g, TBitmap& shot) {
+  g->Invalidate();
+  ::UpdateWindow(g->Handle());
+  RenderControl(g, shot, false);
+}
+
+// The x of the first and the last pixel in a rectangle whose colour is not the given
+// one; -1 for both when there is none.
+std::pair<int, int> InkSpan(TBitmap& shot, const TRect& r, uint32_t back) {
+  int first = -1, last = -1;
+  for (int x = r.Left; x < r.Right; ++x)
+    for (int y = r.Top; y < r.Bottom; ++y)
+      if (Pixel(shot, x, y) != back) {
+        if (first < 0) first = x;
+        last = x;
+        break;
+      }
+  return {first, last};
+}
+
+// Pixels of the top line of a cell that differ from the colour given.
+int MarkedOnTop(TBitmap& shot, const TRect& r, uint32_t back) {
+  int n = 0;
+  for (int x = r.Left; x < r.Right; ++x) n += Pixel(shot, x, r.Top) != back;
+  return n;
+}
+
 }  // namespace
 
 TEST(KwDbGridPaint, RowColoursTitlesSortMarkAndFooter) {
@@ -43,6 +96,7 @@ TEST(KwDbGridPaint, RowColoursTitlesSortMarkAndFooter) {
   f.form->SetCaption("数据表格");
   TwoLevelColumns(f.grid);
   f.grid->SetOptions(f.grid->Options() | GridOption(dgFooter) | GridOption(dgAlwaysShowSelection));
+  f.grid->SetRowColors(static_cast<TColor>(0xFFFFFF), static_cast<TColor>(0xF7F7F7));
   f.Bind();
   f.Show();
   ASSERT_EQ(f.grid->TitleOffset(), 2);
@@ -204,4 +258,210 @@ TEST(KwDbGridPaint, FaultEveryPixelIsPaintedWithoutTheBackground) {
         if (Pixel(shot, x, y) == kMagenta && left++ == 0) firstX = x, firstY = y;
     EXPECT_EQ(left, 0) << "first at " << firstX << "," << firstY;
   }
+}
+
+// Regression: fixed cells had no frame of their own. With both kinds of lines the titles
+// (a merged one too) and the indicator's cells get a raised inner edge: light at the top
+// and left, shadow at the bottom and right; without column lines there is none.
+TEST(KwDbGridPaint, FaultFixedCellsWithBothLinesHaveRaisedEdges) {
+  DbGridForm f(5, 440, 19 * 13 + 4);
+  TwoLevelColumns(f.grid);
+  f.Bind();
+  f.Show();
+  const uint32_t light = Rgb(clBtnHighlight), shadow = Rgb(clBtnShadow), fixed = Rgb(f.grid->FixedColor());
+  ASSERT_NE(light, fixed);
+  ASSERT_NE(shadow, fixed);
+  auto framed = [&](TBitmap& shot, const TRect& r) {
+    const int mx = (r.Left + r.Right) / 2, my = (r.Top + r.Bottom) / 2;
+    return Pixel(shot, r.Left, my) == light && Pixel(shot, mx, r.Top) == light &&
+           Pixel(shot, r.Right - 1, my) == shadow && Pixel(shot, mx, r.Bottom - 1) == shadow;
+  };
+  {
+    TBitmap shot;
+    Shot(f.grid, shot);
+    // 名称 in the lower title row; 金额 merged over 数量 and 单价; the indicator's title
+    // over both title rows; a row number.
+    EXPECT_TRUE(framed(shot, f.grid->CellRect(f.grid->DataToRawColumn(3), 1)));
+    TRect money = f.grid->CellRect(f.grid->DataToRawColumn(4), 0);
+    money.Right = f.grid->CellRect(f.grid->DataToRawColumn(5), 0).Right;
+    EXPECT_TRUE(framed(shot, money));
+    TRect rowNo = f.grid->CellRect(0, 0);
+    rowNo.Bottom = f.grid->CellRect(0, 1).Bottom;
+    EXPECT_TRUE(framed(shot, rowNo));
+    EXPECT_TRUE(framed(shot, f.grid->CellRect(0, 3)));
+    // Data cells have none.
+    const TRect data = f.grid->CellRect(f.grid->DataToRawColumn(3), 3);
+    EXPECT_NE(Pixel(shot, data.Right - 1, (data.Top + data.Bottom) / 2), shadow);
+    EXPECT_NE(Pixel(shot, (data.Left + data.Right) / 2, data.Bottom - 1), shadow);
+  }
+  f.grid->SetOptions(f.grid->Options() & ~GridOption(dgColLines));
+  Pump();
+  TBitmap shot;
+  Shot(f.grid, shot);
+  const TRect name = f.grid->CellRect(f.grid->DataToRawColumn(3), 1);
+  EXPECT_EQ(Pixel(shot, name.Right - 1, (name.Top + name.Bottom) / 2), fixed);
+  EXPECT_EQ(Pixel(shot, (name.Left + name.Right) / 2, name.Top), fixed);
+}
+
+// Regression: a left-justified title was drawn centred. Each title is written with its
+// own alignment: left at the cell's left, right at its right, centred in the middle.
+TEST(KwDbGridPaint, FaultTitlesAreWrittenWithTheirOwnAlignment) {
+  DbGridForm f(5, 440);
+  PlainColumns(f.grid, taLeftJustify, taCenter, taRightJustify);
+  f.Bind();
+  f.Show();
+  TBitmap shot;
+  Shot(f.grid, shot);
+  const uint32_t fixed = Rgb(f.grid->FixedColor());
+  auto span = [&](int dataCol) {
+    TRect r = f.grid->CellRect(f.grid->DataToRawColumn(dataCol), 0);
+    r = {r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1};  // inside the frame
+    const auto [first, last] = InkSpan(shot, r, fixed);
+    return std::make_pair(first - r.Left, r.Right - 1 - last);  // the gaps left and right
+  };
+  const auto [idLeft, idRight] = span(0);
+  EXPECT_LE(idLeft, 3);
+  EXPECT_GT(idRight, 30);
+  const auto [nameLeft, nameRight] = span(1);
+  EXPECT_LE(std::abs(nameLeft - nameRight), 2) << nameLeft << " " << nameRight;
+  const auto [qtyLeft, qtyRight] = span(2);
+  EXPECT_GT(qtyLeft, 30);
+  EXPECT_LE(qtyRight, 3);
+}
+
+// Regression: the focused cell had no focus rectangle. It has one while the grid is its
+// form's active control and marks cells; not under row selection, and not while another
+// control is active, although the selection stays shown (dgAlwaysShowSelection).
+TEST(KwDbGridPaint, FaultFocusedCellHasAFocusRectangle) {
+  DbGridForm f(5, 440);
+  PlainColumns(f.grid);
+  auto* edit = new TEdit(f.form.get());
+  edit->SetParent(f.form.get());
+  edit->SetBounds(8, 19 * 11 + 20, 100, 22);
+  f.grid->SetOptions(f.grid->Options() | GridOption(dgAlwaysShowSelection));
+  f.Bind();
+  f.Show();
+  PostKey(VK_DOWN);
+  PostKey(VK_RIGHT);
+  Pump();
+  ASSERT_EQ(f.Focused(), 1);
+  const uint32_t highlight = Rgb(clHighlight);
+  const int col = f.grid->Col(), row = f.grid->Row();
+  {
+    TBitmap shot;
+    Shot(f.grid, shot);
+    const TRect r = f.grid->CellRect(col, row);
+    // The dotted frame inverts every other pixel of the cell's edge.
+    EXPECT_GT(MarkedOnTop(shot, r, highlight), (r.Right - r.Left) / 3);
+    const TRect beside = f.grid->CellRect(col + 1, row), below = f.grid->CellRect(col, row + 1);
+    EXPECT_EQ(MarkedOnTop(shot, beside, Pixel(shot, beside.Right - 3, beside.Top + 1)), 0);
+    EXPECT_EQ(MarkedOnTop(shot, below, Pixel(shot, below.Right - 3, below.Top + 1)), 0);
+  }
+  uitest::Focus(edit);
+  Pump();
+  {
+    TBitmap shot;
+    Shot(f.grid, shot);
+    const TRect r = f.grid->CellRect(col, row);
+    EXPECT_EQ(Pixel(shot, r.Right - 3, r.Bottom - 3), highlight);  // still shown
+    EXPECT_EQ(MarkedOnTop(shot, r, highlight), 0);
+  }
+  uitest::Focus(f.grid);
+  f.grid->SetOptions(f.grid->Options() | GridOption(dgRowSelect));
+  Pump();
+  TBitmap shot;
+  Shot(f.grid, shot);
+  const TRect r = f.grid->CellRect(col, row);
+  EXPECT_EQ(Pixel(shot, r.Right - 3, r.Bottom - 3), highlight);
+  EXPECT_EQ(MarkedOnTop(shot, r, highlight), 0);
+}
+
+// Regression: rows were striped with the default colours although none were assigned.
+// Two colours need dgTwoColor and assigned row colours (row selection assigns them).
+TEST(KwDbGridPaint, FaultTwoColourRowsNeedAssignedRowColours) {
+  DbGridForm f(5, 440);
+  PlainColumns(f.grid);
+  f.Bind();
+  f.Show();
+  ASSERT_TRUE(HasGridOption(f.grid->Options(), dgTwoColor));
+  ASSERT_FALSE(f.grid->RowColorsAssigned());
+  const int name = f.grid->DataToRawColumn(1);
+  auto back = [&](TBitmap& shot, int row) {
+    const TRect r = f.grid->CellRect(name, row);
+    return Pixel(shot, r.Right - 3, r.Bottom - 3);
+  };
+  {
+    TBitmap shot;
+    Shot(f.grid, shot);
+    EXPECT_EQ(back(shot, 1), Rgb(f.grid->Color()));
+    EXPECT_EQ(back(shot, 2), Rgb(f.grid->Color()));
+  }
+  f.grid->SetRowColors(static_cast<TColor>(0xE0FFE0), static_cast<TColor>(0xF7F7F7));
+  {
+    TBitmap shot;
+    Shot(f.grid, shot);
+    EXPECT_EQ(back(shot, 1), 0xF7F7F7u);  // row index 0: the even colour
+    EXPECT_EQ(back(shot, 2), 0xE0FFE0u);
+  }
+  f.grid->SetOptions(f.grid->Options() & ~GridOption(dgTwoColor));
+  Pump();
+  TBitmap shot;
+  Shot(f.grid, shot);
+  EXPECT_EQ(back(shot, 1), Rgb(f.grid->Color()));
+}
+
+// Regression: footer texts took the font the cell painted before them had left and never
+// reached OnDrawColumnCell. They are written in the title font; the handler sees each
+// footer cell (row index -1, the footer's state and text) and may paint it itself.
+TEST(KwDbGridPaint, FaultFooterCellsUseTheTitleFontAndTheDrawHandler) {
+  DbGridForm f(5, 440);
+  f.grid->TitleFont()->SetHeight(-15);
+  f.grid->TitleFont()->SetColor(clRed);
+  PlainColumns(f.grid);
+  f.grid->Columns()->Items(2)->SetTotalColumn(true);
+  f.grid->SetOptions(f.grid->Options() | GridOption(dgFooter));
+  f.Bind();
+  f.Show();
+  ASSERT_TRUE(f.grid->Footer());
+  struct Seen {
+    int col, row, height;
+    TColor color;
+    AnsiString text;
+  };
+  std::vector<Seen> seen;
+  bool handle = false;
+  f.grid->OnDrawColumnCell = [&](TObject*, TkwDrawColumnCellArgs& a) {
+    if (!a.State.Contains(gdFooter)) return;
+    seen.push_back({a.Col, a.RowIndex, a.Canvas->Font()->Height(), a.Canvas->Font()->Color(), a.DisplayText});
+    a.Handled = handle;
+  };
+  const TRect qty = f.grid->FooterCellRect(f.grid->DataToRawColumn(2));
+  const TRect inner{qty.Left + 1, qty.Top + 1, qty.Right - 1, qty.Bottom - 1};
+  const uint32_t footer = Rgb(f.grid->FooterColor());
+  {
+    TBitmap shot;
+    Shot(f.grid, shot);
+    // Each paint (on screen, then into the picture) draws the four footer cells.
+    ASSERT_GE(seen.size(), 4u);
+    ASSERT_EQ(seen.size() % 4, 0u);
+    for (size_t i = 0; i < seen.size(); ++i) {
+      SCOPED_TRACE(i);
+      EXPECT_EQ(seen[i].col, static_cast<int>(i % 4));
+      EXPECT_EQ(seen[i].row, -1);
+      EXPECT_EQ(seen[i].height, -15);
+      EXPECT_EQ(ColorToRGB(seen[i].color), ColorToRGB(clRed));
+    }
+    EXPECT_EQ(seen[2].text, f.grid->Columns()->Items(2)->FooterDisplayText());
+    EXPECT_EQ(seen[2].text, "15.00");
+    int red = 0;
+    for (int x = inner.Left; x < inner.Right; ++x)
+      for (int y = inner.Top; y < inner.Bottom; ++y) red += Pixel(shot, x, y) == Rgb(clRed);
+    EXPECT_GT(red, 10);
+  }
+  seen.clear();
+  handle = true;
+  TBitmap shot;
+  Shot(f.grid, shot);
+  EXPECT_GE(seen.size(), 4u);
+  EXPECT_EQ(InkSpan(shot, inner, footer).first, -1);  // only filled
 }

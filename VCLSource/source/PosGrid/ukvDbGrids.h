@@ -38,7 +38,8 @@ class TkwDbGridController;
 class TkwCustomDBGrid;
 
 // The arguments of OnDrawColumnCell. RowIndex counts in the data controller's row order;
-// Col is the column's index in Columns (the indicator not counted).
+// Col is the column's index in Columns (the indicator not counted). A footer cell comes
+// with RowIndex -1, gdFooter in State and its footer text.
 struct TkwDrawColumnCellArgs {
   TCanvas* Canvas = nullptr;
   TRect Rect;

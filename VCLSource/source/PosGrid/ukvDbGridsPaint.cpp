@@ -30,6 +30,25 @@ TkwColumn* UnitAtLevel(TkwColumn* c, int level) {
   while (c && c->Level() > level) c = c->Parent();
   return c;
 }
+
+// Fixed cells are framed when the grid draws both kinds of lines.
+bool FramesFixedCells(TkwDBGridOptions o) { return HasGridOption(o, dgColLines) && HasGridOption(o, dgRowLines); }
+
+// A raised inner edge on the cell's outer pixels: shadow at the bottom and right, light
+// at the top and left. Cell texts end two pixels inside the cell, clear of it.
+void DrawRaisedEdges(TCanvas* cv, const TRect& r) {
+  TRect edge = r;
+  cv->DrawEdge(edge, BDR_RAISEDINNER, BF_BOTTOMRIGHT);
+  cv->DrawEdge(edge, BDR_RAISEDINNER, BF_TOPLEFT);
+}
+
+// Titles and footers are written in the grid's title font, in the colour of the column's
+// title font where that was changed.
+void UseTitleFont(TCanvas* cv, const TkwGridFont& gridTitle, TkwColumnTitle& title) {
+  cv->Font()->SetName(gridTitle.Name());
+  cv->Font()->SetHeight(gridTitle.Height());
+  cv->Font()->SetColor(title.Font()->Color() == kwcolor::WindowText ? gridTitle.Color() : title.Font()->Color());
+}
 }  // namespace
 
 int TkwCustomDBGrid::DataRowOf(int ARow) {
@@ -60,6 +79,15 @@ void TkwCustomDBGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDraw
   if (ACol < FIndicatorOffset) return DrawIndicatorCell(ARow, ARect, AState);
   if (ARow < FTitleOffset) return DrawTitleCell(ACol, ARow, ARect, AState);
   DrawDataCell(ACol, ARow, ARect, AState);
+  // The focused cell gets a dotted frame when the grid draws its own cells, is its form's
+  // active control, shows its selection (always, or while focused), marks cells rather
+  // than whole rows and no update holds its painting. A cell without a column or a record
+  // is only filled.
+  if (ARow != Row() || ACol != Col() || !FDefaultDrawing || HasGridOption(FOptions, dgRowSelect)) return;
+  if (!HasGridOption(FOptions, dgAlwaysShowSelection) && !Focused()) return;
+  if ((ComponentState() & csDesigning) != 0 || PaintUpdateLocked() || !IsActiveControl()) return;
+  if (RawToDataColumn(ACol) >= FColumns->Count() || DataRowOf(ARow) < 0) return;
+  Canvas()->DrawFocusRect(ARect);
 }
 
 void TkwCustomDBGrid::DrawIndicatorCell(int ARow, const TRect& ARect, TGridDrawState) {
@@ -72,6 +100,7 @@ void TkwCustomDBGrid::DrawIndicatorCell(int ARow, const TRect& ARect, TGridDrawS
     r.Bottom = CellRect(0, FTitleOffset - 1).Bottom;
     if (r.Bottom <= r.Top) r.Bottom = ARect.Bottom;
     WriteText(r, 2, 2, kRowNoTitle, taCenter);
+    if (FramesFixedCells(FOptions)) DrawRaisedEdges(cv, r);
     return;
   }
   const int dataRow = DataRowOf(ARow);
@@ -83,6 +112,7 @@ void TkwCustomDBGrid::DrawIndicatorCell(int ARow, const TRect& ARect, TGridDrawS
   // The number is centred; the glyph of the current or a marked row stands at the right
   // end, where a number of the widest kind still leaves room (UpdateIndicatorWidth).
   WriteText(ARect, 2, 2, text, taCenter);
+  if (FramesFixedCells(FOptions)) DrawRaisedEdges(cv, ARect);
   // The edit and insert glyphs mark the current row only: they say what happens to the
   // focused record, not to every row beside it. Marked rows show the multi-selection dot,
   // the current one its arrow.
@@ -134,13 +164,12 @@ void TkwCustomDBGrid::DrawTitleCell(int ACol, int ARow, const TRect& ARect, TGri
 
   TkwColumnTitle* title = unit->Title();
   cv->Brush()->SetColor(title->Color() == kwcolor::BtnFace ? FixedColor() : title->Color());
-  const TkwGridFont* f = TitleFont();
-  cv->Font()->SetName(f->Name());
-  cv->Font()->SetHeight(f->Height());
-  cv->Font()->SetColor(title->Font()->Color() == kwcolor::WindowText ? f->Color() : title->Font()->Color());
+  UseTitleFont(cv, *TitleFont(), *title);
   AnsiString caption = title->Caption();
   if (OnGetDisplayTitleText) OnGetDisplayTitleText(this, unit, caption);
-  WriteText(r, 2, 2, caption, title->Alignment() == taLeftJustify ? taCenter : title->Alignment());
+  // Mended: a left-justified title was drawn centred; every title keeps its own alignment.
+  WriteText(r, 2, 2, caption, title->Alignment());
+  if (FramesFixedCells(FOptions)) DrawRaisedEdges(cv, r);
 
   TkvCustomDbDataController* c = DataController();
   if (!c || !unit->DbField() || HasGridOption(FOptions, dgDisSort) || !unit->Has(gcoShowSortIcon)) return;
@@ -203,8 +232,10 @@ static void SetHighlightColours(TkwCustomDBGrid& g, TkwDrawColumnCellArgs& a, in
   if (a.State.Contains(gdFixed)) {
     back = g.FixedColor();
   } else if (kind == 0) {
-    if (!selected && !a.State.Contains(gdFocused) && HasGridOption(g.Options(), dgTwoColor) && a.RowIndex >= 0 &&
-        back == g.Color())
+    // Mended: rows were striped without row colours of their own; the default colours
+    // stand only for row selection, which assigns them.
+    if (!selected && !a.State.Contains(gdFocused) && g.RowColorsAssigned() && HasGridOption(g.Options(), dgTwoColor) &&
+        a.RowIndex >= 0 && back == g.Color())
       back = a.RowIndex % 2 == 0 ? g.EvenRowColor() : g.OddRowColor();
   } else if (kind == 1) {
     if (selected) back = clHighlight;
@@ -310,15 +341,31 @@ bool TkwCustomDBGrid::RowMarked(int DataRow) {
   return FSelectedRecs->Contains(c->GetRowRecordIndex(DataRow));
 }
 
-void TkwCustomDBGrid::DrawFooterCell(int ACol, const TRect& ARect, TGridDrawState) {
+// Mended: footer texts were written in whatever font the cell before had left on the
+// canvas and never reached OnDrawColumnCell. They are written in the title font, and a
+// handler that sets Handled leaves the cell filled only.
+void TkwCustomDBGrid::DrawFooterCell(int ACol, const TRect& ARect, TGridDrawState AState) {
   TCanvas* cv = Canvas();
   cv->Brush()->SetColor(FooterColor());
-  cv->Font()->SetColor(clBlack);
+  cv->Brush()->SetStyle(bsSolid);
   const int index = RawToDataColumn(ACol);
   if (index < 0 || index >= FColumns->Count()) {
     cv->FillRect(ARect);
     return;
   }
   TkwColumn* column = FColumns->Items(index);
-  WriteText(ARect, 2, 2, column->FooterDisplayText(), column->Alignment());
+  UseTitleFont(cv, *TitleFont(), *column->Title());
+  TkwDrawColumnCellArgs args;
+  args.Canvas = cv;
+  args.Rect = ARect;
+  args.Col = index;
+  args.Column = column;
+  args.State = AState;
+  args.DisplayText = column->FooterDisplayText();
+  if (OnDrawColumnCell) {
+    cv->FillRect(ARect);
+    DrawColumnCell(args);
+    if (args.Handled) return;
+  }
+  WriteText(ARect, 2, 2, args.DisplayText, column->Alignment());
 }
