@@ -360,6 +360,7 @@ void TkvCustomDbDataController::SetRecordCount(int count) {
 void TkvCustomDbDataController::InsertRecord(int at) {
   if (at < 0 || at > GetRecordCount()) RaiseRecordIndexError();
   FStorage->InsertRecord(at);
+  if (FRecordIndexObserver) FRecordIndexObserver->RecordInsertedAt(at);
   DataChanged(2, at, -1);
 }
 
@@ -373,6 +374,7 @@ void TkvCustomDbDataController::DeleteRecord(int recordIndex) {
   CheckRecordIndex(recordIndex);
   if (Provider().InsertingRecord == recordIndex) Provider().InsertingRecord = kvNoRecord;
   FStorage->DeleteRecord(recordIndex);
+  if (FRecordIndexObserver) FRecordIndexObserver->RecordDeletedAt(recordIndex);
   RecordRemoved(recordIndex);
   if (FEditRecordIndex == recordIndex) FEditRecordIndex = 0;
   Provider().NotifyDataChanged(3, recordIndex, -1);
@@ -830,6 +832,14 @@ void TkvCustomDbDataController::Reload(bool force) {
 
 void TkvCustomDbDataController::ReloadBody() {
   TUpdateScope update(this);
+  // Mended: the load renumbers every record; whoever keeps record indexes (the marks)
+  // finds its records again by the loaded records, or loses them, and is never left on
+  // the old numbers.
+  IkvRecordIndexObserver* observer = FRecordIndexObserver;
+  if (observer) observer->RecordsReloading();
+  TkvFinally reloaded([observer] {
+    if (observer) observer->RecordsReloaded();
+  });
   // Internal records (edit buffer, locate records) are kept: their indexes stay valid.
   FStorage->Clear(true);
   if (Provider().InsertingRecord >= 0) Provider().ResetMarkers();
@@ -880,6 +890,7 @@ void TkvCustomDbDataController::LoadRecords() {
     const TkvRecord* rec = FStorage->RecordAt(r);
     for (TkvDbField* f : copied) f->FCopy.Append(rec);
     RecordLoaded(r);
+    if (FRecordIndexObserver) FRecordIndexObserver->RecordReloaded(r, *ds);
     ds->Next();
   }
   for (TkvDbField* f : copied) f->FCopy.End(FStorage->Stamp());
@@ -888,6 +899,24 @@ void TkvCustomDbDataController::LoadRecords() {
   AfterLoadRecords();
   FStorage->EndLoad();
   Provider().LoadedInActiveChanged = Provider().ActiveChanging;
+}
+
+TBookmark TkvCustomDbDataController::RecordBookmark(int recordIndex) {
+  TDataSet* ds = DataSet();
+  if (recordIndex < 0 || !ds || !ds->Active() || Provider().IsInserting()) return TBookmark();
+  if (Provider().GetCurrentRecord() != recordIndex) return TBookmark();
+  if (!HasKeyField()) {
+    // Storage record r is the dataset's record r + 1 while the storage is in step with
+    // the dataset: not while a reload is still to come.
+    if (FReloadDeferred || FReloadPending || ds->RecNo() != recordIndex + 1) return TBookmark();
+    return ds->Bookmark();
+  }
+  // In key mode the dataset is on the record when it has the record's key.
+  TField* kf = FKeyField->DataField();
+  Variant key;
+  GetKeyValue(recordIndex, key);
+  if (!kf || !VariantsEqual(key, DataFieldValue(kf))) return TBookmark();
+  return ds->Bookmark();
 }
 
 void TkvCustomDbDataController::RecordLoaded(int recordIndex) {
