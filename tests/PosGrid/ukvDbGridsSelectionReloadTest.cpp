@@ -109,6 +109,29 @@ TEST(SelectedRecsReload, CloseAndOpenDropsTheMarks) {
   EXPECT_EQ(g.MarkedIds(), "105");
 }
 
+// A range marked at once (the dataset on none of its records) takes its bookmarks without
+// moving the grid's focus or the dataset, and follows its records; without them its
+// marks are dropped at the reload, never moved.
+TEST(SelectedRecsReload, RangeMarkedAtOnceFollowsItsRecords) {
+  Grid<> g(Goods(6));
+  g.C->FocusRowIndex(5);
+  g.DataSet->AfterScroll = [](TDataSet*) { FAIL() << "the dataset's scroll event ran"; };
+  for (int record : {1, 2, 3}) g.Recs.Insert(0, record);
+  g.Recs.TakeBookmarks();
+  EXPECT_EQ(g.C->FocusedRowIndex(), 5);
+  EXPECT_EQ(std::string(VarToStr(g.DataSet->FieldByName("ID")->Value())), "106");
+  g.DataSet->AfterScroll = nullptr;
+  g.DataSet->SetFilter("QTY >= 2");
+  g.DataSet->SetFiltered(true);
+  EXPECT_EQ(g.MarkedIds(), "104 103 102");
+  EXPECT_FALSE(g.Recs.LostMarks());
+  // Not taken: dropped.
+  g.Recs.Insert(0, 4);  // 106
+  g.DataSet->SetFiltered(false);
+  EXPECT_EQ(g.MarkedIds(), "104 103 102");
+  EXPECT_TRUE(g.Recs.LostMarks());
+}
+
 // A record inserted before a marked one moves it up in the storage; the mark follows,
 // while the insert is under way and after it is posted or cancelled.
 TEST(SelectedRecsReload, InsertBeforeAMarkedRecord) {

@@ -156,6 +156,21 @@ TEST(JbDbGridMarks, DataSetFilterKeepsTheMarkAndAltDeleteDeletesIt) {
   EXPECT_EQ(t.G()->SelectedRecs().Count(), 0);
 }
 
+// A range marked by a Shift+click follows its records through the filter too.
+TEST(JbDbGridMarks, ShiftClickRangeFollowsItsRecords) {
+  MarksGrid t(5);
+  t.ClickRow(1);
+  t.ClickRow(3, MK_SHIFT);
+  ASSERT_EQ(t.MarkedIds(), (std::set<int>{102, 103, 104}));
+  EXPECT_EQ(t.Data().FieldByName("ID")->AsInteger(), 104);
+  t.Data().SetFilter("QTY >= 2");
+  t.Data().SetFiltered(true);
+  Pump();
+  EXPECT_EQ(t.MarkedIds(), (std::set<int>{102, 103, 104}));
+  EXPECT_EQ(t.AltDeleteYes(), "提示|是否要删除选择的记录？");
+  EXPECT_EQ(t.StoredIds(), (std::set<int>{101, 105}));
+}
+
 // Refreshed, the marks stay; two marks ask about the selection.
 TEST(JbDbGridMarks, RefreshKeepsTheMarks) {
   MarksGrid t(5);

@@ -255,6 +255,7 @@ void TkwCustomDBGrid::SelectByKey(int FromRow) {
   if (!c || !FSelectedRecs->Active()) return;
   if (FromRow >= 0 && FromRow < c->RowCount()) FSelectedRecs->Insert(0, c->GetRowRecordIndex(FromRow));
   FSelectedRecs->SetCurrentRowSelected(true);
+  FSelectedRecs->TakeBookmarks();
   FSelecting = true;
   if (HandleAllocated()) Invalidate();
 }
@@ -270,6 +271,7 @@ void TkwCustomDBGrid::SelectByClick(TShiftState Shift, int FromRow) {
     const int to = c->FocusedRowIndex();
     for (int r = std::min(FromRow, to); r <= std::max(FromRow, to) && r < c->RowCount(); ++r)
       FSelectedRecs->Insert(0, c->GetRowRecordIndex(r));
+    FSelectedRecs->TakeBookmarks();
   } else {
     FSelectedRecs->Clear();
     FSelectedRecs->SetCurrentRowSelected(true);

@@ -152,6 +152,19 @@ void TkwSelectedRecs::PurgeSelection() {
   }
 }
 
+void TkwSelectedRecs::TakeBookmarks() {
+  TkvCustomDbDataController* c = FGrid.DataController();
+  if (!c || FReloading) return;
+  std::vector<int> records;
+  for (const Entry& e : FItems)
+    if (e.Bookmark.empty() && e.Record >= 0) records.push_back(e.Record);
+  if (records.empty()) return;
+  const std::vector<TBookmark> bookmarks = c->RecordBookmarks(records);
+  size_t next = 0;
+  for (Entry& e : FItems)
+    if (e.Bookmark.empty() && e.Record >= 0 && next < bookmarks.size()) e.Bookmark = bookmarks[next++];
+}
+
 bool TkwSelectedRecs::IndexOfBookmark(const TBookmark& bookmark, int& index) const {
   const auto it = std::find_if(FItems.begin(), FItems.end(), [&bookmark](const Entry& e) { return e.Bookmark == bookmark; });
   index = it == FItems.end() ? -1 : static_cast<int>(it - FItems.begin());

@@ -90,6 +90,9 @@ class TkwSelectedRecs : public IkvRecordIndexObserver {
   int DeleteSelected();
   // Drops every entry whose record has no row (deleted or filtered out).
   void PurgeSelection();
+  // Entries made for records the dataset was not on (a range marked at once) take their
+  // bookmarks, so that a reload finds them again.
+  void TakeBookmarks();
 
   // --- IkvRecordIndexObserver -------------------------------------------------------------
   void RecordsReloading() override;

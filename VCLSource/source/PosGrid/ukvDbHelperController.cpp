@@ -919,6 +919,33 @@ TBookmark TkvCustomDbDataController::RecordBookmark(int recordIndex) {
   return ds->Bookmark();
 }
 
+std::vector<TBookmark> TkvCustomDbDataController::RecordBookmarks(const std::vector<int>& records) {
+  std::vector<TBookmark> result;
+  result.reserve(records.size());
+  TDataSet* ds = DataSet();
+  if (!ds || !ds->Active() || HasKeyField() || Provider().IsEditing() || FReloadDeferred || FReloadPending ||
+      ds->RecordCount() != GetRecordCount()) {
+    for (const int r : records) result.push_back(RecordBookmark(r));
+    return result;
+  }
+  // Left in this order: the position back, controls enabled (their change notice
+  // ignored while suspended), then the provider's handling resumed.
+  SuspendDataSetEvents();
+  TkvFinally resume([this] { ResumeDataSetEvents(); });
+  TkvControlsScope controls(ds);
+  Provider().SavePosition();
+  TkvFinally restore([this] { Provider().RestorePosition(); });
+  for (const int r : records) {
+    if (r < 0 || r >= ds->RecordCount()) {
+      result.emplace_back();
+      continue;
+    }
+    ds->SetRecNo(r + 1);
+    result.push_back(ds->RecNo() == r + 1 ? ds->Bookmark() : TBookmark());
+  }
+  return result;
+}
+
 void TkvCustomDbDataController::RecordLoaded(int recordIndex) {
   if (HasKeyField()) return;
   TDataSet* ds = DataSet();

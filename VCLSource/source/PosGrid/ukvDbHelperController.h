@@ -286,6 +286,11 @@ class TkvCustomDbDataController : public TComponent {
   // (its current record, in step with the storage; in key mode with the record's key);
   // empty anywhere else and while an insert is under way. The dataset is not moved.
   TBookmark RecordBookmark(int recordIndex);
+  // The bookmarks of storage records, one per record (empty where RecordBookmark's would
+  // be, and for records not at their place): outside key mode the dataset visits the
+  // records with its controls disabled, its scroll events parked and the provider's
+  // change handling suspended, and goes back where it was; otherwise RecordBookmark.
+  std::vector<TBookmark> RecordBookmarks(const std::vector<int>& records);
 
   // The typed copy of the field's stored values, valid until the storage changes; null
   // when the field has a formula or a type without a copy. sortKeys: with its texts'
