@@ -45,6 +45,32 @@ TEST(IncrementalSearch, FindsFromTheFocusedRowAndWrapsAround) {
   EXPECT_EQ(s.Text(), "");
 }
 
+// Started again after the focus moved, an upward search goes up from the focused row and
+// round from the last row; it stays active for the next ones.
+TEST(IncrementalSearch, SearchFromGoesUpFromTheFocusedRowAndWrapsAround) {
+  Grid g(Named({{1, "ban1"}, {2, "x"}, {3, "ban3"}, {4, "x"}, {5, "ban5"}, {6, "x"}}));
+  TkvDataControllerSearch& s = g.C->Search();
+  const int name = g.F("NAME")->Index();
+  g.C->FocusRowIndex(3);
+  EXPECT_TRUE(s.SearchFrom(name, "BAN", false));
+  EXPECT_EQ(g.CurrentId(), "3");
+  EXPECT_TRUE(s.Active());
+  EXPECT_TRUE(s.SearchNext(false));
+  EXPECT_EQ(g.CurrentId(), "1");
+  g.C->FocusRowIndex(0);  // the search ends
+  EXPECT_TRUE(s.SearchFrom(name, "ban", false));  // the focused row matches: it stays
+  EXPECT_EQ(g.CurrentId(), "1");
+  g.C->FocusRowIndex(1);
+  EXPECT_TRUE(s.SearchFrom(name, "ban5", false));  // nothing above: round from the last row
+  EXPECT_EQ(g.CurrentId(), "5");
+  g.C->FocusRowIndex(1);
+  EXPECT_TRUE(s.SearchFrom(name, "ban", true));  // downwards as Search
+  EXPECT_EQ(g.CurrentId(), "3");
+  EXPECT_FALSE(s.SearchFrom(name, "cherry", false));
+  EXPECT_FALSE(s.SearchFrom(name, "", false));
+  EXPECT_EQ(g.CurrentId(), "3");
+}
+
 // Both the text and the search text are upper-cased as AnsiUpperCase does, double-byte
 // letters (full-width Latin, Greek, Cyrillic, Roman numerals) included.
 TEST(IncrementalSearch, FaultDoubleByteLettersOfTheRowFoldedAsciiOnly) {

@@ -449,6 +449,7 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   bool FLocateFirst = true;
   int FLocateField = -1;  // the field item the last locate searched
   AnsiString FLocateText;
+  int FLocateRange = 0;  // the range option of the last locate (2: upwards)
   kw_dbgrid::TDeferredUpdates FDeferred;
   bool FLayoutPending = false;  // a layout waits for the window
   std::unique_ptr<TfmGridCustomColumns> FCustomColumnsDialog;

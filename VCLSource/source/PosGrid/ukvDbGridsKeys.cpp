@@ -129,9 +129,14 @@ void TkwCustomDBGrid::DeleteFromKey() {
   TDataSet* ds = FDataLink->DataSet();
   TkvCustomDbDataController* c = DataController();
   if (FReadOnly || !ds || ds->IsEmpty() || !ds->CanModify() || !c) return;
-  const int marked = FSelectedRecs->Count();
-  if (marked > 0) {
-    if (DeletePrompt(marked)) FSelectedRecs->DeleteSelected();
+  if (FSelectedRecs->Count() > 0 || FSelectedRecs->LostMarks()) {
+    // Mended: the question counted marks whose record had lost its row, and marks a
+    // reload had dropped left the focused record to be deleted; only the marks that
+    // still have a row count, and with none left nothing is asked or deleted.
+    FSelectedRecs->PurgeSelection();
+    const int marked = FSelectedRecs->Count();
+    if (marked > 0 && DeletePrompt(marked)) FSelectedRecs->DeleteSelected();
+    if (HandleAllocated()) Invalidate();
   } else if (c->FocusedRowIndex() >= 0 && DeletePrompt(1)) {
     c->Delete();
   }
@@ -250,6 +255,7 @@ void TkwCustomDBGrid::SelectByKey(int FromRow) {
   if (!c || !FSelectedRecs->Active()) return;
   if (FromRow >= 0 && FromRow < c->RowCount()) FSelectedRecs->Insert(0, c->GetRowRecordIndex(FromRow));
   FSelectedRecs->SetCurrentRowSelected(true);
+  FSelectedRecs->TakeBookmarks();
   FSelecting = true;
   if (HandleAllocated()) Invalidate();
 }
@@ -265,6 +271,7 @@ void TkwCustomDBGrid::SelectByClick(TShiftState Shift, int FromRow) {
     const int to = c->FocusedRowIndex();
     for (int r = std::min(FromRow, to); r <= std::max(FromRow, to) && r < c->RowCount(); ++r)
       FSelectedRecs->Insert(0, c->GetRowRecordIndex(r));
+    FSelectedRecs->TakeBookmarks();
   } else {
     FSelectedRecs->Clear();
     FSelectedRecs->SetCurrentRowSelected(true);
@@ -296,6 +303,8 @@ void TkwCustomDBGrid::LocateFromDialog() {
   const TModalResult result = dlg.ShowModal();
   const int item = dlg.cbbLocate->ItemIndex();
   const bool found = dlg.Perform(result, c->Search());
+  // F3 goes on in the range of the last locate, whatever the dialog shows later.
+  if (result == kwLocateFind || result == kwLocateAgain) FLocateRange = dlg.rgRangeOption->ItemIndex();
   if (result == kwLocateFind && item >= 0 && item < static_cast<int>(listed.size())) {
     FLocateFirst = false;
     FLocateField = listed[static_cast<size_t>(item)]->DbField()->Index();
@@ -314,11 +323,12 @@ void TkwCustomDBGrid::LocateFromDialog() {
 void TkwCustomDBGrid::LocateNext() {
   TkvCustomDbDataController* c = DataController();
   if (!c) return;
-  const bool forward = FLocateDialog->rgRangeOption->ItemIndex() != 2;
+  const bool forward = FLocateRange != 2;
   TkvDataControllerSearch& search = c->Search();
   if (!search.Active() && FLocateField >= 0 && FLocateField < c->FieldCount()) {
     const int before = c->FocusedRowIndex();
-    if (!search.Search(FLocateField, FLocateText)) return;
+    // Mended: the search started again went down whatever the range; it goes its way.
+    if (!search.SearchFrom(FLocateField, FLocateText, forward)) return;
     if (c->FocusedRowIndex() != before) return;
   }
   if (search.Active()) search.SearchNext(forward);

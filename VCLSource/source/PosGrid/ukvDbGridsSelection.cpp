@@ -21,28 +21,44 @@ namespace {
 }  // namespace
 
 void TkwSelectedRecs::SetActive(bool value) {
+  const bool lost = FLost || !FItems.empty();
   Clear();
+  FLost = lost;
   FActive = value;
+  // The marks follow the controller's renumbering while they can be made.
+  if (TkvCustomDbDataController* c = FGrid.DataController()) {
+    if (value)
+      c->SetRecordIndexObserver(this);
+    else if (c->RecordIndexObserver() == this)
+      c->SetRecordIndexObserver(nullptr);
+  }
 }
 
 int TkwSelectedRecs::Items(int index) const {
   if (index < 0 || index >= Count()) RaiseListIndex(index);
-  return FItems[static_cast<size_t>(index)];
+  return FItems[static_cast<size_t>(index)].Record;
 }
 
 void TkwSelectedRecs::Insert(int index, int recordIndex) {
   if (recordIndex < 0 || Contains(recordIndex)) return;
   if (index < 0 || index > Count()) RaiseListIndex(index);
-  FItems.insert(FItems.begin() + index, recordIndex);
+  InsertEntry(index, recordIndex);
+  FLost = false;
+}
+
+void TkwSelectedRecs::InsertEntry(int index, int recordIndex) {
+  TkvCustomDbDataController* c = FGrid.DataController();
+  FItems.insert(FItems.begin() + index, Entry{recordIndex, c ? c->RecordBookmark(recordIndex) : TBookmark()});
 }
 
 void TkwSelectedRecs::Delete(int index) {
   if (index < 0 || index >= Count()) RaiseListIndex(index);
   FItems.erase(FItems.begin() + index);
+  FLost = false;
 }
 
 bool TkwSelectedRecs::IndexOfRecord(int recordIndex, int& index) const {
-  const auto it = std::find(FItems.begin(), FItems.end(), recordIndex);
+  const auto it = std::find_if(FItems.begin(), FItems.end(), [recordIndex](const Entry& e) { return e.Record == recordIndex; });
   index = it == FItems.end() ? -1 : static_cast<int>(it - FItems.begin());
   return index >= 0;
 }
@@ -66,11 +82,12 @@ void TkwSelectedRecs::SetCurrentRowSelected(bool value) {
   if (value) {
     // A row without a record (below the last one) has nothing to mark.
     if (present || record < 0) return;
-    FItems.insert(FItems.begin(), record);
+    InsertEntry(0, record);
   } else {
     if (!present) return;
     FItems.erase(FItems.begin() + index);
   }
+  FLost = false;
   FGrid.InvalidateCurrentRow();
 }
 
@@ -96,14 +113,17 @@ int TkwSelectedRecs::DeleteSelected() {
   // A marked record that no longer has a row (filtered out since) is not the user's to
   // delete unseen.
   PurgeSelection();
-  // Deleting a record renumbers the records after it: deleting from the highest record
-  // index down leaves every record still to be deleted where it was.
-  std::vector<int> order(FItems);
-  std::sort(order.begin(), order.end(), std::greater<int>());
   TDataSet* ds = c->DataSet();
   TkvControlsScope controls(ds);
   int deleted = 0;
-  for (const int record : order) {
+  // Deleting a record renumbers the records after it (a reload moves the marks with
+  // their records): the highest marked record goes first, so every record still to be
+  // deleted keeps its index, and the marks are read again after each deletion.
+  while (!FItems.empty()) {
+    const auto highest = std::max_element(FItems.begin(), FItems.end(),
+                                          [](const Entry& a, const Entry& b) { return a.Record < b.Record; });
+    const Entry mark = *highest;
+    const int record = mark.Record;
     if (!ds || !ds->Active()) RaiseGridError(kvLoadStr(SkvDataSetClosed));
     c->FocusRecordIndex(record);
     if (c->FocusedRecordIndex() != record || !c->FocusRecord(record)) RaiseGridError(kvLoadStr(SkvRecordIndexError));
@@ -112,17 +132,84 @@ int TkwSelectedRecs::DeleteSelected() {
     if (!ds->CanModify()) DatabaseError(SDataSetReadOnly, ds);
     c->Delete();
     if (ds->RecordCount() != before - 1) RaiseGridError(kvLoadStr(SkvRecordIndexError));
+    // The deleted record's mark is gone with a reload or a storage deletion; without
+    // either it is still there under its record index.
     int index;
-    if (IndexOfRecord(record, index)) FItems.erase(FItems.begin() + index);
+    if (!mark.Bookmark.empty() ? IndexOfBookmark(mark.Bookmark, index) : IndexOfRecord(record, index))
+      FItems.erase(FItems.begin() + index);
     ++deleted;
   }
+  FLost = false;
   return deleted;
 }
 
 void TkwSelectedRecs::PurgeSelection() {
   TkwSelectedRows rows(*this, FGrid);
-  for (int i = Count() - 1; i >= 0; --i)
-    if (rows.RowOfItem(i) < 0) FItems.erase(FItems.begin() + i);
+  for (int i = Count() - 1; i >= 0; --i) {
+    if (rows.RowOfItem(i) >= 0) continue;
+    FItems.erase(FItems.begin() + i);
+    FLost = true;
+  }
+}
+
+void TkwSelectedRecs::TakeBookmarks() {
+  TkvCustomDbDataController* c = FGrid.DataController();
+  if (!c || FReloading) return;
+  std::vector<int> records;
+  for (const Entry& e : FItems)
+    if (e.Bookmark.empty() && e.Record >= 0) records.push_back(e.Record);
+  if (records.empty()) return;
+  const std::vector<TBookmark> bookmarks = c->RecordBookmarks(records);
+  size_t next = 0;
+  for (Entry& e : FItems)
+    if (e.Bookmark.empty() && e.Record >= 0 && next < bookmarks.size()) e.Bookmark = bookmarks[next++];
+}
+
+bool TkwSelectedRecs::IndexOfBookmark(const TBookmark& bookmark, int& index) const {
+  const auto it = std::find_if(FItems.begin(), FItems.end(), [&bookmark](const Entry& e) { return e.Bookmark == bookmark; });
+  index = it == FItems.end() ? -1 : static_cast<int>(it - FItems.begin());
+  return index >= 0;
+}
+
+void TkwSelectedRecs::RecordsReloading() {
+  FReloading = true;
+  FReloadIndex.clear();
+  for (size_t i = 0; i < FItems.size(); ++i) {
+    // Every old number is void from here on: an entry is only where its bookmark is found.
+    FItems[i].Record = -1;
+    if (!FItems[i].Bookmark.empty()) FReloadIndex.emplace(FItems[i].Bookmark, static_cast<int>(i));
+  }
+}
+
+void TkwSelectedRecs::RecordReloaded(int recordIndex, const TDataSet& dataSet) {
+  if (!FReloading || FReloadIndex.empty()) return;
+  const auto it = FReloadIndex.find(dataSet.Bookmark());
+  if (it == FReloadIndex.end()) return;
+  FItems[static_cast<size_t>(it->second)].Record = recordIndex;
+  FReloadIndex.erase(it);
+}
+
+void TkwSelectedRecs::RecordsReloaded() {
+  FReloading = false;
+  FReloadIndex.clear();
+  const size_t before = FItems.size();
+  FItems.erase(std::remove_if(FItems.begin(), FItems.end(), [](const Entry& e) { return e.Record < 0; }), FItems.end());
+  if (FItems.size() != before) FLost = true;
+}
+
+void TkwSelectedRecs::RecordInsertedAt(int recordIndex) {
+  for (Entry& e : FItems)
+    if (e.Record >= recordIndex) ++e.Record;
+}
+
+void TkwSelectedRecs::RecordDeletedAt(int recordIndex) {
+  int index;
+  if (IndexOfRecord(recordIndex, index)) {
+    FItems.erase(FItems.begin() + index);
+    FLost = true;
+  }
+  for (Entry& e : FItems)
+    if (e.Record > recordIndex) --e.Record;
 }
 
 int TkwSelectedRows::RowOfItem(int index) const {

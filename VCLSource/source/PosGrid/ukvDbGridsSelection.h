@@ -10,12 +10,23 @@
 // without a record, such as a padding row below the last, is never marked); each record
 // is held at most once; a new entry goes to the front.
 //
+// A reload of the dataset (its filter changed, closed and opened, refreshed) renumbers the
+// records. Each entry also keeps the dataset's bookmark of its record, taken when it was
+// marked; the selection observes the controller's record indexes (while Active) and, at a
+// reload, moves each entry to the record loaded with its bookmark, or drops it when no
+// loaded record has it (or it had none): a mark never lands on another record. A record
+// inserted or deleted in the storage moves the entries after it. LostMarks tells that
+// entries were dropped so (or by the purge, or by a close) since the selection was last
+// set: the marks the user made are gone, and deleting "the marked records" then deletes
+// nothing rather than the focused one.
+//
 // DeleteSelected deletes through the dataset exactly the marked records that still have
 // a row, highest record index first, so that the renumbering after each deletion never
 // touches a record still to be deleted. A failure stops the deletion: the marks of the
 // records already deleted are gone, the others stay, and the error goes to the caller.
 #pragma once
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 #include "VCLSource/source/PosGrid/ukvDbHelperController.h"
 
@@ -33,14 +44,21 @@ class IkwSelectionGrid {
   virtual void InvalidateCurrentRow() = 0;
 };
 
-class TkwSelectedRecs {
+class TkwSelectedRecs : public IkvRecordIndexObserver {
  public:
   explicit TkwSelectedRecs(IkwSelectionGrid& grid) : FGrid(grid) {}
 
-  void Clear() { FItems.clear(); }
+  void Clear() {
+    FItems.clear();
+    FLost = false;
+  }
   bool Active() const { return FActive; }
-  // Clear, then Active := value (the grid calls it when its data link (de)activates).
+  // Empties the list, then Active := value (the grid calls it when its data link
+  // (de)activates); marks emptied so count as lost.
   void SetActive(bool value);
+  // Marks were dropped by a reload, the purge or a close since the selection was last
+  // set (cleared, marked, unmarked) or deleted.
+  bool LostMarks() const { return FLost; }
   int Count() const { return static_cast<int>(FItems.size()); }
   // Checked: EListError "List index out of bounds (n)" outside 0..Count-1.
   int Items(int index) const;
@@ -72,11 +90,32 @@ class TkwSelectedRecs {
   int DeleteSelected();
   // Drops every entry whose record has no row (deleted or filtered out).
   void PurgeSelection();
+  // Entries made for records the dataset was not on (a range marked at once) take their
+  // bookmarks, so that a reload finds them again.
+  void TakeBookmarks();
+
+  // --- IkvRecordIndexObserver -------------------------------------------------------------
+  void RecordsReloading() override;
+  void RecordReloaded(int recordIndex, const TDataSet& dataSet) override;
+  void RecordsReloaded() override;
+  void RecordInsertedAt(int recordIndex) override;
+  void RecordDeletedAt(int recordIndex) override;
 
  private:
+  struct Entry {
+    int Record;
+    TBookmark Bookmark;  // empty when the dataset could not tell it
+  };
+  bool IndexOfBookmark(const TBookmark& bookmark, int& index) const;
+  void InsertEntry(int index, int recordIndex);
+
   IkwSelectionGrid& FGrid;
   bool FActive = false;
-  std::vector<int> FItems;
+  bool FReloading = false;
+  bool FLost = false;
+  std::vector<Entry> FItems;
+  // While reloading: the bookmark of each entry that had one -> its position.
+  std::unordered_map<TBookmark, int> FReloadIndex;
 };
 
 class TkwSelectedRows {

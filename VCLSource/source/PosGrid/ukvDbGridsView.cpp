@@ -36,6 +36,8 @@ void TkwCustomDbGridView::DetachController() {
   FDataController->OnFocusedRecordChanged = nullptr;
   FDataController->OnChanged = nullptr;
   FDataController->OnDataSetChange = nullptr;
+  // The grid's marks go before the controller does.
+  FDataController->SetRecordIndexObserver(nullptr);
   if (TkwDbGridController* c = DataController(); c && c->View() == this) c->SetView(nullptr);
   FDataController = nullptr;
 }

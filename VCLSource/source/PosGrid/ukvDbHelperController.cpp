@@ -364,6 +364,7 @@ void TkvCustomDbDataController::SetRecordCount(int count) {
 void TkvCustomDbDataController::InsertRecord(int at) {
   if (at < 0 || at > GetRecordCount()) RaiseRecordIndexError();
   FStorage->InsertRecord(at);
+  if (FRecordIndexObserver) FRecordIndexObserver->RecordInsertedAt(at);
   DataChanged(2, at, -1);
 }
 
@@ -377,6 +378,7 @@ void TkvCustomDbDataController::DeleteRecord(int recordIndex) {
   CheckRecordIndex(recordIndex);
   if (Provider().InsertingRecord == recordIndex) Provider().InsertingRecord = kvNoRecord;
   FStorage->DeleteRecord(recordIndex);
+  if (FRecordIndexObserver) FRecordIndexObserver->RecordDeletedAt(recordIndex);
   RecordRemoved(recordIndex);
   if (FEditRecordIndex == recordIndex) FEditRecordIndex = 0;
   Provider().NotifyDataChanged(3, recordIndex, -1);
@@ -834,6 +836,14 @@ void TkvCustomDbDataController::Reload(bool force) {
 
 void TkvCustomDbDataController::ReloadBody() {
   TUpdateScope update(this);
+  // Mended: the load renumbers every record; whoever keeps record indexes (the marks)
+  // finds its records again by the loaded records, or loses them, and is never left on
+  // the old numbers.
+  IkvRecordIndexObserver* observer = FRecordIndexObserver;
+  if (observer) observer->RecordsReloading();
+  TkvFinally reloaded([observer] {
+    if (observer) observer->RecordsReloaded();
+  });
   // Internal records (edit buffer, locate records) are kept: their indexes stay valid.
   FStorage->Clear(true);
   if (Provider().InsertingRecord >= 0) Provider().ResetMarkers();
@@ -884,6 +894,7 @@ void TkvCustomDbDataController::LoadRecords() {
     const TkvRecord* rec = FStorage->RecordAt(r);
     for (TkvDbField* f : copied) f->FCopy.Append(rec);
     RecordLoaded(r);
+    if (FRecordIndexObserver) FRecordIndexObserver->RecordReloaded(r, *ds);
     ds->Next();
   }
   for (TkvDbField* f : copied) f->FCopy.End(FStorage->Stamp());
@@ -892,6 +903,51 @@ void TkvCustomDbDataController::LoadRecords() {
   AfterLoadRecords();
   FStorage->EndLoad();
   Provider().LoadedInActiveChanged = Provider().ActiveChanging;
+}
+
+TBookmark TkvCustomDbDataController::RecordBookmark(int recordIndex) {
+  TDataSet* ds = DataSet();
+  if (recordIndex < 0 || !ds || !ds->Active() || Provider().IsInserting()) return TBookmark();
+  if (Provider().GetCurrentRecord() != recordIndex) return TBookmark();
+  if (!HasKeyField()) {
+    // Storage record r is the dataset's record r + 1 while the storage is in step with
+    // the dataset: not while a reload is still to come.
+    if (FReloadDeferred || FReloadPending || ds->RecNo() != recordIndex + 1) return TBookmark();
+    return ds->Bookmark();
+  }
+  // In key mode the dataset is on the record when it has the record's key.
+  TField* kf = FKeyField->DataField();
+  Variant key;
+  GetKeyValue(recordIndex, key);
+  if (!kf || !VariantsEqual(key, DataFieldValue(kf))) return TBookmark();
+  return ds->Bookmark();
+}
+
+std::vector<TBookmark> TkvCustomDbDataController::RecordBookmarks(const std::vector<int>& records) {
+  std::vector<TBookmark> result;
+  result.reserve(records.size());
+  TDataSet* ds = DataSet();
+  if (!ds || !ds->Active() || HasKeyField() || Provider().IsEditing() || FReloadDeferred || FReloadPending ||
+      ds->RecordCount() != GetRecordCount()) {
+    for (const int r : records) result.push_back(RecordBookmark(r));
+    return result;
+  }
+  // Left in this order: the position back, controls enabled (their change notice
+  // ignored while suspended), then the provider's handling resumed.
+  SuspendDataSetEvents();
+  TkvFinally resume([this] { ResumeDataSetEvents(); });
+  TkvControlsScope controls(ds);
+  Provider().SavePosition();
+  TkvFinally restore([this] { Provider().RestorePosition(); });
+  for (const int r : records) {
+    if (r < 0 || r >= ds->RecordCount()) {
+      result.emplace_back();
+      continue;
+    }
+    ds->SetRecNo(r + 1);
+    result.push_back(ds->RecNo() == r + 1 ? ds->Bookmark() : TBookmark());
+  }
+  return result;
 }
 
 void TkvCustomDbDataController::RecordLoaded(int recordIndex) {

@@ -218,6 +218,22 @@ class TkvRecordChange : public TkvDatasetChange {
   TField* Field;
 };
 
+// Told when the controller's record indexes are renumbered, by someone who keeps record
+// indexes (the grid's marks). A full reload empties the storage and loads it again:
+// RecordsReloading before, RecordReloaded for each record loaded (the dataset is on it),
+// RecordsReloaded after, also when nothing could be loaded or the load failed (it must not
+// throw). A record inserted at an index moves those from there up by one; a deleted one
+// moves those after it down by one.
+class IkvRecordIndexObserver {
+ public:
+  virtual ~IkvRecordIndexObserver() = default;
+  virtual void RecordsReloading() = 0;
+  virtual void RecordReloaded(int recordIndex, const TDataSet& dataSet) = 0;
+  virtual void RecordsReloaded() = 0;
+  virtual void RecordInsertedAt(int recordIndex) = 0;
+  virtual void RecordDeletedAt(int recordIndex) = 0;
+};
+
 class TkvCustomDbDataController : public TComponent {
  public:
   using TCompareEvent = std::function<void(TObject* Sender, int Record1, int Record2, int FieldIndex,
@@ -267,6 +283,15 @@ class TkvCustomDbDataController : public TComponent {
   // from sourceRecord when that is a record).
   virtual void ReadRecord(int sourceRecord, int recordIndex);
   virtual void ReloadRecord(int recordIndex);
+  // The dataset's bookmark of the storage record, read where the dataset is on that record
+  // (its current record, in step with the storage; in key mode with the record's key);
+  // empty anywhere else and while an insert is under way. The dataset is not moved.
+  TBookmark RecordBookmark(int recordIndex);
+  // The bookmarks of storage records, one per record (empty where RecordBookmark's would
+  // be, and for records not at their place): outside key mode the dataset visits the
+  // records with its controls disabled, its scroll events parked and the provider's
+  // change handling suspended, and goes back where it was; otherwise RecordBookmark.
+  std::vector<TBookmark> RecordBookmarks(const std::vector<int>& records);
 
   // The typed copy of the field's stored values, valid until the storage changes; null
   // when the field has a formula or a type without a copy. sortKeys: with its texts'
@@ -419,6 +444,9 @@ class TkvCustomDbDataController : public TComponent {
   TDataSetChangeEvent OnDataSetChange;
   TChangedEvent OnChanged;
   TNotifyEvent OnFocusedRecordChanged;
+  // The one observer of renumbered record indexes (not owned); none by default.
+  IkvRecordIndexObserver* RecordIndexObserver() const { return FRecordIndexObserver; }
+  void SetRecordIndexObserver(IkvRecordIndexObserver* observer) { FRecordIndexObserver = observer; }
 
  protected:
   virtual std::unique_ptr<TkvDbField> CreateField() { return std::make_unique<TkvDbField>(FFields.get()); }
@@ -457,6 +485,7 @@ class TkvCustomDbDataController : public TComponent {
   bool FInReload = false;
   bool FDestroyingController = false;
   bool FDelivering = false;
+  IkvRecordIndexObserver* FRecordIndexObserver = nullptr;
 
   // Made in this order, destroyed in the reverse.
   std::unique_ptr<TkvDbExpressions> FExpressions;

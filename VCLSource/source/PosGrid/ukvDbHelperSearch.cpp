@@ -225,6 +225,24 @@ bool TkvDataControllerSearch::Search(int fieldIndex, const AnsiString& text) {
   return true;
 }
 
+bool TkvDataControllerSearch::SearchFrom(int fieldIndex, const AnsiString& text, bool forward) {
+  if (forward) return Search(fieldIndex, text);
+  if (text.empty() || FController->RowCount() == 0) return false;
+  FController->CheckFieldIndex(fieldIndex);
+  FField = FController->Fields().Items(fieldIndex);
+  const int last = FController->RowCount() - 1;
+  int s = FController->FocusedRowIndex();
+  if (s < 0) s = last;
+  int r = ScanRows(s, -1, false, text);
+  if (r < 0 && s < last) r = ScanRows(last, s + 1, false, text);
+  if (r < 0) return false;
+  FocusRowLocked(r);
+  FActive = true;
+  FText = text;
+  FController->Changed(dcmSearch);
+  return true;
+}
+
 bool TkvDataControllerSearch::SearchNext(bool forward) {
   if (!FActive || FText.empty() || !FField || FController->RowCount() == 0) return false;
   const int focused = FController->FocusedRowIndex();

@@ -97,6 +97,10 @@ class TkvDataControllerSearch {
   // backward) whose search text begins with text; -1 when none.
   virtual int ScanRows(int startRow, int endRow, bool forward, const AnsiString& text);
   virtual bool Search(int fieldIndex, const AnsiString& text);
+  // Search in the direction given: forwards as Search; backwards from the focused row
+  // (the last row when none) up to row 0 and then from the last row down to the one
+  // below the focused row.
+  bool SearchFrom(int fieldIndex, const AnsiString& text, bool forward);
   virtual bool SearchNext(bool forward);
   virtual void Lock() { FLocked = true; }
   virtual void Unlock() { FLocked = false; }
