@@ -318,6 +318,9 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   void ColWidthsChanged() override;
   void CreateHandle() override;
   void WndProc(TMessage& m) override;
+  // A freed dataset field is let go by every column bound to it (the layout then runs
+  // again, posted); a freed popup menu by every column that pops it up.
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   void UpdateScrollRange() override;
   void UpdateScrollPos() override;
   void BoundsChanged(bool sized) override;

@@ -480,6 +480,9 @@ void TkwColumn::SetField(TField* v) {
   if (v && v->HasState(csDestroying)) v = nullptr;
   FField = v;
   FFieldIntf.SetField(v);
+  // Every bound field tells the grid when it is freed, in the grid's field map or not.
+  if (IkwColumnsGrid* g = v ? Grid() : nullptr)
+    if (TComponent* grid = g->GridComponent()) v->FreeNotification(grid);
   // The field item reads another dataset field now: its values are read again when the
   // collection's change is announced (once for a whole batch of columns).
   if (FDbField && FDbField->DataField() != v)
@@ -734,6 +737,23 @@ void TkwDBGridColumns::RebuildColumns() {
   // This library's object fields have no sub-fields of their own, so every field,
   // object fields included, gives exactly one column.
   for (TField* f : ds->Fields()) Add()->SetFieldName(f->FullName());
+}
+
+bool TkwDBGridColumns::FieldRemoved(const TComponent* field) {
+  if (!field) return false;
+  bool used = false;
+  for (int i = 0; i < Count(); ++i) {
+    TkwColumn* c = Items(i);
+    // Compared as components only: the field is no more than that by now.
+    if (c->FField && static_cast<const TComponent*>(c->FField) == field) {
+      c->FField = nullptr;
+      c->FFieldIntf.SetField(nullptr);
+      used = true;
+    }
+    if (c->FLookupKeyField && static_cast<const TComponent*>(c->FLookupKeyField) == field) c->FLookupKeyField = nullptr;
+    if (c->FLookupListField && static_cast<const TComponent*>(c->FLookupListField) == field) c->FLookupListField = nullptr;
+  }
+  return used;
 }
 
 void TkwDBGridColumns::ReadReboundFields() {

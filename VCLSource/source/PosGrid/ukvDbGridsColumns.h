@@ -336,6 +336,10 @@ class TkwDBGridColumns : public TCollection {
   // Columns bound to other fields since the data controller loaded: its records are
   // read again, in one reload for all of them (nothing when none was rebound).
   void ReadReboundFields();
+  // A dataset field is being destroyed: every column bound to it (or reading it from
+  // its lookup dataset) lets go of it and keeps its FieldName, so it binds again by
+  // name on next use. True when any column was bound to it.
+  bool FieldRemoved(const TComponent* field);
   bool FieldBinding() const { return FFieldBinding; }
   void BeginFieldBinding() { FFieldBinding = true; }
   void EndFieldBinding() { FFieldBinding = false; }

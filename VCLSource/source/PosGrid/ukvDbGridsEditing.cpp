@@ -155,7 +155,8 @@ void TkwCustomDBGrid::UpdateData() {
   }
   FEditText = field->Text();
   AfterSetFieldText(FEditText);
-  if (InplaceEditor()) UpdateText();
+  // The editor shows the field's text (not its own text taken back as typed).
+  if (InplaceEditor()) InvalidateEditor();
 }
 
 void TkwCustomDBGrid::ToggleCheckBox() {

@@ -384,8 +384,16 @@ void TkwCustomDBGrid::Loaded() {
   LayoutChanged();
 }
 
+// Mended: the editor stayed open over a closed dataset, keeping a typed text nothing
+// could be written to, and the next click wrote it into whatever record was current
+// then (an error in browse mode). The editor and its text go with the data; the editor
+// comes back with it where the column always shows it.
 void TkwCustomDBGrid::LinkActive(bool Value) {
   DbView();  // the controller exists before the layout asks it
+  if (!Value) {
+    HideEditor();
+    FDataLink->SetModified(false);
+  }
   FSelectedRecs->SetActive(Value);
   FSelecting = false;
   LayoutChanged();
@@ -393,6 +401,7 @@ void TkwCustomDBGrid::LinkActive(bool Value) {
     UpdateRowCount();
     UpdateScrollBars();
   }
+  if (Value && HandleAllocated() && AlwaysShowEditor(Col()) && CanEditShow()) ShowEditor();
 }
 
 void TkwCustomDBGrid::WndProc(TMessage& m) {

@@ -1,8 +1,8 @@
 // TkwCustomDBGrid: the window and component messages it answers beyond keys, mouse and
 // painting: the focus coming back from its in-place editor, the cursor at design time, font changes (the columns'
 // default fonts, the title font following the grid's), the timed scroll of a mouse
-// selection, the title band after a horizontal scroll, and the scroll after the view's
-// active record moved.
+// selection, the title band after a horizontal scroll, the scroll after the view's
+// active record moved, and the free notices of dataset fields and popup menus.
 #include "VCLSource/source/PosGrid/ukvDbGrids.h"
 #include "VCLSource/source/PosGrid/ukvDbGridsView.h"
 #include "VCLSource/source/PosGrid/ukvDbHelperGuards.h"
@@ -12,6 +12,22 @@
 using namespace kw_dbgrid;
 using ui_grid_detail::sdDown;
 using ui_grid_detail::sdUp;
+
+// Mended: the columns kept a freed field until the next layout, which an update lock
+// (a dataset closed between BeginUpdate and EndUpdate) put off past paints that read
+// the field for titles and footers. The notice comes from the field's destructor, whose
+// own part is gone: it is compared, never asked. The layout is posted, not run here,
+// where the dataset is still freeing its fields.
+void TkwCustomDBGrid::Notification(TComponent* AComponent, TOperation Operation) {
+  TkwCustomGrid::Notification(AComponent, Operation);
+  if (Operation != opRemove || !AComponent || !FColumns) return;
+  for (int i = 0; i < FColumns->Count(); ++i)
+    if (FColumns->Items(i)->PopupMenu() == static_cast<TObject*>(AComponent)) FColumns->Items(i)->SetPopupMenu(nullptr);
+  if (FColumns->FieldRemoved(AComponent) && !Destroying()) {
+    BeginLayout();
+    DeferLayout();  // releases the lock taken here
+  }
+}
 
 void TkwCustomDBGrid::WMSetFocus(TMessage& m) {
   const HWND from = reinterpret_cast<HWND>(m.WParam);

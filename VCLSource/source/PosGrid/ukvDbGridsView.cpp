@@ -120,8 +120,9 @@ void TkwCustomDbGridView::FocusRow(int row) {
   if (FDataController) FDataController->FocusRow(row);
 }
 
-// An edited record is written before the focus leaves it. An inserted record nobody
-// typed into is dropped instead, unless the move is the one that appends it.
+// An edited record is written before the focus leaves it, after the calculation rules
+// of the calculator's current field have run on it. An inserted record nobody typed into
+// is dropped instead, unless the move is the one that appends it.
 bool TkwCustomDbGridView::FinishPendingEdit(bool appending) {
   TkvCustomDbDataController* c = FDataController;
   if (!c || !DbGrid()) return false;
@@ -129,6 +130,10 @@ bool TkwCustomDbGridView::FinishPendingEdit(bool appending) {
   if (state & desEditing) DbGrid()->DataLink().UpdateRecord();
   const uint8_t now = c->GetEditState();
   if (now & desDataSetModified) {
+    // Mended: the rules ran only when another column was entered, so a row left upwards,
+    // downwards, by a page, the wheel or a click on another row stored its computed
+    // fields stale.
+    c->GetCalculator().ApplyPendingField();
     c->EndEdit();
     return false;
   }
@@ -161,9 +166,14 @@ void TkwCustomDbGridView::Next() {
   TkwCustomDBGrid* g = DbGrid();
   if (!g || !FDataController || FDataController->FocusedRowIndex() < 0) return;
   KeepOrClearSelection();
+  // Mended: the last-row test looked at the row after the post, which a sorted grid may
+  // have moved the edited record to: Down on a middle row appended a blank record. The
+  // test is of the row Down was pressed on, and the move goes to the record below it.
+  const int from = FDataController->FocusedRowIndex();
+  const bool wasLast = from >= RowCount() - 1;
+  const int below = wasLast ? -1 : FDataController->GetRowRecordIndex(from + 1);
   if (FinishPendingEdit(true)) return;
-  const int focused = FDataController->FocusedRowIndex();
-  if (focused >= RowCount() - 1) {
+  if (wasLast) {
     // Appending a record on the last row is part of editing: a grid that does not
     // edit stays on its last row.
     if (!g->ReadOnly() && !HasGridOption(g->Options(), dgModifyOnly) && HasGridOption(g->Options(), dgEditing) &&
@@ -171,7 +181,10 @@ void TkwCustomDbGridView::Next() {
       FDataController->Append();
     return;
   }
-  FocusRow(focused + 1);
+  const int n = RowCount();
+  if (n == 0) return;
+  const int row = FDataController->GetRecordRowIndex(below);
+  FocusRow(row >= 0 ? row : std::min(FDataController->FocusedRowIndex() + 1, n - 1));
 }
 
 void TkwCustomDbGridView::Prior() {

@@ -1,0 +1,260 @@
+// The application's grid over 20,000 goods under Wine, by posted input: what happens to
+// an edited row when the user leaves it.
+// - Down on a middle row of a grid sorted by the edited column posts the record, which
+//   sorts elsewhere; the focus goes to the record that was below and nothing is
+//   appended. Down on the last row still appends.
+// - A change rule (AMOUNT = QTY * PRICE, run when QTY changes) is applied before the
+//   record is posted, whichever way the row is left: Up, Down, PgUp, PgDn, the wheel, a
+//   click on another row of the same column.
+// - A dataset closed between BeginUpdate and EndUpdate: no column keeps a freed field
+//   for the paints before EndUpdate, the editor goes with the data, and the columns bind
+//   the new fields when it opens again.
+// - A write of the typed text leaves the editor showing the field's text.
+// Every expected value is read from the dataset or worked out from the goods' rules.
+#include <algorithm>
+#include <functional>
+
+#include "GoodsGridForm.h"
+#include "KwGridTestSupport.h"
+#include "tests/ui/UiTest.h"
+
+using namespace kwtest;
+using namespace uitest;
+
+namespace {
+
+constexpr int kGoods = 20000;
+
+// The goods with AMOUNT = QTY * PRICE.
+TDataPacket GoodsWithAmount(int n) {
+  TDataPacket p = GoodsPacket(n);
+  p.Fields.push_back({"AMOUNT", ftFloat, 0});
+  for (auto& row : p.Rows) row.push_back(Variant(row[2].AsDouble() * row[3].AsDouble()));
+  return p;
+}
+
+class JbDbGridRowExit : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    sForm = std::make_unique<GoodsGridForm>(1, 40 + 64 + 150 + 80 + 80 + 40 + 90 + 32);
+    GoodsGridForm& f = *sForm;
+    f.data->SetData(GoodsWithAmount(kGoods));
+    sAmount = f.grid->Columns()->Add();
+    sAmount->SetFieldName("AMOUNT");
+    sAmount->Title()->SetCaption("金额");
+    sAmount->SetWidth(90);
+    f.Bind();
+    f.Controller().GetCalculator().Rules().Add("AMOUNT = QTY * PRICE");
+    f.form->Show();
+    Settle();
+  }
+  static void TearDownTestSuite() {
+    sForm.reset();
+    sAmount = nullptr;
+  }
+
+  void SetUp() override {
+    GoodsGridForm& f = *sForm;
+    if (!f.data->Active()) f.data->SetData(GoodsWithAmount(kGoods));  // a failed case left it closed
+    if (f.data->State() != dsBrowse) f.data->Cancel();
+    f.Controller().ClearSorting();
+    f.grid->ClearSelection();
+    f.grid->SetEditorMode(false);
+    f.View().First();
+    f.grid->UpdateActive();
+    Pump();
+    Focus(f.grid);
+    ASSERT_EQ(f.grid->FocusedRowIndex(), 0);
+    ASSERT_EQ(f.data->RecordCount(), kGoods);
+  }
+
+  GoodsGridForm& F() { return *sForm; }
+  TJbDbGrid* G() { return sForm->grid; }
+  int Raw(TkwColumn* c) { return G()->DataToRawColumn(c->Index()); }
+  int GridRow(int offset) { return G()->TitleOffset() + offset; }
+  int Focused() { return F().Controller().FocusedRowIndex(); }
+  int FocusedId() { return F().RowId(Focused()); }
+
+  void Click(int rawCol, int gridRow) {
+    const TRect r = G()->CellRect(rawCol, gridRow);
+    const LPARAM at = MAKELPARAM((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+    ::PostMessageW(G()->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::PostMessageW(G()->Handle(), WM_LBUTTONUP, 0, at);
+    Pump();
+  }
+  void Type(const std::wstring& text) {
+    for (wchar_t ch : text) PostChar(ch);
+    Pump();
+  }
+  // Shows the rows around row `row` with it `offset` rows below the top one: a move up
+  // puts the row reached at the top.
+  void ShowRow(int row, int offset) {
+    F().View().SetRecNo(std::min(row + 1 + 40, kGoods));
+    F().View().SetRecNo(row + 1 - offset);
+    G()->UpdateActive();
+    Pump();
+    F().View().SetRecNo(row + 1);
+    G()->UpdateActive();
+    Pump();
+  }
+  // The dataset's value of a field of the goods `id` (the dataset's own record).
+  Variant DataSetValue(int id, const char* field) {
+    for (const auto& row : F().data->Data().Rows)
+      if (row[0].AsInteger() == id) {
+        const int i = field == std::string("QTY") ? 3 : field == std::string("PRICE") ? 2 : 5;
+        return row[static_cast<size_t>(i)];
+      }
+    return Variant::Null();
+  }
+
+  static inline std::unique_ptr<GoodsGridForm> sForm;
+  static inline TkwColumn* sAmount = nullptr;
+};
+
+}  // namespace
+
+// ============================================================================ Down on a sorted column
+
+// Regression: the post sorted the edited record to the end, and the last-row test, made
+// after it, appended a blank record.
+TEST_F(JbDbGridRowExit, FaultDownOnAMiddleRowOfTheSortedColumnNeverAppends) {
+  F().View().SortByColumn(F().qty, true);
+  Pump();
+  int value = 100;
+  for (int row : {3, 777, 10000, 19990, 19998}) {
+    SCOPED_TRACE("row " + std::to_string(row));
+    ShowRow(row, 4);
+    Click(Raw(F().qty), GridRow(F().View().ActiveRecord()));
+    ASSERT_EQ(Focused(), row);
+    const int edited = FocusedId();
+    const int below = F().RowId(row + 1);
+    Type(std::to_wstring(value));
+    PostKey(VK_DOWN);
+    EXPECT_EQ(F().data->State(), dsBrowse);
+    EXPECT_EQ(F().data->RecordCount(), kGoods);
+    EXPECT_EQ(F().Controller().RowCount(), kGoods);
+    EXPECT_EQ(DataSetValue(edited, "QTY").AsDouble(), value);
+    // The edited record went to the end; the focus is on the goods that were below it.
+    EXPECT_EQ(F().RowId(kGoods - 1), edited);
+    EXPECT_EQ(FocusedId(), below);
+    EXPECT_EQ(F().data->FieldByName("ID")->AsInteger(), below);
+    ++value;
+  }
+  // Down on the last row appends, as before.
+  F().View().Last();
+  G()->UpdateActive();
+  Pump();
+  PostKey(VK_DOWN);
+  EXPECT_EQ(F().data->State(), dsInsert);
+  PostKey(VK_ESCAPE);
+  Pump();
+  if (F().data->State() != dsBrowse) F().data->Cancel();
+  EXPECT_EQ(F().data->RecordCount(), kGoods);
+}
+
+// ============================================================================ rules on leaving a row
+
+// Regression: the rules of the edited column ran only when another column was entered;
+// every vertical way out of the row stored the computed AMOUNT stale.
+TEST_F(JbDbGridRowExit, FaultEveryWayOutOfARowAppliesTheRulesBeforeThePost) {
+  struct Way {
+    const char* name;
+    std::function<void()> leave;
+  };
+  const Way ways[] = {
+      {"Up", [] { PostKey(VK_UP); }},
+      {"Down", [] { PostKey(VK_DOWN); }},
+      {"PgUp", [] { PostKey(VK_PRIOR); }},
+      {"PgDn", [] { PostKey(VK_NEXT); }},
+      {"wheel", [this] {
+         POINT p{20, 60};
+         ::ClientToScreen(G()->Handle(), &p);
+         ::PostMessageW(G()->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)),
+                        MAKELPARAM(p.x, p.y));
+         Pump();
+       }},
+      {"click", [this] { Click(Raw(F().qty), GridRow(F().View().ActiveRecord() + 2)); }},
+  };
+  int row = 5000;
+  for (const Way& way : ways) {
+    SCOPED_TRACE(way.name);
+    // Goods whose AMOUNT changes with a QTY of 7 (row r holds the goods r + 1 unsorted).
+    while (GoodsQty(row + 1) == 7.0 || GoodsPrice(row + 1) == 0.0) ++row;
+    ShowRow(row, 6);
+    // Into the QTY column from another one, as a user gets there.
+    Click(Raw(F().price), GridRow(F().View().ActiveRecord()));
+    Click(Raw(F().qty), GridRow(F().View().ActiveRecord()));
+    ASSERT_EQ(Focused(), row);
+    const int id = FocusedId();
+    ASSERT_NE(GoodsQty(id), 7.0);
+    ASSERT_NE(GoodsPrice(id), 0.0);
+    Type(L"7");
+    way.leave();
+    EXPECT_EQ(F().data->State(), dsBrowse);
+    EXPECT_NE(Focused(), row);
+    EXPECT_EQ(DataSetValue(id, "QTY").AsDouble(), 7.0);
+    EXPECT_EQ(DataSetValue(id, "AMOUNT").AsDouble(), 7.0 * GoodsPrice(id));
+    EXPECT_EQ(F().RowValue(F().Controller().GetRecordRowIndex(id - 1), sAmount).AsDouble(), 7.0 * GoodsPrice(id));
+    row += 97;
+  }
+  EXPECT_EQ(F().data->RecordCount(), kGoods);
+}
+
+// ============================================================================ freed fields
+
+// Regression: the columns kept the dataset's freed fields until EndUpdate; titles and
+// footers painted in between read them.
+TEST_F(JbDbGridRowExit, FaultADatasetClosedInAnUpdateLeavesNoColumnOnAFreedField) {
+  // Typed into the first row, which stays the grid's current row when the rows go.
+  Click(Raw(F().qty), GridRow(0));
+  const double qty = F().data->FieldByName("QTY")->AsFloat();
+  Type(L"3");
+  ASSERT_TRUE(G()->EditorMode());
+  ASSERT_NE(qty, 3.0);
+  const TDataPacket packet = F().data->Data();
+  G()->BeginUpdate();
+  F().data->Close();
+  for (int i = 0; i < G()->Columns()->Count(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(G()->Columns()->Items(i)->BoundField(), nullptr);
+  }
+  // The editor and the text typed there went with the data.
+  EXPECT_FALSE(G()->EditorMode());
+  ASSERT_FALSE(G()->DataLink().Modified());  // else the click below would write it (an error box)
+  // Titles and footers painted while the update lasts show the columns' own texts.
+  ::RedrawWindow(G()->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  EXPECT_EQ(F().qty->Title()->Caption(), "数量");
+  EXPECT_EQ(sAmount->Title()->Caption(), "金额");
+  F().data->SetData(packet);
+  G()->EndUpdate();
+  Pump();
+  for (int i = 0; i < G()->Columns()->Count(); ++i) {
+    TkwColumn* c = G()->Columns()->Items(i);
+    if (c->FieldName().empty()) continue;
+    SCOPED_TRACE(c->FieldName());
+    EXPECT_EQ(c->Field(), F().data->FindField(c->FieldName()));
+  }
+  EXPECT_EQ(F().Controller().RowCount(), kGoods);
+  EXPECT_EQ(G()->GetCellValue(F().qty, 0).AsDouble(), qty);
+  // A click on another row writes nothing left over.
+  Click(Raw(F().qty), GridRow(3));
+  EXPECT_EQ(Focused(), 3);
+  EXPECT_EQ(F().data->State(), dsBrowse);
+  EXPECT_EQ(DataSetValue(F().RowId(0), "QTY").AsDouble(), qty);
+}
+
+// The typed text written to the field ("-" stored as 0): the editor shows the field's
+// text and nothing is left to write.
+TEST_F(JbDbGridRowExit, AWrittenEditShowsTheFieldsText) {
+  Click(Raw(F().qty), GridRow(8));  // the goods 9, whose QTY is 0 already
+  ASSERT_EQ(FocusedId(), 9);
+  ASSERT_EQ(F().data->FieldByName("QTY")->AsFloat(), 0.0);
+  Type(L"-");
+  ASSERT_TRUE(G()->EditorMode());
+  ASSERT_EQ(G()->InplaceEditor()->Text(), "-");
+  F().data->UpdateRecord();  // what a post by the program does first
+  EXPECT_EQ(F().data->FieldByName("QTY")->AsFloat(), 0.0);
+  EXPECT_EQ(G()->InplaceEditor()->Text(), "0");
+  EXPECT_FALSE(G()->DataLink().Modified());
+  F().data->Cancel();
+}
