@@ -18,35 +18,35 @@ constexpr int kMaxCompiledChain = 16;
 const char* TruthText(bool b) { return b ? "TRUE" : "FALSE"; }
 
 // Unary + - NOT of a node of type T whose operand has type OperandType.
-class UnaryStep : public Step {
+class UnaryStep final : public Step {
  public:
   UnaryStep(TkvOperator op, TkvExprType type, TkvExprType operandType, Operand operand)
       : FOperator(op), FType(type), FOperandType(operandType), FOperand(operand) {}
-  AnsiString S() override {
+  AnsiString AsString() override {
     switch (FType) {
-      case etFloat: return kvexpr::FloatText(F());
-      case etInteger: return IntToStr(I());
-      case etBoolean: return TruthText(B());
+      case etFloat: return kvexpr::FloatText(AsFloat());
+      case etInteger: return IntToStr(AsInteger());
+      case etBoolean: return TruthText(AsBoolean());
       default: kvexpr::CannotRead(FType, "String");
     }
   }
-  double F() override {
+  double AsFloat() override {
     if (FOperator == opPlus) return FOperand.F();
     if (FOperator == opMinus) return -FOperand.F();
-    if (FType == etInteger || FType == etBoolean) return I();
+    if (FType == etInteger || FType == etBoolean) return AsInteger();
     kvexpr::CannotRead(FType, "Float");
   }
-  int32_t I() override {
+  int32_t AsInteger() override {
     switch (FOperator) {
       case opNot:
         if (FOperandType == etInteger) return ~FOperand.I();
-        if (FOperandType == etBoolean) return B() ? 1 : 0;
+        if (FOperandType == etBoolean) return AsBoolean() ? 1 : 0;
         kvexpr::InternalError(6);
       case opPlus: return FOperand.I();
       default: return kvexpr::WrapNeg(FOperand.I());
     }
   }
-  bool B() override {
+  bool AsBoolean() override {
     if (FOperator == opNot) return !FOperand.B();
     kvexpr::CannotRead(FType, "boolean");
   }
@@ -76,15 +76,15 @@ class BinaryStep : public Step {
     how = FHow[Index(r)];
     return FChosen[Index(r)];
   }
-  AnsiString S() override {
+  AnsiString AsString() override {
     if (!FChosen[0]) return FNode.AsString();
     AnsiString text;
     Read(Reading::kString, &text);
     return text;
   }
-  double F() override { return FChosen[1] ? Read(Reading::kFloat, nullptr).f : FNode.AsFloat(); }
-  int32_t I() override { return FChosen[2] ? Read(Reading::kInteger, nullptr).i : FNode.AsInteger(); }
-  bool B() override { return FChosen[3] ? Read(Reading::kBoolean, nullptr).b : FNode.AsBoolean(); }
+  double AsFloat() override { return FChosen[1] ? Read(Reading::kFloat, nullptr).f : FNode.AsFloat(); }
+  int32_t AsInteger() override { return FChosen[2] ? Read(Reading::kInteger, nullptr).i : FNode.AsInteger(); }
+  bool AsBoolean() override { return FChosen[3] ? Read(Reading::kBoolean, nullptr).b : FNode.AsBoolean(); }
 
  protected:
   const Operand& Left() const { return FLeft; }
@@ -144,10 +144,10 @@ class BinaryStep : public Step {
 // Float reading of a Float node computes in doubles, an Integer reading of an Integer
 // node in wrapping 32-bit integers; other readings as any binary step.
 template <TkvOperator Op>
-class FloatArithStep : public BinaryStep {
+class FloatArithStep final : public BinaryStep {
  public:
   using BinaryStep::BinaryStep;
-  double F() override {
+  double AsFloat() override {
     const double a = Left().F();
     const double b = Right().F();
     switch (Op) {
@@ -160,10 +160,10 @@ class FloatArithStep : public BinaryStep {
 };
 
 template <TkvOperator Op>
-class IntegerArithStep : public BinaryStep {
+class IntegerArithStep final : public BinaryStep {
  public:
   using BinaryStep::BinaryStep;
-  int32_t I() override {
+  int32_t AsInteger() override {
     const int32_t a = Left().I();
     return TkvBinaryChain::IntegerResult(Op, a, Right().I());
   }
@@ -232,13 +232,13 @@ struct ConstantComparison {
 };
 
 template <class Test>
-class RelationalStep : public Step {
+class RelationalStep final : public Step {
  public:
   explicit RelationalStep(Test test) : FTest(test) {}
-  AnsiString S() override { return TruthText(B()); }
-  double F() override { return B() ? 1 : 0; }
-  int32_t I() override { return B() ? 1 : 0; }
-  bool B() override { return FTest.Test(); }
+  AnsiString AsString() override { return TruthText(AsBoolean()); }
+  double AsFloat() override { return AsBoolean() ? 1 : 0; }
+  int32_t AsInteger() override { return AsBoolean() ? 1 : 0; }
+  bool AsBoolean() override { return FTest.Test(); }
 
  private:
   Test FTest;
@@ -246,14 +246,14 @@ class RelationalStep : public Step {
 
 // IF whose arguments passed their checks: the condition, then one branch.
 template <class Condition>
-class ConditionalStep : public Step {
+class ConditionalStep final : public Step {
  public:
   ConditionalStep(Condition condition, Operand whenTrue, Operand whenFalse)
       : FCondition(condition), FTrue(whenTrue), FFalse(whenFalse) {}
-  AnsiString S() override { return Chosen().S(); }
-  double F() override { return Chosen().F(); }
-  int32_t I() override { return Chosen().I(); }
-  bool B() override { return Chosen().B(); }
+  AnsiString AsString() override { return Chosen().S(); }
+  double AsFloat() override { return Chosen().F(); }
+  int32_t AsInteger() override { return Chosen().I(); }
+  bool AsBoolean() override { return Chosen().B(); }
 
  private:
   const Operand& Chosen() const { return FCondition.Test() ? FTrue : FFalse; }
@@ -329,11 +329,11 @@ class TkvFormulaCompiler {
   std::vector<std::unique_ptr<Step>> Steps;
 
  private:
-  static Operand Tree(TkvExpression* e) { return Operand{nullptr, e}; }
+  static Operand Tree(TkvExpression* e) { return Operand{e}; }
 
   Operand Add(std::unique_ptr<Step> step) {
     Steps.push_back(std::move(step));
-    return Operand{Steps.back().get(), nullptr};
+    return Operand{Steps.back().get()};
   }
 
   // The type a node answers at every reading without reading data; false for IF
@@ -409,6 +409,13 @@ TkvExpressionPtr CompileExpression(TkvExpressionPtr tree) {
   if (!tree) return tree;
   TkvFormulaCompiler compiler;
   const Operand root = compiler.Compile(tree.get());
-  if (!root.Compiled) return tree;
-  return std::make_unique<TkvCompiledExpression>(std::move(tree), std::move(compiler.Steps), root);
+  std::vector<std::unique_ptr<Step>>& steps = compiler.Steps;
+  // The root is a step when its node was compiled: the last one made (its operands'
+  // steps are made before it).
+  if (steps.empty() || steps.back().get() != root.Node) return tree;
+  std::unique_ptr<Step> top = std::move(steps.back());
+  steps.pop_back();
+  top->FTree = std::move(tree);
+  top->FSteps = std::move(steps);
+  return top;
 }

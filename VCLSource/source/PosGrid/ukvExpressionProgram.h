@@ -23,61 +23,37 @@
 #include "VCLSource/source/PosGrid/ukvExpressions.h"
 
 // Takes a parsed tree and gives the node to read: the tree itself when nothing of it
-// can be compiled, else a root that owns the tree and its compiled form. Null stays
-// null. Never raises for a tree the parser built.
+// can be compiled, else the root step, which owns the tree and the other steps. Null
+// stays null. Never raises for a tree the parser built.
 TkvExpressionPtr CompileExpression(TkvExpressionPtr tree);
 
-namespace kvformula {
-
-class Step;
-
-// One operand of a compiled node: a compiled step, or a tree node read as it is.
-struct Operand {
-  Step* Compiled = nullptr;
-  TkvExpression* Node = nullptr;
-  // Inlined into every step: a reading costs one call, the step's or the node's.
-  [[gnu::always_inline]] inline AnsiString S() const;
-  [[gnu::always_inline]] inline double F() const;
-  [[gnu::always_inline]] inline int32_t I() const;
-  [[gnu::always_inline]] inline bool B() const;
-};
-
-// A compiled node: its four readings.
-class Step {
- public:
-  Step() = default;
-  Step(const Step&) = delete;
-  Step& operator=(const Step&) = delete;
-  virtual ~Step() = default;
-  virtual AnsiString S() = 0;
-  virtual double F() = 0;
-  virtual int32_t I() = 0;
-  virtual bool B() = 0;
-};
-
-AnsiString Operand::S() const { return Compiled ? Compiled->S() : Node->AsString(); }
-double Operand::F() const { return Compiled ? Compiled->F() : Node->AsFloat(); }
-int32_t Operand::I() const { return Compiled ? Compiled->I() : Node->AsInteger(); }
-bool Operand::B() const { return Compiled ? Compiled->B() : Node->AsBoolean(); }
-
-}  // namespace kvformula
-
-// The root of a compiled formula: owns the tree (its type and its leaves) and the steps.
+// A compiled node. Steps are formula nodes themselves, so a step reads its operands,
+// steps or tree nodes alike, with one call, and the root is read without a wrapper in
+// between. The root step owns the tree (its type and its leaves) and the other steps
+// and answers the tree's type; a step inside is only ever read.
 class TkvCompiledExpression : public TkvExpression {
  public:
-  TkvCompiledExpression(TkvExpressionPtr tree, std::vector<std::unique_ptr<kvformula::Step>> steps,
-                        kvformula::Operand root)
-      : FTree(std::move(tree)), FSteps(std::move(steps)), FRoot(root) {}
-  AnsiString AsString() override { return FRoot.S(); }
-  double AsFloat() override { return FRoot.F(); }
-  int32_t AsInteger() override { return FRoot.I(); }
-  bool AsBoolean() override { return FRoot.B(); }
   TkvExprType ExprType() override { return FTree->ExprType(); }
   TkvExprType BuildType() override { return FTree->BuildType(); }
   TkvExpression& Tree() const { return *FTree; }
 
  private:
-  TkvExpressionPtr FTree;
-  std::vector<std::unique_ptr<kvformula::Step>> FSteps;
-  kvformula::Operand FRoot;
+  friend TkvExpressionPtr CompileExpression(TkvExpressionPtr tree);
+  TkvExpressionPtr FTree;  // the root's; null in a step inside
+  std::vector<std::unique_ptr<TkvCompiledExpression>> FSteps;  // the root's: the steps inside
 };
+
+namespace kvformula {
+
+using Step = TkvCompiledExpression;
+
+// One operand of a compiled node: a compiled step or a tree node, read as it is.
+struct Operand {
+  TkvExpression* Node = nullptr;
+  AnsiString S() const { return Node->AsString(); }
+  double F() const { return Node->AsFloat(); }
+  int32_t I() const { return Node->AsInteger(); }
+  bool B() const { return Node->AsBoolean(); }
+};
+
+}  // namespace kvformula
