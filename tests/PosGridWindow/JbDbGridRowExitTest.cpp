@@ -10,6 +10,9 @@
 //   for the paints before EndUpdate, the editor goes with the data, and the columns bind
 //   the new fields when it opens again.
 // - A write of the typed text leaves the editor showing the field's text.
+// - The rules of the current column run however it became current: the column the grid
+//   starts on (the grid shown, the dataset opened again), a layout that moved the
+//   current column; a freed field is never the calculator's current one.
 // Every expected value is read from the dataset or worked out from the goods' rules.
 #include <algorithm>
 #include <functional>
@@ -257,4 +260,150 @@ TEST_F(JbDbGridRowExit, AWrittenEditShowsTheFieldsText) {
   EXPECT_EQ(G()->InplaceEditor()->Text(), "0");
   EXPECT_FALSE(G()->DataLink().Modified());
   F().data->Cancel();
+}
+
+// ============================================================================ the column the grid starts on
+
+namespace {
+
+// The goods in a grid whose first column is QTY: QTY, NAME, PRICE, AMOUNT, with the
+// change rule AMOUNT = QTY * PRICE; NAME is used by no rule.
+struct QtyFirstForm {
+  std::unique_ptr<TForm> form{new TForm(nullptr)};
+  std::unique_ptr<TClientDataSet> data{new TClientDataSet(nullptr)};
+  std::unique_ptr<TDataSource> source{new TDataSource(nullptr)};
+  TJbDbGrid* grid = nullptr;
+  TkwColumn* qty = nullptr;
+  TkwColumn* name = nullptr;
+
+  QtyFirstForm() {
+    data->SetData(GoodsWithAmount(kGoods));
+    source->SetDataSet(data.get());
+    form->SetBounds(60, 60, 520, 300);
+    grid = new TJbDbGrid(form.get());  // owned by the form
+    grid->SetParent(form.get());
+    grid->SetBounds(4, 4, 500, 260);
+    qty = Add("QTY", 80);
+    name = Add("NAME", 150);
+    Add("PRICE", 80);
+    Add("AMOUNT", 90);
+    grid->SetDataSource(source.get());
+    grid->DataController()->GetCalculator().Rules().Add("AMOUNT = QTY * PRICE");
+    form->Show();
+    Settle();
+    Focus(grid);
+  }
+  ~QtyFirstForm() {
+    form.reset();  // the grid first: it unbinds from the source
+    source.reset();
+    data.reset();
+  }
+  QtyFirstForm(const QtyFirstForm&) = delete;
+  QtyFirstForm& operator=(const QtyFirstForm&) = delete;
+
+  TkvExpressionCalculator& Calculator() { return grid->DataController()->GetCalculator(); }
+  int CurrentId() { return data->FieldByName("ID")->AsInteger(); }
+  void Click(TkwColumn* c) {
+    const TRect r = grid->CellRect(grid->DataToRawColumn(c->Index()), grid->Row());
+    const LPARAM at = MAKELPARAM((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+    ::PostMessageW(grid->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::PostMessageW(grid->Handle(), WM_LBUTTONUP, 0, at);
+    Pump();
+  }
+  // The stored value of the goods `id`: QTY or AMOUNT.
+  double Stored(int id, const char* field) {
+    const size_t i = field == std::string("QTY") ? 3 : 5;
+    for (const auto& row : data->Data().Rows)
+      if (row[0].AsInteger() == id) return row[i].AsDouble();
+    return -1;
+  }
+
+ private:
+  TkwColumn* Add(const char* field, int width) {
+    TkwColumn* c = grid->Columns()->Add();
+    c->SetFieldName(field);
+    c->SetWidth(width);
+    return c;
+  }
+};
+
+// Types a QTY of 7 into the current row (whose goods change their AMOUNT with it),
+// leaves the row by Down and checks what was stored.
+void TypeSevenAndGoDown(QtyFirstForm& f) {
+  ASSERT_EQ(f.grid->SelectedColumn(), f.qty);
+  const int id = f.CurrentId();
+  ASSERT_NE(GoodsQty(id), 7.0);
+  ASSERT_NE(GoodsPrice(id), 0.0);
+  TypeText(L"7");
+  ASSERT_TRUE(f.grid->EditorMode());
+  PostKey(VK_DOWN);
+  EXPECT_EQ(f.data->State(), dsBrowse);
+  EXPECT_NE(f.CurrentId(), id);
+  EXPECT_EQ(f.Stored(id, "QTY"), 7.0);
+  EXPECT_EQ(f.Stored(id, "AMOUNT"), 7.0 * GoodsPrice(id));
+}
+
+}  // namespace
+
+// Regression: only a column entered from another one made its field the calculator's
+// current one. Typed into the column the grid was shown on, the row left by Down stored
+// AMOUNT stale, and so did Tab to the next column (no rules before it) and then Down.
+TEST(JbDbGridFirstColumn, FaultTheColumnTheGridIsShownOnAppliesItsRulesOnLeavingItsRowOrColumn) {
+  {
+    SCOPED_TRACE("Down");
+    QtyFirstForm f;
+    TypeSevenAndGoDown(f);
+  }
+  {
+    SCOPED_TRACE("Tab, then Down");
+    QtyFirstForm f;
+    ASSERT_EQ(f.grid->SelectedColumn(), f.qty);
+    const int id = f.CurrentId();
+    TypeText(L"7");
+    PostKey(VK_TAB);
+    EXPECT_EQ(f.grid->SelectedColumn(), f.name);
+    EXPECT_EQ(f.data->FieldByName("AMOUNT")->AsFloat(), 7.0 * GoodsPrice(id));
+    PostKey(VK_DOWN);
+    EXPECT_EQ(f.data->State(), dsBrowse);
+    EXPECT_EQ(f.Stored(id, "QTY"), 7.0);
+    EXPECT_EQ(f.Stored(id, "AMOUNT"), 7.0 * GoodsPrice(id));
+  }
+}
+
+// Regression: the dataset closed and opened again left the calculator on the freed QTY
+// field (or none), and a layout that made QTY current left it on the column before; the
+// rules of QTY did not run when its row was left.
+TEST(JbDbGridFirstColumn, FaultAColumnMadeCurrentByTheDataOrTheLayoutAppliesItsRules) {
+  QtyFirstForm f;
+  {
+    SCOPED_TRACE("the dataset opened again");
+    f.Click(f.name);
+    f.Click(f.qty);
+    ASSERT_EQ(f.Calculator().PendingField(), f.data->FieldByName("QTY"));
+    const TDataPacket packet = f.data->Data();
+    f.grid->BeginUpdate();
+    f.data->Close();
+    EXPECT_EQ(f.Calculator().PendingField(), nullptr);  // the freed field is not kept
+    f.data->SetData(packet);
+    f.grid->EndUpdate();
+    Pump();
+    TypeSevenAndGoDown(f);
+  }
+  {
+    SCOPED_TRACE("the current column hidden");
+    f.Click(f.name);
+    ASSERT_EQ(f.grid->SelectedColumn(), f.name);
+    f.name->SetVisible(false);
+    Pump();
+    TypeSevenAndGoDown(f);
+    f.name->SetVisible(true);
+  }
+  {
+    SCOPED_TRACE("a column moved into the current place");
+    f.Click(f.name);
+    ASSERT_EQ(f.grid->SelectedColumn(), f.name);
+    f.qty->SetIndex(f.name->Index());
+    Pump();
+    TypeSevenAndGoDown(f);
+  }
 }

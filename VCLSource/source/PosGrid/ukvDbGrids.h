@@ -396,6 +396,10 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   // the calculator's current one, then fires OnColEnter; ColExit fires OnColExit.
   virtual void ColEnter();
   virtual void ColExit();
+  // The calculator's current field is the current column's field (none without an
+  // active link), however the column became current; when another field was current,
+  // its rules run first, as at ColEnter.
+  void FollowCurrentColumn();
   // The ellipsis of the current column: OnEditButtonClick, else ShowPopupEditor.
   virtual void EditButtonClick();
   // The popup editor of a column whose field holds a nested dataset.

@@ -227,6 +227,18 @@ void TkwCustomDBGrid::ColEnter() {
   if (OnColEnter) OnColEnter(this);
 }
 
+// Mended: only ColEnter made a field the calculator's current one, so a column that
+// became current otherwise (the grid shown, the dataset opened, a layout that moved
+// the current column) ran no rules, or another field's, when its row or column was
+// left: AMOUNT = QTY * PRICE stayed stale after typing into a first QTY column.
+void TkwCustomDBGrid::FollowCurrentColumn() {
+  TkvCustomDbDataController* c = Destroying() ? nullptr : DataController();
+  if (!c) return;
+  TField* field = FDataLink->Active() ? SelectedField() : nullptr;
+  TkvExpressionCalculator& calculator = c->GetCalculator();
+  if (calculator.PendingField() != field) calculator.SetPendingField(field);
+}
+
 void TkwCustomDBGrid::KeyPress(char& Key) {
   if (Key != '\r') return TkwCustomGrid::KeyPress(Key);
   if (!HasGridOption(FOptions, dgAlwaysShowEditor)) FDataLink->UpdateRecord();

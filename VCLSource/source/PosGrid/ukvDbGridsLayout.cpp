@@ -178,6 +178,7 @@ void TkwCustomDBGrid::RunLayout() {
         break;
       }
   UpdateActive();
+  FollowCurrentColumn();
   if (HandleAllocated()) Invalidate();
 }
 

@@ -23,6 +23,10 @@ void TkwCustomDBGrid::Notification(TComponent* AComponent, TOperation Operation)
   if (Operation != opRemove || !AComponent || !FColumns) return;
   for (int i = 0; i < FColumns->Count(); ++i)
     if (FColumns->Items(i)->PopupMenu() == static_cast<TObject*>(AComponent)) FColumns->Items(i)->SetPopupMenu(nullptr);
+  // Mended: the calculator kept a freed field as its current one, and applied its rules
+  // by that pointer when the next column became current.
+  if (TkvCustomDbDataController* c = Destroying() ? nullptr : DataController())
+    c->GetCalculator().FieldFreed(AComponent);
   if (FColumns->FieldRemoved(AComponent) && !Destroying()) {
     BeginLayout();
     DeferLayout();  // releases the lock taken here

@@ -132,7 +132,8 @@ bool TkwCustomDbGridView::FinishPendingEdit(bool appending) {
   if (now & desDataSetModified) {
     // Mended: the rules ran only when another column was entered, so a row left upwards,
     // downwards, by a page, the wheel or a click on another row stored its computed
-    // fields stale.
+    // fields stale. The current field is the edited column's, whatever made it current.
+    DbGrid()->FollowCurrentColumn();
     c->GetCalculator().ApplyPendingField();
     c->EndEdit();
     return false;

@@ -78,6 +78,10 @@ class TkvExpressionCalculator : public TObject {
   void EvaluateRecordRules();
   // ApplyPendingField, then remembers field.
   void SetPendingField(TField* field);
+  // A field being freed stops being the pending one; nothing is applied.
+  void FieldFreed(const TComponent* field) {
+    if (field && static_cast<const TComponent*>(FPendingField) == field) FPendingField = nullptr;
+  }
   // When a field is pending and the dataset is open and modified: FieldChanged of
   // every change rule, in list order. The field stays pending.
   void ApplyPendingField();
