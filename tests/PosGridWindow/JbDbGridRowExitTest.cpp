@@ -155,6 +155,46 @@ TEST_F(JbDbGridRowExit, FaultDownOnAMiddleRowOfTheSortedColumnNeverAppends) {
   EXPECT_EQ(F().data->RecordCount(), kGoods);
 }
 
+// Regression: a page key or a click on another row counted its distance from the row
+// the post had moved the edited record to (the end of a grid sorted by the edited
+// column), so the focus went to the end instead of a page below or the row clicked.
+TEST_F(JbDbGridRowExit, FaultPageKeysAndClicksAfterAnEditOfTheSortedColumnGoWhereTheyWereAimed) {
+  F().View().SortByColumn(F().qty, true);
+  Pump();
+  int value = 200;
+  const int page = F().View().VisibleRowCount();
+  ASSERT_GT(page, 4);
+  struct Way {
+    const char* name;
+    int row;
+    int distance;  // from the row the way started on to the row it aims at
+    std::function<void()> go;
+  };
+  const Way ways[] = {
+      {"PgDn", 500, page, [] { PostKey(VK_NEXT); }},
+      {"PgUp", 9000, -page, [] { PostKey(VK_PRIOR); }},
+      {"click below", 12000, 2, [this] { Click(Raw(F().qty), GridRow(F().View().ActiveRecord() + 2)); }},
+      {"click above", 15000, -2, [this] { Click(Raw(F().qty), GridRow(F().View().ActiveRecord() - 2)); }},
+  };
+  for (const Way& way : ways) {
+    SCOPED_TRACE(way.name);
+    ShowRow(way.row, 4);
+    Click(Raw(F().qty), GridRow(F().View().ActiveRecord()));
+    ASSERT_EQ(Focused(), way.row);
+    const int edited = FocusedId();
+    const int aimed = F().RowId(way.row + way.distance);
+    Type(std::to_wstring(value));
+    way.go();
+    EXPECT_EQ(F().data->State(), dsBrowse);
+    EXPECT_EQ(DataSetValue(edited, "QTY").AsDouble(), value);
+    EXPECT_EQ(F().RowId(kGoods - 1), edited);
+    EXPECT_EQ(FocusedId(), aimed);
+    EXPECT_EQ(F().data->FieldByName("ID")->AsInteger(), aimed);
+    EXPECT_EQ(F().data->RecordCount(), kGoods);
+    ++value;
+  }
+}
+
 // ============================================================================ rules on leaving a row
 
 // Regression: the rules of the edited column ran only when another column was entered;

@@ -155,12 +155,22 @@ void TkwCustomDbGridView::Last() {
   if (n > 0 && FDataController->FocusedRowIndex() != n - 1) FocusRow(n - 1);
 }
 
+// Mended: the distance was counted from the row after the post, to which a sorted grid
+// may have moved the edited record: a page key or a click on another row after an edit
+// of the sorted column went to the end. The move goes to the record that stood at the
+// distance from the row it started on.
 void TkwCustomDbGridView::MoveBy(int Distance) {
   const int n = RowCount();
-  if (n == 0 || FDataController->FocusedRowIndex() < 0) return;
-  if (FinishPendingEdit(false)) return;
-  const long long target = static_cast<long long>(FDataController->FocusedRowIndex()) + Distance;
-  FocusRow(static_cast<int>(std::clamp<long long>(target, 0, n - 1)));
+  const int from = FDataController->FocusedRowIndex();
+  if (n == 0 || from < 0) return;
+  const int targetRow = static_cast<int>(std::clamp<long long>(static_cast<long long>(from) + Distance, 0, n - 1));
+  const int targetRecord = FDataController->GetRowRecordIndex(targetRow);
+  // A move that stays on its row keeps the focus on the record, wherever the post took it.
+  if (FinishPendingEdit(false) || targetRow == from) return;
+  const int now = RowCount();
+  if (now == 0) return;
+  const int row = FDataController->GetRecordRowIndex(targetRecord);
+  FocusRow(row >= 0 ? row : std::min(targetRow, now - 1));
 }
 
 void TkwCustomDbGridView::Next() {
