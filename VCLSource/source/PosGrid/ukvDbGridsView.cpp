@@ -167,10 +167,7 @@ void TkwCustomDbGridView::MoveBy(int Distance) {
   const int targetRecord = FDataController->GetRowRecordIndex(targetRow);
   // A move that stays on its row keeps the focus on the record, wherever the post took it.
   if (FinishPendingEdit(false) || targetRow == from) return;
-  const int now = RowCount();
-  if (now == 0) return;
-  const int row = FDataController->GetRecordRowIndex(targetRecord);
-  FocusRow(row >= 0 ? row : std::min(targetRow, now - 1));
+  FocusRecordOrRow(targetRecord, targetRow);
 }
 
 void TkwCustomDbGridView::Next() {
@@ -192,10 +189,14 @@ void TkwCustomDbGridView::Next() {
       FDataController->Append();
     return;
   }
+  FocusRecordOrRow(below, FDataController->FocusedRowIndex() + 1);
+}
+
+void TkwCustomDbGridView::FocusRecordOrRow(int record, int row) {
   const int n = RowCount();
   if (n == 0) return;
-  const int row = FDataController->GetRecordRowIndex(below);
-  FocusRow(row >= 0 ? row : std::min(FDataController->FocusedRowIndex() + 1, n - 1));
+  const int at = FDataController->GetRecordRowIndex(record);
+  FocusRow(at >= 0 ? at : std::clamp(row, 0, n - 1));
 }
 
 void TkwCustomDbGridView::Prior() {

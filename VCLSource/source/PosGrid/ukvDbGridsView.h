@@ -106,6 +106,9 @@ class TkwCustomDbGridView : public TkwCustomGridView, public IkwCustomDbGridView
   void KeepOrClearSelection();
   void AdjustTopRecord();
   void FocusRow(int row);
+  // Focuses the record's row after a post may have moved it; a record without a row
+  // (gone) leaves the focus on row, kept within the rows.
+  void FocusRecordOrRow(int record, int row);
   TkwColumn* CurrentColumn() const;
   TkwDBGridInplaceEdit* Editor() const;
   // The current column shows a lookup field of its dataset and has no pick list of its

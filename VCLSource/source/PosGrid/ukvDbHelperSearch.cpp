@@ -210,31 +210,25 @@ int TkvDataControllerSearch::ScanRows(int startRow, int endRow, bool forward, co
 }
 
 bool TkvDataControllerSearch::Search(int fieldIndex, const AnsiString& text) {
-  if (text.empty() || FController->RowCount() == 0) return false;
-  FController->CheckFieldIndex(fieldIndex);
-  FField = FController->Fields().Items(fieldIndex);
-  int s = FController->FocusedRowIndex();
-  if (s < 0) s = 0;
-  int r = ScanRows(s, -1, true, text);
-  if (r < 0 && s > 0) r = ScanRows(0, s - 1, true, text);
-  if (r < 0) return false;
-  FocusRowLocked(r);
-  FActive = true;
-  FText = text;
-  FController->Changed(dcmSearch);
-  return true;
+  return SearchAround(fieldIndex, text, true);
 }
 
 bool TkvDataControllerSearch::SearchFrom(int fieldIndex, const AnsiString& text, bool forward) {
-  if (forward) return Search(fieldIndex, text);
+  return forward ? Search(fieldIndex, text) : SearchAround(fieldIndex, text, false);
+}
+
+// From the focused row to the end in the direction (from the first row forwards, the
+// last backwards, when none is focused), then from the other end up to the focused row.
+bool TkvDataControllerSearch::SearchAround(int fieldIndex, const AnsiString& text, bool forward) {
   if (text.empty() || FController->RowCount() == 0) return false;
   FController->CheckFieldIndex(fieldIndex);
   FField = FController->Fields().Items(fieldIndex);
   const int last = FController->RowCount() - 1;
   int s = FController->FocusedRowIndex();
-  if (s < 0) s = last;
-  int r = ScanRows(s, -1, false, text);
-  if (r < 0 && s < last) r = ScanRows(last, s + 1, false, text);
+  if (s < 0) s = forward ? 0 : last;
+  int r = ScanRows(s, -1, forward, text);
+  if (r < 0 && forward && s > 0) r = ScanRows(0, s - 1, true, text);
+  if (r < 0 && !forward && s < last) r = ScanRows(last, s + 1, false, text);
   if (r < 0) return false;
   FocusRowLocked(r);
   FActive = true;

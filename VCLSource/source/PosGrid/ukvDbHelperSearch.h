@@ -113,6 +113,8 @@ class TkvDataControllerSearch {
   void FieldRemoved(TkvDbField* field);
 
  private:
+  bool SearchAround(int fieldIndex, const AnsiString& text, bool forward);
+
   TkvCustomDbDataController* FController;
   bool FLocked = false;
   TkvDbField* FField = nullptr;

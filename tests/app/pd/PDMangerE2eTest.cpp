@@ -31,66 +31,19 @@
 #include "app/uSelectBasic.h"
 #include "VCLSource/source/PosGrid/ukvDbHelperController.h"
 #include "tests/app/e2e/PluginHostTest.h"
+#include "tests/app/pd/PdScreenDriver.h"
 #include "tests/support/WindowFinder.h"
 
 namespace {
 
-using postest::FindTopLevel;
+using namespace pdtest;
+using pdtest::Screen;  // the stock-take screen, not the framework's Screen object
 
-std::wstring Utf16(const char* gbk) {
-  const WideString w = GbkToWide(gbk);
-  return std::wstring(w.begin(), w.end());
-}
-
-std::string Gbk(const std::wstring& w) { return WideToGbk(std::u16string(w.begin(), w.end())); }
-
-HWND Screen() { return FindTopLevel(nullptr, Utf16("盘点单")); }
-
-// The screen's own object behind its window (the same classes, built from the same
-// sources as the plug-in): for reading what the labels and the grid show.
-TfrmpdManger* ScreenObject() {
-  HWND f = Screen();
-  return f ? static_cast<TfrmpdManger*>(static_cast<TWinControl*>(::GetPropW(f, L"PosControl"))) : nullptr;
-}
-
-// A key as the keyboard sends it, posted to the focused window: down and up. The
-// message loop translates it into its character (posted behind whatever is queued, so
-// the keys of a text go in one step and the Enter that ends it in the next).
-void Press(WORD vk) {
-  HWND to = ::GetFocus();
-  const UINT scan = ::MapVirtualKeyW(vk, 0);
-  ::PostMessageW(to, WM_KEYDOWN, vk, 1 | (scan << 16));
-  ::PostMessageW(to, WM_KEYUP, vk, 1 | (scan << 16) | (3u << 30));
-}
-
-void Type(const std::string& text) {
-  for (char c : text) {
-    if (c >= '0' && c <= '9') Press(static_cast<WORD>(c));
-    else if (c >= 'a' && c <= 'z') Press(static_cast<WORD>(c - 'a' + 'A'));
-    else if (c >= 'A' && c <= 'Z') Press(static_cast<WORD>(c));  // no Shift: the letter comes as lower case
-    else if (c == '.') Press(VK_OEM_PERIOD);
-  }
-}
-
-// The text of a message box (its static control) and the box itself, by caption.
-BOOL CALLBACK CollectStatic(HWND h, LPARAM l) {
-  wchar_t cls[32] = {};
-  ::GetClassNameW(h, cls, 31);
-  if (_wcsicmp(cls, L"Static") == 0 && !postest::WindowText(h).empty())
-    *reinterpret_cast<std::string*>(l) += Gbk(postest::WindowText(h));
-  return TRUE;
-}
-
+// The text of a message box (its static controls).
 std::string BoxText(HWND box) {
   std::string text;
   ::EnumChildWindows(box, &CollectStatic, reinterpret_cast<LPARAM>(&text));
   return text;
-}
-
-// The selection dialog's own object behind its window, by caption.
-TfrmSelectBasic* Picker(const char* caption) {
-  HWND f = FindTopLevel(nullptr, Utf16(caption));
-  return f ? static_cast<TfrmSelectBasic*>(static_cast<TWinControl*>(::GetPropW(f, L"PosControl"))) : nullptr;
 }
 
 // The value of a field in a data row of the dialog's grid.

@@ -30,11 +30,13 @@
 #include "net/Socket.h"
 #include "VCLSource/source/PosGrid/ukvDbHelperController.h"
 #include "tests/app/e2e/PluginHostTest.h"
+#include "tests/app/pd/PdScreenDriver.h"
 #include "tests/support/WindowFinder.h"
 
 namespace {
 
-using postest::FindTopLevel;
+using namespace pdtest;
+using pdtest::Screen;  // the stock-take screen, not the framework's Screen object
 
 // The relay between the screen and the stand-in server.
 class CommitRelay {
@@ -132,48 +134,6 @@ class CommitRelay {
   std::mutex FLock;
   std::list<std::unique_ptr<Link>> FLinks;
 };
-
-std::wstring Utf16(const char* gbk) {
-  const WideString w = GbkToWide(gbk);
-  return std::wstring(w.begin(), w.end());
-}
-
-std::string Gbk(const std::wstring& w) { return WideToGbk(std::u16string(w.begin(), w.end())); }
-
-HWND Screen() { return FindTopLevel(nullptr, Utf16("盘点单")); }
-
-TfrmpdManger* ScreenObject() {
-  HWND f = Screen();
-  return f ? static_cast<TfrmpdManger*>(static_cast<TWinControl*>(::GetPropW(f, L"PosControl"))) : nullptr;
-}
-
-TfrmSelectBasic* Picker(const char* caption) {
-  HWND f = FindTopLevel(nullptr, Utf16(caption));
-  return f ? static_cast<TfrmSelectBasic*>(static_cast<TWinControl*>(::GetPropW(f, L"PosControl"))) : nullptr;
-}
-
-void Press(WORD vk) {
-  HWND to = ::GetFocus();
-  const UINT scan = ::MapVirtualKeyW(vk, 0);
-  ::PostMessageW(to, WM_KEYDOWN, vk, 1 | (scan << 16));
-  ::PostMessageW(to, WM_KEYUP, vk, 1 | (scan << 16) | (3u << 30));
-}
-
-void Type(const std::string& text) {
-  for (char c : text) {
-    if (c >= '0' && c <= '9') Press(static_cast<WORD>(c));
-    else if (c >= 'a' && c <= 'z') Press(static_cast<WORD>(c - 'a' + 'A'));
-    else if (c >= 'A' && c <= 'Z') Press(static_cast<WORD>(c));
-  }
-}
-
-BOOL CALLBACK CollectStatic(HWND h, LPARAM l) {
-  wchar_t cls[32] = {};
-  ::GetClassNameW(h, cls, 31);
-  if (_wcsicmp(cls, L"Static") == 0 && !postest::WindowText(h).empty())
-    *reinterpret_cast<std::string*>(l) += Gbk(postest::WindowText(h));
-  return TRUE;
-}
 
 // A message box of this thread: its caption and text; null when none is open.
 HWND OpenBox(std::string& seen) {
