@@ -8,6 +8,7 @@
 #include "tests/app/PdScriptChooser.h"
 #include "app/uPDMangerRules.h"
 #include "app/uPDMessages.h"
+#include "tests/app/PdTestDoubles.h"
 
 using namespace pdbill;
 

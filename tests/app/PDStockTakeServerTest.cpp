@@ -18,6 +18,7 @@
 #include "app/uPDQuantity.h"
 #include "app/uPDSave.h"
 #include "app/uPublic.h"
+#include "tests/app/PdTestDoubles.h"
 #include "server/DemoStore.h"
 #include "server/Listener.h"
 #include "server/SqliteDb.h"

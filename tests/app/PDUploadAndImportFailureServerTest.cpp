@@ -15,6 +15,7 @@
 #include "app/uPDImportRules.h"
 #include "app/uPDSave.h"
 #include "app/uPublic.h"
+#include "tests/app/PdTestDoubles.h"
 #include "server/DemoStore.h"
 #include "server/Listener.h"
 #include "server/SqliteDb.h"

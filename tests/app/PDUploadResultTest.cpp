@@ -5,6 +5,7 @@
 #include "app/OpenCall.h"
 #include "app/uDataModule.h"
 #include "app/uPDSave.h"
+#include "tests/app/PdTestDoubles.h"
 
 using namespace pdbill;
 

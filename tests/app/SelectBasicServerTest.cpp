@@ -16,6 +16,7 @@
 #include "app/uPDQuantity.h"
 #include "app/uPublic.h"
 #include "app/uSelectBasicRules.h"
+#include "tests/app/PdTestDoubles.h"
 #include "db/ClientDataSet.h"
 #include "server/DemoStore.h"
 #include "server/SqliteDb.h"

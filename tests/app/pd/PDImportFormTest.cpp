@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "app/uPDImport.h"
+#include "tests/app/PdTestDoubles.h"
 #include "rtl/FileUtils.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/Screenshot.h"
