@@ -51,12 +51,10 @@ TPdServerSwitch::TPdServerSwitch(const TPdServers& Servers, IPdMessages& Message
 }
 
 bool TPdServerSwitch::SwitchServer() {
-  AnsiString db;
-  try {
-    db = CurrentDbName();
-  } catch (const std::exception&) {
-    // No answer: not at home, so the way leads home.
-  }
+  // Mended: a database name that cannot be read raises (the caller's upload then fails
+  // and the local bill stays unmarked, to be sent again); it used to count as "not at
+  // home", so that the upload went to the home database.
+  const AnsiString db = CurrentDbName();
   const bool atHome = DataModule && DataModule->Link().Connected() &&
                       ServerText(*DataModule) == FServers.HomeServer && SameText(db, FServers.HomeDbName);
   return atHome ? ConnectTo(FServers.UploadServer, FServers.UploadDbName)
@@ -191,7 +189,11 @@ TSaveOutcome TPdBillSaver::SaveBill(const IPdBillSheet& Sheet, const TPdBillHead
     FMessages.Show(kSavedLocally, kCaptionHint, pmInformation);
     return TSaveOutcome::Close;
   }
-  if (!FSwitch.SwitchServer()) return UploadFailed();
+  try {
+    if (!FSwitch.SwitchServer()) return UploadFailed();
+  } catch (const std::exception& e) {
+    return UploadFailed(e.what());
+  }
   AnsiString reason;
   if (!Upload(lines, Header, reason)) {
     FUploadCode = 0;

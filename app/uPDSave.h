@@ -12,11 +12,12 @@
 //   - the local save fails: "盘点单保存失败！" with the reason (caption "错误"); the
 //     form stays open with all its rows; nothing is uploaded; Save may be pressed again;
 //   - no upload server: "盘点单本地保存成功！"; the form closes;
-//   - anything on the upload road fails (the switch, the copy, the procedure, a result
-//     that is no bill code): the connection goes back home, the local bill stays with
-//     IsUpSend 0 (so it can be sent again later), "盘点单本地保存成功！上传失败！" (with
-//     the reason of a copy or procedure that failed on the next line); the form closes. A refusal (-1, -2, -3) shows its own message first, and the copy on
-//     the main database is rolled back with it;
+//   - anything on the upload road fails (the switch, or the current database's name it
+//     reads first, the copy, the procedure, a result that is no bill code): the
+//     connection goes back home, the local bill stays with IsUpSend 0 (so it can be sent
+//     again later), "盘点单本地保存成功！上传失败！" (with the reason of a call that
+//     failed on the next line); the form closes. A refusal (-1, -2, -3) shows its own
+//     message first, and the copy on the main database is rolled back with it;
 //   - the home header cannot be marked: "改写本地记录失败"; the form closes;
 //   - all went through: "盘点单保存成功！"; the form closes.
 // Once a bill is stored locally, a later Save of the same saver stores nothing again.
@@ -60,7 +61,8 @@ class TPdServerSwitch {
   TPdServerSwitch(const TPdServers& Servers, IPdMessages& Messages, int PauseMs = 1000, TPdConnect Connect = {});
   // To the other end: to the upload server when the connection is at home (its server
   // text and current database are the home ones), home otherwise. False when the
-  // target could not be reached (the connection is then closed).
+  // target could not be reached (the connection is then closed). Raises, leaving the
+  // connection as it was, when the current database's name cannot be read.
   bool SwitchServer();
   // Home, from wherever the connection is.
   bool ReturnHome();
