@@ -80,13 +80,13 @@ bool TPdServerSwitch::ConnectTo(const AnsiString& Server, const AnsiString& DbNa
 }
 
 TSaveOutcome TPdBillSaver::Save(IPdBillSheet& Sheet, const TPdBillHeader& Header) {
-  if (FSaving) return TSaveOutcome::Stay;
+  if (FSaving) return Staying();
   // Mended: a bill is stored once; a second press of Save after the bill went into the
   // store (the form closes then) stores no second copy.
   if (FLocalCheckCode > 0) return TSaveOutcome::Close;
   if (Header.WarehouseId.empty()) {
     FMessages.Show(kNoWarehouse, kCaptionHint, pmOk);
-    return TSaveOutcome::Stay;
+    return Staying();
   }
   bool anyCount = false;
   for (int r = 0; r < Sheet.RowCount() && !anyCount; ++r) {
@@ -94,7 +94,7 @@ TSaveOutcome TPdBillSaver::Save(IPdBillSheet& Sheet, const TPdBillHeader& Header
   }
   if (!anyCount) {
     FMessages.Show(kNoCountData, kCaptionHint, pmInformation);
-    return TSaveOutcome::Stay;
+    return Staying();
   }
   for (int r = 0; r < Sheet.RowCount(); ++r) {
     if (!Sheet.Cell(pcGoodsId, r).empty() && Sheet.Cell(pcQty, r).empty()) Sheet.SetCell(pcQty, r, "0");
@@ -173,7 +173,7 @@ TSaveOutcome TPdBillSaver::SaveBill(const IPdBillSheet& Sheet, const TPdBillHead
   // Mended: a connection closed by an earlier failure is opened again, as the open call
   // opens it; every later Save used to fail on it. The switch says which server could
   // not be reached.
-  if (!LinkConnected() && !FSwitch.ReturnHome()) return TSaveOutcome::Stay;
+  if (!LinkConnected() && !FSwitch.ReturnHome()) return Staying();
   // Mended: a local save that failed is reported and keeps the form with its rows;
   // nothing is uploaded.
   try {
@@ -181,9 +181,9 @@ TSaveOutcome TPdBillSaver::SaveBill(const IPdBillSheet& Sheet, const TPdBillHead
   } catch (const std::exception& e) {
     RollbackQuietly();
     AnsiString text = AnsiString(kSaveFailed) + "\r\n" + e.what();
-    if (FCommitUnknown) text += AnsiString("\r\n") + kSaveUnknown;
+    if (FCommitUnknown) text += AnsiString("\r\n") + kSaveUnknown + "\r\n" + kSaveLocked;
     FMessages.Show(text, kCaptionError, pmError);
-    return TSaveOutcome::Stay;
+    return Staying();
   }
   if (FServers.UploadServer.empty()) {
     FMessages.Show(kSavedLocally, kCaptionHint, pmInformation);

@@ -31,6 +31,10 @@
 // as failed, so that the local bill is not left to be sent a second time. A failure
 // before the commit was sent rolled the transaction back and needs no question; a Save
 // that finds the connection closed (by any earlier failure) opens it again first.
+// While the local save is in doubt Save answers TSaveOutcome::Locked: the bill the store
+// may hold is the one on the screen, so the screen lets nothing on it change (the
+// failure message says so) until a Save settles it; a change would otherwise be lost
+// when the store turns out to hold the bill, and uploaded all the same.
 #pragma once
 #include <functional>
 
@@ -82,6 +86,7 @@ constexpr const char* kNoWarehouse = "请选择盘点的仓库!";
 constexpr const char* kNoCountData = "没有盘点数据！";
 constexpr const char* kSaveFailed = "盘点单保存失败！";
 constexpr const char* kSaveUnknown = "与服务器的连接在提交时中断，盘点单可能已经保存。请再按保存：先核对，不会重复保存。";
+constexpr const char* kSaveLocked = "核对之前盘点单不能修改，只能再按保存或者退出。";
 constexpr const char* kSavedLocally = "盘点单本地保存成功！";
 constexpr const char* kUploadFailed = "盘点单本地保存成功！上传失败！";
 constexpr const char* kMarkFailed = "改写本地记录失败";
@@ -91,7 +96,9 @@ constexpr const char* kRefusedNoPrepare = "没有盘点日期对应的盘点准�
 constexpr const char* kRefusedDraft = "某商品在指定的盘点日期已经生成草稿，不能再盘点此商品！";  // -1
 constexpr const char* kUploadProc = "Pos_J2_PosPdtoMainProPd";
 
-enum class TSaveOutcome { Stay, Close };
+// What the screen does after Save: stays as it is, closes, or stays locked (the local
+// save is in doubt: nothing on the bill may change, only Save again or leave).
+enum class TSaveOutcome { Stay, Close, Locked };
 
 class TPdBillSaver {
  public:
@@ -114,6 +121,8 @@ class TPdBillSaver {
 
  private:
   TSaveOutcome SaveBill(const IPdBillSheet& Sheet, const TPdBillHeader& Header);
+  // The form stays: locked while the local save is in doubt.
+  TSaveOutcome Staying() const { return FCommitUnknown ? TSaveOutcome::Locked : TSaveOutcome::Stay; }
   // Header and lines in one transaction; the new CheckCode. Raises what went wrong,
   // after rolling back.
   int StoreBill(const std::vector<TPDBillRec>& Lines, const TPdBillHeader& Header, int LocalCheckCode);
