@@ -27,6 +27,19 @@ const struct {
 };
 constexpr int kReadOnlyGridCols[] = {0, 1, 4, 5, 6, 7, 9, 10, 11, 12};
 
+// The keys a locked bill's grid still takes: the cursor's moves, and what goes past the
+// grid (Esc leaves, Alt+letter reaches the buttons).
+bool IsLockedGridKey(WORD Key, TShiftState Shift) {
+  if (Key == VK_ESCAPE || Shift.Contains(ssAlt)) return true;
+  switch (Key) {
+    case VK_UP: case VK_DOWN: case VK_LEFT: case VK_RIGHT: case VK_PRIOR: case VK_NEXT:
+    case VK_HOME: case VK_END: case VK_TAB: case VK_SHIFT: case VK_CONTROL:
+      return true;
+    default:
+      return false;
+  }
+}
+
 // The product's chooser: the basic-data selection dialog.
 class TDialogChooser final : public IPdChooser {
  public:
@@ -143,7 +156,10 @@ TfrmpdManger::TfrmpdManger(TComponent* AOwner)
   grdPd->OnAfterEdit = [this](TObject* s, int c, int r) { grdPdAfterEdit(s, c, r); };
   grdPd->OnKeyPress = [this](TObject* s, char& k) { grdPdKeyPress(s, k); };
   grdPd->OnKeyDown = [this](TObject* s, WORD& k, TShiftState sh) { grdPdKeyDown(s, k, sh); };
-  grdPd->OnDblClick = [this](TObject* s) { grdPdDblClick(s); };
+  // A double-click looks goods up and may change the line: not on a locked bill.
+  grdPd->OnDblClick = [this](TObject* s) {
+    if (!FBillLocked) grdPdDblClick(s);
+  };
 
   lblBillCode = new TLabel(this);
   lblBillCode->SetName("lblBillCode");
@@ -300,6 +316,10 @@ bool TfrmpdManger::CommitEditor() {
 void TfrmpdManger::FormActivate(TObject*) { ::PostMessageW(Handle(), WM_PD_SHOWEDITOR, 0, 0); }
 
 void TfrmpdManger::FormKeyDown(TObject*, WORD& Key, TShiftState Shift) {
+  if (FBillLocked && GridHasFocus() && !IsLockedGridKey(Key, Shift)) {
+    Key = 0;
+    return;
+  }
   if (Key == VK_RETURN && Shift.Empty() && GridHasFocus()) {
     // Enter in the bill is this screen's: the entry runs here and the cursor goes where
     // the rules say, instead of the grid's own move to the next cell.
@@ -321,15 +341,34 @@ void TfrmpdManger::btnCancleClick(TObject*) {
 void TfrmpdManger::btnSaveClick(TObject*) {
   const TPdCursor at = Current();
   if (CommitEditor() && at.Row >= 0) FRules->AfterEdit(at.Col, at.Row);
-  if (FRules->Save(Now()) == TSaveOutcome::Close) {
+  const TSaveOutcome outcome = FRules->Save(Now());
+  if (outcome == TSaveOutcome::Close) {
     Close();
     return;
   }
+  // Mended: a save in doubt used to leave the bill editable, and a change made then was
+  // lost when the next Save found the first version in the store (and uploaded anyway).
+  LockBill(outcome == TSaveOutcome::Locked);
   SumTotals();
-  MoveTo(at.Row >= 0 ? at : TPdCursor{pcName, 0});
+  if (!FBillLocked) MoveTo(at.Row >= 0 ? at : TPdCursor{pcName, 0});
+}
+
+void TfrmpdManger::LockBill(bool Locked) {
+  if (Locked == FBillLocked) return;
+  FBillLocked = Locked;
+  const TGridOptions editing{goEditing, goAlwaysShowEditor};
+  if (Locked) {
+    grdPd->HideEditor();
+    grdPd->SetOptions(grdPd->Options() - editing);
+  } else {
+    grdPd->SetOptions(grdPd->Options() + editing);
+  }
+  edtStock->SetEnabled(!Locked);
+  btnCheckIn->SetEnabled(!Locked);
 }
 
 void TfrmpdManger::btnCheckInClick(TObject*) {
+  if (FBillLocked) return;
   std::vector<pdterminal::TCountLine> counts;
   if (ShowImportDialog(counts, *FChooser, FRules->WarehouseId())) {
     CommitEditor();
@@ -341,7 +380,7 @@ void TfrmpdManger::btnCheckInClick(TObject*) {
 }
 
 void TfrmpdManger::edtStockDblClick(TObject*) {
-  if (FChoosing) return;
+  if (FChoosing || FBillLocked) return;
   FChoosing = true;
   struct Reset {
     bool& f;

@@ -10,6 +10,11 @@
 // The basic-data selection dialog is reached through a chooser (uPDChooser.h): the one
 // set with SetChooser before InitBill, else the selection dialog itself.
 //
+// A save whose commit went unanswered may have stored the bill as it is on the screen.
+// Until a Save settles it the bill is locked: the grid shows it and moves its cursor,
+// but takes no key and no double-click that could change a line, the warehouse and the
+// terminal import are disabled; only Save and leaving remain.
+//
 // The form keeps what the open call hands it. InitBill is its set-up, run once before
 // the form is shown. Closing the form ends its modal loop; the export that created it
 // frees it.
@@ -84,6 +89,8 @@ class TfrmpdManger : public TParentfrm {
   void grdPdDblClick(TObject* Sender);
 
   pdbill::TPdMangerRules& Rules() { return *FRules; }
+  // A save is in doubt: nothing on the bill may change.
+  bool BillLocked() const { return FBillLocked; }
 
  private:
   class TGridSheet;
@@ -98,6 +105,8 @@ class TfrmpdManger : public TParentfrm {
   bool GridHasFocus() const;
   void MakeReadOnlyColumns();
   void EnsureRules();
+  // Locks the bill while a save is in doubt, or unlocks it.
+  void LockBill(bool Locked);
 
   std::unique_ptr<TGridSheet> FSheet;
   std::unique_ptr<TFormMessages> FMessages;
@@ -105,4 +114,5 @@ class TfrmpdManger : public TParentfrm {
   pdbill::IPdChooser* FChooser = nullptr;
   std::unique_ptr<pdbill::TPdMangerRules> FRules;
   bool FChoosing = false;
+  bool FBillLocked = false;
 };

@@ -51,12 +51,10 @@ TPdServerSwitch::TPdServerSwitch(const TPdServers& Servers, IPdMessages& Message
 }
 
 bool TPdServerSwitch::SwitchServer() {
-  AnsiString db;
-  try {
-    db = CurrentDbName();
-  } catch (const std::exception&) {
-    // No answer: not at home, so the way leads home.
-  }
+  // Mended: a database name that cannot be read raises (the caller's upload then fails
+  // and the local bill stays unmarked, to be sent again); it used to count as "not at
+  // home", so that the upload went to the home database.
+  const AnsiString db = CurrentDbName();
   const bool atHome = DataModule && DataModule->Link().Connected() &&
                       ServerText(*DataModule) == FServers.HomeServer && SameText(db, FServers.HomeDbName);
   return atHome ? ConnectTo(FServers.UploadServer, FServers.UploadDbName)
@@ -82,13 +80,13 @@ bool TPdServerSwitch::ConnectTo(const AnsiString& Server, const AnsiString& DbNa
 }
 
 TSaveOutcome TPdBillSaver::Save(IPdBillSheet& Sheet, const TPdBillHeader& Header) {
-  if (FSaving) return TSaveOutcome::Stay;
+  if (FSaving) return Staying();
   // Mended: a bill is stored once; a second press of Save after the bill went into the
   // store (the form closes then) stores no second copy.
   if (FLocalCheckCode > 0) return TSaveOutcome::Close;
   if (Header.WarehouseId.empty()) {
     FMessages.Show(kNoWarehouse, kCaptionHint, pmOk);
-    return TSaveOutcome::Stay;
+    return Staying();
   }
   bool anyCount = false;
   for (int r = 0; r < Sheet.RowCount() && !anyCount; ++r) {
@@ -96,7 +94,7 @@ TSaveOutcome TPdBillSaver::Save(IPdBillSheet& Sheet, const TPdBillHeader& Header
   }
   if (!anyCount) {
     FMessages.Show(kNoCountData, kCaptionHint, pmInformation);
-    return TSaveOutcome::Stay;
+    return Staying();
   }
   for (int r = 0; r < Sheet.RowCount(); ++r) {
     if (!Sheet.Cell(pcGoodsId, r).empty() && Sheet.Cell(pcQty, r).empty()) Sheet.SetCell(pcQty, r, "0");
@@ -175,7 +173,7 @@ TSaveOutcome TPdBillSaver::SaveBill(const IPdBillSheet& Sheet, const TPdBillHead
   // Mended: a connection closed by an earlier failure is opened again, as the open call
   // opens it; every later Save used to fail on it. The switch says which server could
   // not be reached.
-  if (!LinkConnected() && !FSwitch.ReturnHome()) return TSaveOutcome::Stay;
+  if (!LinkConnected() && !FSwitch.ReturnHome()) return Staying();
   // Mended: a local save that failed is reported and keeps the form with its rows;
   // nothing is uploaded.
   try {
@@ -183,15 +181,19 @@ TSaveOutcome TPdBillSaver::SaveBill(const IPdBillSheet& Sheet, const TPdBillHead
   } catch (const std::exception& e) {
     RollbackQuietly();
     AnsiString text = AnsiString(kSaveFailed) + "\r\n" + e.what();
-    if (FCommitUnknown) text += AnsiString("\r\n") + kSaveUnknown;
+    if (FCommitUnknown) text += AnsiString("\r\n") + kSaveUnknown + "\r\n" + kSaveLocked;
     FMessages.Show(text, kCaptionError, pmError);
-    return TSaveOutcome::Stay;
+    return Staying();
   }
   if (FServers.UploadServer.empty()) {
     FMessages.Show(kSavedLocally, kCaptionHint, pmInformation);
     return TSaveOutcome::Close;
   }
-  if (!FSwitch.SwitchServer()) return UploadFailed();
+  try {
+    if (!FSwitch.SwitchServer()) return UploadFailed();
+  } catch (const std::exception& e) {
+    return UploadFailed(e.what());
+  }
   AnsiString reason;
   if (!Upload(lines, Header, reason)) {
     FUploadCode = 0;

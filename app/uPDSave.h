@@ -12,11 +12,12 @@
 //   - the local save fails: "盘点单保存失败！" with the reason (caption "错误"); the
 //     form stays open with all its rows; nothing is uploaded; Save may be pressed again;
 //   - no upload server: "盘点单本地保存成功！"; the form closes;
-//   - anything on the upload road fails (the switch, the copy, the procedure, a result
-//     that is no bill code): the connection goes back home, the local bill stays with
-//     IsUpSend 0 (so it can be sent again later), "盘点单本地保存成功！上传失败！" (with
-//     the reason of a copy or procedure that failed on the next line); the form closes. A refusal (-1, -2, -3) shows its own message first, and the copy on
-//     the main database is rolled back with it;
+//   - anything on the upload road fails (the switch, or the current database's name it
+//     reads first, the copy, the procedure, a result that is no bill code): the
+//     connection goes back home, the local bill stays with IsUpSend 0 (so it can be sent
+//     again later), "盘点单本地保存成功！上传失败！" (with the reason of a call that
+//     failed on the next line); the form closes. A refusal (-1, -2, -3) shows its own
+//     message first, and the copy on the main database is rolled back with it;
 //   - the home header cannot be marked: "改写本地记录失败"; the form closes;
 //   - all went through: "盘点单保存成功！"; the form closes.
 // Once a bill is stored locally, a later Save of the same saver stores nothing again.
@@ -30,6 +31,10 @@
 // as failed, so that the local bill is not left to be sent a second time. A failure
 // before the commit was sent rolled the transaction back and needs no question; a Save
 // that finds the connection closed (by any earlier failure) opens it again first.
+// While the local save is in doubt Save answers TSaveOutcome::Locked: the bill the store
+// may hold is the one on the screen, so the screen lets nothing on it change (the
+// failure message says so) until a Save settles it; a change would otherwise be lost
+// when the store turns out to hold the bill, and uploaded all the same.
 #pragma once
 #include <functional>
 
@@ -60,7 +65,8 @@ class TPdServerSwitch {
   TPdServerSwitch(const TPdServers& Servers, IPdMessages& Messages, int PauseMs = 1000, TPdConnect Connect = {});
   // To the other end: to the upload server when the connection is at home (its server
   // text and current database are the home ones), home otherwise. False when the
-  // target could not be reached (the connection is then closed).
+  // target could not be reached (the connection is then closed). Raises, leaving the
+  // connection as it was, when the current database's name cannot be read.
   bool SwitchServer();
   // Home, from wherever the connection is.
   bool ReturnHome();
@@ -80,6 +86,7 @@ constexpr const char* kNoWarehouse = "请选择盘点的仓库!";
 constexpr const char* kNoCountData = "没有盘点数据！";
 constexpr const char* kSaveFailed = "盘点单保存失败！";
 constexpr const char* kSaveUnknown = "与服务器的连接在提交时中断，盘点单可能已经保存。请再按保存：先核对，不会重复保存。";
+constexpr const char* kSaveLocked = "核对之前盘点单不能修改，只能再按保存或者退出。";
 constexpr const char* kSavedLocally = "盘点单本地保存成功！";
 constexpr const char* kUploadFailed = "盘点单本地保存成功！上传失败！";
 constexpr const char* kMarkFailed = "改写本地记录失败";
@@ -89,7 +96,9 @@ constexpr const char* kRefusedNoPrepare = "没有盘点日期对应的盘点准�
 constexpr const char* kRefusedDraft = "某商品在指定的盘点日期已经生成草稿，不能再盘点此商品！";  // -1
 constexpr const char* kUploadProc = "Pos_J2_PosPdtoMainProPd";
 
-enum class TSaveOutcome { Stay, Close };
+// What the screen does after Save: stays as it is, closes, or stays locked (the local
+// save is in doubt: nothing on the bill may change, only Save again or leave).
+enum class TSaveOutcome { Stay, Close, Locked };
 
 class TPdBillSaver {
  public:
@@ -112,6 +121,8 @@ class TPdBillSaver {
 
  private:
   TSaveOutcome SaveBill(const IPdBillSheet& Sheet, const TPdBillHeader& Header);
+  // The form stays: locked while the local save is in doubt.
+  TSaveOutcome Staying() const { return FCommitUnknown ? TSaveOutcome::Locked : TSaveOutcome::Stay; }
   // Header and lines in one transaction; the new CheckCode. Raises what went wrong,
   // after rolling back.
   int StoreBill(const std::vector<TPDBillRec>& Lines, const TPdBillHeader& Header, int LocalCheckCode);

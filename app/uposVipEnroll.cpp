@@ -213,6 +213,8 @@ void LoadList(const char* sql, const char* idField, const char* nameField, TIdNa
 
 void TposVipEnroll::LoadCardTypes(bool Fill) {
   LoadList(kCardTypesSql, "VipCardTypeID", "TypeName", FCardTypes, cbbCardType, Fill);
+  // The combo box's items keep the ids of the list they were filled from.
+  if (Fill && FCardTypes.Count() > 0) FShownCardTypes = FCardTypes;
 }
 
 void TposVipEnroll::LoadEmployees(bool Fill) {
@@ -240,10 +242,12 @@ void TposVipEnroll::SaveCard() {
     Say(failed, "提示");
     return;
   }
-  // The chosen type must still be one the store offers.
+  // The chosen type must still be one the store offers. Mended: it is the chosen item,
+  // by its id; it was looked up by its name, so that of two types named alike the first
+  // was written.
   LoadCardTypes(false);
-  const int type = FCardTypes.IndexOfName(e.CardTypeText);
-  if (type < 0) {
+  const AnsiString typeId = ChosenIdStillListed(FShownCardTypes, cbbCardType->ItemIndex(), FCardTypes);
+  if (typeId.empty()) {
     Say(kCardTypeWithdrawn, "提示");
     return;
   }
@@ -255,7 +259,7 @@ void TposVipEnroll::SaveCard() {
   v.CreateDate = dtpHandOut->DateTime();
   v.EndDate = dtpEndTime->DateTime();
   v.EmployeeId = FEmployees.IdAt(cbbEfullname->ItemIndex());
-  v.CardTypeId = FCardTypes.IdAt(type);
+  v.CardTypeId = typeId;
   v.Sex = cbbSex->Text();
   v.Birthday = dtpBirth->DateTime();
   v.Phone = e.Phone;
@@ -294,6 +298,7 @@ void TposVipEnroll::btnCancleClick(TObject* Sender) { Close(); }
 
 void TposVipEnroll::FormClose(TObject* Sender, TCloseAction& Action) {
   FCardTypes.Clear();
+  FShownCardTypes.Clear();
   FEmployees.Clear();
 }
 

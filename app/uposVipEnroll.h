@@ -61,7 +61,8 @@ class TposVipEnroll : public TdiaParent {
   // Card types ("select TypeName,VipCardTypeID from nVipCardSet") and the employees
   // who may issue cards, reloaded from the store; Fill also puts the names into their
   // combo box with the first one chosen. A query without rows leaves the list empty and
-  // the combo box as it was.
+  // the combo box as it was. The card type saved is the chosen item's id, when the
+  // list reloaded at the save still holds it.
   void LoadCardTypes(bool Fill);
   void LoadEmployees(bool Fill);
   // Checks the entries and issues the card (the 确定 button).
@@ -84,6 +85,7 @@ class TposVipEnroll : public TdiaParent {
   TLabelBtnEdit* MakeEdit(TWinControl* parent, const char* name, const char* caption,
                           int left, int top, int width, int maxLength);
 
-  vipenroll::TIdNameList FCardTypes;
+  vipenroll::TIdNameList FCardTypes;       // as last reloaded
+  vipenroll::TIdNameList FShownCardTypes;  // behind the items of cbbCardType
   vipenroll::TIdNameList FEmployees;
 };

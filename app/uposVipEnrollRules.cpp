@@ -50,9 +50,21 @@ int TIdNameList::IndexOfName(const AnsiString& name) const {
   return -1;
 }
 
+int TIdNameList::IndexOfId(const AnsiString& id) const {
+  for (size_t i = 0; i < FItems.size(); ++i)
+    if (FItems[i].Id == id) return static_cast<int>(i);
+  return -1;
+}
+
 AnsiString TIdNameList::IdAt(int index) const {
   if (index < 0 || index >= Count()) return AnsiString();
   return FItems[static_cast<size_t>(index)].Id;
+}
+
+AnsiString ChosenIdStillListed(const TIdNameList& Shown, int Chosen, const TIdNameList& Reloaded) {
+  const AnsiString id = Shown.IdAt(Chosen);
+  if (id.empty() || Reloaded.IndexOfId(id) < 0) return AnsiString();
+  return id;
 }
 
 void InsertParams(const TCardValues& v, std::vector<AnsiString>& names,

@@ -62,8 +62,9 @@ class TIdNameList {
   void Add(const AnsiString& id, const AnsiString& name) { FItems.push_back({id, name}); }
   int Count() const { return static_cast<int>(FItems.size()); }
   std::vector<AnsiString> Names() const;
-  // Index of the first entry with this name, -1 when none.
+  // Index of the first entry with this name (this id), -1 when none.
   int IndexOfName(const AnsiString& name) const;
+  int IndexOfId(const AnsiString& id) const;
   // The id at index; "" outside the list. A chosen item's id is found by its index:
   // two entries may share a name (two employees of the same name).
   AnsiString IdAt(int index) const;
@@ -71,6 +72,12 @@ class TIdNameList {
  private:
   std::vector<TIdName> FItems;
 };
+
+// The id of the item chosen at index Chosen of the list Shown (the one the combo box
+// shows), when the list Reloaded from the store still holds that id; "" when nothing is
+// chosen or the store no longer offers it. By id, never by name: two card types may
+// share a name (金卡 001 and 金卡 004), and the reloaded list may be in another order.
+AnsiString ChosenIdStillListed(const TIdNameList& Shown, int Chosen, const TIdNameList& Reloaded);
 
 // The 30 parameters of [QP_nInsertVipCardSign] (VipCardInsert.h) as names and values.
 void InsertParams(const TCardValues& v, std::vector<AnsiString>& names,

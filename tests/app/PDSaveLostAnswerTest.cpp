@@ -185,10 +185,10 @@ const char* kStoreOnce = "header hd\ninsert into CommonPosPtypeCheckList\ntrans 
 TEST_F(SaveLostAnswerTest, LostAnswerOfACommitThatWentThroughCountsAsSavedOnTheNextSave) {
   store.LoseAnswerOfCommit = 1;
   auto saver = Saver("");
-  EXPECT_EQ(saver->Save(sheet, header), TSaveOutcome::Stay);
+  EXPECT_EQ(saver->Save(sheet, header), TSaveOutcome::Locked);
   ASSERT_EQ(messages.Shown.size(), 1u);
   EXPECT_EQ(messages.Shown[0].Text, AnsiString(kSaveFailed) + "\r\nThe application server closed the connection\r\n" +
-                                        kSaveUnknown);
+                                        kSaveUnknown + "\r\n" + kSaveLocked);
   EXPECT_EQ(messages.Shown[0].Caption, kCaptionError);
   EXPECT_EQ(saver->LocalCheckCode(), 0);
   EXPECT_EQ(store.Count("hd"), 1u);
@@ -211,7 +211,7 @@ TEST_F(SaveLostAnswerTest, LostAnswerOfACommitThatWentThroughCountsAsSavedOnTheN
 TEST_F(SaveLostAnswerTest, BillFoundAfterALostAnswerIsUploaded) {
   store.LoseAnswerOfCommit = 1;
   auto saver = Saver("u");
-  EXPECT_EQ(saver->Save(sheet, header), TSaveOutcome::Stay);
+  EXPECT_EQ(saver->Save(sheet, header), TSaveOutcome::Locked);
   store.Calls.clear();
   messages.Shown.clear();
   EXPECT_EQ(saver->Save(sheet, header), TSaveOutcome::Close);
@@ -232,7 +232,7 @@ TEST_F(SaveLostAnswerTest, BillFoundAfterALostAnswerIsUploaded) {
 TEST_F(SaveLostAnswerTest, BillNotStoredIsStoredOnceByTheNextSave) {
   store.FailCommit = 1;
   auto saver = Saver("");
-  EXPECT_EQ(saver->Save(sheet, header), TSaveOutcome::Stay);
+  EXPECT_EQ(saver->Save(sheet, header), TSaveOutcome::Locked);
   EXPECT_EQ(store.Count("hd"), 0u);
   store.Calls.clear();
   EXPECT_EQ(saver->Save(sheet, header), TSaveOutcome::Close);
@@ -265,6 +265,48 @@ TEST_F(SaveLostAnswerTest, BillNotStoredIsStoredOnceByTheNextSave) {
   EXPECT_EQ(third.Save(sheet, header), TSaveOutcome::Stay);
   EXPECT_EQ(store.Log(), "connect down hd\n");
   EXPECT_EQ(messages.Texts(), "无法连接到服务器down的数据库hd。\n");
+  EXPECT_EQ(store.Count("hd"), 1u);
+}
+
+// While the local save is in doubt every Save that does not settle it answers Locked, so
+// that the screen lets nothing on the bill change: one that cannot reach home, one whose
+// question fails. A Save that asks, does not find the bill, and then fails before its
+// commit has settled it (nothing is stored): the bill may change again. Before, the
+// screen stayed editable after a save in doubt, and a change made then was dropped when
+// the next Save found the first version in the store.
+TEST_F(SaveLostAnswerTest, RegressionABillInDoubtStaysLockedUntilASaveSettlesIt) {
+  store.FailCommit = 1;
+  store.DropOnLineInsert = 2;
+  bool reachable = true;
+  TPdBillSaver saver(TPdServers{"h", "hd", "", ""}, messages, 0,
+                     [this, &reachable](TfrmDataModule& m, const AnsiString& server, const AnsiString& db) {
+                       store.Calls.push_back("connect " + server + " " + db);
+                       if (!reachable) return false;
+                       m.cnZelvoEnt->SetHost(server);
+                       store.Db = db;
+                       store.Connected = true;
+                       return true;
+                     });
+  std::string seen;
+  auto save = [&] {
+    messages.Shown.clear();
+    store.Calls.clear();
+    const TSaveOutcome o = saver.Save(sheet, header);
+    seen += (o == TSaveOutcome::Locked ? "locked: " : o == TSaveOutcome::Stay ? "stay: " : "close: ") +
+            std::string(messages.Texts()) + "  " + store.Log();
+  };
+  save();
+  reachable = false;
+  save();
+  reachable = true;
+  save();
+  save();
+  EXPECT_EQ(seen, std::string("locked: ") + kSaveFailed + "\r\nThe application server closed the connection\r\n" +
+                      kSaveUnknown + "\r\n" + kSaveLocked + "\n  trans 0\n" + kStoreOnce +
+                      "locked: 无法连接到服务器h的数据库hd。\n  connect h hd\n"
+                      "stay: " + kSaveFailed + "\r\nThe application server closed the connection\n  connect h hd\n" +
+                      askHome + "\ntrans 0\nheader hd\ninsert into CommonPosPtypeCheckList\n"
+                      "close: " + kSavedLocally + "\n  connect h hd\ntrans 0\n" + kStoreOnce);
   EXPECT_EQ(store.Count("hd"), 1u);
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -39,9 +40,11 @@ struct TSessionEnds {
 
 // The store session, watched: a session that ends while its transaction is still open
 // relied on the server's rollback at disconnect; it records what that transaction held.
+// While FailDbName is set, "select DB_Name()" fails as a statement the server refuses.
 class WatchedSession final : public posserver::AppSession {
  public:
-  WatchedSession(const std::string& dir, TSessionEnds& ends) : FSession(dir), FEnds(ends) {}
+  WatchedSession(const std::string& dir, TSessionEnds& ends, const std::atomic<bool>& failDbName)
+      : FSession(dir), FEnds(ends), FFailDbName(failDbName) {}
   ~WatchedSession() override {
     if (!FSession.InTransaction()) return;
     std::string line = "ended in a transaction on " + FSession.CurrentDb();
@@ -56,7 +59,10 @@ class WatchedSession final : public posserver::AppSession {
   void ConnectDb(const AnsiString& computer, const AnsiString& ip) override { FSession.ConnectDb(computer, ip); }
   void ChangeDb(const AnsiString& db) override { FSession.ChangeDb(db); }
   int ExecuteSQL(const WideString& sql) override { return FSession.ExecuteSQL(sql); }
-  TDataPacket OpenSQL(const WideString& sql) override { return FSession.OpenSQL(sql); }
+  TDataPacket OpenSQL(const WideString& sql) override {
+    if (FFailDbName && WideToGbk(sql).rfind("select DB_Name()", 0) == 0) throw Exception("DB_Name() is not available");
+    return FSession.OpenSQL(sql);
+  }
   int ExecuteProc(const AnsiString& name, const Variant& in, Variant& out) override {
     return FSession.ExecuteProc(name, in, out);
   }
@@ -67,6 +73,7 @@ class WatchedSession final : public posserver::AppSession {
  private:
   StoreSession FSession;
   TSessionEnds& FEnds;
+  const std::atomic<bool>& FFailDbName;
 };
 
 class UploadAndImportFailureTest : public testing::Test {
@@ -89,8 +96,9 @@ class UploadAndImportFailureTest : public testing::Test {
     o.Port = 0;
     const std::string d = dir;
     TSessionEnds* e = &ends;
-    listener = std::make_unique<posserver::Listener>(o, [d, e] { return std::make_unique<WatchedSession>(d, *e); },
-                                                     log);
+    const std::atomic<bool>* fail = &failDbName;
+    listener = std::make_unique<posserver::Listener>(
+        o, [d, e, fail] { return std::make_unique<WatchedSession>(d, *e, *fail); }, log);
     listener->Start();
     module = &posapp::EnsureDataModule(nullptr);
     module->cnZelvoEnt->SetPort(listener->Port());
@@ -143,6 +151,7 @@ class UploadAndImportFailureTest : public testing::Test {
   std::unique_ptr<posserver::Listener> listener;
   TfrmDataModule* module = nullptr;
   TRecordedMessages messages;
+  std::atomic<bool> failDbName{false};
 };
 
 // The copy of a refused bill must be rolled back by the saver itself. Before, the only
@@ -170,6 +179,26 @@ TEST_F(UploadAndImportFailureTest, RegressionFailedUploadSaysWhy) {
   EXPECT_EQ(text.substr(0, head.size()), head);
   EXPECT_NE(text.find("CommonPosPtypeCheckList", head.size()), AnsiString::npos) << text;
   EXPECT_EQ(Rows("PosStore", "select IsUpSend from CommonPosPtypeCheckNdx"), "0\n");
+  EXPECT_EQ(OpenAtTheEnd(), std::vector<std::string>{});
+}
+
+// The switch to the upload server reads the current database's name first. When that
+// failed, the switch took the connection for "not at home" and went home, so that the
+// copy and the main system's procedure ran on the store. The upload ends as failed
+// instead, with the reason; the local bill stays unmarked, to be sent again, and nothing
+// reaches the main database.
+TEST_F(UploadAndImportFailureTest, RegressionUnreadableDatabaseNameFailsTheUpload) {
+  TPdMemorySheet s = OneLine();
+  TPdBillSaver saver(Servers(), messages, 0);
+  failDbName = true;
+  EXPECT_EQ(saver.Save(s, Header("00001")), TSaveOutcome::Close);
+  EXPECT_EQ(messages.Texts(), AnsiString(kUploadFailed) + "\r\nDB_Name() is not available\n");
+  EXPECT_GT(saver.LocalCheckCode(), 0);
+  EXPECT_EQ(saver.UploadCode(), 0);
+  EXPECT_EQ(Rows("PosStore", "select CheckCode, IsUpSend, ifnull(PdVchCode, 0), UpLoadPosVchCode from "
+                             "CommonPosPtypeCheckNdx"),
+            std::to_string(saver.LocalCheckCode()) + "|0|0|0\n");
+  EXPECT_EQ(Rows("PosMain", "select count(*) from CommonPosPtypeCheckNdx"), "0\n");
   EXPECT_EQ(OpenAtTheEnd(), std::vector<std::string>{});
 }
 

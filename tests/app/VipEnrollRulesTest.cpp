@@ -119,6 +119,36 @@ TEST(VipEnrollLists, CardTypesAndEmployeesKeepTheirIds) {
   EXPECT_EQ(types.Count(), 0);
 }
 
+// The card type saved is the chosen item's id, when the reloaded list still holds it.
+// It was looked up by name: of 金卡 001 and 金卡 004 the first was always written, and a
+// withdrawn 004 passed as long as some 金卡 was left.
+TEST(VipEnrollLists, RegressionChosenCardTypeGoesByIdNotByName) {
+  TIdNameList shown;
+  shown.Add("001", "金卡");
+  shown.Add("002", "银卡");
+  shown.Add("004", "金卡");
+  const struct {
+    int chosen;
+    std::vector<TIdName> reloaded;
+    const char* id;
+  } cases[] = {
+      {2, {{"001", "金卡"}, {"002", "银卡"}, {"004", "金卡"}}, "004"},
+      {0, {{"001", "金卡"}, {"002", "银卡"}, {"004", "金卡"}}, "001"},
+      {2, {{"004", "金卡"}, {"001", "金卡"}}, "004"},  // another order
+      {2, {{"001", "金卡"}, {"002", "银卡"}}, ""},     // 004 withdrawn, a 金卡 left
+      {0, {{"004", "金卡"}}, ""},
+      {1, {{"002", "普通卡"}}, "002"},                // renamed, still offered
+      {-1, {{"001", "金卡"}}, ""},                    // nothing chosen
+      {3, {{"001", "金卡"}}, ""},
+      {0, {}, ""},
+  };
+  for (const auto& c : cases) {
+    TIdNameList reloaded;
+    for (const TIdName& i : c.reloaded) reloaded.Add(i.Id, i.Name);
+    EXPECT_EQ(ChosenIdStillListed(shown, c.chosen, reloaded), c.id) << c.chosen << " of " << c.reloaded.size();
+  }
+}
+
 TEST(VipEnrollInsert, ThirtyParametersInTheirOrderAndKinds) {
   TCardValues v;
   v.OperatorId = "00001";

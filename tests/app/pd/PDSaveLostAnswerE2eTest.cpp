@@ -31,6 +31,7 @@
 #include "VCLSource/source/PosGrid/ukvDbHelperController.h"
 #include "tests/app/e2e/PluginHostTest.h"
 #include "tests/app/pd/PdScreenDriver.h"
+#include "tests/support/Screenshot.h"
 #include "tests/support/WindowFinder.h"
 
 namespace {
@@ -242,6 +243,64 @@ ScriptedUser::Step ScreenCloses(std::vector<std::string>& seen) {
   };
 }
 
+// A step that does F once and waits Ticks ticks; a message box or a dialog met meanwhile
+// (none is expected) is recorded with its text and closed.
+ScriptedUser::Step Attempt(std::function<void()> f, std::vector<std::string>& unexpected, int ticks = 4) {
+  auto left = std::make_shared<int>(-1);
+  return [f, ticks, left, &unexpected] {
+    std::string text;
+    if (HWND box = OpenBox(text)) {
+      unexpected.push_back(text);
+      ::PostMessageW(box, WM_COMMAND, ::GetDlgItem(box, IDCANCEL) ? IDCANCEL : IDOK, 0);
+      return false;
+    }
+    for (const char* dialog : {"仓库", "商品", "盘点机信息导入导出"}) {
+      if (HWND d = FindTopLevel(nullptr, Utf16(dialog))) {
+        unexpected.push_back(std::string("dialog ") + dialog);
+        ::PostMessageW(d, WM_CLOSE, 0, 0);
+        return false;
+      }
+    }
+    if (*left < 0) {
+      f();
+      *left = ticks;
+    }
+    return (*left)-- == 0;
+  };
+}
+
+// Mouse messages as a click (and, with Double, a double-click) sends them at the middle
+// of a cell of the bill's grid.
+void ClickCell(int col, int row, bool Double = false) {
+  TDressGrid* g = ScreenObject()->grdPd;
+  const TRect r = g->CellRect(col, row);
+  const LPARAM at = MAKELPARAM((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+  ::PostMessageW(g->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  ::PostMessageW(g->Handle(), WM_LBUTTONUP, 0, at);
+  if (!Double) return;
+  ::PostMessageW(g->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+  ::PostMessageW(g->Handle(), WM_LBUTTONUP, 0, at);
+}
+
+// What the screen shows of the bill: code, name and quantity of each line, the total.
+std::string ShownLines() {
+  TfrmpdManger* f = ScreenObject();
+  std::string s;
+  for (int r = 2; r < f->grdPd->RowCount(); ++r)
+    s += f->grdPd->Cells(2, r) + "," + f->grdPd->Cells(3, r) + "," + f->grdPd->Cells(8, r) + ";";
+  return s + " " + f->lblPdQtyCount->Caption();
+}
+
+// What of the screen takes input: the grid's editor, the warehouse box, the terminal
+// button, Save.
+std::string ShownState() {
+  TfrmpdManger* f = ScreenObject();
+  TInplaceEdit* ed = f->grdPd->InplaceEditor();
+  return std::string(f->BillLocked() ? "locked" : "open") + (ed && ed->Visible() ? " editor" : " no editor") +
+         (f->edtStock->Enabled() ? " warehouse" : " no warehouse") + (f->btnCheckIn->Enabled() ? " import" : " no import") +
+         (f->btnSave->Enabled() ? " save" : " no save");
+}
+
 // The |-separated fields of a one-line answer (its line end dropped).
 std::vector<std::string> Fields(std::string line) {
   if (!line.empty() && line.back() == '\n') line.pop_back();
@@ -353,6 +412,13 @@ class PdSaveLostAnswerE2eTest : public PluginHostTest {
   static ScriptedUser::Step PressSave() {
     return Then([] { ::PostMessageW(ScreenObject()->btnSave->Handle(), BM_CLICK, 0, 0); }, 0);
   }
+  // The lines stored under a CheckCode: "PtypeID|Qty", one a line.
+  std::string Lines(const char* db, const std::string& checkCode) {
+    return Query(db,
+                 "select PtypeID || '|' || Qty as l from CommonPosPtypeCheckList where CheckCode = " + checkCode +
+                     " order by PtypeID",
+                 "l");
+  }
   // Headers of the bill: "CheckCode|IsUpSend|PdVchCode|UpLoadPosVchCode", one a line.
   std::string Headers(const char* db, const std::string& uniqueId) {
     return Query(db,
@@ -434,4 +500,137 @@ TEST_F(PdSaveLostAnswerE2eTest, UploadWhoseCommitAnswerWasLostCountsAsUploaded) 
   ASSERT_EQ(std::count(copy.begin(), copy.end(), '\n'), 1) << copy;
   const std::vector<std::string> c = Fields(copy);
   EXPECT_EQ(c[1] + "|" + c[2] + "|" + c[3], "1|" + h[2] + "|" + h[0]);
+}
+
+// After a save in doubt the bill is locked until Save settles it: a count typed over its
+// quantity, a scan, a double-click on its name, the warehouse box and the terminal
+// button change nothing; the failure message says so; Save then finds the first version
+// in the store and uploads it, and the store and the main database hold exactly the bill
+// the screen showed. Before, the bill stayed editable: the changes were lost in the store
+// (the first version counted as saved) while the upload sent them.
+TEST_F(PdSaveLostAnswerE2eTest, RegressionABillInDoubtTakesNoChangeUntilSaveSettlesIt) {
+  std::vector<std::string> boxes, unexpected, afterwards;
+  std::string counted, locked, tried, lockedState, triedState;
+  const std::string barcode = FreshBarcode();
+  std::vector<ScriptedUser::Step> steps = Count(barcode);
+  steps.push_back(Then([&counted] { counted = ShownLines() + " | " + ShownState(); }, 0));
+  steps.push_back(Then([this] { relay->DropAnswerOfCommit(1); }, 0));
+  steps.push_back(PressSave());
+  steps.push_back(AnswerBox(boxes));
+  steps.push_back(Attempt(
+      [&] {
+        locked = ShownLines();
+        lockedState = ShownState();
+        SaveScreenshot(ScreenObject(), POS_BINARY_DIR "/pd-locked.png");
+      },
+      unexpected, 0));
+  // A count typed over the line's quantity, Enter.
+  steps.push_back(Attempt([] { ClickCell(8, 2); }, unexpected));
+  steps.push_back(Attempt([] { Type("7"); }, unexpected));
+  steps.push_back(Attempt([] { Press(VK_RETURN); }, unexpected));
+  // The same goods scanned on the entry row, and on the line itself.
+  steps.push_back(Attempt([] { ClickCell(3, 3); }, unexpected));
+  steps.push_back(Attempt([barcode] { Type(barcode); }, unexpected));
+  steps.push_back(Attempt([] { Press(VK_RETURN); }, unexpected));
+  steps.push_back(Attempt([] { Press(VK_UP); }, unexpected));
+  steps.push_back(Attempt([barcode] { Type(barcode); }, unexpected));
+  steps.push_back(Attempt([] { Press(VK_RETURN); }, unexpected));
+  // Delete and Backspace on the line's name; a double-click on it.
+  steps.push_back(Attempt([] { Press(VK_DELETE); }, unexpected));
+  steps.push_back(Attempt([] { Press(VK_BACK); }, unexpected));
+  steps.push_back(Attempt([] { ClickCell(3, 2, true); }, unexpected));
+  // The warehouse box, the terminal dialog's button (also by its Alt key).
+  steps.push_back(Attempt([] { ClickCell(3, 2); }, unexpected));
+  steps.push_back(Attempt(
+      [] {
+        HWND e = ScreenObject()->edtStock->Handle();
+        ::PostMessageW(e, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        ::PostMessageW(e, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        ::PostMessageW(e, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+        ::PostMessageW(e, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+      },
+      unexpected, 8));
+  steps.push_back(Attempt([] { ::PostMessageW(ScreenObject()->btnCheckIn->Handle(), BM_CLICK, 0, 0); }, unexpected, 8));
+  steps.push_back(Attempt(
+      [] {
+        ClickCell(3, 2);
+        HWND to = ScreenObject()->grdPd->Handle();
+        ::PostMessageW(to, WM_SYSKEYDOWN, 'M', 1 | (1 << 29));
+        ::PostMessageW(to, WM_SYSKEYUP, 'M', 1 | (1 << 29) | (3u << 30));
+      },
+      unexpected, 8));
+  steps.push_back(Attempt([&] { tried = ShownLines(); triedState = ShownState(); }, unexpected, 0));
+  // Save by its Alt key, from the grid.
+  steps.push_back(Then(
+      [] {
+        ClickCell(3, 2);
+        HWND to = ScreenObject()->grdPd->Handle();
+        ::PostMessageW(to, WM_SYSKEYDOWN, 'S', 1 | (1 << 29));
+        ::PostMessageW(to, WM_SYSKEYUP, 'S', 1 | (1 << 29) | (3u << 30));
+      },
+      0));
+  steps.push_back(AnswerBox(boxes));
+  steps.push_back(ScreenCloses(afterwards));
+  ScriptedUser user(steps);
+  const std::string id = "E2E-LOST-3-" + std::to_string(::GetCurrentProcessId());
+  EXPECT_GT(OpenPd(id.c_str()), 0);
+  EXPECT_TRUE(user.Finished()) << "stopped at step " << user.Reached();
+  EXPECT_EQ(relay->Drops(), 1);
+  ASSERT_EQ(boxes.size(), 2u);
+  const std::string failed = "错误: 盘点单保存失败！";
+  EXPECT_EQ(boxes[0].substr(0, failed.size()), failed) << boxes[0];
+  EXPECT_NE(boxes[0].find("盘点单可能已经保存"), std::string::npos) << boxes[0];
+  EXPECT_NE(boxes[0].find("核对之前盘点单不能修改，只能再按保存或者退出。"), std::string::npos) << boxes[0];
+  EXPECT_EQ(boxes[1], "提示: 盘点单保存成功！");
+  EXPECT_EQ(unexpected, std::vector<std::string>{});
+  EXPECT_EQ(afterwards, std::vector<std::string>{});
+
+  // The screen: the counted bill, unchanged by every attempt, locked.
+  EXPECT_EQ(counted.substr(counted.find(" | ")), " | open editor warehouse import save");
+  EXPECT_EQ(locked, counted.substr(0, counted.find(" | ")));
+  EXPECT_EQ(tried, locked);
+  EXPECT_EQ(lockedState, "locked no editor no warehouse no import save");
+  EXPECT_EQ(triedState, lockedState);
+  const std::string oneLine = ",1;,,; 盘点数量合计 : 1";  // the line counted once, the entry row
+  ASSERT_GT(locked.size(), oneLine.size()) << locked;
+  EXPECT_EQ(locked.substr(locked.size() - oneLine.size()), oneLine) << locked;
+
+  // The store and the main database: that bill, once.
+  const std::string local = Headers("PosStore", id);
+  ASSERT_EQ(std::count(local.begin(), local.end(), '\n'), 1) << local;
+  const std::vector<std::string> h = Fields(local);
+  EXPECT_EQ(h[1], "1");
+  EXPECT_GT(std::stoi(h[2]), 0);
+  const std::string lines = Lines("PosStore", h[0]);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 1) << lines;
+  EXPECT_EQ(lines.substr(lines.find('|')), "|1\n") << lines;
+  const std::string copy = Headers("PosMain", id);
+  ASSERT_EQ(std::count(copy.begin(), copy.end(), '\n'), 1) << copy;
+  const std::vector<std::string> c = Fields(copy);
+  EXPECT_EQ(c[1] + "|" + c[2] + "|" + c[3], "1|" + h[2] + "|" + h[0]);
+  EXPECT_EQ(Lines("PosMain", c[0]), lines);
+}
+
+// A bill in doubt can be left: Esc in its grid asks about the unsaved data as usual, and
+// Yes closes the screen. The store holds the bill its commit stored, not yet uploaded.
+TEST_F(PdSaveLostAnswerE2eTest, ABillInDoubtCanBeLeft) {
+  std::vector<std::string> boxes, afterwards;
+  std::vector<ScriptedUser::Step> steps = Count(FreshBarcode());
+  steps.push_back(Then([this] { relay->DropAnswerOfCommit(1); }, 0));
+  steps.push_back(PressSave());
+  steps.push_back(AnswerBox(boxes));
+  steps.push_back(Then([] { ClickCell(3, 2); }));
+  steps.push_back(Then([] { Press(VK_ESCAPE); }, 0));
+  steps.push_back(ScreenCloses(afterwards));
+  ScriptedUser user(steps);
+  const std::string id = "E2E-LOST-4-" + std::to_string(::GetCurrentProcessId());
+  EXPECT_GT(OpenPd(id.c_str()), 0);
+  EXPECT_TRUE(user.Finished()) << "stopped at step " << user.Reached();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find("核对之前盘点单不能修改"), std::string::npos) << boxes[0];
+  EXPECT_EQ(afterwards, std::vector<std::string>{"警告: 盘点单中尚有未保存的数据，确认退出？"});
+  const std::string local = Headers("PosStore", id);
+  ASSERT_EQ(std::count(local.begin(), local.end(), '\n'), 1) << local;
+  EXPECT_EQ(Fields(local)[1], "0");
+  EXPECT_EQ(Headers("PosMain", id), "");
 }

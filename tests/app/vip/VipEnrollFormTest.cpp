@@ -325,6 +325,35 @@ TEST_F(VipForm, RegressionIssuerOfASharedNameIsTheChosenOne) {
   EXPECT_NE(log.find("  @EtypeId='00007'\n"), std::string::npos) << log;
 }
 
+// Two card types named alike (金卡 001 and 金卡 004), the second chosen by keys: the card
+// is written with 004; once the store withdraws 004 the choice is refused although a 金卡
+// is still offered; offered again in another order, 004 is written. Before, the type was
+// looked up by the name shown, so the first 金卡 (001) was written whichever was chosen.
+TEST_F(VipForm, RegressionCardTypeOfASharedNameIsTheChosenOne) {
+  store.answers[vipenroll::kCardTypesSql] =
+      TextPacket({"TypeName", "VipCardTypeID"}, {{"金卡", "001"}, {"银卡", "002"}, {"金卡", "004"}});
+  form->LoadCardTypes(true);
+  FillGood();
+  FocusOn(form->cbbCardType);
+  PostKey(VK_DOWN);
+  PostKey(VK_DOWN);
+  EXPECT_EQ(std::to_string(form->cbbCardType->ItemIndex()) + " " + form->cbbCardType->Text(), "2 金卡");
+
+  store.answers[vipenroll::kCardTypesSql] =
+      TextPacket({"TypeName", "VipCardTypeID"}, {{"金卡", "001"}, {"银卡", "002"}});
+  ClickSave();
+  EXPECT_EQ(Messages(), "提示:卡类型已停用，或者本单位不能使用该卡类型\n");
+  EXPECT_EQ(store.Log(), "open select TypeName,VipCardTypeID from nVipCardSet\n");
+  EXPECT_TRUE(form->Visible());
+
+  store.answers[vipenroll::kCardTypesSql] =
+      TextPacket({"TypeName", "VipCardTypeID"}, {{"金卡", "004"}, {"银卡", "002"}, {"金卡", "001"}});
+  ClickSave();
+  EXPECT_EQ(Messages(), "提示:发卡成功\n");
+  const std::string log = store.Log();
+  EXPECT_NE(log.find("  @Cardset='004'\n"), std::string::npos) << log;
+}
+
 TEST_F(VipForm, ADuplicateNumberKeepsTheScreenAndItsEntries) {
   FillGood();
   store.procResult = -9;
