@@ -409,7 +409,12 @@ class TCustomGrid : public TCustomControl {
   void BoundsChanged(bool sized) override;
   void FontChanged() override;
   void ColorChanged() override;
+  // Ends sizing, moving and selecting by the mouse: the state is normal again, the timer
+  // stopped, a drawn sizing line or move marker removed.
   void CancelMode();
+  // Raises the grid's index and count errors (EInvalidGridOperation with Text); a grid
+  // that reports them with an error class of its own raises that instead. Never returns.
+  [[noreturn]] virtual void RaiseGridError(const char* Text);
   void DrawSizingLine(const TGridDrawInfo& info);
   void DrawMove();
   // How far down the column-move marker runs (the client height here).
