@@ -85,7 +85,7 @@ class TInplaceEdit : public TCustomMaskEdit {
   bool PosEqual(const TRect& Loc);
   void SetFocus() override;
   // The window is shown (whatever Visible says).
-  bool Visible();
+  virtual bool Visible();
   // Loads the grid's current cell: mask, text (Modified is clear afterwards), limit.
   virtual void UpdateContents();
   // The grid records the time of a left press on it: a press on the editor soon after
@@ -109,6 +109,9 @@ class TInplaceEdit : public TCustomMaskEdit {
   void GridKeyPress(char& Key);
   TEditStyle GridEditStyle();                      // of the grid's current cell
   void GridSetEditText(const AnsiString& Value);   // into the grid's current cell
+  // The next WM_KEYDOWN reaching the edit window is dropped: its key was handled before
+  // translation (by the grid or an open list) but is left to make its character.
+  void SwallowNextKeyDown() { FSwallowKeyDown = true; }
 
  private:
   TCustomGrid* FGrid = nullptr;
@@ -188,6 +191,9 @@ class TInplaceEditList : public TInplaceEdit {
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void BoundsChanged() override;
   void PaintButton(HDC dc);
+  // A press on a control other than the editor and its list closes the list without
+  // taking its value.
+  void CMCancelMode(TMessage& m);
   virtual void DoEditButtonClick();
   virtual void DoGetPickListItems();
   void SetEditStyle(TEditStyle v);
