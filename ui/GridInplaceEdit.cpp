@@ -558,6 +558,11 @@ void TInplaceEditList::MouseUp(TMouseButton Button, TShiftState Shift, int X, in
   TInplaceEdit::MouseUp(Button, Shift, X, Y);
 }
 
+void TInplaceEditList::CMCancelMode(TMessage& m) {
+  const auto* pressed = reinterpret_cast<const TControl*>(m.LParam);
+  if (pressed != this && pressed != FActiveList) CloseUp(false);
+}
+
 void TInplaceEditList::PaintButton(HDC dc) {
   if (FEditStyle == esSimple) return;
   RECT r{Width() - FButtonWidth, 0, Width(), Height()};
@@ -594,10 +599,22 @@ void TInplaceEditList::WndProc(TMessage& m) {
         if (FListVisible && FPickList) {
           const UINT msg = m.Msg == CN_CHAR ? WM_CHAR : m.Msg == CN_SYSKEYDOWN ? WM_SYSKEYDOWN : WM_KEYDOWN;
           ::SendMessageW(FPickList->Handle(), msg, m.WParam, m.LParam);
-          m.Result = 1;
+          if (m.Msg == CN_KEYDOWN) {
+            // Mended: the key used to be used up here, before translation, so no
+            // character followed and letters typed on the keyboard never searched the
+            // list. The key is left to be translated (its character comes back as
+            // CN_CHAR and goes to the list too); the key message then passes the edit by.
+            SwallowNextKeyDown();
+            m.Result = 0;
+          } else {
+            m.Result = 1;
+          }
           return;
         }
       }
+      break;
+    case CM_CANCELMODE:
+      CMCancelMode(m);
       break;
     case WM_PAINT:
       TInplaceEdit::WndProc(m);

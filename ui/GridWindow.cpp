@@ -73,8 +73,12 @@ void TCustomGrid::WndProc(TMessage& m) {
       break;
     case WM_CANCELMODE: CancelMode(); break;
     case CM_CANCELMODE:
+      // A press elsewhere: the editor closes what it holds open, and sizing, moving or
+      // selecting by the mouse ends.
       if (FInplaceEdit) FInplaceEdit->Perform(m.Msg, m.WParam, m.LParam);
-      break;
+      TCustomControl::WndProc(m);
+      CancelMode();
+      return;
     case WM_CAPTURECHANGED: WMCaptureChanged(m); break;
     default: break;
   }

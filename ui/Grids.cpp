@@ -24,12 +24,6 @@ const char* const SFixedRowTooBig = "Fixed row count must be less than row count
 const char* const STooManyDeleted = "Too many rows or columns deleted";
 const char* const SGridTooLarge = "Grid too large for operation";
 
-namespace {
-
-[[noreturn]] void InvalidOp(const char* text) { throw EInvalidGridOperation(text); }
-
-}  // namespace
-
 // ============================================================================ construction
 
 TCustomGrid::TCustomGrid(TComponent* AOwner) : TCustomControl(AOwner) {
@@ -44,6 +38,8 @@ TCustomGrid::TCustomGrid(TComponent* AOwner) : TCustomControl(AOwner) {
 TCustomGrid::~TCustomGrid() {
   if (FTimer && HandleAllocated()) ::KillTimer(FHandle, kScrollTimer);
 }
+
+void TCustomGrid::RaiseGridError(const char* Text) { throw EInvalidGridOperation(Text); }
 
 void TCustomGrid::Initialize() {
   FTopLeft = {FFixedCols, FFixedRows};
@@ -61,7 +57,7 @@ int TCustomGrid::GetRowHeights(int index) { return FRowHeights.Get(index, FDefau
 // The array of widths exists from the first write on, also when the value is the
 // default; an unchanged width changes nothing else.
 void TCustomGrid::SetColWidths(int index, int value) {
-  if (index < 0 || index >= FColCount) InvalidOp(SGridIndexOutOfRange);
+  if (index < 0 || index >= FColCount) RaiseGridError(SGridIndexOutOfRange);
   const int old = FColWidths.Get(index, FDefaultColWidth);
   FColWidths.Set(index, value, FColCount, FDefaultColWidth);
   if (old == value) return;
@@ -70,7 +66,7 @@ void TCustomGrid::SetColWidths(int index, int value) {
 }
 
 void TCustomGrid::SetRowHeights(int index, int value) {
-  if (index < 0 || index >= FRowCount) InvalidOp(SGridIndexOutOfRange);
+  if (index < 0 || index >= FRowCount) RaiseGridError(SGridIndexOutOfRange);
   const int old = FRowHeights.Get(index, FDefaultRowHeight);
   FRowHeights.Set(index, value, FRowCount, FDefaultRowHeight);
   if (old == value) return;
@@ -81,7 +77,7 @@ void TCustomGrid::SetRowHeights(int index, int value) {
 bool TCustomGrid::TabStops(int index) const { return FTabStops.Get(index, 1) != 0; }
 
 void TCustomGrid::SetTabStops(int index, bool value) {
-  if (index < 0 || index >= FColCount) InvalidOp(SGridIndexOutOfRange);
+  if (index < 0 || index >= FColCount) RaiseGridError(SGridIndexOutOfRange);
   FTabStops.Set(index, value ? 1 : 0, FColCount, 1);
 }
 
@@ -226,8 +222,8 @@ void TCustomGrid::SetRowCount(int v) {
 
 void TCustomGrid::SetFixedCols(int v) {
   if (v == FFixedCols) return;
-  if (v < 0) InvalidOp(SGridIndexOutOfRange);
-  if (v >= FColCount) InvalidOp(SFixedColTooBig);
+  if (v < 0) RaiseGridError(SGridIndexOutOfRange);
+  if (v >= FColCount) RaiseGridError(SFixedColTooBig);
   FFixedCols = v;
   Initialize();
   InvalidateGrid();
@@ -236,8 +232,8 @@ void TCustomGrid::SetFixedCols(int v) {
 
 void TCustomGrid::SetFixedRows(int v) {
   if (v == FFixedRows) return;
-  if (v < 0) InvalidOp(SGridIndexOutOfRange);
-  if (v >= FRowCount) InvalidOp(SFixedRowTooBig);
+  if (v < 0) RaiseGridError(SGridIndexOutOfRange);
+  if (v >= FRowCount) RaiseGridError(SFixedRowTooBig);
   FFixedRows = v;
   Initialize();
   InvalidateGrid();
@@ -420,7 +416,7 @@ void TCustomGrid::SelectionMoved(const TGridRect& OldSel) {
 }
 
 void TCustomGrid::MoveCurrent(int ACol, int ARow, bool MoveAnchor, bool Show) {
-  if (ACol < 0 || ARow < 0 || ACol >= FColCount || ARow >= FRowCount) InvalidOp(SGridIndexOutOfRange);
+  if (ACol < 0 || ARow < 0 || ACol >= FColCount || ARow >= FRowCount) RaiseGridError(SGridIndexOutOfRange);
   if (!SelectCell(ACol, ARow)) return;
   const TGridRect oldSel = Selection();
   const TGridCoord oldCurrent = FCurrent;
@@ -541,7 +537,8 @@ void MoveAdjust(int& index, int from, int to) {
 
 void TCustomGrid::MoveColumn(int FromIndex, int ToIndex) {
   if (FromIndex == ToIndex) return;
-  if (FromIndex < 0 || ToIndex < 0 || FromIndex >= FColCount || ToIndex >= FColCount) InvalidOp(SGridIndexOutOfRange);
+  if (FromIndex < 0 || ToIndex < 0 || FromIndex >= FColCount || ToIndex >= FColCount)
+    RaiseGridError(SGridIndexOutOfRange);
   if (FColWidths.Assigned()) {
     FColWidths.Move(FromIndex, ToIndex);
     FTabStops.Move(FromIndex, ToIndex);
@@ -557,7 +554,8 @@ void TCustomGrid::MoveColumn(int FromIndex, int ToIndex) {
 
 void TCustomGrid::MoveRow(int FromIndex, int ToIndex) {
   if (FromIndex == ToIndex) return;
-  if (FromIndex < 0 || ToIndex < 0 || FromIndex >= FRowCount || ToIndex >= FRowCount) InvalidOp(SGridIndexOutOfRange);
+  if (FromIndex < 0 || ToIndex < 0 || FromIndex >= FRowCount || ToIndex >= FRowCount)
+    RaiseGridError(SGridIndexOutOfRange);
   FRowHeights.Move(FromIndex, ToIndex);
   MoveAdjust(FCurrent.Y, FromIndex, ToIndex);
   MoveAdjust(FAnchor.Y, FromIndex, ToIndex);

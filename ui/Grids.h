@@ -85,7 +85,7 @@ class TInplaceEdit : public TCustomMaskEdit {
   bool PosEqual(const TRect& Loc);
   void SetFocus() override;
   // The window is shown (whatever Visible says).
-  bool Visible();
+  virtual bool Visible();
   // Loads the grid's current cell: mask, text (Modified is clear afterwards), limit.
   virtual void UpdateContents();
   // The grid records the time of a left press on it: a press on the editor soon after
@@ -109,6 +109,9 @@ class TInplaceEdit : public TCustomMaskEdit {
   void GridKeyPress(char& Key);
   TEditStyle GridEditStyle();                      // of the grid's current cell
   void GridSetEditText(const AnsiString& Value);   // into the grid's current cell
+  // The next WM_KEYDOWN reaching the edit window is dropped: its key was handled before
+  // translation (by the grid or an open list) but is left to make its character.
+  void SwallowNextKeyDown() { FSwallowKeyDown = true; }
 
  private:
   TCustomGrid* FGrid = nullptr;
@@ -188,6 +191,9 @@ class TInplaceEditList : public TInplaceEdit {
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void BoundsChanged() override;
   void PaintButton(HDC dc);
+  // A press on a control other than the editor and its list closes the list without
+  // taking its value.
+  void CMCancelMode(TMessage& m);
   virtual void DoEditButtonClick();
   virtual void DoGetPickListItems();
   void SetEditStyle(TEditStyle v);
@@ -409,7 +415,12 @@ class TCustomGrid : public TCustomControl {
   void BoundsChanged(bool sized) override;
   void FontChanged() override;
   void ColorChanged() override;
+  // Ends sizing, moving and selecting by the mouse: the state is normal again, the timer
+  // stopped, a drawn sizing line or move marker removed.
   void CancelMode();
+  // Raises the grid's index and count errors (EInvalidGridOperation with Text); a grid
+  // that reports them with an error class of its own raises that instead. Never returns.
+  [[noreturn]] virtual void RaiseGridError(const char* Text);
   void DrawSizingLine(const TGridDrawInfo& info);
   void DrawMove();
   // How far down the column-move marker runs (the client height here).

@@ -7,6 +7,7 @@
 #include "VCLSource/source/PosGrid/ukvDbGridsCheckBoxes.h"
 #include "db/Field.h"
 #include "tests/support/Screenshot.h"
+#include "ui/StdCtrls.h"
 
 using namespace kwtest;
 using namespace uitest;
@@ -203,4 +204,35 @@ TEST(KwDbGridCheckBox, HighlightKindTwoAndTheDefaultDrawingOfAHandler) {
   EXPECT_EQ(shot.PixelRGB(r4.Right - 3, r4.Bottom - 3), Rgb(static_cast<TColor>(0x00C0FF)));
   // The check-box cells follow the same kinds.
   EXPECT_EQ(f.Pool()->GetEditor(1)->Color(), f.grid->HighlightColor());
+}
+
+// Regression: the boxes were tab stops. Shift+Tab from the control after the grid
+// focused the last box inside the grid, where Space flipped it and nothing reached the
+// field. The focus goes to the grid, where Space leaves the boxes and the field alone.
+TEST(KwDbGridCheckBox, FaultShiftTabFocusedABoxInsideTheGrid) {
+  CheckGrid f;
+  auto* next = new TEdit(f.form.get());
+  next->SetParent(f.form.get());
+  next->SetBounds(8, 168, 120, 21);
+  ASSERT_EQ(f.VisibleBoxes(), 5);
+  auto where = [&]() -> std::string {
+    TWinControl* c = TWinControl::FindOwningControl(::GetFocus());
+    if (c == f.grid || (c && c == f.grid->InplaceEditor())) return "grid";
+    if (c == next) return "next";
+    return dynamic_cast<TkvInplaceCheckBox*>(c) ? "box" : "other";
+  };
+  auto boxes = [&] {
+    std::string s;
+    for (int i = 0; i < 5; ++i) s += std::to_string(static_cast<int>(f.Pool()->GetEditor(i)->State()));
+    return s;
+  };
+  Focus(next);
+  std::string s = where();
+  PostKeyWith(VK_SHIFT, VK_TAB);
+  s += " " + where();
+  PostKey(VK_SPACE);
+  s += " " + boxes() + " writes " + std::to_string(f.writes);
+  PostKey(VK_ESCAPE);
+  EXPECT_EQ(s, "next grid 10210 writes 0");
+  for (int i = 0; i < 5; ++i) EXPECT_FALSE(f.Pool()->GetEditor(i)->TabStop()) << i;
 }

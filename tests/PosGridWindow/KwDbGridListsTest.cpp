@@ -7,6 +7,7 @@
 #include "VCLSource/source/PosGrid/ukvDbEditer.h"
 #include "db/Field.h"
 #include "db/FieldClasses.h"
+#include "ui/ExtCtrls.h"
 
 using namespace kwtest;
 using namespace uitest;
@@ -308,4 +309,82 @@ TEST(KwDbGridLists, LookupFieldDropsItsDatasetAndWritesTheKeyField) {
   EXPECT_EQ(writes, 1);
   EXPECT_EQ(grid->GetCellValue(column, 0).AsString(), "香蕉");
   form.Hide();
+}
+
+namespace {
+
+TDataPacket LatinGoods() {
+  TDataPacket p;
+  p.Fields = {{"ID", ftInteger, 0}, {"NAME", ftString, 20}};
+  p.Rows = {{Variant(1), Variant("Apple")}, {Variant(2), Variant("Banana")}, {Variant(3), Variant("Cherry")},
+            {Variant(4), Variant("Cocoa")}};
+  return p;
+}
+
+}  // namespace
+
+// Regression: keys pressed while a list was open were used up before translation, so
+// letters typed on the keyboard never searched the lookup list or the pick list.
+TEST(KwDbGridLists, FaultKeysTypedIntoTheOpenListsNeverSearchedThem) {
+  ListGrid f;
+  f.goods->SetData(LatinGoods());
+  TkwDBGridInplaceEdit* editor = f.Edit(1);
+  ASSERT_NE(editor, nullptr);
+  f.AltDown();
+  ASSERT_TRUE(editor->ListVisible());
+  TPopupDataList* lookup = editor->DataList();
+  ASSERT_NE(lookup, nullptr);
+  DWORD now = 10000;
+  lookup->TickCount = [&] { return now; };
+  std::string seen = std::to_string(lookup->ItemIndex());
+  for (WORD vk : std::initializer_list<WORD>{'C', 'O', VK_BACK, 'B'}) {
+    PostKey(vk);
+    seen += " " + std::to_string(lookup->ItemIndex());
+  }
+  EXPECT_EQ(seen, "0 2 3 3 1");
+  EXPECT_EQ(editor->Text(), "1");
+  PostKey(VK_RETURN);
+  EXPECT_FALSE(editor->ListVisible());
+  EXPECT_EQ(f.bill->FieldByName("GOODSID")->AsInteger(), 2);
+  EXPECT_EQ(f.writes, 1);
+  // The pick list of the next column.
+  f.payCol->PickList()->Clear();
+  for (const char* s : {"Cash", "Card", "Credit"}) f.payCol->PickList()->Add(s);
+  editor = f.Edit(2);
+  f.AltDown();
+  ASSERT_TRUE(editor->ListVisible());
+  editor->PickList()->TickCount = [&] { return now; };
+  seen.clear();
+  for (WORD vk : {'C', 'R'}) {
+    PostKey(vk);
+    seen += std::string(editor->PickList()->SearchText().c_str()) + std::to_string(editor->PickList()->ItemIndex());
+  }
+  EXPECT_EQ(seen, "c0cr2");
+  PostKey(VK_RETURN);
+  EXPECT_EQ(f.bill->FieldByName("PAY")->Text(), "Credit");
+  EXPECT_EQ(f.writes, 2);
+}
+
+// Regression: a press on a control that takes no focus left the lookup list open; it
+// closes without taking the item under the selection.
+TEST(KwDbGridLists, FaultAPressElsewhereLeftTheLookupListOpen) {
+  ListGrid f;
+  auto* panel = new TPanel(f.form.get());
+  panel->SetParent(f.form.get());
+  panel->SetBounds(8, 202, 200, 20);
+  TkwDBGridInplaceEdit* editor = f.Edit(1);
+  ASSERT_NE(editor, nullptr);
+  f.AltDown();
+  ASSERT_TRUE(editor->ListVisible());
+  PostKey(VK_DOWN);
+  ASSERT_EQ(editor->DataList()->ItemIndex(), 1);
+  ::PostMessageW(panel->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  ::PostMessageW(panel->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  Pump();
+  EXPECT_FALSE(editor->ListVisible());
+  EXPECT_FALSE(::IsWindowVisible(editor->DataList()->Handle()));
+  EXPECT_EQ(f.bill->FieldByName("GOODSID")->AsInteger(), 1);
+  EXPECT_EQ(editor->Text(), "1");
+  EXPECT_EQ(f.writes, 0);
+  EXPECT_EQ(::GetFocus(), editor->Handle());
 }

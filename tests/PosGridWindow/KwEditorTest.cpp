@@ -7,6 +7,7 @@
 #include "KwGridTestSupport.h"
 #include "rtl/PngWriter.h"
 #include "tests/support/Screenshot.h"
+#include "ui/ExtCtrls.h"
 
 using namespace kwtest;
 using namespace uitest;
@@ -432,4 +433,143 @@ TEST(KwEditor, ScreenshotOfAnOpenDropDown) {
   // The list opened on the cell's item; Down moved to the next one.
   EXPECT_EQ(list->ItemIndex(), 2);
   PostKey(VK_ESCAPE);
+}
+
+namespace {
+
+// The edit form with a panel below the grid: a control that takes no focus when pressed.
+struct PanelForm : EditForm {
+  TPanel* panel;
+  PanelForm() {
+    form->SetBounds(60, 60, 520, 380);
+    panel = new TPanel(form.get());
+    panel->SetParent(form.get());
+    panel->SetBounds(8, 276, 200, 40);
+  }
+  void PressPanel() {
+    ::PostMessageW(panel->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    ::PostMessageW(panel->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    Pump();
+  }
+};
+
+}  // namespace
+
+// Regression: a key pressed while the list was open went to the list before translation
+// and was used up there, so no character followed: letters typed on the keyboard never
+// searched the list (only characters posted as such did).
+TEST(KwEditor, FaultKeysTypedIntoTheOpenListNeverSearchedIt) {
+  EditForm f;
+  TkwInplaceEditList* ed = f.OpenPickListCell();
+  ASSERT_NE(ed, nullptr);
+  ed->OnGetPickListItems = [](int, int, TStrings* items) {
+    items->Clear();
+    for (const char* s : {"Apple", "Banana", "Berry", "Cherry"}) items->Add(s);
+  };
+  f.AltDown();
+  ASSERT_TRUE(ed->ListVisible());
+  TPopupListbox* list = ed->PickList();
+  DWORD now = 10000;
+  list->TickCount = [&] { return now; };
+  std::string seen;
+  auto step = [&](WORD vk) {
+    PostKey(vk);
+    seen += "[" + std::string(list->SearchText().c_str()) + "]" + std::to_string(list->ItemIndex());
+  };
+  step('B');
+  step('E');
+  step(VK_BACK);  // the search starts anew
+  step('C');
+  step(VK_UP);    // arrows still move the selection
+  EXPECT_EQ(seen, "[b]1[be]2[]2[c]3[c]2");
+  EXPECT_TRUE(ed->ListVisible());
+  EXPECT_EQ(ed->Text(), "");  // nothing was typed into the editor meanwhile
+  now += 2500;  // a new search
+  step('A');
+  EXPECT_EQ(seen, "[b]1[be]2[]2[c]3[c]2[a]0");
+  PostKey(VK_RETURN);
+  EXPECT_FALSE(ed->ListVisible());
+  EXPECT_EQ(ed->Text(), "Apple");
+  EXPECT_EQ(f.grid->Cell(2, 1), "Apple");
+  // With the list closed the keys type into the editor again.
+  ed->SelectAll();
+  PostKey('X');
+  EXPECT_EQ(ed->Text(), "x");
+}
+
+// Regression: a press on a control that takes no focus (a panel) left the open list
+// showing; it closes without taking the item, and the grid's own mouse mode ends too.
+TEST(KwEditor, FaultAPressElsewhereLeftTheListOpen) {
+  PanelForm f;
+  f.grid->Texts[{2, 1}] = "苹果";
+  TkwInplaceEditList* ed = f.OpenPickListCell();
+  ASSERT_NE(ed, nullptr);
+  f.AltDown();
+  ASSERT_TRUE(ed->ListVisible());
+  PostKey(VK_DOWN);
+  ASSERT_EQ(ed->PickList()->ItemIndex(), 1);
+  f.PressPanel();
+  EXPECT_FALSE(ed->ListVisible());
+  EXPECT_FALSE(::IsWindowVisible(ed->PickList()->Handle()));
+  EXPECT_EQ(ed->Text(), "苹果");
+  EXPECT_EQ(f.grid->Cell(2, 1), "苹果");
+  EXPECT_TRUE(f.grid->EditorMode());
+  EXPECT_EQ(::GetFocus(), ed->Handle());
+  // A press on the editor itself (its text) keeps an open list open.
+  f.AltDown();
+  ASSERT_TRUE(ed->ListVisible());
+  ::PostMessageW(ed->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+  ::PostMessageW(ed->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+  Pump();
+  EXPECT_TRUE(ed->ListVisible());
+  PostKey(VK_ESCAPE);
+  EXPECT_FALSE(ed->ListVisible());
+}
+
+TEST(KwEditor, FaultAPressElsewhereLeftTheGridMovingAColumn) {
+  PanelForm f;
+  f.grid->SetOptions(f.grid->Options() + TGridOptions{goColMoving});
+  f.Show();
+  ASSERT_TRUE(f.Press(f.CellCenter(3, 0)));
+  ASSERT_EQ(f.grid->GridState(), gsColMoving);
+  f.PressPanel();
+  EXPECT_EQ(f.grid->GridState(), gsNormal);
+  ::ReleaseCapture();
+  f.Mouse(WM_LBUTTONUP, f.CellCenter(1, 0));
+  EXPECT_EQ(f.grid->GridState(), gsNormal);
+}
+
+// Bounds set from code reach the formatting rectangle; an editor squeezed to no width is
+// not visible although its window is shown.
+TEST(KwEditor, SetBoundsSetsTheTextRectangleAndNoWidthIsNotVisible) {
+  std::unique_ptr<TForm> form(new TForm(nullptr));
+  form->SetBounds(60, 60, 320, 140);
+  auto* e = new TkwInplaceEditList(form.get());
+  e->SetParent(form.get());
+  form->Show();
+  Settle();
+  e->Move(Rect(10, 10, 170, 34));
+  Focus(e);
+  ASSERT_EQ(::GetFocus(), e->Handle());
+  // The gap between the text's right edge and the editor's: the edit keeps a margin of
+  // its own inside the rectangle it is given, the same at every width.
+  auto gap = [&] {
+    RECT r{};
+    ::SendMessageW(e->Handle(), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&r));
+    return e->Width() - r.right;
+  };
+  const int moved = gap();
+  e->SetBounds(10, 10, 220, 24);
+  const int wider = gap();
+  e->SetEditStyle(esPickList);
+  e->SetBounds(10, 10, 200, 24);
+  const int withButton = gap();
+  EXPECT_EQ(std::to_string(wider) + " " + std::to_string(withButton),
+            std::to_string(moved) + " " + std::to_string(moved + e->ButtonWidth()));
+  EXPECT_TRUE(e->Visible());
+  e->SetBounds(10, 10, 0, 24);
+  EXPECT_TRUE(::IsWindowVisible(e->Handle()));
+  EXPECT_FALSE(e->Visible());
+  TInplaceEdit* asPlatform = e;
+  EXPECT_FALSE(asPlatform->Visible());
 }

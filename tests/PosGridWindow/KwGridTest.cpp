@@ -190,3 +190,124 @@ TEST(KwGrid, WidthsAndHeightsGoThroughAFormResource) {
   EXPECT_EQ(back.RowHeights(1), 30);
   EXPECT_EQ(back.GetRowHeights(-1), 18);
 }
+
+namespace {
+
+std::string Str(const TRect& r) {
+  return std::to_string(r.Left) + "," + std::to_string(r.Top) + "," + std::to_string(r.Right) + "," +
+         std::to_string(r.Bottom);
+}
+
+// Whether the pixel lies in the part of the grid waiting to be painted.
+bool Pending(TkwCustomGrid* g, const TRect& r) {
+  HRGN rgn = ::CreateRectRgn(0, 0, 0, 0);
+  ::GetUpdateRgn(g->Handle(), rgn, FALSE);
+  const bool in = ::PtInRegion(rgn, (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+  ::DeleteObject(rgn);
+  return in;
+}
+
+}  // namespace
+
+// Regression: the footer cell was worked out through row 0, which a grid without fixed
+// rows scrolls away; then the cell had no rectangle and InvalidateCol left the column's
+// total unpainted.
+TEST(KwGrid, FaultFooterCellOfAScrolledGridWithoutFixedRowsWasNeverInvalidated) {
+  GridForm f(6, 60, 400, 200);
+  f.grid->SetFixedRows(0);
+  f.grid->SetFooter(true);
+  f.Show();
+  f.grid->SetTopRow(20);
+  ASSERT_EQ(f.grid->TopRow(), 20);
+  const int h = f.grid->ClientHeight();
+  const TRect cell = f.grid->CellRect(2, 20);
+  const TRect band = f.grid->GridRectToScreenRect({2, -1, 2, -1});
+  EXPECT_EQ(Str(band), Str(Rect(cell.Left, h - 18, cell.Right, h)));
+  EXPECT_EQ(Str(f.grid->FooterCellRect(2)), Str(band));
+  // A range of columns spans them; the lines are included on request.
+  EXPECT_EQ(Str(f.grid->GridRectToScreenRect({1, -1, 2, -1}, true)),
+            Str(Rect(f.grid->CellRect(1, 20).Left, h - 18, cell.Right + 1, h)));
+  // Without the footer row -1 is no band.
+  f.grid->SetFooter(false);
+  EXPECT_NE(f.grid->GridRectToScreenRect({2, -1, 2, -1}).Top, f.grid->ClientHeight() - 18);
+  f.grid->SetFooter(true);
+  Pump();
+  ::UpdateWindow(f.grid->Handle());
+  f.grid->InvalidateCol(2);
+  std::string pending = std::to_string(Pending(f.grid, f.grid->FooterCellRect(2))) +
+                        std::to_string(Pending(f.grid, f.grid->CellRect(2, 21))) +
+                        std::to_string(Pending(f.grid, f.grid->FooterCellRect(4)));
+  EXPECT_EQ(pending, "110");
+}
+
+// Regression: a column deleted through the platform grid (DeleteColumn, or ColCount set
+// through it) left more fixed data columns than fixed columns.
+TEST(KwGrid, FaultFixedDataColsOutlivedColumnsDeletedThroughThePlatformGrid) {
+  TTestGrid g(nullptr);
+  g.SetColCount(4);
+  g.SetFixedCols(3);
+  g.SetFixedDataCols(3);
+  g.SetOptions(g.Options() + TGridOptions{goRowSelect});  // a selected row spans the fixed data columns
+  auto state = [&] {
+    return std::to_string(g.ColCount()) + "/" + std::to_string(g.FixedCols()) + "/" +
+           std::to_string(g.FixedDataCols()) + "/" + std::to_string(g.Selection().Left);
+  };
+  std::string s = state();
+  g.DeleteColumn(3);
+  s += " " + state();
+  static_cast<TCustomGrid&>(g).SetColCount(2);
+  s += " " + state();
+  EXPECT_EQ(s, "4/3/3/0 3/2/2/0 2/1/1/0");
+}
+
+// Regression: the index and count errors of the platform grid reached callers as its own
+// class, which callers of the library do not catch.
+TEST(KwGrid, FaultPlatformGridErrorsReachedCallersAsTheirOwnClass) {
+  TTestGrid g(nullptr);
+  g.SetColCount(5);
+  g.SetRowCount(5);
+  TCustomGrid& base = g;
+  const std::pair<const char*, std::function<void()>> cases[] = {
+      {"ColWidths", [&] { g.SetColWidths(5, 10); }},
+      {"RowHeights", [&] { g.SetRowHeights(-1, 10); }},
+      {"TabStops", [&] { g.SetTabStops(9, false); }},
+      {"FixedCols", [&] { g.SetFixedCols(5); }},
+      {"FixedCols<0", [&] { g.SetFixedCols(-1); }},
+      {"FixedRows", [&] { base.SetFixedRows(5); }},
+      {"Col", [&] { g.SetCol(7); }},
+      {"Row", [&] { base.SetRow(-2); }},
+      {"MoveColumn", [&] { g.MoveColumn(0, 5); }},
+      {"MoveRow", [&] { g.MoveRow(6, 1); }},
+      {"DeleteColumn", [&] { base.DeleteColumn(8); }},
+      {"DeleteRow", [&] { g.DeleteRow(-1); }},
+  };
+  std::string s;
+  for (const auto& [name, op] : cases) {
+    s += std::string(name) + ": ";
+    try {
+      op();
+      s += "ok";
+    } catch (const EkwInvalidGridOperation& e) {
+      s += e.Message().c_str();
+    } catch (const EInvalidGridOperation& e) {
+      s += std::string("platform ") + e.Message().c_str();
+    }
+    s += "\n";
+  }
+  EXPECT_EQ(s,
+            "ColWidths: Grid index out of range\n"
+            "RowHeights: Grid index out of range\n"
+            "TabStops: Grid index out of range\n"
+            "FixedCols: Fixed column count must be less than column count\n"
+            "FixedCols<0: Grid index out of range\n"
+            "FixedRows: Fixed row count must be less than row count\n"
+            "Col: Grid index out of range\n"
+            "Row: Grid index out of range\n"
+            "MoveColumn: Grid index out of range\n"
+            "MoveRow: Grid index out of range\n"
+            "DeleteColumn: Grid index out of range\n"
+            "DeleteRow: Grid index out of range\n");
+  EXPECT_EQ(g.ColCount(), 5);
+  EXPECT_EQ(g.RowCount(), 5);
+  EXPECT_EQ(g.FixedCols(), 1);
+}

@@ -10,6 +10,7 @@
 #include "ui/Grids.h"
 #include "tests/support/Screenshot.h"
 #include "ui/StdCtrls.h"
+#include "ui/ExtCtrls.h"
 
 using namespace uitest;
 
@@ -712,4 +713,76 @@ TEST(Grid, TabInTheEditorMovesTheFocusOnWhenTheGridTakesNoTabs) {
   EXPECT_EQ(f.grid->Cells(1, 1), "9");
   EXPECT_FALSE(f.grid->InplaceEditor()->Visible());
   EXPECT_EQ(f.log.Str(), "press:9 exit");
+}
+
+namespace {
+
+// A string grid whose column 2 edits through the framework's pick list.
+struct LatinPickGrid : TStringGrid {
+  using TStringGrid::TStringGrid;
+  TInplaceEdit* CreateEditor() override {
+    auto* e = new TInplaceEditList(this);
+    e->OnGetPickListItems = [](int, TStrings* items) {
+      items->Clear();
+      for (const char* s : {"Apple", "Banana", "Berry", "Cherry"}) items->Add(s);
+    };
+    return e;
+  }
+  TEditStyle GetEditStyle(int ACol, int) override { return ACol == 2 ? esPickList : esSimple; }
+};
+
+void AltDownKey() {
+  HeldKey alt(VK_MENU);
+  ::PostMessageW(KeyTarget(), WM_SYSKEYDOWN, VK_DOWN, KeyData(VK_DOWN, false, true));
+  Pump();
+}
+
+}  // namespace
+
+// Regression: a key pressed while the pick list was open went to the list before
+// translation and was used up, so letters typed on the keyboard never searched it. And
+// a press on a control that takes no focus (a panel) left the list open; it closes
+// without taking the item.
+TEST(Grid, FaultTypedKeysNeverSearchedThePickListAndAPressElsewhereLeftItOpen) {
+  std::unique_ptr<TForm> form(new TForm(nullptr));
+  form->SetBounds(100, 100, 400, 300);
+  auto* g = new LatinPickGrid(form.get());
+  g->SetParent(form.get());
+  g->SetBounds(8, 8, 360, 200);
+  g->SetOptions(g->Options() + TGridOptions{goEditing, goAlwaysShowEditor});
+  auto* panel = new TPanel(form.get());
+  panel->SetParent(form.get());
+  panel->SetBounds(8, 215, 150, 30);
+  form->Show();
+  Settle();
+  Focus(g);
+  PostKey(VK_RIGHT);
+  auto* ed = dynamic_cast<TInplaceEditList*>(g->InplaceEditor());
+  ASSERT_NE(ed, nullptr);
+  AltDownKey();
+  ASSERT_TRUE(ed->ListVisible());
+  DWORD now = 10000;
+  ed->PickList()->TickCount = [&] { return now; };
+  std::string seen;
+  for (WORD vk : std::initializer_list<WORD>{'B', 'E', VK_BACK, 'C'}) {
+    PostKey(vk);
+    seen += "[" + std::string(ed->PickList()->SearchText().c_str()) + "]" + std::to_string(ed->PickList()->ItemIndex());
+  }
+  EXPECT_EQ(seen, "[b]1[be]2[]2[c]3");
+  EXPECT_EQ(ed->Text(), "");
+  PostKey(VK_UP);
+  PostKey(VK_RETURN);
+  EXPECT_FALSE(ed->ListVisible());
+  EXPECT_EQ(g->Cells(2, 1), "Berry");
+  AltDownKey();
+  ASSERT_TRUE(ed->ListVisible());
+  PostKey(VK_DOWN);
+  ASSERT_EQ(ed->PickList()->ItemIndex(), 3);
+  ::PostMessageW(panel->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  ::PostMessageW(panel->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  Pump();
+  EXPECT_FALSE(ed->ListVisible());
+  EXPECT_EQ(ed->Text(), "Berry");
+  EXPECT_EQ(g->Cells(2, 1), "Berry");
+  EXPECT_EQ(::GetFocus(), ed->Handle());
 }

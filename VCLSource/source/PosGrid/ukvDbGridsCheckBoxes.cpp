@@ -7,7 +7,10 @@
 
 // ============================================================================ check box
 
-TkvInplaceCheckBox::TkvInplaceCheckBox(TComponent* AOwner) : TCheckBox(AOwner) {}
+// Mended: the boxes were tab stops, so Shift+Tab from the control after the grid (or
+// Tab from the grid) focused a box inside the grid, where Space flipped it and nothing
+// reached the field. A box takes no focus by Tab; its clicks are the grid's.
+TkvInplaceCheckBox::TkvInplaceCheckBox(TComponent* AOwner) : TCheckBox(AOwner) { SetTabStop(false); }
 
 void TkvInplaceCheckBox::SetGridView(std::shared_ptr<IkwGridView> v) {
   if (v != FGridView) FGridView = std::move(v);

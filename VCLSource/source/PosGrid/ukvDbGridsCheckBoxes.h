@@ -3,7 +3,8 @@
 // colours, sets and shows them while it paints and hides them all when the number of
 // rows it lays out changes. A check box never handles a mouse button itself: it hands
 // the press to the grid as a press on the cell beneath it, so that row focus and the
-// toggle of the field are the grid's own.
+// toggle of the field are the grid's own. A box is no tab stop: the keyboard never
+// reaches it, only the grid.
 //
 // Invariants: the controls are owned by the grid as their component owner and are
 // never removed from the pool; a control made by the pool is hidden until a paint

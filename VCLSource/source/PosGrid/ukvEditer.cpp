@@ -63,6 +63,13 @@ void TkwInplaceEdit::SetVisible(bool v) {
   if (!HasGrid()) TInplaceEdit::SetVisible(v);
 }
 
+bool TkwInplaceEdit::Visible() { return HandleAllocated() && ::IsWindowVisible(Handle()) && Width() > 0; }
+
+void TkwInplaceEdit::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  TInplaceEdit::SetBounds(ALeft, ATop, AWidth, AHeight);
+  if (HandleAllocated()) BoundsChanged();
+}
+
 void TkwInplaceEdit::Invalidate() {
   if (!HandleAllocated()) return;
   ::ValidateRect(Handle(), nullptr);
@@ -558,11 +565,28 @@ void TkwInplaceEditList::WndProc(TMessage& m) {
         if (FListVisible && FActiveList) {
           const UINT msg = m.Msg == CN_CHAR ? WM_CHAR : m.Msg == CN_SYSKEYDOWN ? WM_SYSKEYDOWN : WM_KEYDOWN;
           ::SendMessageW(FActiveList->Handle(), msg, m.WParam, m.LParam);
-          m.Result = 1;
+          if (m.Msg == CN_KEYDOWN) {
+            // Mended: the key used to be used up here, before translation, so no
+            // character followed and letters typed on the keyboard never searched the
+            // list. The key is left to be translated (its character comes back as
+            // CN_CHAR and goes to the list too); the key message then passes the edit by.
+            SwallowNextKeyDown();
+            m.Result = 0;
+          } else {
+            m.Result = 1;
+          }
           return;
         }
       }
       break;
+    case CM_CANCELMODE: {
+      // Mended: a press on a control that takes no focus (a panel, a label, a check box
+      // of the grid) left the list open. A press anywhere but the editor and its list
+      // closes it, without taking its value.
+      const auto* pressed = reinterpret_cast<const TControl*>(m.LParam);
+      if (pressed != this && pressed != FActiveList) CloseUp(false);
+      break;
+    }
     case WM_KEYDOWN:
       if (m.WParam == VK_RETURN && !HasGrid() && FEditStyle == esEllipsis && OnReturnKey) OnReturnKey(this);
       break;

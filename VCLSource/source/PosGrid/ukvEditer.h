@@ -13,6 +13,9 @@
 // work area of the editor's monitor and scrolls when it is longer; the button is drawn,
 // and the text makes room for it, only while the editor has the focus and is not
 // read-only, the ellipsis button square; the editor paints through an off-screen bitmap.
+// While the list is open the keys typed go to it, each with its character (typing
+// searches the list), and a press on any other control closes it without taking its
+// value.
 #pragma once
 #include <functional>
 #include <memory>
@@ -42,6 +45,11 @@ class TkwInplaceEdit : public TInplaceEdit {
   void UpdateContents() override;
   // With a grid the editor is shown and hidden only by window positions.
   void SetVisible(bool v) override;
+  // The window is shown and the editor is wider than 0 (an editor squeezed to no width
+  // is not visible although its window is shown).
+  bool Visible() override;
+  // The formatting rectangle follows the new bounds.
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
 
  protected:
   // The view an editor makes for itself when none was given: the empty view.
@@ -64,6 +72,9 @@ class TkwInplaceEdit : public TInplaceEdit {
   void KeyPress(char& Key) override;
   void KeyUp(WORD& Key, TShiftState Shift) override;
   void DblClick() override;
+  // The next WM_KEYDOWN reaching the edit window is dropped: its key was handled before
+  // translation (by the grid or an open list) but is left to make its character.
+  void SwallowNextKeyDown() { FSwallowKeyDown = true; }
 
  private:
   std::shared_ptr<IkwGridView> FGridView;

@@ -45,10 +45,18 @@ void TkwCustomGrid::SetFixedCols(int v) {
   FFixedDataCols = kw_grid::ClampFixedDataCols(FFixedDataCols, FixedCols(), ColCount());
 }
 
-void TkwCustomGrid::SetColCount(int v) {
-  TCustomGrid::SetColCount(v);
+// Mended: only the library's own ColCount kept FixedDataCols within the columns; a
+// column deleted through the platform grid (DeleteColumn, or ColCount set through it)
+// left more fixed data columns than fixed columns. Every change of the column count
+// comes through here.
+void TkwCustomGrid::SizeChanged(int OldColCount, int OldRowCount) {
   FFixedDataCols = kw_grid::ClampFixedDataCols(FFixedDataCols, FixedCols(), ColCount());
+  TCustomGrid::SizeChanged(OldColCount, OldRowCount);
 }
+
+// Mended: the platform grid's errors (an index out of range, a fixed count too big)
+// reached callers as its own class, which no caller of the library catches.
+void TkwCustomGrid::RaiseGridError(const char* Text) { throw EkwInvalidGridOperation(Text); }
 
 void TkwCustomGrid::SetFooter(bool v) {
   if (v == FFooter) return;
@@ -113,15 +121,25 @@ TGridRect TkwCustomGrid::Selection() const {
   return r;
 }
 
-TRect TkwCustomGrid::FooterCellRect(int ACol) {
-  if (!FFooter) return TRect();
+TRect TkwCustomGrid::GridRectToScreenRect(const TGridRect& r, bool IncludeLine) {
   TGridDrawInfo info;
   CalcDrawInfo(info);
-  TRect r = grid_geometry::GridRectToScreenRect(info, {ACol, 0, ACol, 0}, false);
-  if (r.Right <= r.Left) return TRect();
-  r.Top = ClientHeight() - GetFooterHeight();
-  r.Bottom = ClientHeight();
-  return r;
+  if (r.Top != -1 || !FFooter) return grid_geometry::GridRectToScreenRect(info, r, IncludeLine);
+  // Mended: the band's columns used to be worked out through row 0, which lies in the
+  // scrolled-off part of a grid without fixed rows once it scrolls; then the footer
+  // cell had no rectangle. The columns are worked out on their own axis.
+  TRect out;
+  if (r.Left > r.Right || r.Left > info.Horz.LastFullVisibleCell + 1) return out;
+  if (!grid_geometry::ScreenSpan(info.Horz, r.Left, r.Right, IncludeLine, out.Left, out.Right)) return TRect();
+  out.Top = ClientHeight() - GetFooterHeight();
+  out.Bottom = ClientHeight();
+  return out;
+}
+
+TRect TkwCustomGrid::FooterCellRect(int ACol) {
+  if (!FFooter) return TRect();
+  const TRect r = GridRectToScreenRect({ACol, -1, ACol, -1});
+  return r.Right <= r.Left ? TRect() : r;
 }
 
 void TkwCustomGrid::InvalidateFooter() {
@@ -133,7 +151,7 @@ void TkwCustomGrid::InvalidateFooter() {
 void TkwCustomGrid::InvalidateCol(int ACol) {
   TCustomGrid::InvalidateCol(ACol);
   if (FFooter && HandleAllocated() && !Painting()) {
-    const TRect r = FooterCellRect(ACol);
+    const TRect r = GridRectToScreenRect({ACol, -1, ACol, -1}, true);
     const RECT rc{r.Left, r.Top, r.Right, r.Bottom};
     ::InvalidateRect(Handle(), &rc, FALSE);
   }

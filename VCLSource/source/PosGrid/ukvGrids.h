@@ -24,17 +24,23 @@ class TkwCustomGrid : public TCustomGrid {
   // Raises EkwInvalidGridOperation below 0 or above FixedCols or not below ColCount;
   // re-initialises the current cell and the top-left cell.
   void SetFixedDataCols(int v);
-  // These keep FixedDataCols within the new fixed columns and columns.
+  // Keeps FixedDataCols within the new fixed columns. A change of ColCount (however it
+  // comes: ColCount, DeleteColumn, through the platform grid too) keeps it within the
+  // new fixed columns and columns as well.
   void SetFixedCols(int v);
-  void SetColCount(int v);
   bool Footer() const { return FFooter; }
   void SetFooter(bool v);
   TColor FooterColor() const { return FFooterColor; }
   void SetFooterColor(TColor v);
   int GetFooterHeight() const { return DefaultRowHeight(); }
+  // The client rectangle of a range of cells, as the platform grid works it out (empty
+  // when it is not on screen); with the footer on, a range whose top row is -1 lies in
+  // the footer band: from ClientHeight - GetFooterHeight to ClientHeight.
+  TRect GridRectToScreenRect(const TGridRect& r, bool IncludeLine = false);
   // The client rectangle of a column's footer cell (empty without a footer).
   TRect FooterCellRect(int ACol);
   void InvalidateFooter();
+  // The column's cells and, with the footer on, its footer cell.
   void InvalidateCol(int ACol);
   TGridRect Selection() const override;
   // Does nothing while the grid paints itself.
@@ -64,6 +70,9 @@ class TkwCustomGrid : public TCustomGrid {
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void BoundsChanged(bool sized) override;
   void TopLeftChanged() override;
+  void SizeChanged(int OldColCount, int OldRowCount) override;
+  // The platform grid's index and count errors reach callers as EkwInvalidGridOperation.
+  [[noreturn]] void RaiseGridError(const char* Text) override;
   // The column-move marker ends at the bottom of the title rows.
   int ColumnMoveMarkerBottom() override;
 
