@@ -3,9 +3,14 @@
 // - Down on a middle row of a grid sorted by the edited column posts the record, which
 //   sorts elsewhere; the focus goes to the record that was below and nothing is
 //   appended. Down on the last row still appends.
+// - Up after such an edit goes to the record above the edited one, and an editor left on
+//   the same grid row shows the record it now stands over.
+// - A move that drops a blank appended or inserted row goes on to the record it was
+//   aimed at.
 // - A change rule (AMOUNT = QTY * PRICE, run when QTY changes) is applied before the
 //   record is posted, whichever way the row is left: Up, Down, PgUp, PgDn, the wheel, a
-//   click on another row of the same column.
+//   click on another row of the same column, Ctrl+Home and Ctrl+End, the scroll bar's
+//   top and bottom; and before the Insert key or a sort by a title double-click posts.
 // - A dataset closed between BeginUpdate and EndUpdate: no column keeps a freed field
 //   for the paints before EndUpdate, the editor goes with the data, and the columns bind
 //   the new fields when it opens again.
@@ -87,6 +92,26 @@ class JbDbGridRowExit : public ::testing::Test {
   }
   void Type(const std::wstring& text) {
     for (wchar_t ch : text) PostChar(ch);
+    Pump();
+  }
+  // Digits typed on the keyboard: each key goes through the loop's translation.
+  void TypeKeys(const std::string& digits) {
+    for (char ch : digits) PostKey(static_cast<WORD>(ch));
+  }
+  // The text of the editor where it is shown; "hidden" otherwise.
+  std::string EditorText() {
+    TInplaceEdit* e = G()->InplaceEditor();
+    return G()->EditorMode() && e && e->Visible() ? std::string(e->Text()) : std::string("hidden");
+  }
+  // A double-click on the column's lowest title row, as the system queues it: a click,
+  // then the double-click message and its button-up.
+  void DoubleClickTitle(TkwColumn* c) {
+    const TRect r = G()->CellRect(Raw(c), G()->TitleOffset() - 1);
+    const LPARAM at = MAKELPARAM((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+    ::PostMessageW(G()->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::PostMessageW(G()->Handle(), WM_LBUTTONUP, 0, at);
+    ::PostMessageW(G()->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    ::PostMessageW(G()->Handle(), WM_LBUTTONUP, 0, at);
     Pump();
   }
   // Shows the rows around row `row` with it `offset` rows below the top one: a move up
@@ -195,6 +220,109 @@ TEST_F(JbDbGridRowExit, FaultPageKeysAndClicksAfterAnEditOfTheSortedColumnGoWher
   }
 }
 
+// Regression: Up took the row above before the post, so after an edit of the sorted
+// column that sorted the edited record above it the focus went two records up; and where
+// the grid row stayed (the edited row at the top of the screen, or the rows shifted under
+// it) the editor went on showing the typed value over the record reached. The screen
+// stays where it was.
+TEST_F(JbDbGridRowExit, FaultUpAfterAnEditOfTheSortedColumnGoesToTheRecordAboveAndShowsIt) {
+  int value = 850;
+  for (int direction : {1, 2}) {
+    for (int offset : {0, 5}) {
+      SCOPED_TRACE("direction " + std::to_string(direction) + ", row " + std::to_string(offset) + " on screen");
+      F().Controller().ClearSorting();
+      F().View().SortByColumn(F().qty, true);
+      if (direction == 2) F().View().SortByColumn(F().qty, true);
+      Pump();
+      const int row = 87 + 3001 * offset;
+      ShowRow(row, offset);
+      Click(Raw(F().qty), GridRow(F().View().ActiveRecord()));
+      ASSERT_EQ(Focused(), row);
+      ASSERT_EQ(F().View().ActiveRecord(), offset);
+      const int edited = FocusedId();
+      const int above = F().RowId(row - 1);
+      TypeKeys(std::to_string(value));
+      ASSERT_EQ(EditorText(), std::to_string(value));
+      PostKey(VK_UP);
+      // The screen stays: the record reached stands where it stood (a row lower when the
+      // edited record went above it).
+      const int screen = direction == 1 ? std::max(offset - 1, 0) : offset;
+      const std::string editor = EditorText();
+      const std::string got = "focused " + std::to_string(FocusedId()) + ", dataset " +
+                              std::to_string(F().data->FieldByName("ID")->AsInteger()) + ", stored " +
+                              std::to_string(static_cast<int>(DataSetValue(edited, "QTY").AsDouble())) + ", editor " +
+                              editor + ", on screen " + std::to_string(F().View().ActiveRecord()) + ", " +
+                              std::to_string(F().data->RecordCount());
+      const std::string want = "focused " + std::to_string(above) + ", dataset " + std::to_string(above) +
+                               ", stored " + std::to_string(value) + ", editor " +
+                               (editor == "hidden" ? editor : std::to_string(static_cast<int>(GoodsQty(above)))) +
+                               ", on screen " + std::to_string(screen) + ", " + std::to_string(kGoods);
+      EXPECT_EQ(got, want);
+      EXPECT_EQ(F().data->State(), dsBrowse);
+      // The sorted edited record stands where its value puts it.
+      EXPECT_EQ(F().RowId(direction == 1 ? kGoods - 1 : 0), edited);
+      ++value;
+    }
+  }
+}
+
+// Regression: a move that dropped a blank row stopped there: after Down had appended a
+// blank row below the last one, a click three rows up or PgUp only dropped it and left
+// the focus on the last row. And a move that dropped a blank row inserted in the middle
+// went to the record after the one it was aimed at.
+TEST_F(JbDbGridRowExit, FaultAMoveThatDropsABlankRowGoesOnToTheRecordItWasAimedAt) {
+  const int page = F().View().VisibleRowCount();
+  struct Way {
+    const char* name;
+    int up;  // rows above the blank row aimed at
+    std::function<void()> go;
+  };
+  const Way ways[] = {
+      {"click three rows up", 3, [this] { Click(Raw(F().qty), GridRow(F().View().ActiveRecord() - 3)); }},
+      {"PgUp", page, [] { PostKey(VK_PRIOR); }},
+      {"Up", 1, [] { PostKey(VK_UP); }},
+      {"wheel up", 1, [this] {
+         POINT p{20, 60};
+         ::ClientToScreen(G()->Handle(), &p);
+         ::PostMessageW(G()->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(WHEEL_DELTA)),
+                        MAKELPARAM(p.x, p.y));
+         Pump();
+       }},
+  };
+  for (const Way& way : ways) {
+    SCOPED_TRACE(way.name);
+    F().View().Last();
+    G()->UpdateActive();
+    Pump();
+    Click(Raw(F().qty), GridRow(F().View().ActiveRecord()));
+    PostKey(VK_DOWN);  // an accidental append
+    ASSERT_EQ(F().data->State(), dsInsert);
+    ASSERT_EQ(Focused(), kGoods);
+    const int aimed = F().RowId(kGoods - way.up);
+    way.go();
+    EXPECT_EQ(F().data->State(), dsBrowse);
+    EXPECT_EQ(F().data->RecordCount(), kGoods);
+    EXPECT_EQ(F().Controller().RowCount(), kGoods);
+    EXPECT_EQ(FocusedId(), aimed);
+    EXPECT_EQ(F().data->FieldByName("ID")->AsInteger(), aimed);
+  }
+  for (int below : {3, -2}) {
+    SCOPED_TRACE("Insert, then a click " + std::to_string(below) + " rows below");
+    ShowRow(3000, 5);
+    PostKey(VK_INSERT);
+    ASSERT_EQ(F().data->State(), dsInsert);
+    ASSERT_EQ(Focused(), 3000);
+    // Rows below the blank one hold the records that stood a row higher before it.
+    const int aimed = F().RowId(3000 + below);
+    ASSERT_EQ(aimed, below > 0 ? 3000 + below : 3001 + below);
+    Click(Raw(F().qty), GridRow(F().View().ActiveRecord() + below));
+    EXPECT_EQ(F().data->State(), dsBrowse);
+    EXPECT_EQ(F().data->RecordCount(), kGoods);
+    EXPECT_EQ(FocusedId(), aimed);
+    EXPECT_EQ(F().data->FieldByName("ID")->AsInteger(), aimed);
+  }
+}
+
 // ============================================================================ rules on leaving a row
 
 // Regression: the rules of the edited column ran only when another column was entered;
@@ -241,6 +369,67 @@ TEST_F(JbDbGridRowExit, FaultEveryWayOutOfARowAppliesTheRulesBeforeThePost) {
     row += 97;
   }
   EXPECT_EQ(F().data->RecordCount(), kGoods);
+}
+
+// Regression: Ctrl+Home and Ctrl+End (with the editor always shown), the scroll bar's
+// top and bottom, the Insert key and a title double-click that sorts while the column is
+// being edited posted the edited record without its calculation rules: AMOUNT was stored
+// stale.
+TEST_F(JbDbGridRowExit, FaultEdgesInsertAndASortWhileEditingApplyTheRulesBeforeThePost) {
+  enum Focus { kEdited, kFirst, kLast, kInserted };
+  struct Way {
+    const char* name;
+    bool alwaysShow;
+    Focus focus;
+    std::function<void()> go;
+  };
+  auto scroll = [this](WORD code) {
+    ::PostMessageW(G()->Handle(), WM_VSCROLL, code, 0);
+    Pump();
+  };
+  const Way ways[] = {
+      {"Ctrl+Home", true, kFirst, [] { PostKeyWith(VK_CONTROL, VK_HOME); }},
+      {"Ctrl+End", true, kLast, [] { PostKeyWith(VK_CONTROL, VK_END); }},
+      {"scroll bar top", false, kFirst, [&] { scroll(SB_TOP); }},
+      {"scroll bar bottom", false, kLast, [&] { scroll(SB_BOTTOM); }},
+      {"Insert", false, kInserted, [] { PostKey(VK_INSERT); }},
+      {"title double-click", false, kEdited, [this] { DoubleClickTitle(F().qty); }},
+  };
+  const TkwDBGridOptions options = G()->Options();
+  struct Restore {
+    TJbDbGrid* g;
+    TkwDBGridOptions o;
+    ~Restore() { g->SetOptions(o); }
+  } restore{G(), options};
+  int row = 7000;
+  for (const Way& way : ways) {
+    SCOPED_TRACE(way.name);
+    G()->SetOptions(way.alwaysShow ? options | GridOption(dgAlwaysShowEditor) : options);
+    while (GoodsQty(row + 1) == 7.0 || GoodsPrice(row + 1) == 0.0) ++row;
+    ShowRow(row, 6);
+    Click(Raw(F().price), GridRow(F().View().ActiveRecord()));
+    Click(Raw(F().qty), GridRow(F().View().ActiveRecord()));
+    ASSERT_EQ(Focused(), row);
+    const int id = FocusedId();
+    TypeKeys("7");
+    ASSERT_EQ(EditorText(), "7");
+    way.go();
+    switch (way.focus) {
+      case kEdited: EXPECT_EQ(FocusedId(), id); break;
+      case kFirst: EXPECT_EQ(Focused(), 0); break;
+      case kLast: EXPECT_EQ(Focused(), kGoods - 1); break;
+      case kInserted:
+        EXPECT_EQ(F().data->State(), dsInsert);
+        EXPECT_EQ(F().data->FieldByName("ID")->IsNull(), true);
+        PostKey(VK_ESCAPE);
+        break;
+    }
+    EXPECT_EQ(F().data->State(), dsBrowse);
+    EXPECT_EQ(DataSetValue(id, "QTY").AsDouble(), 7.0);
+    EXPECT_EQ(DataSetValue(id, "AMOUNT").AsDouble(), 7.0 * GoodsPrice(id));
+    EXPECT_EQ(F().data->RecordCount(), kGoods);
+    row += 113;
+  }
 }
 
 // ============================================================================ freed fields

@@ -151,6 +151,50 @@ TEST(KwDbGridKeys, LeftRightHomeEndWalkColumnsThenRows) {
   EXPECT_EQ(f.Focused(), 1);
 }
 
+// Regression: the grid's row moves went through the platform grid's move, which put the
+// current column back on the first one under dgRowSelect, and its column moves brought
+// the first column into view instead of theirs: Ctrl+Right and a click on a partly shown
+// column left that column out of view.
+TEST(KwDbGridKeys, FaultRowSelectKeepsTheCurrentColumnInViewAcrossRowMoves) {
+  KeysGrid f(40);
+  f.grid->SetOptions(f.grid->Options() | GridOption(dgRowSelect));
+  f.grid->SetBounds(8, 8, 190, f.grid->Height());
+  f.Start();
+  auto lastFull = [&f] {
+    TGridDrawInfo info;
+    f.grid->CalcDrawInfo(info);
+    return info.Horz.LastFullVisibleCell;
+  };
+  auto state = [&f] {
+    return f.Field() + " row " + std::to_string(f.Focused()) + " left " + std::to_string(f.grid->LeftCol());
+  };
+  ASSERT_LT(lastFull(), f.grid->ColCount() - 1);
+  PostKeyWith(VK_CONTROL, VK_RIGHT);
+  const int left = f.grid->LeftCol();
+  EXPECT_EQ(state(), "PRICE row 0 left " + std::to_string(left));
+  EXPECT_GT(left, 1);
+  EXPECT_EQ(lastFull(), f.grid->ColCount() - 1);
+  PostKey(VK_DOWN);
+  PostKey(VK_RIGHT);  // the next row under row select
+  f.Wheel(-1);
+  PostKey(VK_NEXT);
+  EXPECT_EQ(state(), "PRICE row " + std::to_string(3 + f.View().VisibleRowCount()) + " left " + std::to_string(left));
+  PostKeyWith(VK_CONTROL, VK_LEFT);
+  EXPECT_EQ(state(), "ID row " + std::to_string(3 + f.View().VisibleRowCount()) + " left 1");
+  // A click on the column cut by the right edge brings it wholly into view.
+  const int cut = lastFull() + 1;
+  const TRect r = f.grid->CellRect(cut, 3);
+  ::PostMessageW(f.grid->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.Left + 4, (r.Top + r.Bottom) / 2));
+  ::PostMessageW(f.grid->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(r.Left + 4, (r.Top + r.Bottom) / 2));
+  Pump();
+  EXPECT_EQ(f.grid->Col(), cut);
+  EXPECT_GE(lastFull(), cut);
+  const int clickedLeft = f.grid->LeftCol();
+  PostKey(VK_UP);
+  EXPECT_EQ(f.grid->Col(), cut);
+  EXPECT_EQ(f.grid->LeftCol(), clickedLeft);
+}
+
 TEST(KwDbGridKeys, TabWrapsToTheNextRowBetweenColumnEvents) {
   KeysGrid f(30);
   f.Start();

@@ -1,6 +1,7 @@
 // The library grid driven by real input: keys, wheel and scroll bar over 100,000 rows
 // with fixed data columns and a footer; sizing and moving columns by mouse; presses in
-// the footer band; the current column under goRowSelect.
+// the footer band; the current column under goRowSelect and the columns it keeps in
+// view.
 #include "KwGridTestSupport.h"
 
 using namespace kwtest;
@@ -155,6 +156,51 @@ TEST(KwGridInput, RowSelectKeepsTheClickedColumn) {
   f.Click(f.CellCenter(3, 5));
   EXPECT_EQ(f.Cur(), "3,5");
   EXPECT_EQ(::SendMessageW(f.grid->Handle(), WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS);
+}
+
+// Regression: the move went through the platform grid's, which brought the first
+// scrolling column into view before the column asked for was put back, so a row-select
+// grid went back to its first columns at every move and never scrolled to a partly
+// shown column; a click on a cell that SelectCell refused in the current row still made
+// its column current.
+TEST(KwGridInput, FaultRowSelectScrollsToTheCurrentColumnAndKeepsItInView) {
+  GridForm f(30, 60);
+  f.grid->SetOptions(f.grid->Options() + TGridOptions{goRowSelect});
+  f.Show();
+  auto state = [&f] { return f.Cur() + " left " + std::to_string(f.grid->LeftCol()); };
+  // Cells SelectCell refuses change nothing, in the current row or another.
+  f.Click(f.CellCenter(3, 3));
+  f.grid->RefusedCol = 4;
+  f.Click(f.CellCenter(4, 3));
+  f.Click(f.CellCenter(4, 5));
+  EXPECT_EQ(state(), "3,3 left 1");
+  f.grid->RefusedCol = -1;
+  TGridDrawInfo info;
+  f.grid->CalcDrawInfo(info);
+  const int partly = info.Horz.LastFullVisibleCell + 1;  // cut by the right edge
+  ASSERT_LT(f.grid->CellRect(partly, 3).Left, f.grid->ClientWidth());
+  // A click on the partly shown column brings it wholly into view and keeps it current.
+  const TRect cut = f.grid->CellRect(partly, 3);
+  f.Click({cut.Left + 5, (cut.Top + cut.Bottom) / 2});
+  f.grid->CalcDrawInfo(info);
+  const int left = f.grid->LeftCol();
+  EXPECT_EQ(state(), std::to_string(partly) + ",3 left " + std::to_string(left));
+  EXPECT_GT(left, 1);
+  EXPECT_GE(info.Horz.LastFullVisibleCell, partly);
+  // Row moves keep the column and the columns in view.
+  PostKey(VK_DOWN);
+  PostKey(VK_NEXT);
+  const int paged = f.grid->Row();
+  EXPECT_GT(paged, 4);
+  EXPECT_EQ(state(), std::to_string(partly) + "," + std::to_string(paged) + " left " + std::to_string(left));
+  // Scrolled left of the current column, the next move leaves the view where it is.
+  f.grid->SetLeftCol(partly);
+  PostKey(VK_UP);
+  EXPECT_EQ(state(), std::to_string(partly) + "," + std::to_string(paged - 1) + " left " + std::to_string(partly));
+  // Scrolled past it, the move brings its column back in at the left.
+  f.grid->SetLeftCol(partly + 4);
+  PostKey(VK_UP);
+  EXPECT_EQ(state(), std::to_string(partly) + "," + std::to_string(paged - 2) + " left " + std::to_string(partly));
 }
 
 // The grid asks for tabs and characters by its options; row select asks for arrows only.

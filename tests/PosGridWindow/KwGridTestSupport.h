@@ -1,6 +1,7 @@
 // A concrete library grid for the tests: cells hold their coordinates until a text is
 // written; footer cells and every DrawCell call with row -1 are recorded; column 2
-// edits through a pick list, column 3 through an ellipsis button.
+// edits through a pick list, column 3 through an ellipsis button; the cells of one
+// column may be refused as current cells.
 #pragma once
 #include <map>
 #include <stdexcept>
@@ -21,6 +22,7 @@ class TTestGrid : public TkwCustomGrid {
   int ThrowOnPaints = 0;        // the next n paints throw from a cell
   bool ReadOnlyCells = false;   // CanEditModify answers false
   int AlwaysShowColumn = -1;    // the per-column always-show answer is True here only
+  int RefusedCol = -1;          // SelectCell refuses the cells of this column
   int PaintedCells = 0;
 
   AnsiString Cell(int c, int r) const {
@@ -58,6 +60,7 @@ class TTestGrid : public TkwCustomGrid {
     return ACol == 2 ? esPickList : ACol == 3 ? esEllipsis : esSimple;
   }
   bool CanEditModify() override { return !ReadOnlyCells; }
+  bool SelectCell(int ACol, int ARow) override { return ACol != RefusedCol && TkwCustomGrid::SelectCell(ACol, ARow); }
   bool AlwaysShowEditor(int ACol) override {
     return AlwaysShowColumn >= 0 ? ACol == AlwaysShowColumn : TkwCustomGrid::AlwaysShowEditor(ACol);
   }

@@ -245,7 +245,9 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   virtual void LayoutChanged();
   virtual void LinkActive(bool Value);
   virtual void RecordChanged(TField* Field);
-  // The current grid row follows the view's ActiveRecord.
+  // The current grid row follows the view's ActiveRecord (the current column stays);
+  // an editor left on the same grid row over another record takes that record's text,
+  // unless text typed into it waits to be written.
   void UpdateActive();
   void UpdateScrollBars();
   void UpdateRowCount();
@@ -284,6 +286,9 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   // into editor mode there (the base grid would, and then never paint the current cell).
   void ShowEditor() override;
   AnsiString GetEditText(int ACol, int ARow) override;
+  // The text the editor takes for the current cell (what GetEditText answers, not
+  // kept as EditText).
+  AnsiString CurrentEditText();
   void SetEditText(int ACol, int ARow, const AnsiString& Value) override;
   int GetEditLimit() override;
   AnsiString GetEditMask(int ACol, int ARow) override;

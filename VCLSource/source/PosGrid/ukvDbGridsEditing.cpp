@@ -50,16 +50,17 @@ void TkwCustomDBGrid::ShowEditor() {
   TkwCustomGrid::ShowEditor();
 }
 
-AnsiString TkwCustomDBGrid::GetEditText(int, int) {
-  FEditText.clear();
+AnsiString TkwCustomDBGrid::CurrentEditText() {
   TkwColumn* column = SelectedColumn();
-  if (FDataLink->Active() && column && column->Field()) {
-    const Variant v = DbView().GetValue(column->Field());
-    if (column->IsLookupColumn() && column->LookupKeyField() && column->LookupLocate(v))
-      FEditText = column->LookupKeyField()->Text();
-    else if (!v.IsNull())
-      FEditText = v.AsString();
-  }
+  if (!FDataLink->Active() || !column || !column->Field()) return AnsiString();
+  const Variant v = DbView().GetValue(column->Field());
+  if (column->IsLookupColumn() && column->LookupKeyField() && column->LookupLocate(v))
+    return column->LookupKeyField()->Text();
+  return v.IsNull() ? AnsiString() : v.AsString();
+}
+
+AnsiString TkwCustomDBGrid::GetEditText(int, int) {
+  FEditText = CurrentEditText();
   return FEditText;
 }
 

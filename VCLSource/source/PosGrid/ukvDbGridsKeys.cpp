@@ -150,6 +150,8 @@ void TkwCustomDBGrid::InsertFromKey() {
       !CanModifyData() || !c->Provider().CanModify())
     return;
   ClearSelection();
+  // Mended: the dataset posted the edited record itself, without the calculation rules.
+  DbView().FinishPendingEdit(false);
   c->Provider().Insert();
 }
 

@@ -168,13 +168,13 @@ void TkwCustomDBGrid::RunLayout() {
   UpdateScrollBars();
   SetColumnAttributes();
   if (keptCol != Col() && keptCol >= FixedCols() && keptCol < ColCount() && ColWidths(keptCol) >= 0)
-    TCustomGrid::MoveCurrent(keptCol, Row(), true, false);
+    TkwCustomGrid::MoveCurrent(keptCol, Row(), true, false);
   // The current column is never one that is not shown (an expanded parent, a hidden
   // column): it moves to the first shown one.
   if (Col() >= FixedCols() && Col() < ColCount() && ColWidths(Col()) < 0)
     for (int c = FixedCols(); c < ColCount(); ++c)
       if (ColWidths(c) >= 0) {
-        TCustomGrid::MoveCurrent(c, Row(), true, false);
+        TkwCustomGrid::MoveCurrent(c, Row(), true, false);
         break;
       }
   UpdateActive();
@@ -260,15 +260,25 @@ void TkwCustomDBGrid::UpdateRowCount() {
   if (HasGridOption(FOptions, dgRowSelect)) SetSelection({Col(), Row(), Col(), Row()});
 }
 
+// Mended: the row moved through the platform grid's move, which under dgRowSelect put
+// the current column back on the first one at every row move; and when the rows
+// scrolled under an unchanged grid row, the editor kept showing the text of the record
+// that stood there before (after Up from the top row, the edited record's new value
+// over the record above it).
 void TkwCustomDBGrid::UpdateActive() {
   if (!FDataLink->Active() || RowCount() <= FTitleOffset) return;
   TkwCustomDbGridView& view = DbView();
   const int row = std::clamp(FTitleOffset + view.ActiveRecord(), FTitleOffset, RowCount() - 1);
   if (row != Row()) {
     const bool editing = EditorMode();
-    TCustomGrid::MoveCurrent(Col(), row, true, false);
+    TkwCustomGrid::MoveCurrent(Col(), row, true, false);
     if (editing && CanEditShow()) ShowEditor();
+    return;
   }
+  // Text typed and not yet written stays.
+  TInplaceEdit* editor = InplaceEditor();
+  if (EditorMode() && editor && editor->Visible() && !FDataLink->Modified() && CurrentEditText() != FEditText)
+    InvalidateEditor();
 }
 
 void TkwCustomDBGrid::UpdateScrollBars() {

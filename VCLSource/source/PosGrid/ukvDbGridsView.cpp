@@ -7,6 +7,7 @@
 
 #include "VCLSource/source/PosGrid/ukvDbEditer.h"
 #include "VCLSource/source/PosGrid/ukvDbGrids.h"
+#include "VCLSource/source/PosGrid/ukvDbHelperProvider.h"
 #include "VCLSource/source/PosGrid/ukvDbHelperRows.h"
 #include "VCLSource/source/PosGrid/ukvExpressionCalculator.h"
 #include "db/DataLink.h"
@@ -14,6 +15,15 @@
 #include "db/Field.h"
 
 using namespace kw_dbgrid;
+
+namespace {
+
+// An inserted record nobody typed into.
+bool IsBlankInsert(uint8_t editState) {
+  return (editState & desInserting) && !(editState & (desProviderModified | desDataSetModified));
+}
+
+}  // namespace
 
 TkwCustomDbGridView::TkwCustomDbGridView(TkwCustomDBGrid* AGrid)
     : TkwCustomGridView(AGrid),
@@ -138,7 +148,7 @@ bool TkwCustomDbGridView::FinishPendingEdit(bool appending) {
     c->EndEdit();
     return false;
   }
-  if ((now & desInserting) && !(now & (desProviderModified | desDataSetModified))) {
+  if (IsBlankInsert(now)) {
     const bool differs = c->IsLastRow() != appending;
     if (differs) c->CancelEditAndRefocus();
     return differs;
@@ -146,28 +156,66 @@ bool TkwCustomDbGridView::FinishPendingEdit(bool appending) {
   return false;
 }
 
-void TkwCustomDbGridView::First() {
-  if (RowCount() > 0 && FDataController->FocusedRowIndex() != 0) FocusRow(0);
+// The one road of every move that may follow a post. The aim is taken before the edit
+// is finished: the record that stands in targetRow when the move starts, or the first
+// or last row as they stand after the post. Then the pending edit is finished (the
+// rules, the post), a blank inserted row the move leaves is dropped, and the focus goes
+// to the aim. A move aimed at its own row keeps the focus on the record, wherever the
+// post took it.
+// Mended: the moves posted in their own ways: Up counted its row before the post, so
+// after an edit of the sorted column it went to a record two above the one aimed at;
+// First and Last posted through the controller without the rules; a move that dropped
+// a blank appended row stopped there, and one that dropped a blank inserted row went to
+// the record after the one aimed at (the records behind the dropped one moved up).
+void TkwCustomDbGridView::MoveTo(TMoveAim aim, int targetRow, bool appending) {
+  TkvCustomDbDataController* c = FDataController;
+  const int n = RowCount();
+  const int from = c ? c->FocusedRowIndex() : -1;
+  if (n == 0 || from < 0) return;
+  targetRow = std::clamp(targetRow, 0, n - 1);
+  const bool leaves = aim == TMoveAim::First ? from != 0 : aim == TMoveAim::Last ? from != n - 1 : targetRow != from;
+  int targetRecord = c->GetRowRecordIndex(targetRow);
+  const int inserted = c->Provider().IsInserting() ? c->Provider().InsertingRecord : -1;
+  const int records = c->GetRecordCount();
+  const int top = FTopRecord;
+  FinishPendingEdit(appending);
+  if (leaves && IsBlankInsert(c->GetEditState())) c->CancelEditAndRefocus();
+  // A dropped inserted record takes its place in the storage with it.
+  if (inserted >= 0 && c->GetRecordCount() < records) {
+    if (targetRecord == inserted)
+      targetRecord = -1;
+    else if (targetRecord > inserted)
+      --targetRecord;
+  }
+  const int now = RowCount();
+  if (now == 0) return;
+  // The screen stays where it was while the post took the edited record elsewhere: the
+  // move scrolls only as far as its aim needs.
+  FTopRecord = top;
+  switch (aim) {
+    case TMoveAim::First: FocusRow(0); break;
+    case TMoveAim::Last: FocusRow(now - 1); break;
+    case TMoveAim::Record:
+      if (leaves) FocusRecordOrRow(targetRecord, targetRow);
+      break;
+  }
+  AdjustTopRecord();
 }
 
-void TkwCustomDbGridView::Last() {
-  const int n = RowCount();
-  if (n > 0 && FDataController->FocusedRowIndex() != n - 1) FocusRow(n - 1);
-}
+void TkwCustomDbGridView::First() { MoveTo(TMoveAim::First, 0, false); }
+
+void TkwCustomDbGridView::Last() { MoveTo(TMoveAim::Last, RowCount() - 1, false); }
 
 // Mended: the distance was counted from the row after the post, to which a sorted grid
 // may have moved the edited record: a page key or a click on another row after an edit
 // of the sorted column went to the end. The move goes to the record that stood at the
 // distance from the row it started on.
 void TkwCustomDbGridView::MoveBy(int Distance) {
-  const int n = RowCount();
-  const int from = FDataController->FocusedRowIndex();
-  if (n == 0 || from < 0) return;
-  const int targetRow = static_cast<int>(std::clamp<long long>(static_cast<long long>(from) + Distance, 0, n - 1));
-  const int targetRecord = FDataController->GetRowRecordIndex(targetRow);
-  // A move that stays on its row keeps the focus on the record, wherever the post took it.
-  if (FinishPendingEdit(false) || targetRow == from) return;
-  FocusRecordOrRow(targetRecord, targetRow);
+  const int from = FDataController ? FDataController->FocusedRowIndex() : -1;
+  if (from < 0) return;
+  MoveTo(TMoveAim::Record, static_cast<int>(std::clamp<long long>(static_cast<long long>(from) + Distance, 0,
+                                                                   std::max(0, RowCount() - 1))),
+         false);
 }
 
 void TkwCustomDbGridView::Next() {
@@ -178,34 +226,30 @@ void TkwCustomDbGridView::Next() {
   // have moved the edited record to: Down on a middle row appended a blank record. The
   // test is of the row Down was pressed on, and the move goes to the record below it.
   const int from = FDataController->FocusedRowIndex();
-  const bool wasLast = from >= RowCount() - 1;
-  const int below = wasLast ? -1 : FDataController->GetRowRecordIndex(from + 1);
-  if (FinishPendingEdit(true)) return;
-  if (wasLast) {
-    // Appending a record on the last row is part of editing: a grid that does not
-    // edit stays on its last row.
-    if (!g->ReadOnly() && !HasGridOption(g->Options(), dgModifyOnly) && HasGridOption(g->Options(), dgEditing) &&
-        g->CanModifyData())
-      FDataController->Append();
+  if (from < RowCount() - 1) {
+    MoveTo(TMoveAim::Record, from + 1, true);
     return;
   }
-  FocusRecordOrRow(below, FDataController->FocusedRowIndex() + 1);
+  if (FinishPendingEdit(true)) return;
+  // Appending a record on the last row is part of editing: a grid that does not edit
+  // stays on its last row.
+  if (!g->ReadOnly() && !HasGridOption(g->Options(), dgModifyOnly) && HasGridOption(g->Options(), dgEditing) &&
+      g->CanModifyData())
+    FDataController->Append();
 }
 
 void TkwCustomDbGridView::FocusRecordOrRow(int record, int row) {
   const int n = RowCount();
   if (n == 0) return;
-  const int at = FDataController->GetRecordRowIndex(record);
+  const int at = record >= 0 ? FDataController->GetRecordRowIndex(record) : -1;
   FocusRow(at >= 0 ? at : std::clamp(row, 0, n - 1));
 }
 
 void TkwCustomDbGridView::Prior() {
   if (!FDataController || FDataController->FocusedRowIndex() < 0) return;
   const int focused = FDataController->FocusedRowIndex();
-  const int target = focused == 0 ? 0 : focused - 1;
   KeepOrClearSelection();
-  if (FinishPendingEdit(false)) return;
-  if (target != FDataController->FocusedRowIndex() && target < RowCount()) FocusRow(target);
+  MoveTo(TMoveAim::Record, focused == 0 ? 0 : focused - 1, false);
 }
 
 // A read-only grid with dgMultiSelect keeps its marks while the user walks the rows.
@@ -214,14 +258,13 @@ void TkwCustomDbGridView::KeepOrClearSelection() {
   if (g && !(g->ReadOnly() && HasGridOption(g->Options(), dgMultiSelect))) g->ClearSelection();
 }
 
-void TkwCustomDbGridView::SetRecNo(int v) {
-  if (RowCount() == 0) return;
-  FinishPendingEdit(false);
-  FocusRow(std::clamp(v - 1, 0, RowCount() - 1));
-}
+void TkwCustomDbGridView::SetRecNo(int v) { MoveTo(TMoveAim::Record, v - 1, false); }
 
 void TkwCustomDbGridView::SortByColumn(TkwColumn* Column, bool ClearOthers) {
   if (!Column || !Column->DbField() || !FDataController) return;
+  // An edit under way is finished as on leaving its row: the rules run before the post
+  // the new order needs.
+  FinishPendingEdit(false);
   const uint8_t old = FDataController->Info().SortingFields().GetDirection(Column->DbField());
   const uint8_t direction = old == 1 ? 2 : 1;
   if (ClearOthers) FDataController->ClearSorting();

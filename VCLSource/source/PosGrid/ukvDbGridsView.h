@@ -72,13 +72,16 @@ class TkwCustomDbGridView : public TkwCustomGridView, public IkwCustomDbGridView
   std::shared_ptr<IkwValueReader> ValueReader() override { return FValueReader; }
   void SetValueReader(std::shared_ptr<IkwValueReader> Reader) override { FValueReader = std::move(Reader); }
 
+  // The moves: each finishes the pending edit (FinishPendingEdit) and then goes where it
+  // was aimed when it started (MoveTo): First and Last to the edge, the others to the
+  // record that stood in the row aimed at.
   void First() override;
   void Last() override;
   void MoveBy(int Distance) override;
   void Next() override;
   void Prior() override;
   // New direction 2 when the column sorts ascending, else 1; ClearOthers drops every
-  // other sort first.
+  // other sort first. A pending edit is finished first.
   void SortByColumn(TkwColumn* Column, bool ClearOthers) override;
 
   // --- IkwCustomDbGridView: the grid's current column ------------------------------------------
@@ -100,9 +103,15 @@ class TkwCustomDbGridView : public TkwCustomGridView, public IkwCustomDbGridView
   void DataChanged(uint16_t mask);
   void DataSetChanged(TkvDatasetChange* change);
 
- private:
-  // Posts a pending edit before a move; true when that stopped the move.
+  // Finishes the pending edit: the typed text is written; a modified record gets the
+  // calculation rules of the calculator's current field and is posted; a blank inserted
+  // record is dropped when the focused row's being last differs from appending (true
+  // is then answered).
   bool FinishPendingEdit(bool appending);
+
+ private:
+  enum class TMoveAim { Record, First, Last };
+  void MoveTo(TMoveAim aim, int targetRow, bool appending);
   void KeepOrClearSelection();
   void AdjustTopRecord();
   void FocusRow(int row);

@@ -63,7 +63,11 @@ class TkwCustomGrid : public TCustomGrid {
   int GetRowHeights(int index) override;
   void CalcFixedInfo(TGridDrawInfo& info) override;
   void CalcDrawInfoXY(TGridDrawInfo& info, int useWidth, int useHeight) override;
+  // Raises EkwInvalidGridOperation for a cell outside the grid; a cell SelectCell
+  // refuses changes nothing. With goRowSelect the current column is the one asked for,
+  // and that cell is the one brought into view.
   void MoveCurrent(int ACol, int ARow, bool MoveAnchor, bool Show) override;
+  // A cell left of LeftCol makes its column LeftCol, with goRowSelect too.
   void ClampInView(const TGridCoord& Coord) override;
   void UpdateScrollPos() override;
   void Paint() override;

@@ -253,6 +253,58 @@ TEST_F(SelectBasicForm, MarkedRowsArePaintedInTheMarkedColour) {
   EXPECT_NE(colourAt(2), static_cast<uint32_t>(marked));
 }
 
+// Regression: under the dialog's row select every row move put the current column back
+// on the first one and brought that into view, and Ctrl+Right or a click on a partly
+// shown column never scrolled: in a narrow dialog the colour and size stayed out of
+// sight.
+TEST_F(SelectBasicForm, FaultANarrowDialogShowsTheColumnChosenAndKeepsItAcrossRows) {
+  Open(GoodsBySearch("A"));
+  form->SetBounds(form->Left(), form->Top(), 230, form->Height());
+  Pump();
+  auto lastFull = [this] {
+    TGridDrawInfo info;
+    Grid()->CalcDrawInfo(info);
+    return info.Horz.LastFullVisibleCell;
+  };
+  auto state = [this] {
+    TkwColumn* c = Grid()->SelectedColumn();
+    return (c ? c->FieldName() : AnsiString("-")) + " row " + std::to_string(Grid()->FocusedRowIndex()) + " left " +
+           std::to_string(Grid()->LeftCol());
+  };
+  ASSERT_LT(lastFull(), Grid()->ColCount() - 1);
+  {
+    HeldKey ctrl(VK_CONTROL);
+    PostKey(VK_RIGHT);
+  }
+  const int left = Grid()->LeftCol();
+  EXPECT_GT(left, 1);
+  EXPECT_EQ(lastFull(), Grid()->ColCount() - 1);
+  PostKey(VK_DOWN);
+  PostKey(VK_SPACE);  // marking keeps the view too
+  PostKey(VK_DOWN);
+  EXPECT_EQ(state(), "SizeName row 2 left " + std::to_string(left));
+  EXPECT_EQ(Marks(), "00001/A01/衬衫/02蓝/01S/0;");
+  {
+    HeldKey ctrl(VK_CONTROL);
+    PostKey(VK_LEFT);
+  }
+  const int first = Grid()->Col();
+  EXPECT_EQ(state(), "UserCode row 2 left " + std::to_string(first));
+  // A click on the column the right edge cuts brings it wholly into view, and Up keeps it.
+  const int cut = lastFull() + 1;
+  const TRect r = Grid()->CellRect(cut, Grid()->TitleOffset() + 3);
+  Post(WM_LBUTTONDOWN, MK_LBUTTON, POINT{r.Left + 4, (r.Top + r.Bottom) / 2});
+  Post(WM_LBUTTONUP, 0, POINT{r.Left + 4, (r.Top + r.Bottom) / 2});
+  Pump();
+  EXPECT_EQ(Grid()->Col(), cut);
+  EXPECT_GE(lastFull(), cut);
+  const int clickedLeft = Grid()->LeftCol();
+  PostKey(VK_UP);
+  EXPECT_EQ(Grid()->Col(), cut);
+  EXPECT_EQ(Grid()->LeftCol(), clickedLeft);
+  EXPECT_EQ(Grid()->FocusedRowIndex(), 2);
+}
+
 // --- confirming and keys --------------------------------------------------------------------------
 
 TEST_F(SelectBasicForm, ConfirmingAnEmptySetDoesNothingAndEscCancels) {
