@@ -422,8 +422,10 @@ class Model {
     if (!SameDouble(FSum->Value().AsDouble(), sum)) return Fail(where, "sum " + std::string(VarToStr(FSum->Value())));
     if (!SameDouble(FAmount->Value().AsDouble(), amount)) return Fail(where, "amount sum " + std::string(VarToStr(FAmount->Value())) + " != " + std::to_string(amount));
     if (FCount->Value().AsInteger() != static_cast<int>(rows.size())) return Fail(where, "count");
-    if (!VariantsEqual(FMin->Value(), anyMin ? mn : Variant(0))) return Fail(where, "min");
-    if (!VariantsEqual(FMax->Value(), anyMax ? mx : Variant(0))) return Fail(where, "max");
+    // Rows that are all Null have no minimum or maximum; no row at all has Reset's 0.
+    const Variant none = rows.empty() ? Variant(0) : Variant::Null();
+    if (!VariantsEqual(FMin->Value(), anyMin ? mn : none)) return Fail(where, "min");
+    if (!VariantsEqual(FMax->Value(), anyMax ? mx : none)) return Fail(where, "max");
     if (priced && !SameDouble(FAvg->Value().AsDouble(), sum / priced)) return Fail(where, "average");
   }
 

@@ -4,6 +4,8 @@
 #include "ColumnsFixture.h"
 #include "db/DataSet.h"
 #include "db/FieldClasses.h"
+#include "rtl/ComponentStreaming.h"
+#include "rtl/Streams.h"
 #include "tests/support/ErrorText.h"
 
 using kwtest::FakeGrid;
@@ -54,6 +56,50 @@ TEST(ColumnFooter, TotalColumnShowsItsTotal) {
   price->SetColumnOptions(price->ColumnOptions() | ColumnOption(gcoHideContent));
   EXPECT_EQ(price->FooterDisplayText(), "***");
   EXPECT_EQ(price->GetDisplayText("1.5", 0), "***");
+}
+
+// Regression: the column's DisplayFormat reached its total only when the format or
+// TotalColumn was set after the kind, so a kind picked later, or streamed after
+// TotalColumn (the published order), showed the default format ("MAX=5.00"). The
+// footer's total takes the format in every order; a later format reaches it too.
+TEST(ColumnFooter, FaultTotalTakesTheColumnsFormatInEveryOrder) {
+  using Step = void (*)(TkwColumn*);
+  const Step format = [](TkwColumn* c) { c->SetDisplayFormat("最多0.0"); };
+  const Step total = [](TkwColumn* c) { c->SetTotalColumn(true); };
+  const Step kind = [](TkwColumn* c) { c->SetTotalKind(skMax); };
+  const std::vector<std::vector<Step>> orders{{format, total, kind}, {format, kind, total}, {total, format, kind},
+                                              {total, kind, format}, {kind, format, total}, {kind, total, format}};
+  for (size_t i = 0; i < orders.size(); ++i) {
+    SCOPED_TRACE(i);
+    Loaded g;
+    TkwColumn* qty = g.Col("QTY");
+    for (Step step : orders[i]) step(qty);
+    EXPECT_EQ(qty->FooterDisplayText(), "最多5.0");
+    EXPECT_DOUBLE_EQ(qty->FooterValue().AsDouble(), 5.0);
+    qty->SetDisplayFormat("0");
+    EXPECT_EQ(qty->FooterDisplayText(), "5");
+  }
+  // Written and read back: DisplayFormat, then ColumnOptions and TotalColumn, then
+  // TotalKind.
+  Loaded from;
+  for (Step step : {total, format, kind}) step(from.Col("QTY"));
+  TMemoryStream m;
+  {
+    TWriter w(m);
+    w.WriteCollection(from.Columns.get());
+  }
+  m.SetPosition(0);
+  FakeGrid to;
+  {
+    TReader r(m);
+    ASSERT_EQ(r.ReadValue(), vaCollection);
+    r.ReadCollection(*to.Columns);
+  }
+  to.Load();
+  TkwColumn* qty = to.Columns->FindColumnByFieldName("QTY");
+  ASSERT_NE(qty, nullptr);
+  EXPECT_EQ(qty->TotalKind(), skMax);
+  EXPECT_EQ(qty->FooterDisplayText(), "最多5.0");
 }
 
 // The footer is painted on every repaint: a formula that cannot be worked out must give

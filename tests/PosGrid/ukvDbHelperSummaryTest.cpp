@@ -80,6 +80,49 @@ TEST(Summaries, SumOverTextsAndBooleansNeverRaises) {
   EXPECT_EQ(m.F("PRICE")->GetSummary(skMin)->GetValue().AsDouble(), 1.0);
 }
 
+// Regression: a minimum or maximum over rows that are all Null showed "MIN=0.00" (a date
+// column too): Reset's 0 stood for a value no row had. The first row's Null is taken
+// as it is, so the total is Null and its text empty; a value after Nulls still counts.
+// The row-by-row path (a DisplayFormat rounds) and the fast one agree; no row at all
+// keeps Reset's 0.
+TEST(Summaries, FaultMinMaxOverAllNullRowsIsEmpty) {
+  const double day = 45413;  // 2024-05-01
+  auto dayRow = [](int id, const Variant& d) { return Row6{Variant(id), N(), N(), N(), d, N()}; };
+  for (const char* format : {"", "0.0"}) {
+    SCOPED_TRACE(format);
+    auto texts = [format](Grid& g, const char* field) {
+      std::string s;
+      for (TkvSummaryKind k : {skMin, skMax}) {
+        TkvSummary* t = g.F(field)->GetSummary(k);
+        t->SetDisplayFormat(format);
+        s += "[" + std::string(t->GetText()) + "]";
+      }
+      return s;
+    };
+    Grid nulls = Prices({N(), N(), N()});
+    EXPECT_EQ(texts(nulls, "PRICE"), "[][]");
+    EXPECT_TRUE(nulls.F("PRICE")->GetSummary(skMin)->GetValue().IsNull());
+    Grid days({dayRow(1, N()), dayRow(2, N())});
+    EXPECT_EQ(texts(days, "DAY"), "[][]");
+    Grid later = Prices({N(), Variant(3.0), N(), Variant(1.0)});
+    EXPECT_EQ(texts(later, "PRICE"), *format ? "[1.0][3.0]" : "[MIN=1.00][MAX=3.00]");
+    if (!*format) {
+      Grid laterDays({dayRow(1, N()), dayRow(2, Variant::FromDate(day))});
+      EXPECT_EQ(texts(laterDays, "DAY"), "[MIN=2024-05-01][MAX=2024-05-01]");
+    }
+    Grid none = Prices({});
+    EXPECT_EQ(texts(none, "PRICE"), *format ? "[0.0][0.0]" : "[MIN=0.00][MAX=0.00]");
+    // Filtered down to the Null rows, and back.
+    Grid mixed = Prices({Variant(2.0), N(), N()});
+    TkvDbField* id = mixed.F("ID");
+    mixed.C->Filter().AddCondition(nullptr, id, foGreater, 1, "");
+    mixed.C->Filter().SetActive(true);
+    EXPECT_EQ(texts(mixed, "PRICE"), "[][]");
+    mixed.C->Filter().SetActive(false);
+    EXPECT_EQ(texts(mixed, "PRICE"), *format ? "[2.0][2.0]" : "[MIN=2.00][MAX=2.00]");
+  }
+}
+
 TEST(Summaries, DateTotalsUsePrefixesOrTheirOwnFormat) {
   const double day = 45413;  // 2024-05-01
   Grid g({{Variant(1), N(), N(), N(), Variant::FromDate(day - 3), N()}, {Variant(2), N(), N(), N(), Variant::FromDate(day), N()}});

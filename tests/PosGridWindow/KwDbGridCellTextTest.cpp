@@ -7,6 +7,7 @@
 
 using namespace kwtest;
 using namespace uitest;
+using namespace kw_dbgrid;
 
 namespace {
 
@@ -72,4 +73,149 @@ TEST(KwDbGridCellText, FaultCellsShowTheFieldsDisplayTextsThroughTheHookOnce) {
   EXPECT_EQ(f.Handed.count("NAME") + f.Handed.count("QTY") + f.Handed.count("PRICE"), 0u);
   EXPECT_EQ(f.Handed["ID"].size(), 5u);
   EXPECT_EQ(f.Cell("QTY", 4), "<5.0件>");
+}
+
+// ============================================================================ texts formed again
+
+namespace {
+
+// Goods with a QTY shown as "<n>.0" (a text the controller keeps) and a currency PRICE;
+// every data cell painted keeps its text, by column and row.
+struct KeptTextForm : DbGridForm {
+  explicit KeptTextForm(int rows = 5) : DbGridForm(rows) {
+    dynamic_cast<TFloatField*>(data->FieldByName("QTY"))->SetDisplayFormat("0.0");
+    dynamic_cast<TFloatField*>(data->FieldByName("PRICE"))->SetCurrency(true);
+    grid->OnDrawColumnCell = [this](TObject*, TkwDrawColumnCellArgs& a) {
+      if (a.RowIndex >= 0 && a.Column) Painted[{a.Column, a.RowIndex}] = std::string(a.DisplayText);
+    };
+  }
+  TkwColumn* Add(const char* field) {
+    TkwColumn* c = grid->Columns()->Add();
+    if (field) c->SetFieldName(field);
+    return c;
+  }
+  // The texts of a column's painted cells, rows 0..4, after a fresh paint.
+  std::string Column(TkwColumn* c) {
+    uitest::Pump();
+    Painted.clear();
+    grid->Invalidate();
+    ::UpdateWindow(grid->Handle());
+    std::string s;
+    for (int row = 0; row < 5; ++row) s += (row ? "|" : "") + Painted[{c, row}];
+    return s;
+  }
+  std::map<std::pair<TkwColumn*, int>, std::string> Painted;
+};
+
+// Units by key 0..6: "U0".."U6" (QTY i % 7 names one).
+TDataPacket Units() {
+  TDataPacket p;
+  p.Fields = {{"KEY", ftInteger, 0}, {"NAME", ftString, 20}};
+  for (int i = 0; i < 7; ++i) p.Rows.push_back({Variant(i), Variant(("U" + std::to_string(i)).c_str())});
+  return p;
+}
+
+}  // namespace
+
+// Regression: the texts a column keeps were formed again only when the dataset loaded.
+// A change of the lookup data repainted the grid with the texts looked up before it
+// ("U2" after that unit became "CHANGED"); so did other list and key fields.
+TEST(KwDbGridCellText, FaultLookupDataChangesPaintTheirNewTexts) {
+  KeptTextForm f;
+  TClientDataSet units(nullptr);
+  units.SetData(Units());
+  TDataSource unitSource(nullptr);
+  unitSource.SetDataSet(&units);
+  f.Add("ID");
+  TkwColumn* unit = f.Add("QTY");
+  unit->SetLookupSource(&unitSource);
+  unit->SetKeyField("KEY");
+  unit->SetListField("NAME");
+  f.Bind();
+  f.Show();
+  ASSERT_TRUE(unit->IsLookupColumn());
+  ASSERT_TRUE(unit->DbField()->StoresText());
+  EXPECT_EQ(f.Column(unit), "U1|U2|U3|U4|U5");
+  units.SetRecNo(3);  // KEY 2
+  units.Edit();
+  units.FieldByName("NAME")->SetAsString("CHANGED");
+  units.Post();
+  EXPECT_EQ(f.Column(unit), "U1|CHANGED|U3|U4|U5");
+  unit->SetListField("KEY");
+  EXPECT_EQ(f.Column(unit), "1|2|3|4|5");
+  unit->SetListField("NAME");
+  unitSource.SetDataSet(nullptr);  // no lookup: the field's own texts
+  EXPECT_EQ(f.Column(unit), "1.0|2.0|3.0|4.0|5.0");
+  unitSource.SetDataSet(&units);
+  EXPECT_EQ(f.Column(unit), "U1|CHANGED|U3|U4|U5");
+}
+
+// Regression: hidden content turned on at run time left the kept texts painted ("2.0"
+// for "***"); so did a new HideContentStr, the column's DisplayFormat set or cleared at
+// run time, and a new value formula. The field's own format at run time lays the grid
+// out again and is painted too.
+TEST(KwDbGridCellText, FaultRunTimeChangesOfTheTextsFormsArePainted) {
+  KeptTextForm f;
+  TkwColumn* qty = f.Add("QTY");
+  TkwColumn* price = f.Add("PRICE");
+  TkwColumn* twice = f.Add(nullptr);
+  twice->SetName("colTwice");
+  twice->SetValueExpression("QTY*2");
+  f.Bind();
+  f.Show();
+  ASSERT_TRUE(qty->DbField()->StoresText());
+  ASSERT_TRUE(price->DbField()->StoresText());
+  ASSERT_TRUE(twice->DbField()->StoresText());
+  EXPECT_EQ(f.Column(qty), "1.0|2.0|3.0|4.0|5.0");
+  qty->SetColumnOptions(qty->ColumnOptions() | ColumnOption(gcoHideContent));
+  EXPECT_EQ(f.Column(qty), "***|***|***|***|***");
+  qty->SetHideContentStr("##");
+  EXPECT_EQ(f.Column(qty), "##|##|##|##|##");
+  qty->SetColumnOptions(qty->ColumnOptions() & ~ColumnOption(gcoHideContent));
+  EXPECT_EQ(f.Column(qty), "1.0|2.0|3.0|4.0|5.0");
+  qty->SetDisplayFormat("0.00件");
+  EXPECT_EQ(f.Column(qty), "1.00件|2.00件|3.00件|4.00件|5.00件");
+  qty->SetDisplayFormat("");
+  EXPECT_EQ(f.Column(qty), "1.0|2.0|3.0|4.0|5.0");
+  const std::string currency = f.Column(price);
+  EXPECT_EQ(currency.find("1.5|"), std::string::npos) << currency;  // the currency's texts
+  price->SetDisplayFormat("0.000");
+  EXPECT_EQ(f.Column(price), "1.500|3.000|4.500|6.000|7.500");
+  price->SetDisplayFormat("");
+  EXPECT_EQ(f.Column(price), currency);
+  EXPECT_EQ(f.Column(twice), "2|4|6|8|10");
+  twice->SetValueExpression("QTY*3");
+  EXPECT_EQ(f.Column(twice), "3|6|9|12|15");
+  dynamic_cast<TFloatField*>(f.data->FieldByName("QTY"))->SetDisplayFormat("#.0#");
+  EXPECT_EQ(f.Column(qty), "1.0|2.0|3.0|4.0|5.0");
+  dynamic_cast<TFloatField*>(f.data->FieldByName("QTY"))->SetDisplayFormat("0件");
+  EXPECT_EQ(f.Column(qty), "1件|2件|3件|4件|5件");
+}
+
+// An edit of a formatted field typed into the grid, left by Down (and by Enter, which
+// goes on to the next column): the edited cell paints the field's new text, its
+// neighbours keep theirs, and the edit reached the record.
+TEST(KwDbGridCellText, AnEditOfAFormattedFieldPaintsItsNewText) {
+  KeptTextForm f;
+  f.Add("ID");
+  TkwColumn* qty = f.Add("QTY");
+  f.Add("PRICE");
+  f.grid->SetOptions(f.grid->Options() | GridOption(dgEditing));
+  f.Bind();
+  f.Show();
+  PostKey(VK_DOWN);
+  PostKey(VK_RIGHT);
+  ASSERT_EQ(f.grid->SelectedColumn(), qty);
+  ASSERT_EQ(f.Focused(), 1);
+  PostKey('9');
+  PostKey(VK_DOWN);
+  ASSERT_EQ(f.Focused(), 2);
+  EXPECT_EQ(f.Column(qty), "1.0|9.0|3.0|4.0|5.0");
+  PostKey('7');
+  PostKey(VK_RETURN);
+  EXPECT_EQ(f.Column(qty), "1.0|9.0|7.0|4.0|5.0");
+  f.data->SetRecNo(2);
+  EXPECT_EQ(f.data->FieldByName("QTY")->AsFloat(), 9.0);
+  f.data->SetRecNo(3);
+  EXPECT_EQ(f.data->FieldByName("QTY")->AsFloat(), 7.0);
 }

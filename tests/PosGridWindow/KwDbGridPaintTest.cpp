@@ -3,6 +3,9 @@
 // cells, the focus rectangle, the sort mark, two-colour rows and the footer's totals in
 // the title font; and a picture of it for the docs.
 #include <cstdlib>
+#include <map>
+#include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -464,4 +467,440 @@ TEST(KwDbGridPaint, FaultFooterCellsUseTheTitleFontAndTheDrawHandler) {
   Shot(f.grid, shot);
   EXPECT_GE(seen.size(), 4u);
   EXPECT_EQ(InkSpan(shot, inner, footer).first, -1);  // only filled
+}
+
+// ============================================================================ parent titles
+
+namespace {
+
+// A parent title standing right before its children: 商品信息 over 编号, 名称 and 数量
+// (widths 60, 110, 70), then 单价 on its own.
+TkwColumn* ParentBeforeChildren(TkwCustomDBGrid* g) {
+  TkwColumn* parent = g->Columns()->Add();
+  parent->Title()->SetCaption("商品信息");
+  parent->Title()->SetAlignment(taCenter);
+  for (auto [field, caption, width] : {std::tuple{"ID", "编号", 60}, {"NAME", "名称", 110}, {"QTY", "数量", 70},
+                                       {"PRICE", "单价", 70}}) {
+    TkwColumn* c = g->Columns()->Add();
+    c->SetFieldName(field);
+    c->Title()->SetCaption(caption);
+    c->SetWidth(width);
+    if (std::string(field) != "PRICE") c->SetParent(parent);
+  }
+  parent->SetExpanded(true);
+  return parent;
+}
+
+// The x span of the ink in title row 0 between two x (inside a cell's frame), as
+// "first..last"; "none" without ink.
+std::string TitleInk(TkwCustomDBGrid* g, TBitmap& shot, int left, int right) {
+  const TRect r0 = g->CellRect(g->LeftCol(), 0);
+  const auto [first, last] = InkSpan(shot, TRect{left + 2, r0.Top + 2, right - 2, r0.Bottom - 2}, Rgb(g->FixedColor()));
+  return first < 0 ? "none" : std::to_string(first) + ".." + std::to_string(last);
+}
+
+}  // namespace
+
+// Regression: a parent title standing right before its children was drawn by each child
+// from its own left edge to the last child's right edge (the parent's own column has no
+// width), so two or three captions overlapped; with the last child out of view each
+// child drew its own caption, clipped to itself. The caption is drawn once per paint,
+// centred over the part of its children in view: all of them, the last one out of view
+// on the right, the first ones scrolled out on the left.
+TEST(KwDbGridPaint, FaultParentTitleIsDrawnOnceOverItsShownChildren) {
+  for (int width : {440, 200}) {
+    SCOPED_TRACE(width);
+    DbGridForm f(5, width, 19 * 11 + 4);
+    f.grid->SetScrollBars(ssBoth);
+    TkwColumn* parent = ParentBeforeChildren(f.grid);
+    int drawn = 0;
+    f.grid->OnGetDisplayTitleText = [&](TObject*, TkwColumn* c, AnsiString&) { drawn += c == parent; };
+    f.Bind();
+    f.Show();
+    ASSERT_EQ(f.grid->TitleOffset(), 2);
+    const int id = f.grid->DataToRawColumn(1), qty = f.grid->DataToRawColumn(3);
+    TBitmap measure;
+    measure.SetSize(10, 10);
+    measure.Canvas()->Font()->SetName(f.grid->TitleFont()->Name());
+    measure.Canvas()->Font()->SetHeight(f.grid->TitleFont()->Height());
+    const int textWidth = measure.Canvas()->TextWidth("商品信息");
+    // The caption once, its ink as wide as the caption and centred over the shown part
+    // of the children (from 编号's left to 数量's right or the client's edge).
+    auto check = [&](int fromCol) {
+      drawn = 0;
+      f.grid->Invalidate();
+      ::UpdateWindow(f.grid->Handle());
+      EXPECT_EQ(drawn, 1);
+      TBitmap shot;
+      RenderControl(f.grid, shot, false);
+      const int left = f.grid->CellRect(fromCol, 0).Left;
+      const TRect last = f.grid->CellRect(qty, 0);
+      const int right = last.Right > last.Left ? last.Right : f.grid->ClientWidth();
+      const auto [first, end] = InkSpan(shot, TRect{left + 2, 2, right - 2, f.grid->CellRect(fromCol, 0).Bottom - 2},
+                                        Rgb(f.grid->FixedColor()));
+      ASSERT_GE(first, 0) << TitleInk(f.grid, shot, left, right);
+      EXPECT_LE(end - first + 1, textWidth) << TitleInk(f.grid, shot, left, right);
+      EXPECT_LE(std::abs((first + end + 1) / 2 - (left + right) / 2), 2) << TitleInk(f.grid, shot, left, right)
+                                                                           << " over " << left << ".." << right;
+    };
+    check(id);
+    if (width == 440) continue;
+    ASSERT_LE(f.grid->CellRect(qty, 0).Right, f.grid->CellRect(qty, 0).Left);  // 数量 out of view
+    f.grid->SetLeftCol(f.grid->DataToRawColumn(2));  // 编号 scrolled out on the left
+    Pump();
+    check(f.grid->DataToRawColumn(2));
+  }
+}
+
+// The picture of the docs: a parent title before its children, a bold column, row
+// numbers and the footer with its total and a text in the indicator's footer cell.
+TEST(KwDbGridPaint, TitlesPicture) {
+  DbGridForm f(40, 440, 19 * 12 + 4);
+  f.form->SetCaption("数据表格");
+  ParentBeforeChildren(f.grid);
+  TkwColumn* name = f.grid->Columns()->Items(2);
+  name->Font()->SetStyle(1u << static_cast<int>(TkwFontStyle::fsBold));
+  TkwColumn* qty = f.grid->Columns()->Items(3);
+  qty->SetTotalColumn(true);
+  qty->SetAlignment(taRightJustify);
+  f.grid->OnGetDisplayLineText = [](TObject*, AnsiString& text) {
+    if (text.empty()) text = "合计";
+  };
+  f.grid->SetOptions(f.grid->Options() | GridOption(dgFooter));
+  f.grid->SetRowColors(static_cast<TColor>(0xFFFFFF), static_cast<TColor>(0xF7F7F7));
+  f.Bind();
+  f.Show();
+  PostKey(VK_DOWN);
+  Pump();
+  ASSERT_EQ(qty->FooterDisplayText(), "120.00");
+  SaveScreenshot(f.form.get(), std::string("Z:") + POS_BINARY_DIR + "/kw-dbgrid-titles.png");
+}
+
+// ============================================================================ fonts and drawing
+
+namespace {
+
+// A grid that records the texts of its row numbers (-1: the footer's) and may draw its
+// data and footer cells itself.
+struct DrawingGrid : TkwCustomDBGrid {
+  using TkwCustomDBGrid::TkwCustomDBGrid;
+  void DoGetLineText(int RowIndex, AnsiString& Text) override { Lines.push_back(RowIndex); }
+  void DrawColumnCell(TkwDrawColumnCellArgs& Args) override {
+    ++Calls;
+    if (Args.State.Contains(gdFooter)) ++FooterCalls;
+    Args.Handled = HandleCells;
+    TkwCustomDBGrid::DrawColumnCell(Args);
+  }
+  std::vector<int> Lines;
+  int Calls = 0, FooterCalls = 0;
+  bool HandleCells = false;
+};
+
+struct DrawingForm {
+  std::unique_ptr<TForm> form{new TForm(nullptr)};
+  std::unique_ptr<TClientDataSet> data{new TClientDataSet(nullptr)};
+  std::unique_ptr<TDataSource> source{new TDataSource(nullptr)};
+  DrawingGrid* grid;
+  DrawingForm() {
+    data->SetData(GoodsRows(5));
+    source->SetDataSet(data.get());
+    form->SetBounds(60, 60, 480, 19 * 11 + 64);
+    grid = new DrawingGrid(form.get());
+    grid->SetParent(form.get());
+    grid->SetBounds(8, 8, 440, 19 * 11 + 4);
+    PlainColumns(grid);
+  }
+  ~DrawingForm() {
+    form.reset();
+    source.reset();
+    data.reset();
+  }
+  void Show() {
+    grid->SetDataSource(source.get());
+    form->Show();
+    Settle();
+    Focus(grid);
+    Pump();
+  }
+  void Paint(TBitmap& shot) { Shot(grid, shot); }
+  // Whether a cell (data column, grid row) has ink besides its background.
+  bool Inked(TBitmap& shot, int dataCol, int row) {
+    const TRect r = grid->CellRect(grid->DataToRawColumn(dataCol), row);
+    return InkSpan(shot, TRect{r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1}, Pixel(shot, r.Right - 2, r.Bottom - 2))
+               .first >= 0;
+  }
+};
+
+std::string FontOf(TCanvas* cv) {
+  TFont* f = cv->Font();
+  std::string s = std::string(f->Name()) + " " + std::to_string(f->Height());
+  if (f->Style().Contains(fsBold)) s += " bold";
+  if (f->Style().Contains(fsItalic)) s += " italic";
+  return s + " cs" + std::to_string(f->Charset());
+}
+
+}  // namespace
+
+// Regression: row numbers were written in the font the titles had left on the canvas;
+// cells took only the name, height and colour of their fonts (no bold or italic, no
+// character set); a column title's own font was not used, and a later TitleFont change
+// never reached the titles made before it. Recorded as each cell is drawn: the row
+// numbers in the grid's Font, titles and footers in their title's font (the grid's
+// TitleFont unless the title has its own), data cells in their column's font.
+TEST(KwDbGridPaint, FaultCellsAreDrawnInTheirWholeFonts) {
+  DbGridForm f(2, 440);
+  TkwGridFont* titleFont = f.grid->TitleFont();
+  titleFont->SetHeight(-14);
+  titleFont->SetStyle(1u << static_cast<int>(TkwFontStyle::fsBold));
+  PlainColumns(f.grid);
+  TkwColumn* name = f.grid->Columns()->Items(1);
+  name->Font()->SetStyle((1u << static_cast<int>(TkwFontStyle::fsBold)) | (1u << static_cast<int>(TkwFontStyle::fsItalic)));
+  name->Font()->SetCharset(ANSI_CHARSET);
+  TkwColumn* qty = f.grid->Columns()->Items(2);
+  qty->Title()->Font()->SetHeight(-16);
+  qty->Title()->Font()->SetStyle(1u << static_cast<int>(TkwFontStyle::fsItalic));
+  qty->SetTotalColumn(true);
+  f.grid->SetOptions(f.grid->Options() | GridOption(dgFooter));
+  std::map<std::string, std::string> seen;
+  f.grid->OnGetDisplayTitleText = [&](TObject*, TkwColumn* c, AnsiString& t) {
+    seen["title " + std::string(t)] = FontOf(f.grid->Canvas());
+  };
+  f.grid->OnGetDisplayLineText = [&](TObject*, AnsiString& t) { seen["row " + std::string(t)] = FontOf(f.grid->Canvas()); };
+  f.grid->OnDrawColumnCell = [&](TObject*, TkwDrawColumnCellArgs& a) {
+    const std::string where = a.State.Contains(gdFooter) ? "footer " : "cell " + std::to_string(a.RowIndex) + " ";
+    seen[where + std::string(a.Column->Title()->Caption())] = FontOf(a.Canvas);
+  };
+  f.Bind();
+  f.Show();
+  auto render = [&] {
+    seen.clear();
+    f.grid->Invalidate();
+    ::UpdateWindow(f.grid->Handle());
+    std::string s;
+    for (const auto& [what, font] : seen)
+      if (what.find("编号") != std::string::npos || what.find("名称") != std::string::npos ||
+          what.find("数量") != std::string::npos || what.rfind("row", 0) == 0)
+        s += what + ": " + font + "\n";
+    return s;
+  };
+  EXPECT_EQ(render(),
+            "cell 0 编号: 宋体 -12 cs134\n"
+            "cell 0 名称: 宋体 -12 bold italic cs0\n"
+            "cell 0 数量: 宋体 -12 cs134\n"
+            "cell 1 编号: 宋体 -12 cs134\n"
+            "cell 1 名称: 宋体 -12 bold italic cs0\n"
+            "cell 1 数量: 宋体 -12 cs134\n"
+            "footer 编号: 宋体 -14 bold cs134\n"
+            "footer 名称: 宋体 -14 bold cs134\n"
+            "footer 数量: 宋体 -16 italic cs134\n"
+            "row : 宋体 -12 cs134\n"
+            "row 1: 宋体 -12 cs134\n"
+            "row 2: 宋体 -12 cs134\n"
+            "title 编号: 宋体 -14 bold cs134\n"
+            "title 名称: 宋体 -14 bold cs134\n"
+            "title 数量: 宋体 -16 italic cs134\n");
+  titleFont->SetHeight(-15);
+  titleFont->SetStyle(0);
+  Pump();
+  EXPECT_EQ(render(),
+            "cell 0 编号: 宋体 -12 cs134\n"
+            "cell 0 名称: 宋体 -12 bold italic cs0\n"
+            "cell 0 数量: 宋体 -12 cs134\n"
+            "cell 1 编号: 宋体 -12 cs134\n"
+            "cell 1 名称: 宋体 -12 bold italic cs0\n"
+            "cell 1 数量: 宋体 -12 cs134\n"
+            "footer 编号: 宋体 -15 cs134\n"
+            "footer 名称: 宋体 -15 cs134\n"
+            "footer 数量: 宋体 -16 italic cs134\n"
+            "row : 宋体 -12 cs134\n"
+            "row 1: 宋体 -12 cs134\n"
+            "row 2: 宋体 -12 cs134\n"
+            "title 编号: 宋体 -15 cs134\n"
+            "title 名称: 宋体 -15 cs134\n"
+            "title 数量: 宋体 -16 italic cs134\n");
+  // A bold column is drawn bold: its text's ink is wider than the same text's in the
+  // plain font of the column beside it.
+  TBitmap shot;
+  Shot(f.grid, shot);
+  auto inkWidth = [&](int dataCol) {
+    const TRect r = f.grid->CellRect(f.grid->DataToRawColumn(dataCol), 1);
+    const auto [first, last] = InkSpan(shot, TRect{r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1},
+                                       Pixel(shot, r.Right - 2, r.Bottom - 2));
+    return last - first;
+  };
+  name->Font()->SetStyle(0);
+  name->Font()->SetCharset(134);
+  TBitmap plain;
+  Shot(f.grid, plain);
+  const TRect r = f.grid->CellRect(f.grid->DataToRawColumn(1), 1);
+  const auto [pf, pl] = InkSpan(plain, TRect{r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1},
+                                Pixel(plain, r.Right - 2, r.Bottom - 2));
+  EXPECT_GT(inkWidth(1), pl - pf);
+}
+
+// Regression: a handler that left Handled unset got the grid's own drawing only under
+// DefaultDrawing, and a descendant's DrawColumnCell ran only when a handler was set.
+// DefaultDrawing gates the focus rectangle alone; DrawColumnCell runs for every data
+// and footer cell, and Handled (set by it or the handler) alone leaves the cell filled.
+TEST(KwDbGridPaint, FaultDefaultDrawingGatesOnlyTheFocusRectangle) {
+  DrawingForm f;
+  f.grid->SetOptions(f.grid->Options() | GridOption(dgFooter));
+  f.grid->Columns()->Items(2)->SetTotalColumn(true);
+  f.Show();
+  PostKey(VK_RIGHT);
+  const int col = f.grid->Col(), row = f.grid->Row();
+  const uint32_t highlight = Rgb(clHighlight);
+  {
+    TBitmap shot;
+    f.grid->Calls = f.grid->FooterCalls = 0;
+    f.Paint(shot);
+    EXPECT_EQ(f.grid->FooterCalls, 2 * 4);  // on screen and into the picture
+    EXPECT_EQ(f.grid->Calls, 2 * (4 * 5 + 4));
+    EXPECT_TRUE(f.Inked(shot, 1, 2));
+    EXPECT_GT(MarkedOnTop(shot, f.grid->CellRect(col, row), highlight), 0);  // the focus rectangle
+  }
+  f.grid->SetDefaultDrawing(false);
+  int handled = 0;
+  f.grid->OnDrawColumnCell = [&](TObject*, TkwDrawColumnCellArgs&) { ++handled; };
+  {
+    TBitmap shot;
+    f.Paint(shot);
+    EXPECT_GT(handled, 0);
+    EXPECT_TRUE(f.Inked(shot, 1, 2));  // still drawn by the grid
+    EXPECT_TRUE(f.Inked(shot, 0, 1));
+    const TRect qty = f.grid->FooterCellRect(f.grid->DataToRawColumn(2));
+    EXPECT_GE(InkSpan(shot, TRect{qty.Left + 1, qty.Top + 1, qty.Right - 1, qty.Bottom - 1}, Rgb(f.grid->FooterColor()))
+                  .first,
+              0);
+    const TRect cur = f.grid->CellRect(col, row);
+    EXPECT_EQ(MarkedOnTop(shot, cur, Pixel(shot, cur.Right - 3, cur.Top + 1)), 0);  // no focus rectangle
+  }
+  f.grid->HandleCells = true;
+  {
+    TBitmap shot;
+    f.Paint(shot);
+    EXPECT_FALSE(f.Inked(shot, 1, 2));
+    EXPECT_FALSE(f.Inked(shot, 0, 1));
+    const TRect qty = f.grid->FooterCellRect(f.grid->DataToRawColumn(2));
+    EXPECT_EQ(InkSpan(shot, TRect{qty.Left + 1, qty.Top + 1, qty.Right - 1, qty.Bottom - 1}, Rgb(f.grid->FooterColor()))
+                  .first,
+              -1);
+  }
+}
+
+// Regression: the footer's indicator cell was only filled. It shows the row-number text
+// of -1 (empty), through DoGetLineText (-1) and OnGetDisplayLineText, which may write in
+// it; rows below the data have no number and go to neither.
+TEST(KwDbGridPaint, FaultFooterIndicatorCellShowsTheLineTextOfMinusOne) {
+  DrawingForm f;
+  f.grid->SetOptions(f.grid->Options() | GridOption(dgFooter));
+  f.grid->SetMinRowCount(8);
+  std::vector<std::string> texts;
+  f.grid->OnGetDisplayLineText = [&](TObject*, AnsiString& text) {
+    texts.push_back(std::string(text));
+    if (text.empty()) text = "合计";
+  };
+  f.Show();
+  f.grid->Lines.clear();
+  texts.clear();
+  f.grid->Invalidate();
+  ::UpdateWindow(f.grid->Handle());
+  EXPECT_EQ(f.grid->Lines, (std::vector<int>{0, 1, 2, 3, 4, -1}));
+  EXPECT_EQ(texts, (std::vector<std::string>{"1", "2", "3", "4", "5", ""}));
+  TBitmap shot;
+  RenderControl(f.grid, shot, false);
+  const TRect foot{0, f.grid->ClientHeight() - f.grid->GetFooterHeight(), f.grid->ColWidths(0),
+                   f.grid->ClientHeight()};
+  EXPECT_GE(InkSpan(shot, TRect{foot.Left + 2, foot.Top + 2, foot.Right - 2, foot.Bottom - 2}, Rgb(f.grid->FixedColor()))
+                .first,
+            0);
+  const TRect blank = f.grid->CellRect(0, 7);
+  EXPECT_EQ(InkSpan(shot, TRect{blank.Left + 2, blank.Top + 2, blank.Right - 2, blank.Bottom - 2},
+                    Rgb(f.grid->FixedColor()))
+                .first,
+            -1);
+}
+
+// Regression: texts were written as one line centred in the cell's height (flags of the
+// grid's own). They are written with the platform's flags: from two pixels below the
+// cell's top, and broken into lines under dgWordWrap.
+TEST(KwDbGridPaint, FaultTextsAreWrittenWithThePlatformsFlags) {
+  DbGridForm f(3, 440);
+  PlainColumns(f.grid);
+  f.grid->SetDefaultRowHeight(44);
+  f.Bind();
+  f.Show();
+  f.data->SetRecNo(1);
+  f.data->Edit();
+  f.data->FieldByName("NAME")->SetAsString("A&B 商品 很长的名字 再长一些");
+  f.data->Post();
+  Pump();
+  auto inkRows = [&](TBitmap& shot) {  // the rows of ink in 名称 at data row 0, from its top
+    const TRect r = f.grid->CellRect(f.grid->DataToRawColumn(1), 1);
+    const uint32_t back = Pixel(shot, r.Right - 2, r.Bottom - 2);
+    int first = -1, last = -1;
+    for (int y = r.Top; y < r.Bottom; ++y)
+      for (int x = r.Left; x < r.Right; ++x)
+        if (Pixel(shot, x, y) != back) {
+          if (first < 0) first = y - r.Top;
+          last = y - r.Top;
+          break;
+        }
+    return std::make_pair(first, last);
+  };
+  TBitmap one;
+  Shot(f.grid, one);
+  const auto [top, bottom] = inkRows(one);
+  EXPECT_GE(top, 2);
+  EXPECT_LE(top, 5);
+  EXPECT_LT(bottom, 44 / 2);  // one line at the top, not centred
+  f.grid->SetOptions(f.grid->Options() | GridOption(dgWordWrap));
+  Pump();
+  TBitmap wrapped;
+  Shot(f.grid, wrapped);
+  const auto [wtop, wbottom] = inkRows(wrapped);
+  EXPECT_EQ(wtop, top);
+  EXPECT_GT(wbottom, 44 / 2);  // a second line
+}
+
+// Regression, as painted: a minimum over a column whose values are all Null showed
+// "MIN=0.00", and a total kind picked after the column's format showed the default one
+// ("MAX=5.00"). The footer cells the grid paints: an empty minimum, the maximum in the
+// column's format, and a minimum again once a value is there.
+TEST(KwDbGridPaint, FaultFooterTotalsOfNullsAndOfALateKind) {
+  DbGridForm f(5, 440);
+  PlainColumns(f.grid);
+  TkwColumn* qty = f.grid->Columns()->Items(2);
+  qty->SetDisplayFormat("最多0.0");
+  qty->SetTotalColumn(true);
+  qty->SetTotalKind(skMax);
+  TkwColumn* price = f.grid->Columns()->Items(3);
+  price->SetTotalColumn(true);
+  price->SetTotalKind(skMin);
+  f.grid->SetOptions(f.grid->Options() | GridOption(dgFooter));
+  for (int i = 1; i <= 5; ++i) {
+    f.data->SetRecNo(i);
+    f.data->Edit();
+    f.data->FieldByName("PRICE")->Clear();
+    f.data->Post();
+  }
+  std::map<TkwColumn*, std::string> footer;
+  f.grid->OnDrawColumnCell = [&](TObject*, TkwDrawColumnCellArgs& a) {
+    if (a.State.Contains(gdFooter)) footer[a.Column] = std::string(a.DisplayText);
+  };
+  f.Bind();
+  f.Show();
+  auto painted = [&] {
+    Pump();
+    footer.clear();
+    f.grid->Invalidate();
+    ::UpdateWindow(f.grid->Handle());
+    return footer[qty] + "|" + footer[price];
+  };
+  EXPECT_EQ(painted(), "最多5.0|");
+  f.data->SetRecNo(3);
+  f.data->Edit();
+  f.data->FieldByName("PRICE")->SetAsFloat(2.5);
+  f.data->Post();
+  EXPECT_EQ(painted(), "最多5.0|MIN=2.50");
 }

@@ -367,7 +367,14 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   // the background is filled only for what the cells leave: the cell under the
   // in-place editor, and cells whose drawing is left to a handler.
   void PaintBackground(HDC dc) override;
+  // Fills ARect with the brush and writes Text from (DX, DY) inside it to one pixel
+  // before its right and bottom edges, aligned, word-wrapped under dgWordWrap.
   void WriteText(const TRect& ARect, int DX, int DY, const AnsiString& Text, TAlignment Alignment);
+  // A fixed cell's text (a title, a row number): with both kinds of lines inside the
+  // cell's raised edges, drawn after it.
+  void WriteFixedText(const TRect& ARect, const AnsiString& Text, TAlignment Alignment);
+  // The text of a row number (from 1) through DoGetLineText and OnGetDisplayLineText;
+  // -1 is the footer's, empty before them; 0 is no row: empty, and no handler runs.
   AnsiString GetRowNumberText(int RecNo);
   // The data controller's row shown in grid row ARow; -1 for a row below the data.
   int DataRowOf(int ARow);

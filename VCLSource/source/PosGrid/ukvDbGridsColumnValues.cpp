@@ -107,6 +107,12 @@ void TkwColumn::SetValueExpression(const AnsiString& v) {
   const bool hadTree = FValueTree != nullptr;
   FValueExpression = v;
   FValueTree.reset();
+  // The texts formed by the old formula go whatever the new one does (a compilation
+  // error leaves the column without one); other columns' formulas may read this one.
+  TkvFinally drop([this] {
+    if (TkwDBGridColumns* cols = Columns()) cols->DropTexts();
+    else DropTexts();
+  });
   if (!v.empty()) FValueTree = CompileValueExpression(v);
   if (!hadTree) UpdateDataField();
 }
@@ -128,7 +134,7 @@ void TkwColumn::CompileFooter() {
 
 Variant TkwColumn::FooterValue() {
   if (FFooterText.empty()) {
-    if (TotalColumn() && FDbField) return FDbField->GetSummary(TotalKind())->GetValue();
+    if (TkvSummary* total = Total()) return total->GetValue();
     return Variant(0);
   }
   if (FFooterExpression) return Variant(FFooterExpression->AsFloat());
@@ -141,8 +147,8 @@ AnsiString TkwColumn::FooterDisplayText() {
   // The footer is painted with every repaint: a total or a formula that cannot be worked
   // out shows an empty footer instead of raising from the painting.
   try {
-    if (TotalColumn() && FDbField)
-      text = FDbField->GetSummary(TotalKind())->GetText();
+    if (TkvSummary* total = Total())
+      text = total->GetText();
     else if (!FFooterText.empty())
       text = VarToStr(FooterValue());
   } catch (const Exception&) {
@@ -157,9 +163,10 @@ AnsiString TkwColumn::FooterDisplayText() {
 TkwLookupSourceLink& TkwColumn::LookupLink() {
   if (!FLookupLink) {
     FLookupLink = std::make_unique<TkwLookupSourceLink>();
+    // Mended: a change of the lookup data repainted the grid, but the cells kept the
+    // texts looked up before it.
     FLookupLink->OnDataChange = [this](TField*) {
-      if (FInLookupLocate) return;
-      if (IkwColumnsGrid* g = Grid()) g->InvalidateGrid();
+      if (!FInLookupLocate) DropTexts();
     };
     FLookupLink->OnFieldsChange = [this](TkwLookupSourceLink*) { LookupFieldsChanged(); };
   }
@@ -191,6 +198,7 @@ void TkwColumn::SetListField(const AnsiString& v) {
 void TkwColumn::LookupFieldsChanged() {
   FLookupKeyField = nullptr;
   FLookupListField = nullptr;
+  TkvFinally drop([this] { DropTexts(); });  // the lookup's texts are another lookup's now
   if (!FLookupLink || !FLookupLink->Active() || FKeyField.empty()) return;
   FLookupListField = LinkField(*FLookupLink, FListField);
   FLookupKeyField = LinkField(*FLookupLink, FKeyField);
@@ -211,6 +219,16 @@ bool TkwColumn::LookupLocate(const Variant& value) {
 }
 
 // --- display texts ------------------------------------------------------------------------------
+
+// Mended: the texts a field item keeps were formed again only when the dataset loaded,
+// so a change of the lookup data, of the hidden content, of the format or the formula
+// left the old texts painted. Dropping them costs nothing now (a stamp); each is formed
+// again when it is next read, the painted ones first.
+void TkwColumn::DropTexts() {
+  if (FDbField)
+    if (TkvValueDef* def = FDbField->ValueDef()) def->InvalidateTexts();
+  if (IkwColumnsGrid* g = Grid()) g->InvalidateGrid();
+}
 
 AnsiString TkwColumn::GetDisplayText(const AnsiString& defaultText, int recordIndex) {
   AnsiString text = defaultText;

@@ -345,8 +345,16 @@ void TkwColumn::SetWidth(int v) {
 }
 
 void TkwColumn::SetDisplayFormat(const AnsiString& v) {
+  if (v == FDisplayFormat) return;
   FDisplayFormat = v;
-  if (TotalColumn() && FDbField) FDbField->GetSummary(TotalKind())->SetDisplayFormat(v);
+  Total();
+  DropTexts();
+}
+
+void TkwColumn::SetHideContentStr(const AnsiString& v) {
+  if (v == FHideContentStr) return;
+  FHideContentStr = v;
+  if (Has(gcoHideContent)) DropTexts();
 }
 
 // --- options and states -------------------------------------------------------------------------
@@ -380,10 +388,23 @@ TkvSummaryKind TkwColumn::TotalKind() {
   if (FTotalKind == skNone) FTotalKind = skSum;
   return FTotalKind;
 }
+void TkwColumn::SetTotalKind(TkvSummaryKind v) {
+  FTotalKind = v;
+  Total();
+}
 void TkwColumn::SetTotalColumn(bool v) {
   SetOption(gcoTotalColumn, v);
-  if (v && FDbField) FDbField->GetSummary(TotalKind())->SetDisplayFormat(FDisplayFormat);
+  Total();
   ColumnChanged();
+}
+
+// Mended: the format was given to the total only when DisplayFormat or TotalColumn was
+// set, so a kind picked afterwards (or streamed after TotalColumn) totalled unformatted.
+TkvSummary* TkwColumn::Total() {
+  if (!TotalColumn() || !FDbField) return nullptr;
+  TkvSummary* s = FDbField->GetSummary(TotalKind());
+  s->SetDisplayFormat(FDisplayFormat);
+  return s;
 }
 
 bool TkwColumn::GetVisible() const {
@@ -440,6 +461,7 @@ void TkwColumn::SetColumnOptions(TkwColumnOptions v) {
   FColumnOptions = v;
   if (differs(gcoShowSortIcon) || differs(gcoConfigNoVisible) || differs(gcoAlwaysShowEditor)) ColumnChanged();
   if (differs(gcoCustomText)) UpdateDataField();
+  if (differs(gcoHideContent) || differs(gcoCustomText)) DropTexts();
 }
 
 bool TkwColumn::AlwaysShowEditorColumn() const {
@@ -764,6 +786,10 @@ void TkwDBGridColumns::ReadReboundFields() {
 
 void TkwDBGridColumns::CompileFooters() {
   for (int i = 0; i < Count(); ++i) Items(i)->CompileFooter();
+}
+
+void TkwDBGridColumns::DropTexts() {
+  for (int i = 0; i < Count(); ++i) Items(i)->DropTexts();
 }
 
 void TkwDBGridColumns::RefreshDefaultFonts() {

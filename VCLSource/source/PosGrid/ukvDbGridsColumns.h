@@ -116,7 +116,7 @@ class TkwColumn : public TkwInterfaceCollectionItem, public IkwColumn {
   TkwGridFont* Font() { return &FFont; }
   void SetFont(TkwGridFont* v) { FFont.Assign(v); }
   const AnsiString& HideContentStr() const { return FHideContentStr; }
-  void SetHideContentStr(const AnsiString& v) { FHideContentStr = v; }
+  void SetHideContentStr(const AnsiString& v);
   TImeMode ImeMode() const;
   virtual void SetImeMode(TImeMode v);
   AnsiString ImeName() const;
@@ -141,7 +141,11 @@ class TkwColumn : public TkwInterfaceCollectionItem, public IkwColumn {
   void SetTotalColumn(bool v);
   // A column holding skNone switches to skSum when read.
   TkvSummaryKind TotalKind();
-  void SetTotalKind(TkvSummaryKind v) { FTotalKind = v; }
+  void SetTotalKind(TkvSummaryKind v);
+  // The total of TotalKind of a total column, in the column's DisplayFormat whatever
+  // the order DisplayFormat, TotalColumn and TotalKind were set (or streamed) in; none
+  // for another column.
+  TkvSummary* Total();
   const AnsiString& ValueExpression() const { return FValueExpression; }
   void SetValueExpression(const AnsiString& v);
   bool Visible() const { return GetVisible(); }
@@ -205,6 +209,10 @@ class TkwColumn : public TkwInterfaceCollectionItem, public IkwColumn {
   bool Expandable();
   bool Shown() const;
   bool Has(TkwColumnOption o) const { return (FColumnOptions & ColumnOption(o)) != 0; }
+  // Something that forms the column's cell texts changed (its format, hidden content,
+  // its formula, its lookup or the lookup's data): the texts its field item keeps are
+  // formed again when next read, and the grid repaints.
+  void DropTexts();
 
   // --- values, footers, lookups ----------------------------------------------------------------
   // The text shown for the record's value; defaultText is the stored display text. A value
@@ -327,6 +335,8 @@ class TkwDBGridColumns : public TCollection {
   // One customised column per dataset field, in field order (cleared without a dataset).
   void RebuildColumns();
   void CompileFooters();
+  // DropTexts of every column (a formula reads other columns' values).
+  void DropTexts();
   // Every column whose font is not its own takes the grid's font again (no notice: the
   // grid lays itself out once afterwards).
   void RefreshDefaultFonts();

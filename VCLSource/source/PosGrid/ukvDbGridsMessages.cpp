@@ -91,9 +91,14 @@ void TkwCustomDBGrid::CMParentFontChanged(TMessage& m) {
   LayoutChanged();
 }
 
+// Mended: titles kept the title font they were made with; those without a font of their
+// own take the new one.
 void TkwCustomDBGrid::TitleFontChanged() {
   if (!FSelfChangingTitleFont && !HasState(csLoading)) SetParentFont(false);
+  if (FColumns)
+    for (int i = 0; i < FColumns->Count(); ++i) FColumns->Items(i)->Title()->RefreshDefaultFont();
   if (HasGridOption(FOptions, dgTitles)) LayoutChanged();
+  else if (HandleAllocated()) Invalidate();  // the footers are written in the titles' fonts
 }
 
 void TkwCustomDBGrid::TimedScroll(unsigned Direction) {

@@ -16,12 +16,13 @@ using namespace kw_dbgrid;
 namespace {
 constexpr const char* kRowNoTitle = "行号";
 
+// The text flags of a cell: left, right or centred, tabs expanded, no prefix; word
+// breaks under dgWordWrap. The text starts DY below the cell's top.
 unsigned TextFlags(TAlignment a, bool wordWrap) {
-  unsigned f = DT_EXPANDTABS | DT_NOPREFIX;
-  if (a == taRightJustify) f |= DT_RIGHT;
-  if (a == taCenter) f |= DT_CENTER;
-  if (wordWrap) f |= DT_WORDBREAK;
-  else f |= DT_SINGLELINE | DT_VCENTER;
+  unsigned f = DT_EXPANDTABS | DT_NOPREFIX;  // $840
+  if (a == taRightJustify) f |= DT_RIGHT;    // $842
+  if (a == taCenter) f |= DT_CENTER;         // $841
+  if (wordWrap) f |= DT_WORDBREAK;           // $10
   return f;
 }
 
@@ -35,19 +36,24 @@ TkwColumn* UnitAtLevel(TkwColumn* c, int level) {
 bool FramesFixedCells(TkwDBGridOptions o) { return HasGridOption(o, dgColLines) && HasGridOption(o, dgRowLines); }
 
 // A raised inner edge on the cell's outer pixels: shadow at the bottom and right, light
-// at the top and left. Cell texts end two pixels inside the cell, clear of it.
+// at the top and left. The texts of framed cells are written inside it.
 void DrawRaisedEdges(TCanvas* cv, const TRect& r) {
   TRect edge = r;
   cv->DrawEdge(edge, BDR_RAISEDINNER, BF_BOTTOMRIGHT);
   cv->DrawEdge(edge, BDR_RAISEDINNER, BF_TOPLEFT);
 }
 
-// Titles and footers are written in the grid's title font, in the colour of the column's
-// title font where that was changed.
-void UseTitleFont(TCanvas* cv, const TkwGridFont& gridTitle, TkwColumnTitle& title) {
-  cv->Font()->SetName(gridTitle.Name());
-  cv->Font()->SetHeight(gridTitle.Height());
-  cv->Font()->SetColor(title.Font()->Color() == kwcolor::WindowText ? gridTitle.Color() : title.Font()->Color());
+// Mended: cells took the name, height and colour of their font and kept whatever style
+// and character set the cell before had left; a column's or a title's font is taken
+// whole, so bold or italic columns and titles draw so.
+void UseFont(TCanvas* cv, const TkwGridFont& f) {
+  TFont* font = cv->Font();
+  font->SetName(f.Name());
+  font->SetHeight(f.Height());
+  font->SetStyle(TFontStyles::FromBits(f.Style()));
+  font->SetCharset(f.Charset());
+  font->SetPitch(fpDefault);
+  font->SetColor(f.Color());
 }
 }  // namespace
 
@@ -58,25 +64,43 @@ int TkwCustomDBGrid::DataRowOf(int ARow) {
   return row < view.RowCount() ? row : -1;
 }
 
-// A row number 0 stands for no row: nothing is drawn for it.
+// Mended: a row number 0 (a row without a record) raised an internal error and aborted
+// the paint; it has no text and goes to no handler. The footer's number -1 is empty
+// before the handlers, which may write in it.
 AnsiString TkwCustomDBGrid::GetRowNumberText(int RecNo) {
-  if (RecNo <= 0) return AnsiString();
-  return AnsiString(std::to_string(RecNo));
+  if (RecNo == 0) return AnsiString();
+  AnsiString text = RecNo > 0 ? AnsiString(std::to_string(RecNo)) : AnsiString();
+  DoGetLineText(RecNo > 0 ? RecNo - 1 : RecNo, text);
+  if (OnGetDisplayLineText) OnGetDisplayLineText(this, text);
+  return text;
 }
 
 void TkwCustomDBGrid::WriteText(const TRect& ARect, int DX, int DY, const AnsiString& Text, TAlignment Alignment) {
   TCanvas* cv = Canvas();
   cv->FillRect(ARect);
-  TRect r{ARect.Left + DX, ARect.Top + DY, ARect.Right - 2, ARect.Bottom - 1};
+  TRect r{ARect.Left + DX, ARect.Top + DY, ARect.Right - 1, ARect.Bottom - 1};
   if (r.Right <= r.Left || r.Bottom <= r.Top) return;
   cv->Brush()->SetStyle(bsClear);
   cv->DrawText(Text, r, TextFlags(Alignment, HasGridOption(FOptions, dgWordWrap)));
   cv->Brush()->SetStyle(bsSolid);
 }
 
+// A fixed cell's text: inside its raised edges when it has them.
+void TkwCustomDBGrid::WriteFixedText(const TRect& ARect, const AnsiString& Text, TAlignment Alignment) {
+  if (!FramesFixedCells(FOptions)) return WriteText(ARect, 2, 2, Text, Alignment);
+  WriteText(TRect{ARect.Left + 1, ARect.Top + 1, ARect.Right - 1, ARect.Bottom - 1}, 1, 1, Text, Alignment);
+  DrawRaisedEdges(Canvas(), ARect);
+}
+
 void TkwCustomDBGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) {
-  if (ARow == -1) return DrawFooterCell(ACol, ARect, AState);
+  // Mended: cells started with the brush and font the cell before had left, so the row
+  // numbers, painted after the titles, were written in the title font.
+  TCanvas* cv = Canvas();
+  cv->Brush()->SetColor(Color());
+  cv->Brush()->SetStyle(bsSolid);
+  cv->Font()->Assign(Font());
   if (ACol < FIndicatorOffset) return DrawIndicatorCell(ARow, ARect, AState);
+  if (ARow == -1) return DrawFooterCell(ACol, ARect, AState);
   if (ARow < FTitleOffset) return DrawTitleCell(ACol, ARow, ARect, AState);
   DrawDataCell(ACol, ARow, ARect, AState);
   // The focused cell gets a dotted frame when the grid draws its own cells, is its form's
@@ -94,25 +118,20 @@ void TkwCustomDBGrid::DrawIndicatorCell(int ARow, const TRect& ARect, TGridDrawS
   TCanvas* cv = Canvas();
   cv->Brush()->SetColor(FixedColor());
   cv->Font()->SetColor(clBlack);
+  // Mended: the footer's indicator cell was only filled; it shows GetRowNumberText(-1),
+  // which OnGetDisplayLineText may fill in (a "合计" beside the totals).
+  if (ARow < 0) return WriteFixedText(ARect, GetRowNumberText(-1), taCenter);
   if (ARow < FTitleOffset) {
     if (ARow != 0) return;  // the title spans every title row; row 0 paints it
     TRect r = ARect;
     r.Bottom = CellRect(0, FTitleOffset - 1).Bottom;
     if (r.Bottom <= r.Top) r.Bottom = ARect.Bottom;
-    WriteText(r, 2, 2, kRowNoTitle, taCenter);
-    if (FramesFixedCells(FOptions)) DrawRaisedEdges(cv, r);
-    return;
+    return WriteFixedText(r, kRowNoTitle, taCenter);
   }
   const int dataRow = DataRowOf(ARow);
-  AnsiString text = GetRowNumberText(dataRow + 1);  // 0 below the data
-  if (dataRow >= 0) {
-    DoGetLineText(dataRow, text);
-    if (OnGetDisplayLineText) OnGetDisplayLineText(this, text);
-  }
   // The number is centred; the glyph of the current or a marked row stands at the right
   // end, where a number of the widest kind still leaves room (UpdateIndicatorWidth).
-  WriteText(ARect, 2, 2, text, taCenter);
-  if (FramesFixedCells(FOptions)) DrawRaisedEdges(cv, ARect);
+  WriteFixedText(ARect, dataRow >= 0 ? GetRowNumberText(dataRow + 1) : AnsiString(), taCenter);
   // The edit and insert glyphs mark the current row only: they say what happens to the
   // focused record, not to every row beside it. Marked rows show the multi-selection dot,
   // the current one its arrow.
@@ -140,36 +159,44 @@ void TkwCustomDBGrid::DrawTitleCell(int ACol, int ARow, const TRect& ARect, TGri
     return;
   }
   TkwColumn* column = FColumns->Items(index);
-  // The cell belongs to a unit: a parent column at this level (merged over its adjacent
-  // children), or the column itself (merged down to the last title row).
+  // The cell belongs to a unit: a parent column at this level (merged over the run of
+  // adjacent columns under it), or the column itself (merged down to the last title row).
   TkwColumn* unit = ARow < column->Level() ? UnitAtLevel(column, ARow) : column;
   int firstCol = ACol, lastCol = ACol;
   if (unit != column) {
-    while (firstCol - 1 >= FIndicatorOffset && UnitAtLevel(FColumns->Items(RawToDataColumn(firstCol - 1)), ARow) == unit)
-      --firstCol;
-    while (lastCol + 1 < ColCount() && RawToDataColumn(lastCol + 1) < FColumns->Count() &&
-           UnitAtLevel(FColumns->Items(RawToDataColumn(lastCol + 1)), ARow) == unit)
-      ++lastCol;
+    auto inUnit = [&](int raw) {
+      const int i = RawToDataColumn(raw);
+      return i >= 0 && i < FColumns->Count() && UnitAtLevel(FColumns->Items(i), ARow) == unit;
+    };
+    while (inUnit(firstCol - 1)) --firstCol;
+    while (lastCol + 1 < ColCount() && inUnit(lastCol + 1)) ++lastCol;
   }
   const int firstRow = unit == column ? column->Level() : ARow;
   const int lastRow = unit == column ? FTitleOffset - 1 : ARow;
   if (unit == column && ARow != firstRow) return;  // painted with the first row of its span
-  TRect r = ARect;
-  const TRect first = CellRect(firstCol, firstRow), last = CellRect(lastCol, lastRow);
-  if (first.Right > first.Left) r.Left = first.Left;
-  if (first.Bottom > first.Top) r.Top = first.Top;
-  if (last.Right > last.Left) r.Right = last.Right;
-  if (last.Bottom > last.Top) r.Bottom = last.Bottom;
-  if (unit != column && firstCol != ACol && first.Right > first.Left) return;  // the unit's first visible cell paints it
+  // Mended: every cell of the run drew the parent's caption from its own left edge (a
+  // parent standing right before its children has no width there), so two or three
+  // captions overlapped, and with the run's last column out of view each cell drew its
+  // own clipped caption. The caption is drawn once, by the first cell of the run that
+  // is painted, over the part of the run in view.
+  auto painted = [this](int raw) { return ColWidths(raw) > 0 && (raw < FixedCols() || raw >= LeftCol()); };
+  int painter = firstCol;
+  while (painter < ACol && !painted(painter)) ++painter;
+  if (painter != ACol) return;
+  int lastShown = lastCol;
+  while (lastShown > ACol && ColWidths(lastShown) <= 0) --lastShown;
+  TGridDrawInfo info;
+  CalcDrawInfo(info);
+  TRect r = grid_geometry::GridRectToScreenRect(info, {ACol, firstRow, lastShown, lastRow}, false);
+  if (r.Right <= r.Left || r.Bottom <= r.Top) r = ARect;
 
   TkwColumnTitle* title = unit->Title();
   cv->Brush()->SetColor(title->Color() == kwcolor::BtnFace ? FixedColor() : title->Color());
-  UseTitleFont(cv, *TitleFont(), *title);
+  UseFont(cv, *title->Font());
   AnsiString caption = title->Caption();
   if (OnGetDisplayTitleText) OnGetDisplayTitleText(this, unit, caption);
   // Mended: a left-justified title was drawn centred; every title keeps its own alignment.
-  WriteText(r, 2, 2, caption, title->Alignment());
-  if (FramesFixedCells(FOptions)) DrawRaisedEdges(cv, r);
+  WriteFixedText(r, caption, title->Alignment());
 
   TkvCustomDbDataController* c = DataController();
   if (!c || !unit->DbField() || HasGridOption(FOptions, dgDisSort) || !unit->Has(gcoShowSortIcon)) return;
@@ -186,11 +213,7 @@ void TkwCustomDBGrid::DrawDataCell(int ACol, int ARow, const TRect& ARect, TGrid
   TkvCustomDbDataController* c = DataController();
   cv->Brush()->SetColor(column ? column->Color() : Color());
   cv->Brush()->SetStyle(bsSolid);
-  cv->Font()->SetColor(column ? column->Font()->Color() : clWindowText);
-  if (column) {
-    cv->Font()->SetName(column->Font()->Name());
-    cv->Font()->SetHeight(column->Font()->Height());
-  }
+  if (column) UseFont(cv, *column->Font());
   if (!FDataLink->Active() || !column) {
     cv->FillRect(ARect);
     return;
@@ -207,10 +230,13 @@ void TkwCustomDBGrid::DrawDataCell(int ACol, int ARow, const TRect& ARect, TGrid
   args.State = AState;
   if (column->ButtonStyle() == gcbsCheckBox) return DrawCheckBoxCell(args);
   if (c && dataRow >= 0 && column->DbField()) args.DisplayText = column->CellDisplayText(c->GetRowRecordIndex(dataRow));
-  if (OnDrawColumnCell && dataRow >= 0) {
+  // Mended: the grid drew a cell itself after a handler that left Handled unset only
+  // under DefaultDrawing, and a descendant's DrawColumnCell ran only with a handler.
+  // DefaultDrawing decides the focus rectangle alone; Handled decides the rest.
+  if (dataRow >= 0) {
     cv->FillRect(ARect);
     DrawColumnCell(args);
-    if (args.Handled || !FDefaultDrawing) return;
+    if (args.Handled) return;
   }
   DefaultDrawColumnCell(args);
 }
@@ -342,8 +368,9 @@ bool TkwCustomDBGrid::RowMarked(int DataRow) {
 }
 
 // Mended: footer texts were written in whatever font the cell before had left on the
-// canvas and never reached OnDrawColumnCell. They are written in the title font, and a
-// handler that sets Handled leaves the cell filled only.
+// canvas and never reached OnDrawColumnCell. They are written in the column title's
+// font, and a handler (or a descendant's DrawColumnCell) that sets Handled leaves the
+// cell filled only.
 void TkwCustomDBGrid::DrawFooterCell(int ACol, const TRect& ARect, TGridDrawState AState) {
   TCanvas* cv = Canvas();
   cv->Brush()->SetColor(FooterColor());
@@ -354,7 +381,7 @@ void TkwCustomDBGrid::DrawFooterCell(int ACol, const TRect& ARect, TGridDrawStat
     return;
   }
   TkwColumn* column = FColumns->Items(index);
-  UseTitleFont(cv, *TitleFont(), *column->Title());
+  UseFont(cv, *column->Title()->Font());
   TkwDrawColumnCellArgs args;
   args.Canvas = cv;
   args.Rect = ARect;
@@ -362,10 +389,8 @@ void TkwCustomDBGrid::DrawFooterCell(int ACol, const TRect& ARect, TGridDrawStat
   args.Column = column;
   args.State = AState;
   args.DisplayText = column->FooterDisplayText();
-  if (OnDrawColumnCell) {
-    cv->FillRect(ARect);
-    DrawColumnCell(args);
-    if (args.Handled) return;
-  }
+  cv->FillRect(ARect);
+  DrawColumnCell(args);
+  if (args.Handled) return;
   WriteText(ARect, 2, 2, args.DisplayText, column->Alignment());
 }

@@ -136,12 +136,14 @@ void TkvSummary::Accumulate(const Variant& v) {
     }
     case skMin:
     case skMax: {
-      if (v.IsNull()) return;
-      // The first value taken is the first one that is not Null.
-      if (AverageCount++ == 0) {
+      // The first row's value is taken as it is, a Null too: rows that are all Null have
+      // no minimum, and the footer shows none (not the 0 of Reset). Later Nulls are left
+      // out; the first value that is not Null takes the place of a Null.
+      if (AverageCount++ == 0 || FValue.IsNull()) {
         FValue = v;
         return;
       }
+      if (v.IsNull()) return;
       const int c = CompareVariants(v, FValue);
       if (FKind == skMin ? c < 0 : c > 0) FValue = v;
       return;
@@ -266,7 +268,8 @@ bool FastTotal(TkvCustomDbDataController& c, TkvSummary& s, const std::vector<in
         const int cr = cmp(copy->Place(r), copy->Place(best));
         if (min ? cr < 0 : cr > 0) best = r;
       }
-      Variant v(0);
+      // No row: Reset's 0; rows that are all Null: no value (as the row-by-row path).
+      Variant v = rows.empty() ? Variant(0) : Variant::Null();
       if (best >= 0) c.Storage().GetValue(best, f->ValueDef(), v);
       s.SetValue(v);
       return true;

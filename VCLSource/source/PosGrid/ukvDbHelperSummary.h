@@ -8,7 +8,8 @@
 //    or literal text in the format would break);
 //  - sum and average take numbers only: texts that read as numbers count, other texts
 //    are left out, Booleans count as 1 and 0; Nulls are left out;
-//  - minimum and maximum compare with CompareVariants and leave Nulls out;
+//  - minimum and maximum compare with CompareVariants and leave Nulls out; over rows
+//    that are all Null they are Null (an empty footer), over no row Reset's 0;
 //  - a date total with a DisplayFormat of its own is formatted with it (FormatDateTime);
 //    the default date formats are prefixes ("MIN=", "MAX=", "AVG=").
 #pragma once
