@@ -102,3 +102,35 @@ TEST(KwDbGridHighlight, FormulaFollowsTheDatasetThroughReopening) {
   Pump();
   EXPECT_EQ(Highlighted(f.grid, 1), "....HH.");
 }
+
+// As a user meets it: a value typed into a row and posted by a move takes the row in or
+// out of the highlight, and a sort carries the highlight with the records.
+TEST(KwDbGridHighlight, EditsAndSortsCarryTheHighlight) {
+  DbGridForm f(9, 420, 19 * 11 + 4);
+  f.Bind();
+  f.Show();
+  f.grid->SetHighlightFormula("QTY > 4");
+  const int qty = 2, price = 3;
+  ASSERT_EQ(Highlighted(f.grid, price), "....HH...");
+  // 数量 of the first row: 1 becomes 9, then that of the fifth: 5 becomes 2.
+  PostKey(VK_RIGHT);
+  PostKey(VK_RIGHT);
+  ASSERT_EQ(f.grid->SelectedIndex(), qty);
+  TypeText(L"9");
+  PostKey(VK_RETURN);
+  PostKey(VK_DOWN);
+  EXPECT_EQ(f.grid->GetCellValue(f.grid->Columns()->Items(qty), 0).AsInteger(), 9);
+  EXPECT_EQ(Highlighted(f.grid, price), "H...HH...");
+  PostKey(VK_LEFT);
+  for (int i = 0; i < 3; ++i) PostKey(VK_DOWN);
+  ASSERT_EQ(f.Focused(), 4);
+  ASSERT_EQ(f.grid->SelectedIndex(), qty);
+  TypeText(L"2");
+  PostKey(VK_RETURN);
+  PostKey(VK_UP);
+  EXPECT_EQ(Highlighted(f.grid, price), "H....H...");
+  // Sorted by 数量 descending (9, 6, 4, ...): the highlighted records come first.
+  f.View().SortByColumn(f.grid->Columns()->Items(qty), true);
+  f.View().SortByColumn(f.grid->Columns()->Items(qty), true);
+  EXPECT_EQ(Highlighted(f.grid, price), "HH.......");
+}
