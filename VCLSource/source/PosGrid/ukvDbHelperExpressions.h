@@ -50,7 +50,8 @@ class TkvDbExpression {
   ~TkvDbExpression();
   // Compiles Text (raises the formula's error, leaving no tree); with the dataset open,
   // the controller then reads its records again so that the formula's fields hold
-  // values.
+  // values (once a modified record being edited is posted, when there is one: the
+  // controller never drops a pending edit to reload).
   void Compile();
   bool IsTrueAt(int recordIndex);
   bool HasCompiled() const { return FCompiled != nullptr; }
