@@ -167,7 +167,7 @@ TEST(ColumnText, ValueFormulaComputesAndAFailureShowsAnEmptyText) {
 TEST(ColumnText, FaultFormulaReadingItsOwnColumnWasNotReported) {
   Loaded g;
   TkwColumn* qty = g.Col("QTY");
-  EXPECT_EQ(ErrorOf([&] { qty->SetValueExpression("QTY*2"); }), "EExpression: 列 QTY 的公式循环引用了自身");
+  EXPECT_EQ(ErrorOf([&] { qty->SetValueExpression("QTY*2"); }), "EkvFormulaCycle: 列 QTY 的公式循环引用了自身");
   EXPECT_FALSE(qty->HasValueExpression());
   EXPECT_EQ(qty->ValueExpression(), "QTY*2");
   TkwColumn* a = g.Columns->Add();
@@ -181,11 +181,82 @@ TEST(ColumnText, FaultFormulaReadingItsOwnColumnWasNotReported) {
   c->SetValueExpression("colB + colA + QTY");
   EXPECT_DOUBLE_EQ(c->EvaluateValueExpression(1).AsDouble(), (2.25 + 1) * 3 + (2.25 + 1) + 3);
   EXPECT_EQ(ErrorOf([&] { a->SetValueExpression("IF(QTY > 1, colC, 0)"); }),
-            "EExpression: 列 colA 的公式循环引用了自身");
+            "EkvFormulaCycle: 列 colA 的公式循环引用了自身");
   EXPECT_FALSE(a->HasValueExpression());
-  EXPECT_EQ(ErrorOf([&] { qty->SetValueExpression("colC"); }), "EExpression: 列 QTY 的公式循环引用了自身");
+  EXPECT_EQ(ErrorOf([&] { qty->SetValueExpression("colC"); }), "EkvFormulaCycle: 列 QTY 的公式循环引用了自身");
   EXPECT_EQ(ErrorOf([&] { qty->SetValueExpression("PRICE*2"); }), "no error");
   EXPECT_TRUE(qty->HasValueExpression());
+}
+
+// What the cell of a formula column shows for a record and what the controller reads for
+// it, as "cell/controller".
+std::string CellAndValue(Loaded& g, TkwColumn* c, int record) {
+  Variant v;
+  g.C->GetFieldValue(record, c->DbField(), v);
+  return std::string(c->GetDisplayText("", record)) + "/" + std::string(VarToStr(v));
+}
+
+// Regression: a compiled formula reads the column it was bound to, renamed since or not,
+// while the cycle was looked for by the names in the texts only. A renamed, b renamed z
+// and PRICE renamed b: z := a*2 closed a cycle unseen, and the cell of a showed 3 where
+// the controller read 1. It is refused like any other cycle; so is a rename that makes
+// the texts' names close one (a copy or a reload of the columns compiles by the names),
+// by Name or FieldName, the column keeping its names.
+TEST(ColumnText, FaultACycleClosedByARenameWasNotReported) {
+  Loaded g;
+  TkwColumn* qty = g.Col("QTY");
+  TkwColumn* price = g.Col("PRICE");
+  qty->SetName("b");
+  TkwColumn* a = g.Columns->Add();
+  a->SetName("a");
+  a->SetValueExpression("b+1");
+  qty->SetName("z");
+  price->SetName("b");
+  EXPECT_EQ(ErrorOf([&] { qty->SetValueExpression("a*2"); }), "EkvFormulaCycle: 列 z 的公式循环引用了自身");
+  EXPECT_FALSE(qty->HasValueExpression());
+  EXPECT_EQ(CellAndValue(g, a, 1), "4/4");  // QTY 3 + 1 both ways
+  price->SetName("p");
+  EXPECT_EQ(ErrorOf([&] { price->SetValueExpression("a*2"); }), "no error");  // a reads z, names no b
+  EXPECT_EQ(CellAndValue(g, price, 1), "8/8");
+  EXPECT_EQ(ErrorOf([&] { price->SetName("b"); }), "EkvFormulaCycle: 列 b 的公式循环引用了自身");
+  EXPECT_EQ(ErrorOf([&] { price->SetFieldName("B"); }), "EkvFormulaCycle: 列 p 的公式循环引用了自身");
+  EXPECT_EQ(price->Name() + "," + price->FieldName() + "," + std::string(price->Field()->FieldName()), "p,PRICE,PRICE");
+  EXPECT_EQ(ErrorOf([&] { a->SetName("c"); }), "no error");  // names nobody reads
+  EXPECT_EQ(CellAndValue(g, price, 1), "8/8");
+}
+
+// A column of another kind whose formula reads a column's value back, doubled.
+class ReadsBack : public IkwColumn {
+ public:
+  ReadsBack(TkvCustomDbDataController* c, TkvDbField* target) : FC(c), FTarget(target) {}
+  bool HasValueExpression() override { return true; }
+  Variant EvaluateValueExpression(int recordIndex) override {
+    Variant v;
+    FC->GetFieldValue(recordIndex, FTarget, v);
+    return Variant(v.IsNull() ? 0.0 : v.AsDouble() * 2);
+  }
+
+ private:
+  TkvCustomDbDataController* FC;
+  TkvDbField* FTarget;
+};
+
+// Should a cycle still be met while evaluating (here through a column of another kind,
+// which no check of ours sees), the cell and the controller agree: the cell is evaluated
+// through the controller, which marks the column, and the cycle fails the formula as a
+// whole, reported like any other cycle. Once the cycle is gone both read the value.
+TEST(ColumnText, ACycleMetWhileEvaluatingFailsTheCellAsTheControllersRead) {
+  Loaded g;
+  TkwColumn* qty = g.Col("QTY");
+  TkwColumn* a = g.Columns->Add();
+  a->SetName("a");
+  a->SetValueExpression("QTY+1");
+  ReadsBack back(g.C.get(), a->DbField());
+  qty->DbField()->SetColumn(&back);
+  EXPECT_EQ(CellAndValue(g, a, 1), "/");
+  EXPECT_EQ(ErrorOf([&] { a->FormulaValue(1); }), "EkvFormulaCycle: 列 a 的公式循环引用了自身");
+  qty->DbField()->SetColumn(qty);
+  EXPECT_EQ(CellAndValue(g, a, 1), "4/4");
 }
 
 TEST(ColumnText, LookupColumnShowsTheListTextOfTheKey) {

@@ -29,7 +29,6 @@ TEST(DbExpressions, IsTrueAtHoldsForTheRecordsThatMatch) {
   EXPECT_FALSE(e->IsTrueAt(0));  // no tree: false
   g.C->Reload(true);             // the controller compiles when it binds its fields
   ASSERT_TRUE(e->HasCompiled());
-  g.C->Reload(true);             // the field nodes' items are loaded now
   EXPECT_FALSE(e->IsTrueAt(0));
   EXPECT_TRUE(e->IsTrueAt(1));
   EXPECT_FALSE(e->IsTrueAt(2));  // a Null ID reads as 0, never a conversion error
@@ -39,6 +38,60 @@ TEST(DbExpressions, IsTrueAtHoldsForTheRecordsThatMatch) {
   EXPECT_TRUE(e->IsTrueAt(0));
   EXPECT_FALSE(e->IsTrueAt(1));
   EXPECT_FALSE(e->IsTrueAt(2));
+}
+
+// The rows where each item holds, one string per item ("101" for records 0 and 2).
+std::string Holds(Grid& g) {
+  std::string s;
+  TkvDbExpressions& list = g.C->Expressions();
+  for (int i = 0; i < list.Count(); ++i) {
+    if (i > 0) s += ' ';
+    for (int r = 0; r < g.C->GetRecordCount(); ++r) s += list.Items(i)->IsTrueAt(r) ? '1' : '0';
+  }
+  return s;
+}
+
+// Regression: the field items of a formula compiled over loaded records held no values
+// until the next reload, so IsTrueAt right after Compile (or RecompileAll) was false on
+// every record ("ID > 10" on the record with ID 12). The records are read again at once;
+// the focus stays where it was.
+TEST(DbExpressions, FaultIsTrueAtRightAfterCompileReadNoValues) {
+  Grid g = Items();
+  g.C->FocusRowIndex(1);
+  TkvDbExpression* e = g.C->Expressions().Add();
+  e->SetText("ID > 10");
+  e->Compile();
+  EXPECT_EQ(Holds(g), "010");
+  g.C->Expressions().Add()->SetText("(PRICE >= 2.5) AND ACTIVE");
+  e->SetText("NAME <> 'a'");
+  g.C->Expressions().RecompileAll();
+  EXPECT_EQ(Holds(g), "011 100");
+  EXPECT_EQ(g.FocusedId(), "12");
+}
+
+// Regression: the field binding compiled the formulas before it bound the fields again
+// and let a failure through: a formula naming a field the reopened dataset lacks stopped
+// the binding and the load, and the controller was left without records. The load goes
+// on; that formula holds nowhere (no tree) until a dataset has its field again. A closed
+// dataset leaves no tree (its fields may be freed).
+TEST(DbExpressions, FaultAFormulaNamingAMissingFieldLeftTheControllerEmpty) {
+  Grid g = Items();
+  TkvDbExpressions& list = g.C->Expressions();
+  list.Add()->SetText("PRICE > 2");
+  list.Add()->SetText("ID > 10");
+  list.RecompileAll();
+  ASSERT_EQ(Holds(g), "101 010");
+  TDataPacket lacking;
+  lacking.Fields = {{"ID", ftInteger, 0}, {"NAME", ftString, 20}};
+  lacking.Rows = {{Variant(20), Variant("x")}, {Variant(3), Variant("y")}};
+  EXPECT_EQ(ErrorOf([&] { g.DataSet->SetData(lacking); }), "no error");
+  EXPECT_EQ(g.RowIds(), "20 3");
+  EXPECT_EQ(std::string(list.Items(0)->HasCompiled() ? "1" : "0") + (list.Items(1)->HasCompiled() ? "1" : "0"), "01");
+  EXPECT_EQ(Holds(g), "00 10");
+  g.DataSet->Close();
+  EXPECT_FALSE(list.Items(1)->HasCompiled());
+  g.DataSet->SetData(kvtest::Packet6({{Variant(1), Variant("p"), Variant(9.0), N(), N(), N()}}));
+  EXPECT_EQ(Holds(g), "1 0");
 }
 
 // A compile that fails leaves no tree behind, and IsTrueAt without a tree is false.
@@ -145,24 +198,42 @@ TEST(ColumnFormulas, ValueOfAColumnFromOtherColumnsWithNullAsZero) {
   total->SetColumn(nullptr);
 }
 
-// A formula that reaches its own column reads Null there instead of recursing.
-TEST(ColumnFormulas, CycleThroughTheOwnColumnReadsNull) {
+// Regression: a formula that reached its own column read Null there and went on, so A
+// read 3.5 (B = 0 * 2 + 2.5, A = B + 1) where the cell, starting from B, read another
+// number. The cycle fails every formula on it, reported as any other cycle: the
+// controller's reads (sorting, totals) give Null and never recurse, an evaluation of
+// its own raises, from either column; a formula beside the cycle is read as before.
+TEST(ColumnFormulas, FaultCycleThroughTheOwnColumnReadNullAndWentOn) {
   Grid g = Items();
   TkvExprCalculator calc(g.C.get());
   TkvDbField* a = g.C->AddField(nullptr, "A");
   TkvDbField* b = g.C->AddField(nullptr, "B");
-  auto find = [&](const AnsiString& id) -> TkvDbField* { return id == "A" ? a : (id == "B" ? b : g.F(std::string(id).c_str())); };
+  TkvDbField* c = g.C->AddField(nullptr, "C");
+  auto find = [&](const AnsiString& id) -> TkvDbField* {
+    return id == "A" ? a : (id == "B" ? b : g.F(std::string(id).c_str()));
+  };
   FormulaColumn ca(calc, "B + 1", find);
   FormulaColumn cb(calc, "A * 2 + PRICE", find);
+  FormulaColumn cc(calc, "PRICE * 2", find);
   a->SetColumn(&ca);
   b->SetColumn(&cb);
-  Variant v;
-  EXPECT_EQ(ErrorOf([&] { g.C->GetFieldValue(0, a, v); }), "no error");
-  EXPECT_EQ(v.AsDouble(), 3.5);  // B = A(cycle: 0) * 2 + 2.5, A = B + 1
+  c->SetColumn(&cc);
+  std::string s;
+  for (TkvDbField* f : {a, b, c}) {
+    Variant v;
+    s += ErrorOf([&] { g.C->GetFieldValue(0, f, v); });
+    s += " " + (v.IsNull() ? std::string("Null") : std::string(VarToStr(v))) + "; ";
+    s += ErrorOf([&] { v = g.C->EvaluateColumnFormula(0, f); }) + "; ";
+  }
+  EXPECT_EQ(s,
+            "no error Null; EkvFormulaCycle: 列 A 的公式循环引用了自身; "
+            "no error Null; EkvFormulaCycle: 列 B 的公式循环引用了自身; "
+            "no error 5; no error; ");
   g.C->ChangeSorting(a, 1);
   EXPECT_EQ(g.C->RowCount(), 3);
   a->SetColumn(nullptr);
   b->SetColumn(nullptr);
+  c->SetColumn(nullptr);
 }
 
 TEST(ColumnFormulas, FooterSummaryNodesAndRemovedFields) {

@@ -71,6 +71,21 @@ TEST(IncrementalSearch, SearchFromGoesUpFromTheFocusedRowAndWrapsAround) {
   EXPECT_EQ(g.CurrentId(), "3");
 }
 
+// The upward search from the first row has nothing above it: it goes round from the last
+// row and finds a text only lower down; from a middle row, a text only below it is
+// found the same way (the last match, the nearest going up from the end).
+TEST(IncrementalSearch, UpwardSearchFromTheFirstRowWrapsToTheRowsBelow) {
+  Grid g(Named({{1, "x"}, {2, "pear"}, {3, "x"}, {4, "peach"}, {5, "x"}, {6, "plum"}}));
+  TkvDataControllerSearch& s = g.C->Search();
+  const int name = g.F("NAME")->Index();
+  std::string found;
+  for (const auto& [from, text] : std::vector<std::pair<int, const char*>>{{0, "pea"}, {0, "PLUM"}, {2, "plu"}, {1, "pear"}}) {
+    g.C->FocusRowIndex(from);
+    found += (s.SearchFrom(name, text, false) ? g.CurrentId() : "-") + " ";
+  }
+  EXPECT_EQ(found, "4 6 6 2 ");
+}
+
 // Both the text and the search text are upper-cased as AnsiUpperCase does, double-byte
 // letters (full-width Latin, Greek, Cyrillic, Roman numerals) included.
 TEST(IncrementalSearch, FaultDoubleByteLettersOfTheRowFoldedAsciiOnly) {

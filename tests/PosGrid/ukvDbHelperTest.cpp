@@ -140,6 +140,29 @@ TEST(CalculationRules, LinesAndRuleObjectsGoTogether) {
   EXPECT_EQ(calc.Rules().Count(), 0);
 }
 
+// Regression: a line added by InsertObject made no rule, so it never ran. It makes its
+// rule as Insert does; an object handed in with the line is not taken for a rule.
+TEST(CalculationRules, FaultALineAddedByInsertObjectNeverRan) {
+  auto ds = Sales();
+  TkvExpressionCalculator calc;
+  calc.SetDataSet(ds.get());
+  calc.Rules().InsertObject(0, "AMOUNT = QTY * PRICE", nullptr);
+  TObject stranger;
+  calc.Rules().InsertObject(0, "TOTAL = QTY + 1", &stranger);
+  ASSERT_EQ(calc.Rules().Count(), 2);
+  EXPECT_NE(calc.Rules().Objects(0), &stranger);
+  auto* total = dynamic_cast<TkvExpressionParameters*>(calc.Rules().Objects(0));
+  ASSERT_NE(total, nullptr);
+  EXPECT_EQ(total->TargetName(), "TOTAL");
+  ds->Edit();
+  ds->FieldByName("QTY")->SetAsFloat(4);
+  calc.SetPendingField(ds->FieldByName("QTY"));
+  calc.ApplyPendingField();
+  EXPECT_EQ(Row(*ds), "QTY=4 PRICE=2.5 AMOUNT=10 TOTAL=5");
+  calc.Rules().Delete(1);  // its rule goes with it, once
+  EXPECT_EQ(calc.Rules().Count(), 1);
+}
+
 TEST(CalculationRules, ALineThatDoesNotParseLeavesTheList) {
   auto ds = Sales();
   TkvExpressionCalculator calc;

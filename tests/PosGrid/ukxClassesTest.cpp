@@ -33,6 +33,26 @@ TEST(EventStringList, ReportsEachChange) {
   EXPECT_EQ(r.Log, "Add(0,a)#1 Add(1,b)#2 Insert(1,x)#3 Delete(2,)#3 Clear(-1,)#2 Clear(-1,)#0 ");
 }
 
+// Regression: InsertObject went in unreported; it reports once, as Insert does (which
+// no longer reports twice through it), with its object on the line by then.
+TEST(EventStringList, FaultInsertObjectWasNotReported) {
+  TkxEventStringList list;
+  list.Add("a");
+  Recorder r;
+  r.Attach(list);
+  TObject o;
+  TObject* seen = nullptr;
+  auto report = list.OnStringsChange;
+  list.OnStringsChange = [&](TObject* sender, const TkxStringListEventObj& e) {
+    report(sender, e);
+    seen = list.Objects(e.Index);
+  };
+  list.InsertObject(0, "x", &o);
+  EXPECT_EQ(seen, &o);
+  list.Insert(2, "y");
+  EXPECT_EQ(r.Log, "Insert(0,x)#2 Insert(2,y)#3 ");
+}
+
 TEST(EventStringList, AddObjectOnASortedListReportsOnceWhereTheLineLanded) {
   TkxEventStringList list;
   list.SetSorted(true);

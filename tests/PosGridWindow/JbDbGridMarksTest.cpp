@@ -315,4 +315,30 @@ TEST(JbDbGridMarks, F3KeepsGoingUpAfterClicksAndMoves) {
   EXPECT_EQ(t.G()->LocateFirst(), false);
 }
 
+// An upward F3 from the first row has nothing above it: it goes round from the last row
+// to a text found only lower down; from a middle row, to a text found only below it.
+TEST(JbDbGridMarks, F3UpwardsFromTheFirstRowGoesRoundToTheRowsBelow) {
+  MarksGrid t(400);
+  TkvCustomDbDataController& c = t.f.Controller();
+  TfmGridLocate& dlg = t.G()->LocateDialog();
+  const int idItem = 0;  // 编号
+  {
+    LocateSteps steps(dlg, idItem, L"400", 2);
+    PostKey(VK_F3);
+    ASSERT_EQ(steps.Shown, 1);
+  }
+  ASSERT_EQ(dlg.ModalResult(), kwLocateFind);
+  ASSERT_EQ(t.f.RowId(c.FocusedRowIndex()), 400);  // the first search goes down
+  PostKeyWith(VK_CONTROL, VK_HOME);  // the first row: the search ends
+  ASSERT_EQ(c.FocusedRowIndex(), 0);
+  PostKey(VK_F3);
+  EXPECT_EQ(t.f.RowId(c.FocusedRowIndex()), 400);
+  t.f.View().SetRecNo(200);
+  t.G()->UpdateActive();
+  Pump();
+  ASSERT_EQ(c.FocusedRowIndex(), 199);
+  PostKey(VK_F3);
+  EXPECT_EQ(t.f.RowId(c.FocusedRowIndex()), 400);
+}
+
 }  // namespace

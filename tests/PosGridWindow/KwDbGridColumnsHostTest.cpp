@@ -2,8 +2,6 @@
 // input-method settings, a field's FocusControl, the selection when a parent column
 // expands or collapses, the indicator when the dataset starts or ends editing, and a
 // default column's new width written to its field.
-#include <cstdlib>
-
 #include "KwDbGridTestSupport.h"
 #include "ui/Edit.h"
 #include "ui/GdiScopes.h"
@@ -112,6 +110,31 @@ TEST(KwDbGridColumnsHost, FaultFocusControlSelectsTheFieldsColumnAndShowsTheEdit
   EXPECT_TRUE(edit->Focused());
 }
 
+// Regression: a change of one column never showed the editor, so turning on
+// gcoAlwaysShowEditor for the current column left it hidden until the next move; it
+// shows at once, and what is typed into it reaches the field.
+TEST(KwDbGridColumnsHost, FaultOneColumnsChangeNeverShowedTheEditor) {
+  DbGridForm f(5);
+  AddColumn(f.grid, "ID", "编号");
+  AddColumn(f.grid, "NAME", "名称");
+  f.Bind();
+  f.Show();
+  PostKey(VK_RIGHT);
+  ASSERT_EQ(f.grid->SelectedIndex(), 1);
+  ASSERT_FALSE(f.grid->EditorMode());
+  TkwColumn* name = f.grid->SelectedColumn();
+  name->SetColumnOptions(name->ColumnOptions() | ColumnOption(gcoAlwaysShowEditor));
+  Pump();
+  EXPECT_TRUE(f.grid->EditorMode());
+  ASSERT_NE(f.grid->InplaceEditor(), nullptr);
+  EXPECT_TRUE(::IsWindowVisible(f.grid->InplaceEditor()->Handle()));
+  PostKey(VK_END);
+  TypeText(L"梨");
+  PostKey(VK_DOWN);
+  EXPECT_EQ(f.data->Locate("ID", Variant(1), 0), true);
+  EXPECT_EQ(f.data->FieldByName("NAME")->AsString(), "商品1梨");
+}
+
 // Regression: expanding or collapsing a parent column left the selection to the layout,
 // which puts a current column that is no longer shown on the first shown column of the
 // grid. The selection moves beside the column that was hidden. (金额 stays expanded over
@@ -204,14 +227,6 @@ TEST(KwDbGridColumnsHost, FaultADefaultColumnsNewWidthBecomesItsFieldsDisplayWid
     ::PostMessageW(f.grid->Handle(), msg, keys, MAKELPARAM(p.x, p.y));
     Pump();
   };
-  mouse(WM_LBUTTONDOWN, edge, MK_LBUTTON);
-  ASSERT_EQ(f.grid->GridState(), gsColSizing);
-  mouse(WM_MOUSEMOVE, {edge.x + 90, edge.y}, MK_LBUTTON);
-  mouse(WM_LBUTTONUP, {edge.x + 90, edge.y}, 0);
-  const int width = before + 90;
-  EXPECT_EQ(f.grid->ColWidths(raw), width);
-  EXPECT_EQ(f.grid->Columns()->Items(1)->Width(), width);
-
   // The width in average characters of the column's font (here the grid's).
   TEXTMETRICW tm{};
   {
@@ -219,8 +234,19 @@ TEST(KwDbGridColumnsHost, FaultADefaultColumnsNewWidthBecomesItsFieldsDisplayWid
     ui_win::Selected selected(dc.dc(), f.grid->Font()->Handle());
     ASSERT_TRUE(::GetTextMetricsW(dc.dc(), &tm));
   }
-  ASSERT_GT(tm.tmAveCharWidth, 0);
-  EXPECT_LE(std::abs(name->DisplayWidth() * tm.tmAveCharWidth - (width - 3)), tm.tmAveCharWidth);
+  const int ave = tm.tmAveCharWidth, overhang = tm.tmOverhang;
+  ASSERT_GT(ave, 1);
+  // A width that leaves all but one pixel of a last character: rounded, not cut off.
+  int delta = 90;
+  while ((before + delta - overhang - 3) % ave != ave - 1) ++delta;
+  mouse(WM_LBUTTONDOWN, edge, MK_LBUTTON);
+  ASSERT_EQ(f.grid->GridState(), gsColSizing);
+  mouse(WM_MOUSEMOVE, {edge.x + delta, edge.y}, MK_LBUTTON);
+  mouse(WM_LBUTTONUP, {edge.x + delta, edge.y}, 0);
+  const int width = before + delta;
+  EXPECT_EQ(f.grid->ColWidths(raw), width);
+  EXPECT_EQ(f.grid->Columns()->Items(1)->Width(), width);
+  EXPECT_EQ(name->DisplayWidth(), (width - overhang - 3) / ave + 1);
   EXPECT_NE(name->DisplayWidth(), 20);
   EXPECT_EQ(f.data->FieldByName("ID")->DisplayWidth(), idWidth);
   EXPECT_EQ(f.data->FieldByName("QTY")->DisplayWidth(), qtyWidth);

@@ -204,6 +204,52 @@ TEST(KwDbGridSelection, FaultBlankRowsSortLastInEitherDirection) {
   EXPECT_EQ(order(), "4,3,2,1,-,-");
 }
 
+// A grid that takes the goods with an even ID for blank rows.
+class EvenIdsBlank : public TkwCustomDBGrid {
+ public:
+  using TkwCustomDBGrid::TkwCustomDBGrid;
+  int Asked = 0;
+
+ protected:
+  bool IsBlankRecord(int RecordIndex) override {
+    ++Asked;
+    Variant v;
+    DataController()->GetFieldValue(RecordIndex, Columns()->Items(0)->DbField(), v);
+    return !v.IsNull() && v.AsInteger() % 2 == 0;
+  }
+};
+
+// Regression: the blank-row sort did not ask the grid which records are blank, so a
+// descendant could not say. Its IsBlankRecord decides: its blank rows go last in either
+// direction, in record order.
+TEST(KwDbGridSelection, FaultBlankRecordsWereNotTheGridsToSay) {
+  DbGridForm f(6);
+  f.grid->SetVisible(false);
+  auto* g = new EvenIdsBlank(f.form.get());
+  g->SetParent(f.form.get());
+  g->SetBounds(8, 8, 420, 19 * 11 + 4);
+  f.grid = g;
+  g->SetOptions(g->Options() | GridOption(dgDiscompareBlankRow));
+  f.Bind();
+  f.Show();
+  TkvCustomDbDataController* c = g->DataController();
+  auto order = [&] {
+    std::string s;
+    for (int r = 0; r < c->RowCount(); ++r) {
+      Variant v;
+      c->GetRowValue(r, g->Columns()->Items(0)->DbField(), v);
+      s += (s.empty() ? "" : ",") + std::to_string(v.AsInteger());
+    }
+    return s;
+  };
+  TkwColumn* name = g->Columns()->Items(1);
+  f.View().SortByColumn(name, true);
+  EXPECT_EQ(order(), "1,3,5,2,4,6");
+  f.View().SortByColumn(name, true);
+  EXPECT_EQ(order(), "5,3,1,2,4,6");
+  EXPECT_GT(g->Asked, 0);
+}
+
 // Regression: with no focused row the focused cell read the footer's value.
 TEST(KwDbGridSelection, FaultFocusedCellWithoutARowIsNullNotTheFooter) {
   DbGridForm f(0);

@@ -11,6 +11,8 @@
 #include "VCLSource/source/PosGrid/ukvDbGridsColumnsHost.h"
 #include "VCLSource/source/PosGrid/ukvDbGridsController.h"
 #include "VCLSource/source/PosGrid/ukvDbGridsView.h"
+#include "VCLSource/source/PosGrid/ukvDbHelperExpressions.h"
+#include "VCLSource/source/PosGrid/ukvDbHelperGuards.h"
 #include "VCLSource/source/PosGrid/ukvExpressionCalculator.h"
 #include "db/DataSet.h"
 #include "rtl/ComponentStreaming.h"
@@ -283,10 +285,47 @@ void TkwCustomDBGrid::ColWidthsChanged() {
 // Blank rows go after the others in either direction; two rows with values are left to
 // the value comparison, two blank ones to the record order. The answer is a consistent
 // three-way order whatever the pair's order, so the sort stays an order.
+// Mended: the blank test was not the grid's own, so a descendant could not say which
+// records are blank; each record of the pair is asked through IsBlankRecord.
 int TkwCustomDBGrid::CompareBlankRows(int Record1, int Record2, int, TkwColumn*) {
   TkvCustomDbDataController* c = DataController();
   if (!HasGridOption(FOptions, dgDiscompareBlankRow) || !c || !FColumns) return 0x7FFFFFFF;
-  return TkwBlankRecords(*c, *FColumns).Compare(Record1, Record2);
+  return TkwBlankRecords::Order(IsBlankRecord(Record1), IsBlankRecord(Record2));
+}
+
+bool TkwCustomDBGrid::IsBlankRecord(int RecordIndex) {
+  TkvCustomDbDataController* c = DataController();
+  return c && FColumns && TkwBlankRecords(*c, *FColumns).IsBlankRecord(RecordIndex);
+}
+
+// ============================================================================ row highlight
+
+void TkwCustomDBGrid::SetHighlightFormula(const AnsiString& v) {
+  if (v == FHighlightFormula) return;
+  FHighlightFormula = v;
+  TkvCustomDbDataController* c = DataController();
+  if (!c) return;
+  TkvDbExpressions& list = c->Expressions();
+  if (list.IndexOf(FHighlight) < 0) FHighlight = list.Add();
+  FHighlight->SetText(v);
+  TkvFinally repaint([this] {
+    if (HandleAllocated()) Invalidate();
+  });
+  // A closed dataset: the controller compiles it when it binds the opened one's fields.
+  TDataSet* ds = c->DataSet();
+  if (ds && ds->Active()) FHighlight->Compile();
+}
+
+bool TkwCustomDBGrid::RowHighlighted(int DataRow) {
+  TkvCustomDbDataController* c = DataController();
+  if (DataRow < 0 || !c || !FDataLink->Active() || c->Expressions().IndexOf(FHighlight) < 0 ||
+      !FHighlight->HasCompiled() || DataRow >= c->RowCount())
+    return false;
+  try {
+    return FHighlight->IsTrueAt(c->GetRowRecordIndex(DataRow));
+  } catch (const Exception&) {
+    return false;  // a value the formula cannot take (a text where it wants a number)
+  }
 }
 
 // ============================================================================ multi-selection
@@ -378,17 +417,24 @@ void TkwDbGridColumnsHost::EndLayout() { FGrid.EndLayout(); }
 bool TkwDbGridColumnsHost::InLayout() { return FGrid.LayoutLock() > 0; }
 // A grid being destroyed frees its columns: their notices then concern nothing shown.
 // A change of the columns also renews the dialogs' column lists and the footers' formulas.
+// Mended: a change of one column (its gcoAlwaysShowEditor turned on, say) left the
+// editor hidden; one column's change shows it as a change of all of them does.
 void TkwDbGridColumnsHost::ColumnChanged(TkwColumn*) {
   if (FGrid.Destroying()) return;
   FGrid.LayoutChanged();
   FGrid.PostDeferredUpdate(kw_dbgrid::duColumnLists | kw_dbgrid::duFooters);
+  ShowEditorWhenAlwaysShown();
 }
 void TkwDbGridColumnsHost::ColumnsChanged() {
   if (FGrid.Destroying()) return;
   FGrid.LayoutChanged();
   FGrid.PostDeferredUpdate(kw_dbgrid::duColumnLists | kw_dbgrid::duFooters);
-  if (FGrid.EditorMode() || (FGrid.HandleAllocated() && FGrid.AlwaysShowEditor(FGrid.Col()) && FGrid.CanEditShow()))
-    FGrid.ShowEditor();
+  ShowEditorWhenAlwaysShown();
+}
+// Editor mode is what CanEditShow asks for first, so it cannot stand in the test: a
+// column that always shows its editor turns editor mode on, as the options do.
+void TkwDbGridColumnsHost::ShowEditorWhenAlwaysShown() {
+  if (FGrid.EditorMode() || (FGrid.HandleAllocated() && FGrid.AlwaysShowEditor(FGrid.Col()))) FGrid.ShowEditor();
 }
 TkwColumn* TkwDbGridColumnsHost::SelectedColumn() { return FGrid.SelectedColumn(); }
 void TkwDbGridColumnsHost::InvalidateGrid() {

@@ -113,6 +113,16 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   void SetDefaultDrawing(bool v) { FDefaultDrawing = v; }
   TColor HighlightColor() const { return FHighlightColor; }
   void SetHighlightColor(TColor v) { FHighlightColor = v; }
+  // The row-highlight formula, a condition over the dataset's fields (QTY > 10 AND NAME
+  // = '梨'): rows where it holds are drawn with highlight kind 2, in HighlightColor.
+  // Empty: no row is highlighted. The formula is an item of the data controller's
+  // formulas, compiled at once when the dataset is open (its error raised, the text kept
+  // and nothing highlighted) and again whenever the controller binds its fields.
+  const AnsiString& HighlightFormula() const { return FHighlightFormula; }
+  void SetHighlightFormula(const AnsiString& v);
+  // The highlight formula holds for the data row (false without one, for a row past the
+  // last, and where the formula cannot be worked out: painting never raises).
+  bool RowHighlighted(int DataRow);
   TColor OddRowColor() const { return FOddRowColor; }
   TColor EvenRowColor() const { return FEvenRowColor; }
   bool RowColorsAssigned() const { return FRowColorsAssigned; }
@@ -267,6 +277,9 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   virtual std::unique_ptr<TkwGridDataLink> CreateDataLink();
   virtual void DefineFieldMap();
   virtual int CompareBlankRows(int Record1, int Record2, int Direction, TkwColumn* Column);
+  // Every shown column's display text at the record is empty: the record is a blank row
+  // of the sort under dgDiscompareBlankRow (a descendant may say otherwise).
+  virtual bool IsBlankRecord(int RecordIndex);
   virtual void DoGetDisplayText(TkwColumn* Column, AnsiString& Text, int RowIndex);
   virtual void DoGetLineText(int RowIndex, AnsiString& Text) {}
   virtual void DoPressReturnKey(TkwColumn* Column) {}
@@ -356,7 +369,8 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   // row's check box of the column's pool over it (checked, unchecked, grayed for Null).
   virtual void DrawCheckBoxCell(TkwDrawColumnCellArgs& Args);
   // 0 none, 1 selected (a marked row, or the selected cell shown as such: the selected
-  // state is then added to Args), 2 the second kind (a descendant's).
+  // state is then added to Args), 2 the second kind (a row where the highlight formula
+  // holds, whatever else; a descendant may give it to other rows).
   virtual int HighlightKind(TkwDrawColumnCellArgs& Args);
   // The row carries a mark of the multi-selection.
   bool RowMarked(int DataRow);
@@ -461,6 +475,8 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   TColor FOddRowColor = 0xFFFFFF;
   TColor FEvenRowColor = 0xF7F7F7;
   TColor FHighlightColor = 255;
+  AnsiString FHighlightFormula;
+  class TkvDbExpression* FHighlight = nullptr;  // the formula's item of the controller's list
   std::unique_ptr<class TkwDbGridColumnsHost> FHost;
   std::unique_ptr<TkwDBGridColumns> FColumns;
   std::unique_ptr<TkwGridDataLink> FDataLink;

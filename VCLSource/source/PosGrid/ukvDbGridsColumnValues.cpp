@@ -19,20 +19,36 @@
 
 namespace {
 
-// The column a value formula's identifier names: by Name, else by FieldName; only a
-// column with a field item can be read.
-TkwColumn* NamedColumn(TkwDBGridColumns* cols, const AnsiString& name) {
-  TkwColumn* c = cols->FindColumnByName(name);
-  if (!c) c = cols->FindColumnByFieldName(name);
-  return c && c->DbField() ? c : nullptr;
+// A rename under way: the column is found by NewName as its Name (FieldName false) or
+// its FieldName instead of the one it has.
+struct TkwRename {
+  const TkwColumn* Column = nullptr;
+  AnsiString NewName;
+  bool FieldName = false;
+};
+
+const AnsiString& NameOf(const TkwColumn* c, bool fieldName, const TkwRename& rename) {
+  if (c == rename.Column && fieldName == rename.FieldName) return rename.NewName;
+  return fieldName ? c->FieldName() : c->Name();
 }
 
-// The columns a value formula reads (each time it names one), found as its compilation
-// finds them. A text that does not parse reads none.
-std::vector<TkwColumn*> ColumnsRead(TkwDBGridColumns* cols, const AnsiString& text) {
+// The column a value formula's identifier names: the first (in index order) whose Name
+// equals it, else the first whose FieldName does; only a column with a field item can
+// be read.
+TkwColumn* NamedColumn(TkwDBGridColumns* cols, const AnsiString& name, const TkwRename& rename = {}) {
+  for (const bool byFieldName : {false, true})
+    for (int i = 0; i < cols->Count(); ++i)
+      if (SameText(NameOf(cols->Items(i), byFieldName, rename), name))
+        return cols->Items(i)->DbField() ? cols->Items(i) : nullptr;
+  return nullptr;
+}
+
+// The columns a value formula's text names (each time it names one), found as its
+// compilation finds them. A text that does not parse names none.
+std::vector<TkwColumn*> ColumnsNamed(TkwDBGridColumns* cols, const AnsiString& text, const TkwRename& rename) {
   std::vector<TkwColumn*> read;
-  auto identifier = [cols, &read](const AnsiString& name, TkvParameterListPtr& params) -> TkvExpressionPtr {
-    TkwColumn* c = params ? nullptr : NamedColumn(cols, name);
+  auto identifier = [cols, &read, &rename](const AnsiString& name, TkvParameterListPtr& params) -> TkvExpressionPtr {
+    TkwColumn* c = params ? nullptr : NamedColumn(cols, name, rename);
     if (!c) return nullptr;
     read.push_back(c);
     return std::make_unique<TkvFloatLiteral>(0.0);
@@ -45,18 +61,36 @@ std::vector<TkwColumn*> ColumnsRead(TkwDBGridColumns* cols, const AnsiString& te
   return read;
 }
 
-// Whether a formula of column self with text reads self again, directly or through the
-// formulas of the columns it reads.
-bool ReadsItself(TkwDBGridColumns* cols, TkwColumn* self, const AnsiString& text) {
+// The columns whose field items are among items.
+std::vector<TkwColumn*> ColumnsOfItems(TkwDBGridColumns* cols, const std::vector<TkvDbField*>& items) {
+  std::vector<TkwColumn*> read;
+  for (int i = 0; i < cols->Count(); ++i)
+    if (TkvDbField* f = cols->Items(i)->DbField(); f && std::find(items.begin(), items.end(), f) != items.end())
+      read.push_back(cols->Items(i));
+  return read;
+}
+
+// The columns a column's compiled formula reads: those its tree is bound to, and those
+// its text names now (a copy or a reload of the columns compiles it by the names).
+std::vector<TkwColumn*> FormulaReads(TkwDBGridColumns* cols, TkwColumn* c, const TkwRename& rename) {
+  std::vector<TkwColumn*> read = ColumnsOfItems(cols, c->ValueReads());
+  const std::vector<TkwColumn*> named = ColumnsNamed(cols, c->ValueExpression(), rename);
+  read.insert(read.end(), named.begin(), named.end());
+  return read;
+}
+
+// Whether a formula of column self that reads the columns first comes back to self,
+// directly or through the compiled formulas of the columns it reads.
+bool ReadsItself(TkwDBGridColumns* cols, TkwColumn* self, std::vector<TkwColumn*> first, const TkwRename& rename) {
   std::vector<TkwColumn*> seen;
-  std::vector<TkwColumn*> pending = ColumnsRead(cols, text);
+  std::vector<TkwColumn*> pending = std::move(first);
   while (!pending.empty()) {
     TkwColumn* c = pending.back();
     pending.pop_back();
     if (c == self) return true;
     if (std::find(seen.begin(), seen.end(), c) != seen.end() || !c->HasValueExpression()) continue;
     seen.push_back(c);
-    const std::vector<TkwColumn*> next = ColumnsRead(cols, c->ValueExpression());
+    const std::vector<TkwColumn*> next = FormulaReads(cols, c, rename);
     pending.insert(pending.end(), next.begin(), next.end());
   }
   return false;
@@ -64,21 +98,45 @@ bool ReadsItself(TkwDBGridColumns* cols, TkwColumn* self, const AnsiString& text
 
 }  // namespace
 
-TkvExpressionPtr TkwColumn::CompileValueExpression(const AnsiString& text) {
+TkvExpressionPtr TkwColumn::CompileValueExpression(const AnsiString& text, std::vector<TkvDbField*>& reads) {
   IkwColumnsGrid* g = Grid();
   TkwDBGridColumns* cols = Columns();
-  auto identifier = [g, cols](const AnsiString& name, TkvParameterListPtr& params) -> TkvExpressionPtr {
+  auto identifier = [g, cols, &reads](const AnsiString& name, TkvParameterListPtr& params) -> TkvExpressionPtr {
     if (params || !cols || !g) return nullptr;
     TkwColumn* c = NamedColumn(cols, name);
     if (!c) return nullptr;
+    reads.push_back(c->DbField());
     return std::make_unique<TkvCalcFieldExpression>(c->DbField(), &g->ExprCalculator());
   };
   TkvExpressionPtr tree = CreateExpression(text, identifier);
   // Mended: a formula that came back to its own column read Null for it without a word.
-  // The cycle is refused here, as any other error of the formula is.
-  if (tree && cols && ReadsItself(cols, this, text))
-    throw EExpression(Format("列 %s 的公式循环引用了自身", {Name().empty() ? FieldName() : Name()}));
+  // The cycle is refused here, as any other error of the formula is. Mended too: the
+  // cycle was looked for by the names in the formulas' texts only, while a compiled
+  // formula reads the column it was bound to, renamed since or not; both are followed.
+  if (tree && cols && ReadsItself(cols, this, ColumnsOfItems(cols, reads), {})) RaiseFormulaCycle(NameInMessages());
   return tree;
+}
+
+// A column renamed, the formulas compiled since read the columns they were bound to, but
+// a copy or a reload of the columns compiles them by their names again. Mended: a rename
+// could make those names come back to a formula's own column unseen (the next reload
+// then failed, or read a cycle); such a rename is refused before anything changes.
+void TkwColumn::CheckRename(const AnsiString& newName, bool fieldName) {
+  TkwDBGridColumns* cols = Columns();
+  if (!cols) return;
+  const TkwRename rename{this, newName, fieldName};
+  for (int i = 0; i < cols->Count(); ++i) {
+    TkwColumn* c = cols->Items(i);
+    if (!c->HasValueExpression() || !ReadsItself(cols, c, FormulaReads(cols, c, rename), rename)) continue;
+    const AnsiString& name = NameOf(c, false, rename);
+    RaiseFormulaCycle(name.empty() ? NameOf(c, true, rename) : name);
+  }
+}
+
+void TkwColumn::SetName(const AnsiString& v) {
+  if (v == FName) return;
+  CheckRename(v, false);
+  FName = v;
 }
 
 TkvExpressionPtr TkwColumn::CompileFooterExpression(const AnsiString& text) {
@@ -107,13 +165,18 @@ void TkwColumn::SetValueExpression(const AnsiString& v) {
   const bool hadTree = FValueTree != nullptr;
   FValueExpression = v;
   FValueTree.reset();
+  FValueReads.clear();
   // The texts formed by the old formula go whatever the new one does (a compilation
   // error leaves the column without one); other columns' formulas may read this one.
   TkvFinally drop([this] {
     if (TkwDBGridColumns* cols = Columns()) cols->DropTexts();
     else DropTexts();
   });
-  if (!v.empty()) FValueTree = CompileValueExpression(v);
+  if (!v.empty()) {
+    std::vector<TkvDbField*> reads;
+    FValueTree = CompileValueExpression(v, reads);
+    FValueReads = std::move(reads);
+  }
   if (!hadTree) UpdateDataField();
 }
 
@@ -121,6 +184,15 @@ Variant TkwColumn::EvaluateValueExpression(int recordIndex) {
   IkwColumnsGrid* g = Grid();
   if (!FValueTree || !g) return Variant::Null();
   return Variant(g->ExprCalculator().Evaluate(recordIndex, *FValueTree));
+}
+
+// Through the controller, which marks the column while its formula is evaluated, so a
+// cell meets a cycle as the controller's own reads of the column do.
+Variant TkwColumn::FormulaValue(int recordIndex) {
+  IkwColumnsGrid* g = Grid();
+  TkvCustomDbDataController* dc = g ? g->DataController() : nullptr;
+  if (dc && FDbField && FDbField->Column() == this) return dc->EvaluateColumnFormula(recordIndex, FDbField);
+  return EvaluateValueExpression(recordIndex);
 }
 
 void TkwColumn::CompileFooter() {
@@ -250,7 +322,7 @@ AnsiString TkwColumn::GetDisplayText(const AnsiString& defaultText, int recordIn
   if (g && !g->IsDesigning() && dc && dc->Active()) {
     if (FValueTree) {
       try {
-        const Variant v = EvaluateValueExpression(recordIndex);
+        const Variant v = FormulaValue(recordIndex);
         text = !FDisplayFormat.empty() && !v.IsNull() ? FormatFloat(FDisplayFormat, v.AsDouble()) : VarToStr(v);
       } catch (const Exception&) {
         // The formula cannot be worked out for this record: the cell is empty. The

@@ -527,6 +527,7 @@ void TkwColumn::SetField(TField* v) {
 }
 
 void TkwColumn::SetFieldName(const AnsiString& v) {
+  if (v != FFieldName) CheckRename(v, true);
   IkwColumnsGrid* g = Grid();
   TField* found = nullptr;
   const bool lookUp = g && !g->IsLoading() && GridDataSet() && !v.empty();

@@ -122,7 +122,10 @@ class TkwColumn : public TkwInterfaceCollectionItem, public IkwColumn {
   AnsiString ImeName() const;
   virtual void SetImeName(const AnsiString& v);
   const AnsiString& Name() const { return FName; }
-  void SetName(const AnsiString& v) { FName = v; }
+  // A rename (of Name, or of FieldName below) after which the formulas' texts, read by
+  // the columns' names, would come back to a formula's own column is refused
+  // (EkvFormulaCycle), the column left as it was.
+  void SetName(const AnsiString& v);
   TStrings* PickList();  // made on first read
   void SetPickList(TStrings* v);
   bool HasPickList() const { return FPickList != nullptr; }
@@ -147,7 +150,14 @@ class TkwColumn : public TkwInterfaceCollectionItem, public IkwColumn {
   // for another column.
   TkvSummary* Total();
   const AnsiString& ValueExpression() const { return FValueExpression; }
+  // A formula that does not compile, or that comes back to this column (EkvFormulaCycle),
+  // raises; the column keeps the text without a compiled formula.
   void SetValueExpression(const AnsiString& v);
+  // The field items the compiled formula is bound to, each time it reads one.
+  const std::vector<TkvDbField*>& ValueReads() const { return FValueReads; }
+  // The formula's value for the record, evaluated through the data controller (raises
+  // the formula's error, a cycle met included).
+  Variant FormulaValue(int recordIndex);
   bool Visible() const { return GetVisible(); }
   void SetVisible(bool v);
   int Width() const;  // -1 when the column is not shown
@@ -259,6 +269,7 @@ class TkwColumn : public TkwInterfaceCollectionItem, public IkwColumn {
   bool NeedCustomDisplayText() override;
   bool HasValueExpression() override { return FValueTree != nullptr; }
   Variant EvaluateValueExpression(int recordIndex) override;
+  AnsiString NameInMessages() override { return FName.empty() ? FFieldName : FName; }
   bool UseCustomDisplayText() override;
 
  private:
@@ -272,7 +283,9 @@ class TkwColumn : public TkwInterfaceCollectionItem, public IkwColumn {
   TDataSet* GridDataSet() const;
   void Relayout() { Changed(true); }
   void ColumnChanged() { Changed(false); }
-  TkvExpressionPtr CompileValueExpression(const AnsiString& text);
+  TkvExpressionPtr CompileValueExpression(const AnsiString& text, std::vector<TkvDbField*>& reads);
+  // Raises EkvFormulaCycle when the rename would close a cycle of the formulas' names.
+  void CheckRename(const AnsiString& newName, bool fieldName);
   TkvExpressionPtr CompileFooterExpression(const AnsiString& text);
   TkwLookupSourceLink& LookupLink();
   void LookupFieldsChanged();
@@ -312,6 +325,7 @@ class TkwColumn : public TkwInterfaceCollectionItem, public IkwColumn {
   TkvSummaryKind FTotalKind = skNone;
   AnsiString FValueExpression;
   TkvExpressionPtr FValueTree;
+  std::vector<TkvDbField*> FValueReads;
   int FWidth = 0;
   TField* FField = nullptr;
   mutable bool FVisibilityMark = false;  // its visibility is being worked out

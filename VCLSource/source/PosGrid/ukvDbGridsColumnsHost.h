@@ -58,5 +58,7 @@ class TkwDbGridColumnsHost : public IkwColumnsGrid {
   void EditingChanged() override;
 
  private:
+  // The editor is shown (again) when it is open or the current column always shows it.
+  void ShowEditorWhenAlwaysShown();
   TkwCustomDBGrid& FGrid;
 };

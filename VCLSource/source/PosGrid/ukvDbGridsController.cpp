@@ -84,10 +84,3 @@ bool TkwBlankRecords::IsBlankRecord(int recordIndex) const {
   }
   return true;
 }
-
-int TkwBlankRecords::Compare(int record1, int record2) const {
-  const bool blank1 = IsBlankRecord(record1);
-  const bool blank2 = IsBlankRecord(record2);
-  if (blank1 != blank2) return blank1 ? 1 : -1;
-  return blank1 ? 0 : INT_MAX;
-}

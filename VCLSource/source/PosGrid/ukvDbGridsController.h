@@ -123,7 +123,12 @@ class TkwBlankRecords {
   bool IsBlankRecord(int recordIndex) const;
   // Blank after non-blank: +1 when only record1 is blank, -1 when only record2 is, 0
   // when both are (the record order decides), INT_MAX when neither is (by value).
-  int Compare(int record1, int record2) const;
+  int Compare(int record1, int record2) const { return Order(IsBlankRecord(record1), IsBlankRecord(record2)); }
+  // The same answer for a pair whose blankness is known.
+  static int Order(bool blank1, bool blank2) {
+    if (blank1 != blank2) return blank1 ? 1 : -1;
+    return blank1 ? 0 : INT_MAX;
+  }
 
  private:
   TkvCustomDbDataController& FController;

@@ -356,6 +356,7 @@ int TkwCustomDBGrid::HighlightKind(TkwDrawColumnCellArgs& Args) {
     const bool locked = PaintUpdateLocked() && !HasGridOption(FOptions, dgRowSelect);
     if (shown && !locked) kind = 1;
   }
+  if (RowHighlighted(Args.RowIndex)) kind = 2;
   return kind;
 }
 

@@ -73,8 +73,13 @@ TkvExpressionCalculator::~TkvExpressionCalculator() {
   FRuleObjects.clear();
 }
 
+// Only a rule of this calculator's counts: an object a caller put on the line with it
+// (InsertObject, AddObject) is no rule, and the line's own rule takes its place.
 TkvExpressionParameters* TkvExpressionCalculator::RuleAt(TStrings& list, int index) const {
-  return static_cast<TkvExpressionParameters*>(list.Objects(index));
+  TObject* obj = list.Objects(index);
+  for (const auto& rule : FRuleObjects)
+    if (rule.get() == obj) return rule.get();
+  return nullptr;
 }
 
 void TkvExpressionCalculator::FreeRule(TkvExpressionParameters* rule) {

@@ -5,7 +5,9 @@
 // (Rules), re-evaluated when the user leaves a changed field that a rule uses, and
 // record rules (RecordRules), evaluated for every record while the controller loads.
 // Each line of the two lists is a rule definition; its object is the line's
-// TkvExpressionParameters, which the calculator owns.
+// TkvExpressionParameters, which the calculator owns. A change rule is made for every
+// line added to Rules however it comes (Add, AddObject, Insert, InsertObject); an object
+// handed in with a line is not kept: the line's rule takes its place.
 //
 // Decisions:
 //  - a rule is never triggered by a change of its own target field (a rule such as

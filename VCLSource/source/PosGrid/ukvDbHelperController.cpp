@@ -13,6 +13,7 @@
 #include "VCLSource/source/PosGrid/ukvDbHelperSearch.h"
 #include "VCLSource/source/PosGrid/ukvDbHelperSummary.h"
 #include "VCLSource/source/PosGrid/ukvDbHelperValueReaders.h"
+#include "VCLSource/source/PosGrid/ukvExpressionCalculator.h"
 #include "db/ClientDataSet.h"
 #include "db/FieldClasses.h"
 
@@ -395,15 +396,16 @@ void TkvCustomDbDataController::GetFieldValue(int recordIndex, TkvDbField* field
     return;
   }
   if (IkwColumn* col = field->Column(); col && col->HasValueExpression()) {
-    // A failing formula, or one that comes back to its own column, reads Null: the
-    // value feeds sorting, filtering and totals, which must not stop half done.
-    if (field->FEvaluating) {
-      v = Variant::Null();
-      return;
-    }
-    TkvFlagScope mark(field->FEvaluating);
+    // A failing formula reads Null: the value feeds sorting, filtering and totals, which
+    // must not stop half done. Mended: a formula that came back to its own column read
+    // Null for it and went on, so the formulas on the cycle gave numbers that depended
+    // on where the evaluation began (the cell one, the controller another). The cycle
+    // now fails every formula it passes through; the outermost read gives Null.
     try {
-      v = col->EvaluateValueExpression(recordIndex);
+      v = EvaluateColumnFormula(recordIndex, field);
+    } catch (const EkvFormulaCycle&) {
+      if (FFormulaNesting > 0) throw;
+      v = Variant::Null();
     } catch (const Exception&) {
       v = Variant::Null();
     }
@@ -414,6 +416,19 @@ void TkvCustomDbDataController::GetFieldValue(int recordIndex, TkvDbField* field
     return;
   }
   FStorage->GetValue(recordIndex, field->ValueDef(), v);
+}
+
+Variant TkvCustomDbDataController::EvaluateColumnFormula(int recordIndex, TkvDbField* field) {
+  IkwColumn* col = field ? field->Column() : nullptr;
+  if (!col || !col->HasValueExpression()) return Variant::Null();
+  if (field->FEvaluating) {
+    const AnsiString name = col->NameInMessages();
+    RaiseFormulaCycle(name.empty() ? field->FieldName() : name);
+  }
+  TkvFlagScope mark(field->FEvaluating);
+  ++FFormulaNesting;
+  TkvFinally unnest([this] { --FFormulaNesting; });
+  return col->EvaluateValueExpression(recordIndex);
 }
 
 void TkvCustomDbDataController::GetValueByIndex(int recordIndex, int fieldIndex, Variant& v) {
@@ -777,13 +792,14 @@ void TkvCustomDbDataController::ResumeDataSetEvents() {
 }
 
 void TkvCustomDbDataController::UpdateFields() {
-  FExpressions->RecompileAll();
   TDataSet* ds = DataSet();
   for (int i = 0; i < FFields->Count(); ++i) {
     TkvDbField* f = FFields->Items(i);
     if (f->Internal() && !f->DataField()) continue;
     f->SetDataField(ds && !FReloadLock ? ds->FindField(f->FieldName()) : nullptr);
   }
+  // The formulas after the fields: their items are made over the fields as bound now.
+  FExpressions->BindAll();
   GetCalculator().SetDataSet(ds);
   if (ds && ds->Active()) GetCalculator().RebindAll();
 }

@@ -97,6 +97,8 @@ class IkwColumn {
   virtual bool HasValueExpression() = 0;
   // The value of the column's formula for the record; raises on failure.
   virtual Variant EvaluateValueExpression(int recordIndex) = 0;
+  // The column's name as messages give it (empty: the field item's name is given).
+  virtual AnsiString NameInMessages() { return AnsiString(); }
   virtual bool NeedCustomDisplayText() { return false; }
   // The text the column shows for the record; storedText is the field's display text as
   // the controller stores it (the dataset field's DisplayText when it was read).
@@ -267,7 +269,14 @@ class TkvCustomDbDataController : public TComponent {
   int AppendRecord();
   void DeleteRecord(int recordIndex);
   virtual void GetValue(int recordIndex, TkvDbField* field, Variant& v) { GetFieldValue(recordIndex, field, v); }
+  // A field item whose column has a formula reads the formula's value, Null where it
+  // cannot be worked out (the value feeds sorting, filtering and totals).
   virtual void GetFieldValue(int recordIndex, TkvDbField* field, Variant& v);
+  // The formula's value of a field item whose column has one, for the record; raises
+  // the formula's error. The field item is marked while its formula is evaluated: met
+  // again inside that evaluation it raises EkvFormulaCycle, and the cycle fails every
+  // formula evaluation it passes through up to the outermost one.
+  Variant EvaluateColumnFormula(int recordIndex, TkvDbField* field);
   virtual void GetValueByIndex(int recordIndex, int fieldIndex, Variant& v);
   virtual void GetRowValue(int rowIndex, TkvDbField* field, Variant& v);
   virtual void SetValue(int recordIndex, int fieldIndex, const Variant& v);
@@ -483,6 +492,7 @@ class TkvCustomDbDataController : public TComponent {
   bool FReloadPending = false;
   bool FReloadDeferred = false;
   bool FInReload = false;
+  int FFormulaNesting = 0;  // column formulas being evaluated, one inside the other
   bool FDestroyingController = false;
   bool FDelivering = false;
   IkvRecordIndexObserver* FRecordIndexObserver = nullptr;

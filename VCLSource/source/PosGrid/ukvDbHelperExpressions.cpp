@@ -75,7 +75,7 @@ void TkvDbExpression::Drop() {
 
 // A compile that fails leaves no tree: the old one is gone first, the nodes the failed
 // parse made are destroyed by it, and the cache is emptied again.
-void TkvDbExpression::Compile() {
+void TkvDbExpression::CompileTree() {
   Drop();
   TDataSet* ds = FController->DataSet();
   try {
@@ -93,6 +93,23 @@ void TkvDbExpression::Compile() {
     Drop();
     throw;
   }
+}
+
+namespace {
+
+// The records are read again when a compile made field items that hold no values yet.
+// Mended: the new items read Null until the next reload, so a formula compiled over
+// loaded records (QTY > 2) was false on every record.
+void ReadValuesOfNewFields(TkvCustomDbDataController* c, bool needed) {
+  TDataSet* ds = c->DataSet();
+  if (needed && ds && ds->Active() && !c->ReloadLock()) c->ReloadGuarded(false);
+}
+
+}  // namespace
+
+void TkvDbExpression::Compile() {
+  CompileTree();
+  ReadValuesOfNewFields(FController, NeedsValues());
 }
 
 bool TkvDbExpression::IsTrueAt(int recordIndex) {
@@ -116,27 +133,55 @@ TkvDbExpression* TkvDbExpressions::Add() {
   return FItems.back().get();
 }
 
+int TkvDbExpressions::IndexOf(const TkvDbExpression* item) const {
+  for (size_t i = 0; i < FItems.size(); ++i)
+    if (FItems[i].get() == item) return static_cast<int>(i);
+  return -1;
+}
+
 // Every item is compiled, also after one has failed; the failures are then reported
 // together: the first one raised, its message holding each failure's text on a line of
 // its own, in index order.
 void TkvDbExpressions::RecompileAll() {
   std::exception_ptr first;
   AnsiString messages;
+  bool needsValues = false;
   for (auto& e : FItems) {
     try {
-      e->Compile();
+      e->CompileTree();
+      needsValues = needsValues || e->NeedsValues();
     } catch (const Exception& x) {
       if (first) messages += "\r\n";
       else first = std::current_exception();
       messages += x.Message();
     }
   }
+  ReadValuesOfNewFields(FController, needsValues);
   if (!first) return;
   try {
     std::rethrow_exception(first);
   } catch (Exception& x) {
     x.SetMessage(messages);
     throw;
+  }
+}
+
+// Mended: the binding compiled before the field items were bound again and let a failure
+// through, so one item naming a field the reopened dataset lacks stopped the binding and
+// the load after it, and the controller was left without records.
+void TkvDbExpressions::BindAll() {
+  TDataSet* ds = FController->DataSet();
+  const bool open = ds && ds->Active() && !FController->ReloadLock();
+  for (auto& e : FItems) {
+    if (!open) {
+      e->Drop();
+      continue;
+    }
+    try {
+      e->CompileTree();
+    } catch (const Exception&) {
+      // Left without a tree (CompileTree saw to it): the formula holds for no record.
+    }
   }
 }
 

@@ -6,6 +6,10 @@
 #include "VCLSource/source/PosGrid/ukvExpressionsArith.h"
 #include "rtl/NumberFormat.h"
 
+void RaiseFormulaCycle(const AnsiString& column) {
+  throw EkvFormulaCycle(Format("列 %s 的公式循环引用了自身", {column}));
+}
+
 double TkvExprCalculator::Evaluate(int recordIndex, TkvExpression& expression) {
   FRecordIndex = recordIndex;
   return expression.AsFloat();

@@ -5,15 +5,22 @@
 // Decisions:
 //  - a Null value or a Null total reads as 0;
 //  - a formula that comes back to its own column, directly or through other columns'
-//    formulas, is refused when it is set (EExpression "列 %s 的公式循环引用了自身");
-//    should a cycle still be met while evaluating, the column reads Null there (the
-//    controller marks a column while its formula is evaluated), so it ends instead of
-//    recursing without end;
+//    formulas, is a cycle, reported as EkvFormulaCycle "列 %s 的公式循环引用了自身":
+//    when the formula is set (following both the columns the compiled formulas are
+//    bound to and the columns their texts name now), when a rename of a column makes
+//    the formulas' names close one, and, should one still be met, while evaluating (the
+//    controller marks a column while its formula is evaluated): the evaluation then
+//    fails as a whole, every formula on the cycle with it, instead of going on with a
+//    Null for the column met again;
 //  - the leaves hold field items of the controller; a removed item is seen at the next
 //    evaluation ("Unknown Identifier %s"), never used after it is gone.
 #pragma once
 #include "VCLSource/source/PosGrid/ukvDbHelperController.h"
 #include "VCLSource/source/PosGrid/ukvExpressions.h"
+
+// A column formula that comes back to its own column; the message names the column.
+POS_EXCEPTION(EkvFormulaCycle, EExpression);
+[[noreturn]] void RaiseFormulaCycle(const AnsiString& column);
 
 class TkvExprCalculator {
  public:

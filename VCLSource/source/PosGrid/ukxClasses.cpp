@@ -35,8 +35,13 @@ int TkxEventStringList::AddObject(const AnsiString& s, TObject* obj) {
   return index;
 }
 
-void TkxEventStringList::Insert(int index, const AnsiString& s) {
-  TkxD7StringList::Insert(index, s);
+void TkxEventStringList::Insert(int index, const AnsiString& s) { InsertObject(index, s, nullptr); }
+
+// Mended: a line inserted with its object went in unreported (the list's own
+// InsertObject never passes through Insert), so a listener that keeps something per line
+// (the calculator's rules) never heard of it.
+void TkxEventStringList::InsertObject(int index, const AnsiString& s, TObject* obj) {
+  TkxD7StringList::InsertObject(index, s, obj);
   Report(slaInsert, index, s);
 }
 

@@ -23,8 +23,9 @@ struct TkxStringListEventObj {
 
 using TkxStringListChangeEvent = std::function<void(TObject* Sender, const TkxStringListEventObj& EventObj)>;
 
-// Reports Add/AddObject (after, with the index where the line landed), Insert
-// (after), Delete (before: the line is still there) and Clear (before, index -1).
+// Reports Add/AddObject (after, with the index where the line landed), Insert and
+// InsertObject (after, once), Delete (before: the line is still there) and Clear
+// (before, index -1).
 // A line changed in place, a move or an exchange is not reported: listeners that own
 // the lines' objects rely on Delete being reported only for real deletions.
 class TkxEventStringList : public TkxD7StringList {
@@ -33,6 +34,7 @@ class TkxEventStringList : public TkxD7StringList {
   int Add(const AnsiString& s) override;
   int AddObject(const AnsiString& s, TObject* obj) override;
   void Insert(int index, const AnsiString& s) override;
+  void InsertObject(int index, const AnsiString& s, TObject* obj) override;
   void Delete(int index) override;
   void Clear() override;
 
