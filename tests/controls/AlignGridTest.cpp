@@ -517,8 +517,16 @@ TEST(AlignGridEditor, RegressionMovesOntoAnotherAlignmentShowAndKeepEachCellsTex
   seen = Shown(f);
   PostKeyWith(VK_SHIFT, VK_TAB);
   seen += " " + Shown(f);
-  EXPECT_EQ(seen, "(3,3)[] (2,3)[x]");
+  PostKey('Y');
+  PostKey(VK_RETURN);  // on to the next editable cell
+  seen += " " + Shown(f);
+  PostKey('Z');
+  f.Click(1, 3);
+  seen += " " + Shown(f);
+  EXPECT_EQ(seen, "(3,3)[] (2,3)[x] (3,3)[] (1,3)[three]");
   Focus(f.edit);
-  EXPECT_EQ(Texts(f), "one abc xyz two def uvw three x ");
-  EXPECT_EQ(f.log.Str(), "before(3,3) after(2,3):x before(2,3) after(3,3):");
+  EXPECT_EQ(Texts(f), "one abc xyz two def uvw three y z");
+  // The after-edit of a cell left is posted; the before-edit of the next is sent at once.
+  EXPECT_EQ(f.log.Str(),
+            "before(3,3) after(2,3):x before(2,3) after(3,3): after(2,3):y before(3,3) before(1,3) after(3,3):z");
 }
