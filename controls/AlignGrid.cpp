@@ -13,6 +13,41 @@ void TNewInplaceEdit::CreateParams(TCreateParams& p) {
   TInplaceEdit::CreateParams(p);
   p.Style &= ~static_cast<DWORD>(ES_LEFT | ES_RIGHT | ES_CENTER);
   p.Style |= FAlignment == al_Right ? ES_RIGHT : FAlignment == al_Center ? ES_CENTER : ES_LEFT;
+  if (PasswordChar() != 0) p.Style &= ~static_cast<DWORD>(ES_MULTILINE);
+}
+
+// Mended: the password character was only handed to the multi-line window, which ignores
+// it, so a masked cell's editor showed its text.
+void TNewInplaceEdit::SetCellPasswordChar(char v) {
+  if (v == PasswordChar()) return;
+  const bool otherWindow = HandleAllocated() && (v != 0) != (PasswordChar() != 0);
+  SetPasswordChar(v);
+  if (otherWindow) RecreateWindow();
+}
+
+void TNewInplaceEdit::BoundsChanged() {
+  TInplaceEdit::BoundsChanged();
+  FitOneLine(2, 2);
+}
+
+void TNewInplaceEdit::FitOneLine(int LeftMargin, int RightMargin) {
+  if (!HandleAllocated() || (::GetWindowLongW(FHandle, GWL_STYLE) & ES_MULTILINE)) return;
+  ::SendMessageW(FHandle, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(LeftMargin, RightMargin));
+  DWORD start = 0, end = 0;
+  ::SendMessageW(FHandle, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  ::SendMessageW(FHandle, EM_SETSEL, 0, 0);
+  ::SendMessageW(FHandle, EM_SCROLLCARET, 0, 0);
+  ::SendMessageW(FHandle, EM_SETSEL, start, static_cast<LPARAM>(end));
+  ::SendMessageW(FHandle, EM_SCROLLCARET, 0, 0);
+}
+
+void TNewInplaceEdit::WndProc(TMessage& m) {
+  TInplaceEdit::WndProc(m);
+  // A one-line window wants Enter, Esc and the rest as the multi-line one does (Tab as
+  // the grid says), so that they stay the editor's and do not go to the form.
+  if (m.Msg == WM_GETDLGCODE && m.WParam != VK_TAB && HandleAllocated() &&
+      !(::GetWindowLongW(FHandle, GWL_STYLE) & ES_MULTILINE))
+    m.Result |= DLGC_WANTALLKEYS;
 }
 
 void TNewInplaceEdit::SetAlignment(T_Align v) {
@@ -20,15 +55,42 @@ void TNewInplaceEdit::SetAlignment(T_Align v) {
   FAlignment = v;
   if (!HandleAllocated()) return;
   // The text alignment is a style of the edit window: a new window carries it.
+  RecreateWindow();
+  SelectAll();
+}
+
+// Mended: the focused window used to be destroyed with the focus in it. The focus then
+// fell to the grid, whose editor update loaded the next cell's text into the editor in the
+// middle of the re-creation, and the text put back afterwards was the previous cell's: it
+// showed in the next cell and was written into it when that cell was left. The focus now
+// passes to the grid as from its own editor (which updates nothing) before the window goes,
+// and comes back to the new window.
+void TNewInplaceEdit::RecreateWindow() {
   const AnsiString text = Text();
   const bool modified = Modified();
   const bool focused = ::GetFocus() == FHandle;
+  TCustomGrid* grid = Grid();
+  if (focused && grid && grid->HandleAllocated()) ::SetFocus(grid->Handle());
   DestroyHandle();
   HandleNeeded();
   SetText(text);
   SetModified(modified);
   if (focused) ::SetFocus(FHandle);
-  SelectAll();
+}
+
+// Mended: a key the grid moves on with (Tab, an arrow) may re-create the window for the
+// next cell's alignment. The key's own message then went to the window that was gone, and
+// the editor's swallowing of the grid's key stayed armed for the user's next key (a Delete
+// typed right after the move was lost). The key follows the window: it is translated and
+// handled in the new one.
+void TNewInplaceEdit::CNKeyDown(TMessage& m) {
+  const HWND before = FHandle;
+  TInplaceEdit::CNKeyDown(m);
+  if (m.Result != 0 || !HandleAllocated() || FHandle == before) return;
+  MSG msg{FHandle, WM_KEYDOWN, m.WParam, m.LParam, static_cast<DWORD>(::GetMessageTime()), {0, 0}};
+  ::TranslateMessage(&msg);
+  ::SendMessageW(FHandle, WM_KEYDOWN, m.WParam, m.LParam);
+  m.Result = 1;
 }
 
 bool TNewInplaceEdit::Changed() const { return Modified() || const_cast<TNewInplaceEdit*>(this)->Text() != EditStartText; }

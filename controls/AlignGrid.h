@@ -35,6 +35,10 @@ class TNewInplaceEdit : public TInplaceEdit {
   T_Align Alignment() const { return FAlignment; }
   // A new alignment re-creates the window (the style holds it) and selects all text.
   void SetAlignment(T_Align v);
+  // The password character of the cell edited (0: none). A multi-line edit echoes none,
+  // so a cell with one is edited in a one-line window, which claims the same keys; the
+  // window is made anew when the character comes or goes.
+  void SetCellPasswordChar(char v);
   int CellCol = -1;
   int CellRow = -1;
   bool Started = false;
@@ -46,8 +50,18 @@ class TNewInplaceEdit : public TInplaceEdit {
 
  protected:
   void CreateParams(TCreateParams& p) override;
+  void WndProc(TMessage& m) override;
+  void CNKeyDown(TMessage& m) override;
+  void BoundsChanged() override;
+  // A one-line window has no formatting rectangle: its margins (left, right) stand in for
+  // it, and its text is scrolled back to the start (a window hidden at no size scrolled it
+  // away when the cell's text was loaded). Nothing for a multi-line window.
+  void FitOneLine(int LeftMargin, int RightMargin);
   void KeyPress(char& Key) override;
   TAlignGrid* AlignGrid() const;
+  // A new window for a new style, with the text, its Modified flag and the focus of the
+  // old one; the grid sees no focus change of its own.
+  void RecreateWindow();
 
  private:
   T_Align FAlignment = al_Left;

@@ -73,6 +73,9 @@ TRect TInplaceDressEdit::ButtonRect() {
 }
 
 void TInplaceDressEdit::UpdateContents() {
+  // Mended: the password character was set only when a cell was selected, so the first
+  // edit, which makes the editor after the cell was selected, showed a masked cell's text.
+  if (TDressGrid* g = DressGrid()) SetCellPasswordChar(g->CellPasswordChar(g->Col(), g->Row()));
   TNewInplaceEdit::UpdateContents();
   FActiveList = nullptr;
   FEditStyle = DressGrid() ? DressGrid()->DressEditStyle() : esSimple;
@@ -87,6 +90,7 @@ void TInplaceDressEdit::BoundsChanged() {
   if (FEditStyle == esPickList) r.right -= FButtonWidth;
   ::SendMessageW(FHandle, EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&r));
   ::SendMessageW(FHandle, EM_SCROLLCARET, 0, 0);
+  FitOneLine(2, FEditStyle == esPickList ? FButtonWidth + 2 : 2);
 }
 
 void TInplaceDressEdit::DropDown() {
@@ -153,7 +157,15 @@ void TInplaceDressEdit::CloseUp(bool Accept) {
 
 void TInplaceDressEdit::DblClick() {
   if (FEditStyle != esPickList || !DressGrid()) {
-    TNewInplaceEdit::DblClick();
+    if (!DressGrid()) {
+      TNewInplaceEdit::DblClick();
+      return;
+    }
+    // Mended: the grid used to take the position of its own last double-click (a title,
+    // after a sort), so a double-click in the editor sorted again. It takes this one's.
+    POINT p{FPressPos.X, FPressPos.Y};
+    ::MapWindowPoints(FHandle, DressGrid()->Handle(), &p, 1);
+    DressGrid()->DblClickAt({p.x, p.y});
     return;
   }
   TDressColumn* item = DressGrid()->Columns()->Column(DressGrid()->CurrentTitleColIndex());
@@ -183,12 +195,11 @@ void TInplaceDressEdit::KeyDown(WORD& Key, TShiftState Shift) {
 }
 
 void TInplaceDressEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  // A press on the button while the list is open leaves it open: DropDown does nothing
+  // then (the list closes by a choice, Enter, Esc or a press elsewhere).
   if (Button == mbLeft && FEditStyle == esPickList && ButtonRect().Contains({X, Y})) {
     ::SetCapture(FHandle);
-    if (FListVisible)
-      CloseUp(false);
-    else if (FActiveList)
-      DropDown();
+    if (FActiveList) DropDown();
   }
   TNewInplaceEdit::MouseDown(Button, Shift, X, Y);
 }
@@ -262,7 +273,11 @@ void TInplaceDressEdit::WndProc(TMessage& m) {
       if (pressed != this && pressed != FPickList) CloseUp(false);
       return;
     }
+    case WM_LBUTTONDOWN:
+      FPressPos = {static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam))};
+      break;
     case WM_LBUTTONDBLCLK:
+      FPressPos = {static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam))};
       if (FEditStyle == esPickList &&
           ButtonRect().Contains({static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam))}))
         return;
@@ -517,11 +532,14 @@ bool TDressGrid::SelectCell(int ACol, int ARow) {
     else if (GetEditCol(ACol))
       SetCellEditable(ACol, ARow, true);
   }
-  if (TInplaceEdit* ed = InplaceEditor()) {
-    const bool masked = p && !FTitleCols[static_cast<size_t>(p->Col - 1)].FixedText.empty();
-    ed->SetPasswordChar(masked && CellEditable(ACol, ARow) ? '*' : 0);
-  }
+  if (TNewInplaceEdit* ed = Editor()) ed->SetCellPasswordChar(CellPasswordChar(ACol, ARow));
   return true;
+}
+
+char TDressGrid::CellPasswordChar(int ACol, int ARow) const {
+  const auto p = ::GridColToTitleCol(FTitleCols, ACol);
+  const bool masked = p && !FTitleCols[static_cast<size_t>(p->Col - 1)].FixedText.empty();
+  return masked && CellEditable(ACol, ARow) ? '*' : 0;
 }
 
 void TDressGrid::Loaded() {
@@ -559,8 +577,12 @@ void TDressGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState
   }
   TCanvas* cv = Canvas();
   cv->Font()->Assign(CellFont(ACol, ARow));
-  cv->Brush()->SetColor(CellColor(ACol, ARow));
-  cv->Brush()->SetStyle(bsSolid);
+  // Mended: only the brush's colour was taken, always solid; its style comes too (a clear
+  // brush leaves what the grid painted beneath, a hatched one draws its lines over it).
+  const TCellBrush brush = CellBrush(ACol, ARow);
+  const TBrushStyle style = brush.Style <= bsDiagCross ? static_cast<TBrushStyle>(brush.Style) : bsSolid;
+  cv->Brush()->SetColor(brush.Color);
+  cv->Brush()->SetStyle(style);
   const bool selected = AState.Contains(gdSelected);
   const bool focused = AState.Contains(gdFocused);
   if (DrawSelection && selected &&
@@ -588,12 +610,13 @@ void TDressGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState
     const int w = line.empty() ? 0 : cv->TextWidth(line);
     return align == al_Right ? ARect.Right - w - 2 : ARect.Left + (ARect.Right - ARect.Left - w) / 2;
   };
-  if (text.find('\r') == AnsiString::npos) {
-    // One line: the opaque text output fills the cell with the brush as it draws.
+  if (text.find('\r') == AnsiString::npos && style == bsSolid) {
+    // One line on a solid brush: the opaque text output fills the cell as it draws.
     const AnsiString& line = useMask ? title->FixedText : text;
     cv->TextRect(ARect, xOf(line), ARect.Top + 2, line);
   } else {
-    // Lines split at CR (an LF right after a CR belongs to it), each clipped to the cell.
+    // The cell filled with its brush, then lines split at CR (an LF right after a CR
+    // belongs to it), each drawn transparently and clipped to the cell.
     cv->FillRect(ARect);
     cv->Brush()->SetStyle(bsClear);
     int y = ARect.Top + 2;
@@ -790,9 +813,11 @@ void TDressGrid::WndProc(TMessage& m) {
   TAlignGrid::WndProc(m);
 }
 
-void TDressGrid::DblClick() {
+void TDressGrid::DblClick() { DblClickAt(FDblClickPos); }
+
+void TDressGrid::DblClickAt(TPoint Pos) {
   int c = -1, r = -1;
-  MouseToCell(FDblClickPos.X, FDblClickPos.Y, c, r);
+  MouseToCell(Pos.X, Pos.Y, c, r);
   if (r < 0 || r >= FixedRows() || c < 1 || DisplayType != dsNormal || !EnableSort) {
     TAlignGrid::DblClick();
     return;

@@ -82,6 +82,7 @@ class TInplaceDressEdit : public TNewInplaceEdit {
  private:
   TDressPopupListbox* FPickList = nullptr;  // owned as a component
   TWinControl* FActiveList = nullptr;
+  TPoint FPressPos;  // where the last left press or double click in the editor was
   bool FSwallowKeyDown = false;  // the key went to the open list: the editor ignores it
   TEditStyle FEditStyle = esSimple;
   int FButtonWidth;
@@ -158,6 +159,11 @@ class TDressGrid : public TAlignGrid {
 
   // --- for the editor ---
   TEditStyle DressEditStyle();
+  // A double click at Pos (client coordinates): the title sort over a title, else the
+  // grid's own double click. The editor's double clicks come with their own position.
+  void DblClickAt(TPoint Pos);
+  // '*' for an editable cell of a masked column (one with a FixedText), else 0.
+  char CellPasswordChar(int ACol, int ARow) const;
   void EditorSetText(const AnsiString& Value) { SetEditText(Col(), Row(), Value); }
 
  protected:

@@ -224,11 +224,21 @@ void TQevPickEditClass::WndProc(TMessage& m) {
     return;
   }
   // One line of text: the multi-line style only gives the edit its formatting rectangle.
-  if (m.Msg == WM_CHAR && (m.WParam == '\r' || m.WParam == '\n')) {
+  if (m.Msg == WM_CHAR && (m.WParam == '\r' || m.WParam == '\n' || m.WParam == '\t')) {
+    m.Result = 0;
+    return;
+  }
+  // Mended: a multi-line edit claims every key, so Tab and Shift+Tab never left the edit,
+  // and Esc in it posted WM_CLOSE to its parent (a group box was destroyed). It claims what
+  // a one-line edit claims (characters and arrows), so Tab, Enter and Esc go to the form,
+  // and the window's own handling of Tab and Esc (a dialog's multi-line edit moving the
+  // focus or closing its parent) is never reached.
+  if (m.Msg == WM_KEYDOWN && (m.WParam == VK_TAB || m.WParam == VK_ESCAPE)) {
     m.Result = 0;
     return;
   }
   TCustomEdit::WndProc(m);
+  if (m.Msg == WM_GETDLGCODE) m.Result &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB);
 }
 
 void TQevPickEdit::SetButtonVisible(bool v) {

@@ -223,7 +223,9 @@ void TCanvas::Require(unsigned what) {
   }
   if (what & kBrush) {
     ::SetBkColor(dc, ColorToRGB(FBrush.Color()));
-    ::SetBkMode(dc, FBrush.Style() == bsClear ? TRANSPARENT : OPAQUE);
+    // A hatched brush leaves its gaps clear: an opaque background of its own colour would
+    // fill them and hide the hatch.
+    ::SetBkMode(dc, FBrush.Style() == bsSolid ? OPAQUE : TRANSPARENT);
   }
 }
 

@@ -462,3 +462,71 @@ TEST(AlignGridPicture, EditorTakesTheCellsLooks) {
   SaveScreenshot(f.form.get(), std::string("Z:") + POS_BINARY_DIR + "/align-grid.png");
   PostKey(VK_ESCAPE);
 }
+
+// --- moving between cells of different alignments with the editor always shown ---------------
+
+namespace {
+
+// What the editor shows (its window's own text) at the current cell.
+std::string Shown(AlignForm& f) {
+  TNewInplaceEdit* ed = f.grid->Editor();
+  if (!ed || !ed->HandleAllocated() || !::IsWindowVisible(ed->Handle()))
+    return f.Cur() + "[]";
+  wchar_t buf[64] = {};
+  ::GetWindowTextW(ed->Handle(), buf, 64);
+  return f.Cur() + "[" + std::string(ui_win::Ansi(buf, static_cast<int>(wcslen(buf)))) + "]";
+}
+
+std::string Texts(AlignForm& f) {
+  std::string s;
+  for (int r = 1; r < f.grid->RowCount(); ++r)
+    for (int c = 1; c < f.grid->ColCount(); ++c) s += (s.empty() ? "" : " ") + std::string(f.grid->Cells(c, r));
+  return s;
+}
+
+}  // namespace
+
+// Regression: re-creating the editor for another alignment put the previous cell's text
+// back into it after the grid had loaded the new cell's, so Tab, Enter (AutoEditNextCell)
+// or an arrow onto a cell of another alignment showed the previous text, wrote it into the
+// new cell when it was left and raised OnAfterEdit there.
+TEST(AlignGridEditor, RegressionMovesOntoAnotherAlignmentShowAndKeepEachCellsText) {
+  AlignForm f;
+  f.grid->SetOptions(f.grid->Options() + TGridOptions{goAlwaysShowEditor});
+  f.grid->AutoEditNextCell = true;
+  f.grid->Props().AlignCol.Set(2, al_Right);
+  f.grid->Props().AlignRow.Set(2, al_Center);
+  const char* texts[3][3] = {{"one", "abc", "xyz"}, {"two", "def", "uvw"}, {"three", "ghi", "rst"}};
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 3; ++c) f.grid->SetCells(c + 1, r + 1, texts[r][c]);
+  f.Show();
+  f.grid->ShowCellEditor();
+  Pump();
+  std::string seen = Shown(f);
+  for (WORD key : {VK_TAB, VK_TAB, VK_RETURN, VK_UP, VK_DOWN, VK_RIGHT, VK_DOWN}) {
+    PostKey(key);
+    seen += " " + Shown(f);
+  }
+  EXPECT_EQ(seen, "(1,1)[one] (2,1)[abc] (3,1)[xyz] (1,2)[two] (1,1)[one] (1,2)[two] (2,2)[def] (2,3)[ghi]");
+  EXPECT_EQ(f.log.Str().find("after"), std::string::npos) << f.log.Str();
+  // An edit, a move onto another alignment and the first key there: each cell gets its own.
+  f.log.Clear();
+  PostKey('X');
+  PostKey(VK_TAB);
+  PostKey(VK_DELETE);
+  seen = Shown(f);
+  PostKeyWith(VK_SHIFT, VK_TAB);
+  seen += " " + Shown(f);
+  PostKey('Y');
+  PostKey(VK_RETURN);  // on to the next editable cell
+  seen += " " + Shown(f);
+  PostKey('Z');
+  f.Click(1, 3);
+  seen += " " + Shown(f);
+  EXPECT_EQ(seen, "(3,3)[] (2,3)[x] (3,3)[] (1,3)[three]");
+  Focus(f.edit);
+  EXPECT_EQ(Texts(f), "one abc xyz two def uvw three y z");
+  // The after-edit of a cell left is posted; the before-edit of the next is sent at once.
+  EXPECT_EQ(f.log.Str(),
+            "before(3,3) after(2,3):x before(2,3) after(3,3): after(2,3):y before(3,3) before(1,3) after(3,3):z");
+}

@@ -1,6 +1,7 @@
 // The dress grid under Wine with real messages: columns and cell texts, a large grid
 // scrolling, the title double-click sort, the pick list, Ctrl+F search, and the layout
 // file across a free and a re-create, damaged, read-only and shared with another process.
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +15,7 @@
 #include "tests/support/Screenshot.h"
 #include "tests/ui/UiTest.h"
 #include "tests/support/ScriptedDialogs.h"
+#include "ui/Button.h"
 #include "ui/Dialogs.h"
 #include "ui/ExtCtrls.h"
 #include "ui/Label.h"
@@ -233,6 +235,118 @@ TEST(DressGridColumns, MaskedColumnEditsWithAPasswordCharacter) {
   EXPECT_EQ(f.grid->InplaceEditor()->PasswordChar(), 0);
 }
 
+namespace {
+
+// What a window shows: its picture, pixel by pixel.
+std::vector<uint32_t> Picture(TWinControl* c) {
+  TBitmap shot;
+  RenderControl(c, shot, false);
+  return shot.PixelsRGB();
+}
+
+bool HasInk(const std::vector<uint32_t>& pixels) {
+  return std::any_of(pixels.begin(), pixels.end(), [](uint32_t p) { return (p & 0xFFFFFF) < 0x404040; });
+}
+
+// The editor as it shows the current cell, with the password character its window echoes.
+std::string EditorState(TDressGrid* g) {
+  TInplaceEdit* ed = g->InplaceEditor();
+  if (!ed || !ed->Visible()) return "hidden";
+  const LRESULT echo = ::SendMessageW(ed->Handle(), EM_GETPASSWORDCHAR, 0, 0);
+  return "(" + std::to_string(g->Col()) + "," + std::to_string(g->Row()) + ")" + std::string(ed->Text()) +
+         (echo ? std::string("/") + static_cast<char>(echo) : std::string());
+}
+
+}  // namespace
+
+// Regression: the grid's editor is a multi-line edit, which echoes no password character,
+// and on the first edit of a masked cell the character was not even set (the editor did
+// not exist when the cell was selected): the editor showed the text. What it shows of a
+// masked cell now depends on the number of characters alone, from the first edit on.
+TEST(DressGridColumns, RegressionAMaskedCellsEditorShowsStarsFromTheFirstEdit) {
+  std::unique_ptr<TForm> form(new TForm(nullptr));
+  form->SetBounds(60, 60, 400, 200);
+  auto* g = new TDressGrid(form.get());
+  g->SetParent(form.get());
+  g->SetBounds(8, 8, 370, 150);
+  g->AddColumn("货号", "0", 60, "", "", false, false);
+  g->AddColumn("密码", "2", 80, "", "******", false, false);
+  g->AddColumn("备注", "2", 80, "", "", false, false);
+  g->SetRowCount(5);
+  const char* rows[][3] = {{"A1", "secret", "note"}, {"A2", "abcdef", "longer"}, {"A3", "xy", "z"}};
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 3; ++c) g->SetDressCell(r + 1, c + 1, 1, rows[r][c]);
+  auto* ok = new TButton(form.get());  // Enter and Esc in the editor are the editor's
+  ok->SetParent(form.get());
+  ok->SetBounds(300, 160, 80, 24);
+  ok->SetDefault(true);
+  ok->SetCancel(true);
+  int okClicks = 0;
+  ok->OnClick = [&](TObject*) { ++okClicks; };
+  g->SetOptions(g->Options() + TGridOptions{goAlwaysShowEditor, goTabs});
+  g->SetRow(2);
+  g->SetCol(2);  // selected before the editor exists: it is made for this cell
+  form->Show();
+  Settle();
+  Focus(g);
+  const TRect cell = g->CellRect(2, 2);  // the user clicks into it
+  const LPARAM at = MAKELPARAM((cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2);
+  ::PostMessageW(g->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  ::PostMessageW(g->Handle(), WM_LBUTTONUP, 0, at);
+  Pump();
+  std::string seen = EditorState(g);
+  const std::vector<uint32_t> secret = Picture(g->InplaceEditor());
+  PostKey(VK_DOWN);
+  seen += " " + EditorState(g);
+  const std::vector<uint32_t> abcdef = Picture(g->InplaceEditor());
+  PostKey(VK_RIGHT);
+  seen += " " + EditorState(g);
+  const std::vector<uint32_t> longer = Picture(g->InplaceEditor());
+  {
+    HeldKey shift(VK_SHIFT);
+    PostKey(VK_TAB);
+  }
+  TypeText(L"pw");  // typed over the selected text
+  seen += " " + EditorState(g);
+  PostKey(VK_RETURN);
+  PostKey(VK_ESCAPE);
+  EXPECT_EQ(okClicks, 0);
+  EXPECT_EQ(seen, "(2,2)secret/* (2,3)abcdef/* (3,3)longer (2,3)pw/*");
+  EXPECT_TRUE(HasInk(secret));
+  EXPECT_TRUE(secret == abcdef) << "six letters of a masked cell look alike";
+  EXPECT_FALSE(abcdef == longer) << "a plain cell shows its text";
+  EXPECT_EQ(g->Cells(2, 3), "pw");
+  EXPECT_EQ(g->Cells(2, 2), "secret");
+  EXPECT_EQ(g->Cells(2, 4), "xy");
+}
+
+// Regression: a cell was painted in its brush's colour alone, always solid. Its brush is
+// taken whole: a clear brush leaves the grid's own colour, a hatched one draws its lines
+// over it (its gaps clear), a solid one fills the cell.
+TEST(DressGridColumns, RegressionCellsArePaintedWithTheirWholeBrush) {
+  DressForm f("", "", 4);
+  const int row = 4;  // away from the current, selected cell
+  const std::pair<int, uint8_t> cells[] = {{3, bsSolid}, {4, bsClear}, {5, bsHorizontal}, {9, bsCross}};
+  for (const auto& [col, style] : cells) {
+    TCellBrush* b = f.grid->BrushCellOf(col, row);
+    b->SetColor(clRed);
+    b->SetStyle(style);
+    f.grid->SetCells(col, row, "");
+  }
+  f.Show();
+  TBitmap shot;
+  RenderControl(f.grid, shot, false);
+  std::string seen;
+  for (const auto& [col, style] : cells) {
+    const TRect r = f.grid->CellRect(col, row);
+    int red = 0, total = 0;
+    for (int y = r.Top; y < r.Bottom; ++y)
+      for (int x = r.Left; x < r.Right; ++x, ++total) red += shot.PixelRGB(x, y) == 0xFF0000;
+    seen += std::to_string(style) + (red == total ? ":all " : red == 0 ? ":none " : ":some ");
+  }
+  EXPECT_EQ(seen, "0:all 1:none 2:some 6:some ");
+}
+
 TEST(DressGridColumns, FormResourceRoundTripOfSettingsListsAndTexts) {
   TDressGrid g(nullptr);
   g.SetName("grdPd");
@@ -301,6 +415,36 @@ TEST(DressGridSort, TitleDoubleClickSortsAscendingThenDescendingKeepingRowNumber
   // A double click on a data cell is the grid's own.
   f.DoubleClick(2, 5);
   EXPECT_TRUE(dbl);
+}
+
+// Regression: a double-click in the editor was taken at the position of the grid's last
+// own double-click, so after one title sort every double-click in the editor finished the
+// edit and sorted the other way, and OnDblClick never fired.
+TEST(DressGridSort, RegressionADoubleClickInTheEditorIsTheGridsOwnNotASort) {
+  DressForm f("", "", 6);
+  f.grid->EnableSort = true;
+  f.grid->SetOptions(f.grid->Options() + TGridOptions{goAlwaysShowEditor});
+  int dbl = 0;
+  f.grid->OnDblClick = [&](TObject*) { ++dbl; };
+  f.Show();
+  f.DoubleClick(7, 0);
+  const std::string sorted = Column(f.grid, 7, 2, 7);
+  EXPECT_EQ(sorted, "1.5 2.5 3.5 4.5 5.5 6.5");
+  f.Click(2, 4);
+  ::Sleep(::GetDoubleClickTime() + 50);  // the next press in the editor is no double click with it
+  TInplaceEdit* ed = f.grid->InplaceEditor();
+  ASSERT_TRUE(ed && ed->Visible());
+  const LPARAM inText = MAKELPARAM(4, ed->Height() / 2);
+  for (int i = 0; i < 2; ++i) {
+    for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+      ::PostMessageW(ed->Handle(), m, m == WM_LBUTTONUP ? 0 : MK_LBUTTON, inText);
+    Pump();
+  }
+  const std::string state = "sort " + std::to_string(f.grid->SortCol()) + "/" + std::to_string(f.grid->SortDirection()) +
+                            " " + Column(f.grid, 7, 2, 7) + " dbl " + std::to_string(dbl) + " editing (" +
+                            std::to_string(f.grid->Col()) + "," + std::to_string(f.grid->Row()) + ") " +
+                            (ed->Visible() ? std::string(ed->Text()) : "closed");
+  EXPECT_EQ(state, "sort 7/-1 " + sorted + " dbl 2 editing (2,4) " + std::string(f.grid->Cells(2, 4)));
 }
 
 TEST(DressGridSort, WithoutEnableSortTheTitleDoubleClickIsTheGridsOwn) {
@@ -491,6 +635,41 @@ TEST(DressGridPickList, RegressionDoubleClicksStepOnAndReopeningKeepsTheSelectio
   EXPECT_EQ(ed->PickList()->ItemIndex(), 2);
   PostKey(VK_RETURN);
   EXPECT_EQ(ed->Text(), "白色");
+}
+
+// A press on the button opens the list; a press on it while the list is open leaves the
+// list as it is (open, its selection kept), as a second drop-down does nothing.
+TEST(DressGridPickList, TheButtonOpensTheListAndAPressWhileOpenLeavesIt) {
+  DressForm f("", "", 3);
+  TStringList* items = f.grid->Columns()->Column(2)->NeedPickList();
+  for (const char* s : {"红色", "黑色", "白色"}) items->Add(s);
+  f.Show();
+  f.Click(3, 2);
+  PostKey(VK_F2);
+  auto* ed = dynamic_cast<TInplaceDressEdit*>(f.grid->InplaceEditor());
+  ASSERT_TRUE(ed && ed->EditStyle() == esPickList);
+  const TRect b = ed->ButtonRect();
+  const LPARAM onButton = MAKELPARAM((b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2);
+  auto press = [&] {
+    ::PostMessageW(ed->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, onButton);
+    ::PostMessageW(ed->Handle(), WM_LBUTTONUP, 0, onButton);
+    Pump();
+  };
+  auto state = [&] {
+    return std::string(ed->ListVisible() ? "open/" + std::to_string(ed->PickList()->ItemIndex()) : "closed") + " [" +
+           std::string(ed->Text()) + "] ";
+  };
+  std::string seen;
+  press();
+  seen += state();
+  PostKey(VK_DOWN);
+  press();
+  seen += state();
+  PostKey(VK_RETURN);
+  seen += state();
+  EXPECT_EQ(seen, "open/0 [] open/1 [] closed [黑色] ");
+  EXPECT_EQ(::GetCapture(), nullptr);
+  EXPECT_EQ(::GetFocus(), ed->Handle());
 }
 
 // A press on a control that takes no focus (a panel, a label on it) closes the open list

@@ -2,6 +2,7 @@
 #include "controls/QevComponets.h"
 #include "tests/ui/UiTest.h"
 #include "ui/Edit.h"
+#include "ui/GroupBox.h"
 
 #include <algorithm>
 #include <cstring>
@@ -242,4 +243,62 @@ TEST(PickEdit, AHeightHeldBelowTheMinimumIsLaidOutAsItIs) {
   EXPECT_EQ(edit->Height(), 10);
   EXPECT_LE(edit->Resizes, 4);
   EXPECT_EQ(edit->ButtonContainer()->Left(), 150 - 15 - 5);  // laid out at the height it has
+}
+
+namespace {
+// The control that owns the window with the keyboard focus, by name.
+std::string FocusedName() {
+  TWinControl* c = TWinControl::FindOwningControl(::GetFocus());
+  return c ? std::string(c->Name()) : "none";
+}
+}  // namespace
+
+// Regression: the edit is a multi-line window (for its edit rectangle), which claims every
+// key: Tab and Shift+Tab never left it, and Esc made it post WM_CLOSE to its parent, which
+// destroyed the group box it sat in. Tab, Shift+Tab and Esc now work as in any edit.
+TEST(PickEdit, RegressionTabShiftTabAndEscWorkAsInAnyEdit) {
+  std::unique_ptr<TForm> form(new TForm(nullptr));
+  form->SetBounds(80, 80, 320, 180);
+  auto* before = new TEdit(form.get());
+  before->SetName("edtBefore");
+  before->SetParent(form.get());
+  before->SetBounds(10, 10, 100, 21);
+  auto* group = new TGroupBox(form.get());
+  group->SetName("grp1");
+  group->SetParent(form.get());
+  group->SetBounds(10, 40, 280, 60);
+  auto* pick = new TQevPickEdit(form.get());
+  pick->SetName("edtPick");
+  pick->SetParent(group);
+  pick->SetBounds(10, 20, 150, 21);
+  auto* after = new TEdit(form.get());
+  after->SetName("edtAfter");
+  after->SetParent(form.get());
+  after->SetBounds(10, 110, 100, 21);
+  EventLog closes;
+  form->OnClose = [&](TObject*, TCloseAction&) { closes.Add("close"); };
+  form->Show();
+  Settle();
+  const HWND groupWindow = group->Handle(), pickWindow = pick->Handle();
+  Focus(pick);
+  TypeText(L"ab");
+  std::string seen = FocusedName();
+  PostKey(VK_TAB);
+  seen += " " + FocusedName();
+  {
+    HeldKey shift(VK_SHIFT);
+    PostKey(VK_TAB);
+    seen += " " + FocusedName();
+    PostKey(VK_TAB);
+    seen += " " + FocusedName();
+  }
+  PostKey(VK_TAB);
+  seen += " " + FocusedName();
+  PostKey(VK_ESCAPE);
+  seen += " " + FocusedName();
+  EXPECT_EQ(seen, "edtPick edtAfter edtPick edtBefore edtPick edtPick");
+  EXPECT_TRUE(::IsWindow(groupWindow));
+  ASSERT_TRUE(::IsWindow(pickWindow));
+  EXPECT_EQ(pick->Text(), "ab");  // no tab typed
+  EXPECT_EQ(closes.Str(), "");
 }

@@ -103,6 +103,44 @@ TEST_F(TerminalDialog, Screenshot) {
   EXPECT_EQ(dialog->edtStock->Text(), "总仓") << path;
 }
 
+namespace {
+// The control that owns the window with the keyboard focus, by name.
+std::string FocusedName() {
+  TWinControl* c = TWinControl::FindOwningControl(::GetFocus());
+  return c ? std::string(c->Name()) : "none";
+}
+}  // namespace
+
+// Regression: the boxes are multi-line edits (for their edit rectangles), which claimed
+// every key: Tab and Shift+Tab stayed in them, and Esc made the box post WM_CLOSE to the
+// group box it sits in. Tab and Shift+Tab now go from box to box and on through the
+// dialog; Esc closes the dialog and leaves its controls as they were.
+TEST_F(TerminalDialog, RegressionTabShiftTabAndEscLeaveTheBoxes) {
+  const HWND groupWindow = dialog->grp1->Handle();
+  ctltest::FocusOn(dialog->edtPtype);
+  std::string seen = FocusedName();
+  PostKey(VK_TAB);
+  seen += " " + FocusedName();
+  PostKey(VK_TAB);
+  seen += " " + FocusedName();
+  {
+    HeldKey shift(VK_SHIFT);
+    for (int i = 0; i < 3; ++i) {
+      PostKey(VK_TAB);
+      seen += " " + FocusedName();
+    }
+  }
+  EXPECT_EQ(seen, "edtPtype edtStock btnEnter edtStock edtPtype pgc1");
+  EXPECT_EQ(dialog->edtPtype->Text(), "全部");
+  EXPECT_EQ(dialog->edtStock->Text(), "");
+  ctltest::FocusOn(dialog->edtStock);
+  PostKey(VK_ESCAPE);
+  EXPECT_FALSE(dialog->Visible());  // the dialog's own Esc
+  EXPECT_TRUE(::IsWindow(groupWindow));
+  EXPECT_EQ(::GetParent(dialog->edtStock->Handle()), groupWindow);
+  EXPECT_TRUE(chooser.Asked.empty());
+}
+
 TEST_F(TerminalDialog, RightClickOnTheExportPageFocusesTheGoodsBox) {
   ctltest::FocusOn(dialog->btnExit);
   ASSERT_FALSE(dialog->edtPtype->Focused());
