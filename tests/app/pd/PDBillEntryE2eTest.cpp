@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -431,4 +432,43 @@ TEST_F(PdBillEntryE2eTest, KeysTypedOverASelectedQuantityReplaceIt) {
   EXPECT_EQ(seen, (std::vector<std::string>{"A00001,针织手套,2.5;,,;@3,1 盘点数量合计 : 2.5",
                                             "A00001,针织手套,0.75;,,;@3,1 盘点数量合计 : 0.75"}));
   EXPECT_EQ(Stored(), Ids(kGloves) + " 0.75\n");
+}
+
+// A count pasted (Shift+Insert) into the quantity of a row without goods passes no key
+// rule; Save then stops and names that row instead of saving the other lines under
+// "盘点单本地保存成功！" without it. Leaving asks about the unsaved lines.
+TEST_F(PdBillEntryE2eTest, ASaveStopsAtACountWithoutGoods) {
+  std::vector<std::string> seen;
+  const auto paste = [](const wchar_t* text) {
+    if (!::OpenClipboard(nullptr)) return;
+    ::EmptyClipboard();
+    const size_t bytes = (wcslen(text) + 1) * sizeof(wchar_t);
+    if (HGLOBAL g = ::GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+      std::memcpy(::GlobalLock(g), text, bytes);
+      ::GlobalUnlock(g);
+      if (!::SetClipboardData(CF_UNICODETEXT, g)) ::GlobalFree(g);
+    }
+    ::CloseClipboard();
+    // Shift held down for this thread while Insert comes, as the keyboard sends it.
+    BYTE keys[256];
+    ::GetKeyboardState(keys);
+    keys[VK_SHIFT] = 0x80;
+    ::SetKeyboardState(keys);
+    Press(VK_INSERT);
+  };
+  const auto releaseShift = [] {
+    BYTE keys[256];
+    ::GetKeyboardState(keys);
+    keys[VK_SHIFT] = 0;
+    ::SetKeyboardState(keys);
+  };
+  Play({Warehouse(), Scan(kGloves),
+        {Keys("abc"), Key(VK_TAB), Then([paste] { paste(L"5"); }), Then(releaseShift), Key(VK_RETURN), Look(seen),
+         PressSave(), Then([] {}), Look(seen),
+         Then([] { ::PostMessageW(ScreenObject()->btnCancle->Handle(), BM_CLICK, 0, 0); }, 0)}});
+  EXPECT_EQ(boxes, (std::vector<std::string>{std::string("提示: ") + pdbill::kCountWithoutGoods + "2",
+                                             "警告: 盘点单中尚有未保存的数据，确认退出？"}));
+  const std::string shown = "A00001,针织手套,1;,abc,5;";
+  EXPECT_EQ(seen, (std::vector<std::string>{shown + "@8,1 盘点数量合计 : 1", shown + "@8,1 盘点数量合计 : 1"}));
+  EXPECT_EQ(Stored(), "");
 }
