@@ -11,8 +11,8 @@
 // in the line's quantity.
 //
 // One rule holds for every way of entering goods: a line that holds goods (a goods id)
-// keeps its goods and its count through anything done on it, except emptying its name,
-// which clears the line. A look-up started on such a line places what it finds as it
+// keeps its goods and its count through whatever is typed, scanned or chosen on its code
+// or name, except emptying its name, which clears the line. A look-up started on such a line places what it finds as it
 // would from the empty entry row: goods already on the bill count one more (a scan) or
 // become the current line (a choice); new goods go to a line that holds no goods, the
 // first from the current row down, a row being added when none is left. A look-up that
