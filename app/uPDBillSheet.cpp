@@ -23,11 +23,10 @@ void TPdMemorySheet::SetCell(int Col, int Row, const AnsiString& Text) {
 }
 
 int FindGoodsRow(const IPdBillSheet& Sheet, const AnsiString& GoodsId, const AnsiString& ColorId,
-                 const AnsiString& SizeId, int Except) {
+                 const AnsiString& SizeId) {
   const AnsiString color = IdOrZero(ColorId);
   const AnsiString size = IdOrZero(SizeId);
   for (int r = 0; r < Sheet.RowCount(); ++r) {
-    if (r == Except) continue;
     if (Sheet.Cell(pcGoodsId, r) == GoodsId && IdOrZero(Sheet.Cell(pcColorId, r)) == color &&
         IdOrZero(Sheet.Cell(pcSizeId, r)) == size) {
       return r;

@@ -57,10 +57,9 @@ class TPdMemorySheet final : public IPdBillSheet {
 };
 
 // First row (from 0) whose goods id, colour id and size id equal the given ones (an
-// empty colour or size id counts as "0" on both sides); -1 when none. Except: a row
-// that is not looked at (-1 for none).
+// empty colour or size id counts as "0" on both sides); -1 when none.
 int FindGoodsRow(const IPdBillSheet& Sheet, const AnsiString& GoodsId, const AnsiString& ColorId,
-                 const AnsiString& SizeId, int Except = -1);
+                 const AnsiString& SizeId);
 // An empty colour or size id stands for "0".
 inline AnsiString IdOrZero(const AnsiString& Id) { return Id.empty() ? AnsiString("0") : Id; }
 // True when some row holds a goods id.

@@ -80,9 +80,31 @@ AnsiString TPdGoodsEntry::ToggleMode() {
   return CodeNameMode ? kEntryModeCodeName : kEntryModeBarcode;
 }
 
-int TPdGoodsEntry::NextRow(int Row) {
-  if (Row + 1 >= FSheet.RowCount()) FSheet.AddRow();
-  return Row + 1;
+int TPdGoodsEntry::FreeRow(int Row) {
+  for (int r = Row; r < FSheet.RowCount(); ++r) {
+    if (!HoldsGoods(r)) return r;
+  }
+  FSheet.AddRow();
+  return FSheet.RowCount() - 1;
+}
+
+bool TPdGoodsEntry::OwnCodeAndName(int Row, AnsiString& Code, AnsiString& Name) const {
+  TClientDataSet ds(nullptr);
+  if (!OpenSQLData(GoodsCodeNameSql(FSheet.Cell(pcGoodsId, Row)), &ds)) return false;
+  Code = FieldText(ds, "UserCode");
+  Name = FieldText(ds, "FullName");
+  return true;
+}
+
+void TPdGoodsEntry::GiveBack(int Col, int Row, bool ClearText) {
+  if (!HoldsGoods(Row)) {
+    if (ClearText) FSheet.SetCell(Col, Row, "");
+    return;
+  }
+  AnsiString code, name;
+  if (!OwnCodeAndName(Row, code, name)) return;
+  if (FSheet.Cell(pcCode, Row) != code) FSheet.SetCell(pcCode, Row, code);
+  if (FSheet.Cell(pcName, Row) != name) FSheet.SetCell(pcName, Row, name);
 }
 
 void TPdGoodsEntry::FillRow(int Row, const TPdChoice& g, const AnsiString& Quantity) {
@@ -102,6 +124,18 @@ void TPdGoodsEntry::FillRow(int Row, const TPdChoice& g, const AnsiString& Quant
 }
 
 TPdCursor TPdGoodsEntry::InputGoods(int Col, int Row, const AnsiString& Text) {
+  if (HoldsGoods(Row)) {
+    // Mended: Enter or a double-click on a line's own code or name used to look that
+    // text up (a name as a barcode: "not found", and the line was emptied); it moves on
+    // to the quantity as after an entry. Emptying the name is the way to clear a line.
+    if (Col == pcName && Text.empty()) {
+      for (int c = pcGoodsId; c <= pcAmount; ++c) FSheet.SetCell(c, Row, "");
+      SumTotals(FSheet);
+      return {pcName, Row};
+    }
+    AnsiString code, name;
+    if (OwnCodeAndName(Row, code, name) && Text == (Col == pcCode ? code : name)) return {pcQty, Row};
+  }
   TClientDataSet ds(nullptr);
   if (!Text.empty()) {
     const AnsiString barcode = CodeNameMode ? AnsiString("▲") : Text;
@@ -116,7 +150,7 @@ TPdCursor TPdGoodsEntry::InputGoods(int Col, int Row, const AnsiString& Text) {
   if (!(count == 1 || (!CodeNameMode && count >= 1))) {
     if (!CodeNameMode) {
       FMessages.Show(kBarcodeNotFound, kCaptionHint, pmInformation);
-      FSheet.SetCell(Col, Row, "");
+      GiveBack(Col, Row, true);
       return {Col, Row};
     }
     return ChooseBySearch(Col, Row, Text);
@@ -125,10 +159,9 @@ TPdCursor TPdGoodsEntry::InputGoods(int Col, int Row, const AnsiString& Text) {
   TPdChoice goods = ChoiceOf(ds);
   if (count > 1 && GetSysValue("GetFirstBarCode") == "0") {
     const std::vector<TPdChoice> chosen = FChooser.Choose(TPdChoiceKind::GoodsOfBarcode, Text);
-    if (chosen.empty()) return {Col, Row};
     // Mended: the colour and size chosen are the ones taken, not the goods' first.
     bool found = false;
-    for (ds.First(); !ds.Eof() && !found; ds.Next()) {
+    for (ds.First(); !chosen.empty() && !ds.Eof() && !found; ds.Next()) {
       const TPdChoice c = ChoiceOf(ds);
       if (c.TypeId == chosen.front().TypeId && IdOrZero(c.ColorId) == IdOrZero(chosen.front().ColorId) &&
           IdOrZero(c.SizeId) == IdOrZero(chosen.front().SizeId)) {
@@ -136,55 +169,68 @@ TPdCursor TPdGoodsEntry::InputGoods(int Col, int Row, const AnsiString& Text) {
         found = true;
       }
     }
-    if (!found) return {Col, Row};
+    if (!found) {
+      GiveBack(Col, Row, false);
+      return {Col, Row};
+    }
   }
-  const int known = FindGoodsRow(FSheet, goods.TypeId, goods.ColorId, goods.SizeId, Row);
+  return PlaceScanned(Col, Row, goods);
+}
+
+TPdCursor TPdGoodsEntry::PlaceScanned(int Col, int Row, const TPdChoice& Goods) {
+  // Mended: the current line counts as on the bill too (its own barcode scanned on it
+  // used to refill it without counting), and new goods never replace a line's goods.
+  const int known = FindGoodsRow(FSheet, Goods.TypeId, Goods.ColorId, Goods.SizeId);
   if (known >= 0) {
     FSheet.SetCell(pcQty, known, FormatFloat("0.##", QuantityValue(FSheet.Cell(pcQty, known)) + 1));
-    FSheet.SetCell(Col, Row, "");
+    GiveBack(Col, Row, true);
     SumTotals(FSheet);
-    return {pcName, Row};
+    return {pcName, FreeRow(Row)};
   }
-  const AnsiString qty = FSheet.Cell(pcQty, Row);
-  FillRow(Row, goods, qty.empty() || QuantityValue(qty) == 0 ? AnsiString("1") : qty);
+  const int target = FreeRow(Row);
+  GiveBack(Col, Row, false);
+  const AnsiString qty = FSheet.Cell(pcQty, target);
+  FillRow(target, Goods, qty.empty() || QuantityValue(qty) == 0 ? AnsiString("1") : qty);
   SumTotals(FSheet);
-  return {pcName, NextRow(Row)};
+  return {pcName, FreeRow(target + 1)};
 }
 
 TPdCursor TPdGoodsEntry::ChooseBySearch(int Col, int Row, const AnsiString& Text) {
   const std::vector<TPdChoice> chosen = FChooser.Choose(TPdChoiceKind::GoodsBySearch, Text);
-  if (chosen.empty()) return {Col, Row};
+  if (chosen.empty()) {
+    GiveBack(Col, Row, false);
+    return {Col, Row};
+  }
+  // Mended: goods already on any line, the current one included, are skipped (they used
+  // to refill their own line with an empty quantity), and new goods go to lines without
+  // goods (they used to replace the goods and blank the count of the lines below).
   int next = Row;
   int current = Row;
   bool filled = false;
   for (const TPdChoice& g : chosen) {
-    const int known = FindGoodsRow(FSheet, g.TypeId, g.ColorId, g.SizeId, next);
+    const int known = FindGoodsRow(FSheet, g.TypeId, g.ColorId, g.SizeId);
     if (known >= 0) {
       current = known;
       continue;
     }
-    FillRow(next, g, "");
-    next = NextRow(next);
-    current = next;
+    const int target = FreeRow(next);
+    FillRow(target, g, "");
+    next = target + 1;
     filled = true;
   }
+  GiveBack(Col, Row, true);
   SumTotals(FSheet);
-  return {pcName, filled ? next : current};
+  if (filled) return {pcName, FreeRow(next)};
+  return {pcQty, current};
 }
 
-void TPdGoodsEntry::AfterEdit(int Col, int Row, bool CodeNameEdited) {
+void TPdGoodsEntry::AfterEdit(int Col, int Row) {
   if (Col == pcQty) FSheet.SetCell(pcQty, Row, QuantityAfterEdit(FSheet.Cell(pcQty, Row)));
   if (FSheet.Cell(pcName, Row).empty()) {
     for (int c = pcGoodsId; c <= pcAmount; ++c) FSheet.SetCell(c, Row, "");
-  } else if (CodeNameEdited && !FSheet.Cell(pcGoodsId, Row).empty()) {
+  } else if (Col == pcCode || Col == pcName) {
     // The goods' own code and name come back over a search text typed onto them.
-    TClientDataSet ds(nullptr);
-    if (OpenSQLData(GoodsCodeNameSql(FSheet.Cell(pcGoodsId, Row)), &ds)) {
-      const AnsiString code = FieldText(ds, "UserCode");
-      const AnsiString name = FieldText(ds, "FullName");
-      if (FSheet.Cell(pcCode, Row) != code) FSheet.SetCell(pcCode, Row, code);
-      if (FSheet.Cell(pcName, Row) != name) FSheet.SetCell(pcName, Row, name);
-    }
+    GiveBack(Col, Row, false);
   }
   SumTotals(FSheet);
 }

@@ -1,14 +1,24 @@
 // Goods entry on the stock-take bill: a barcode, or part of a code or name, typed or
-// scanned into the entry cell of a row becomes a bill line with the goods' ids, names,
-// colour, size, current stock and retail price; a goods already on the bill counts one
-// more instead. Also the bill's other look-ups: the warehouse choice with its stock,
+// scanned into the code or name cell of a row becomes a bill line with the goods' ids,
+// names, colour, size, current stock and retail price; a goods already on the bill counts
+// one more instead. Also the bill's other look-ups: the warehouse choice with its stock,
 // the put-back of code and name after an edit, the bill number and the operator's name.
 //
 // The rules work on a bill sheet (uPDBillSheet.h) and tell the screen where the cursor
-// goes next. After an entry the cursor stands in the entry (name) column of the next
-// empty row, or of the emptied entry row when the goods was already on the bill, so
-// that consecutive scans need no other key; the screen moves on to the quantity column
-// only when the row that is current afterwards holds goods.
+// goes next. After a scan the cursor stands in the name cell of a row that holds no
+// goods, so that consecutive scans need no other key; after a choice in the selection
+// dialog that placed no new line, and after Enter on a line's own code or name, it stands
+// in the line's quantity.
+//
+// One rule holds for every way of entering goods: a line that holds goods (a goods id)
+// keeps its goods and its count through whatever is typed, scanned or chosen on its code
+// or name, except emptying its name, which clears the line. A look-up started on such a line places what it finds as it
+// would from the empty entry row: goods already on the bill count one more (a scan) or
+// become the current line (a choice); new goods go to a line that holds no goods, the
+// first from the current row down, a row being added when none is left. A look-up that
+// finds nothing, or is cancelled, gives the line back its own code and name (the store's
+// for its goods id). The code or name of a line, left after an edit, comes back the same
+// way. Enter or a double-click on a line's own, unchanged code or name looks nothing up.
 //
 // Every value pasted into SQL goes through SqlQuoted; colour and size ids are written
 // as numbers.
@@ -58,12 +68,13 @@ class TPdGoodsEntry {
   // Switches the entry mode; the text of the mode label afterwards.
   AnsiString ToggleMode();
 
-  // The entry of Text typed into the cell (Col, Row). Returns where the cursor goes.
+  // The entry of Text, the text of the code or name cell (Col, Row), on Enter or a
+  // double-click. Returns where the cursor goes.
   TPdCursor InputGoods(int Col, int Row, const AnsiString& Text);
 
-  // The cell (Col, Row) was left after an edit. CodeNameEdited: the code or name cell
-  // was typed into.
-  void AfterEdit(int Col, int Row, bool CodeNameEdited);
+  // The cell (Col, Row) was left after an edit: a quantity is made sound, an emptied
+  // name clears the line, a code or name typed over on a line with goods comes back.
+  void AfterEdit(int Col, int Row);
 
   // The warehouse choice: on a choice the bill's warehouse changes and every line's
   // stock is loaded anew. False (nothing changed) when cancelled.
@@ -74,8 +85,17 @@ class TPdGoodsEntry {
  private:
   // Fills Row with a goods record; Quantity as the cell should start.
   void FillRow(int Row, const TPdChoice& Goods, const AnsiString& Quantity);
+  // The scanned goods placed: one more on its line, else a new line.
+  TPdCursor PlaceScanned(int Col, int Row, const TPdChoice& Goods);
   TPdCursor ChooseBySearch(int Col, int Row, const AnsiString& Text);
-  int NextRow(int Row);
+  // The first row from Row down that holds no goods; one is added when none is left.
+  int FreeRow(int Row);
+  bool HoldsGoods(int Row) const { return !FSheet.Cell(pcGoodsId, Row).empty(); }
+  // The code and name the store gives the goods of Row; false when it has none.
+  bool OwnCodeAndName(int Row, AnsiString& Code, AnsiString& Name) const;
+  // A look-up from (Col, Row) placed nothing there: a line with goods gets its own code
+  // and name back; on a row without goods the typed text goes when ClearText is set.
+  void GiveBack(int Col, int Row, bool ClearText);
 
   IPdBillSheet& FSheet;
   IPdChooser& FChooser;

@@ -155,7 +155,6 @@ TfrmpdManger::TfrmpdManger(TComponent* AOwner)
   grdPd->OnBeforeEdit = [this](TObject* s, int c, int r) { grdPdBeforeEdit(s, c, r); };
   grdPd->OnAfterEdit = [this](TObject* s, int c, int r) { grdPdAfterEdit(s, c, r); };
   grdPd->OnKeyPress = [this](TObject* s, char& k) { grdPdKeyPress(s, k); };
-  grdPd->OnKeyDown = [this](TObject* s, WORD& k, TShiftState sh) { grdPdKeyDown(s, k, sh); };
   // A double-click looks goods up and may change the line: not on a locked bill.
   grdPd->OnDblClick = [this](TObject* s) {
     if (!FBillLocked) grdPdDblClick(s);
@@ -396,22 +395,19 @@ void TfrmpdManger::edtStockDblClick(TObject*) {
 void TfrmpdManger::grdPdKeyPress(TObject*, char& Key) {
   const TPdCursor at = Current();
   if (at.Row < 0) return;
-  // The rules judge the text being typed: the editor's, not yet the cell's.
-  if (TNewInplaceEdit* ed = grdPd->Editor(); ed && ed->Visible() && at.Col == pcQty) {
-    grdPd->SetCells(grdPd->Col(), grdPd->Row(), ed->Text());
-  }
-  if (!FRules->KeyPress(at.Col, at.Row, Key)) Key = 0;
+  // The rules judge the text being typed, the editor's with its selection, which the
+  // key replaces; without an editor the key goes to the end of the cell's text.
+  TPdEditText edit{grdPd->Cells(grdPd->Col(), grdPd->Row()), 0, 0};
+  edit.SelStart = static_cast<int>(edit.Text.size());
+  if (TNewInplaceEdit* ed = grdPd->Editor(); ed && ed->Visible() && ed->HandleAllocated())
+    edit = {ed->Text(), ed->SelStart(), ed->SelLength()};
+  if (!FRules->KeyPress(at.Col, at.Row, Key, edit)) Key = 0;
 }
 
 bool TfrmpdManger::GridHasFocus() const {
   const HWND focus = ::GetFocus();
   return focus && grdPd->HandleAllocated() &&
          (focus == const_cast<TDressGrid*>(grdPd)->Handle() || ::IsChild(const_cast<TDressGrid*>(grdPd)->Handle(), focus));
-}
-
-void TfrmpdManger::grdPdKeyDown(TObject*, WORD& Key, TShiftState) {
-  const TPdCursor at = Current();
-  if (at.Row >= 0 && Key != VK_RETURN) FRules->KeyDown(at.Col);
 }
 
 void TfrmpdManger::GridEnter() {

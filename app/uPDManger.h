@@ -83,7 +83,6 @@ class TfrmpdManger : public TParentfrm {
   void btnCheckInClick(TObject* Sender);
   void edtStockDblClick(TObject* Sender);
   void grdPdKeyPress(TObject* Sender, char& Key);
-  void grdPdKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
   void grdPdBeforeEdit(TObject* Sender, int ACol, int ARow);
   void grdPdAfterEdit(TObject* Sender, int ACol, int ARow);
   void grdPdDblClick(TObject* Sender);

@@ -14,14 +14,12 @@ void TPdMangerRules::InitBill(TDateTime Today) {
   FEntry.PosId = PosId;
 }
 
-bool TPdMangerRules::KeyPress(int Col, int Row, char Key) {
+bool TPdMangerRules::KeyPress(int Col, int Row, char Key, const TPdEditText& Edit) {
   if (Col == pcColor || Col == pcSize) return false;
   if (Col != pcQty) return true;
-  return QuantityKeyAccepted(FSheet.Cell(pcQty, Row), Key, !FSheet.Cell(pcName, Row).empty(), ForbidDecimal);
-}
-
-void TPdMangerRules::KeyDown(int Col) {
-  if (Col == pcCode || Col == pcName) FCodeNameEdited = true;
+  // Mended: the quantity takes keys on a row with goods (a goods id), not on any row
+  // with a name: text left in the entry row's name got a count that was never saved.
+  return QuantityKeyAccepted(Edit, Key, !FSheet.Cell(pcGoodsId, Row).empty(), ForbidDecimal);
 }
 
 TPdCursor TPdMangerRules::Enter(int Col, int Row) {
@@ -29,23 +27,13 @@ TPdCursor TPdMangerRules::Enter(int Col, int Row) {
     // On to the entry cell of the next row: the next goods, or the empty entry row.
     return Row + 1 < FSheet.RowCount() ? TPdCursor{pcName, Row + 1} : TPdCursor{Col, Row};
   }
-  KeyDown(Col);
-  if (Col >= pcColorId) return {Col, Row};
-  const TPdCursor at = FEntry.InputGoods(Col, Row, FSheet.Cell(Col, Row));
-  FCodeNameEdited = false;
-  // The move to the quantity applies to the row current after the entry: after a scan
-  // that is the next empty row, so the cursor stays in its entry cell for the next scan.
-  if (!FSheet.Cell(pcGoodsId, at.Row).empty()) return {pcQty, at.Row};
-  return at;
+  if (Col != pcCode && Col != pcName) return {Col, Row};
+  return FEntry.InputGoods(Col, Row, FSheet.Cell(Col, Row));
 }
 
 TPdCursor TPdMangerRules::DoubleClick(int Col, int Row) {
-  FCodeNameEdited = false;
   TPdCursor at{Col, Row};
-  if (Col < pcColorId) {
-    at = FEntry.InputGoods(Col, Row, FSheet.Cell(Col, Row));
-    if (!FSheet.Cell(pcGoodsId, at.Row).empty()) at = {pcQty, at.Row};
-  }
+  if (Col == pcCode || Col == pcName) at = FEntry.InputGoods(Col, Row, FSheet.Cell(Col, Row));
   SumTotals(FSheet);
   return at;
 }
@@ -65,7 +53,7 @@ void TPdMangerRules::BeforeEdit(int Col, int Row) {
   }
 }
 
-void TPdMangerRules::AfterEdit(int Col, int Row) { FEntry.AfterEdit(Col, Row, FCodeNameEdited); }
+void TPdMangerRules::AfterEdit(int Col, int Row) { FEntry.AfterEdit(Col, Row); }
 
 bool TPdMangerRules::MayClose() {
   // Mended: any line with goods counts as unsaved work, also one whose quantity is still
@@ -75,6 +63,17 @@ bool TPdMangerRules::MayClose() {
 }
 
 TSaveOutcome TPdMangerRules::Save(TDateTime Now) {
+  // Mended: a row with a count and no goods was skipped by the save, which then said the
+  // bill was saved; the save stops and names the rows instead.
+  AnsiString uncounted;
+  for (int r = 0; r < FSheet.RowCount(); ++r) {
+    if (FSheet.Cell(pcGoodsId, r).empty() && !FSheet.Cell(pcQty, r).empty())
+      uncounted += (uncounted.empty() ? "" : ",") + IntToStr(r + 1);
+  }
+  if (!uncounted.empty()) {
+    FMessages.Show(kCountWithoutGoods + uncounted, kCaptionHint, pmInformation);
+    return TSaveOutcome::Stay;
+  }
   const TPdBillHeader header{FEntry.WarehouseId, OperatorId, FormatDateTime("yyyy-mm-dd", Now), PosId, UniqueId,
                              BillNumber};
   return FSaver.Save(FSheet, header);

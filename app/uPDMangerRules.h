@@ -15,6 +15,8 @@ namespace pdbill {
 
 constexpr const char* kExitQuestion = "盘点单中尚有未保存的数据，确认退出？";
 constexpr const char* kNothingCheckedIn = "盘点机文件中没有可以导入的盘点数量。";
+// Followed by the numbers of the rows (from 1) that hold a count and no goods.
+constexpr const char* kCountWithoutGoods = "以下行有盘点数量但没有商品，盘点单不能保存。请输入商品或删除数量：";
 
 class TPdMangerRules {
  public:
@@ -39,13 +41,13 @@ class TPdMangerRules {
   // F5: the entry mode switches; the mode label's text.
   AnsiString ToggleEntryMode() { return FEntry.ToggleMode(); }
 
-  // A character typed into (Col, Row): false when it is dropped.
-  bool KeyPress(int Col, int Row, char Key);
-  // Enter in (Col, Row): where the cursor goes (the same cell when nothing happens).
+  // A character typed into (Col, Row), whose text and selection are Edit: false when it
+  // is dropped.
+  bool KeyPress(int Col, int Row, char Key, const TPdEditText& Edit);
+  // Enter in (Col, Row): where the cursor goes (the same cell when nothing happens). In
+  // the code or name column the goods entry runs (TPdGoodsEntry::InputGoods).
   TPdCursor Enter(int Col, int Row);
-  // Any other key pressed down in the code or name column marks that cell as typed into.
-  void KeyDown(int Col);
-  // Double-click on (Col, Row): where the cursor goes.
+  // Double-click on (Col, Row): where the cursor goes; the code or name column as Enter.
   TPdCursor DoubleClick(int Col, int Row);
   // The editor opens on (Col, Row): a name (code) cell holding text remembers that text
   // and forgets the code (name) remembered before; other cells change nothing.
@@ -63,7 +65,8 @@ class TPdMangerRules {
 
   // The exit button: true when the form may close (asked first when a row holds goods).
   bool MayClose();
-  // The save button.
+  // The save button. A row that holds a count and no goods stops it (told, nothing
+  // stored): no save reports success while a count is left out.
   TSaveOutcome Save(TDateTime Now);
   // Counts of a terminal file taken onto the bill (an empty entry row below them);
   // unknown barcodes are told.
@@ -74,7 +77,6 @@ class TPdMangerRules {
   IPdMessages& FMessages;
   TPdGoodsEntry FEntry;
   TPdBillSaver FSaver;
-  bool FCodeNameEdited = false;
   AnsiString FOldName;
   AnsiString FOldCode;
 };

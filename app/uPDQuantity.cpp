@@ -1,6 +1,8 @@
 // Quantity text rules and the bill's totals.
 #include "app/uPDQuantity.h"
 
+#include <algorithm>
+
 #include "rtl/NumberFormat.h"
 
 namespace pdbill {
@@ -38,13 +40,23 @@ AnsiString QuantityAfterEdit(const AnsiString& Text) {
   return text;
 }
 
-bool QuantityKeyAccepted(const AnsiString& Cell, char Key, bool HasName, bool ForbidDecimal) {
-  if (!HasName) return false;
+AnsiString TextAfterKey(const TPdEditText& Edit, char Key) {
+  const size_t size = Edit.Text.size();
+  const size_t start = std::min(static_cast<size_t>(std::max(Edit.SelStart, 0)), size);
+  const size_t end = std::min(start + static_cast<size_t>(std::max(Edit.SelLength, 0)), size);
+  return Edit.Text.substr(0, start) + Key + Edit.Text.substr(end);
+}
+
+bool QuantityKeyAccepted(const TPdEditText& Edit, char Key, bool HasGoods, bool ForbidDecimal) {
+  if (!HasGoods) return false;
   if (Key == '\b') return true;
-  if (static_cast<int>(Cell.size()) >= kMaxQuantityLength) return false;
-  if (Key >= '0' && Key <= '9') return true;
-  if (Key == '.') return !ForbidDecimal && Cell.find('.') == AnsiString::npos;
-  return false;
+  if (!(Key >= '0' && Key <= '9') && Key != '.') return false;
+  if (Key == '.' && ForbidDecimal) return false;
+  // Mended: the rules judge the text the key leaves, not the cell before it: a key typed
+  // over a selection replaces it (".75" over a selected "2.5" used to lose its ".").
+  const AnsiString after = TextAfterKey(Edit, Key);
+  if (static_cast<int>(after.size()) > kMaxQuantityLength) return false;
+  return after.find('.') == after.rfind('.');
 }
 
 TPdTotals SumTotals(IPdBillSheet& Sheet) {
@@ -57,6 +69,8 @@ TPdTotals SumTotals(IPdBillSheet& Sheet) {
       double v = 0;
       if (!text.empty() && !TryQuantityValue(text, v)) Sheet.SetCell(col, r, "");
     }
+    // Mended: a row without goods used to be counted although nothing of it is saved.
+    if (Sheet.Cell(pcGoodsId, r).empty()) continue;
     const AnsiString qty = Sheet.Cell(pcQty, r);
     const AnsiString price = Sheet.Cell(pcPrice, r);
     if (!qty.empty()) totals.Quantity += QuantityValue(qty);

@@ -25,12 +25,22 @@ double QuantityValue(const AnsiString& Text);
 // typed ("2.5", "0.").
 AnsiString QuantityAfterEdit(const AnsiString& Text);
 
-// Whether a key typed into the quantity cell reaches it. Cell: its text now; HasName:
-// the row holds goods; ForbidDecimal: the store's "ForbidDecimal" is "1". Backspace
-// (8) and the digits always pass on a row with goods (unless the cell is full), "."
-// once and only when decimals are allowed; everything else is dropped. A cell of 12
-// or more characters takes only Backspace.
-bool QuantityKeyAccepted(const AnsiString& Cell, char Key, bool HasName, bool ForbidDecimal);
+// The text of a cell being edited and its selection (in bytes), which a typed key
+// replaces.
+struct TPdEditText {
+  AnsiString Text;
+  int SelStart = 0;
+  int SelLength = 0;
+};
+// The text a typed character (not Backspace) leaves: the selection replaced by it.
+AnsiString TextAfterKey(const TPdEditText& Edit, char Key);
+
+// Whether a key typed into the quantity cell reaches it. Edit: the cell's text and
+// selection; HasGoods: the row holds goods (a goods id); ForbidDecimal: the store's
+// "ForbidDecimal" is "1". On a row without goods every key is dropped. Backspace (8)
+// passes; a digit or "." passes when the text it leaves holds at most one "." and at
+// most 12 characters, "." only when decimals are allowed; everything else is dropped.
+bool QuantityKeyAccepted(const TPdEditText& Edit, char Key, bool HasGoods, bool ForbidDecimal);
 
 // The bill's totals as the labels show them.
 struct TPdTotals {
@@ -39,8 +49,10 @@ struct TPdTotals {
   double Amount = 0;
 };
 // Over every row: number cells (quantity, stock, price, amount) that hold text that is
-// not a number are cleared; the amount of each row with quantity and price :=
-// quantity x price (format "0.##"); the totals of quantity, stock and amount.
+// not a number are cleared; over the rows that hold goods (a goods id): the amount of
+// each row with quantity and price := quantity x price (format "0.##"), and the totals
+// of quantity, stock and amount. A row without goods counts nothing (nothing of it is
+// saved).
 TPdTotals SumTotals(IPdBillSheet& Sheet);
 // A total as its label shows it ("12.5", "0").
 AnsiString TotalText(double Value);

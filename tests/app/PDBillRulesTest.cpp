@@ -63,18 +63,44 @@ TEST(PdQuantityAfterEdit, NonNumericQuantityIsCleared) {
   for (const char* t : {"abc", "1,5", "1.2.3", "--1", "1e", "五"}) EXPECT_EQ(QuantityAfterEdit(t), "") << t;
 }
 
-TEST(PdQuantityKeys, OnlyDigitsBackspaceAndOneDotOnRowsWithGoods) {
-  EXPECT_TRUE(QuantityKeyAccepted("1", '5', true, false));
-  EXPECT_TRUE(QuantityKeyAccepted("1", '.', true, false));
-  EXPECT_FALSE(QuantityKeyAccepted("1.", '.', true, false));
-  EXPECT_FALSE(QuantityKeyAccepted("1", '.', true, true));   // ForbidDecimal
-  EXPECT_FALSE(QuantityKeyAccepted("1", 'a', true, false));
-  EXPECT_FALSE(QuantityKeyAccepted("1", '-', true, false));
-  EXPECT_FALSE(QuantityKeyAccepted("", '1', false, false));  // no goods on the row
-  EXPECT_FALSE(QuantityKeyAccepted("", '\b', false, false));
-  EXPECT_FALSE(QuantityKeyAccepted("123456789012", '1', true, false));
-  EXPECT_TRUE(QuantityKeyAccepted("123456789012", '\b', true, false));
-  EXPECT_TRUE(QuantityKeyAccepted("12345678901", '1', true, false));
+// Each key judged by the text it leaves in the editor: typed at the caret (an empty
+// selection) or over the selection it replaces. Before, the rules looked at the whole
+// cell, so ".75" typed over a selected "2.5" lost its "." (75), and a full cell took no
+// digit even over a selection.
+TEST(PdQuantityKeys, JudgedByTheTextTheKeyLeaves) {
+  const struct {
+    const char* text;
+    int selStart, selLength;
+    char key;
+    bool goods, forbidDecimal, accepted;
+  } cases[] = {
+      {"1", 1, 0, '5', true, false, true},
+      {"1", 1, 0, '.', true, false, true},
+      {"1.", 2, 0, '.', true, false, false},
+      {"1", 1, 0, '.', true, true, false},  // ForbidDecimal
+      {"1", 1, 0, 'a', true, false, false},
+      {"1", 1, 0, '-', true, false, false},
+      {"", 0, 0, '1', false, false, false},  // no goods on the row
+      {"", 0, 0, '\b', false, false, false},
+      {"123456789012", 12, 0, '1', true, false, false},
+      {"123456789012", 12, 0, '\b', true, false, true},
+      {"12345678901", 11, 0, '1', true, false, true},
+      {"2.5", 0, 3, '.', true, false, true},   // over the whole selected text
+      {"2.5", 0, 2, '.', true, false, true},   // over "2." of "2.5": ".5"
+      {"2.5", 0, 1, '.', true, false, false},  // over "2": "..5"
+      {"2.5", 3, 0, '.', true, false, false},
+      {"123456789012", 0, 12, '7', true, false, true},
+      {"123456789012", 3, 1, '7', true, false, true},
+      {"2.5", 1, 2, '.', true, true, false},
+      {"2.5", 9, 4, '1', true, false, true},   // a selection past the end: at the end
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(QuantityKeyAccepted({c.text, c.selStart, c.selLength}, c.key, c.goods, c.forbidDecimal), c.accepted)
+        << c.text << " [" << c.selStart << "," << c.selLength << "] " << c.key;
+  }
+  EXPECT_EQ(TextAfterKey({"2.5", 0, 3}, '.'), ".");
+  EXPECT_EQ(TextAfterKey({"2.5", 1, 1}, '7'), "275");
+  EXPECT_EQ(TextAfterKey({"2.5", 9, 4}, '1'), "2.51");
 }
 
 TEST(PdTotals, AmountsAndTotals) {
@@ -101,6 +127,31 @@ TEST(PdTotals, NonNumericQuantityCountsZeroAndIsCleared) {
   EXPECT_EQ(s.Cell(pcStock, 0), "");
   EXPECT_EQ(TotalText(t.Quantity), "3");
   EXPECT_EQ(TotalText(t.Amount), "3");
+}
+
+// A row without goods (text left in the entry row's name) saves nothing, so it counts
+// nothing. Before, its quantity was in the total that the store then did not hold.
+TEST(PdTotals, RowsWithoutGoodsCountNothing) {
+  TPdMemorySheet s = Sheet({{"1", "0", "0", "1", "10"}, {"", "", "", "5", "3"}, {"2", "0", "0", "2", ""}});
+  s.SetCell(pcName, 1, "abc");
+  s.SetCell(pcStock, 1, "7");
+  s.SetCell(pcStock, 2, "1");
+  const TPdTotals t = SumTotals(s);
+  EXPECT_EQ(TotalText(t.Quantity) + "|" + TotalText(t.Stock) + "|" + TotalText(t.Amount) + "|" + s.Cell(pcAmount, 1),
+            "3|1|10|");
+}
+
+// A count on a row without goods stops the save with the rows named, before anything is
+// stored; the rows with goods alone would have been saved under a success message.
+TEST(PdSave, ACountWithoutGoodsIsNeverLeftOutQuietly) {
+  TPdMemorySheet s = Sheet({{"1", "0", "0", "1", ""}, {"", "", "", "5", ""}, {"", "", "", "", ""},
+                            {"", "", "", "0", ""}});
+  TScriptedChooser chooser;
+  TRecordedMessages messages;
+  TPdMangerRules rules(s, chooser, messages, TPdServers{}, 0);
+  EXPECT_EQ(rules.Save(EncodeDate(2024, 3, 5)), TSaveOutcome::Stay);
+  EXPECT_EQ(messages.Texts(), AnsiString(kCountWithoutGoods) + "2,4\n");
+  EXPECT_EQ(messages.Shown.at(0).Caption, kCaptionHint);
 }
 
 TEST(PdMerge, SameGoodsColourAndSizeAddUpOthersStayApart) {

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 
 #include "app/OpenCall.h"
@@ -465,6 +466,76 @@ TEST_F(StockTakeServerTest, ChosenColourAndSizeOfAStyleBarcodeAreTaken) {
   EXPECT_EQ(s.Cell(pcGoodsId, 1), typeId);
 }
 
+namespace {
+// Each row of the sheet: goods id/colour id/size id, quantity, code and name.
+std::string Lines(const TPdMemorySheet& s) {
+  std::string out;
+  for (int r = 0; r < s.RowCount(); ++r) {
+    out += s.Cell(pcGoodsId, r) + "/" + s.Cell(pcColorId, r) + "/" + s.Cell(pcSizeId, r) + " " + s.Cell(pcQty, r) +
+           " " + s.Cell(pcCode, r) + " " + s.Cell(pcName, r) + "\n";
+  }
+  return out;
+}
+std::string At(const TPdCursor& c) { return std::to_string(c.Col) + "," + std::to_string(c.Row); }
+}  // namespace
+
+// Every look-up started on a line with goods, against the store: the line keeps its goods
+// and count; what a scan or a choice finds is placed as from the entry row (one more on
+// its line, the line chosen becomes current, new goods on a line without goods); what
+// finds nothing or is cancelled gives the line its code and name back; the line's own
+// code or name moves on to its quantity; an emptied name clears the line. Before, such
+// look-ups replaced the line's goods, blanked or kept its count for other goods, or
+// emptied the line.
+TEST_F(StockTakeServerTest, ALineWithGoodsKeepsItsGoodsAndCountThroughEveryLookUp) {
+  TPdMemorySheet s;
+  TScriptedChooser chooser;
+  TPdGoodsEntry entry(s, chooser, messages);
+  entry.WarehouseId = "00001";
+  entry.InputGoods(pcName, 0, goods[0].Barcode);
+  entry.InputGoods(pcName, 1, goods[1].Barcode);
+  s.SetCell(pcQty, 0, "5");
+  const AnsiString code0 = s.Cell(pcCode, 0), name0 = s.Cell(pcName, 0), name1 = s.Cell(pcName, 1);
+  // A line as it must read: the goods' ids, the quantity, the code and name it was given.
+  std::map<int, AnsiString> names{{0, code0 + " " + name0}, {1, s.Cell(pcCode, 1) + " " + name1},
+                                  {3, "C 选中的商品"}};
+  const auto line = [&](int r, const TDemoGoods& g, const char* qty) {
+    return g.TypeId + "/" + g.ColorId + "/" + g.SizeId + " " + qty + " " + names[r] + "\n";
+  };
+  const auto typed = [&](int col, int row, const AnsiString& text) {
+    s.SetCell(col, row, text);
+    return At(entry.InputGoods(col, row, text));
+  };
+  std::vector<std::string> cursor;
+  cursor.push_back(typed(pcName, 1, name1));   // Enter on its own name
+  cursor.push_back(typed(pcCode, 0, code0));   // on its own code
+  cursor.push_back(typed(pcName, 0, "zz"));    // a barcode not found
+  EXPECT_EQ(s.Cell(pcName, 0) + "|" + s.Cell(pcCode, 0), name0 + "|" + code0);
+  cursor.push_back(typed(pcName, 0, goods[2].Barcode));  // new goods: to a line without goods
+  names[2] = s.Cell(pcCode, 2) + " " + s.Cell(pcName, 2);
+  cursor.push_back(typed(pcName, 1, goods[0].Barcode));  // goods of another line: one more there
+  cursor.push_back(typed(pcCode, 1, goods[1].Barcode));  // its own goods: one more
+  ASSERT_EQ(s.RowCount(), 4);
+  EXPECT_EQ(Lines(s), line(0, goods[0], "6") + line(1, goods[1], "2") + line(2, goods[2], "1") + "//   \n");
+  EXPECT_NE(names[2].substr(0, 1), " ");
+
+  entry.ToggleMode();
+  chooser.Add({ChoiceOf(goods[1]), ChoiceOf(goods[3]), ChoiceOf(goods[0])});
+  cursor.push_back(typed(pcName, 0, "no such goods"));  // two on the bill, one new
+  chooser.Add({ChoiceOf(goods[0])});
+  cursor.push_back(typed(pcName, 0, "no such goods"));  // the line's own goods
+  chooser.Add({ChoiceOf(goods[2]), ChoiceOf(goods[1])});
+  cursor.push_back(typed(pcName, 4, "no such goods"));  // from the entry row, all on the bill
+  cursor.push_back(typed(pcCode, 1, "no such goods"));  // cancelled
+  cursor.push_back(typed(pcName, 2, ""));               // an emptied name clears the line
+  EXPECT_EQ(cursor, (std::vector<std::string>{"8,1", "8,0", "3,0", "3,3", "3,3", "3,3", "3,4", "8,0", "8,1", "2,1",
+                                              "3,2"}));
+  EXPECT_EQ(Lines(s), line(0, goods[0], "6") + line(1, goods[1], "2") + "//   \n" + line(3, goods[3], "") +
+                          "//   \n");
+  EXPECT_EQ(messages.Texts(), "没有找到指定条码的商品\n");
+  ASSERT_EQ(chooser.Asked.size(), 4u);
+  EXPECT_EQ(chooser.Asked[3].Kind, TPdChoiceKind::GoodsBySearch);
+}
+
 TEST_F(StockTakeServerTest, StockQueryKeepsColourAndSizeConditionsApart) {
   EXPECT_EQ(GbkToUtf8(WideToGbk(StockSql("00001", "01", "", "")) ),
             "select qty from PosGoodsStocksDetailView where ptypeid = '00001' and Ktypeid = '01' and colorid = 0 and "
@@ -481,16 +552,16 @@ TEST_F(StockTakeServerTest, AfterEditPutsCodeAndNameBackAndGuardsQuantity) {
   const AnsiString code = s.Cell(pcCode, 0);
   s.SetCell(pcName, 0, "typed over");
   s.SetCell(pcQty, 0, ".");
-  entry.AfterEdit(pcName, 0, true);
+  entry.AfterEdit(pcName, 0);
   EXPECT_EQ(s.Cell(pcName, 0), name);
   EXPECT_EQ(s.Cell(pcCode, 0), code);
-  entry.AfterEdit(pcQty, 0, false);
+  entry.AfterEdit(pcQty, 0);
   EXPECT_EQ(s.Cell(pcQty, 0), "0.");
   s.SetCell(pcQty, 0, "12abc");
-  entry.AfterEdit(pcQty, 0, false);
+  entry.AfterEdit(pcQty, 0);
   EXPECT_EQ(s.Cell(pcQty, 0), "");
   s.SetCell(pcName, 0, "");
-  entry.AfterEdit(pcName, 0, true);
+  entry.AfterEdit(pcName, 0);
   EXPECT_EQ(s.Cell(pcGoodsId, 0) + s.Cell(pcCode, 0) + s.Cell(pcPrice, 0), "");
 }
 
@@ -564,13 +635,14 @@ TEST_F(StockTakeServerTest, ScreenRulesScanChooseTypeAndSave) {
   at = rules.Enter(pcName, 3);
   EXPECT_EQ(at, (TPdCursor{pcName, 4}));
   // The quantity of the chosen line, typed key by key.
-  EXPECT_FALSE(rules.KeyPress(pcQty, 4, '1'));  // the entry row has no goods
+  EXPECT_FALSE(rules.KeyPress(pcQty, 4, '1', {}));  // the entry row has no goods
   for (char k : std::string("2.5")) {
-    ASSERT_TRUE(rules.KeyPress(pcQty, 3, k));
-    s.SetCell(pcQty, 3, s.Cell(pcQty, 3) + k);
+    const AnsiString typed = s.Cell(pcQty, 3);
+    ASSERT_TRUE(rules.KeyPress(pcQty, 3, k, {typed, static_cast<int>(typed.size()), 0}));
+    s.SetCell(pcQty, 3, typed + k);
   }
-  EXPECT_FALSE(rules.KeyPress(pcQty, 3, '.'));
-  EXPECT_FALSE(rules.KeyPress(pcColor, 3, '1'));
+  EXPECT_FALSE(rules.KeyPress(pcQty, 3, '.', {"2.5", 3, 0}));
+  EXPECT_FALSE(rules.KeyPress(pcColor, 3, '1', {}));
   rules.AfterEdit(pcQty, 3);
   EXPECT_EQ(rules.Enter(pcQty, 3), (TPdCursor{pcName, 4}));
   EXPECT_EQ(TotalText(rules.Totals().Quantity), "6.5");
