@@ -553,7 +553,8 @@ TEST(KwDbGridPaint, FaultParentTitleIsDrawnOnceOverItsShownChildren) {
 }
 
 // The picture of the docs: a parent title before its children, a bold column, row
-// numbers and the footer with its total and a text in the indicator's footer cell.
+// numbers, a row highlighted by the grid's formula (the goods counted 0) and the footer
+// with its total and a text in the indicator's footer cell.
 TEST(KwDbGridPaint, TitlesPicture) {
   DbGridForm f(40, 440, 19 * 12 + 4);
   f.form->SetCaption("数据表格");
@@ -568,11 +569,14 @@ TEST(KwDbGridPaint, TitlesPicture) {
   };
   f.grid->SetOptions(f.grid->Options() | GridOption(dgFooter));
   f.grid->SetRowColors(static_cast<TColor>(0xFFFFFF), static_cast<TColor>(0xF7F7F7));
+  f.grid->SetHighlightColor(static_cast<TColor>(0x80E0FF));
+  f.grid->SetHighlightFormula("QTY = 0");
   f.Bind();
   f.Show();
   PostKey(VK_DOWN);
   Pump();
   ASSERT_EQ(qty->FooterDisplayText(), "120.00");
+  ASSERT_TRUE(f.grid->RowHighlighted(6));
   SaveScreenshot(f.form.get(), std::string("Z:") + POS_BINARY_DIR + "/kw-dbgrid-titles.png");
 }
 
