@@ -269,6 +269,21 @@ Steps Paste(const wchar_t* text) {
           Then([shift] { shift(false); })};
 }
 
+// Shift+Tab as the keyboard sends it: Shift held down for this thread while Tab comes.
+Steps ShiftTab() {
+  const auto shift = [](bool down) {
+    BYTE keys[256];
+    ::GetKeyboardState(keys);
+    keys[VK_SHIFT] = down ? 0x80 : 0;
+    ::SetKeyboardState(keys);
+  };
+  return {Then([shift] {
+            shift(true);
+            Press(VK_TAB);
+          }),
+          Then([shift] { shift(false); })};
+}
+
 // Alt+F4 as the keyboard sends it to the focused window.
 ScriptedUser::Step AltF4() {
   return Then([] {
@@ -533,4 +548,25 @@ TEST_F(PdBillEntryE2eTest, EveryWayOutAsksAboutTheLinesOnTheBill) {
   const std::string shown = "A00001,针织手套,1;,,;@3,1 盘点数量合计 : 1";
   EXPECT_EQ(seen, (std::vector<std::string>{shown, shown}));
   EXPECT_EQ(Stored(), "");
+}
+
+// Moves right after an edit, on lines with goods: a barcode typed over a name and left by
+// Down, a text typed over a name and left by Shift+Tab, give the lines back their names;
+// a count typed and left by a click, by Down or by Tab counts; a scan on a line's name right
+// after a click counts on that goods' own line, and one on the entry row's code adds a line.
+TEST_F(PdBillEntryE2eTest, MovesRightAfterAnEditKeepEveryLineAndCount) {
+  std::vector<std::string> seen;
+  Play({Warehouse(), Scan(kGloves), Scan(kJacket),
+        {Click(3, 0), Keys(kShirt), Key(VK_DOWN), Look(seen), Keys("zz")}, ShiftTab(),
+        {Look(seen), Click(8, 1), Keys("7"), Click(3, 0), Look(seen)}, Scan(kJacket),
+        {Look(seen), Click(8, 0), Keys("3"), Key(VK_DOWN), Look(seen), Keys("2"), Key(VK_TAB), Look(seen)},
+        Scan(kShirt), {Look(seen), PressSave()}});
+  EXPECT_EQ(boxes, std::vector<std::string>{kSaved});
+  const std::string a = "A00001,针织手套,", b = "M00002,简约夹克,";
+  EXPECT_EQ(seen, (std::vector<std::string>{
+                      a + "1;" + b + "1;,,;@3,1 盘点数量合计 : 2", a + "1;" + b + "1;,,;@2,1 盘点数量合计 : 2",
+                      a + "1;" + b + "7;,,;@3,0 盘点数量合计 : 8", a + "1;" + b + "8;,,;@3,2 盘点数量合计 : 9",
+                      a + "3;" + b + "8;,,;@8,1 盘点数量合计 : 11", a + "3;" + b + "2;,,;@2,2 盘点数量合计 : 5",
+                      a + "3;" + b + "2;K00003,条纹童T恤,1;,,;@3,3 盘点数量合计 : 6"}));
+  EXPECT_EQ(Stored(), Ids(kGloves) + " 3\n" + Ids(kJacket) + " 2\n" + Ids(kShirt) + " 1\n");
 }
