@@ -216,6 +216,11 @@ TfrmpdManger::TfrmpdManger(TComponent* AOwner)
   lbl5->SetBounds(12, 24, 200, 14);
 
   OnActivate = [this](TObject* s) { FormActivate(s); };
+  // Mended: the window's close box and Alt+F4 used to drop a bill with lines without the
+  // question that 退出 and Esc ask; every way out but a save asks it now, once.
+  OnCloseQuery = [this](TObject*, bool& CanClose) {
+    if (!FLeaving && FRules) CanClose = FRules->MayClose();
+  };
   OnKeyDown = [this](TObject* s, WORD& k, TShiftState sh) { FormKeyDown(s, k, sh); };
   RegisterMessageHandler(WM_PD_SHOWEDITOR, [this](TMessage&) {
     if (grdPd->HandleAllocated() && grdPd->Visible()) {
@@ -334,7 +339,9 @@ void TfrmpdManger::FormKeyDown(TObject*, WORD& Key, TShiftState Shift) {
 }
 
 void TfrmpdManger::btnCancleClick(TObject*) {
-  if (FRules->MayClose()) Close();
+  if (!FRules->MayClose()) return;
+  FLeaving = true;
+  Close();
 }
 
 void TfrmpdManger::btnSaveClick(TObject*) {
@@ -342,6 +349,7 @@ void TfrmpdManger::btnSaveClick(TObject*) {
   if (CommitEditor() && at.Row >= 0) FRules->AfterEdit(at.Col, at.Row);
   const TSaveOutcome outcome = FRules->Save(Now());
   if (outcome == TSaveOutcome::Close) {
+    FLeaving = true;
     Close();
     return;
   }
@@ -438,7 +446,9 @@ void TfrmpdManger::grdPdAfterEdit(TObject*, int ACol, int ARow) {
 void TfrmpdManger::grdPdDblClick(TObject*) {
   const TPdCursor at = Current();
   if (at.Row < 0) return;
-  CommitEditor();
+  // Mended: a count typed and then double-clicked went into its cell as typed, past the
+  // quantity's rules (123456789 was saved so, and 1.2345); it is made sound as on Enter.
+  if (CommitEditor() && at.Col == pcQty) FRules->AfterEdit(at.Col, at.Row);
   MoveTo(FRules->DoubleClick(at.Col, at.Row));
   SumTotals();
 }

@@ -17,7 +17,8 @@
 //
 // The form keeps what the open call hands it. InitBill is its set-up, run once before
 // the form is shown. Closing the form ends its modal loop; the export that created it
-// frees it.
+// frees it. Every way out (退出, Esc, the close box, Alt+F4) asks first while a line holds
+// goods; a save that closes the form asks nothing.
 #pragma once
 #include <memory>
 
@@ -114,4 +115,6 @@ class TfrmpdManger : public TParentfrm {
   std::unique_ptr<pdbill::TPdMangerRules> FRules;
   bool FChoosing = false;
   bool FBillLocked = false;
+  // The way out was taken knowingly (asked by 退出, or after a save): closing asks nothing.
+  bool FLeaving = false;
 };

@@ -10,6 +10,11 @@ namespace {
 AnsiString WithLeadingZero(const AnsiString& text) {
   return !text.empty() && text.front() == '.' ? "0" + text : text;
 }
+// Digits with at most one "." among them: what the quantity's keys can type.
+bool IsPlainCount(const AnsiString& text) {
+  if (text.find('.') != text.rfind('.')) return false;
+  return std::all_of(text.begin(), text.end(), [](char c) { return c == '.' || (c >= '0' && c <= '9'); });
+}
 int DecimalsOf(const AnsiString& text) {
   const size_t dot = text.find('.');
   return dot == AnsiString::npos ? 0 : static_cast<int>(text.size() - dot - 1);
@@ -34,7 +39,9 @@ AnsiString QuantityAfterEdit(const AnsiString& Text) {
   // "." becomes "0." instead of a conversion error; text that is no number is cleared.
   const AnsiString text = WithLeadingZero(Text);
   double v = 0;
-  if (!TryQuantityValue(text, v)) return "";
+  // Mended: a pasted count the keys could not type ("-5", "1e5", " 5") was kept as it
+  // read, and a negative count was saved; only digits with one "." are a count.
+  if (!IsPlainCount(text) || !TryQuantityValue(text, v)) return "";
   if (v >= kMaxQuantity) return "100000000";
   if (DecimalsOf(text) > 2) return FormatFloat("0.00", v);
   return text;

@@ -20,7 +20,8 @@ bool TryQuantityValue(const AnsiString& Text, double& Value);
 double QuantityValue(const AnsiString& Text);
 
 // The quantity cell's text after an edit, in this order: "." in front gets "0"; text
-// that is not a number becomes ""; 100000000 or more becomes "100000000"; more than two
+// that is not digits with at most one "." becomes "" (a sign, an exponent or a blank
+// pasted into the editor included); 100000000 or more becomes "100000000"; more than two
 // digits after the "." are rounded with the format "0.00". Anything else stays as
 // typed ("2.5", "0.").
 AnsiString QuantityAfterEdit(const AnsiString& Text);

@@ -62,7 +62,13 @@ void TScreenDriver::Tick() {
       }
     }
     if (now - it->FirstSeen >= static_cast<DWORD>(FCloseAfter)) {
-      ::PostMessageW(w, WM_CLOSE, 0, 0);
+      // A question (a box with Yes) is answered Yes: closed, it would keep the window
+      // under it (the stock-take screen asks before it drops its lines), which the next
+      // close would ask about again, without end.
+      wchar_t cls[16] = {};
+      ::GetClassNameW(w, cls, 15);
+      if (wcscmp(cls, L"#32770") == 0 && ::GetDlgItem(w, IDYES)) ::PostMessageW(w, WM_COMMAND, IDYES, 0);
+      else ::PostMessageW(w, WM_CLOSE, 0, 0);
       it->FirstSeen = now;  // asked again later if it stays (a question it declined)
     }
   }

@@ -1,7 +1,8 @@
 // Drives the plug-in's screens while an open call runs, for scripted runs of the demo
 // host and for the end-to-end tests: the call shows its screen modally on this thread,
 // so a thread timer watches for the windows that appear, takes a picture of each
-// (when a folder is given) and closes it after a while, which ends the modal loop.
+// (when a folder is given) and closes it after a while (a question is answered Yes), which
+// ends the modal loop.
 //
 // One driver is active at a time (the timer procedure has no context argument).
 #pragma once

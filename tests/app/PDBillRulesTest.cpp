@@ -63,6 +63,15 @@ TEST(PdQuantityAfterEdit, NonNumericQuantityIsCleared) {
   for (const char* t : {"abc", "1,5", "1.2.3", "--1", "1e", "五"}) EXPECT_EQ(QuantityAfterEdit(t), "") << t;
 }
 
+// A count pasted past the key rules is a count only when the keys could have typed it:
+// digits with at most one ".". Before, a sign, an exponent or a blank was read as a number
+// and kept, and "-5" was saved as a negative count.
+TEST(PdQuantityAfterEdit, PastedTextTheKeysCannotTypeIsCleared) {
+  for (const char* t : {"-5", "+5", "-0", "1e5", "1E-2", " 5", "5 ", "5\r\n", "\t7"})
+    EXPECT_EQ(QuantityAfterEdit(t), "") << t;
+  for (const char* t : {"5", "0.", "007", "1234567.89"}) EXPECT_EQ(QuantityAfterEdit(t), t) << t;
+}
+
 // Each key judged by the text it leaves in the editor: typed at the caret (an empty
 // selection) or over the selection it replaces. Before, the rules looked at the whole
 // cell, so ".75" typed over a selected "2.5" lost its "." (75), and a full cell took no

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/HostString.h"
@@ -87,6 +88,56 @@ TEST_F(PluginExports, StockTakeOpenShowsItsScreen) {
                                              pos.Data(), server.Data(), db.Data(), upServer.Data(), upDb.Data());
   EXPECT_GT(token, 0);
   EXPECT_EQ(Captions(driver), std::vector<std::wstring>{L"盘点单"});
+  plugin->ClosePDManger(token);
+}
+
+namespace {
+// Ten seconds after it is armed, a question still asked is answered Yes by this thread
+// timer, so that a driver that cannot close it fails the test instead of hanging it.
+bool sQuestionOutlived = false;
+void CALLBACK AnswerOutlivedQuestion(HWND, UINT, UINT_PTR, DWORD) {
+  HWND box = ::FindWindowW(L"#32770", nullptr);
+  if (box && ::GetDlgItem(box, IDYES)) {
+    sQuestionOutlived = true;
+    ::PostMessageW(box, WM_COMMAND, IDYES, 0);
+  }
+}
+}  // namespace
+
+// A stock-take screen with a line on its bill asks before it closes; the driver answers
+// that question Yes, and the call returns. Before, the driver closed the question (an
+// answer other than Yes), the screen stayed, and the next close asked again, without end.
+TEST_F(PluginExports, DriverClosesAStockTakeScreenThatAsksAboutItsLines) {
+  TScreenDriver driver(host, "", 300);
+  // A barcode scanned into the bill once the grid has the focus.
+  int ticks = 0;
+  driver.Prepare = [&ticks] {
+    HWND screen = ::FindWindowW(nullptr, L"盘点单");
+    HWND focus = ::GetFocus();
+    if (!screen || !focus || !::IsChild(screen, focus)) return false;
+    ++ticks;
+    if (ticks == 3) {
+      for (char c : std::string("6920000000012")) {
+        ::PostMessageW(focus, WM_KEYDOWN, static_cast<WPARAM>(c), 1);
+        ::PostMessageW(focus, WM_KEYUP, static_cast<WPARAM>(c), 1 | (3u << 30));
+      }
+    } else if (ticks == 6) {
+      // The Enter once the characters are in (the grid hands them on to its editor).
+      ::PostMessageW(focus, WM_KEYDOWN, VK_RETURN, 1);
+      ::PostMessageW(focus, WM_KEYUP, VK_RETURN, 1 | (3u << 30));
+    }
+    return ticks >= 9;
+  };
+  sQuestionOutlived = false;
+  const UINT_PTR watchdog = ::SetTimer(nullptr, 0, 10000, &AnswerOutlivedQuestion);
+  THostString reserved = THostString::Constant(""), op("00001"), branch("00001"), unique("E2E-ASK"), pos("00001"),
+              server("127.0.0.1"), db("PosStore"), upServer(""), upDb("");
+  const int32_t token = plugin->OpenPDManger(Handle(), reserved.Data(), op.Data(), branch.Data(), unique.Data(),
+                                             pos.Data(), server.Data(), db.Data(), upServer.Data(), upDb.Data());
+  ::KillTimer(nullptr, watchdog);
+  EXPECT_GT(token, 0);
+  EXPECT_FALSE(sQuestionOutlived);
+  EXPECT_EQ(Captions(driver), (std::vector<std::wstring>{L"盘点单", L"警告"}));
   plugin->ClosePDManger(token);
 }
 

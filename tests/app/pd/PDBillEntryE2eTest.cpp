@@ -73,6 +73,10 @@ class ScriptedUser {
     sActive = nullptr;
   }
   bool Finished() const { return FNext >= FSteps.size() && !FTimedOut; }
+  // The next box met is answered with this (IDNO, say) instead of Yes or OK.
+  static void AnswerNextWith(int answer) {
+    if (sActive) sActive->FNextAnswer = answer;
+  }
   size_t Reached() const { return FNext; }
   std::vector<std::string> Boxes;
 
@@ -84,7 +88,9 @@ class ScriptedUser {
     std::string seen;
     if (HWND box = OpenBox(seen)) {
       if (!u->FTimedOut) u->Boxes.push_back(seen);
-      ::PostMessageW(box, WM_COMMAND, ::GetDlgItem(box, IDYES) ? IDYES : IDOK, 0);
+      const int answer = u->FNextAnswer && !u->FTimedOut ? u->FNextAnswer : ::GetDlgItem(box, IDYES) ? IDYES : IDOK;
+      u->FNextAnswer = 0;
+      ::PostMessageW(box, WM_COMMAND, answer, 0);
     } else if (::GetTickCount() - u->FStart > 60000) {
       u->FTimedOut = true;
       if (HWND d = FindTopLevel(nullptr, Utf16("商品"))) ::PostMessageW(d, WM_CLOSE, 0, 0);
@@ -101,6 +107,7 @@ class ScriptedUser {
   DWORD FStart = 0;
   bool FBusy = false;
   bool FTimedOut = false;
+  int FNextAnswer = 0;
   UINT_PTR FTimer = 0;
 };
 using Steps = std::vector<ScriptedUser::Step>;
@@ -235,6 +242,61 @@ void PickerClick(TfrmSelectBasic* d, int row) {
   const LPARAM at = MAKELPARAM(r.Right + 20, (r.Top + r.Bottom) / 2);
   ::PostMessageW(g->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
   ::PostMessageW(g->Handle(), WM_LBUTTONUP, 0, at);
+}
+
+// Text pasted into the focused editor by Shift+Insert, as the keyboard sends it: the text
+// on the clipboard, Shift held down for this thread while Insert comes, then let go.
+Steps Paste(const wchar_t* text) {
+  const auto shift = [](bool down) {
+    BYTE keys[256];
+    ::GetKeyboardState(keys);
+    keys[VK_SHIFT] = down ? 0x80 : 0;
+    ::SetKeyboardState(keys);
+  };
+  return {Then([text, shift] {
+            if (!::OpenClipboard(nullptr)) return;
+            ::EmptyClipboard();
+            const size_t bytes = (wcslen(text) + 1) * sizeof(wchar_t);
+            if (HGLOBAL g = ::GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+              std::memcpy(::GlobalLock(g), text, bytes);
+              ::GlobalUnlock(g);
+              if (!::SetClipboardData(CF_UNICODETEXT, g)) ::GlobalFree(g);
+            }
+            ::CloseClipboard();
+            shift(true);
+            Press(VK_INSERT);
+          }),
+          Then([shift] { shift(false); })};
+}
+
+// Shift+Tab as the keyboard sends it: Shift held down for this thread while Tab comes.
+Steps ShiftTab() {
+  const auto shift = [](bool down) {
+    BYTE keys[256];
+    ::GetKeyboardState(keys);
+    keys[VK_SHIFT] = down ? 0x80 : 0;
+    ::SetKeyboardState(keys);
+  };
+  return {Then([shift] {
+            shift(true);
+            Press(VK_TAB);
+          }),
+          Then([shift] { shift(false); })};
+}
+
+// Alt+F4 as the keyboard sends it to the focused window.
+ScriptedUser::Step AltF4() {
+  return Then([] {
+    HWND to = ::GetFocus();
+    const LPARAM bits = 1 | (static_cast<LPARAM>(::MapVirtualKeyW(VK_F4, 0)) << 16) | (1 << 29);
+    ::PostMessageW(to, WM_SYSKEYDOWN, VK_F4, bits);
+    ::PostMessageW(to, WM_SYSKEYUP, VK_F4, bits | (3u << 30));
+  });
+}
+
+// The window's close box, as the mouse on it sends it.
+ScriptedUser::Step CloseBox() {
+  return Then([] { ::PostMessageW(pdtest::Screen(), WM_SYSCOMMAND, SC_CLOSE, 0); });
 }
 
 ScriptedUser::Step PressSave() {
@@ -439,36 +501,72 @@ TEST_F(PdBillEntryE2eTest, KeysTypedOverASelectedQuantityReplaceIt) {
 // "盘点单本地保存成功！" without it. Leaving asks about the unsaved lines.
 TEST_F(PdBillEntryE2eTest, ASaveStopsAtACountWithoutGoods) {
   std::vector<std::string> seen;
-  const auto paste = [](const wchar_t* text) {
-    if (!::OpenClipboard(nullptr)) return;
-    ::EmptyClipboard();
-    const size_t bytes = (wcslen(text) + 1) * sizeof(wchar_t);
-    if (HGLOBAL g = ::GlobalAlloc(GMEM_MOVEABLE, bytes)) {
-      std::memcpy(::GlobalLock(g), text, bytes);
-      ::GlobalUnlock(g);
-      if (!::SetClipboardData(CF_UNICODETEXT, g)) ::GlobalFree(g);
-    }
-    ::CloseClipboard();
-    // Shift held down for this thread while Insert comes, as the keyboard sends it.
-    BYTE keys[256];
-    ::GetKeyboardState(keys);
-    keys[VK_SHIFT] = 0x80;
-    ::SetKeyboardState(keys);
-    Press(VK_INSERT);
-  };
-  const auto releaseShift = [] {
-    BYTE keys[256];
-    ::GetKeyboardState(keys);
-    keys[VK_SHIFT] = 0;
-    ::SetKeyboardState(keys);
-  };
   Play({Warehouse(), Scan(kGloves),
-        {Keys("abc"), Key(VK_TAB), Then([paste] { paste(L"5"); }), Then(releaseShift), Key(VK_RETURN), Look(seen),
-         PressSave(), Then([] {}), Look(seen),
+        {Keys("abc"), Key(VK_TAB)}, Paste(L"5"),
+        {Key(VK_RETURN), Look(seen), PressSave(), Then([] {}), Look(seen),
          Then([] { ::PostMessageW(ScreenObject()->btnCancle->Handle(), BM_CLICK, 0, 0); }, 0)}});
   EXPECT_EQ(boxes, (std::vector<std::string>{std::string("提示: ") + pdbill::kCountWithoutGoods + "2",
                                              "警告: 盘点单中尚有未保存的数据，确认退出？"}));
   const std::string shown = "A00001,针织手套,1;,abc,5;";
   EXPECT_EQ(seen, (std::vector<std::string>{shown + "@8,1 盘点数量合计 : 1", shown + "@8,1 盘点数量合计 : 1"}));
   EXPECT_EQ(Stored(), "");
+}
+
+
+// A count that passed no key rule is made sound before it counts: one typed and then
+// double-clicked (123456789 becomes the cap 100000000, 1.2345 becomes 1.23), one pasted
+// that the keys could not type ("-5" is no count: cleared, the line saves 0). Before, the
+// double-click left both as typed and the store held 123456789 and 1.2345; the pasted
+// "-5" was saved as a negative count.
+TEST_F(PdBillEntryE2eTest, ACountThatPassedNoKeyRuleIsMadeSoundBeforeItCounts) {
+  std::vector<std::string> seen;
+  Play({Warehouse(), Scan(kGloves), Scan(kJacket), Scan(kShirt),
+        {Click(8, 0), Keys("123456789")}, DblClick(8, 0),
+        {Look(seen), Click(8, 1), Keys("1.2345")}, DblClick(8, 1),
+        {Look(seen), Click(8, 2)}, Paste(L"-5"),
+        {Key(VK_RETURN), Look(seen), PressSave()}});
+  EXPECT_EQ(boxes, std::vector<std::string>{kSaved});
+  EXPECT_EQ(seen, (std::vector<std::string>{
+                      "A00001,针织手套,100000000;M00002,简约夹克,1;K00003,条纹童T恤,1;,,;@8,0 盘点数量合计 : 100000002",
+                      "A00001,针织手套,100000000;M00002,简约夹克,1.23;K00003,条纹童T恤,1;,,;@8,1 盘点数量合计 : 100000002.23",
+                      "A00001,针织手套,100000000;M00002,简约夹克,1.23;K00003,条纹童T恤,;,,;@3,3 盘点数量合计 : 100000001.23"}));
+  EXPECT_EQ(Stored(), Ids(kGloves) + " 1e+08\n" + Ids(kJacket) + " 1.23\n" + Ids(kShirt) + " 0\n");
+}
+
+// Every way out asks about the lines on the bill, as 退出 and Esc do: the window's close
+// box and Alt+F4, answered No, keep the screen with its line; the close box answered Yes
+// closes it, and nothing is stored. Before, the close box and Alt+F4 closed the screen at
+// once and the counts were gone without a word.
+TEST_F(PdBillEntryE2eTest, EveryWayOutAsksAboutTheLinesOnTheBill) {
+  std::vector<std::string> seen;
+  const auto answerNo = [] { return Then([] { ScriptedUser::AnswerNextWith(IDNO); }, 0); };
+  Play({Warehouse(), Scan(kGloves),
+        {answerNo(), CloseBox(), Look(seen), answerNo(), AltF4(), Look(seen),
+         Then([] { ::PostMessageW(pdtest::Screen(), WM_SYSCOMMAND, SC_CLOSE, 0); }, 0)}});
+  const std::string question = "警告: 盘点单中尚有未保存的数据，确认退出？";
+  EXPECT_EQ(boxes, (std::vector<std::string>{question, question, question}));
+  const std::string shown = "A00001,针织手套,1;,,;@3,1 盘点数量合计 : 1";
+  EXPECT_EQ(seen, (std::vector<std::string>{shown, shown}));
+  EXPECT_EQ(Stored(), "");
+}
+
+// Moves right after an edit, on lines with goods: a barcode typed over a name and left by
+// Down, a text typed over a name and left by Shift+Tab, give the lines back their names;
+// a count typed and left by a click, by Down or by Tab counts; a scan on a line's name right
+// after a click counts on that goods' own line, and one on the entry row's code adds a line.
+TEST_F(PdBillEntryE2eTest, MovesRightAfterAnEditKeepEveryLineAndCount) {
+  std::vector<std::string> seen;
+  Play({Warehouse(), Scan(kGloves), Scan(kJacket),
+        {Click(3, 0), Keys(kShirt), Key(VK_DOWN), Look(seen), Keys("zz")}, ShiftTab(),
+        {Look(seen), Click(8, 1), Keys("7"), Click(3, 0), Look(seen)}, Scan(kJacket),
+        {Look(seen), Click(8, 0), Keys("3"), Key(VK_DOWN), Look(seen), Keys("2"), Key(VK_TAB), Look(seen)},
+        Scan(kShirt), {Look(seen), PressSave()}});
+  EXPECT_EQ(boxes, std::vector<std::string>{kSaved});
+  const std::string a = "A00001,针织手套,", b = "M00002,简约夹克,";
+  EXPECT_EQ(seen, (std::vector<std::string>{
+                      a + "1;" + b + "1;,,;@3,1 盘点数量合计 : 2", a + "1;" + b + "1;,,;@2,1 盘点数量合计 : 2",
+                      a + "1;" + b + "7;,,;@3,0 盘点数量合计 : 8", a + "1;" + b + "8;,,;@3,2 盘点数量合计 : 9",
+                      a + "3;" + b + "8;,,;@8,1 盘点数量合计 : 11", a + "3;" + b + "2;,,;@2,2 盘点数量合计 : 5",
+                      a + "3;" + b + "2;K00003,条纹童T恤,1;,,;@3,3 盘点数量合计 : 6"}));
+  EXPECT_EQ(Stored(), Ids(kGloves) + " 3\n" + Ids(kJacket) + " 2\n" + Ids(kShirt) + " 1\n");
 }
