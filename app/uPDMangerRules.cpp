@@ -40,7 +40,9 @@ TPdCursor TPdMangerRules::DoubleClick(int Col, int Row) {
 
 void TPdMangerRules::BeforeEdit(int Col, int Row) {
   if (Row < 0 || Row >= FSheet.RowCount()) return;
-  if (Col == pcName) {
+  if (Col == pcQty) {
+    FQtyBefore[Row] = FSheet.Cell(pcQty, Row);
+  } else if (Col == pcName) {
     const AnsiString name = FSheet.Cell(pcName, Row);
     if (name.empty()) return;
     FOldName = name;
@@ -53,7 +55,21 @@ void TPdMangerRules::BeforeEdit(int Col, int Row) {
   }
 }
 
-void TPdMangerRules::AfterEdit(int Col, int Row) { FEntry.AfterEdit(Col, Row); }
+void TPdMangerRules::AfterEdit(int Col, int Row) {
+  const bool quantity = Col == pcQty && Row >= 0 && Row < FSheet.RowCount();
+  // Mended: a barcode scanned while the cursor stood in a quantity (Enter on a line's
+  // name leads there) was taken as a count and capped at 100000000: the line's count was
+  // lost and the scan booked nowhere. The count comes back and the user is told.
+  if (quantity && LooksScannedIntoQuantity(FSheet.Cell(pcQty, Row))) {
+    const auto before = FQtyBefore.find(Row);
+    if (before != FQtyBefore.end()) {
+      FSheet.SetCell(pcQty, Row, before->second);
+      FMessages.Show(kScanInQuantity, kCaptionHint, pmInformation);
+    }
+  }
+  FEntry.AfterEdit(Col, Row);
+  if (quantity) FQtyBefore[Row] = FSheet.Cell(pcQty, Row);
+}
 
 bool TPdMangerRules::MayClose() {
   // Mended: any line with goods counts as unsaved work, also one whose quantity is still
@@ -81,6 +97,7 @@ TSaveOutcome TPdMangerRules::Save(TDateTime Now) {
 
 TCheckInResult TPdMangerRules::CheckIn(const std::vector<pdterminal::TCountLine>& Counts) {
   const TCheckInResult r = CheckInData(FSheet, Counts, FEntry.WarehouseId, ForbidDecimal);
+  FQtyBefore.clear();
   // An empty entry row below the lines, so that scanning can go on.
   if (!FSheet.Cell(pcGoodsId, FSheet.RowCount() - 1).empty()) FSheet.AddRow();
   SumTotals(FSheet);

@@ -6,6 +6,8 @@
 // (its dress grid's data rows), and reach the user through the message and chooser
 // seams. Columns are the bill's logical columns (uPDBillSheet.h), rows data rows from 0.
 #pragma once
+#include <map>
+
 #include "app/uPDCheckIn.h"
 #include "app/uPDGoodsEntry.h"
 #include "app/uPDQuantity.h"
@@ -16,6 +18,7 @@ namespace pdbill {
 constexpr const char* kExitQuestion = "盘点单中尚有未保存的数据，确认退出？";
 constexpr const char* kNothingCheckedIn = "盘点机文件中没有可以导入的盘点数量。";
 // Followed by the numbers of the rows (from 1) that hold a count and no goods.
+constexpr const char* kScanInQuantity = "盘点数量超长，可能是把条码扫进了数量，已恢复原来的数量。条码请在品名列扫描。";
 constexpr const char* kCountWithoutGoods = "以下行有盘点数量但没有商品，盘点单不能保存。请输入商品或删除数量：";
 
 class TPdMangerRules {
@@ -50,12 +53,14 @@ class TPdMangerRules {
   // Double-click on (Col, Row): where the cursor goes; the code or name column as Enter.
   TPdCursor DoubleClick(int Col, int Row);
   // The editor opens on (Col, Row): a name (code) cell holding text remembers that text
-  // and forgets the code (name) remembered before; other cells change nothing.
+  // and forgets the code (name) remembered before; a quantity cell remembers its count.
   void BeforeEdit(int Col, int Row);
   // What BeforeEdit remembered last ('' when forgotten or never seen).
   const AnsiString& OldName() const { return FOldName; }
   const AnsiString& OldCode() const { return FOldCode; }
-  // The editor of (Col, Row) closed.
+  // The editor of (Col, Row) closed. A quantity left with what a scanner types (see
+  // LooksScannedIntoQuantity) gets back the count it had when its editor opened, and the
+  // user is told; other quantities go through QuantityAfterEdit.
   void AfterEdit(int Col, int Row);
   // The bill's totals (amounts recomputed).
   TPdTotals Totals() { return SumTotals(FSheet); }
@@ -79,6 +84,9 @@ class TPdMangerRules {
   TPdBillSaver FSaver;
   AnsiString FOldName;
   AnsiString FOldCode;
+  // Data row -> the count its quantity cell held when its editor opened (kept current by
+  // each edit of it).
+  std::map<int, AnsiString> FQtyBefore;
 };
 
 }  // namespace pdbill

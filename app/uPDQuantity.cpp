@@ -47,6 +47,11 @@ AnsiString QuantityAfterEdit(const AnsiString& Text) {
   return text;
 }
 
+bool LooksScannedIntoQuantity(const AnsiString& Text) {
+  return static_cast<int>(Text.size()) >= kMaxQuantityLength &&
+         std::all_of(Text.begin(), Text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 AnsiString TextAfterKey(const TPdEditText& Edit, char Key) {
   const size_t size = Edit.Text.size();
   const size_t start = std::min(static_cast<size_t>(std::max(Edit.SelStart, 0)), size);

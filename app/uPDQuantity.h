@@ -26,6 +26,11 @@ double QuantityValue(const AnsiString& Text);
 // typed ("2.5", "0.").
 AnsiString QuantityAfterEdit(const AnsiString& Text);
 
+// Digits alone, as many as the keys let into the cell (12: 100,000,000,000 or more): no
+// count is typed so. It is what a barcode scanner leaves in a quantity cell (12 digits, or
+// a 13-digit barcode cut by the key limit).
+bool LooksScannedIntoQuantity(const AnsiString& Text);
+
 // The text of a cell being edited and its selection (in bytes), which a typed key
 // replaces.
 struct TPdEditText {

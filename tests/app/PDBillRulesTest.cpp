@@ -282,3 +282,39 @@ TEST(PdBeforeEdit, RemembersTheNameOrTheCodeOfTheCellEdited) {
   rules.BeforeEdit(pcCode, 1);
   EXPECT_EQ(state(), "衬衫|");
 }
+
+// A quantity left with what a scanner types (12 digits: the key limit) gets back the count
+// its cell held when its editor opened, and the user is told; the dress grid opens the next
+// cell's editor before the after-edit of the cell left arrives (Down from one quantity to
+// the next). Counts typed by hand keep their rules, and the count given back is the one
+// the last edit left. Before, the scan was capped to the count 100000000.
+TEST(PdAfterEdit, AScanLeftInAQuantityGivesTheCountItHadBack) {
+  TPdMemorySheet s;
+  for (int r : {0, 1}) {
+    if (r > 0) s.AddRow();
+    s.SetCell(pcGoodsId, r, r == 0 ? "00001" : "00002");
+    s.SetCell(pcName, r, r == 0 ? "衬衫" : "夹克");
+  }
+  s.SetCell(pcQty, 0, "5");
+  s.SetCell(pcQty, 1, "3");
+  s.AddRow();
+  TScriptedChooser chooser;
+  TRecordedMessages messages;
+  TPdMangerRules rules(s, chooser, messages, TPdServers{}, 0);
+  const auto edit = [&](int row, const char* text) {
+    s.SetCell(pcQty, row, text);
+    rules.AfterEdit(pcQty, row);
+    return s.Cell(pcQty, row);
+  };
+  rules.BeforeEdit(pcQty, 0);
+  s.SetCell(pcQty, 0, "692000000001");
+  rules.BeforeEdit(pcQty, 1);
+  rules.AfterEdit(pcQty, 0);
+  EXPECT_EQ(s.Cell(pcQty, 0), "5");
+  EXPECT_EQ(messages.Texts(), AnsiString(kScanInQuantity) + "\n");
+  EXPECT_EQ(edit(1, "12345678901"), "100000000");  // 11 digits: typed, capped
+  EXPECT_EQ(edit(1, "1234567.8912"), "1234567.89");
+  EXPECT_EQ(edit(1, "7"), "7");
+  EXPECT_EQ(edit(1, "6920000000013"), "7");
+  EXPECT_EQ(messages.Shown.size(), 2u);
+}

@@ -533,6 +533,23 @@ TEST_F(PdBillEntryE2eTest, ACountThatPassedNoKeyRuleIsMadeSoundBeforeItCounts) {
   EXPECT_EQ(Stored(), Ids(kGloves) + " 1e+08\n" + Ids(kJacket) + " 1.23\n" + Ids(kShirt) + " 0\n");
 }
 
+// A barcode scanned while the cursor stands in a line's quantity (Enter on the line's name
+// leads there) is no count: the line gets its count back and the user is told; a count
+// typed there afterwards counts as usual. Before, the scan became the count 100000000
+// (12 digits kept by the key limit, then the cap) and the line's own count was lost.
+TEST_F(PdBillEntryE2eTest, AScanIntoAQuantityGivesTheLineItsCountBack) {
+  std::vector<std::string> seen;
+  Play({Warehouse(), Scan(kGloves), Scan(kJacket),
+        {Click(8, 0), Keys("5"), Key(VK_RETURN), Key(VK_RETURN), Look(seen)},
+        Scan(kShirt),
+        {Look(seen), Click(8, 1), Keys("2"), Key(VK_RETURN), Look(seen), PressSave()}});
+  EXPECT_EQ(boxes, (std::vector<std::string>{std::string("提示: ") + pdbill::kScanInQuantity, kSaved}));
+  EXPECT_EQ(seen, (std::vector<std::string>{"A00001,针织手套,5;M00002,简约夹克,1;,,;@8,1 盘点数量合计 : 6",
+                                            "A00001,针织手套,5;M00002,简约夹克,1;,,;@3,2 盘点数量合计 : 6",
+                                            "A00001,针织手套,5;M00002,简约夹克,2;,,;@3,2 盘点数量合计 : 7"}));
+  EXPECT_EQ(Stored(), Ids(kGloves) + " 5\n" + Ids(kJacket) + " 2\n");
+}
+
 // Every way out asks about the lines on the bill, as 退出 and Esc do: the window's close
 // box and Alt+F4, answered No, keep the screen with its line; the close box answered Yes
 // closes it, and nothing is stored. Before, the close box and Alt+F4 closed the screen at
