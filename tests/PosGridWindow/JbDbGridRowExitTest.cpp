@@ -14,7 +14,8 @@
 // - A dataset closed between BeginUpdate and EndUpdate: no column keeps a freed field
 //   for the paints before EndUpdate, the editor goes with the data, and the columns bind
 //   the new fields when it opens again.
-// - A write of the typed text leaves the editor showing the field's text.
+// - A write of the typed text leaves the editor showing the field's text; an edit the
+//   program cancels drops the text typed and not yet written.
 // - The rules of the current column run however it became current: the column the grid
 //   starts on (the grid shown, the dataset opened again), a layout that moved the
 //   current column; a freed field is never the calculator's current one.
@@ -24,6 +25,7 @@
 
 #include "GoodsGridForm.h"
 #include "KwGridTestSupport.h"
+#include "tests/support/ScriptedDialogs.h"
 #include "tests/ui/UiTest.h"
 
 using namespace kwtest;
@@ -489,6 +491,31 @@ TEST_F(JbDbGridRowExit, AWrittenEditShowsTheFieldsText) {
   EXPECT_EQ(G()->InplaceEditor()->Text(), "0");
   EXPECT_FALSE(G()->DataLink().Modified());
   F().data->Cancel();
+}
+
+// Regression: an edit the program ended (the dataset's Cancel) left the typed text in
+// the editor, waiting; the next click wrote it into the record in browse mode (an error
+// box) and the click went nowhere. The text goes as with Esc, and the click moves.
+TEST_F(JbDbGridRowExit, FaultAnEditCancelledByTheProgramKeptItsTypedText) {
+  TScriptedDialogs script;
+  TDialogServiceScope scope(&script);
+  ShowRow(10, 3);
+  Click(Raw(F().qty), GridRow(F().View().ActiveRecord()));
+  const int id = FocusedId();
+  const std::string qty = std::to_string(static_cast<int>(GoodsQty(id)));
+  TypeKeys("77");
+  ASSERT_EQ(EditorText(), "77");
+  ASSERT_EQ(F().data->State(), dsEdit);
+  F().data->Cancel();
+  Pump();
+  std::string got = "editor " + EditorText() + ", typed text waiting " + std::to_string(G()->DataLink().Modified());
+  Click(Raw(F().qty), GridRow(F().View().ActiveRecord() + 2));
+  std::string boxes;
+  for (const auto& asked : script.Asked()) boxes += "[" + std::string(asked.Text) + "]";
+  got += ", moved " + std::to_string(Focused() - 10) + ", stored " +
+         std::to_string(static_cast<int>(DataSetValue(id, "QTY").AsDouble())) + ", state " +
+         std::to_string(F().data->State()) + ", boxes " + boxes;
+  EXPECT_EQ(got, "editor " + qty + ", typed text waiting 0, moved 2, stored " + qty + ", state 1, boxes ");
 }
 
 // ============================================================================ the column the grid starts on
