@@ -222,8 +222,14 @@ void TkwCustomDBGrid::ColExit() {
 
 // The calculation rules of the column left run before the new column's field becomes
 // the calculator's current one.
+// Mended: the editor was shown only where editor mode was still on, so under
+// dgAlwaysShowEditor a column that shows no editor (check boxes, hidden contents) kept
+// the editor standing, focused, over the column before (keys typed there refused,
+// Backspace blanking the text of a cell no longer current). Such a column now puts the
+// editor away (ShowEditor turns the mode off there), and the next column that always
+// shows the editor shows it again.
 void TkwCustomDBGrid::ColEnter() {
-  if (HandleAllocated() && AlwaysShowEditor(Col()) && CanEditShow()) ShowEditor();
+  if (HandleAllocated() && AlwaysShowEditor(Col())) ShowEditor();
   if (TkvCustomDbDataController* c = DataController(); c && FDataLink->Active())
     c->GetCalculator().SetPendingField(SelectedField());
   if (OnColEnter) OnColEnter(this);
