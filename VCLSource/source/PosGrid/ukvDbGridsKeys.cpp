@@ -125,10 +125,19 @@ void TkwCustomDBGrid::KeyDown(WORD& Key, TShiftState Shift) {
 }
 
 // Alt+Delete deletes the marked records, else the focused one.
+// Mended: in a sorted grid the delete passed the focus through the record the dataset
+// went to next (elsewhere in the grid's order) before it came to the row after the
+// deleted one, which then stood at the top of a screen scrolled down to it. The screen
+// stays where it was.
 void TkwCustomDBGrid::DeleteFromKey() {
   TDataSet* ds = FDataLink->DataSet();
   TkvCustomDbDataController* c = DataController();
   if (FReadOnly || !ds || ds->IsEmpty() || !ds->CanModify() || !c) return;
+  struct KeepScreen {
+    TkwCustomDbGridView& view;
+    int top;
+    ~KeepScreen() { view.KeepTopRecord(top); }
+  } keep{DbView(), DbView().TopRecord()};
   if (FSelectedRecs->Count() > 0 || FSelectedRecs->LostMarks()) {
     // Mended: the question counted marks whose record had lost its row, and marks a
     // reload had dropped left the focused record to be deleted; only the marks that
