@@ -10,7 +10,8 @@
 // - A change rule (AMOUNT = QTY * PRICE, run when QTY changes) is applied before the
 //   record is posted, whichever way the row is left: Up, Down, PgUp, PgDn, the wheel, a
 //   click on another row of the same column, Ctrl+Home and Ctrl+End, the scroll bar's
-//   top and bottom; and before the Insert key or a sort by a title double-click posts.
+//   top and bottom; and before the Insert key or a sort by a title double-click posts;
+//   and when the focus leaves the grid for a button that posts the record.
 // - A dataset closed between BeginUpdate and EndUpdate: no column keeps a freed field
 //   for the paints before EndUpdate, the editor goes with the data, and the columns bind
 //   the new fields when it opens again.
@@ -27,6 +28,7 @@
 #include "KwGridTestSupport.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/ui/UiTest.h"
+#include "ui/StdCtrls.h"
 
 using namespace kwtest;
 using namespace uitest;
@@ -432,6 +434,38 @@ TEST_F(JbDbGridRowExit, FaultEdgesInsertAndASortWhileEditingApplyTheRulesBeforeT
     EXPECT_EQ(F().data->RecordCount(), kGoods);
     row += 113;
   }
+}
+
+// Regression: the focus leaving the grid wrote the typed QTY but ran no rules: a button
+// that saves (posts the record) stored AMOUNT stale.
+TEST_F(JbDbGridRowExit, FaultLeavingTheGridForAButtonThatPostsAppliesTheRules) {
+  auto* save = new TButton(F().form.get());  // owned by the form
+  save->SetParent(F().form.get());
+  save->SetBounds(4, F().form->ClientHeight() - 26, 60, 22);
+  save->SetCaption("保存");
+  save->OnClick = [this](TObject*) {
+    if (F().data->State() != dsBrowse) F().data->Post();
+  };
+  struct Remove {
+    TButton* b;
+    ~Remove() { delete b; }
+  } remove{save};
+  int row = 4000;
+  while (GoodsQty(row + 1) == 7.0 || GoodsPrice(row + 1) == 0.0) ++row;
+  ShowRow(row, 6);
+  Click(Raw(F().price), GridRow(F().View().ActiveRecord()));
+  Click(Raw(F().qty), GridRow(F().View().ActiveRecord()));
+  ASSERT_EQ(Focused(), row);
+  const int id = FocusedId();
+  TypeKeys("7");
+  ASSERT_EQ(EditorText(), "7");
+  ::PostMessageW(save->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  ::PostMessageW(save->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  Pump();
+  EXPECT_EQ(::GetFocus(), save->Handle());
+  EXPECT_EQ(F().data->State(), dsBrowse);
+  EXPECT_EQ(DataSetValue(id, "QTY").AsDouble(), 7.0);
+  EXPECT_EQ(DataSetValue(id, "AMOUNT").AsDouble(), 7.0 * GoodsPrice(id));
 }
 
 // ============================================================================ freed fields

@@ -319,8 +319,9 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   // A click on a check-box cell: the current row's value inverted and written.
   void ToggleCheckBox();
   // Leaving the grid: with dgCancelOnExit an inserted record nobody changed is dropped;
-  // otherwise the typed text is written to the field.
+  // otherwise the typed text is written to the field and the field's rules run.
   void DoExit() override;
+  void LeaveEditedField();
   // Entering the grid shows the editor of a column that always shows it.
   void DoEnter() override;
   // Makes the column collection again with the class's own column class: for the
