@@ -413,8 +413,13 @@ void TkwCustomDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
   }
   if (!FDataLink->Active() || !DataControllerActive()) return TCustomControl::MouseDown(Button, Shift, X, Y);
   const int dataRow = cell.Y >= FTitleOffset ? DataRowOf(cell.Y) : -1;
-  // A row below the data has nothing to focus.
-  if (cell.Y >= FTitleOffset && dataRow < 0) return TCustomControl::MouseDown(Button, Shift, X, Y);
+  // A row below the data has nothing to focus, but the column clicked becomes current.
+  // Mended: the column stayed where it was, so in an empty grid the first key typed
+  // after a click on a column made a record with the text in another column.
+  if (cell.Y >= FTitleOffset && dataRow < 0) {
+    if (cell.X >= FIndicatorOffset) SelectColumn(cell.X, 0);
+    return TCustomControl::MouseDown(Button, Shift, X, Y);
+  }
   const int oldCol = Col(), oldRow = Row();
   const int focused = FocusedRowIndex();
   {
