@@ -2,7 +2,7 @@
 // their records across reloads of the dataset (a changed filter, close and open, refresh),
 // or are dropped; Alt+Delete with the real confirmation box (answered by a posted click)
 // deletes exactly the marked records that are left, and with none left asks nothing and
-// deletes nothing. Then F3 after a locate upwards keeps going up after clicks and moves.
+// deletes nothing; in a sorted grid the screen stays where it was. Then F3 after a locate upwards keeps going up after clicks and moves.
 // The expected answers come from the goods' IDs in the dataset, not from the grid.
 #include <algorithm>
 #include <set>

@@ -1,8 +1,9 @@
 // Check boxes in the data-aware grid's check-box columns under Wine: each row with a
 // record shows its column's box over the cell (checked, unchecked, grayed for Null), a
 // press on a box toggles the field as a press on the cell does, boxes leave with their
-// rows, columns and button style; highlight kind 2 and the grid's default cell drawing;
-// and a picture of it for the docs.
+// rows, columns and button style; an editor the grid always shows leaves a check-box
+// column; highlight kind 2 and the grid's default cell drawing; and a picture of it for
+// the docs.
 #include "KwDbGridTestSupport.h"
 #include "VCLSource/source/PosGrid/ukvDbGridsCheckBoxes.h"
 #include "db/Field.h"
