@@ -7,6 +7,8 @@
 //   the same grid row shows the record it now stands over.
 // - A move that drops a blank appended or inserted row goes on to the record it was
 //   aimed at.
+// - Shift+Up/Down and a Shift+click right after such an edit mark the records that were
+//   shown there, the edited one with them.
 // - A change rule (AMOUNT = QTY * PRICE, run when QTY changes) is applied before the
 //   record is posted, whichever way the row is left: Up, Down, PgUp, PgDn, the wheel, a
 //   click on another row of the same column, Ctrl+Home and Ctrl+End, the scroll bar's
@@ -23,6 +25,7 @@
 // Every expected value is read from the dataset or worked out from the goods' rules.
 #include <algorithm>
 #include <functional>
+#include <set>
 
 #include "GoodsGridForm.h"
 #include "KwGridTestSupport.h"
@@ -325,6 +328,60 @@ TEST_F(JbDbGridRowExit, FaultAMoveThatDropsABlankRowGoesOnToTheRecordItWasAimedA
     EXPECT_EQ(FocusedId(), aimed);
     EXPECT_EQ(F().data->FieldByName("ID")->AsInteger(), aimed);
   }
+}
+
+// Regression: Shift+Up/Down and a Shift+click marked rows by their indexes after the post
+// had sorted the edited record to the end: Shift+Up marked the record below the edited
+// one instead of it, and a Shift+click two rows down left it out of the range and took
+// the record after the range.
+TEST_F(JbDbGridRowExit, FaultShiftMarksAfterAnEditOfTheSortedColumnMarkTheRecordsShown) {
+  F().View().SortByColumn(F().qty, true);
+  Pump();
+  auto marked = [this] {
+    std::set<int> ids;
+    for (int i = 0; i < G()->SelectedRecs().Count(); ++i) {
+      Variant v;
+      F().Controller().GetFieldValue(G()->SelectedRecs().Items(i), F().id->DbField(), v);
+      ids.insert(v.AsInteger());
+    }
+    return ids;
+  };
+  struct Way {
+    const char* name;
+    int first, last;  // the rows marked, from the edited one
+    std::function<void()> go;
+  };
+  const Way ways[] = {
+      {"Shift+Up", -1, 0, [] { PostKeyWith(VK_SHIFT, VK_UP); }},
+      {"Shift+Down", 0, 1, [] { PostKeyWith(VK_SHIFT, VK_DOWN); }},
+      {"Shift+click two rows down", 0, 2, [this] {
+         HeldKey shift(VK_SHIFT);
+         const TRect r = G()->CellRect(Raw(F().name), GridRow(F().View().ActiveRecord() + 2));
+         const LPARAM at = MAKELPARAM((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+         ::PostMessageW(G()->Handle(), WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, at);
+         ::PostMessageW(G()->Handle(), WM_LBUTTONUP, MK_SHIFT, at);
+         Pump();
+       }},
+  };
+  int row = 600, value = 900;
+  for (const Way& way : ways) {
+    SCOPED_TRACE(way.name);
+    G()->ClearSelection();
+    ShowRow(row, 5);
+    Click(Raw(F().qty), GridRow(F().View().ActiveRecord()));  // a plain click marks the row
+    ASSERT_EQ(Focused(), row);
+    const int edited = FocusedId();
+    std::set<int> want;
+    for (int r = row + way.first; r <= row + way.last; ++r) want.insert(F().RowId(r));
+    TypeKeys(std::to_string(value));
+    way.go();
+    EXPECT_EQ(F().data->State(), dsBrowse);
+    EXPECT_EQ(F().RowId(kGoods - 1), edited);  // sorted to the end
+    EXPECT_EQ(marked(), want);
+    row += 1000;
+    ++value;
+  }
+  G()->ClearSelection();
 }
 
 // ============================================================================ rules on leaving a row

@@ -444,10 +444,11 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   // A double-click in a title row of a sortable column sorts by it.
   bool TitleDblClick(int X, int Y, TShiftState Shift);
   // The marks a left click on a data row (now focused) leaves: Ctrl toggles the row,
-  // Shift marks the rows from the previously focused one, a plain click only the row.
-  void SelectByClick(TShiftState Shift, int FromRow);
-  // Shift+Up/Down: the row left and the row reached are marked.
-  void SelectByKey(int FromRow);
+  // Shift marks the records of Range (the rows from the previously focused one to the
+  // one clicked, as they were shown before the click), a plain click only the row.
+  void SelectByClick(TShiftState Shift, const std::vector<int>& Range);
+  // Shift+Up/Down: the record left (FromRecord) and the row reached are marked.
+  void SelectByKey(int FromRecord);
   virtual void TitleClick(TkwColumn* Column) {
     if (OnTitleClick) OnTitleClick(Column);
   }

@@ -64,8 +64,11 @@ void TkwCustomDBGrid::KeyDown(WORD& Key, TShiftState Shift) {
     case VK_UP:
     case VK_DOWN: {
       if (extend) {
-        // Shift+Up/Down marks as it goes and never appends.
-        const int from = FocusedRowIndex();
+        // Shift+Up/Down marks as it goes and never appends. Mended: the row left was
+        // marked by its index after the move, whose post may have sorted the edited
+        // record elsewhere: another record got the mark. The record left is marked.
+        const TkvCustomDbDataController* c = DataController();
+        const int from = c ? c->FocusedRecordIndex() : -1;
         view.MoveBy(key == VK_UP ? -1 : 1);
         SelectByKey(from);
       } else if (key == VK_UP) {
@@ -279,27 +282,26 @@ void TkwCustomDBGrid::EditButtonClick() {
 // nothing to show.
 void TkwCustomDBGrid::ShowPopupEditor(TkwColumn*, int, int) {}
 
-void TkwCustomDBGrid::SelectByKey(int FromRow) {
+void TkwCustomDBGrid::SelectByKey(int FromRecord) {
   TkvCustomDbDataController* c = DataController();
   if (!c || !FSelectedRecs->Active()) return;
-  if (FromRow >= 0 && FromRow < c->RowCount()) FSelectedRecs->Insert(0, c->GetRowRecordIndex(FromRow));
+  if (FromRecord >= 0 && c->GetRecordRowIndex(FromRecord) >= 0) FSelectedRecs->Insert(0, FromRecord);
   FSelectedRecs->SetCurrentRowSelected(true);
   FSelectedRecs->TakeBookmarks();
   FSelecting = true;
   if (HandleAllocated()) Invalidate();
 }
 
-void TkwCustomDBGrid::SelectByClick(TShiftState Shift, int FromRow) {
+void TkwCustomDBGrid::SelectByClick(TShiftState Shift, const std::vector<int>& Range) {
   TkvCustomDbDataController* c = DataController();
   if (!c || !FSelectedRecs->Active()) return;
   FSelecting = false;
   if (Shift.Contains(ssCtrl)) {
     FSelectedRecs->SetCurrentRowSelected(!FSelectedRecs->CurrentRowSelected());
-  } else if (Shift.Contains(ssShift) && FromRow >= 0) {
+  } else if (Shift.Contains(ssShift) && !Range.empty()) {
     FSelectedRecs->Clear();
-    const int to = c->FocusedRowIndex();
-    for (int r = std::min(FromRow, to); r <= std::max(FromRow, to) && r < c->RowCount(); ++r)
-      FSelectedRecs->Insert(0, c->GetRowRecordIndex(r));
+    for (int record : Range)
+      if (c->GetRecordRowIndex(record) >= 0) FSelectedRecs->Insert(0, record);
     FSelectedRecs->TakeBookmarks();
   } else {
     FSelectedRecs->Clear();
@@ -422,6 +424,15 @@ void TkwCustomDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
   }
   const int oldCol = Col(), oldRow = Row();
   const int focused = FocusedRowIndex();
+  // Mended: a Shift+click marked the rows between the focused one and the one clicked
+  // by their indexes after the move, whose post may have sorted the edited record
+  // elsewhere: the range lost it and took another. The range is the records shown
+  // between them when the click came.
+  std::vector<int> range;
+  if (Button == mbLeft && Shift.Contains(ssShift) && !Shift.Contains(ssCtrl) && dataRow >= 0 && focused >= 0 &&
+      HasGridOption(FOptions, dgMultiSelect))
+    for (int r = std::min(focused, dataRow); r <= std::max(focused, dataRow); ++r)
+      range.push_back(DataController()->GetRowRecordIndex(r));
   {
     BeginPaintUpdate();
     struct End {
@@ -437,7 +448,7 @@ void TkwCustomDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
     if (dataRow >= 0 && index >= 0 && index < FColumns->Count() &&
         FColumns->Items(index)->ButtonStyle() == gcbsCheckBox && Col() == cell.X)
       ToggleCheckBox();
-    if (Button == mbLeft && dataRow >= 0 && HasGridOption(FOptions, dgMultiSelect)) SelectByClick(Shift, focused);
+    if (Button == mbLeft && dataRow >= 0 && HasGridOption(FOptions, dgMultiSelect)) SelectByClick(Shift, range);
   }
   if (Button == mbLeft && dataRow >= 0 && CanEditCurrentColumn()) {
     if ((cell.X == oldCol && cell.Y == oldRow) || AlwaysShowEditor(Col()))
