@@ -2,7 +2,7 @@
 // their records across reloads of the dataset (a changed filter, close and open, refresh),
 // or are dropped; Alt+Delete with the real confirmation box (answered by a posted click)
 // deletes exactly the marked records that are left, and with none left asks nothing and
-// deletes nothing. Then F3 after a locate upwards keeps going up after clicks and moves.
+// deletes nothing; in a sorted grid the screen stays where it was. Then F3 after a locate upwards keeps going up after clicks and moves.
 // The expected answers come from the goods' IDs in the dataset, not from the grid.
 #include <algorithm>
 #include <set>
@@ -227,6 +227,42 @@ TEST(JbDbGridMarks, TwentyThousandGoodsReloadsKeepOrDropMarksAndDeleteExactlyThe
   EXPECT_TRUE(t.MarkedIds().empty());
   EXPECT_EQ(t.AltDeleteYes(), "");
   EXPECT_EQ(t.StoredIds(), left);
+}
+
+// Regression: in a grid sorted by price the focus went, while the record was deleted,
+// through the record the dataset stood on next (elsewhere in the grid's order) before it
+// came to the goods after the deleted one, and the screen scrolled to put that at the
+// top. The screen stays where it was, for one record and for marked ones.
+TEST(JbDbGridMarks, FaultADeleteInASortedGridScrolledTheScreen) {
+  MarksGrid t(2000);
+  t.f.View().SortByColumn(t.f.price, true);
+  t.f.View().SortByColumn(t.f.price, true);
+  auto show = [&t](int row, int offset) {
+    t.f.View().SetRecNo(row + 1 + 40);
+    t.f.View().SetRecNo(row + 1 - offset);
+    t.G()->UpdateActive();
+    Pump();
+  };
+  std::string got, want;
+  show(700, 5);
+  t.ClickRow(5);
+  ASSERT_EQ(t.f.View().TopRecord(), 695);
+  const int deleted = t.f.RowId(700), after = t.f.RowId(701);
+  got += t.AltDeleteYes();
+  got += " top " + std::to_string(t.f.View().TopRecord()) + " row " +
+         std::to_string(t.G()->Row() - t.G()->TitleOffset()) + " " + std::to_string(t.f.RowId(t.G()->FocusedRowIndex())) +
+         " gone " + std::to_string(t.StoredIds().count(deleted) == 0) + "\n";
+  want += "提示|确定要删除记录吗？ top 695 row 5 " + std::to_string(after) + " gone 1\n";
+  show(1200, 2);
+  t.ClickRow(2);
+  t.ClickRow(4, MK_CONTROL);
+  const std::set<int> marked = t.MarkedIds();
+  ASSERT_EQ(marked.size(), 2u);
+  got += t.AltDeleteYes();
+  got += " top " + std::to_string(t.f.View().TopRecord());
+  for (int id : marked) got += " gone " + std::to_string(t.StoredIds().count(id) == 0);
+  want += "提示|是否要删除选择的记录？ top 1198 gone 1 gone 1";
+  EXPECT_EQ(got, want);
 }
 
 // ============================================================================ F3 upwards

@@ -7,24 +7,31 @@
 //   the same grid row shows the record it now stands over.
 // - A move that drops a blank appended or inserted row goes on to the record it was
 //   aimed at.
+// - Shift+Up/Down and a Shift+click right after such an edit mark the records that were
+//   shown there, the edited one with them.
 // - A change rule (AMOUNT = QTY * PRICE, run when QTY changes) is applied before the
 //   record is posted, whichever way the row is left: Up, Down, PgUp, PgDn, the wheel, a
 //   click on another row of the same column, Ctrl+Home and Ctrl+End, the scroll bar's
-//   top and bottom; and before the Insert key or a sort by a title double-click posts.
+//   top and bottom; and before the Insert key or a sort by a title double-click posts;
+//   and when the focus leaves the grid for a button that posts the record.
 // - A dataset closed between BeginUpdate and EndUpdate: no column keeps a freed field
 //   for the paints before EndUpdate, the editor goes with the data, and the columns bind
 //   the new fields when it opens again.
-// - A write of the typed text leaves the editor showing the field's text.
+// - A write of the typed text leaves the editor showing the field's text; an edit the
+//   program cancels drops the text typed and not yet written.
 // - The rules of the current column run however it became current: the column the grid
 //   starts on (the grid shown, the dataset opened again), a layout that moved the
 //   current column; a freed field is never the calculator's current one.
 // Every expected value is read from the dataset or worked out from the goods' rules.
 #include <algorithm>
 #include <functional>
+#include <set>
 
 #include "GoodsGridForm.h"
 #include "KwGridTestSupport.h"
+#include "tests/support/ScriptedDialogs.h"
 #include "tests/ui/UiTest.h"
+#include "ui/StdCtrls.h"
 
 using namespace kwtest;
 using namespace uitest;
@@ -323,6 +330,60 @@ TEST_F(JbDbGridRowExit, FaultAMoveThatDropsABlankRowGoesOnToTheRecordItWasAimedA
   }
 }
 
+// Regression: Shift+Up/Down and a Shift+click marked rows by their indexes after the post
+// had sorted the edited record to the end: Shift+Up marked the record below the edited
+// one instead of it, and a Shift+click two rows down left it out of the range and took
+// the record after the range.
+TEST_F(JbDbGridRowExit, FaultShiftMarksAfterAnEditOfTheSortedColumnMarkTheRecordsShown) {
+  F().View().SortByColumn(F().qty, true);
+  Pump();
+  auto marked = [this] {
+    std::set<int> ids;
+    for (int i = 0; i < G()->SelectedRecs().Count(); ++i) {
+      Variant v;
+      F().Controller().GetFieldValue(G()->SelectedRecs().Items(i), F().id->DbField(), v);
+      ids.insert(v.AsInteger());
+    }
+    return ids;
+  };
+  struct Way {
+    const char* name;
+    int first, last;  // the rows marked, from the edited one
+    std::function<void()> go;
+  };
+  const Way ways[] = {
+      {"Shift+Up", -1, 0, [] { PostKeyWith(VK_SHIFT, VK_UP); }},
+      {"Shift+Down", 0, 1, [] { PostKeyWith(VK_SHIFT, VK_DOWN); }},
+      {"Shift+click two rows down", 0, 2, [this] {
+         HeldKey shift(VK_SHIFT);
+         const TRect r = G()->CellRect(Raw(F().name), GridRow(F().View().ActiveRecord() + 2));
+         const LPARAM at = MAKELPARAM((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+         ::PostMessageW(G()->Handle(), WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, at);
+         ::PostMessageW(G()->Handle(), WM_LBUTTONUP, MK_SHIFT, at);
+         Pump();
+       }},
+  };
+  int row = 600, value = 900;
+  for (const Way& way : ways) {
+    SCOPED_TRACE(way.name);
+    G()->ClearSelection();
+    ShowRow(row, 5);
+    Click(Raw(F().qty), GridRow(F().View().ActiveRecord()));  // a plain click marks the row
+    ASSERT_EQ(Focused(), row);
+    const int edited = FocusedId();
+    std::set<int> want;
+    for (int r = row + way.first; r <= row + way.last; ++r) want.insert(F().RowId(r));
+    TypeKeys(std::to_string(value));
+    way.go();
+    EXPECT_EQ(F().data->State(), dsBrowse);
+    EXPECT_EQ(F().RowId(kGoods - 1), edited);  // sorted to the end
+    EXPECT_EQ(marked(), want);
+    row += 1000;
+    ++value;
+  }
+  G()->ClearSelection();
+}
+
 // ============================================================================ rules on leaving a row
 
 // Regression: the rules of the edited column ran only when another column was entered;
@@ -432,6 +493,38 @@ TEST_F(JbDbGridRowExit, FaultEdgesInsertAndASortWhileEditingApplyTheRulesBeforeT
   }
 }
 
+// Regression: the focus leaving the grid wrote the typed QTY but ran no rules: a button
+// that saves (posts the record) stored AMOUNT stale.
+TEST_F(JbDbGridRowExit, FaultLeavingTheGridForAButtonThatPostsAppliesTheRules) {
+  auto* save = new TButton(F().form.get());  // owned by the form
+  save->SetParent(F().form.get());
+  save->SetBounds(4, F().form->ClientHeight() - 26, 60, 22);
+  save->SetCaption("保存");
+  save->OnClick = [this](TObject*) {
+    if (F().data->State() != dsBrowse) F().data->Post();
+  };
+  struct Remove {
+    TButton* b;
+    ~Remove() { delete b; }
+  } remove{save};
+  int row = 4000;
+  while (GoodsQty(row + 1) == 7.0 || GoodsPrice(row + 1) == 0.0) ++row;
+  ShowRow(row, 6);
+  Click(Raw(F().price), GridRow(F().View().ActiveRecord()));
+  Click(Raw(F().qty), GridRow(F().View().ActiveRecord()));
+  ASSERT_EQ(Focused(), row);
+  const int id = FocusedId();
+  TypeKeys("7");
+  ASSERT_EQ(EditorText(), "7");
+  ::PostMessageW(save->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  ::PostMessageW(save->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  Pump();
+  EXPECT_EQ(::GetFocus(), save->Handle());
+  EXPECT_EQ(F().data->State(), dsBrowse);
+  EXPECT_EQ(DataSetValue(id, "QTY").AsDouble(), 7.0);
+  EXPECT_EQ(DataSetValue(id, "AMOUNT").AsDouble(), 7.0 * GoodsPrice(id));
+}
+
 // ============================================================================ freed fields
 
 // Regression: the columns kept the dataset's freed fields until EndUpdate; titles and
@@ -489,6 +582,31 @@ TEST_F(JbDbGridRowExit, AWrittenEditShowsTheFieldsText) {
   EXPECT_EQ(G()->InplaceEditor()->Text(), "0");
   EXPECT_FALSE(G()->DataLink().Modified());
   F().data->Cancel();
+}
+
+// Regression: an edit the program ended (the dataset's Cancel) left the typed text in
+// the editor, waiting; the next click wrote it into the record in browse mode (an error
+// box) and the click went nowhere. The text goes as with Esc, and the click moves.
+TEST_F(JbDbGridRowExit, FaultAnEditCancelledByTheProgramKeptItsTypedText) {
+  TScriptedDialogs script;
+  TDialogServiceScope scope(&script);
+  ShowRow(10, 3);
+  Click(Raw(F().qty), GridRow(F().View().ActiveRecord()));
+  const int id = FocusedId();
+  const std::string qty = std::to_string(static_cast<int>(GoodsQty(id)));
+  TypeKeys("77");
+  ASSERT_EQ(EditorText(), "77");
+  ASSERT_EQ(F().data->State(), dsEdit);
+  F().data->Cancel();
+  Pump();
+  std::string got = "editor " + EditorText() + ", typed text waiting " + std::to_string(G()->DataLink().Modified());
+  Click(Raw(F().qty), GridRow(F().View().ActiveRecord() + 2));
+  std::string boxes;
+  for (const auto& asked : script.Asked()) boxes += "[" + std::string(asked.Text) + "]";
+  got += ", moved " + std::to_string(Focused() - 10) + ", stored " +
+         std::to_string(static_cast<int>(DataSetValue(id, "QTY").AsDouble())) + ", state " +
+         std::to_string(F().data->State()) + ", boxes " + boxes;
+  EXPECT_EQ(got, "editor " + qty + ", typed text waiting 0, moved 2, stored " + qty + ", state 1, boxes ");
 }
 
 // ============================================================================ the column the grid starts on

@@ -246,7 +246,8 @@ TEST(KwDbEditor, FaultADataChangeNoticeWroteTheField) {
 }
 
 // The lookup list shows the goods' names; Enter writes the chosen key once (the write's
-// own notice does not write again), Esc writes nothing.
+// own notice does not write again) and the editor shows the cell's text again, Esc
+// writes nothing.
 TEST(KwDbEditor, LookupListWritesTheChosenKeyOnce) {
   DbEditForm f(true);
   BindLookup(f);
@@ -273,7 +274,7 @@ TEST(KwDbEditor, LookupListWritesTheChosenKeyOnce) {
   PostKey(VK_RETURN);
   EXPECT_EQ(f.BillText("GOODSID"), "2");
   EXPECT_EQ(f.writes, 1);
-  EXPECT_EQ(f.editor->Text(), "香蕉");
+  EXPECT_EQ(f.editor->Text(), "2");  // the cell's text as the view gives it: the key
   EXPECT_EQ(f.view->Log.Str(), "hook assign clear assign clear");
   EXPECT_FALSE(f.goods->ControlsDisabled());
 }
@@ -291,7 +292,7 @@ TEST(KwDbEditor, FaultChineseTypeAheadInTheLookupListFoundNothing) {
   EXPECT_EQ(f.editor->DataList()->ItemIndex(), 2);
   PostKey(VK_RETURN);
   EXPECT_EQ(f.BillText("GOODSID"), "3");
-  EXPECT_EQ(f.editor->Text(), "橙子");
+  EXPECT_EQ(f.editor->Text(), "3");
 }
 
 // Closing the lookup dataset, or names that are empty or unknown, give no field and

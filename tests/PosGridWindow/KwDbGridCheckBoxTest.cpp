@@ -1,8 +1,9 @@
 // Check boxes in the data-aware grid's check-box columns under Wine: each row with a
 // record shows its column's box over the cell (checked, unchecked, grayed for Null), a
 // press on a box toggles the field as a press on the cell does, boxes leave with their
-// rows, columns and button style; highlight kind 2 and the grid's default cell drawing;
-// and a picture of it for the docs.
+// rows, columns and button style; an editor the grid always shows leaves a check-box
+// column; highlight kind 2 and the grid's default cell drawing; and a picture of it for
+// the docs.
 #include "KwDbGridTestSupport.h"
 #include "VCLSource/source/PosGrid/ukvDbGridsCheckBoxes.h"
 #include "db/Field.h"
@@ -235,4 +236,43 @@ TEST(KwDbGridCheckBox, FaultShiftTabFocusedABoxInsideTheGrid) {
   PostKey(VK_ESCAPE);
   EXPECT_EQ(s, "next grid 10210 writes 0");
   for (int i = 0; i < 5; ++i) EXPECT_FALSE(f.Pool()->GetEditor(i)->TabStop()) << i;
+}
+
+// Regression: under dgAlwaysShowEditor the editor stayed, focused, over the column before
+// a check-box column when that was entered: digits typed there were refused and
+// Backspace blanked the editor, which showed a cell no longer current. The editor goes
+// while the check-box column is current and comes back in the next column; nothing
+// typed meanwhile reaches a field.
+TEST(KwDbGridCheckBox, FaultAnAlwaysShownEditorStayedOverTheColumnBeforeABoxColumn) {
+  CheckGrid f;
+  f.grid->SetOptions(f.grid->Options() | GridOption(dgAlwaysShowEditor));
+  Pump();
+  auto state = [&f] {
+    TInplaceEdit* e = f.grid->InplaceEditor();
+    const bool shown = f.grid->EditorMode() && e && e->Visible();
+    return std::string(f.grid->SelectedColumn()->FieldName()) + " editor " + (shown ? std::string(e->Text()) : "hidden") +
+           (::GetFocus() == f.grid->Handle() ? " (grid focused)" : "");
+  };
+  // Row 0: 衬衫, PASS 1, QTY 0.
+  const TRect r = f.grid->CellRect(f.grid->DataToRawColumn(1), f.grid->TitleOffset());
+  ::PostMessageW(f.grid->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.Left + 5, r.Top + 5));
+  ::PostMessageW(f.grid->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(r.Left + 5, r.Top + 5));
+  Pump();
+  TypeText(L"帽子");
+  std::string got = state();
+  PostKey(VK_TAB);
+  got += " | Tab: " + state();
+  PostKey(VK_BACK);
+  PostKey('7');
+  got += " | Backspace, 7: " + state();
+  PostKey(VK_TAB);
+  got += " | Tab: " + state();
+  PostKey(VK_DOWN);
+  got += " | Down: " + std::string(f.data->FieldByName("NAME")->Text()) + "/" + std::to_string(f.grid->FocusedRowIndex());
+  f.data->First();
+  got += " stored " + std::string(f.data->FieldByName("NAME")->Text()) + "/" + f.data->FieldByName("PASS")->Text() + "/" +
+         f.data->FieldByName("QTY")->Text() + ", writes " + std::to_string(f.writes);
+  EXPECT_EQ(got,
+            "NAME editor 帽子 | Tab: PASS editor hidden (grid focused) | Backspace, 7: PASS editor hidden (grid focused)"
+            " | Tab: QTY editor 0 | Down: 长裤/1 stored 帽子/1/0, writes 0");
 }

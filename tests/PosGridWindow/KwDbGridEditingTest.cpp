@@ -1,6 +1,6 @@
 // Editing in the data-aware grid under Wine, by posted input: typed text reaching the
-// field and the footer sum, numeric signs, check-box toggles, appending on an empty grid,
-// and edit limits in GBK bytes.
+// field and the footer sum, numeric signs, check-box toggles, appending on an empty grid
+// (in the column clicked), and edit limits in GBK bytes.
 #include "KwDbGridTestSupport.h"
 #include "VCLSource/source/PosGrid/ukvDbEditer.h"
 
@@ -131,4 +131,22 @@ TEST(KwDbGridEditing, EscapeDropsTheTypedTextThenTheEditAndTheMarks) {
   PostKey(VK_DOWN);
   EXPECT_EQ(f.Text(1, "QTY"), "1");
   EXPECT_EQ(f.data->RecordCount(), 5);
+}
+
+// Regression: a click on a row below the data left the current column where it was: in
+// an empty grid the keys typed after a click on PRICE made a record with them in ID. The
+// row clicked has nothing to focus; its column becomes current.
+TEST(KwDbGridEditing, FaultAClickBelowTheDataLeftTheColumnWhereItWas) {
+  EditGrid f(0);
+  f.Bind();
+  f.Show();
+  ASSERT_EQ(f.grid->SelectedIndex(), 0);
+  f.ClickCell(3, f.grid->TitleOffset());  // the blank row an empty grid shows
+  std::string got = std::string(f.grid->SelectedColumn()->FieldName()) + " " + std::to_string(f.Focused());
+  for (char ch : std::string("12")) PostKey(static_cast<WORD>(ch));
+  PostKey(VK_DOWN);
+  got += " | " + std::string(f.grid->SelectedColumn()->FieldName()) + " " + std::to_string(f.data->RecordCount()) + ": ";
+  f.data->First();
+  for (const char* field : {"ID", "NAME", "QTY", "PRICE"}) got += std::string(f.data->FieldByName(field)->Text()) + "/";
+  EXPECT_EQ(got, "PRICE -1 | PRICE 1: ///12/");
 }

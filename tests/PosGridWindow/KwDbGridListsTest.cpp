@@ -2,11 +2,14 @@
 // and a lookup column edit through the grid's data-aware editor (the list opened by
 // Alt+Down or the button), the chosen value lands in the field once and is posted as it
 // is; the editor's lists and buttons follow the current column; keys a field refuses are
-// not typed, a typed key is.
+// not typed, a typed key is; the editor of a lookup column shows its key after a choice.
+#include <functional>
+
 #include "KwDbGridTestSupport.h"
 #include "VCLSource/source/PosGrid/ukvDbEditer.h"
 #include "db/Field.h"
 #include "db/FieldClasses.h"
+#include "tests/support/ScriptedDialogs.h"
 #include "ui/ExtCtrls.h"
 
 using namespace kwtest;
@@ -387,4 +390,64 @@ TEST(KwDbGridLists, FaultAPressElsewhereLeftTheLookupListOpen) {
   EXPECT_EQ(editor->Text(), "1");
   EXPECT_EQ(f.writes, 0);
   EXPECT_EQ(::GetFocus(), editor->Handle());
+}
+
+// Regression: choosing again the key a lookup cell already had put the goods' name into
+// its editor, which shows the key, and nothing told the grid: Tab handed the name to the
+// next column as if typed there (stored in PAY), Enter and a click on another row raised
+// a conversion error (and the click went nowhere), and a digit typed after it made a
+// key no field takes (a digit is typed after the key).
+TEST(KwDbGridLists, FaultTheKeyChosenAgainLeftTheNameInTheLookupEditor) {
+  TScriptedDialogs script;
+  TDialogServiceScope scope(&script);
+  ListGrid f;
+  struct Way {
+    const char* name;
+    std::function<void()> leave;
+  };
+  const Way ways[] = {
+      {"Tab, Down", [] {
+         PostKey(VK_TAB);
+         PostKey(VK_DOWN);
+       }},
+      {"Enter, Down", [] {
+         PostKey(VK_RETURN);
+         PostKey(VK_DOWN);
+       }},
+      {"a click on the next row", [&f] {
+         const TRect r = f.grid->CellRect(f.grid->DataToRawColumn(3), f.grid->TitleOffset() + 1);
+         const LPARAM at = MAKELPARAM((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+         ::PostMessageW(f.grid->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+         ::PostMessageW(f.grid->Handle(), WM_LBUTTONUP, 0, at);
+         Pump();
+       }},
+      {"3 typed, Down", [] {
+         PostKey('3');
+         PostKey(VK_DOWN);
+       }},
+  };
+  std::string got, want;
+  for (const Way& way : ways) {
+    f.grid->DbView().SetRecNo(1);
+    f.grid->UpdateActive();
+    Pump();
+    f.writes = 0;
+    script.ClearAsked();
+    TkwDBGridInplaceEdit* editor = f.Edit(1);
+    ASSERT_NE(editor, nullptr);
+    f.AltDown();
+    ASSERT_TRUE(editor->ListVisible());
+    ASSERT_EQ(editor->DataList()->ItemIndex(), 0);  // the goods 1 the cell has
+    PostKey(VK_RETURN);
+    got += std::string(way.name) + ": editor " + std::string(editor->Text());
+    way.leave();
+    std::string boxes;
+    for (const auto& asked : script.Asked()) boxes += "[" + std::string(asked.Text) + "]";
+    got += ", row " + std::to_string(f.grid->FocusedRowIndex());
+    got += ", " + std::string(f.Text(1, "GOODSID")) + "/" + std::string(f.Text(1, "PAY")) + ", writes " + std::to_string(f.writes) + ", boxes " + boxes + "\n";
+    const bool typed = way.name[0] == '3';
+    want += std::string(way.name) + ": editor 1, row 1, " + (typed ? "13" : "1") + "/现金, writes " + (typed ? "1" : "0") +
+            ", boxes \n";
+  }
+  EXPECT_EQ(got, want);
 }

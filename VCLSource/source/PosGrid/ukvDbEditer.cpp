@@ -298,7 +298,15 @@ void TkwDBGridInplaceEdit::ApplyValue() {
     if (!field) return;
     TkvFlagScope applying(FApplying);
     if (CompareVariants(field->GetAsVariant(), FLookupValue) != 0) field->SetAsVariant(FLookupValue);
-    if (!FLookupText.empty() && FLookupText != Text()) SetTextDirect(FLookupText);
+    // Mended: the list's text went into the editor whatever the cell shows. A lookup
+    // column's editor shows its key: after the key it already had was chosen again it
+    // showed the goods' name, which nothing had told the grid of, so leaving the column
+    // handed the name to the next column as typed there (stored in another field), and
+    // a digit typed after it made a key no field takes. The editor shows the cell's own
+    // text as the grid has it now (the key, or a lookup field's new name).
+    IkwGridView& view = GridView();
+    const AnsiString shown = view.GetEditText(view.Col(), view.Row());
+    if (shown != Text()) SetTextDirect(shown);
   } else {
     SetTextDirect(FLookupText);
     SetModified(true);

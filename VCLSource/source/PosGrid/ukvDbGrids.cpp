@@ -506,6 +506,13 @@ void TkwDbGridColumnsHost::ShowEditor() {
 }
 
 void TkwDbGridColumnsHost::EditingChanged() {
-  if (FGrid.Destroying() || !FGrid.HandleAllocated() || !HasGridOption(FGrid.Options(), dgIndicator)) return;
+  if (FGrid.Destroying()) return;
+  // Mended: an edit ended without the grid (the program cancelled the dataset) left the
+  // typed text waiting in the editor; the next click wrote it into a record in browse
+  // mode (an error box, the click lost). A text not written when the edit ends is
+  // dropped, as Esc drops it, and the editor shows the field again.
+  TkwGridDataLink& link = *FGrid.FDataLink;
+  if (link.Active() && !link.Editing() && link.Modified() && !link.InUpdateData()) link.Reset();
+  if (!FGrid.HandleAllocated() || !HasGridOption(FGrid.Options(), dgIndicator)) return;
   if (FGrid.IndicatorOffset() > 0 && FGrid.Row() >= FGrid.TitleOffset()) FGrid.InvalidateCell(0, FGrid.Row());
 }

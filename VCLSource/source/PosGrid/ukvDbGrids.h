@@ -319,8 +319,9 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   // A click on a check-box cell: the current row's value inverted and written.
   void ToggleCheckBox();
   // Leaving the grid: with dgCancelOnExit an inserted record nobody changed is dropped;
-  // otherwise the typed text is written to the field.
+  // otherwise the typed text is written to the field and the field's rules run.
   void DoExit() override;
+  void LeaveEditedField();
   // Entering the grid shows the editor of a column that always shows it.
   void DoEnter() override;
   // Makes the column collection again with the class's own column class: for the
@@ -443,10 +444,11 @@ class TkwCustomDBGrid : public TkwCustomGrid, public IkwSelectionGrid {
   // A double-click in a title row of a sortable column sorts by it.
   bool TitleDblClick(int X, int Y, TShiftState Shift);
   // The marks a left click on a data row (now focused) leaves: Ctrl toggles the row,
-  // Shift marks the rows from the previously focused one, a plain click only the row.
-  void SelectByClick(TShiftState Shift, int FromRow);
-  // Shift+Up/Down: the row left and the row reached are marked.
-  void SelectByKey(int FromRow);
+  // Shift marks the records of Range (the rows from the previously focused one to the
+  // one clicked, as they were shown before the click), a plain click only the row.
+  void SelectByClick(TShiftState Shift, const std::vector<int>& Range);
+  // Shift+Up/Down: the record left (FromRecord) and the row reached are marked.
+  void SelectByKey(int FromRecord);
   virtual void TitleClick(TkwColumn* Column) {
     if (OnTitleClick) OnTitleClick(Column);
   }

@@ -180,9 +180,21 @@ void TkwCustomDBGrid::DoExit() {
         !FDataLink->Modified())
       ds->Cancel();
     else
-      FDataLink->UpdateRecord();
+      LeaveEditedField();
   }
   TkwCustomGrid::DoExit();
+}
+
+// Mended: the focus leaving the grid (a click on another control, a Save button that
+// posts the record) wrote the typed text but ran no calculation rules, so AMOUNT = QTY *
+// PRICE was stored stale. Leaving the grid leaves the edited field: its rules run.
+void TkwCustomDBGrid::LeaveEditedField() {
+  FDataLink->UpdateRecord();
+  TkvCustomDbDataController* c = DataController();
+  TDataSet* ds = FDataLink->DataSet();
+  if (!c || !ds || !ds->Modified()) return;
+  FollowCurrentColumn();
+  c->GetCalculator().ApplyPendingField();
 }
 
 void TkwCustomDBGrid::DoEnter() {

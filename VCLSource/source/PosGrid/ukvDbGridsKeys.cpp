@@ -64,8 +64,11 @@ void TkwCustomDBGrid::KeyDown(WORD& Key, TShiftState Shift) {
     case VK_UP:
     case VK_DOWN: {
       if (extend) {
-        // Shift+Up/Down marks as it goes and never appends.
-        const int from = FocusedRowIndex();
+        // Shift+Up/Down marks as it goes and never appends. Mended: the row left was
+        // marked by its index after the move, whose post may have sorted the edited
+        // record elsewhere: another record got the mark. The record left is marked.
+        const TkvCustomDbDataController* c = DataController();
+        const int from = c ? c->FocusedRecordIndex() : -1;
         view.MoveBy(key == VK_UP ? -1 : 1);
         SelectByKey(from);
       } else if (key == VK_UP) {
@@ -125,10 +128,19 @@ void TkwCustomDBGrid::KeyDown(WORD& Key, TShiftState Shift) {
 }
 
 // Alt+Delete deletes the marked records, else the focused one.
+// Mended: in a sorted grid the delete passed the focus through the record the dataset
+// went to next (elsewhere in the grid's order) before it came to the row after the
+// deleted one, which then stood at the top of a screen scrolled down to it. The screen
+// stays where it was.
 void TkwCustomDBGrid::DeleteFromKey() {
   TDataSet* ds = FDataLink->DataSet();
   TkvCustomDbDataController* c = DataController();
   if (FReadOnly || !ds || ds->IsEmpty() || !ds->CanModify() || !c) return;
+  struct KeepScreen {
+    TkwCustomDbGridView& view;
+    int top;
+    ~KeepScreen() { view.KeepTopRecord(top); }
+  } keep{DbView(), DbView().TopRecord()};
   if (FSelectedRecs->Count() > 0 || FSelectedRecs->LostMarks()) {
     // Mended: the question counted marks whose record had lost its row, and marks a
     // reload had dropped left the focused record to be deleted; only the marks that
@@ -222,8 +234,14 @@ void TkwCustomDBGrid::ColExit() {
 
 // The calculation rules of the column left run before the new column's field becomes
 // the calculator's current one.
+// Mended: the editor was shown only where editor mode was still on, so under
+// dgAlwaysShowEditor a column that shows no editor (check boxes, hidden contents) kept
+// the editor standing, focused, over the column before (keys typed there refused,
+// Backspace blanking the text of a cell no longer current). Such a column now puts the
+// editor away (ShowEditor turns the mode off there), and the next column that always
+// shows the editor shows it again.
 void TkwCustomDBGrid::ColEnter() {
-  if (HandleAllocated() && AlwaysShowEditor(Col()) && CanEditShow()) ShowEditor();
+  if (HandleAllocated() && AlwaysShowEditor(Col())) ShowEditor();
   if (TkvCustomDbDataController* c = DataController(); c && FDataLink->Active())
     c->GetCalculator().SetPendingField(SelectedField());
   if (OnColEnter) OnColEnter(this);
@@ -264,27 +282,26 @@ void TkwCustomDBGrid::EditButtonClick() {
 // nothing to show.
 void TkwCustomDBGrid::ShowPopupEditor(TkwColumn*, int, int) {}
 
-void TkwCustomDBGrid::SelectByKey(int FromRow) {
+void TkwCustomDBGrid::SelectByKey(int FromRecord) {
   TkvCustomDbDataController* c = DataController();
   if (!c || !FSelectedRecs->Active()) return;
-  if (FromRow >= 0 && FromRow < c->RowCount()) FSelectedRecs->Insert(0, c->GetRowRecordIndex(FromRow));
+  if (FromRecord >= 0 && c->GetRecordRowIndex(FromRecord) >= 0) FSelectedRecs->Insert(0, FromRecord);
   FSelectedRecs->SetCurrentRowSelected(true);
   FSelectedRecs->TakeBookmarks();
   FSelecting = true;
   if (HandleAllocated()) Invalidate();
 }
 
-void TkwCustomDBGrid::SelectByClick(TShiftState Shift, int FromRow) {
+void TkwCustomDBGrid::SelectByClick(TShiftState Shift, const std::vector<int>& Range) {
   TkvCustomDbDataController* c = DataController();
   if (!c || !FSelectedRecs->Active()) return;
   FSelecting = false;
   if (Shift.Contains(ssCtrl)) {
     FSelectedRecs->SetCurrentRowSelected(!FSelectedRecs->CurrentRowSelected());
-  } else if (Shift.Contains(ssShift) && FromRow >= 0) {
+  } else if (Shift.Contains(ssShift) && !Range.empty()) {
     FSelectedRecs->Clear();
-    const int to = c->FocusedRowIndex();
-    for (int r = std::min(FromRow, to); r <= std::max(FromRow, to) && r < c->RowCount(); ++r)
-      FSelectedRecs->Insert(0, c->GetRowRecordIndex(r));
+    for (int record : Range)
+      if (c->GetRecordRowIndex(record) >= 0) FSelectedRecs->Insert(0, record);
     FSelectedRecs->TakeBookmarks();
   } else {
     FSelectedRecs->Clear();
@@ -398,10 +415,24 @@ void TkwCustomDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
   }
   if (!FDataLink->Active() || !DataControllerActive()) return TCustomControl::MouseDown(Button, Shift, X, Y);
   const int dataRow = cell.Y >= FTitleOffset ? DataRowOf(cell.Y) : -1;
-  // A row below the data has nothing to focus.
-  if (cell.Y >= FTitleOffset && dataRow < 0) return TCustomControl::MouseDown(Button, Shift, X, Y);
+  // A row below the data has nothing to focus, but the column clicked becomes current.
+  // Mended: the column stayed where it was, so in an empty grid the first key typed
+  // after a click on a column made a record with the text in another column.
+  if (cell.Y >= FTitleOffset && dataRow < 0) {
+    if (cell.X >= FIndicatorOffset) SelectColumn(cell.X, 0);
+    return TCustomControl::MouseDown(Button, Shift, X, Y);
+  }
   const int oldCol = Col(), oldRow = Row();
   const int focused = FocusedRowIndex();
+  // Mended: a Shift+click marked the rows between the focused one and the one clicked
+  // by their indexes after the move, whose post may have sorted the edited record
+  // elsewhere: the range lost it and took another. The range is the records shown
+  // between them when the click came.
+  std::vector<int> range;
+  if (Button == mbLeft && Shift.Contains(ssShift) && !Shift.Contains(ssCtrl) && dataRow >= 0 && focused >= 0 &&
+      HasGridOption(FOptions, dgMultiSelect))
+    for (int r = std::min(focused, dataRow); r <= std::max(focused, dataRow); ++r)
+      range.push_back(DataController()->GetRowRecordIndex(r));
   {
     BeginPaintUpdate();
     struct End {
@@ -417,7 +448,7 @@ void TkwCustomDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
     if (dataRow >= 0 && index >= 0 && index < FColumns->Count() &&
         FColumns->Items(index)->ButtonStyle() == gcbsCheckBox && Col() == cell.X)
       ToggleCheckBox();
-    if (Button == mbLeft && dataRow >= 0 && HasGridOption(FOptions, dgMultiSelect)) SelectByClick(Shift, focused);
+    if (Button == mbLeft && dataRow >= 0 && HasGridOption(FOptions, dgMultiSelect)) SelectByClick(Shift, range);
   }
   if (Button == mbLeft && dataRow >= 0 && CanEditCurrentColumn()) {
     if ((cell.X == oldCol && cell.Y == oldRow) || AlwaysShowEditor(Col()))

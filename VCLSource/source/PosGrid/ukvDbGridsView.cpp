@@ -70,6 +70,11 @@ void TkwCustomDbGridView::AdjustTopRecord() {
   FActiveRecord = ActiveRecordFor(FTopRecord, focused, FBufferCount);
 }
 
+void TkwCustomDbGridView::KeepTopRecord(int top) {
+  FTopRecord = top;
+  AdjustTopRecord();
+}
+
 void TkwCustomDbGridView::SetBufferCount(int v) {
   v = BufferCountFor(v);
   if (v == FBufferCount) return;

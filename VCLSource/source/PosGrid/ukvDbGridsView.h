@@ -53,6 +53,9 @@ class TkwCustomDbGridView : public TkwCustomGridView, public IkwCustomDbGridView
   // Keeps at least one row; TopRecord and ActiveRecord follow the focused row.
   void SetBufferCount(int v) override;
   int TopRecord() const { return FTopRecord; }
+  // The rows from `top` on are shown again, as far as the focused row allows: a change
+  // whose focus passed through other rows on its way leaves the screen where it was.
+  void KeepTopRecord(int top);
   int RecNo() override { return FTopRecord + FActiveRecord + 1; }
   void SetRecNo(int v) override;
   int RowCount() const;
