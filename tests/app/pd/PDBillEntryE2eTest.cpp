@@ -36,26 +36,6 @@ constexpr const char* kJacket = "6920000000036";      // M00002 简约夹克
 constexpr const char* kJacketOther = "6920000000081"; // M00002 简约夹克, another colour
 constexpr const char* kShirt = "6920000000135";       // K00003 条纹童T恤
 
-// A message box of this thread, "caption: text"; null when none is open.
-HWND OpenBox(std::string& seen) {
-  struct Ctx {
-    HWND found = nullptr;
-    static BOOL CALLBACK Visit(HWND h, LPARAM l) {
-      wchar_t cls[16] = {};
-      ::GetClassNameW(h, cls, 15);
-      if (!::IsWindowVisible(h) || wcscmp(cls, L"#32770") != 0) return TRUE;
-      reinterpret_cast<Ctx*>(l)->found = h;
-      return FALSE;
-    }
-  } ctx;
-  ::EnumThreadWindows(::GetCurrentThreadId(), &Ctx::Visit, reinterpret_cast<LPARAM>(&ctx));
-  if (ctx.found) {
-    seen = Gbk(postest::WindowText(ctx.found)) + ": ";
-    ::EnumChildWindows(ctx.found, &CollectStatic, reinterpret_cast<LPARAM>(&seen));
-  }
-  return ctx.found;
-}
-
 // Plays the steps, one try each 60 ms tick, while the screen runs modally. A message box
 // is recorded and answered (Yes where it asks, else OK) before any step goes on. After a
 // minute whatever is open is closed, so that a walk that goes wrong fails instead of

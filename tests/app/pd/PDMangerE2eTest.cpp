@@ -88,18 +88,8 @@ std::string PickerMarks(TfrmSelectBasic* d) {
 
 // A box (message box or file dialog) of this thread, whatever its caption; null if none.
 HWND AnyDialogBox() {
-  struct Ctx {
-    HWND found = nullptr;
-    static BOOL CALLBACK Visit(HWND h, LPARAM l) {
-      wchar_t cls[16] = {};
-      ::GetClassNameW(h, cls, 15);
-      if (!::IsWindowVisible(h) || wcscmp(cls, L"#32770") != 0) return TRUE;
-      reinterpret_cast<Ctx*>(l)->found = h;
-      return FALSE;
-    }
-  } ctx;
-  ::EnumThreadWindows(::GetCurrentThreadId(), &Ctx::Visit, reinterpret_cast<LPARAM>(&ctx));
-  return ctx.found;
+  std::string ignored;
+  return OpenBox(ignored);
 }
 
 // Once the time is up, each tick closes the top layer of what is still open, so that the

@@ -136,26 +136,6 @@ class CommitRelay {
   std::list<std::unique_ptr<Link>> FLinks;
 };
 
-// A message box of this thread: its caption and text; null when none is open.
-HWND OpenBox(std::string& seen) {
-  struct Ctx {
-    HWND found = nullptr;
-    static BOOL CALLBACK Visit(HWND h, LPARAM l) {
-      wchar_t cls[16] = {};
-      ::GetClassNameW(h, cls, 15);
-      if (!::IsWindowVisible(h) || wcscmp(cls, L"#32770") != 0) return TRUE;
-      reinterpret_cast<Ctx*>(l)->found = h;
-      return FALSE;
-    }
-  } ctx;
-  ::EnumThreadWindows(::GetCurrentThreadId(), &Ctx::Visit, reinterpret_cast<LPARAM>(&ctx));
-  if (ctx.found) {
-    seen = Gbk(postest::WindowText(ctx.found)) + ": ";
-    ::EnumChildWindows(ctx.found, &CollectStatic, reinterpret_cast<LPARAM>(&seen));
-  }
-  return ctx.found;
-}
-
 // Plays the steps, one try each 60 ms tick, while the screen runs modally; after a
 // minute whatever is open is closed (a question answered Yes), so that a box nobody
 // answers fails the test instead of hanging it.

@@ -5,6 +5,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cwchar>
 #include <string>
 
 #include "app/uPDManger.h"
@@ -57,6 +58,27 @@ inline BOOL CALLBACK CollectStatic(HWND h, LPARAM l) {
   if (_wcsicmp(cls, L"Static") == 0 && !postest::WindowText(h).empty())
     *reinterpret_cast<std::string*>(l) += Gbk(postest::WindowText(h));
   return TRUE;
+}
+
+// A message box (or a file dialog) of this thread: its caption and text into Seen
+// ("caption: text"); null when none is open.
+inline HWND OpenBox(std::string& Seen) {
+  struct Ctx {
+    HWND found = nullptr;
+    static BOOL CALLBACK Visit(HWND h, LPARAM l) {
+      wchar_t cls[16] = {};
+      ::GetClassNameW(h, cls, 15);
+      if (!::IsWindowVisible(h) || wcscmp(cls, L"#32770") != 0) return TRUE;
+      reinterpret_cast<Ctx*>(l)->found = h;
+      return FALSE;
+    }
+  } ctx;
+  ::EnumThreadWindows(::GetCurrentThreadId(), &Ctx::Visit, reinterpret_cast<LPARAM>(&ctx));
+  if (ctx.found) {
+    Seen = Gbk(postest::WindowText(ctx.found)) + ": ";
+    ::EnumChildWindows(ctx.found, &CollectStatic, reinterpret_cast<LPARAM>(&Seen));
+  }
+  return ctx.found;
 }
 
 // The selection dialog's own object behind its window, by caption.
