@@ -36,78 +36,50 @@ constexpr const char* kJacket = "6920000000036";      // M00002 简约夹克
 constexpr const char* kJacketOther = "6920000000081"; // M00002 简约夹克, another colour
 constexpr const char* kShirt = "6920000000135";       // K00003 条纹童T恤
 
+// Message boxes met on a walk: each is recorded ("caption: text") and answered, Yes where
+// it asks, else OK, unless a step set the answer for the next one (IDNO, say).
+struct MetBoxes {
+  std::vector<std::string> Seen;
+  int NextAnswer = 0;
+  bool Answer() {
+    std::string seen;
+    HWND box = OpenBox(seen);
+    if (!box) return false;
+    Seen.push_back(seen);
+    const int answer = NextAnswer ? NextAnswer : ::GetDlgItem(box, IDYES) ? IDYES : IDOK;
+    NextAnswer = 0;
+    ::PostMessageW(box, WM_COMMAND, answer, 0);
+    return true;
+  }
+};
+MetBoxes* gBoxes = nullptr;
+
 // Plays the steps, one try each 60 ms tick, while the screen runs modally. A message box
-// is recorded and answered (Yes where it asks, else OK) before any step goes on. After a
-// minute whatever is open is closed, so that a walk that goes wrong fails instead of
-// hanging.
-class ScriptedUser {
+// is recorded and answered before any step goes on. After a minute whatever is open is
+// closed, so that a walk that goes wrong fails instead of hanging.
+class ScriptedUser : public postest::ScriptedUser {
  public:
-  using Step = std::function<bool()>;
-  explicit ScriptedUser(std::vector<Step> steps) : FSteps(std::move(steps)) {
-    sActive = this;
-    FStart = ::GetTickCount();
-    FTimer = ::SetTimer(nullptr, 0, 60, &Tick);
+  explicit ScriptedUser(std::vector<Step> steps)
+      : postest::ScriptedUser(std::move(steps), {[this] { return FBoxes.Answer(); }, &CloseTopLayer}) {
+    gBoxes = &FBoxes;
   }
-  ~ScriptedUser() {
-    ::KillTimer(nullptr, FTimer);
-    sActive = nullptr;
-  }
-  bool Finished() const { return FNext >= FSteps.size() && !FTimedOut; }
+  ~ScriptedUser() { gBoxes = nullptr; }
   // The next box met is answered with this (IDNO, say) instead of Yes or OK.
   static void AnswerNextWith(int answer) {
-    if (sActive) sActive->FNextAnswer = answer;
+    if (gBoxes) gBoxes->NextAnswer = answer;
   }
-  size_t Reached() const { return FNext; }
-  std::vector<std::string> Boxes;
+  const std::vector<std::string>& Boxes() const { return FBoxes.Seen; }
 
  private:
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    ScriptedUser* u = sActive;
-    if (!u || u->FBusy) return;
-    u->FBusy = true;
-    std::string seen;
-    if (HWND box = OpenBox(seen)) {
-      if (!u->FTimedOut) u->Boxes.push_back(seen);
-      const int answer = u->FNextAnswer && !u->FTimedOut ? u->FNextAnswer : ::GetDlgItem(box, IDYES) ? IDYES : IDOK;
-      u->FNextAnswer = 0;
-      ::PostMessageW(box, WM_COMMAND, answer, 0);
-    } else if (::GetTickCount() - u->FStart > 60000) {
-      u->FTimedOut = true;
-      if (HWND d = FindTopLevel(nullptr, Utf16("商品"))) ::PostMessageW(d, WM_CLOSE, 0, 0);
-      else if (HWND w = FindTopLevel(nullptr, Utf16("仓库"))) ::PostMessageW(w, WM_CLOSE, 0, 0);
-      else if (HWND f = Screen()) ::PostMessageW(f, WM_CLOSE, 0, 0);
-    } else if (u->FNext < u->FSteps.size() && u->FSteps[u->FNext]()) {
-      ++u->FNext;
-    }
-    u->FBusy = false;
-  }
-  static inline ScriptedUser* sActive = nullptr;
-  std::vector<Step> FSteps;
-  size_t FNext = 0;
-  DWORD FStart = 0;
-  bool FBusy = false;
-  bool FTimedOut = false;
-  int FNextAnswer = 0;
-  UINT_PTR FTimer = 0;
+  MetBoxes FBoxes;
 };
-using Steps = std::vector<ScriptedUser::Step>;
+using Steps = std::vector<Step>;
+using postest::Then;
 
-// Runs f once, then waits Ticks ticks, so that what it posted is handled.
-ScriptedUser::Step Then(std::function<void()> f, int ticks = 3) {
-  auto left = std::make_shared<int>(-1);
-  return [f, ticks, left] {
-    if (*left < 0) {
-      f();
-      *left = ticks;
-    }
-    return (*left)-- == 0;
-  };
-}
-
-ScriptedUser::Step Key(WORD vk) {
+Step Key(WORD vk) {
   return Then([vk] { Press(vk); });
 }
-ScriptedUser::Step Keys(const std::string& text) {
+Step Keys(const std::string& text) {
   return Then([text] { Type(text); });
 }
 
@@ -120,7 +92,7 @@ POINT CellCentre(int col, int row) {
 }
 
 // A click on a cell, as the mouse sends it to the grid.
-ScriptedUser::Step Click(int col, int row) {
+Step Click(int col, int row) {
   return Then([col, row] {
     const POINT p = CellCentre(col, row);
     ::PostMessageW(Bill()->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
@@ -153,75 +125,25 @@ std::string Shown() {
   return s + "@" + std::to_string(f->grdPd->Col()) + "," + std::to_string(f->grdPd->Row() - 2) + " " +
          f->lblPdQtyCount->Caption();
 }
-ScriptedUser::Step Look(std::vector<std::string>& into) {
+Step Look(std::vector<std::string>& into) {
   return Then([&into] { into.push_back(Shown()); }, 0);
 }
 
 // The warehouse 00001 chosen in its selection dialog (a click on its row, Enter), then
 // the grid's editor back, as after the screen's activation.
-Steps Warehouse() {
-  return {
-      [] {
-        TfrmpdManger* f = ScreenObject();
-        if (!f || !::GetFocus()) return false;
-        ::PostMessageW(f->edtStock->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-        ::PostMessageW(f->edtStock->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-        return true;
-      },
-      [] {
-        TfrmSelectBasic* d = Picker("仓库");
-        HWND focus = ::GetFocus();
-        if (!d || !focus || (focus != d->Handle() && !::IsChild(d->Handle(), focus))) return false;
-        TJbDbGrid* g = d->grdSelectData;
-        for (int r = 0; r < g->DataController()->RowCount(); ++r) {
-          Variant v;
-          g->DataController()->GetRowValue(r, g->ColumnByFieldName("typeid")->DbField(), v);
-          if (v.AsString() != "00001") continue;
-          const TRect cell = g->CellRect(0, r + g->TitleOffset());
-          const LPARAM at = MAKELPARAM(cell.Right + 20, (cell.Top + cell.Bottom) / 2);
-          ::PostMessageW(g->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-          ::PostMessageW(g->Handle(), WM_LBUTTONUP, 0, at);
-        }
-        return true;
-      },
-      Key(VK_RETURN),
-      [] {
-        if (Picker("仓库")) return false;
-        ::PostMessageW(ScreenObject()->Handle(), WM_PD_SHOWEDITOR, 0, 0);
-        return true;
-      },
-      Then([] {}),
-  };
-}
+Steps Warehouse() { return {OpenWarehouses(), ClickWarehouse("00001"), Key(VK_RETURN), BackInTheGrid(), Then([] {})}; }
 
 // The goods dialog, once it is open and has the focus: f runs on it.
-ScriptedUser::Step InGoodsDialog(std::function<void(TfrmSelectBasic*)> f) {
+Step InGoodsDialog(std::function<void(TfrmSelectBasic*)> f) {
   return [f] {
-    TfrmSelectBasic* d = Picker("商品");
-    HWND focus = ::GetFocus();
-    if (!d || !focus || (focus != d->Handle() && !::IsChild(d->Handle(), focus))) return false;
+    TfrmSelectBasic* d = FocusedPicker("商品");
+    if (!d) return false;
     f(d);
     return true;
   };
 }
-ScriptedUser::Step GoodsDialogGone() {
+Step GoodsDialogGone() {
   return [] { return !Picker("商品"); };
-}
-
-std::string PickerValue(TfrmSelectBasic* d, int row, const char* field) {
-  TkwColumn* c = d->grdSelectData->ColumnByFieldName(field);
-  Variant v;
-  d->grdSelectData->DataController()->GetRowValue(row, c->DbField(), v);
-  return v.AsString();
-}
-
-// A click on data row Row of the dialog's grid.
-void PickerClick(TfrmSelectBasic* d, int row) {
-  TJbDbGrid* g = d->grdSelectData;
-  const TRect r = g->CellRect(0, row + g->TitleOffset());
-  const LPARAM at = MAKELPARAM(r.Right + 20, (r.Top + r.Bottom) / 2);
-  ::PostMessageW(g->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-  ::PostMessageW(g->Handle(), WM_LBUTTONUP, 0, at);
 }
 
 // Text pasted into the focused editor by Shift+Insert, as the keyboard sends it: the text
@@ -265,7 +187,7 @@ Steps ShiftTab() {
 }
 
 // Alt+F4 as the keyboard sends it to the focused window.
-ScriptedUser::Step AltF4() {
+Step AltF4() {
   return Then([] {
     HWND to = ::GetFocus();
     const LPARAM bits = 1 | (static_cast<LPARAM>(::MapVirtualKeyW(VK_F4, 0)) << 16) | (1 << 29);
@@ -275,11 +197,11 @@ ScriptedUser::Step AltF4() {
 }
 
 // The window's close box, as the mouse on it sends it.
-ScriptedUser::Step CloseBox() {
+Step CloseBox() {
   return Then([] { ::PostMessageW(pdtest::Screen(), WM_SYSCOMMAND, SC_CLOSE, 0); });
 }
 
-ScriptedUser::Step PressSave() {
+Step PressSave() {
   return Then([] { ::PostMessageW(ScreenObject()->btnSave->Handle(), BM_CLICK, 0, 0); }, 0);
 }
 
@@ -299,8 +221,8 @@ class PdBillEntryE2eTest : public PluginHostTest {
     EXPECT_GT(plugin->OpenPDManger(Handle(), reserved.Data(), op.Data(), branch.Data(), unique.Data(), pos.Data(),
                                    srv.Data(), db.Data(), up.Data(), upDb.Data()),
               0);
-    EXPECT_TRUE(user.Finished()) << "stopped at step " << user.Reached();
-    boxes = user.Boxes;
+    EXPECT_TRUE(user.Finished()) << user.Where();
+    boxes = user.Boxes();
   }
 
   // The rows of a query on the fixture's store, one a line.
@@ -414,7 +336,7 @@ TEST_F(PdBillEntryE2eTest, GoodsChosenFromAFilledLineGoToEmptyLinesAndKeepEveryC
            for (int r : {0, 1})
              chosen.push_back(PickerValue(d, r, "typeid") + "|" + PickerValue(d, r, "colorid") + "|" +
                               PickerValue(d, r, "sizeid") + " " + PickerValue(d, r, "UserCode"));
-           PickerClick(d, 0);
+           PickerClick(d, d->grdSelectData->TitleOffset());
          }),
          Key(VK_SPACE), Key(VK_DOWN), Key(VK_SPACE), Key(VK_RETURN), GoodsDialogGone(), Look(seen)},
         {Click(3, 0), Keys("a00001"), Key(VK_RETURN)},
@@ -422,7 +344,7 @@ TEST_F(PdBillEntryE2eTest, GoodsChosenFromAFilledLineGoToEmptyLinesAndKeepEveryC
            for (int r = 0; r < d->grdSelectData->DataController()->RowCount(); ++r)
              if (PickerValue(d, r, "typeid") + "|" + PickerValue(d, r, "colorid") + "|" +
                      PickerValue(d, r, "sizeid") == gloves)
-               PickerClick(d, r);
+               PickerClick(d, r + d->grdSelectData->TitleOffset());
          }),
          Key(VK_SPACE), Key(VK_RETURN), GoodsDialogGone(), Look(seen), PressSave()}});
   EXPECT_EQ(boxes, std::vector<std::string>{kSaved});

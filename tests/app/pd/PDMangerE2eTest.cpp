@@ -39,21 +39,6 @@ namespace {
 using namespace pdtest;
 using pdtest::Screen;  // the stock-take screen, not the framework's Screen object
 
-// The text of a message box (its static controls).
-std::string BoxText(HWND box) {
-  std::string text;
-  ::EnumChildWindows(box, &CollectStatic, reinterpret_cast<LPARAM>(&text));
-  return text;
-}
-
-// The value of a field in a data row of the dialog's grid.
-std::string PickerValue(TfrmSelectBasic* d, int row, const char* field) {
-  TkwColumn* c = d->grdSelectData->ColumnByFieldName(field);
-  Variant v;
-  d->grdSelectData->DataController()->GetRowValue(row, c->DbField(), v);
-  return v.AsString();
-}
-
 // A double-click as the mouse sends it in grid row Row of the dialog (0: the title).
 void PickerDblClick(TfrmSelectBasic* d, int row) {
   TJbDbGrid* g = d->grdSelectData;
@@ -65,20 +50,6 @@ void PickerDblClick(TfrmSelectBasic* d, int row) {
   ::PostMessageW(g->Handle(), WM_LBUTTONUP, 0, at);
 }
 
-void PickerClick(TfrmSelectBasic* d, int row) {
-  TJbDbGrid* g = d->grdSelectData;
-  const TRect r = g->CellRect(0, row);
-  const LPARAM at = MAKELPARAM(r.Right + 20, (r.Top + r.Bottom) / 2);
-  ::PostMessageW(g->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-  ::PostMessageW(g->Handle(), WM_LBUTTONUP, 0, at);
-}
-
-// A click as the mouse sends it, near the left top of a control.
-void PostClick(HWND control) {
-  ::PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-  ::PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-}
-
 // The marks of the dialog: goods id, colour id and size id of each, in marking order.
 std::string PickerMarks(TfrmSelectBasic* d) {
   std::string s;
@@ -86,76 +57,8 @@ std::string PickerMarks(TfrmSelectBasic* d) {
   return s;
 }
 
-// A box (message box or file dialog) of this thread, whatever its caption; null if none.
-HWND AnyDialogBox() {
-  std::string ignored;
-  return OpenBox(ignored);
-}
-
-// Once the time is up, each tick closes the top layer of what is still open, so that the
-// open call returns and the test fails instead of hanging: a question is answered Yes (the
-// exit question then lets the screen go), another box or a file dialog is cancelled (OK
-// where it has no Cancel); then the selection dialogs, the terminal dialog, the screen.
-void CloseTopLayer() {
-  if (HWND box = AnyDialogBox()) {
-    const int answer = ::GetDlgItem(box, IDYES) ? IDYES : ::GetDlgItem(box, IDCANCEL) ? IDCANCEL : IDOK;
-    ::PostMessageW(box, WM_COMMAND, answer, 0);
-    return;
-  }
-  for (const char* dialog : {"仓库", "商品", "盘点机信息导入导出"}) {
-    if (HWND d = FindTopLevel(nullptr, Utf16(dialog))) {
-      ::PostMessageW(d, WM_CLOSE, 0, 0);
-      return;
-    }
-  }
-  if (HWND f = Screen()) ::PostMessageW(f, WM_CLOSE, 0, 0);
-}
-
-// Plays the steps, one try each 60 ms tick, while the screen runs modally. The whole walk,
-// up to the screen's closing, has one minute: after that the open call is made to return
-// (CloseTopLayer) and the walk counts as not finished, so a window or box nobody answers
-// fails the test instead of hanging it.
-class ScriptedUser {
- public:
-  using Step = std::function<bool()>;
-  explicit ScriptedUser(std::vector<Step> steps) : FSteps(std::move(steps)) {
-    sActive = this;
-    FStart = ::GetTickCount();
-    FTimer = ::SetTimer(nullptr, 0, 60, &Tick);
-  }
-  ~ScriptedUser() {
-    ::KillTimer(nullptr, FTimer);
-    sActive = nullptr;
-  }
-  // Every step played, and within the time.
-  bool Finished() const { return FNext >= FSteps.size() && Log.empty(); }
-  std::vector<std::string> Log;
-
- private:
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    ScriptedUser* u = sActive;
-    if (!u || u->FBusy) return;
-    u->FBusy = true;
-    if (::GetTickCount() - u->FStart > 60000) {
-      if (u->Log.empty())
-        u->Log.push_back(u->FNext < u->FSteps.size() ? "timeout at step " + std::to_string(u->FNext)
-                                                     : std::string("timeout: the screen did not close"));
-      CloseTopLayer();
-    } else if (u->FNext < u->FSteps.size() && u->FSteps[u->FNext]()) {
-      ++u->FNext;
-    }
-    u->FBusy = false;
-  }
-  static inline ScriptedUser* sActive = nullptr;
-  std::vector<Step> FSteps;
-  size_t FNext = 0;
-  DWORD FStart = 0;
-  bool FBusy = false;
-  UINT_PTR FTimer = 0;
-};
-
 // A step that waits for a message box with this caption, records its text and presses OK.
-ScriptedUser::Step AnswerBox(const char* caption, std::vector<std::string>& seen) {
+Step AnswerBox(const char* caption, std::vector<std::string>& seen) {
   return [caption, &seen] {
     HWND box = FindTopLevel(L"#32770", Utf16(caption));
     if (!box) return false;
@@ -167,7 +70,7 @@ ScriptedUser::Step AnswerBox(const char* caption, std::vector<std::string>& seen
 
 // A step that waits for the file dialog, puts File (a path as Wine's programs see it) into
 // its name box and presses OK.
-ScriptedUser::Step AnswerFileDialog(const std::string& file) {
+Step AnswerFileDialog(const std::string& file) {
   return [file] {
     HWND d = FindTopLevel(L"#32770", L"");
     for (const wchar_t* caption : {L"Open", L"打开"})
@@ -185,7 +88,7 @@ ScriptedUser::Step AnswerFileDialog(const std::string& file) {
 }
 
 // A step that waits for a question with this caption, records its text and answers Yes.
-ScriptedUser::Step AnswerYes(const char* caption, std::vector<std::string>& seen) {
+Step AnswerYes(const char* caption, std::vector<std::string>& seen) {
   return [caption, &seen] {
     HWND box = FindTopLevel(L"#32770", Utf16(caption));
     if (!box) return false;
@@ -208,31 +111,18 @@ bool AnswerUnexpected() {
   return false;
 }
 
-// A step that runs once and then waits Ticks ticks, so that the posted keys are handled.
-ScriptedUser::Step Then(std::function<void()> f, int ticks = 3) {
-  auto left = std::make_shared<int>(-1);
-  return [f, ticks, left] {
-    if (AnswerUnexpected()) return false;
-    if (*left < 0) {
-      f();
-      *left = ticks;
-    }
-    return (*left)-- == 0;
-  };
+// A step that runs once and then waits Ticks ticks, so that the posted keys are handled;
+// a box met on the way is recorded and answered first.
+Step Then(std::function<void()> f, int ticks = 3) {
+  return [step = postest::Then(std::move(f), ticks)] { return !AnswerUnexpected() && step(); };
 }
 
-// A step that waits for the warehouse dialog, ready for input, and clicks the row of the
-// warehouse WarehouseId (Enter then chooses it).
-ScriptedUser::Step ClickWarehouse(const char* WarehouseId) {
-  return [WarehouseId] {
-    TfrmSelectBasic* d = Picker("仓库");
-    HWND focus = ::GetFocus();
-    if (!d || !focus || (focus != d->Handle() && !::IsChild(d->Handle(), focus))) return false;
-    for (int r = 0; r < d->grdSelectData->DataController()->RowCount(); ++r)
-      if (PickerValue(d, r, "typeid") == WarehouseId) PickerClick(d, r + d->grdSelectData->TitleOffset());
-    return true;
-  };
-}
+// The user of a walk: once the time is up, the open call is made to return
+// (CloseTopLayer) and the walk counts as not finished.
+class ScriptedUser : public postest::ScriptedUser {
+ public:
+  explicit ScriptedUser(std::vector<Step> steps) : postest::ScriptedUser(std::move(steps), {nullptr, &CloseTopLayer}) {}
+};
 
 // A path of the build tree as the programs under Wine see it.
 std::string WinePath(std::string path) {
@@ -342,9 +232,9 @@ class PdMangerE2eTest : public PluginHostTest {
                                 srv.Data(), db.Data(), up.Data(), upDb.Data());
   }
   // The walk up to the totals: warehouse, scans, F5, a chosen line, its quantity.
-  std::vector<ScriptedUser::Step> Count(const char* warehouse, std::string& totals, std::string& lines) {
+  std::vector<Step> Count(const char* warehouse, std::string& totals, std::string& lines) {
     return {
-        ChooseWarehouse(),
+        OpenWarehouses(),
         ClickWarehouse(warehouse),
         Then([] { Press(VK_RETURN); }),
         BackInTheGrid(),
@@ -394,22 +284,6 @@ class PdMangerE2eTest : public PluginHostTest {
 
   // Entering the warehouse box opens the warehouse dialog (by a posted click, so that its
   // modal loop runs outside the step).
-  static ScriptedUser::Step ChooseWarehouse() {
-    return [] {
-      TfrmpdManger* f = ScreenObject();
-      if (!f || !::GetFocus()) return false;
-      PostClick(f->edtStock->Handle());
-      return true;
-    };
-  }
-  // Once the warehouse dialog has gone, the grid's cell editor.
-  static ScriptedUser::Step BackInTheGrid() {
-    return [] {
-      if (Picker("仓库") || !ScreenObject()) return false;
-      ::PostMessageW(ScreenObject()->Handle(), WM_PD_SHOWEDITOR, 0, 0);
-      return true;
-    };
-  }
 
   std::string chosen;  // goods id|colour id|size id of the line chosen by code
 };
@@ -419,7 +293,7 @@ class PdMangerE2eTest : public PluginHostTest {
 TEST_F(PdMangerE2eTest, ScansChoosesTypesSavesAndUploads) {
   std::string totals, lines;
   std::vector<std::string> boxes;
-  std::vector<ScriptedUser::Step> steps = Count("00001", totals, lines);
+  std::vector<Step> steps = Count("00001", totals, lines);
   // The walk went up into the chosen line's name cell: its editor remembered the name.
   std::string remembered;
   steps.push_back([&remembered] {
@@ -432,7 +306,7 @@ TEST_F(PdMangerE2eTest, ScansChoosesTypesSavesAndUploads) {
   ScriptedUser user(steps);
   const int32_t token = OpenPd("E2E-UP-1");
   EXPECT_GT(token, 0);
-  EXPECT_TRUE(user.Finished()) << (user.Log.empty() ? "" : user.Log.front());
+  EXPECT_TRUE(user.Finished()) << user.Where();
   EXPECT_EQ(gUnexpected, std::vector<std::string>{});
   EXPECT_EQ(totals, "盘点数量合计 : 6.5|当前库存合计|当前录入方式：模糊录入(F5)");
   EXPECT_EQ(lines, "A00001,针织手套,2;M00002,简约夹克,1;M00002,简约夹克,1;K00003,条纹童T恤,2.5;,,;");
@@ -466,13 +340,13 @@ TEST_F(PdMangerE2eTest, RefusedUploadLeavesTheLocalBillUnmarked) {
   std::string totals, lines;
   std::vector<std::string> boxes;
   // Warehouse 00003: no stock-take preparation on the main database, -2.
-  std::vector<ScriptedUser::Step> steps = Count("00003", totals, lines);
+  std::vector<Step> steps = Count("00003", totals, lines);
   steps.push_back(Then([] { ::PostMessageW(ScreenObject()->btnSave->Handle(), BM_CLICK, 0, 0); }, 0));
   steps.push_back(AnswerBox("提示", boxes));
   steps.push_back(AnswerBox("提示", boxes));
   ScriptedUser user(steps);
   EXPECT_GT(OpenPd("E2E-REFUSED-1"), 0);
-  EXPECT_TRUE(user.Finished()) << (user.Log.empty() ? "" : user.Log.front());
+  EXPECT_TRUE(user.Finished()) << user.Where();
   EXPECT_EQ(boxes, (std::vector<std::string>{"没有盘点日期对应的盘点准备数据！不能保存盘点单！",
                                              "盘点单本地保存成功！上传失败！"}));
   EXPECT_EQ(Query("PosStore",
@@ -493,7 +367,7 @@ TEST_F(PdMangerE2eTest, TerminalFileImportedThroughTheDialog) {
   std::string lines, totals;
   std::vector<std::string> boxes;
   ScriptedUser user({
-      ChooseWarehouse(),
+      OpenWarehouses(),
       ClickWarehouse("00001"),
       Then([] { Press(VK_RETURN); }),
       BackInTheGrid(),
@@ -523,7 +397,7 @@ TEST_F(PdMangerE2eTest, TerminalFileImportedThroughTheDialog) {
       AnswerYes("警告", boxes),
   });
   EXPECT_GT(OpenPd("E2E-IMPORT-1"), 0);
-  EXPECT_TRUE(user.Finished()) << (user.Log.empty() ? "" : user.Log.front());
+  EXPECT_TRUE(user.Finished()) << user.Where();
   EXPECT_EQ(lines,
             "A00001,6920000000012,2.00;M00002,6920000000036,4.00;M00002,6920000000081,5.00;"
             "K00003,6920000000135,4.00;,,;");
@@ -618,7 +492,7 @@ TEST_F(PdMangerE2eTest, WarehouseAndGoodsChosenInTheSelectionDialog) {
       AnswerBox("提示", boxes),
   });
   EXPECT_GT(OpenPd("E2E-PICK-1"), 0);
-  EXPECT_TRUE(user.Finished()) << (user.Log.empty() ? "" : user.Log.front());
+  EXPECT_TRUE(user.Finished()) << user.Where();
   EXPECT_EQ(gUnexpected, std::vector<std::string>{});
   EXPECT_NE(warehouseRows.find("00001;"), std::string::npos) << warehouseRows;
   EXPECT_EQ(std::count(marksBeforeRequery.begin(), marksBeforeRequery.end(), ';'), 1) << marksBeforeRequery;
@@ -735,7 +609,7 @@ TEST_F(PdMangerE2eTest, GoodsListExportedForAChosenWarehouseAndItsCountsImported
       AnswerYes("警告", boxes),
   });
   EXPECT_GT(OpenPd("E2E-EXPORT-1"), 0);
-  EXPECT_TRUE(user.Finished()) << (user.Log.empty() ? "" : user.Log.front());
+  EXPECT_TRUE(user.Finished()) << user.Where();
   EXPECT_EQ(gUnexpected, std::vector<std::string>{});
   EXPECT_EQ(billWarehouse, "旗舰店仓库");
   EXPECT_EQ(exportWarehouse, "旗舰店仓库");
@@ -853,7 +727,7 @@ TEST_F(PdMangerE2eTest, AStyleBarcodeScannedTakesTheColourAndSizeChosenInTheSele
       AnswerYes("警告", boxes),
   });
   EXPECT_GT(OpenPd("E2E-STYLE-1"), 0);
-  EXPECT_TRUE(user.Finished()) << (user.Log.empty() ? "" : user.Log.front());
+  EXPECT_TRUE(user.Finished()) << user.Where();
   EXPECT_EQ(gUnexpected, std::vector<std::string>{});
   const std::string skus =
       Query("PosStore", "select count(*) as n from PosBarCodeView where FullBarCode = '" + style + "'", "n");
@@ -938,7 +812,7 @@ TEST_F(PdMangerE2eTest, ExportGoodsMarkedInTheSelectionDialogAreTheOnesExported)
       Then([] { ::PostMessageW(ScreenObject()->btnCancle->Handle(), BM_CLICK, 0, 0); }, 0),
   });
   EXPECT_GT(OpenPd("E2E-PICKED-1"), 0);
-  EXPECT_TRUE(user.Finished()) << (user.Log.empty() ? "" : user.Log.front());
+  EXPECT_TRUE(user.Finished()) << user.Where();
   EXPECT_EQ(gUnexpected, std::vector<std::string>{});
   ASSERT_EQ(picked.size(), 2u);
   EXPECT_EQ(boxes, std::vector<std::string>{"基本信息导出成功！保存路径：" + exportFile});
@@ -984,7 +858,7 @@ TEST_F(PdMangerE2eTest, RegressionAChooserScriptInTheEnvironmentIsIgnored) {
   const TEnvironmentScope variable("POS_PD_CHOOSER_SCRIPT", missing);
   bool dialog = false;
   ScriptedUser user({
-      ChooseWarehouse(),
+      OpenWarehouses(),
       [&dialog] {
         TfrmSelectBasic* d = Picker("仓库");
         if (!d) return false;
@@ -999,7 +873,7 @@ TEST_F(PdMangerE2eTest, RegressionAChooserScriptInTheEnvironmentIsIgnored) {
       },
   });
   EXPECT_GT(OpenPd("E2E-NOSCRIPT-1"), 0);
-  EXPECT_TRUE(user.Finished()) << (user.Log.empty() ? "" : user.Log.front());
+  EXPECT_TRUE(user.Finished()) << user.Where();
   EXPECT_TRUE(dialog);
   EXPECT_EQ(gUnexpected, std::vector<std::string>{});
 }
@@ -1016,8 +890,8 @@ TEST_F(PdMangerE2eTest, ColourAndSizeColumnsHiddenWhenTheStoreDisallowsThem) {
     for (int c = 1; c <= 8; ++c) into += std::to_string(f->grdPd->ColWidths(c) > 0 ? 1 : 0);
   };
   const auto walk = [&widths](std::string& shown, std::string& ids, std::vector<std::string>& boxes) {
-    return std::vector<ScriptedUser::Step>{
-        ChooseWarehouse(),
+    return std::vector<Step>{
+        OpenWarehouses(),
         ClickWarehouse("00001"),
         Then([] { Press(VK_RETURN); }),
         BackInTheGrid(),
@@ -1038,12 +912,12 @@ TEST_F(PdMangerE2eTest, ColourAndSizeColumnsHiddenWhenTheStoreDisallowsThem) {
   {
     ScriptedUser user(walk(hidden, hiddenIds, boxes));
     EXPECT_GT(OpenPd("E2E-NOCS-1", "PdNoColorSize"), 0);
-    EXPECT_TRUE(user.Finished()) << (user.Log.empty() ? "" : user.Log.front());
+    EXPECT_TRUE(user.Finished()) << user.Where();
   }
   {
     ScriptedUser user(walk(shown, shownIds, boxes));
     EXPECT_GT(OpenPd("E2E-NOCS-2"), 0);
-    EXPECT_TRUE(user.Finished()) << (user.Log.empty() ? "" : user.Log.front());
+    EXPECT_TRUE(user.Finished()) << user.Where();
   }
   EXPECT_EQ(gUnexpected, std::vector<std::string>{});
   // Columns 1-8 (1: shown): goods id, code, name, colour id, colour, size id, size, counted quantity.

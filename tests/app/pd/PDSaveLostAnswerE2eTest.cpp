@@ -137,68 +137,18 @@ class CommitRelay {
 };
 
 // Plays the steps, one try each 60 ms tick, while the screen runs modally; after a
-// minute whatever is open is closed (a question answered Yes), so that a box nobody
-// answers fails the test instead of hanging it.
-class ScriptedUser {
+// minute whatever is open is closed, so that a box nobody answers fails the test instead
+// of hanging it. The last step of a walk waits for the screen to close: the open call
+// returns when it closes, and no tick comes after that.
+class ScriptedUser : public postest::ScriptedUser {
  public:
-  using Step = std::function<bool()>;
-  explicit ScriptedUser(std::vector<Step> steps) : FSteps(std::move(steps)) {
-    sActive = this;
-    FStart = ::GetTickCount();
-    FTimer = ::SetTimer(nullptr, 0, 60, &Tick);
-  }
-  ~ScriptedUser() {
-    ::KillTimer(nullptr, FTimer);
-    sActive = nullptr;
-  }
-  // Every step played up to the last, which waits for the screen to close: the open call
-  // returns when it closes, and no tick comes after that.
-  bool Finished() const { return FNext + 1 >= FSteps.size() && !FTimedOut; }
-  size_t Reached() const { return FNext; }
-
- private:
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    ScriptedUser* u = sActive;
-    if (!u || u->FBusy) return;
-    u->FBusy = true;
-    if (::GetTickCount() - u->FStart > 60000) {
-      u->FTimedOut = true;
-      std::string seen;
-      if (HWND box = OpenBox(seen)) {
-        ::PostMessageW(box, WM_COMMAND, ::GetDlgItem(box, IDYES) ? IDYES : IDOK, 0);
-      } else if (HWND d = FindTopLevel(nullptr, Utf16("仓库"))) {
-        ::PostMessageW(d, WM_CLOSE, 0, 0);
-      } else if (HWND f = Screen()) {
-        ::PostMessageW(f, WM_CLOSE, 0, 0);
-      }
-    } else if (u->FNext < u->FSteps.size() && u->FSteps[u->FNext]()) {
-      ++u->FNext;
-    }
-    u->FBusy = false;
-  }
-  static inline ScriptedUser* sActive = nullptr;
-  std::vector<Step> FSteps;
-  size_t FNext = 0;
-  DWORD FStart = 0;
-  bool FBusy = false;
-  bool FTimedOut = false;
-  UINT_PTR FTimer = 0;
+  explicit ScriptedUser(std::vector<Step> steps) : postest::ScriptedUser(std::move(steps), {nullptr, &CloseTopLayer}) {}
+  bool Finished() const { return FinishedButTheLast(); }
 };
-
-// Runs F once, then waits Ticks ticks, so that what it posted is handled.
-ScriptedUser::Step Then(std::function<void()> f, int ticks = 3) {
-  auto left = std::make_shared<int>(-1);
-  return [f, ticks, left] {
-    if (*left < 0) {
-      f();
-      *left = ticks;
-    }
-    return (*left)-- == 0;
-  };
-}
+using postest::Then;
 
 // Waits for a message box, records its caption and text, and presses OK.
-ScriptedUser::Step AnswerBox(std::vector<std::string>& seen) {
+Step AnswerBox(std::vector<std::string>& seen) {
   return [&seen] {
     std::string text;
     HWND box = OpenBox(text);
@@ -212,7 +162,7 @@ ScriptedUser::Step AnswerBox(std::vector<std::string>& seen) {
 // The last step: waits for the screen to close. A box still met (a question about
 // unsaved data on leaving, say) is recorded and answered Yes or OK, so that the screen
 // goes.
-ScriptedUser::Step ScreenCloses(std::vector<std::string>& seen) {
+Step ScreenCloses(std::vector<std::string>& seen) {
   return [&seen] {
     std::string text;
     if (HWND box = OpenBox(text)) {
@@ -225,7 +175,7 @@ ScriptedUser::Step ScreenCloses(std::vector<std::string>& seen) {
 
 // A step that does F once and waits Ticks ticks; a message box or a dialog met meanwhile
 // (none is expected) is recorded with its text and closed.
-ScriptedUser::Step Attempt(std::function<void()> f, std::vector<std::string>& unexpected, int ticks = 4) {
+Step Attempt(std::function<void()> f, std::vector<std::string>& unexpected, int ticks = 4) {
   auto left = std::make_shared<int>(-1);
   return [f, ticks, left, &unexpected] {
     std::string text;
@@ -354,42 +304,17 @@ class PdSaveLostAnswerE2eTest : public PluginHostTest {
   }
   // The walk up to Save: the warehouse 00001 chosen in the selection dialog by a click
   // on its row and Enter, one goods scanned.
-  static std::vector<ScriptedUser::Step> Count(const std::string& barcode) {
+  static std::vector<Step> Count(const std::string& barcode) {
     return {
-        [] {
-          TfrmpdManger* f = ScreenObject();
-          if (!f || !::GetFocus()) return false;
-          ::PostMessageW(f->edtStock->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-          ::PostMessageW(f->edtStock->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-          return true;
-        },
-        [] {
-          TfrmSelectBasic* d = Picker("仓库");
-          HWND focus = ::GetFocus();
-          if (!d || !focus || (focus != d->Handle() && !::IsChild(d->Handle(), focus))) return false;
-          TJbDbGrid* g = d->grdSelectData;
-          for (int r = 0; r < g->DataController()->RowCount(); ++r) {
-            Variant v;
-            g->DataController()->GetRowValue(r, g->ColumnByFieldName("typeid")->DbField(), v);
-            if (v.AsString() != "00001") continue;
-            const TRect cell = g->CellRect(0, r + g->TitleOffset());
-            const LPARAM at = MAKELPARAM(cell.Right + 20, (cell.Top + cell.Bottom) / 2);
-            ::PostMessageW(g->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-            ::PostMessageW(g->Handle(), WM_LBUTTONUP, 0, at);
-          }
-          return true;
-        },
+        OpenWarehouses(),
+        ClickWarehouse("00001"),
         Then([] { Press(VK_RETURN); }),
-        [] {
-          if (Picker("仓库")) return false;
-          ::PostMessageW(ScreenObject()->Handle(), WM_PD_SHOWEDITOR, 0, 0);
-          return true;
-        },
+        BackInTheGrid(),
         Then([barcode] { Type(barcode); }),
         Then([] { Press(VK_RETURN); }),
     };
   }
-  static ScriptedUser::Step PressSave() {
+  static Step PressSave() {
     return Then([] { ::PostMessageW(ScreenObject()->btnSave->Handle(), BM_CLICK, 0, 0); }, 0);
   }
   // The lines stored under a CheckCode: "PtypeID|Qty", one a line.
@@ -421,7 +346,7 @@ class PdSaveLostAnswerE2eTest : public PluginHostTest {
 // connection, and leaving asked about unsaved data although the store held the bill.
 TEST_F(PdSaveLostAnswerE2eTest, NextSaveAfterALostCommitAnswerFindsTheBillAndUploadsIt) {
   std::vector<std::string> boxes, afterwards;
-  std::vector<ScriptedUser::Step> steps = Count(FreshBarcode());
+  std::vector<Step> steps = Count(FreshBarcode());
   steps.push_back(Then([this] { relay->DropAnswerOfCommit(1); }, 0));
   steps.push_back(PressSave());
   steps.push_back(AnswerBox(boxes));
@@ -431,7 +356,7 @@ TEST_F(PdSaveLostAnswerE2eTest, NextSaveAfterALostCommitAnswerFindsTheBillAndUpl
   ScriptedUser user(steps);
   const std::string id = "E2E-LOST-1-" + std::to_string(::GetCurrentProcessId());
   EXPECT_GT(OpenPd(id.c_str()), 0);
-  EXPECT_TRUE(user.Finished()) << "stopped at step " << user.Reached();
+  EXPECT_TRUE(user.Finished()) << user.Where();
   EXPECT_EQ(relay->Drops(), 1);
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[0].substr(0, std::string("错误: 盘点单保存失败！").size()), "错误: 盘点单保存失败！") << boxes[0];
@@ -458,7 +383,7 @@ TEST_F(PdSaveLostAnswerE2eTest, NextSaveAfterALostCommitAnswerFindsTheBillAndUpl
 // failed and the local bill was left unmarked, to be sent a second time.
 TEST_F(PdSaveLostAnswerE2eTest, UploadWhoseCommitAnswerWasLostCountsAsUploaded) {
   std::vector<std::string> boxes, afterwards;
-  std::vector<ScriptedUser::Step> steps = Count(FreshBarcode());
+  std::vector<Step> steps = Count(FreshBarcode());
   steps.push_back(Then([this] { relay->DropAnswerOfCommit(2); }, 0));
   steps.push_back(PressSave());
   steps.push_back(AnswerBox(boxes));
@@ -466,7 +391,7 @@ TEST_F(PdSaveLostAnswerE2eTest, UploadWhoseCommitAnswerWasLostCountsAsUploaded) 
   ScriptedUser user(steps);
   const std::string id = "E2E-LOST-2-" + std::to_string(::GetCurrentProcessId());
   EXPECT_GT(OpenPd(id.c_str()), 0);
-  EXPECT_TRUE(user.Finished()) << "stopped at step " << user.Reached();
+  EXPECT_TRUE(user.Finished()) << user.Where();
   EXPECT_EQ(relay->Drops(), 1);
   EXPECT_EQ(boxes, std::vector<std::string>{"提示: 盘点单保存成功！"});
   EXPECT_EQ(afterwards, std::vector<std::string>{});
@@ -492,7 +417,7 @@ TEST_F(PdSaveLostAnswerE2eTest, RegressionABillInDoubtTakesNoChangeUntilSaveSett
   std::vector<std::string> boxes, unexpected, afterwards;
   std::string counted, locked, tried, lockedState, triedState;
   const std::string barcode = FreshBarcode();
-  std::vector<ScriptedUser::Step> steps = Count(barcode);
+  std::vector<Step> steps = Count(barcode);
   steps.push_back(Then([&counted] { counted = ShownLines() + " | " + ShownState(); }, 0));
   steps.push_back(Then([this] { relay->DropAnswerOfCommit(1); }, 0));
   steps.push_back(PressSave());
@@ -554,7 +479,7 @@ TEST_F(PdSaveLostAnswerE2eTest, RegressionABillInDoubtTakesNoChangeUntilSaveSett
   ScriptedUser user(steps);
   const std::string id = "E2E-LOST-3-" + std::to_string(::GetCurrentProcessId());
   EXPECT_GT(OpenPd(id.c_str()), 0);
-  EXPECT_TRUE(user.Finished()) << "stopped at step " << user.Reached();
+  EXPECT_TRUE(user.Finished()) << user.Where();
   EXPECT_EQ(relay->Drops(), 1);
   ASSERT_EQ(boxes.size(), 2u);
   const std::string failed = "错误: 盘点单保存失败！";
@@ -595,7 +520,7 @@ TEST_F(PdSaveLostAnswerE2eTest, RegressionABillInDoubtTakesNoChangeUntilSaveSett
 // Yes closes the screen. The store holds the bill its commit stored, not yet uploaded.
 TEST_F(PdSaveLostAnswerE2eTest, ABillInDoubtCanBeLeft) {
   std::vector<std::string> boxes, afterwards;
-  std::vector<ScriptedUser::Step> steps = Count(FreshBarcode());
+  std::vector<Step> steps = Count(FreshBarcode());
   steps.push_back(Then([this] { relay->DropAnswerOfCommit(1); }, 0));
   steps.push_back(PressSave());
   steps.push_back(AnswerBox(boxes));
@@ -605,7 +530,7 @@ TEST_F(PdSaveLostAnswerE2eTest, ABillInDoubtCanBeLeft) {
   ScriptedUser user(steps);
   const std::string id = "E2E-LOST-4-" + std::to_string(::GetCurrentProcessId());
   EXPECT_GT(OpenPd(id.c_str()), 0);
-  EXPECT_TRUE(user.Finished()) << "stopped at step " << user.Reached();
+  EXPECT_TRUE(user.Finished()) << user.Where();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_NE(boxes[0].find("核对之前盘点单不能修改"), std::string::npos) << boxes[0];
   EXPECT_EQ(afterwards, std::vector<std::string>{"警告: 盘点单中尚有未保存的数据，确认退出？"});

@@ -15,6 +15,7 @@
 #include "app/uDataModule.h"
 #include "host/ScreenDriver.h"
 #include "tests/app/e2e/PluginHostTest.h"
+#include "tests/support/ScriptedUser.h"
 #include "tests/support/WindowFinder.h"
 
 namespace {
@@ -31,47 +32,24 @@ std::string Gbk(const std::wstring& w) { return WideToGbk(std::u16string(w.begin
 // A child window by the component name it carries.
 HWND FindByName(HWND parent, const char* name) { return postest::FindChildByName(parent, Utf16(name)); }
 
-// The user, as a sequence of steps run by a thread timer inside the screen's modal loop.
-// A step returns true when it is done; the next one runs at the next tick.
-class ScriptedUser {
- public:
-  using Step = std::function<bool()>;
-  explicit ScriptedUser(std::vector<Step> steps) : FSteps(std::move(steps)) {
-    sActive = this;
-    FTimer = ::SetTimer(nullptr, 0, 50, &Tick);
-  }
-  ~ScriptedUser() {
-    ::KillTimer(nullptr, FTimer);
-    sActive = nullptr;
-  }
-  bool Finished() const { return FNext >= FSteps.size(); }
-  std::vector<std::string> Log;
-
- private:
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    ScriptedUser* u = sActive;
-    if (!u || u->FBusy) return;
-    u->FBusy = true;
-    if (++u->FTicks > 400) {
-      // Ten seconds without progress: close whatever is open so the call returns.
-      u->Log.push_back("timeout at step " + std::to_string(u->FNext));
-      if (HWND box = FindTopLevel(L"#32770", Utf16("提示"))) ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-      if (HWND box = FindTopLevel(L"#32770", Utf16("错误"))) ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-      if (HWND f = FindTopLevel(nullptr, Utf16("VIP会员发卡"))) ::PostMessageW(f, WM_CLOSE, 0, 0);
-    } else if (u->FNext < u->FSteps.size() && u->FSteps[u->FNext]()) {
-      ++u->FNext;
-    }
-    u->FBusy = false;
-  }
-  static inline ScriptedUser* sActive = nullptr;
-  std::vector<Step> FSteps;
-  size_t FNext = 0;
-  int FTicks = 0;
-  bool FBusy = false;
-  UINT_PTR FTimer = 0;
-};
-
 HWND VipScreen() { return FindTopLevel(nullptr, Utf16("VIP会员发卡")); }
+
+// Once the walk's time is up: the boxes answered and the screen closed, so that the open
+// call returns.
+void CloseWhatIsOpen() {
+  if (HWND box = FindTopLevel(L"#32770", Utf16("提示"))) ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+  if (HWND box = FindTopLevel(L"#32770", Utf16("错误"))) ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+  if (HWND f = VipScreen()) ::PostMessageW(f, WM_CLOSE, 0, 0);
+}
+
+// The user, as a sequence of steps run by a thread timer inside the screen's modal loop;
+// the message boxes the steps meet go to Log. The walk has twenty seconds.
+class ScriptedUser : public postest::ScriptedUser {
+ public:
+  explicit ScriptedUser(std::vector<Step> steps)
+      : postest::ScriptedUser(std::move(steps), {nullptr, &CloseWhatIsOpen, 50, 20000}) {}
+  std::vector<std::string> Log;
+};
 
 void Type(HWND form, const char* name, const char* gbk) {
   HWND h = FindByName(form, name);
@@ -162,7 +140,7 @@ TEST_F(VipEnrollEndToEnd, IssuesACardWithItsPasswordThenRefusesTheSameNumber) {
     user = &first;
     const int32_t token = OpenVip("127.0.0.1");
     EXPECT_GT(token, 0);
-    EXPECT_TRUE(first.Finished());
+    EXPECT_TRUE(first.Finished()) << first.Where();
     EXPECT_EQ(first.Log, std::vector<std::string>{"提示:发卡成功"});
     plugin->CloseVipEnroll(token);
   }
@@ -195,7 +173,7 @@ TEST_F(VipEnrollEndToEnd, IssuesACardWithItsPasswordThenRefusesTheSameNumber) {
     user = &second;
     const int32_t token = OpenVip("127.0.0.1");
     EXPECT_GT(token, 0);
-    EXPECT_TRUE(second.Finished());
+    EXPECT_TRUE(second.Finished()) << second.Where();
     EXPECT_EQ(second.Log, std::vector<std::string>{"错误:卡号重复，请重新输入"});
     plugin->CloseVipEnroll(token);
   }
