@@ -12,13 +12,14 @@
 //
 // One rule holds for every way of entering goods: a line that holds goods (a goods id)
 // keeps its goods and its count through whatever is typed, scanned or chosen on its code
-// or name, except emptying its name, which clears the line. A look-up started on such a line places what it finds as it
-// would from the empty entry row: goods already on the bill count one more (a scan) or
-// become the current line (a choice); new goods go to a line that holds no goods, the
-// first from the current row down, a row being added when none is left. A look-up that
-// finds nothing, or is cancelled, gives the line back its own code and name (the store's
-// for its goods id). The code or name of a line, left after an edit, comes back the same
-// way. Enter or a double-click on a line's own, unchanged code or name looks nothing up.
+// or name, except emptying its name, which clears the line. A look-up started on such a
+// line places what it finds as it would from the empty entry row: goods already on the
+// bill count one more (a scan) or become the current line (a choice); new goods go to a
+// line that holds no goods, the first from the current row down, a row being added when
+// none is left. A look-up that finds nothing, or is cancelled, gives the line back its
+// own code and name (the store's for its goods id). The code or name of a line, left
+// after an edit, comes back the same way. Enter or a double-click on a line's own,
+// unchanged code or name looks nothing up.
 //
 // Every value pasted into SQL goes through SqlQuoted; colour and size ids are written
 // as numbers.

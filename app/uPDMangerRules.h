@@ -17,8 +17,8 @@ namespace pdbill {
 
 constexpr const char* kExitQuestion = "盘点单中尚有未保存的数据，确认退出？";
 constexpr const char* kNothingCheckedIn = "盘点机文件中没有可以导入的盘点数量。";
-// Followed by the numbers of the rows (from 1) that hold a count and no goods.
 constexpr const char* kScanInQuantity = "盘点数量超长，可能是把条码扫进了数量，已恢复原来的数量。条码请在品名列扫描。";
+// Followed by the numbers of the rows (from 1) that hold a count and no goods.
 constexpr const char* kCountWithoutGoods = "以下行有盘点数量但没有商品，盘点单不能保存。请输入商品或删除数量：";
 
 class TPdMangerRules {

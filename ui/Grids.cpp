@@ -426,7 +426,7 @@ void TCustomGrid::MoveCurrent(int ACol, int ARow, bool MoveAnchor, bool Show) {
     FAnchor = FCurrent;
     if (FOptions.Contains(goRowSelect)) FAnchor.X = FColCount - 1;
   }
-  if (FOptions.Contains(goRowSelect)) FCurrent.X = FFixedCols;
+  if (FOptions.Contains(goRowSelect) && !RowSelectKeepsColumn()) FCurrent.X = FFixedCols;
   if (Show) ClampInView(FCurrent);
   SelectionMoved(oldSel);
   InvalidateCell(oldCurrent.X, oldCurrent.Y);
@@ -476,7 +476,7 @@ void TCustomGrid::ClampInView(const TGridCoord& Coord) {
     const TGridCoord old = FTopLeft;
     const TGridCoord maxTopLeft = CalcMaxTopLeft(Coord, info);
     if (Coord.X < LeftCol()) {
-      if (!FOptions.Contains(goRowSelect)) FTopLeft.X = Coord.X;
+      if (!FOptions.Contains(goRowSelect) || RowSelectKeepsColumn()) FTopLeft.X = std::max(Coord.X, FFixedCols);
     } else if (Coord.X > info.Horz.LastFullVisibleCell) {
       FTopLeft.X = maxTopLeft.X;
     }

@@ -320,6 +320,10 @@ class TCustomGrid : public TCustomControl {
 
   // --- the current cell, selection and scrolling ---
   virtual bool SelectCell(int ACol, int ARow);
+  // With goRowSelect a move puts the current column on FixedCols and a cell left of
+  // LeftCol does not scroll; a grid answering true keeps the column asked for, brings
+  // that cell into view, also leftwards.
+  virtual bool RowSelectKeepsColumn() const { return false; }
   virtual void MoveCurrent(int ACol, int ARow, bool MoveAnchor, bool Show);
   void MoveAnchor(const TGridCoord& NewAnchor);
   void FocusCell(int ACol, int ARow, bool MoveAnchor);

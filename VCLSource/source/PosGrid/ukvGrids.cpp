@@ -165,57 +165,6 @@ void TkwCustomGrid::BoundsChanged(bool sized) {
 // The footer's cells follow the horizontal position; the grid repaints whole anyway.
 void TkwCustomGrid::TopLeftChanged() { TCustomGrid::TopLeftChanged(); }
 
-// ============================================================================ current cell
-
-// The platform grid's move of the current cell, with two differences: the editor is
-// hidden (unless the new column always shows it) as soon as the cell is set, and with
-// goRowSelect the current column is the one asked for and the cell brought into view is
-// that cell. Mended: the move went through the platform grid's, which puts the current
-// column on FixedCols and brings that column into view before the column asked for was
-// put back, so a row-select grid scrolled back to its first columns on every move and
-// never showed a column past its right edge; and a move within the row that SelectCell
-// refused still changed the column.
-void TkwCustomGrid::MoveCurrent(int ACol, int ARow, bool MoveAnchor, bool Show) {
-  if (ACol < 0 || ARow < 0 || ACol >= ColCount() || ARow >= RowCount())
-    throw EkwInvalidGridOperation("Grid index out of range");
-  if (!SelectCell(ACol, ARow)) return;
-  const TGridRect oldSel = Selection();
-  const TGridCoord oldCurrent = FCurrent;
-  FCurrent = {ACol, ARow};
-  if (!AlwaysShowEditor(Col())) HideEditor();
-  if (MoveAnchor || !Options().Contains(goRangeSelect)) {
-    FAnchor = FCurrent;
-    if (Options().Contains(goRowSelect)) FAnchor.X = ColCount() - 1;
-  }
-  if (Show) ClampInView(FCurrent);
-  SelectionMoved(oldSel);
-  InvalidateCell(oldCurrent.X, oldCurrent.Y);
-  InvalidateCell(ACol, ARow);
-}
-
-// As the platform grid, except that a cell left of LeftCol makes its column the new
-// LeftCol with goRowSelect too (where the platform grid keeps LeftCol). The top-left
-// cell moves once.
-void TkwCustomGrid::ClampInView(const TGridCoord& Coord) {
-  if (!HandleAllocated()) return;
-  TGridDrawInfo info;
-  CalcDrawInfo(info);
-  if (Coord.X <= info.Horz.LastFullVisibleCell && Coord.Y <= info.Vert.LastFullVisibleCell &&
-      Coord.X >= LeftCol() && Coord.Y >= TopRow())
-    return;
-  const TGridCoord old = FTopLeft;
-  const TGridCoord maxTopLeft = CalcMaxTopLeft(Coord, info);
-  if (Coord.X < LeftCol())
-    FTopLeft.X = std::max(Coord.X, FixedCols());
-  else if (Coord.X > info.Horz.LastFullVisibleCell)
-    FTopLeft.X = maxTopLeft.X;
-  if (Coord.Y < TopRow())
-    FTopLeft.Y = Coord.Y;
-  else if (Coord.Y > info.Vert.LastFullVisibleCell)
-    FTopLeft.Y = maxTopLeft.Y;
-  TopLeftMoved(old);
-}
-
 void TkwCustomGrid::UpdateScrollPos() {
   if (!HandleAllocated() || ScrollBars() == ssNone) return;
   TCustomGrid::UpdateScrollPos();  // the vertical thumb and the one-column offset

@@ -63,12 +63,12 @@ class TkwCustomGrid : public TCustomGrid {
   int GetRowHeights(int index) override;
   void CalcFixedInfo(TGridDrawInfo& info) override;
   void CalcDrawInfoXY(TGridDrawInfo& info, int useWidth, int useHeight) override;
-  // Raises EkwInvalidGridOperation for a cell outside the grid; a cell SelectCell
-  // refuses changes nothing. With goRowSelect the current column is the one asked for,
-  // and that cell is the one brought into view.
-  void MoveCurrent(int ACol, int ARow, bool MoveAnchor, bool Show) override;
-  // A cell left of LeftCol makes its column LeftCol, with goRowSelect too.
-  void ClampInView(const TGridCoord& Coord) override;
+  // Mended: under goRowSelect the platform grid put the current column on FixedCols and
+  // brought that column into view before the column asked for was put back, so a
+  // row-select grid scrolled back to its first columns on every move and never showed a
+  // column past its right edge. The current column is the one asked for, that cell is
+  // the one brought into view, and a cell left of LeftCol makes its column LeftCol.
+  bool RowSelectKeepsColumn() const override { return true; }
   void UpdateScrollPos() override;
   void Paint() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
